@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the window need, when run as root and
+# something is missing. Never starts the system's own Dovecot service.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  dovecot-core dovecot-pop3d
+  xvfb xauth x11-apps imagemagick
+  python3 fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+if [ "$(id -u)" -ne 0 ]; then
+  echo "missing packages (run as root to install): ${missing[*]}" >&2
+  exit 0
+fi
+
+# Keep package scripts from starting services (the tests start their own Dovecot).
+policy=/usr/sbin/policy-rc.d
+created_policy=0
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' > "$policy"
+  chmod +x "$policy"
+  created_policy=1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends "${missing[@]}"
+if [ "$created_policy" -eq 1 ]; then rm -f "$policy"; fi
+# Package installs on some machines still start the service: stop it, the tests use their own.
+if command -v systemctl >/dev/null 2>&1; then systemctl stop dovecot >/dev/null 2>&1 || true; fi

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with -j2 and runs every test layer (unit, protocol,
+# integration, ui), then the unit and protocol tests once more in a sanitizer build.
+# Exits non-zero on any failure.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+scripts/deps.sh
+
+build=${KESTRIX_BUILD_DIR:-$root/build}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j2
+export QT_QPA_PLATFORM=offscreen
+(cd "$build" && ctest --output-on-failure -L 'unit|protocol|integration|ui' --timeout 300)
+
+if [ "${KESTRIX_SKIP_SANITIZE:-0}" != "1" ]; then
+  asan=${KESTRIX_ASAN_DIR:-$root/build-asan}
+  cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=Debug -DKESTRIX_SANITIZE=ON \
+        -DKESTRIX_BUILD_UI=OFF -DKESTRIX_BUILD_BENCH=OFF
+  cmake --build "$asan" -j2
+  (cd "$asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+     ctest --output-on-failure -L 'unit|protocol' --timeout 300)
+fi
+echo "all tests passed"
