@@ -1,0 +1,60 @@
+#pragma once
+// The rejected-mail log: senders and subjects (lower-cased) of mail deleted earlier. Row 0 is the
+// title row ("Sender", "Subject"); entries are rows 1 and up. A row whose two cells are empty is a
+// deleted entry: it stays until the log is written, which drops it.
+//
+// The known-bad lookups behave as a linear search of the whole column, title row included, that
+// counts only when its first match is an entry row: a sender equal to "Sender" (or a subject
+// equal to "Subject") in any letter case is therefore never known bad. They are answered from
+// indexes kept beside the rows.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kestrix {
+
+struct LogRow {
+    std::string sender;
+    std::string subject;
+};
+
+class RejectedLog {
+public:
+    RejectedLog();  // the title row and nothing else
+
+    // All rows, the title row at index 0.
+    const std::vector<LogRow> &rows() const { return m_rows; }
+    int rowCount() const { return int(m_rows.size()); }
+
+    bool isKnownBadSender(std::string_view sender) const;
+    bool isKnownBadSubject(std::string_view subject) const;
+
+    // Records a deleted message: lower-cases both texts; appends a row when the sender is not in
+    // the sender column, or else when the subject is not in the subject column (both ignoring
+    // case, title row included).
+    void appendRejected(std::string_view sender, std::string_view subject);
+    // Appends a row as it stands (used by the file reader's own rule and by tests).
+    void appendRow(std::string sender, std::string subject);
+    // Empties both cells of every entry row whose sender equals lowered exactly.
+    void clearSender(std::string_view lowered);
+    // Empties both cells of entry row r (r >= 1).
+    void clearRow(int r);
+    // Back to the title row only.
+    void clear();
+    // The title row and one empty entry row, as after a profile load.
+    void resetToEmptyRow();
+
+    // true when the column holds text (ignoring case), title row included.
+    bool senderColumnHas(std::string_view text) const;
+    bool subjectColumnHas(std::string_view text) const;
+
+private:
+    std::vector<LogRow> m_rows;
+    // lower-cased text -> lowest row index holding it (counts kept so clearing stays exact)
+    std::unordered_map<std::string, std::vector<int>> m_senders;
+    std::unordered_map<std::string, std::vector<int>> m_subjects;
+};
+
+}  // namespace kestrix
