@@ -8,6 +8,8 @@
 // equal to "Subject") in any letter case is therefore never known bad. They are answered from
 // indexes kept beside the rows.
 
+#include "profiles/case_blind_hash.h"
+
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -51,10 +53,14 @@ public:
     bool subjectColumnHas(std::string_view text) const;
 
 private:
+    void indexRow(int r);
+    void unindexRow(int r);
     std::vector<LogRow> m_rows;
-    // lower-cased text -> lowest row index holding it (counts kept so clearing stays exact)
-    std::unordered_map<std::string, std::vector<int>> m_senders;
-    std::unordered_map<std::string, std::vector<int>> m_subjects;
+    // Entry rows only (the title row is answered from m_rows[0]). Keys compare ignoring A-Z case.
+    // sender text -> the entry rows holding it, so clearSender needs no scan of the whole log
+    std::unordered_map<std::string, std::vector<int>, CaseBlindHash, CaseBlindEqual> m_senders;
+    // subject text -> how many entry rows hold it
+    std::unordered_map<std::string, int, CaseBlindHash, CaseBlindEqual> m_subjects;
 };
 
 }  // namespace kestrix

@@ -3,6 +3,8 @@
 // Membership ignores the case of A to Z and needs the whole text; it is answered from an index,
 // so a table of 10,001 rows against thousands of entries stays fast.
 
+#include "profiles/case_blind_hash.h"
+
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -30,8 +32,11 @@ public:
 
 private:
     void rebuildIndex();
+    void indexAdd(const std::string &text);
+    void indexRemove(std::string_view text);
     std::vector<std::string> m_entries;
-    std::unordered_map<std::string, int> m_lowered;  // lower-cased entry -> how many
+    // entry text (compared ignoring A-Z case) -> how many entries hold it
+    std::unordered_map<std::string, int, CaseBlindHash, CaseBlindEqual> m_index;
 };
 
 }  // namespace kestrix
