@@ -1,0 +1,52 @@
+#pragma once
+// Classification of one message by its sender and subject against the whitelist, the
+// rejected-mail log and the blacklist words. The order is fixed: a known-bad subject wins over
+// the blacklist; the blacklist is checked for every row (trusted senders included); the whitelist
+// test comes last and replaces a known-bad sender.
+
+#include "profiles/blacklist_words.h"
+#include "profiles/rejected_log.h"
+#include "profiles/whitelist.h"
+#include "screening/cell_marker.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrix {
+
+// Answers "does any blacklist word occur, exactly as stored, in this lower-cased text?" without
+// trying every word at every position: words are bucketed by their first byte. Words that can
+// never match a lower-cased text (empty, or holding a capital A-Z) are left out.
+class BlacklistMatcher {
+public:
+    explicit BlacklistMatcher(const std::vector<std::string> &words);
+
+    bool empty() const { return m_words.empty(); }
+    bool matchesLowered(std::string_view lowered) const;
+
+private:
+    std::vector<std::string> m_words;
+    std::array<std::vector<unsigned short>, 256> m_byFirstByte;
+};
+
+struct RowMarkers {
+    CellMarker sender = CellMarker::None;   // None, KNBA or KNGA
+    CellMarker subject = CellMarker::None;  // None, KNBS or KNBP
+};
+
+class Classifier {
+public:
+    Classifier(const Whitelist &whitelist, const BlacklistWords &blacklist,
+               const RejectedLog &log);
+
+    RowMarkers classify(const std::string &sender, const std::string &subject) const;
+
+private:
+    const Whitelist &m_whitelist;
+    const RejectedLog &m_log;
+    BlacklistMatcher m_blacklist;
+};
+
+}  // namespace kestrix

@@ -1,0 +1,93 @@
+#include "screening/header_store.h"
+
+#include "text/latin1.h"
+
+namespace kestrix {
+
+namespace {
+
+// Position of needle in haystack, comparing haystack lower-cased (A-Z only); needle is lower case.
+size_t findLowered(const std::string &haystack, std::string_view needle)
+{
+    if (needle.size() > haystack.size())
+        return std::string::npos;
+    for (size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
+        size_t k = 0;
+        while (k < needle.size() && lowerAZ(haystack[i + k]) == needle[k])
+            ++k;
+        if (k == needle.size())
+            return i;
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+HeaderRecord &HeaderStore::at(size_t index)
+{
+    m_indexValid = false;
+    return m_records.at(index);
+}
+
+size_t HeaderStore::append(int number)
+{
+    m_records.push_back(HeaderRecord{number, {}});
+    m_indexValid = false;
+    return m_records.size() - 1;
+}
+
+void HeaderStore::clear()
+{
+    m_records.clear();
+    m_firstByNumber.clear();
+    m_indexValid = true;
+}
+
+void HeaderStore::rebuildIndex() const
+{
+    m_firstByNumber.clear();
+    m_firstByNumber.reserve(m_records.size());
+    for (size_t i = 0; i < m_records.size(); ++i)
+        m_firstByNumber.try_emplace(m_records[i].number, i);  // keeps the first
+    m_indexValid = true;
+}
+
+const HeaderRecord *HeaderStore::find(int number) const
+{
+    if (number == -1)
+        return nullptr;
+    if (!m_indexValid)
+        rebuildIndex();
+    const auto it = m_firstByNumber.find(number);
+    return it == m_firstByNumber.end() ? nullptr : &m_records[it->second];
+}
+
+std::string HeaderStore::sizeContentText(int number) const
+{
+    const HeaderRecord *record = find(number);
+    if (!record)
+        return "N.A.";
+    return kestrix::sizeContentText(record->lines);
+}
+
+std::string sizeContentText(const std::vector<std::string> &lines)
+{
+    std::string content = "N.A.";
+    for (size_t i = lines.size(); i-- > 2;) {
+        const size_t pos = findLowered(lines[i], "content-type");
+        if (pos != std::string::npos) {
+            content = lowerAZ(lines[i]);
+            content.erase(pos, 13);  // the name and the character after it
+            break;
+        }
+    }
+    std::string result = (lines.size() > 1 ? lines[1] : std::string()) + "/" + content;
+    if (result.rfind("Size: ", 0) == 0)
+        result.erase(0, 6);
+    const size_t byte = result.find("byte");
+    if (byte != std::string::npos)
+        result.erase(byte, 4);
+    return result;
+}
+
+}  // namespace kestrix

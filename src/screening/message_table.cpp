@@ -1,0 +1,90 @@
+#include "screening/message_table.h"
+
+namespace kestrix {
+
+const std::array<std::string, MessageTable::columnCount> &MessageTable::titles()
+{
+    static const std::array<std::string, columnCount> t{"No", "Sender", "Subject",
+                                                        "Size[byte]/ Content"};
+    return t;
+}
+
+const std::array<std::string, MessageTable::columnCount> &MessageTable::stringGrid3Titles()
+{
+    static const std::array<std::string, columnCount> t{"No", "Accepted Sender", "Subject",
+                                                        "Size[byte]/ Content"};
+    return t;
+}
+
+MessageTable::MessageTable()
+{
+    m_rows.resize(2);
+    writeTitles();
+}
+
+void MessageTable::setRowCount(int rows)
+{
+    m_rows.resize(size_t(std::max(rows, 2)));
+}
+
+void MessageTable::clearCells()
+{
+    for (auto &row : m_rows)
+        row = {};
+}
+
+void MessageTable::writeTitles()
+{
+    for (int c = 0; c < columnCount; ++c)
+        m_rows[0][size_t(c)] = TableCell{CellMarker::None, titles()[size_t(c)]};
+}
+
+const TableCell &MessageTable::cell(int column, int row) const
+{
+    static const TableCell empty;
+    if (column < 0 || column >= columnCount || row < 0 || row >= rowCount())
+        return empty;
+    return m_rows[size_t(row)][size_t(column)];
+}
+
+void MessageTable::setCell(int column, int row, std::string text, CellMarker marker)
+{
+    if (column < 0 || column >= columnCount || row < 0)
+        return;
+    if (row >= rowCount())
+        m_rows.resize(size_t(row) + 1);
+    m_rows[size_t(row)][size_t(column)] = TableCell{marker, std::move(text)};
+}
+
+void MessageTable::setMarker(int column, int row, CellMarker marker)
+{
+    if (column < 0 || column >= columnCount || row < 0 || row >= rowCount())
+        return;
+    m_rows[size_t(row)][size_t(column)].marker = marker;
+}
+
+std::string MessageTable::displayText(int column, int row) const
+{
+    const TableCell &c = cell(column, row);
+    return markedText(c.marker, c.text);
+}
+
+bool MessageTable::isKnownBadOrBlacklisted(int row) const
+{
+    const CellMarker subject = marker(ColSubject, row);
+    return subject == CellMarker::KNBS || subject == CellMarker::KNBP
+        || marker(ColSender, row) == CellMarker::KNBA;
+}
+
+RowClass MessageTable::rowClass(int row) const
+{
+    if (isTrusted(row))
+        return RowClass::Trusted;
+    if (marker(ColSender, row) == CellMarker::KNBA || marker(ColSubject, row) == CellMarker::KNBS)
+        return RowClass::KnownBad;
+    if (marker(ColSubject, row) == CellMarker::KNBP)
+        return RowClass::Blacklisted;
+    return RowClass::Unknown;
+}
+
+}  // namespace kestrix

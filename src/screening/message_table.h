@@ -1,0 +1,68 @@
+#pragma once
+// The message table (the grid "stringgrid1" as data): row 0 holds the titles, rows 1.. the
+// messages; four columns. Each cell keeps its text exactly as received and, beside it, the class
+// the classification gave it. The grid paints from here; every reader that wants a row's class
+// asks the markers, never the first bytes of the text.
+
+#include "screening/cell_marker.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace kestrix {
+
+struct TableCell {
+    CellMarker marker = CellMarker::None;
+    std::string text;
+};
+
+// How the grid shows a row (badge and class shape).
+enum class RowClass { Trusted, KnownBad, Blacklisted, Unknown };
+
+class MessageTable {
+public:
+    enum Column : int { ColNumber = 0, ColSender = 1, ColSubject = 2, ColSizeContent = 3 };
+    static constexpr int columnCount = 4;
+
+    // "No", "Sender", "Subject", "Size[byte]/ Content"
+    static const std::array<std::string, columnCount> &titles();
+    // The never-shown second grid "StringGrid3": "No", "Accepted Sender", "Subject", ...
+    static const std::array<std::string, columnCount> &stringGrid3Titles();
+
+    // An empty table: the title row and one blank row.
+    MessageTable();
+
+    // Rows including the title row; never below 2 (the grid keeps one row under its titles).
+    int rowCount() const { return int(m_rows.size()); }
+    // The last row's index (rowCount() - 1).
+    int lastRow() const { return rowCount() - 1; }
+    void setRowCount(int rows);
+
+    // Empties every cell (titles too); the row count stays.
+    void clearCells();
+    void writeTitles();
+
+    // Out-of-range reads give an empty unmarked cell.
+    const TableCell &cell(int column, int row) const;
+    const std::string &text(int column, int row) const { return cell(column, row).text; }
+    CellMarker marker(int column, int row) const { return cell(column, row).marker; }
+    // A write below the last row extends the table to that row.
+    void setCell(int column, int row, std::string text, CellMarker marker = CellMarker::None);
+    void setMarker(int column, int row, CellMarker marker);
+
+    // The cell as one text: the five-character marker, then the text.
+    std::string displayText(int column, int row) const;
+
+    // Row classes, from the markers only.
+    bool isTrusted(int row) const { return marker(ColSender, row) == CellMarker::KNGA; }
+    // The known-bad deletion's test: known-bad subject, blacklisted, or known-bad sender
+    // (trusted rows included; callers exclude them where the rules say so).
+    bool isKnownBadOrBlacklisted(int row) const;
+    RowClass rowClass(int row) const;
+
+private:
+    std::vector<std::array<TableCell, columnCount>> m_rows;
+};
+
+}  // namespace kestrix

@@ -1,0 +1,35 @@
+#include "screening/screener.h"
+
+#include "screening/view.h"
+
+namespace kestrix {
+
+Screener::Screener(View &view, Prompter &prompter)
+    : m_view(view)
+    , m_prompter(prompter)
+{
+}
+
+Screener::~Screener() = default;
+
+void Screener::clearTrustedLists()
+{
+    trustedNumbers.clear();
+    trustedSenders.clear();
+    trustedSubjects.clear();
+    trustedSizes.clear();
+}
+
+void Screener::setAllowDeleteAccepted(bool checked)
+{
+    allowDeleteAccepted = checked;
+    m_view.setChecked("CheckBox1", checked);
+}
+
+void Screener::setButton1Caption(const std::string &caption)
+{
+    button1Caption = caption;
+    m_view.setText("Button1", caption);
+}
+
+}  // namespace kestrix

@@ -1,0 +1,134 @@
+#pragma once
+// The run-time state of the screening window and the operations on it: the current profile's
+// settings and lists, the message table with its hidden per-row lists, the header store, the
+// resume marks and the grid's flags. It reaches the screen only through a View and asks only
+// through a Prompter, so it runs the same under the window, the command line and the tests.
+//
+// The state is kept as plain public fields, named as the window's controls and lists are named,
+// because every part of the screening reads and writes it; the operations live in files of their
+// own (message_table_build.cpp, reclassify.cpp, row_counts.cpp, ...).
+
+#include "profiles/blacklist_words.h"
+#include "profiles/profile_settings.h"
+#include "profiles/rejected_log.h"
+#include "profiles/whitelist.h"
+#include "screening/header_store.h"
+#include "screening/message_table.h"
+#include "screening/pending_command.h"
+
+#include <string>
+#include <vector>
+
+namespace kestrix {
+
+class View;
+class Prompter;
+class TNMPOP3;  // the POP3 client (transport)
+
+class Screener {
+public:
+    Screener(View &view, Prompter &prompter);
+    ~Screener();
+    Screener(const Screener &) = delete;
+    Screener &operator=(const Screener &) = delete;
+
+    View &view() const { return m_view; }
+    Prompter &prompter() const { return m_prompter; }
+
+    // ---- The current profile -----------------------------------------------------------------
+    // Settings, with DeletedCount and the saved resume marks resumeCode, resumeFallbackCode,
+    // resumeCodeCopy, spareCode1 and spareCode2 ("-1" for none).
+    ProfileSettings settings;
+    Whitelist whitelist;       // "ListBox4"
+    BlacklistWords blacklist;  // "ListBox7"
+    RejectedLog rejectedLog;   // "StringGrid2"
+
+    // ---- The message table and its hidden per-row lists ----------------------------------------
+    // Table row r (r >= 1) is index r - 1 of ListBox1/2/3/5; the lists are authoritative and the
+    // table is rebuilt from them.
+    MessageTable messageTable;         // "stringgrid1"
+    std::vector<std::string> ListBox1;  // message numbers (decimal)
+    std::vector<std::string> ListBox2;  // sender texts, as received
+    std::vector<std::string> ListBox3;  // subject texts, as received
+    std::vector<std::string> ListBox5;  // message codes
+    // One ahead of the lists: entry 0 is the start entry ("0" or the code of message 1),
+    // entry i + 1 the code of row index i.
+    std::vector<std::string> rowCodes;
+
+    HeaderStore headerStore;
+    // The header lines of the message whose summary was fetched last.
+    std::vector<std::string> currentHeader;
+
+    // Rows from whitelisted senders, collected by reclassify; only their count is ever shown.
+    // trustedSenders holds the sender texts themselves (their class is implied by the list).
+    std::vector<std::string> trustedNumbers;
+    std::vector<std::string> trustedSenders;
+    std::vector<std::string> trustedSubjects;
+    std::vector<std::string> trustedSizes;
+    void clearTrustedLists();
+
+    // ---- Results of the last table build -------------------------------------------------------
+    int trustedCount = 0;
+    bool allTrusted = true;
+    // Index of the last row of the leading run of whitelisted rows; -1 when row 1 is not trusted.
+    int leadingTrustedIndex = -1;
+    // Run-time resume marks (not saved): the mark the last download resumed from, and the code
+    // of the newest message known.
+    std::string foundCode = "-1";
+    std::string newestCode = "-1";
+
+    // ---- Grid, dispatcher and window state -----------------------------------------------------
+    bool knownBadSelectMode = false;
+    int selTop = 1;
+    int selBottom = 1;
+    int detailsRow = -1;  // the row whose header details are shown; -1 forces a refresh
+    PendingCommand pendingCommand = cmdIdle;
+
+    // "Allow delete of accepted" (CheckBox1). The setter also checks the box on the view; the
+    // window's own click handler writes the field directly.
+    bool allowDeleteAccepted = false;
+    void setAllowDeleteAccepted(bool checked);
+    // The main button's caption (Button1): "Configure", "Get Mail Headers: New",
+    // "Process Suspicuous Mails", "Continue...". The setter also tells the view.
+    std::string button1Caption = "Configure";
+    void setButton1Caption(const std::string &caption);
+
+    // ---- The POP3 session ----------------------------------------------------------------------
+    TNMPOP3 *NMPOP31 = nullptr;  // owned by the window; set once the transport is wired in
+
+    // ---- Classification and the message table (message_table_build.cpp, reclassify.cpp) --------
+    bool hasMessages() const { return !ListBox1.empty(); }
+    // Rebuilds the table from the hidden lists, classifies every row, scrolls and sets the
+    // resume marks.
+    void buildMessageTable(bool scrollToEnd);
+    // Collects the trusted rows, rebuilds the table and sets banners, captions and buttons.
+    void reclassify();
+    // Rows the known-bad deletion will delete (row_counts.cpp).
+    int countKnownBad() const;
+    // Selected rows (selTop..selBottom) the deletion of selected rows will delete.
+    int mySelCount() const;
+    // The size and content text of message number n, from the header store.
+    std::string sizeContentText(int number) const { return headerStore.sizeContentText(number); }
+
+    // ---- Header download (header_download.cpp) -------------------------------------------------
+    void downloadHeaders();
+    int findResumePoint();
+    void rememberNewestCode();
+    void checkNewMail();
+
+    // ---- Deletion on the server (deletion.cpp) -------------------------------------------------
+    void deleteSelected();
+    void deleteKnownBad();
+    void renumberRecords(int number);
+
+    // ---- Command dispatcher (dispatcher.cpp) ---------------------------------------------------
+
+private:
+    void scrollTableToEnd();
+    void setResumeMarks();
+
+    View &m_view;
+    Prompter &m_prompter;
+};
+
+}  // namespace kestrix

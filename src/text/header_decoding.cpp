@@ -1,0 +1,182 @@
+#include "text/header_decoding.h"
+
+#include "text/latin1.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace kestrix {
+
+namespace {
+
+constexpr int kMaxPasses = 256;
+
+void eraseBoth(std::string &lowered, std::string &text, size_t pos, size_t count)
+{
+    lowered.erase(pos, count);
+    text.erase(pos, count);
+}
+
+// The span [begin, end) of the first "b"-form encoded word "=?charset?b?...?=" that starts at
+// or after from, in the lower-cased text; end == begin when there is none.
+std::pair<size_t, size_t> findBWord(const std::string &lowered, size_t from)
+{
+    while (true) {
+        const size_t open = lowered.find("=?", from);
+        if (open == std::string::npos)
+            return {lowered.size(), lowered.size()};
+        const size_t mark = lowered.find('?', open + 2);
+        if (mark == std::string::npos)
+            return {lowered.size(), lowered.size()};
+        if (lowered.compare(mark, 3, "?b?") == 0) {
+            const size_t close = lowered.find("?=", mark + 3);
+            if (close != std::string::npos)
+                return {open, close + 2};
+        }
+        from = open + 1;
+    }
+}
+
+// Step 4 of a pass: every "=" that is not a delimiter becomes the byte its two following
+// characters give. Rewrites both copies in one left-to-right sweep.
+void decodeEscapes(std::string &lowered, std::string &text)
+{
+    if (lowered.find('=') == std::string::npos)
+        return;
+    std::string outLowered;
+    std::string outText;
+    outLowered.reserve(lowered.size());
+    outText.reserve(text.size());
+
+    auto [bBegin, bEnd] = findBWord(lowered, 0);
+    const size_t n = lowered.size();
+    size_t i = 0;
+    while (i < n) {
+        if (i == bBegin && bEnd > bBegin) {
+            // A "b" word is not ours to decode: keep it as it stands.
+            outLowered.append(lowered, bBegin, bEnd - bBegin);
+            outText.append(text, bBegin, bEnd - bBegin);
+            i = bEnd;
+            std::tie(bBegin, bEnd) = findBWord(lowered, i);
+            continue;
+        }
+        if (i > bBegin)  // the b word search started before an escape swallowed its start
+            std::tie(bBegin, bEnd) = findBWord(lowered, i);
+        const char c = lowered[i];
+        const bool delimiter = c == '=' && ((i + 1 < n && lowered[i + 1] == '?')
+                                            || (!outLowered.empty() && outLowered.back() == '?'));
+        if (c != '=' || delimiter) {
+            outLowered.push_back(c);
+            outText.push_back(text[i]);
+            ++i;
+            continue;
+        }
+        // Missing characters at the end count as invalid digits (value 20).
+        const int high = i + 1 < n ? hexDigitValue(lowered[i + 1]) : 20;
+        const int low = i + 2 < n ? hexDigitValue(lowered[i + 2]) : 20;
+        int value = (16 * high + low) % 256;
+        if (value == '=')
+            value = ' ';
+        outLowered.push_back(char(value));
+        outText.push_back(char(value));
+        i = std::min(n, i + 3);
+    }
+    lowered.swap(outLowered);
+    text.swap(outText);
+}
+
+// One pass of the decoding; returns false when it changed nothing (every later pass would
+// change nothing either).
+bool decodePass(std::string &lowered, std::string &text)
+{
+    const std::string lowerBefore = lowered;
+    const std::string textBefore = text;
+
+    const size_t q = lowered.find("?q?");
+    const size_t e = lowered.find("=?");
+    if (e != std::string::npos) {
+        if (q + 3 > e)
+            eraseBoth(lowered, text, e, q + 3 - e);
+    } else {
+        eraseBoth(lowered, text, 0, q + 3);  // everything up to and including "?q?"
+    }
+    const size_t close = lowered.find("?=");
+    if (close != std::string::npos)
+        eraseBoth(lowered, text, close, 2);
+    decodeEscapes(lowered, text);
+    std::replace(text.begin(), text.end(), '_', ' ');
+
+    return lowered != lowerBefore || text != textBefore;
+}
+
+std::string removeQuotes(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c != '"')
+            out.push_back(c);
+    }
+    return out;
+}
+
+// The rest of the first header line whose lower-cased form contains name, leading blanks
+// removed, decoded.
+std::string extractField(const std::vector<std::string> &header, std::string_view name)
+{
+    for (const std::string &line : header) {
+        const size_t pos = lowerAZ(line).find(name);
+        if (pos == std::string::npos)
+            continue;
+        std::string rest = line;
+        rest.erase(pos, name.size());
+        return decodeHeaderWords(trimLeadingBlanks(rest));
+    }
+    return {};
+}
+
+}  // namespace
+
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return 20;
+}
+
+std::string decodeHeaderWords(std::string_view input)
+{
+    std::string text = removeQuotes(input);
+    std::string lowered = lowerAZ(text);
+    for (int pass = 0; pass < kMaxPasses && lowered.find("?q?") != std::string::npos; ++pass) {
+        if (!decodePass(lowered, text))
+            break;
+    }
+    return text;
+}
+
+std::string messageCode(std::string_view uniqueId)
+{
+    const std::string_view id = trimLeadingBlanks(uniqueId);
+    std::string code;
+    for (char c : id) {
+        if (code.size() >= 252)
+            break;
+        code += std::to_string(static_cast<unsigned char>(c));
+    }
+    return code;
+}
+
+std::string extractSender(const std::vector<std::string> &header)
+{
+    return removeQuotes(extractField(header, "from:"));
+}
+
+std::string extractSubject(const std::vector<std::string> &header)
+{
+    return extractField(header, "subject:");
+}
+
+}  // namespace kestrix
