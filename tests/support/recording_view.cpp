@@ -1,0 +1,112 @@
+#include "support/recording_view.h"
+
+namespace kestrix::test {
+
+namespace {
+
+template <typename Map>
+auto lookup(const Map &map, std::string_view key) -> std::optional<typename Map::mapped_type>
+{
+    const auto it = map.find(key);
+    if (it == map.end())
+        return std::nullopt;
+    return it->second;
+}
+
+}  // namespace
+
+void RecordingView::setText(std::string_view control, const std::string &text)
+{
+    texts.insert_or_assign(std::string(control), text);
+}
+
+void RecordingView::setEnabled(std::string_view control, bool enabled)
+{
+    enabledStates.insert_or_assign(std::string(control), enabled);
+}
+
+void RecordingView::setVisible(std::string_view control, bool visible)
+{
+    visibleStates.insert_or_assign(std::string(control), visible);
+}
+
+void RecordingView::setChecked(std::string_view control, bool checked)
+{
+    checkedStates.insert_or_assign(std::string(control), checked);
+}
+
+void RecordingView::setStatus(const std::string &text)
+{
+    statusHistory.push_back(text);
+}
+
+void RecordingView::setProgress(int maximum, int position)
+{
+    progressMaximum = maximum;
+    progressPosition = position;
+}
+
+void RecordingView::setBusyCursor(bool busy)
+{
+    busyCursor = busy;
+}
+
+void RecordingView::showPage(std::string_view page)
+{
+    pagesShown.emplace_back(page);
+}
+
+void RecordingView::messageTableChanged()
+{
+    ++tableChanges;
+}
+
+void RecordingView::scrollMessageTable(int topRow, int currentRow)
+{
+    scrolls.emplace_back(topRow, currentRow);
+}
+
+void RecordingView::setDetails(const std::vector<std::string> &lines)
+{
+    details = lines;
+    ++detailsCalls;
+}
+
+void RecordingView::setNewMailSign(bool newMail)
+{
+    newMailSign = newMail;
+}
+
+void RecordingView::beep()
+{
+    ++beeps;
+}
+
+std::optional<std::string> RecordingView::text(std::string_view control) const
+{
+    return lookup(texts, control);
+}
+
+std::optional<bool> RecordingView::enabled(std::string_view control) const
+{
+    return lookup(enabledStates, control);
+}
+
+std::optional<bool> RecordingView::visible(std::string_view control) const
+{
+    return lookup(visibleStates, control);
+}
+
+std::optional<bool> RecordingView::checked(std::string_view control) const
+{
+    return lookup(checkedStates, control);
+}
+
+void RecordingView::reset()
+{
+    const int height = clientHeight;
+    *this = RecordingView();
+    clientHeight = height;
+}
+
+}  // namespace kestrix::test

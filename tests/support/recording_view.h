@@ -1,0 +1,59 @@
+#pragma once
+// A View that remembers what it was told: the last text, enabled, visible and checked state per
+// control name, the status line history, the pages shown, the grid calls and the tray sign.
+
+#include "screening/view.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kestrix::test {
+
+class RecordingView : public View {
+public:
+    void setText(std::string_view control, const std::string &text) override;
+    void setEnabled(std::string_view control, bool enabled) override;
+    void setVisible(std::string_view control, bool visible) override;
+    void setChecked(std::string_view control, bool checked) override;
+    void setStatus(const std::string &text) override;
+    void setProgress(int maximum, int position) override;
+    void setBusyCursor(bool busy) override;
+    void showPage(std::string_view page) override;
+    void messageTableChanged() override;
+    void scrollMessageTable(int topRow, int currentRow) override;
+    int messageTableClientHeight() const override { return clientHeight; }
+    void setDetails(const std::vector<std::string> &lines) override;
+    void setNewMailSign(bool newMail) override;
+    void beep() override;
+
+    // Last state per control; nothing when the control was never told.
+    std::optional<std::string> text(std::string_view control) const;
+    std::optional<bool> enabled(std::string_view control) const;
+    std::optional<bool> visible(std::string_view control) const;
+    std::optional<bool> checked(std::string_view control) const;
+
+    // Forgets everything recorded (the client height stays).
+    void reset();
+
+    std::map<std::string, std::string, std::less<>> texts;
+    std::map<std::string, bool, std::less<>> enabledStates;
+    std::map<std::string, bool, std::less<>> visibleStates;
+    std::map<std::string, bool, std::less<>> checkedStates;
+    std::vector<std::string> statusHistory;
+    std::vector<std::string> pagesShown;
+    std::vector<std::pair<int, int>> scrolls;  // (topRow, currentRow)
+    std::vector<std::string> details;
+    int detailsCalls = 0;
+    int tableChanges = 0;
+    int progressMaximum = 0;
+    int progressPosition = 0;
+    bool busyCursor = false;
+    std::optional<bool> newMailSign;
+    int beeps = 0;
+    int clientHeight = 400;  // what the grid reports as its client height
+};
+
+}  // namespace kestrix::test
