@@ -31,8 +31,8 @@ const std::vector<std::string> &BlacklistWords::builtIn()
 
 void BlacklistWords::add(const std::string &word)
 {
-    // Before the first word that sorts after it. A linear walk, because the built-in order is
-    // not quite our sort order and the list is short.
+    // After every word that sorts equal. A linear walk: the list is short, and a file the user
+    // edited need not be sorted.
     auto at = std::find_if(m_words.begin(), m_words.end(),
                            [&](const std::string &w) { return caseBlindLess(word, w); });
     m_words.insert(at, word);

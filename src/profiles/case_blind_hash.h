@@ -33,18 +33,39 @@ struct CaseBlindEqual {
     }
 };
 
-// Case-blind order (A-Z lower-cased, bytes unsigned); texts equal in it keep their insertion order
-// wherever it is used with stable algorithms.
+// The order of the sorted lists: A-Z case ignored, bytes unsigned, and hyphens and apostrophes
+// passed over as a word sort does ("via-g-r-a" sits beside "viagra"); among texts that still tie,
+// the one with fewer such marks comes first, then the plain bytes decide. Stable algorithms keep
+// texts that are fully equal in their insertion order. The built-in blacklist is sorted in it.
 inline bool caseBlindLess(std::string_view a, std::string_view b) noexcept
 {
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
+    auto skipped = [](char c) { return c == '-' || c == '\''; };
+    size_t i = 0, j = 0;
+    while (true) {
+        while (i < a.size() && skipped(a[i]))
+            ++i;
+        while (j < b.size() && skipped(b[j]))
+            ++j;
+        if (i == a.size() || j == b.size())
+            break;
         const auto ca = static_cast<unsigned char>(lowerAZ(a[i]));
-        const auto cb = static_cast<unsigned char>(lowerAZ(b[i]));
+        const auto cb = static_cast<unsigned char>(lowerAZ(b[j]));
+        if (ca != cb)
+            return ca < cb;
+        ++i;
+        ++j;
+    }
+    if ((i == a.size()) != (j == b.size()))
+        return i == a.size();  // a's words are a prefix of b's
+    if (a.size() != b.size())
+        return a.size() < b.size();  // fewer hyphens and apostrophes first
+    for (size_t k = 0; k < a.size(); ++k) {
+        const auto ca = static_cast<unsigned char>(lowerAZ(a[k]));
+        const auto cb = static_cast<unsigned char>(lowerAZ(b[k]));
         if (ca != cb)
             return ca < cb;
     }
-    return a.size() < b.size();
+    return false;
 }
 
 }  // namespace kestrix

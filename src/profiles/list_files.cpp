@@ -1,0 +1,82 @@
+#include "profiles/list_files.h"
+
+#include "text/header_decoding.h"
+#include "text/latin1.h"
+
+namespace kestrix {
+
+FileResult LoadRejectedLog(const QString &path, RejectedLog &log)
+{
+    log.clear();
+    if (!pathExists(path))
+        return {};
+    LinesResult read = readLines(path);
+    if (!read)
+        return FileResult::failure(std::move(read.error));
+    for (const std::string &raw : read.lines) {
+        const std::string line = lowerAZ(decodeHeaderWords(raw));
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos)
+            continue;
+        std::string_view sender = std::string_view(line).substr(0, tab);
+        std::string_view subject = std::string_view(line).substr(tab + 1);
+        if (!log.senderColumnHas(sender) && !log.subjectColumnHas(subject))
+            log.appendRow(std::string(sender), std::string(subject));
+    }
+    return {};
+}
+
+FileResult SaveRejectedLog(const QString &path, const RejectedLog &log)
+{
+    std::string bytes;
+    // A line end inside a cell would split the entry on the next read: it becomes a blank.
+    auto appendCell = [&bytes](const std::string &cell) {
+        for (char c : cell)
+            bytes += (c == '\r' || c == '\n') ? ' ' : c;
+    };
+    const auto &rows = log.rows();
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const LogRow &row = rows[r];
+        if (row.sender.empty() && row.subject.empty())
+            continue;
+        appendCell(row.sender);
+        bytes += '\t';
+        appendCell(row.subject);
+        bytes += "\r\n";
+    }
+    return writeFileAtomically(path, bytes);
+}
+
+FileResult loadWhitelistFile(const QString &path, Whitelist &whitelist, WhitelistDecoding decoding)
+{
+    LinesResult read = readLines(path);
+    if (!read)
+        return FileResult::failure(std::move(read.error));
+    if (decoding == WhitelistDecoding::DecodeHeaderWords) {
+        for (std::string &entry : read.lines)
+            entry = decodeHeaderWords(entry);
+    }
+    whitelist.assign(std::move(read.lines));
+    return {};
+}
+
+FileResult saveWhitelistFile(const QString &path, const Whitelist &whitelist)
+{
+    return writeLines(path, whitelist.entries());
+}
+
+FileResult loadBlacklistFile(const QString &path, BlacklistWords &words)
+{
+    LinesResult read = readLines(path);
+    if (!read)
+        return FileResult::failure(std::move(read.error));
+    words.assign(std::move(read.lines));
+    return {};
+}
+
+FileResult saveBlacklistFile(const QString &path, const BlacklistWords &words)
+{
+    return writeLines(path, words.words());
+}
+
+}  // namespace kestrix

@@ -1,0 +1,118 @@
+#include "profiles/text_file.h"
+#include "temp_folder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+using namespace kestrix;
+using kestrix::test::TempFolder;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+TEST(TextFileLines, EveryLineEndIsALineEnd)
+{
+    EXPECT_THAT(splitLines("a\r\nb\rc\nd"), ElementsAre("a", "b", "c", "d"));
+    EXPECT_THAT(splitLines("a\r\n\r\n\n\rb\r\n"), ElementsAre("a", "", "", "", "b"));
+    EXPECT_THAT(splitLines("\n\r"), ElementsAre("", ""));
+    EXPECT_THAT(splitLines("only"), ElementsAre("only"));
+    EXPECT_THAT(splitLines(""), IsEmpty());
+    // CR LF is one line end, LF CR is two.
+    EXPECT_THAT(splitLines("x\n\ry"), ElementsAre("x", "", "y"));
+}
+
+TEST(TextFileLines, WrittenWithCrLfAfterEveryLine)
+{
+    EXPECT_EQ(joinLinesCrLf({"a", "", "b c"}), "a\r\n\r\nb c\r\n");
+    EXPECT_EQ(joinLinesCrLf({}), "");
+    // An item holding a line end must not become two lines.
+    EXPECT_EQ(joinLinesCrLf({"a\r\nb", "c\rd\ne"}), "a  b\r\nc d e\r\n");
+}
+
+TEST(TextFile, RoundTripIsByteExact)
+{
+    TempFolder tmp;
+    const std::vector<std::string> lines = {"first", "", "\xA7KNBA M\xFCller", "\t tab "};
+    ASSERT_TRUE(writeLines(tmp.path("list.txt"), lines));
+    EXPECT_EQ(tmp.read("list.txt"), "first\r\n\r\n\xA7KNBA M\xFCller\r\n\t tab \r\n");
+    LinesResult read = readLines(tmp.path("list.txt"));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read.lines, lines);
+    // Nothing but the file itself is left in the folder (no temp file).
+    EXPECT_EQ(tmp.entries(), QStringList{QStringLiteral("list.txt")});
+}
+
+TEST(TextFile, ReadingAMissingFileIsAnError)
+{
+    TempFolder tmp;
+    LinesResult read = readLines(tmp.path("none.txt"));
+    EXPECT_FALSE(read);
+    EXPECT_THAT(read.error, ::testing::HasSubstr("none.txt"));
+    EXPECT_FALSE(pathExists(tmp.path("none.txt")));
+}
+
+TEST(TextFile, FailedWriteKeepsThePreviousFileAndSaysWhy)
+{
+    TempFolder tmp;
+    tmp.write("keep.txt", "old\r\n");
+
+    // The target is a directory.
+    ASSERT_TRUE(QDir(tmp.dir()).mkdir(QStringLiteral("adir")));
+    FileResult r = writeLines(tmp.path("adir"), {"x"});
+    EXPECT_FALSE(r);
+    EXPECT_THAT(r.error, ::testing::HasSubstr("adir"));
+    EXPECT_TRUE(QFileInfo(tmp.path("adir")).isDir());
+
+    // The folder cannot hold files: it is a regular file (fails for root too).
+    r = writeLines(tmp.path("keep.txt") + QStringLiteral("/inside.txt"), {"x"});
+    EXPECT_FALSE(r);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_EQ(tmp.read("keep.txt"), "old\r\n");
+    EXPECT_EQ(tmp.entries().size(), 2);
+}
+
+TEST(TextFile, FailedWriteInAReadOnlyFolderKeepsThePreviousFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempFolder tmp;
+    tmp.write("keep.txt", "old\r\n");
+    QFile::setPermissions(tmp.dir(), QFile::ReadOwner | QFile::ExeOwner);
+    FileResult r = writeLines(tmp.path("keep.txt"), {"new"});
+    QFile::setPermissions(tmp.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(r);
+    EXPECT_EQ(tmp.read("keep.txt"), "old\r\n");
+}
+
+TEST(TextFile, DeleteIfPresentAndLegacyTakeOver)
+{
+    TempFolder tmp;
+    DeleteFileIfPresent(tmp.path("none"));  // nothing happens, nothing thrown
+    tmp.write("gone.txt", "x");
+    DeleteFileIfPresent(tmp.path("gone.txt"));
+    EXPECT_FALSE(tmp.exists("gone.txt"));
+
+    tmp.write("old.lis", "old");
+    MigrateLegacyFile(tmp.path("old.lis"), tmp.path("new.ini"));
+    EXPECT_FALSE(tmp.exists("old.lis"));
+    EXPECT_EQ(tmp.read("new.ini"), "old");
+
+    // Not when the new file exists: both stay as they are.
+    tmp.write("old.lis", "older");
+    MigrateLegacyFile(tmp.path("old.lis"), tmp.path("new.ini"));
+    EXPECT_EQ(tmp.read("old.lis"), "older");
+    EXPECT_EQ(tmp.read("new.ini"), "old");
+    MigrateLegacyFile(tmp.path("missing.lis"), tmp.path("other.ini"));
+    EXPECT_FALSE(tmp.exists("other.ini"));
+}
+
+TEST(TextFile, HasTextCountsBlanks)
+{
+    EXPECT_FALSE(HasText(""));
+    EXPECT_TRUE(HasText(" "));
+    EXPECT_TRUE(HasText("pop.example.org"));
+}
