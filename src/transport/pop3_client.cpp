@@ -1,0 +1,306 @@
+#include "transport/pop3_client.h"
+
+#include "text/latin1.h"
+
+#include <limits>
+
+namespace kestrix {
+
+namespace {
+
+// The server closed the connection where a reply was due: ReadLn gave the empty text.
+const char *const closedByServer = "Connection closed by server";
+
+Exception replyError(const std::string &reply)
+{
+    return Exception(reply.empty() ? std::string(closedByServer) : reply);
+}
+
+void fire(const TPowersock::TNotifyEvent &event, TPowersock *sender)
+{
+    if (event)
+        event(sender);
+}
+
+bool startsWith(const std::string &text, std::string_view prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string withoutLineEnd(const std::string &line)
+{
+    if (line.size() >= 2 && line[line.size() - 2] == '\r' && line.back() == '\n')
+        return line.substr(0, line.size() - 2);
+    if (!line.empty() && line.back() == '\n')
+        return line.substr(0, line.size() - 1);
+    return line;
+}
+
+std::string trimControls(const std::string &text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+}  // namespace
+
+std::string pop3FirstWord(const std::string &reply)
+{
+    const std::size_t blank = reply.find(' ');
+    return blank == std::string::npos ? reply : reply.substr(0, blank);
+}
+
+bool pop3ReplyContainsOk(const std::string &reply)
+{
+    return pop3FirstWord(reply).find("+OK") != std::string::npos;
+}
+
+bool pop3ReplyIsOk(const std::string &reply)
+{
+    return pop3FirstWord(reply) == "+OK";
+}
+
+bool pop3ReplyIsErr(const std::string &reply)
+{
+    return pop3FirstWord(reply) == "-ERR";
+}
+
+std::string pop3Field(const std::string &reply, int index)
+{
+    std::size_t pos = 0;
+    for (int field = 1;; ++field) {
+        while (pos < reply.size() && reply[pos] == ' ')
+            ++pos;
+        if (pos >= reply.size())
+            return {};
+        std::size_t end = reply.find(' ', pos);
+        if (end == std::string::npos)
+            end = reply.size();
+        if (field == index)
+            return reply.substr(pos, end - pos);
+        pos = end;
+    }
+}
+
+TNMPOP3::TNMPOP3(std::unique_ptr<Stream> stream) : TPowersock(std::move(stream))
+{
+    Port = 110;
+}
+
+TNMPOP3::~TNMPOP3()
+{
+    // The base destructor cannot reach this override: drop an open connection (no QUIT) here.
+    try {
+        TNMPOP3::Abort();
+    } catch (...) {
+    }
+}
+
+void TNMPOP3::setAttachFilePath(const std::string &path)
+{
+    // An empty value stays empty: a lone "/" would send the parts to the root folder.
+    if (path.empty() || path.back() == '/')
+        attachFilePath_ = path;
+    else
+        attachFilePath_ = path + "/";
+}
+
+void TNMPOP3::Connect()
+{
+    int attempts = 0;
+    while (Password.empty() || UserID.empty()) {
+        if (!OnAuthenticationNeeded)
+            throw Exception("Authentication failed");
+        if (attempts > 0)
+            break;  // asked once: go on with what is there
+        bool handled = false;
+        OnAuthenticationNeeded(handled);
+        if (!handled)
+            throw Exception("Authentication failed");
+        ++attempts;
+    }
+
+    const bool wasBusy = busy_;
+    busy_ = true;
+    bool loginPassed = false;
+    auto finish = [&] {
+        if (!wasBusy)
+            busy_ = false;
+        if (loginPassed)
+            fire(OnConnect, this);
+    };
+
+    try {
+        TPowersock::Connect();
+        try {
+            const std::string greeting = ReadLn();
+            if (!pop3ReplyContainsOk(greeting))
+                throw replyError(greeting);
+
+            attempts = 0;
+            // Passes on "+OK"; a refusal gives OnAuthenticationFailed one chance to correct
+            // UserID or Password, after which the login starts again with USER.
+            auto replyCheck = [&](const std::string &reply) {
+                if (pop3ReplyContainsOk(reply))
+                    return true;
+                if (attempts > 0 || !OnAuthenticationFailed)
+                    throw Exception("Authentication failed");
+                bool handled = false;
+                OnAuthenticationFailed(handled);
+                if (!handled)
+                    throw Exception("Authentication failed");
+                ++attempts;
+                return false;
+            };
+            bool done = false;
+            do {
+                if (replyCheck(Transaction("USER " + UserID)))
+                    done = replyCheck(Transaction("PASS " + Password));
+                ++attempts;
+            } while (!done);
+
+            loginPassed = true;
+            const std::string stat = Transaction("STAT");
+            if (!pop3ReplyContainsOk(stat))
+                throw replyError(stat);
+            const auto count = parseDecimal(pop3Field(stat, 2));
+            messageCount_ = count && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max()
+                                ? std::int32_t(*count)
+                                : 0;
+        } catch (...) {
+            // QUIT (while still connected) and close before the failure goes on.
+            try {
+                Disconnect();
+            } catch (...) {
+            }
+            throw;
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+void TNMPOP3::Disconnect()
+{
+    if (!Connected())
+        return;
+    try {
+        const std::string reply = Transaction("QUIT");
+        if (!pop3ReplyContainsOk(reply))
+            throw replyError(reply);
+    } catch (...) {
+        TPowersock::Disconnect();
+        throw;
+    }
+    TPowersock::Disconnect();
+}
+
+void TNMPOP3::Abort()
+{
+    ReportStatus(8, "Abort");
+    Cancel();
+    if (Connected()) {
+        TPowersock::Disconnect();
+        ClearInput();
+    }
+}
+
+void TNMPOP3::FetchSummary(std::int32_t n)
+{
+    if (busy_)
+        return;
+    busy_ = true;
+    struct ClearBusy {
+        bool &busy;
+        ~ClearBusy() { busy = false; }
+    } clearBusy{busy_};
+
+    CheckConnection();
+    fire(OnRetrieveStart, this);
+    const std::string top = Transaction("TOP " + std::to_string(n) + " 0");
+    if (!pop3ReplyContainsOk(top))
+        throw replyError(top);
+
+    Summary.Header.Clear();
+    Summary.Subject.clear();
+    Summary.From.clear();
+    Summary.MessageId.clear();
+    for (;;) {
+        const std::string received = ReadLn();
+        if (received.empty())
+            throw ESockError(closedByServer);
+        const std::string line = withoutLineEnd(received);
+        // Exact case, at the first character; a later line of the same name wins.
+        if (startsWith(line, "Subject:"))
+            Summary.Subject = line.substr(8);
+        if (startsWith(line, "From:"))
+            Summary.From = line.substr(5);
+        if (startsWith(received, "Message-ID:"))
+            Summary.MessageId = received.size() > 12 ? received.substr(12, 256) : std::string();
+        Summary.Header.Add(line);
+        if (line == ".")
+            break;
+    }
+
+    const std::string list = Transaction("LIST " + std::to_string(n));
+    if (list.empty())
+        throw ESockError(closedByServer);
+    const std::string size = trimControls(pop3Field(list, 3));
+    const auto bytes = parseDecimal(size);
+    if (!bytes || *bytes < std::numeric_limits<std::int32_t>::min() ||
+        *bytes > std::numeric_limits<std::int32_t>::max())
+        throw EConvertError("'" + size + "' is not a valid integer value");
+    Summary.Bytes = std::int32_t(*bytes);
+
+    ReportStatus(1, "Summary Retrieved");
+    fire(OnRetrieveEnd, this);
+}
+
+std::string TNMPOP3::FetchUniqueId(std::int32_t n)
+{
+    if (busy_)
+        return {};
+    busy_ = true;
+    struct ClearBusy {
+        bool &busy;
+        ~ClearBusy() { busy = false; }
+    } clearBusy{busy_};
+
+    CheckConnection();
+    const std::string reply = Transaction("UIDL " + std::to_string(n));
+    if (!pop3ReplyIsOk(reply)) {
+        fire(OnFailure, this);
+        throw replyError(reply);
+    }
+    return pop3Field(reply, 3);
+}
+
+void TNMPOP3::DeleteMessage(std::int32_t n)
+{
+    if (busy_)
+        return;
+    busy_ = true;
+    try {
+        CheckConnection();
+        const std::string reply = Transaction("DELE " + std::to_string(n));
+        // Only a first word of exactly "-ERR" is a refusal; no reply at all is no deletion.
+        if (reply.empty() || pop3ReplyIsErr(reply)) {
+            fire(OnFailure, this);
+            throw replyError(reply);
+        }
+    } catch (...) {
+        busy_ = false;
+        throw;
+    }
+    busy_ = false;
+    fire(OnSuccess, this);
+}
+
+}  // namespace kestrix

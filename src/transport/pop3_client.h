@@ -1,0 +1,96 @@
+#pragma once
+// TNMPOP3: the POP3 client the program drives. It logs in with USER/PASS, reads the message
+// count (STAT), the header and size of one message (TOP n 0, LIST n), its unique id (UIDL n),
+// deletes (DELE n) and quits (QUIT). Every operation blocks in the manner of TPowersock, so the
+// event loop keeps running while the server is slow; failures are exceptions, a server's
+// refusal an Exception whose message is the reply line (CR LF included). Every reply line read
+// is reported as a status text at level 1.
+//
+// Busy: an operation started from an event handler while another one waits for the server
+// (FetchSummary, FetchUniqueId, DeleteMessage) returns at once without sending anything, so
+// commands never interleave on the wire.
+//
+// Typical use:
+//   TNMPOP3 pop;
+//   pop.Host = "127.0.0.1"; pop.Port = 110; pop.TimeOut = 20000;
+//   pop.UserID = "joe"; pop.Password = "secret";
+//   pop.Connect();                         // greeting, USER, PASS, STAT
+//   for (int n = 1; n <= pop.MessageCount(); ++n) {
+//       pop.FetchSummary(n);               // TOP n 0, LIST n -> pop.Summary
+//       std::string uid = pop.FetchUniqueId(n);  // the id followed by CR LF
+//   }
+//   pop.Disconnect();                      // QUIT
+
+#include "transport/ex_string_list.h"
+#include "transport/powersock.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kestrix {
+
+class TNMPOP3 : public TPowersock {
+public:
+    explicit TNMPOP3(std::unique_ptr<Stream> stream = nullptr);
+    ~TNMPOP3() override;
+
+    // Settings.
+    std::string UserID;
+    std::string Password;
+    bool Parse = false;         // decode single-part messages on retrieval
+    bool DeleteOnRead = false;  // send DELE after a retrieval
+
+    // Folder for parts of a retrieved message; a value without a trailing "/" gets one.
+    const std::string &AttachFilePath() const { return attachFilePath_; }
+    void setAttachFilePath(const std::string &path);
+
+    // Events. OnConnect fires after the login (also when STAT then fails); the socket-level
+    // connect event of TPowersock stays reachable as TPowersock::OnConnect.
+    TNotifyEvent OnConnect;
+    THandlerEvent OnAuthenticationNeeded;  // UserID or Password empty at Connect
+    THandlerEvent OnAuthenticationFailed;  // USER or PASS refused: may correct them once
+    TNotifyEvent OnRetrieveStart;          // around FetchSummary (and message retrieval)
+    TNotifyEvent OnRetrieveEnd;
+    TNotifyEvent OnSuccess;                // DeleteMessage done
+    TNotifyEvent OnFailure;                // DeleteMessage or FetchUniqueId refused
+
+    // Run-time state.
+    std::int32_t MessageCount() const { return messageCount_; }  // from the last STAT
+    TSummary Summary;                                            // from the last FetchSummary
+    bool Busy() const { return busy_; }
+
+    // Greeting, USER, PASS, STAT. Raises "Authentication failed" when the login is refused
+    // (after QUIT), the reply line for any other refusal.
+    void Connect() override;
+    // QUIT (only while connected), then the socket is closed in every case.
+    void Disconnect() override;
+    // Cancels the waiting operation and drops the connection without QUIT: deletions are not
+    // carried out.
+    void Abort() override;
+
+    // TOP n 0 then LIST n: fills Summary.
+    void FetchSummary(std::int32_t n);
+    // UIDL n: the third field of the reply, i.e. the unique id followed by the reply's CR LF.
+    std::string FetchUniqueId(std::int32_t n);
+    // DELE n: the message is removed when the server receives QUIT.
+    void DeleteMessage(std::int32_t n);
+
+    // Retrieval of whole messages (RETR n, CurrentMessage, GetMailMessage) belongs here too;
+    // it comes with the message decoding.
+
+private:
+    std::string attachFilePath_;
+    std::int32_t messageCount_ = 0;
+    bool busy_ = false;
+};
+
+// Reply tests of the client. The first word of a reply is its text before the first blank; a
+// reply without a blank is its own first word, line end included.
+std::string pop3FirstWord(const std::string &reply);
+bool pop3ReplyContainsOk(const std::string &reply);  // first word contains "+OK"
+bool pop3ReplyIsOk(const std::string &reply);        // first word is exactly "+OK"
+bool pop3ReplyIsErr(const std::string &reply);       // first word is exactly "-ERR"
+// The index-th (1-based) blank-separated field of a reply, as received; "" when missing.
+std::string pop3Field(const std::string &reply, int index);
+
+}  // namespace kestrix

@@ -1,0 +1,160 @@
+#pragma once
+// TPowersock: one blocking TCP client session for code on the event-loop thread. Every
+// waiting operation runs the thread's pending events while it waits (so windows stay alive and
+// a handler can Cancel or Abort it), but it never spins: it blocks in the event dispatcher
+// until the socket is ready, an event arrives or 50 ms pass. A per-session time-out timer
+// (TThreadTimer) aborts an operation that takes too long. Progress is reported as status texts
+// with a level (1, 2, 4, 8) through OnStatus, filtered by ReportLevel.
+//
+// All reads and writes go through a Stream (plain TCP by default; TLS can slot in later).
+
+#include "transport/exceptions.h"
+#include "transport/stream.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QSocketNotifier;
+class QTimer;
+
+namespace kestrix {
+
+class HostLookup;
+class TThreadTimer;
+
+class TPowersock {
+public:
+    using TNotifyEvent = std::function<void(TPowersock *sender)>;
+    // A handler that may fix the situation sets handled to true; it is offered once.
+    using THandlerEvent = std::function<void(bool &handled)>;
+    using TOnStatus = std::function<void(TPowersock *sender, const std::string &status)>;
+    using TOnHostResolved = TNotifyEvent;
+
+    static constexpr std::size_t IOBufferSize = 65536;
+
+    // stream: the transport to use; a plain TcpStream when none is given.
+    explicit TPowersock(std::unique_ptr<Stream> stream = nullptr);
+    virtual ~TPowersock();
+    TPowersock(const TPowersock &) = delete;
+    TPowersock &operator=(const TPowersock &) = delete;
+
+    // Settings.
+    std::string Host;          // name or dotted IPv4 address
+    std::int32_t Port = 0;
+    std::int32_t TimeOut = 0;  // milliseconds for one operation; 0 = none
+    std::int32_t ReportLevel = 0;
+    std::string Proxy;         // when set, connect to Proxy:ProxyPort instead of Host:Port
+    std::int32_t ProxyPort = 0;
+
+    // Events (any may be empty).
+    TNotifyEvent OnConnect;          // the TCP connection is up
+    TNotifyEvent OnDisconnect;       // after every successful close of the socket
+    TNotifyEvent OnConnectionFailed; // Connect ends by time-out, cancel or refusal
+    THandlerEvent OnInvalidHost;     // look-up left no address: may set Host and Handled
+    TOnHostResolved OnHostResolved;
+    TOnStatus OnStatus;
+    THandlerEvent OnConnectionRequired;  // CheckConnection found no connection
+    TNotifyEvent OnPacketRecvd;      // after each chunk of CaptureFile / CaptureString
+    TNotifyEvent OnPacketSent;       // after each send of SendFile
+
+    // Run-time state.
+    bool Connected() const { return connected_; }
+    const std::string &Status() const { return status_; }
+    const std::string &LastReply() const { return lastReply_; }  // with its line end
+    std::int16_t ReplyCode() const { return replyCode_; }
+    std::int32_t LastError() const { return lastError_; }
+    std::int32_t BytesSent() const { return bytesSent_; }
+    std::int32_t BytesRecvd() const { return bytesRecvd_; }
+    std::int32_t BytesTotal() const { return bytesTotal_; }
+    bool TimedOut() const { return timedOut_; }
+    bool Canceled() const { return canceled_; }
+    std::uint32_t RemoteAddress() const { return remoteAddress_; }  // network order, 0 = none
+
+    // Operations. Failures raise ESockError (socket and look-up), EAbortError (ended by
+    // Cancel/Abort/time-out) or Exception.
+    virtual void Connect();
+    virtual void Disconnect();
+    virtual std::string Transaction(const std::string &command);  // reply with its line end
+    virtual void Abort();
+
+    void CheckConnection();
+    void Cancel();
+    void ResolveHost();
+    // count 0: up to the first zero byte, at most 65,535 bytes.
+    void SendBuffer(const char *data, std::uint16_t count);
+    void Write(const std::string &text);
+    void Writeln(const std::string &text);
+    // One whole line with its line end (CR LF or LF); the bytes after it stay unread. The
+    // empty text when the peer has closed.
+    std::string ReadLn();
+    void SendFile(const std::string &fileName);
+    void CaptureFile(const std::string &fileName);
+    void CaptureString(std::string &text, std::int32_t limit);  // limit -1: none
+    bool DataAvailable();
+    void ClearInput();
+    std::string RemoteIP();
+    std::string LocalIP();
+    std::string ErrorText(int code);
+    void CloseSocket();
+    void ReportStatus(std::uint8_t level, const std::string &text);
+    void TimerOn();
+    void TimerOff();
+
+protected:
+    // Raises ErrorText(code) unless code is the tolerated one or not above 10000.
+    void CheckError(int code, int tolerated = 10035);
+    // Destruction order: subclasses call their own Abort in their destructor first.
+    bool destroying() const { return destroying_; }
+
+private:
+    class OperationScope;
+    friend class OperationScope;
+
+    void InitializeSocket();
+    void openSocket(bool resetOnClose);
+    void TimerTriggered();
+    // Runs the thread's events once, blocking until one of them arrives: socket readable
+    // (read), socket writable (write), the look-up answer, the timer, or 50 ms.
+    void waitForEvents(bool read, bool write);
+    void onReadable();
+    void onWritable();
+    void updateIdleWatch();
+    // A fresh socket after a failed connect attempt, without the close events.
+    void renewSocketQuietly();
+    // Receives exactly count bytes that peek has shown to be waiting.
+    void receivePeeked(char *into, std::size_t count);
+
+    std::unique_ptr<Stream> stream_;
+    std::unique_ptr<TThreadTimer> timer_;
+    std::unique_ptr<QSocketNotifier> readNotifier_;
+    std::unique_ptr<QSocketNotifier> writeNotifier_;
+    std::unique_ptr<QTimer> heartbeat_;
+    std::shared_ptr<HostLookup> lookup_;
+    std::array<char, IOBufferSize + 1> io_{};
+
+    bool connected_ = false;
+    bool connecting_ = false;
+    std::string status_;
+    std::string lastReply_;
+    std::int16_t replyCode_ = 0;
+    std::int32_t lastError_ = 0;
+    std::int32_t bytesSent_ = 0;
+    std::int32_t bytesRecvd_ = 0;
+    std::int32_t bytesTotal_ = 0;
+    bool canceled_ = false;
+    bool timedOut_ = false;
+    bool succeed_ = true;
+    bool lookupDone_ = false;
+    bool destroying_ = false;
+    std::uint32_t remoteAddress_ = 0;
+    int operationDepth_ = 0;
+
+protected:
+    std::int32_t &bytesRecvdRef() { return bytesRecvd_; }
+    std::int32_t &bytesTotalRef() { return bytesTotal_; }
+};
+
+}  // namespace kestrix

@@ -1,0 +1,57 @@
+#pragma once
+// The one seam through which the socket session reads and writes: a plain TCP stream today,
+// a TLS stream later. Every call is non-blocking; a negative result is -errno (-EAGAIN when
+// the call would block). The session waits on handle() for readiness, so a stream that buffers
+// (TLS) must report its buffered bytes through recv/peek before asking to wait.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kestrix {
+
+class Stream {
+public:
+    virtual ~Stream() = default;
+
+    // Creates the underlying socket; resetOnClose makes a later close reset the connection
+    // at once (linger on, 0 seconds). Returns 0 or -errno.
+    virtual int open(bool resetOnClose) = 0;
+    // Starts connecting to an IPv4 address and port, both in network byte order. Returns 0
+    // when connected at once, -EINPROGRESS while it goes on, or -errno.
+    virtual int startConnect(std::uint32_t address, std::uint16_t port) = 0;
+    // The outcome of a connect that was in progress, once handle() is writable: 0 or errno.
+    virtual int connectResult() = 0;
+
+    virtual long send(const char *data, std::size_t count) = 0;
+    virtual long recv(char *data, std::size_t count) = 0;
+    // Like recv, but the bytes stay in the stream for the next recv.
+    virtual long peek(char *data, std::size_t count) = 0;
+    // Closes the socket; returns 0 or -errno. handle() is invalid afterwards.
+    virtual int close() = 0;
+
+    // The descriptor to wait on; -1 when there is none.
+    virtual int handle() const = 0;
+};
+
+// Plain TCP over POSIX sockets (Nagle off, SIGPIPE never raised).
+class TcpStream : public Stream {
+public:
+    TcpStream() = default;
+    ~TcpStream() override;
+    TcpStream(const TcpStream &) = delete;
+    TcpStream &operator=(const TcpStream &) = delete;
+
+    int open(bool resetOnClose) override;
+    int startConnect(std::uint32_t address, std::uint16_t port) override;
+    int connectResult() override;
+    long send(const char *data, std::size_t count) override;
+    long recv(char *data, std::size_t count) override;
+    long peek(char *data, std::size_t count) override;
+    int close() override;
+    int handle() const override { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace kestrix
