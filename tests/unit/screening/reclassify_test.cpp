@@ -1,0 +1,111 @@
+// The reclassify run: trusted rows, banners, captions and buttons as the view sees them.
+#include "screener_fixture.h"
+
+using namespace kestrix;
+using kestrix::test::ScreenerTest;
+
+namespace {
+
+class Reclassify : public ScreenerTest {
+protected:
+    void SetUp() override
+    {
+        s.blacklist.assign({"offer"});
+        s.settings.CheckInterval = 2;
+        s.button1Caption = "Process Suspicuous Mails";
+    }
+};
+
+}  // namespace
+
+TEST_F(Reclassify, UnknownSendersShowTheirBannerAndTheKnownBadButton)
+{
+    s.whitelist.add("friend@example.org");
+    s.allowDeleteAccepted = true;
+    addMessage(1, "friend@example.org", "Hi", "c1", 10, "");
+    addMessage(2, "stranger@example.org", "An offer");
+    addMessage(3, "friend@example.org", "Again", "c3", 30, "");
+    s.reclassify();
+
+    EXPECT_EQ(view.visible("Panel3"), true);
+    EXPECT_EQ(view.visible("Panel1"), true);
+    EXPECT_EQ(view.visible("Panel12"), false);
+    EXPECT_EQ(view.enabled("SpeedButton27"), true);
+    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
+    EXPECT_EQ(s.button1Caption, "Get Mail Headers: New");
+    EXPECT_EQ(view.checked("CheckBox1"), false);
+    EXPECT_FALSE(s.allowDeleteAccepted);
+    EXPECT_EQ(view.enabled("Timer1"), true);
+    EXPECT_EQ(view.enabled("Poller"), true);
+    EXPECT_EQ(view.enabled("Button66"), true);
+    EXPECT_FALSE(view.busyCursor);
+    ASSERT_FALSE(view.pagesShown.empty());
+    EXPECT_EQ(view.pagesShown.back(), "TabSheet3");
+    EXPECT_GE(view.detailsCalls, 1);
+    EXPECT_TRUE(view.details.empty());
+
+    // Trusted rows are collected from the bottom up.
+    EXPECT_EQ(s.trustedNumbers, (std::vector<std::string>{"3", "1"}));
+    EXPECT_EQ(s.trustedSenders, (std::vector<std::string>{"friend@example.org", "friend@example.org"}));
+    EXPECT_EQ(s.trustedSizes, (std::vector<std::string>{"30 /N.A.", "10 /N.A."}));
+    EXPECT_EQ(senderMarker(1), CellMarker::KNGA);
+    EXPECT_EQ(subjectMarker(2), CellMarker::KNBP);
+    // The marks come from the new table: a leading run of one row.
+    EXPECT_EQ(s.settings.resumeCode, "c1");
+
+    // A second run collects the same rows again, not twice.
+    s.reclassify();
+    EXPECT_EQ(s.trustedNumbers.size(), 2u);
+}
+
+TEST_F(Reclassify, TheKnownBadButtonStaysOffForTrustedRowsAndWithAnEmptyWhitelist)
+{
+    s.whitelist.add("friend@example.org");
+    addMessage(1, "friend@example.org", "An offer");
+    addMessage(2, "stranger@example.org", "Hello");
+    s.reclassify();
+    EXPECT_EQ(view.enabled("SpeedButton27"), false);
+
+    s.whitelist.clear();
+    s.reclassify();
+    EXPECT_EQ(view.enabled("SpeedButton27"), false);
+    EXPECT_EQ(view.visible("Panel3"), true);
+    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
+}
+
+TEST_F(Reclassify, AllTrustedShowsTheTrustedBanner)
+{
+    s.whitelist.add("friend@example.org");
+    s.settings.CheckInterval = 0;
+    addMessage(1, "friend@example.org", "Hi");
+    s.reclassify();
+    EXPECT_EQ(view.visible("Panel3"), false);
+    EXPECT_EQ(view.visible("Panel12"), true);
+    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
+    EXPECT_FALSE(view.enabled("Poller").has_value());
+}
+
+TEST_F(Reclassify, AnEmptyTableWithTrustedRowsCountsThem)
+{
+    s.trustedNumbers = {"4", "2"};
+    s.reclassify();
+    EXPECT_EQ(view.visible("Panel3"), false);
+    EXPECT_EQ(view.visible("Panel12"), true);
+    EXPECT_EQ(view.text("Label24"), "2 messages from trusted e-mail addresses");
+    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
+    // Nothing of the non-empty branch runs.
+    EXPECT_FALSE(view.enabled("Timer1").has_value());
+    EXPECT_FALSE(view.enabled("Button66").has_value());
+}
+
+TEST_F(Reclassify, AnEmptyTableWithoutTrustedRowsHasNoNewMessages)
+{
+    s.messageTable.setRowCount(5);
+    s.reclassify();
+    EXPECT_EQ(view.text("Label24"), "No new messages on server");
+    EXPECT_EQ(s.messageTable.rowCount(), 2);
+    EXPECT_EQ(view.visible("Panel12"), true);
+    EXPECT_EQ(view.visible("Panel3"), false);
+    EXPECT_EQ(view.enabled("SpeedButton27"), false);
+    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
+}

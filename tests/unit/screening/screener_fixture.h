@@ -1,0 +1,46 @@
+#pragma once
+// A Screener on a recording view and a scripted prompter, with helpers that fill the hidden
+// per-row lists and the header store as a download would.
+
+#include "screening/screener.h"
+#include "support/recording_view.h"
+#include "support/scripted_prompter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kestrix::test {
+
+class ScreenerTest : public ::testing::Test {
+protected:
+    // Appends one downloaded message: number, sender, subject and code, with a stored header
+    // whose size is `size` and whose content line is `contentType` (none when empty).
+    void addMessage(int number, const std::string &sender, const std::string &subject,
+                    const std::string &code = {}, int size = 1000,
+                    const std::string &contentType = "text/plain")
+    {
+        if (s.rowCodes.empty())
+            s.rowCodes.push_back("0");
+        const std::string c = code.empty() ? "code" + std::to_string(number) : code;
+        s.ListBox1.push_back(std::to_string(number));
+        s.ListBox2.push_back(sender);
+        s.ListBox3.push_back(subject);
+        s.ListBox5.push_back(c);
+        s.rowCodes.push_back(c);
+        HeaderRecord &record = s.headerStore.at(s.headerStore.append(number));
+        record.lines = {"id:" + c, "Size: " + std::to_string(size) + " byte", "From: " + sender,
+                        "Subject: " + subject};
+        if (!contentType.empty())
+            record.lines.push_back("Content-Type: " + contentType);
+    }
+
+    CellMarker senderMarker(int row) const { return s.messageTable.marker(MessageTable::ColSender, row); }
+    CellMarker subjectMarker(int row) const { return s.messageTable.marker(MessageTable::ColSubject, row); }
+
+    RecordingView view;
+    ScriptedPrompter prompter;
+    Screener s{view, prompter};
+};
+
+}  // namespace kestrix::test
