@@ -1,0 +1,78 @@
+#pragma once
+// A throw-away Dovecot POP3 server on 127.0.0.1 for integration tests, benchmarks and demos.
+//
+//   kestrix::test::DovecotServer dovecot({message1, message2});   // starts, or throws
+//   client.Host = dovecot.host(); client.Port = dovecot.port();
+//   client.UserID = dovecot.user(); client.Password = dovecot.password();
+//   ...
+//   dovecot.messages();          // what is in the mailbox now, in server order
+//
+// Everything lives in a temp folder (config, base_dir, state_dir, passwd-file, maildir, log):
+// plain-text login (USER/PASS), no TLS, only POP3, listening on 127.0.0.1 on a free port. The
+// mail processes run as `nobody` (the fixture may run as root); run as another user, everything
+// runs as that user. The messages keep the order given (maildir names with increasing times).
+// The destructor stops the server by its PID (SIGTERM, then waits) and removes the folder.
+
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+class QTemporaryDir;
+
+namespace kestrix::test {
+
+class DovecotServer {
+public:
+    struct Options {
+        std::string user = "kestrix";
+        std::string password = "secret";
+    };
+
+    explicit DovecotServer(const std::vector<std::string> &messages = {});
+    DovecotServer(const std::vector<std::string> &messages, const Options &options);
+    ~DovecotServer();
+    DovecotServer(const DovecotServer &) = delete;
+    DovecotServer &operator=(const DovecotServer &) = delete;
+
+    // True when /usr/sbin/dovecot is installed; tests may skip without it.
+    static bool available();
+
+    std::string host() const { return "127.0.0.1"; }
+    int port() const { return port_; }
+    const std::string &user() const { return options_.user; }
+    const std::string &password() const { return options_.password; }
+    pid_t pid() const { return pid_; }
+    std::string folder() const;
+    std::string logText() const;
+
+    // "By another client": adds a message as the newest one, or removes the message at 1-based
+    // position number (in server order) straight from the maildir.
+    void addMessage(const std::string &raw);
+    void removeMessage(int number);
+    // The raw messages in the mailbox now, in server order.
+    std::vector<std::string> messages() const;
+
+    void stop();
+
+    // A small message with the given sender and subject (CR LF line ends).
+    static std::string makeMessage(const std::string &from, const std::string &subject,
+                                   const std::string &body = "Hello.\r\n");
+
+private:
+    void writeConfig();
+    void startProcess();
+    bool waitUntilListening(std::string &why);
+    std::vector<std::string> messageFiles() const;
+
+    Options options_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::string root_;
+    int port_ = 0;
+    pid_t pid_ = -1;
+    uid_t mailUid_ = 0;
+    gid_t mailGid_ = 0;
+    long nextTime_ = 1000000001;
+};
+
+}  // namespace kestrix::test
