@@ -13,8 +13,12 @@ FileResult LoadRejectedLog(const QString &path, RejectedLog &log)
     LinesResult read = readLines(path);
     if (!read)
         return FileResult::failure(std::move(read.error));
+    log.reserve(read.lines.size());
+    std::string line;
     for (const std::string &raw : read.lines) {
-        const std::string line = lowerAZ(decodeHeaderWords(raw));
+        line = decodeHeaderWords(raw);
+        for (char &c : line)
+            c = lowerAZ(c);
         const size_t tab = line.find('\t');
         if (tab == std::string::npos)
             continue;

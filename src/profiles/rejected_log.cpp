@@ -62,7 +62,10 @@ void RejectedLog::clearSender(std::string_view lowered)
     auto it = m_senders.find(lowered);
     if (it == m_senders.end())
         return;
-    const std::vector<int> candidates = it->second;  // clearRow changes the bucket
+    std::vector<int> candidates;  // clearRow changes the chain
+    candidates.reserve(size_t(it->second.count));
+    for (int r = it->second.head; r != -1; r = m_next[size_t(r)])
+        candidates.push_back(r);
     for (int r : candidates) {
         if (m_rows[size_t(r)].sender == lowered)
             clearRow(r);
@@ -85,8 +88,19 @@ void RejectedLog::clearRow(int r)
 void RejectedLog::clear()
 {
     m_rows.assign(1, LogRow{kSenderTitle, kSubjectTitle});
+    m_next.assign(1, -1);
+    m_prev.assign(1, -1);
     m_senders.clear();
     m_subjects.clear();
+}
+
+void RejectedLog::reserve(size_t rows)
+{
+    m_rows.reserve(rows + 1);
+    m_next.reserve(rows + 1);
+    m_prev.reserve(rows + 1);
+    m_senders.reserve(rows);
+    m_subjects.reserve(rows);
 }
 
 void RejectedLog::resetToEmptyRow()
@@ -98,7 +112,19 @@ void RejectedLog::resetToEmptyRow()
 void RejectedLog::indexRow(int r)
 {
     const LogRow &row = m_rows[size_t(r)];
-    m_senders[row.sender].push_back(r);
+    if (m_next.size() < m_rows.size()) {
+        m_next.resize(m_rows.size(), -1);
+        m_prev.resize(m_rows.size(), -1);
+    }
+    SenderRows &rows = m_senders[row.sender];
+    m_next[size_t(r)] = -1;
+    m_prev[size_t(r)] = rows.tail;
+    if (rows.tail == -1)
+        rows.head = r;
+    else
+        m_next[size_t(rows.tail)] = r;
+    rows.tail = r;
+    ++rows.count;
     ++m_subjects[row.subject];
 }
 
@@ -106,10 +132,11 @@ void RejectedLog::unindexRow(int r)
 {
     const LogRow &row = m_rows[size_t(r)];
     if (auto it = m_senders.find(row.sender); it != m_senders.end()) {
-        auto &bucket = it->second;
-        if (auto at = std::find(bucket.begin(), bucket.end(), r); at != bucket.end())
-            bucket.erase(at);
-        if (bucket.empty())
+        SenderRows &rows = it->second;
+        const int prev = m_prev[size_t(r)], next = m_next[size_t(r)];
+        (prev == -1 ? rows.head : m_next[size_t(prev)]) = next;
+        (next == -1 ? rows.tail : m_prev[size_t(next)]) = prev;
+        if (--rows.count == 0)
             m_senders.erase(it);
     }
     if (auto it = m_subjects.find(row.subject); it != m_subjects.end() && --it->second == 0)

@@ -45,6 +45,8 @@ public:
     void clearRow(int r);
     // Back to the title row only.
     void clear();
+    // Room for this many rows without rehashing the indexes (a file reader knows its line count).
+    void reserve(size_t rows);
     // The title row and one empty entry row, as after a profile load.
     void resetToEmptyRow();
 
@@ -55,10 +57,19 @@ public:
 private:
     void indexRow(int r);
     void unindexRow(int r);
+
+    // The entry rows of one sender text, chained through m_next/m_prev in row order.
+    struct SenderRows {
+        int count = 0;
+        int head = -1;
+        int tail = -1;
+    };
+
     std::vector<LogRow> m_rows;
     // Entry rows only (the title row is answered from m_rows[0]). Keys compare ignoring A-Z case.
-    // sender text -> the entry rows holding it, so clearSender needs no scan of the whole log
-    std::unordered_map<std::string, std::vector<int>, CaseBlindHash, CaseBlindEqual> m_senders;
+    std::unordered_map<std::string, SenderRows, CaseBlindHash, CaseBlindEqual> m_senders;
+    std::vector<int> m_next;  // per row: the next entry row with the same sender, -1 at the end
+    std::vector<int> m_prev;  // per row: the previous one, -1 at the start
     // subject text -> how many entry rows hold it
     std::unordered_map<std::string, int, CaseBlindHash, CaseBlindEqual> m_subjects;
 };
