@@ -186,6 +186,8 @@ void DovecotServer::writeConfig()
         "ssl = no\n"
         "disable_plaintext_auth = no\n"
         "auth_mechanisms = plain\n"
+        // Refused logins answer at once (the default waits two seconds).
+        "auth_failure_delay = 0\n"
         "default_login_user = " + loginUser + "\n"
         "default_internal_user = " + internalUser + "\n"
         "first_valid_uid = " + uid + "\n"
