@@ -13,9 +13,7 @@ namespace kestrix {
 
 struct CaseBlindHash {
     using is_transparent = void;
-    // Deliberately not noexcept: libstdc++ then stores each node's hash code, so rehashing and
-    // bucket walks of a 100,000-entry index do not hash every key again.
-    size_t operator()(std::string_view text) const
+    size_t operator()(std::string_view text) const noexcept
     {
         // FNV-1a over the A-Z-lower-cased bytes.
         uint64_t h = 1469598103934665603ull;

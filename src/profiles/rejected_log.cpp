@@ -21,25 +21,25 @@ bool RejectedLog::isKnownBadSender(std::string_view sender) const
     // A search from the title row down finds the title first for "Sender" in any case.
     if (equalsIgnoreCaseAZ(m_rows[0].sender, sender))
         return false;
-    return m_senders.find(sender) != m_senders.end();
+    return m_senders.contains(sender);
 }
 
 bool RejectedLog::isKnownBadSubject(std::string_view subject) const
 {
     if (equalsIgnoreCaseAZ(m_rows[0].subject, subject))
         return false;
-    return m_subjects.find(subject) != m_subjects.end();
+    return m_subjects.contains(subject);
 }
 
 bool RejectedLog::senderColumnHas(std::string_view text) const
 {
-    return equalsIgnoreCaseAZ(m_rows[0].sender, text) || m_senders.find(text) != m_senders.end();
+    return equalsIgnoreCaseAZ(m_rows[0].sender, text) || m_senders.contains(text);
 }
 
 bool RejectedLog::subjectColumnHas(std::string_view text) const
 {
     return equalsIgnoreCaseAZ(m_rows[0].subject, text)
-        || m_subjects.find(text) != m_subjects.end();
+        || m_subjects.contains(text);
 }
 
 void RejectedLog::appendRejected(std::string_view sender, std::string_view subject)
@@ -59,12 +59,12 @@ void RejectedLog::appendRow(std::string sender, std::string subject)
 
 void RejectedLog::clearSender(std::string_view lowered)
 {
-    auto it = m_senders.find(lowered);
-    if (it == m_senders.end())
+    const SenderRows *rows = m_senders.find(lowered);
+    if (!rows)
         return;
     std::vector<int> candidates;  // clearRow changes the chain
-    candidates.reserve(size_t(it->second.count));
-    for (int r = it->second.head; r != -1; r = m_next[size_t(r)])
+    candidates.reserve(size_t(rows->count));
+    for (int r = rows->head; r != -1; r = m_next[size_t(r)])
         candidates.push_back(r);
     for (int r : candidates) {
         if (m_rows[size_t(r)].sender == lowered)
@@ -131,16 +131,15 @@ void RejectedLog::indexRow(int r)
 void RejectedLog::unindexRow(int r)
 {
     const LogRow &row = m_rows[size_t(r)];
-    if (auto it = m_senders.find(row.sender); it != m_senders.end()) {
-        SenderRows &rows = it->second;
+    if (SenderRows *rows = m_senders.find(row.sender)) {
         const int prev = m_prev[size_t(r)], next = m_next[size_t(r)];
-        (prev == -1 ? rows.head : m_next[size_t(prev)]) = next;
-        (next == -1 ? rows.tail : m_prev[size_t(next)]) = prev;
-        if (--rows.count == 0)
-            m_senders.erase(it);
+        (prev == -1 ? rows->head : m_next[size_t(prev)]) = next;
+        (next == -1 ? rows->tail : m_prev[size_t(next)]) = prev;
+        if (--rows->count == 0)
+            m_senders.erase(row.sender);
     }
-    if (auto it = m_subjects.find(row.subject); it != m_subjects.end() && --it->second == 0)
-        m_subjects.erase(it);
+    if (int *count = m_subjects.find(row.subject); count && --*count == 0)
+        m_subjects.erase(row.subject);
 }
 
 }  // namespace kestrix

@@ -8,11 +8,10 @@
 // equal to "Subject") in any letter case is therefore never known bad. They are answered from
 // indexes kept beside the rows.
 
-#include "profiles/case_blind_hash.h"
+#include "profiles/case_blind_index.h"
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace kestrix {
@@ -67,11 +66,11 @@ private:
 
     std::vector<LogRow> m_rows;
     // Entry rows only (the title row is answered from m_rows[0]). Keys compare ignoring A-Z case.
-    std::unordered_map<std::string, SenderRows, CaseBlindHash, CaseBlindEqual> m_senders;
+    CaseBlindIndex<SenderRows> m_senders;
     std::vector<int> m_next;  // per row: the next entry row with the same sender, -1 at the end
     std::vector<int> m_prev;  // per row: the previous one, -1 at the start
     // subject text -> how many entry rows hold it
-    std::unordered_map<std::string, int, CaseBlindHash, CaseBlindEqual> m_subjects;
+    CaseBlindIndex<int> m_subjects;
 };
 
 }  // namespace kestrix

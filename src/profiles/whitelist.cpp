@@ -6,7 +6,7 @@ namespace kestrix {
 
 bool Whitelist::contains(std::string_view text) const
 {
-    return m_index.find(text) != m_index.end();
+    return m_index.contains(text);
 }
 
 void Whitelist::add(const std::string &text)
@@ -68,9 +68,8 @@ void Whitelist::indexAdd(const std::string &text)
 
 void Whitelist::indexRemove(std::string_view text)
 {
-    auto it = m_index.find(text);
-    if (it != m_index.end() && --it->second == 0)
-        m_index.erase(it);
+    if (int *count = m_index.find(text); count && --*count == 0)
+        m_index.erase(text);
 }
 
 }  // namespace kestrix

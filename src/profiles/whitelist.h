@@ -3,11 +3,10 @@
 // Membership ignores the case of A to Z and needs the whole text; it is answered from an index,
 // so a table of 10,001 rows against thousands of entries stays fast.
 
-#include "profiles/case_blind_hash.h"
+#include "profiles/case_blind_index.h"
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace kestrix {
@@ -36,7 +35,7 @@ private:
     void indexRemove(std::string_view text);
     std::vector<std::string> m_entries;
     // entry text (compared ignoring A-Z case) -> how many entries hold it
-    std::unordered_map<std::string, int, CaseBlindHash, CaseBlindEqual> m_index;
+    CaseBlindIndex<int> m_index;
 };
 
 }  // namespace kestrix

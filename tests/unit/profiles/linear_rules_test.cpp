@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 
 using namespace kestrix;
@@ -131,4 +132,36 @@ TEST(LinearRules, LogReaderKeepsExactlyTheLinesTheLineByLineRuleKeeps)
         EXPECT_EQ(log.rows()[r].sender, expected[r].sender) << r;
         EXPECT_EQ(log.rows()[r].subject, expected[r].subject) << r;
     }
+}
+
+TEST(LinearRules, FlatIndexAgreesWithAMapThroughGrowthAndErasure)
+{
+    std::mt19937 rng(5);
+    CaseBlindIndex<int> index;
+    std::map<std::string, int> plain;  // keyed by the lower-cased text
+    auto key = [&] { return "Key" + std::to_string(rng() % 3000) + (rng() % 2 ? "X" : "x"); };
+    for (int round = 0; round < 60000; ++round) {
+        const std::string k = key();
+        if (rng() % 5 < 3) {
+            ++index[k];
+            ++plain[lowerAZ(k)];
+        } else {
+            index.erase(k);
+            plain.erase(lowerAZ(k));
+        }
+        if (round % 97 == 0) {
+            ASSERT_EQ(index.size(), plain.size());
+            for (int q = 0; q < 50; ++q) {
+                const std::string probe = key();
+                const int *found = index.find(probe);
+                auto it = plain.find(lowerAZ(probe));
+                ASSERT_EQ(found != nullptr, it != plain.end()) << probe;
+                if (found) {
+                    ASSERT_EQ(*found, it->second) << probe;
+                }
+            }
+        }
+    }
+    index.clear();
+    EXPECT_FALSE(index.contains("key1x"));
 }
