@@ -2,7 +2,6 @@
 
 #include "text/latin1.h"
 
-#include <cstring>
 
 namespace kestrix {
 
@@ -21,29 +20,84 @@ bool hasCapitalAZ(const std::string &word)
 
 BlacklistMatcher::BlacklistMatcher(const std::vector<std::string> &words)
 {
+    std::vector<const std::string *> usable;
     for (const std::string &word : words) {
         // An empty word never matches; a word with a capital can never occur in lower-cased text.
-        if (word.empty() || hasCapitalAZ(word))
-            continue;
-        m_words.push_back(word);
+        if (!word.empty() && !hasCapitalAZ(word))
+            usable.push_back(&word);
     }
-    for (size_t i = 0; i < m_words.size(); ++i) {
-        const auto first = static_cast<unsigned char>(m_words[i][0]);
-        m_byFirstByte[first].push_back(static_cast<unsigned short>(i));
+    if (usable.empty())
+        return;
+
+    // Byte classes: one per byte that occurs in a word; capitals share the class of their
+    // lower-case letter, so the text never needs a lower-cased copy.
+    for (const std::string *word : usable) {
+        for (char c : *word) {
+            auto &cls = m_classOf[static_cast<unsigned char>(c)];
+            if (cls == 0)
+                cls = static_cast<unsigned char>(m_classCount++);
+        }
+    }
+    for (char c = 'A'; c <= 'Z'; ++c)
+        m_classOf[static_cast<unsigned char>(c)] = m_classOf[static_cast<unsigned char>(lowerAZ(c))];
+
+    // The trie; -1 marks a missing edge until the automaton is completed.
+    const int k = m_classCount;
+    m_next.assign(size_t(k), -1);
+    m_matching.assign(1, 0);
+    for (const std::string *word : usable) {
+        int state = 0;
+        for (char c : *word) {
+            const size_t edge = size_t(state) * size_t(k) + m_classOf[static_cast<unsigned char>(c)];
+            if (m_next[edge] < 0) {
+                m_next[edge] = int(m_matching.size());
+                m_matching.push_back(0);
+                m_next.resize(m_next.size() + size_t(k), -1);
+            }
+            state = m_next[edge];
+        }
+        m_matching[size_t(state)] = 1;
+    }
+
+    // Breadth-first: every missing edge follows the longest proper suffix that is in the trie.
+    std::vector<int> fail(m_matching.size(), 0);
+    std::vector<int> queue;
+    for (int c = 0; c < k; ++c) {
+        int &target = m_next[size_t(c)];
+        if (target < 0) {
+            target = 0;
+        } else {
+            fail[size_t(target)] = 0;
+            queue.push_back(target);
+        }
+    }
+    for (size_t head = 0; head < queue.size(); ++head) {
+        const int state = queue[head];
+        if (m_matching[size_t(fail[size_t(state)])])
+            m_matching[size_t(state)] = 1;
+        for (int c = 0; c < k; ++c) {
+            int &target = m_next[size_t(state) * size_t(k) + size_t(c)];
+            const int viaFail = m_next[size_t(fail[size_t(state)]) * size_t(k) + size_t(c)];
+            if (target < 0) {
+                target = viaFail;
+            } else {
+                fail[size_t(target)] = viaFail;
+                queue.push_back(target);
+            }
+        }
     }
 }
 
-bool BlacklistMatcher::matchesLowered(std::string_view lowered) const
+bool BlacklistMatcher::matchesLowerCased(std::string_view text) const
 {
-    if (m_words.empty())
+    if (m_matching.empty())
         return false;
-    const size_t n = lowered.size();
-    for (size_t i = 0; i < n; ++i) {
-        for (unsigned short w : m_byFirstByte[static_cast<unsigned char>(lowered[i])]) {
-            const std::string &word = m_words[w];
-            if (word.size() <= n - i && std::memcmp(lowered.data() + i, word.data(), word.size()) == 0)
-                return true;
-        }
+    const size_t k = size_t(m_classCount);
+    int state = 0;
+    for (char c : text) {
+        state = m_next[size_t(state) * k + m_classOf[static_cast<unsigned char>(c)]];
+        if (m_matching[size_t(state)])
+            return true;
     }
     return false;
 }
@@ -62,8 +116,8 @@ RowMarkers Classifier::classify(const std::string &sender, const std::string &su
     if (m_log.isKnownBadSubject(subject)) {
         markers.subject = CellMarker::KNBS;
     } else if (!m_blacklist.empty()
-               && (m_blacklist.matchesLowered(lowerAZ(subject))
-                   || m_blacklist.matchesLowered(lowerAZ(sender)))) {
+               && (m_blacklist.matchesLowerCased(subject)
+                   || m_blacklist.matchesLowerCased(sender))) {
         markers.subject = CellMarker::KNBP;
     }
     if (m_log.isKnownBadSender(sender))

@@ -16,19 +16,23 @@
 
 namespace kestrix {
 
-// Answers "does any blacklist word occur, exactly as stored, in this lower-cased text?" without
-// trying every word at every position: words are bucketed by their first byte. Words that can
-// never match a lower-cased text (empty, or holding a capital A-Z) are left out.
+// Answers "does any blacklist word occur, exactly as stored, in the lower-cased form of this
+// text?" in one pass over the text, whatever the number of words: the words are compiled into an
+// automaton (Aho-Corasick) over byte classes, with A-Z folded onto a-z. Words that can never
+// match a lower-cased text (empty, or holding a capital A-Z) are left out.
 class BlacklistMatcher {
 public:
     explicit BlacklistMatcher(const std::vector<std::string> &words);
 
-    bool empty() const { return m_words.empty(); }
-    bool matchesLowered(std::string_view lowered) const;
+    bool empty() const { return m_matching.empty(); }
+    // text as received; it is compared as if lower-cased (A-Z only).
+    bool matchesLowerCased(std::string_view text) const;
 
 private:
-    std::vector<std::string> m_words;
-    std::array<std::vector<unsigned short>, 256> m_byFirstByte;
+    std::array<unsigned char, 256> m_classOf{};  // 0: a byte no word holds
+    int m_classCount = 1;
+    std::vector<int> m_next;         // state * m_classCount + class -> state
+    std::vector<unsigned char> m_matching;  // a word ends in this state (or in its suffix states)
 };
 
 struct RowMarkers {

@@ -11,8 +11,11 @@ size_t findLowered(const std::string &haystack, std::string_view needle)
 {
     if (needle.size() > haystack.size())
         return std::string::npos;
+    const char first = needle[0];
     for (size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
-        size_t k = 0;
+        if (lowerAZ(haystack[i]) != first)
+            continue;
+        size_t k = 1;
         while (k < needle.size() && lowerAZ(haystack[i + k]) == needle[k])
             ++k;
         if (k == needle.size())
@@ -72,17 +75,28 @@ std::string HeaderStore::sizeContentText(int number) const
 
 std::string sizeContentText(const std::vector<std::string> &lines)
 {
-    std::string content = "N.A.";
+    // entry 1 + "/" + content, built in one string: this runs for every row of every rebuild.
+    std::string result = lines.size() > 1 ? lines[1] : std::string();
+    result += '/';
+    const size_t contentAt = result.size();
+    bool found = false;
     for (size_t i = lines.size(); i-- > 2;) {
         const size_t pos = findLowered(lines[i], "content-type");
         if (pos != std::string::npos) {
-            content = lowerAZ(lines[i]);
-            content.erase(pos, 13);  // the name and the character after it
+            // The lower-cased line without the name and the character after it.
+            const std::string &line = lines[i];
+            result.append(line, 0, pos);
+            if (pos + 13 < line.size())
+                result.append(line, pos + 13);
+            for (size_t k = contentAt; k < result.size(); ++k)
+                result[k] = lowerAZ(result[k]);
+            found = true;
             break;
         }
     }
-    std::string result = (lines.size() > 1 ? lines[1] : std::string()) + "/" + content;
-    if (result.rfind("Size: ", 0) == 0)
+    if (!found)
+        result += "N.A.";
+    if (result.compare(0, 6, "Size: ") == 0)
         result.erase(0, 6);
     const size_t byte = result.find("byte");
     if (byte != std::string::npos)

@@ -1,5 +1,7 @@
 #include "screening/message_table.h"
 
+#include <algorithm>
+
 namespace kestrix {
 
 const std::array<std::string, MessageTable::columnCount> &MessageTable::titles()
@@ -29,8 +31,13 @@ void MessageTable::setRowCount(int rows)
 
 void MessageTable::clearCells()
 {
-    for (auto &row : m_rows)
-        row = {};
+    // Texts are emptied rather than freed: a rebuild refills the same cells.
+    for (auto &row : m_rows) {
+        for (TableCell &cell : row) {
+            cell.marker = CellMarker::None;
+            cell.text.clear();
+        }
+    }
 }
 
 void MessageTable::writeTitles()
@@ -47,13 +54,15 @@ const TableCell &MessageTable::cell(int column, int row) const
     return m_rows[size_t(row)][size_t(column)];
 }
 
-void MessageTable::setCell(int column, int row, std::string text, CellMarker marker)
+void MessageTable::setCell(int column, int row, std::string_view text, CellMarker marker)
 {
     if (column < 0 || column >= columnCount || row < 0)
         return;
     if (row >= rowCount())
         m_rows.resize(size_t(row) + 1);
-    m_rows[size_t(row)][size_t(column)] = TableCell{marker, std::move(text)};
+    TableCell &cell = m_rows[size_t(row)][size_t(column)];
+    cell.marker = marker;
+    cell.text.assign(text);  // reuses the cell's storage
 }
 
 void MessageTable::setMarker(int column, int row, CellMarker marker)

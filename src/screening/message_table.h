@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrix {
@@ -48,7 +49,7 @@ public:
     const std::string &text(int column, int row) const { return cell(column, row).text; }
     CellMarker marker(int column, int row) const { return cell(column, row).marker; }
     // A write below the last row extends the table to that row.
-    void setCell(int column, int row, std::string text, CellMarker marker = CellMarker::None);
+    void setCell(int column, int row, std::string_view text, CellMarker marker = CellMarker::None);
     void setMarker(int column, int row, CellMarker marker);
 
     // The cell as one text: the five-character marker, then the text.
