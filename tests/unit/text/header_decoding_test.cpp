@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace kestrix;
 
 TEST(HexDigitValue, OnlyDigitsAndLowerCaseLettersCount)
@@ -93,6 +95,33 @@ TEST(DecodeHeaderWords, GarbageNeverBreaksIt)
         const std::string out = decodeHeaderWords(s);
         EXPECT_LE(out.size(), std::string(s).size());
     }
+}
+
+TEST(DecodeHeaderWords, RandomDelimiterSoupStaysWithinTheText)
+{
+    std::mt19937 rng(2024);
+    const std::string alphabet = "=?qQbB_\"aF3 x\xFC";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const size_t n = rng() % 80;
+        for (size_t i = 0; i < n; ++i)
+            text += alphabet[rng() % alphabet.size()];
+        const std::string decoded = decodeHeaderWords(text);
+        ASSERT_LE(decoded.size(), text.size()) << text;
+        ASSERT_EQ(decoded.find('"'), std::string::npos) << text;
+        (void)extractSender({"From: " + text});
+    }
+}
+
+TEST(DecodeHeaderWords, LongTextsDecodeWholly)
+{
+    std::string text = "=?x?q?";
+    for (int i = 0; i < 20000; ++i)
+        text += "=41_";
+    text += "?=";
+    const std::string decoded = decodeHeaderWords(text);
+    ASSERT_EQ(decoded.size(), 40000u);
+    EXPECT_EQ(decoded.substr(0, 4), "A A ");
 }
 
 TEST(MessageCode, BytesBecomeTheirDecimalValues)
