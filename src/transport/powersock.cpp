@@ -13,6 +13,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <netinet/in.h>
@@ -24,6 +25,8 @@ namespace kestrix {
 namespace {
 
 constexpr int heartbeatMs = 50;
+constexpr int fastWaitMs = 2;
+constexpr auto eventPassInterval = std::chrono::milliseconds(10);
 
 // Runs a step at the end of a scope, also when an exception leaves it.
 template <typename F>
@@ -187,6 +190,21 @@ void TPowersock::waitForEvents(bool read, bool write)
             onWritable();
         return;
     }
+    if (haveSocket && (read || write) && operationDepth_ > 0 && !connecting_) {
+        // A server on the same network answers within a few milliseconds: wait for it on the
+        // socket alone first, and run the pending events every few milliseconds, so a fast
+        // dialogue does not pay a full event-loop pass per reply while windows stay alive.
+        pollfd entry{stream_->handle(), short((read ? POLLIN : 0) | (write ? POLLOUT : 0)), 0};
+        if (::poll(&entry, 1, fastWaitMs) > 0) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - lastEventPass_ >= eventPassInterval) {
+                lastEventPass_ = now;
+                QCoreApplication::processEvents();
+            }
+            return;
+        }
+    }
+    lastEventPass_ = std::chrono::steady_clock::now();
     readNotifier_->setEnabled(read && haveSocket);
     writeNotifier_->setEnabled(write && haveSocket);
     if (!heartbeat_->isActive())

@@ -12,6 +12,7 @@
 #include "transport/stream.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -151,6 +152,7 @@ private:
     bool destroying_ = false;
     std::uint32_t remoteAddress_ = 0;
     int operationDepth_ = 0;
+    std::chrono::steady_clock::time_point lastEventPass_;
 
 protected:
     std::int32_t &bytesRecvdRef() { return bytesRecvd_; }

@@ -230,7 +230,21 @@ void DovecotServer::startProcess()
     for (std::string &arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
-    const int result = ::posix_spawn(&pid_, dovecotBinary, &actions, nullptr, argv.data(), environ);
+    // The server starts with no blocked signals and default handlers, whatever the caller
+    // has set up (a caller that waits for SIGTERM blocks it).
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGCHLD})
+        sigaddset(&defaults, signal);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    const int result = ::posix_spawn(&pid_, dovecotBinary, &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (result != 0) {
         pid_ = -1;
