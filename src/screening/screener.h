@@ -16,6 +16,7 @@
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -93,8 +94,31 @@ public:
     std::string button1Caption = "Configure";
     void setButton1Caption(const std::string &caption);
 
-    // ---- The POP3 session ----------------------------------------------------------------------
-    TNMPOP3 *NMPOP31 = nullptr;  // owned by the window; set once the transport is wired in
+    // ---- The POP3 session (session.cpp) --------------------------------------------------------
+    TNMPOP3 *NMPOP31 = nullptr;  // owned by the window (or kestrix-cli); set by attachPop3
+    // The typed password ("Edit4"): kept in memory only, never written anywhere.
+    std::string password;
+    // Keeps the typed password for the current profile; run at the start of every connection.
+    std::function<void()> RememberPassword;
+    // Folder for the parts of a read message ("Attachments" beside the program).
+    std::string attachmentsFolder;
+    // Why the last connectSession failed ("" after a success), and the last reply containing
+    // "-ERR" that the server sent in the current session (cleared by connectSession).
+    std::string sessionError;
+    std::string lastServerError;
+    bool closingSession = false;  // closeSession is running (a QUIT refused must not recurse)
+
+    // Points NMPOP31 at the client and assigns its events to the handlers (session.cpp).
+    void attachPop3(TNMPOP3 &client);
+    bool sessionOpen() const;
+    // Opens the session (configures the client from the settings and the password); true when
+    // it is open. A port that is not 1..65535 is refused with a message before anything is sent.
+    bool connectSession();
+    // QUIT (retried), then the connection indicator is hidden.
+    void closeSession();
+    // The client's status event: the status line, and the recovery from a "-ERR" reply (the
+    // session is closed, the pending command dropped, the dispatcher and the poller restarted).
+    void NMPOP31Status(const std::string &text);
 
     // ---- Classification and the message table (message_table_build.cpp, reclassify.cpp) --------
     bool hasMessages() const { return !ListBox1.empty(); }
@@ -115,17 +139,40 @@ public:
     int findResumePoint();
     void rememberNewestCode();
     void checkNewMail();
+    // "/ All": forgets the five saved resume marks and the trusted lists, so the next download
+    // starts at message 1.
+    void forgetResumeMarks();
+    // The diagnostic "Reset to first Message in Mailbox" (SpeedButton11): fills the table from
+    // the rejected-mail log, without a server (diagnostic_fill.cpp).
+    void fillFromRejectedLog();
 
     // ---- Deletion on the server (deletion.cpp) -------------------------------------------------
+    // What the last deletion run did: DELEs the server acknowledged, rows left alone because
+    // their message number now names another message, and the failure that ended the run.
+    struct DeletionOutcome {
+        int deleted = 0;
+        int leftAlone = 0;
+        std::string failure;  // "" when the run went through
+    };
+    DeletionOutcome lastDeletion;
+    // Both runs rethrow the failure that ended them after the table was rebuilt.
     void deleteSelected();
     void deleteKnownBad();
+    // The deletion of a selection over any set of table rows (kestrix-cli's message numbers).
+    void deleteRows(std::vector<int> rows);
     void renumberRecords(int number);
+    // "Empty Server" (SpeedButton2): asks twice, then DELE N..1; no log, no count, no table.
+    void emptyServer();
 
     // ---- Command dispatcher (dispatcher.cpp) ---------------------------------------------------
 
 private:
     void scrollTableToEnd();
     void setResumeMarks();
+    // deletion.cpp
+    void deleteRowSet(std::vector<int> rows, bool knownBadRun);
+    void finishDeletion(bool knownBadRun);
+    void startPollerIfInterval();
 
     View &m_view;
     Prompter &m_prompter;

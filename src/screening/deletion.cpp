@@ -1,0 +1,217 @@
+// Deletion on the server: the selected rows, every known-bad or blacklisted row, and "Empty
+// Server". Rows are deleted from the highest message number down, so every DELE uses a number
+// that is still valid in the open session and the list indices of the rows still to come do not
+// move; the hidden lists are renumbered as the server will number the messages after QUIT.
+#include "screening/prompter.h"
+#include "screening/screener.h"
+#include "screening/view.h"
+#include "text/header_decoding.h"
+#include "text/latin1.h"
+#include "transport/pop3_client.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <exception>
+#include <functional>
+
+namespace kestrix {
+
+namespace {
+
+int numberInCell(const std::string &text)
+{
+    const auto value = parseDecimal(text);
+    return value && *value > 0 && *value <= INT32_MAX ? int(*value) : 0;
+}
+
+void requireIdle(const TNMPOP3 &client)
+{
+    if (client.Busy())
+        throw Exception("The POP3 client is busy");
+}
+
+template <typename List>
+void eraseAt(List &list, size_t index)
+{
+    if (index < list.size())
+        list.erase(list.begin() + std::ptrdiff_t(index));
+}
+
+}  // namespace
+
+void Screener::deleteSelected()
+{
+    std::vector<int> rows;
+    for (int r = selTop; r <= selBottom; ++r)
+        rows.push_back(r);
+    deleteRowSet(std::move(rows), false);
+}
+
+void Screener::deleteRows(std::vector<int> rows)
+{
+    deleteRowSet(std::move(rows), false);
+}
+
+void Screener::deleteKnownBad()
+{
+    std::vector<int> rows;
+    for (int r = 1; r <= int(ListBox1.size()); ++r)
+        rows.push_back(r);
+    deleteRowSet(std::move(rows), true);
+}
+
+void Screener::deleteRowSet(std::vector<int> rows, bool knownBadRun)
+{
+    lastDeletion = DeletionOutcome{};
+    if (!sessionOpen()) {
+        m_prompter.message(Prompter::Kind::Information, "Connection timed out !");
+        return;
+    }
+    TNMPOP3 &client = *NMPOP31;
+
+    m_view.setVisible("Panel12", false);
+    m_view.setVisible("Panel14", true);
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const int progressMax = knownBadRun ? int(ListBox1.size()) : int(rows.size());
+    m_view.setProgress(progressMax, 0);
+
+    // Deletions are counted only while "Allow delete of accepted" is off, in both runs.
+    const bool countDeletions = !allowDeleteAccepted;
+    std::exception_ptr failure;
+    int done = 0;
+    for (const int r : rows) {
+        ++done;
+        if (knownBadRun) {
+            if (!messageTable.isKnownBadOrBlacklisted(r) || messageTable.isTrusted(r))
+                continue;
+            m_view.setProgress(progressMax, progressMax - r + 1);
+        } else {
+            m_view.setProgress(progressMax, done);
+        }
+        // The grid is not rebuilt during the run: its numbers are those of the start.
+        const int m = numberInCell(messageTable.text(MessageTable::ColNumber, r));
+        const size_t i = size_t(r - 1);
+        if (m <= 0 || i >= ListBox1.size())
+            continue;
+        m_view.setStatus(std::to_string(r));
+        const bool trusted = messageTable.isTrusted(r);
+        if (!knownBadRun && trusted && !allowDeleteAccepted)
+            continue;
+
+        try {
+            // DELE m only while message m is still the message this row shows: another mail
+            // program may have removed messages since the download, renumbering the rest.
+            const std::string &rowCode = i < ListBox5.size() ? ListBox5[i] : std::string();
+            bool same = false;
+            if (m <= client.MessageCount() && !rowCode.empty() && rowCode != "-1") {
+                requireIdle(client);
+                same = messageCode(client.FetchUniqueId(m)) == rowCode;
+            }
+            if (!same) {
+                ++lastDeletion.leftAlone;
+                m_view.setStatus("Row " + std::to_string(r) + " not deleted: message "
+                                 + std::to_string(m)
+                                 + " on the server is no longer the message shown");
+                continue;
+            }
+            requireIdle(client);
+            client.DeleteMessage(m);
+        } catch (const std::exception &error) {
+            // A refusal has closed the session (status handler); nothing more may be deleted
+            // until the table is rebuilt below.
+            lastDeletion.failure = error.what();
+            failure = std::current_exception();
+            break;
+        }
+
+        // The server acknowledged the DELE: only now is the row logged, removed and counted.
+        ++lastDeletion.deleted;
+        if (!trusted)
+            rejectedLog.appendRejected(ListBox2[i], ListBox3[i]);
+        eraseAt(ListBox1, i);
+        eraseAt(ListBox2, i);
+        eraseAt(ListBox3, i);
+        eraseAt(ListBox5, i);
+        eraseAt(rowCodes, i + 1);
+        QCoreApplication::processEvents();
+        if (!ListBox1.empty()) {
+            renumberRecords(m);
+            for (std::string &number : ListBox1) {
+                const int n = numberInCell(number);
+                if (n > m)
+                    number = std::to_string(n - 1);
+            }
+        }
+        if (countDeletions)
+            ++settings.DeletedCount;
+    }
+
+    finishDeletion(knownBadRun);
+    if (lastDeletion.leftAlone > 0 && !failure) {
+        m_view.setStatus(std::to_string(lastDeletion.leftAlone)
+                         + " row(s) not deleted: the mailbox changed since the last download");
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void Screener::finishDeletion(bool knownBadRun)
+{
+    buildMessageTable(false);
+    m_view.setEnabled("button10", false);
+    m_view.setEnabled("Deleteselectedmails1", false);
+    setAllowDeleteAccepted(false);
+    reclassify();
+    if (!hasMessages()) {
+        m_view.setVisible("Panel3", false);
+        m_view.setEnabled("button10", false);
+        m_view.setEnabled("Deleteselectedmails1", false);
+    }
+    if (knownBadRun)
+        knownBadSelectMode = false;
+    rememberNewestCode();
+    startPollerIfInterval();
+}
+
+void Screener::renumberRecords(int number)
+{
+    if (number < 1)
+        return;
+    for (size_t j = 0; j < headerStore.size(); ++j) {
+        const int stored = headerStore.records()[j].number;
+        if (stored == number)
+            headerStore.at(j).number = -1;
+        else if (stored > number)
+            headerStore.at(j).number = stored - 1;
+    }
+}
+
+void Screener::emptyServer()
+{
+    if (pendingCommand != cmdIdle || sessionOpen())
+        return;
+    m_view.setEnabled("Timer2", false);
+    connectSession();
+    const int count = sessionOpen() ? NMPOP31->MessageCount() : 0;
+    if (count > 0
+        && m_prompter.askYesNo(Prompter::Kind::Confirmation,
+                               "Delete ALL " + std::to_string(count) + " messages at POP3 SERVER ? ")
+        && m_prompter.askYesNo(Prompter::Kind::Confirmation,
+                               "Are you sure to DELETE ALL MESSAGES at your POP3 server ? ")) {
+        for (int n = count; n >= 1; --n) {
+            try {
+                requireIdle(*NMPOP31);
+                NMPOP31->DeleteMessage(n);
+            } catch (const std::exception &) {
+                break;  // a refusal closed the session; the rest cannot be deleted now
+            }
+        }
+    }
+    if (sessionOpen())
+        closeSession();
+    m_view.setEnabled("Timer2", true);
+}
+
+}  // namespace kestrix

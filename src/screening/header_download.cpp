@@ -1,0 +1,290 @@
+// The header download: finds where new mail begins by the resume marks, asks before a large
+// download, and fetches for each new message its header lines (TOP n 0), its size (LIST n) and
+// its unique id (UIDL n) into the hidden per-row lists and the header store. Also the light
+// new-mail check of the poller.
+#include "screening/prompter.h"
+#include "screening/screener.h"
+#include "screening/view.h"
+#include "text/header_decoding.h"
+#include "text/latin1.h"
+#include "transport/pop3_client.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace kestrix {
+
+namespace {
+
+TNMPOP3 &clientOf(TNMPOP3 *client)
+{
+    if (!client)
+        throw Exception("Not Connected");
+    return *client;
+}
+
+// The client turns a request made while another one waits into a silent no-op; here that
+// would file one message's answer under another, so it is a failure instead.
+void requireIdle(const TNMPOP3 &client)
+{
+    if (client.Busy())
+        throw Exception("The POP3 client is busy");
+}
+
+std::string codeOfMessage(TNMPOP3 &client, int number)
+{
+    requireIdle(client);
+    return messageCode(client.FetchUniqueId(number));
+}
+
+bool isDiagnosticUser(const std::string &userId)
+{
+    return lowerAZ(userId) == "vellick";
+}
+
+}  // namespace
+
+void Screener::startPollerIfInterval()
+{
+    if (settings.CheckInterval > 0)
+        m_view.setEnabled("Poller", true);
+}
+
+void Screener::forgetResumeMarks()
+{
+    settings.resumeCode = "-1";
+    settings.resumeFallbackCode = "-1";
+    settings.spareCode1 = "-1";
+    settings.spareCode2 = "-1";
+    settings.resumeCodeCopy = "-1";
+    clearTrustedLists();
+}
+
+int Screener::findResumePoint()
+{
+    TNMPOP3 &client = clientOf(NMPOP31);
+    foundCode = "-1";
+    int result = 1;
+    const int count = client.MessageCount();
+    if (count < 1) {
+        settings.resumeCode = "-1";
+        settings.resumeFallbackCode = "-1";
+        settings.spareCode1 = "-1";
+        settings.spareCode2 = "-1";
+        settings.resumeCodeCopy = "-1";
+    }
+    // A code is made of digits only, so without a mark no message can carry one: the scan of
+    // every unique id would find nothing.
+    if (settings.resumeCode == "-1" && settings.resumeFallbackCode == "-1")
+        return result;
+    // The newest message that carries either mark wins.
+    for (int n = count; n >= 1; --n) {
+        const std::string code = codeOfMessage(client, n);
+        if (code == settings.resumeCode || code == settings.resumeFallbackCode) {
+            result = n;
+            foundCode = code;
+            break;
+        }
+    }
+    return result;
+}
+
+void Screener::rememberNewestCode()
+{
+    newestCode = "-1";
+    if (!rowCodes.empty())
+        newestCode = rowCodes.back();
+    if (newestCode == "-1")
+        newestCode = settings.resumeCode;
+}
+
+void Screener::downloadHeaders()
+{
+    TNMPOP3 &client = clientOf(NMPOP31);
+    const int count = client.MessageCount();
+    newestCode = count > 0 ? codeOfMessage(client, count) : std::string("-1");
+
+    m_view.setText("Label24", "All messages from trusted e-mail addresses");
+    m_view.setText("Label52", std::string());
+    m_view.setVisible("Shape2", false);
+    m_view.setEnabled("SpeedButton27", false);
+    m_view.setEnabled("Button66", false);
+    m_view.setVisible("StaticText1", false);
+    m_view.setVisible("Panel12", false);
+    m_view.setVisible("Panel3", false);
+    m_view.setVisible("Panel14", true);
+    m_view.setText("Label8", std::string());
+    rowCodes.clear();
+    m_view.setEnabled("Poller", false);
+    m_view.setNewMailSign(false);
+
+    int start = 1;
+    m_view.setText("Label17", client.RemoteIP());
+    if (settings.IncrementalDownload) {
+        start = findResumePoint();
+        if (start > 1)
+            ++start;  // the message that carries the mark was seen already
+    }
+
+    m_view.setDetails({});
+    m_view.setEnabled("CheckBox1", true);
+    m_view.setEnabled("button10", false);
+    m_view.setEnabled("Deleteselectedmails1", false);
+    m_view.setEnabled("button7", false);
+    ListBox1.clear();
+    ListBox2.clear();
+    ListBox3.clear();
+    ListBox5.clear();
+    messageTable.clearCells();
+    messageTable.setRowCount(2);
+    m_view.messageTableChanged();
+
+    if (count == 0) {
+        m_view.setStatus(std::to_string(ListBox1.size()) + " Messages on Server");
+        m_view.setText("Label24", "No messages on server");
+        m_view.setVisible("Panel12", true);
+        newestCode = "-1";
+        m_view.setBusyCursor(false);
+        startPollerIfInterval();
+        return;
+    }
+
+    const int newCount = count - start + 1;
+    int wanted = newCount;
+    if (settings.NotifyLimit < newCount) {
+        const std::optional<int> answer = m_prompter.askDownloadCount(newCount, newCount);
+        if (!answer) {
+            m_view.setBusyCursor(false);
+            rememberNewestCode();
+            startPollerIfInterval();
+            return;
+        }
+        // The dialog's spin field holds 0..newCount; an answer from elsewhere is kept there too.
+        wanted = std::clamp(*answer, 0, std::max(newCount, 0));
+    }
+
+    if (!sessionOpen()) {
+        rememberNewestCode();
+        startPollerIfInterval();
+        m_prompter.message(Prompter::Kind::Information, "Connection timed out !");
+        return;
+    }
+
+    start = 1;
+    if (wanted <= count)
+        start = count - wanted + 1;
+    m_view.setText("Label8", std::to_string(count - start + 1) + " of " + std::to_string(count));
+
+    if (count < start) {
+        m_view.setText("Label24", "No new messages on server");
+        m_view.setVisible("Panel12", true);
+        m_view.setBusyCursor(false);
+        rememberNewestCode();
+        startPollerIfInterval();
+        return;
+    }
+
+    const int toFetch = count - start + 1;
+    m_view.setProgress(toFetch, 0);
+    messageTable.setRowCount(toFetch + 1);
+    messageTable.writeTitles();
+    m_view.scrollMessageTable(1, -1);
+    rowCodes.push_back(start < 2 ? std::string("0") : codeOfMessage(client, 1));
+    headerStore.clear();
+
+    const int rowHeight = settings.RowHeight > 0 ? settings.RowHeight : 1;
+    std::string lostSession;
+    for (int i = start; i <= count; ++i) {
+        if (i % 10 == 0) {
+            m_view.messageTableChanged();
+            QCoreApplication::processEvents();
+        }
+        const size_t slot = headerStore.append(i);
+        m_view.setProgress(toFetch, i - start + 1);
+
+        // A message whose requests fail part-way still gets its row, with what is known and
+        // empty texts or "-1" for the rest: every list gets exactly one entry per message, so a
+        // row never shows another message's sender, subject, code or size.
+        std::string code = "-1";
+        std::string sender;
+        std::string subject;
+        std::vector<std::string> lines;
+        try {
+            requireIdle(client);
+            client.FetchSummary(i);
+            currentHeader = client.Summary.Header.Lines();
+            sender = extractSender(currentHeader);
+            subject = extractSubject(currentHeader);
+            lines.reserve(currentHeader.size() + 2);
+            lines.push_back("id:-1");
+            lines.push_back("Size: " + std::to_string(client.Summary.Bytes) + " byte");
+            lines.insert(lines.end(), currentHeader.begin(), currentHeader.end());
+            code = codeOfMessage(client, i);
+            lines[0] = "id:" + code;
+        } catch (const std::exception &) {
+            // This message's remaining steps are skipped; the loop goes on while the session
+            // lasts.
+        }
+        headerStore.at(slot).lines = std::move(lines);
+        ListBox1.push_back(std::to_string(i));
+        ListBox2.push_back(sender);
+        ListBox3.push_back(subject);
+        ListBox5.push_back(code);
+        rowCodes.push_back(code);
+
+        const int row = int(ListBox1.size());
+        messageTable.setCell(MessageTable::ColNumber, row, ListBox1.back());
+        messageTable.setCell(MessageTable::ColSender, row, sender);
+        messageTable.setCell(MessageTable::ColSubject, row, subject);
+        const int clientHeight = m_view.messageTableClientHeight();
+        if (clientHeight < rowHeight * row)
+            m_view.scrollMessageTable(std::max(1, row - clientHeight / rowHeight + 1), -1);
+
+        // Once the session is gone (a server error closes it) every further request could
+        // only fail, or reconnect in the middle of the run: stop with the rows fetched so far.
+        if (!sessionOpen()) {
+            lostSession = lastServerError.empty() ? std::string("connection lost")
+                                                  : lastServerError;
+            break;
+        }
+    }
+
+    m_view.setBusyCursor(true);
+    buildMessageTable(true);
+    if (hasMessages())
+        setButton1Caption("Process Suspicuous Mails");
+    std::string status = std::to_string(ListBox1.size()) + " new messages from server";
+    if (!lostSession.empty()) {
+        while (!lostSession.empty() && (lostSession.back() == '\n' || lostSession.back() == '\r'))
+            lostSession.pop_back();
+        status += " (download stopped: " + lostSession + ")";
+    }
+    m_view.setStatus(status);
+    rememberNewestCode();
+    startPollerIfInterval();
+}
+
+void Screener::checkNewMail()
+{
+    TNMPOP3 &client = clientOf(NMPOP31);
+    const int count = client.MessageCount();
+    m_view.setText("Label53", std::to_string(count));
+    std::string code = "-1";
+    try {
+        if (count > 0)
+            code = codeOfMessage(client, count);
+    } catch (const std::exception &) {
+        return;  // no sign either way
+    }
+    if (code == newestCode)
+        return;
+    if (isDiagnosticUser(settings.UserId))
+        m_view.setDetails({"new id: " + code});
+    setButton1Caption("Get Mail Headers: New");
+    m_view.beep();
+    m_view.setNewMailSign(true);
+    m_view.setEnabled("Poller", false);
+}
+
+}  // namespace kestrix

@@ -1,0 +1,135 @@
+// Opening and closing the POP3 session around each server operation, and the handlers of the
+// POP3 client's events: status line, the recovery from a server's "-ERR" reply, and the
+// questions the client may ask while it works.
+#include "screening/prompter.h"
+#include "screening/screener.h"
+#include "screening/view.h"
+#include "text/latin1.h"
+#include "transport/pop3_client.h"
+
+namespace kestrix {
+
+namespace {
+
+constexpr int kTimeOutMs = 20000;
+constexpr int kReportLevel = 2;  // every server reply reaches the status event
+
+}  // namespace
+
+void Screener::attachPop3(TNMPOP3 &client)
+{
+    NMPOP31 = &client;
+    client.OnConnect = [this](TPowersock *) { m_view.setStatus("Connected"); };
+    client.OnDisconnect = [this](TPowersock *) { m_view.setStatus("Disconnected"); };
+    client.OnStatus = [this](TPowersock *, const std::string &text) { NMPOP31Status(text); };
+    client.OnConnectionFailed = [this](TPowersock *) {
+        m_prompter.message(Prompter::Kind::Information, "Connection Failed");
+    };
+    client.OnConnectionRequired = [this](bool &handled) {
+        if (!m_prompter.askOkCancel(Prompter::Kind::Warning, "Connection Required. Connect?"))
+            return;
+        handled = true;
+        NMPOP31->Connect();
+    };
+    client.OnFailure = [this](TPowersock *) {
+        m_prompter.message(Prompter::Kind::Information, "Operation failed");
+    };
+    client.OnHostResolved = [this](TPowersock *) { m_view.setStatus("Host Resolved"); };
+    client.OnInvalidHost = [this](bool &handled) {
+        const auto host = m_prompter.askText("Invalid Host!", "Specify a new host:", NMPOP31->Host);
+        if (!host)
+            return;
+        NMPOP31->Host = *host;
+        handled = true;
+    };
+    client.OnSuccess = [this](TPowersock *) { m_view.setStatus("Operation successful"); };
+    client.OnRetrieveStart = [this](TPowersock *) { m_view.setBusyCursor(true); };
+}
+
+bool Screener::sessionOpen() const
+{
+    return NMPOP31 && NMPOP31->Connected();
+}
+
+bool Screener::connectSession()
+{
+    sessionError.clear();
+    lastServerError.clear();
+    if (RememberPassword)
+        RememberPassword();
+    m_view.setVisible("shape1", true);
+    m_view.setBusyCursor(true);
+    m_view.setText("Label8", std::string());
+    if (sessionOpen())
+        return true;
+
+    auto fail = [this](const std::string &why) {
+        sessionError = why;
+        m_view.setBusyCursor(false);
+        m_view.setVisible("shape1", false);
+        return false;
+    };
+    if (!NMPOP31)
+        return fail("No POP3 client");
+
+    // A port that is no port would only fail deep inside the socket code: refuse it here, with
+    // the reason, before anything is sent.
+    const auto port = parseDecimal(settings.Port);
+    if (!port || *port < 1 || *port > 65535) {
+        const std::string why =
+            "Invalid port \"" + settings.Port + "\": the port must be a number from 1 to 65535";
+        m_view.setStatus(why);
+        m_prompter.message(Prompter::Kind::Error, why);
+        return fail(why);
+    }
+
+    NMPOP31->setAttachFilePath(attachmentsFolder);
+    NMPOP31->DeleteOnRead = false;
+    NMPOP31->ReportLevel = kReportLevel;
+    NMPOP31->TimeOut = kTimeOutMs;
+    NMPOP31->Host = settings.Host;
+    NMPOP31->Port = std::int32_t(*port);
+    NMPOP31->UserID = settings.UserId;
+    NMPOP31->Password = password;
+    try {
+        NMPOP31->Connect();
+    } catch (const std::exception &error) {
+        return fail(error.what());
+    }
+    return true;
+}
+
+void Screener::closeSession()
+{
+    closingSession = true;
+    if (settings.CheckInterval > 2)
+        m_view.setEnabled("Poller", true);
+    // QUIT makes the server carry out the deletions; a failed QUIT is tried twice more while
+    // the connection is still up. Failures are of no further interest here.
+    for (int attempt = 0; attempt < 3 && sessionOpen(); ++attempt) {
+        try {
+            NMPOP31->Disconnect();
+        } catch (...) {
+        }
+    }
+    m_view.setVisible("shape1", false);
+    m_view.setBusyCursor(false);
+    closingSession = false;
+}
+
+void Screener::NMPOP31Status(const std::string &text)
+{
+    m_view.setStatus(text);
+    if (text.find("-ERR") == std::string::npos)
+        return;
+    lastServerError = text;
+    // A refused QUIT inside closeSession must not start another close.
+    if (sessionOpen() && !closingSession)
+        closeSession();
+    pendingCommand = cmdIdle;
+    m_view.setEnabled("Timer2", true);
+    if (settings.CheckInterval > 0)
+        m_view.setEnabled("Poller", true);
+}
+
+}  // namespace kestrix
