@@ -4,7 +4,10 @@
 #include "support/run_until.h"
 #include "transport/powersock.h"
 
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,12 @@ using namespace kestrix;
 using kestrix::test::FakePop3Server;
 
 namespace {
+
+std::string readAll(const std::string &name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class SocketSessionTest : public ::testing::Test {
 protected:
@@ -153,6 +162,39 @@ TEST_F(SocketSessionTest, CaptureStringReceivesUntilThePeerCloses)
     EXPECT_GE(packets, 1);
 }
 
+TEST_F(SocketSessionTest, TheTimeOutCountsFromTheStartOfTheCaptureNotFromTheLastByte)
+{
+    session.TimeOut = 400;
+    // A byte every 100 ms for 2 seconds: each byte would restart a countdown that restarted.
+    fake.sendInPieces(std::string(20, 'x'), 1, std::chrono::milliseconds(100));
+    fake.waitForClientClose();
+    connect();
+    std::string text;
+    EXPECT_THROW(session.CaptureString(text, -1), EAbortError);
+    EXPECT_TRUE(session.TimedOut());
+    EXPECT_LT(text.size(), 20u);
+}
+
+TEST_F(SocketSessionTest, AnAbortedCaptureFileKeepsThePreviousFile)
+{
+    QTemporaryDir dir;
+    const std::string name = dir.filePath(QStringLiteral("capture.txt")).toStdString();
+    fake.send("first content\r\n");
+    fake.closeConnection();
+    fake.nextConnection();
+    fake.send("partial");
+    fake.waitForClientClose();
+    connect();
+    session.CaptureFile(name);
+    session.Disconnect();
+    EXPECT_EQ(readAll(name), "first content\r\n");
+
+    session.TimeOut = 200;
+    connect();
+    EXPECT_THROW(session.CaptureFile(name), EAbortError);
+    EXPECT_EQ(readAll(name), "first content\r\n");
+}
+
 TEST_F(SocketSessionTest, AThrowingStatusHandlerDoesNotDisturbTheOperation)
 {
     std::vector<std::string> seen;
@@ -251,6 +293,14 @@ TEST(SocketConnectTest, DottedAddressesSkipTheLookUpAndNamesAreLookedUp)
     session.ResolveHost();
     EXPECT_EQ(session.RemoteIP(), "127.0.0.1");
     EXPECT_EQ(resolved, 1);
+
+    // The no-address value is not taken as dotted: it goes through the look-up.
+    session.Host = "255.255.255.255";
+    try {
+        session.ResolveHost();
+    } catch (const ESockError &) {
+    }
+    EXPECT_EQ(resolved, 2);
 }
 
 TEST(SocketConnectTest, AnUnknownHostGetsOneCorrectionThroughOnInvalidHost)
