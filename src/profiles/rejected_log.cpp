@@ -116,6 +116,11 @@ void RejectedLog::indexRow(int r)
         m_next.resize(m_rows.size(), -1);
         m_prev.resize(m_rows.size(), -1);
     }
+    // A row with both cells empty is a deleted entry (the log page's "Delete Line", a sender
+    // put on the whitelist, the blank row of a fresh table): it is never written, and it must
+    // not make every message with an empty subject look known bad either.
+    if (isDeletedEntry(row))
+        return;
     SenderRows &rows = m_senders[row.sender];
     m_next[size_t(r)] = -1;
     m_prev[size_t(r)] = rows.tail;
@@ -131,6 +136,8 @@ void RejectedLog::indexRow(int r)
 void RejectedLog::unindexRow(int r)
 {
     const LogRow &row = m_rows[size_t(r)];
+    if (isDeletedEntry(row))
+        return;
     if (SenderRows *rows = m_senders.find(row.sender)) {
         const int prev = m_prev[size_t(r)], next = m_next[size_t(r)];
         (prev == -1 ? rows->head : m_next[size_t(prev)]) = next;

@@ -5,8 +5,8 @@
 //
 // The known-bad lookups behave as a linear search of the whole column, title row included, that
 // counts only when its first match is an entry row: a sender equal to "Sender" (or a subject
-// equal to "Subject") in any letter case is therefore never known bad. They are answered from
-// indexes kept beside the rows.
+// equal to "Subject") in any letter case is therefore never known bad. Deleted entries (both cells
+// empty) are skipped. The lookups are answered from indexes kept beside the rows.
 
 #include "profiles/case_blind_index.h"
 
@@ -20,6 +20,10 @@ struct LogRow {
     std::string sender;
     std::string subject;
 };
+
+// Both cells empty: an entry deleted since the log was read; it is dropped when the log is
+// written and takes no part in any lookup.
+inline bool isDeletedEntry(const LogRow &row) { return row.sender.empty() && row.subject.empty(); }
 
 class RejectedLog {
 public:

@@ -20,6 +20,8 @@ namespace {
 bool linearKnownBad(const std::vector<LogRow> &rows, std::string_view text, bool senderColumn)
 {
     for (size_t r = 0; r < rows.size(); ++r) {
+        if (r >= 1 && isDeletedEntry(rows[r]))
+            continue;
         const std::string &cell = senderColumn ? rows[r].sender : rows[r].subject;
         if (equalsIgnoreCaseAZ(cell, text))
             return r >= 1;
@@ -30,6 +32,8 @@ bool linearKnownBad(const std::vector<LogRow> &rows, std::string_view text, bool
 bool linearColumnHas(const std::vector<LogRow> &rows, std::string_view text, bool senderColumn)
 {
     for (const LogRow &row : rows) {
+        if (&row != &rows.front() && isDeletedEntry(row))
+            continue;
         if (equalsIgnoreCaseAZ(senderColumn ? row.sender : row.subject, text))
             return true;
     }

@@ -129,15 +129,22 @@ TEST(RejectedLog, ClearingKeepsTheRowUntilSavedAndUpdatesTheLookups)
                                           Entry{"A@X", "four"}));
     EXPECT_TRUE(log.isKnownBadSender("a@x"));  // through "A@X"
     EXPECT_FALSE(log.isKnownBadSubject("one"));
-    EXPECT_TRUE(log.isKnownBadSubject(""));  // emptied rows hold empty subjects
+    // Emptied rows are deleted entries: they do not make an empty subject or sender known bad.
+    EXPECT_FALSE(log.isKnownBadSubject(""));
+    EXPECT_FALSE(log.isKnownBadSender(""));
+    log.appendRow("c@x", "");
+    EXPECT_TRUE(log.isKnownBadSubject(""));  // a real entry with an empty subject does
     log.clearRow(4);
+    log.clearRow(5);
     log.clearRow(0);   // the title row stays
     log.clearRow(99);  // out of range: nothing
     EXPECT_FALSE(log.isKnownBadSender("a@x"));
     EXPECT_EQ(log.rows()[0].subject, "Subject");
+    EXPECT_FALSE(log.isKnownBadSubject(""));
     log.resetToEmptyRow();
     EXPECT_EQ(log.rowCount(), 2);
     EXPECT_FALSE(log.isKnownBadSender("b@x"));
+    EXPECT_FALSE(log.isKnownBadSubject(""));  // the blank row of a fresh table
 }
 
 TEST(RejectedLogFile, LoadDropsLinesThatRepeatASenderOrASubject)
