@@ -1,0 +1,59 @@
+#include "app/cli_table_printer.h"
+
+#include "screening/message_table.h"
+
+namespace kestrix::cli {
+
+namespace {
+
+const char *markerName(CellMarker marker)
+{
+    switch (marker) {
+    case CellMarker::KNGA: return "KNGA";
+    case CellMarker::KNBA: return "KNBA";
+    case CellMarker::KNBS: return "KNBS";
+    case CellMarker::KNBP: return "KNBP";
+    case CellMarker::None: break;
+    }
+    return "-";
+}
+
+}  // namespace
+
+std::string escapeField(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string formatTable(const MessageTable &table, int rows)
+{
+    std::string out;
+    for (int r = 1; r <= rows; ++r) {
+        out += escapeField(table.text(MessageTable::ColNumber, r));
+        out += '\t';
+        out += markerName(table.marker(MessageTable::ColSender, r));
+        out += '\t';
+        out += escapeField(table.text(MessageTable::ColSender, r));
+        out += '\t';
+        out += markerName(table.marker(MessageTable::ColSubject, r));
+        out += '\t';
+        out += escapeField(table.text(MessageTable::ColSubject, r));
+        out += '\t';
+        out += escapeField(table.text(MessageTable::ColSizeContent, r));
+        out += '\n';
+    }
+    return out;
+}
+
+}  // namespace kestrix::cli

@@ -1,0 +1,21 @@
+#pragma once
+// The message table as kestrix-cli prints it: one line per message row, six TAB-separated
+// fields (number, sender marker, sender, subject marker, subject, size and content). Texts are
+// the raw single-byte bytes; a backslash, TAB, CR or LF inside a text is written as \\, \t, \r
+// or \n, so every line has exactly six fields.
+
+#include <string>
+#include <string_view>
+
+namespace kestrix {
+class MessageTable;
+}
+
+namespace kestrix::cli {
+
+std::string escapeField(std::string_view text);
+
+// The lines for rows 1..rows of the table (rows: the number of message rows).
+std::string formatTable(const MessageTable &table, int rows);
+
+}  // namespace kestrix::cli

@@ -1,0 +1,149 @@
+#include "app/cli_terminal.h"
+
+#include "text/latin1.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace kestrix::cli {
+
+namespace {
+
+// The controlling terminal, opened for one question and closed again.
+class Terminal {
+public:
+    Terminal() : m_fd(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC)) {}
+    ~Terminal()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Terminal(const Terminal &) = delete;
+    Terminal &operator=(const Terminal &) = delete;
+
+    bool open() const { return m_fd >= 0; }
+
+    void write(const std::string &text) const
+    {
+        size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::write(m_fd, text.data() + done, text.size() - done);
+            if (n <= 0)
+                return;
+            done += size_t(n);
+        }
+    }
+
+    // One line without its line end; nothing at end of input.
+    std::optional<std::string> readLine(bool echo) const
+    {
+        termios saved{};
+        const bool restore = !echo && ::tcgetattr(m_fd, &saved) == 0;
+        if (restore) {
+            termios quiet = saved;
+            quiet.c_lflag &= ~tcflag_t(ECHO);
+            quiet.c_lflag |= ECHONL;
+            ::tcsetattr(m_fd, TCSAFLUSH, &quiet);
+        }
+        std::string line;
+        bool any = false;
+        char c = 0;
+        while (::read(m_fd, &c, 1) == 1) {
+            any = true;
+            if (c == '\n')
+                break;
+            line += c;
+        }
+        if (restore)
+            ::tcsetattr(m_fd, TCSAFLUSH, &saved);
+        if (!any)
+            return std::nullopt;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return line;
+    }
+
+private:
+    int m_fd;
+};
+
+}  // namespace
+
+void printError(const std::string &text)
+{
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+void TerminalView::setStatus(const std::string &text)
+{
+    printError(text);
+}
+
+void TerminalPrompter::message(Kind, const std::string &text)
+{
+    printError(text);
+}
+
+bool TerminalPrompter::askYesNo(Kind, const std::string &text)
+{
+    printError(text + " -> No");
+    return false;
+}
+
+bool TerminalPrompter::askOkCancel(Kind, const std::string &text)
+{
+    printError(text + " -> Cancel");
+    return false;
+}
+
+std::optional<std::string> TerminalPrompter::askText(const std::string &title,
+                                                     const std::string &prompt,
+                                                     const std::string &)
+{
+    printError(title + " " + prompt + " -> Cancel");
+    return std::nullopt;
+}
+
+std::optional<int> TerminalPrompter::askDownloadCount(int maximum, int value)
+{
+    if (m_last)
+        return std::min(*m_last, maximum);
+    const Terminal terminal;
+    if (!terminal.open() || !::isatty(STDIN_FILENO))
+        return value;  // nobody to ask: all new messages
+    for (;;) {
+        terminal.write("Download last " + std::to_string(value) + " of " + std::to_string(maximum)
+                       + " messages ? [Enter: " + std::to_string(value)
+                       + ", a number, or c to cancel] ");
+        const auto line = terminal.readLine(true);
+        if (!line)
+            return std::nullopt;
+        const std::string answer(trimLeadingBlanks(*line));
+        if (answer.empty())
+            return value;
+        if (answer == "c" || answer == "C")
+            return std::nullopt;
+        const auto number = parseDecimal(answer);
+        if (number && *number >= 0)
+            return int(std::min<long long>(*number, maximum));
+        terminal.write("Please type a number from 0 to " + std::to_string(maximum) + ".\n");
+    }
+}
+
+std::optional<std::string> readPasswordFromTerminal(const std::string &prompt)
+{
+    const Terminal terminal;
+    if (!terminal.open())
+        return std::nullopt;
+    terminal.write(prompt);
+    return terminal.readLine(false);
+}
+
+}  // namespace kestrix::cli

@@ -1,0 +1,58 @@
+#pragma once
+// kestrix-cli's screen and questions: the screening's View writes status texts to standard
+// error (standard output carries the table only), its Prompter answers from the command line or
+// asks on the terminal.
+
+#include "screening/prompter.h"
+#include "screening/view.h"
+
+#include <optional>
+#include <string>
+
+namespace kestrix::cli {
+
+class TerminalView : public View {
+public:
+    void setText(std::string_view, const std::string &) override {}
+    void setEnabled(std::string_view, bool) override {}
+    void setVisible(std::string_view, bool) override {}
+    void setChecked(std::string_view, bool) override {}
+    void setStatus(const std::string &text) override;
+    void setProgress(int, int) override {}
+    void setBusyCursor(bool) override {}
+    void showPage(std::string_view) override {}
+    void messageTableChanged() override {}
+    void scrollMessageTable(int, int) override {}
+    int messageTableClientHeight() const override { return 1 << 30; }  // no scrolling
+    void setDetails(const std::vector<std::string> &) override {}
+    void setNewMailSign(bool) override {}
+    void beep() override {}
+};
+
+class TerminalPrompter : public Prompter {
+public:
+    // last: the answer to the download-control question (--last N), if given.
+    explicit TerminalPrompter(std::optional<int> last) : m_last(last) {}
+
+    void message(Kind kind, const std::string &text) override;
+    // The command line asks no Yes/No or OK/Cancel question of its own: what to delete is said
+    // on the command line. Any such question is shown and answered No/Cancel.
+    bool askYesNo(Kind kind, const std::string &text) override;
+    bool askOkCancel(Kind kind, const std::string &text) override;
+    std::optional<std::string> askText(const std::string &title, const std::string &prompt,
+                                       const std::string &initial) override;
+    // --last N (at most maximum); else the question on the terminal; else all of them.
+    std::optional<int> askDownloadCount(int maximum, int value) override;
+    std::optional<std::string> askNewProfileName() override { return std::nullopt; }
+
+private:
+    std::optional<int> m_last;
+};
+
+// Writes one line to standard error: the text without its line end.
+void printError(const std::string &text);
+
+// The password typed on the terminal without echo; nothing without a terminal.
+std::optional<std::string> readPasswordFromTerminal(const std::string &prompt);
+
+}  // namespace kestrix::cli

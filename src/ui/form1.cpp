@@ -1,0 +1,429 @@
+// TForm1: construction, navigation between pages, the main button, the password and account
+// fields, closing, and the layout rules on resize.
+#include "ui/form1.h"
+
+#include "screening/pending_command.h"
+#include "text/latin1.h"
+#include "ui/app_icon.h"
+#include "ui/form3_new_profile.h"
+#include "ui/form5_download_control.h"
+#include "ui/grid_paint_rules.h"
+#include "ui/ui_widgets.h"
+#include "ui/wrap_grid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace kestrix {
+
+namespace {
+
+const QString kCaptionConfigure = QStringLiteral("Configure");
+const QString kCaptionGetNew = QStringLiteral("Get Mail Headers: New");
+const QString kCaptionProcess = QStringLiteral("Process Suspicuous Mails");
+const QString kCaptionContinue = QStringLiteral("Continue...");
+
+// The share of the messages page the message list takes in the window's design.
+constexpr double kDesignSplitRatio = 0.6;
+
+}  // namespace
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(L1("Form1"));
+    setWindowTitle(L1("Kestrix for POP3 - Version 3.0.2 - October 2003"));
+    setWindowIcon(appIcon());
+
+    auto *central = new QWidget(this);
+    central->setObjectName(L1("Form1Client"));
+    QPalette silver = central->palette();
+    silver.setColor(QPalette::Window, colours::silver.lighter(118));
+    central->setPalette(silver);
+    central->setAutoFillBackground(true);
+    setCentralWidget(central);
+
+    buildTopBar();
+    buildPages();
+    buildStatusBar();
+
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(Panel8);
+    column->addWidget(PageControl1, 1);
+    column->addWidget(ProgressBar1);
+    column->addWidget(Panel9);
+
+    Form3 = new TForm3(nullptr);
+    Form5 = new TForm5(nullptr);
+
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(L1("Timer3"));
+    Timer3->setInterval(70);
+    connect(Timer3, &QTimer::timeout, this, &TForm1::refreshTick);
+    Timer5 = new QTimer(this);
+    Timer5->setObjectName(L1("Timer5"));
+    Timer5->setInterval(200);
+    Timer5->setSingleShot(true);
+    connect(Timer5, &QTimer::timeout, this, &TForm1::sizeGuard);
+
+    connectTopBar();
+    connectMessagesPage();
+    connectConfigPage();
+
+    m_splitRatio = kDesignSplitRatio;
+    resize(761, 526);
+    showPageWidget(TabSheet1);
+    refreshTick();
+    Timer3->start();
+}
+
+TForm1::~TForm1()
+{
+    delete Form3;
+    delete Form5;
+}
+
+void TForm1::buildPages()
+{
+    PageControl1 = named(new QStackedWidget(this), "PageControl1");
+    const auto page = [this](const char *name) {
+        auto *w = named(new QWidget(PageControl1), name);
+        PageControl1->addWidget(w);
+        return w;
+    };
+    TabSheet1 = page("TabSheet1");
+    TabSheet3 = page("TabSheet3");
+    TabSheet4 = page("TabSheet4");
+    TabSheet5 = page("TabSheet5");
+    TabSheet6 = page("TabSheet6");
+    TabSheet7 = page("TabSheet7");
+    TabSheet2 = page("TabSheet2");  // holds nothing visible; never shown
+    buildStartPage();
+    buildMessagesPage();
+    buildConfigPage();
+    buildListPages();
+}
+
+void TForm1::connectTopBar()
+{
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet1); });
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet3); });
+    connect(SpeedButton17, &QToolButton::clicked, this, &TForm1::showConfigAccounts);
+    connect(SpeedButton18, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet4); });
+    connect(SpeedButton19, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet6); });
+    connect(SpeedButton7, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet7); });
+    connect(SpeedButton6, &QToolButton::clicked, this, [this] { queueCommand(cmdStartMailTool); });
+    connect(SpeedButton13, &QToolButton::clicked, this, &TForm1::HideWindow);
+    connect(SpeedButton20, &QToolButton::clicked, this, &TForm1::updateCheckRequested);
+    connect(SpeedButton21, &QToolButton::clicked, this, [] {
+        // The help file lies beside the program; when nothing can open it, nothing is shown.
+        const QString help = QDir(QCoreApplication::applicationDirPath())
+                                 .filePath(QStringLiteral("kestrix.chm"));
+        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    });
+
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(SpeedButton30, &QToolButton::clicked, this, &TForm1::SpeedButton30Click);
+    connect(Edit4, &QLineEdit::returnPressed, this, [this] {
+        if (Button1->isEnabled())
+            Button1Click();
+    });
+    Edit4->installEventFilter(this);
+    connect(SpeedButton12, &QToolButton::clicked, this, [this] {
+        if (!m_busy)
+            emit profileSwitchRequested(-1);
+    });
+    connect(SpeedButton15, &QToolButton::clicked, this, [this] {
+        if (!m_busy)
+            emit profileSwitchRequested(+1);
+    });
+    for (ClickLabel *label : {Label28, Label29, Label32, Label30})
+        connect(label, &ClickLabel::clicked, this, &TForm1::showConfigAccounts);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::ProgramExit);
+    connect(StaticText2, &ClickLabel::clicked, this, &TForm1::updateCheckRequested);
+    connect(Label21, &ClickLabel::clicked, this, &TForm1::deletedCountResetRequested);
+    connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::allowDeleteClicked);
+}
+
+void TForm1::connectConfigPage()
+{
+    connect(Button13, &QPushButton::clicked, this, &TForm1::configPrevious);
+    connect(Button11, &QPushButton::clicked, this, &TForm1::configNext);
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm1::updateAccountLabel);
+    connect(Edit3, &QLineEdit::textChanged, this, [this] {
+        updateAccountLabel();
+        userIdChanged();
+    });
+    connect(Edit2, &QLineEdit::textEdited, this, &TForm1::portEdited);
+    connect(button16, &QPushButton::clicked, this, &TForm1::deletedCountResetRequested);
+}
+
+// ---- pages -------------------------------------------------------------------------------
+
+QWidget *TForm1::activePage() const { return PageControl1->currentWidget(); }
+
+void TForm1::showPageWidget(QWidget *page)
+{
+    PageControl1->setCurrentWidget(page);
+    if (page == TabSheet1)
+        Label15->setText(QString::fromLatin1(m_localIp.data(), qsizetype(m_localIp.size())));
+    emit pageShown(page->objectName());
+}
+
+void TForm1::showConfigAccounts()
+{
+    PageControl2->setCurrentWidget(TabSheet8);
+    showPageWidget(TabSheet5);
+}
+
+void TForm1::configPrevious()
+{
+    const int index = PageControl2->currentIndex();
+    if (index > 0)
+        PageControl2->setCurrentIndex(index - 1);
+}
+
+void TForm1::configNext()
+{
+    const int index = PageControl2->currentIndex();
+    if (index < PageControl2->count() - 1)
+        PageControl2->setCurrentIndex(index + 1);
+}
+
+void TForm1::setLocalIp(const std::string &ip)
+{
+    m_localIp = ip;
+    if (activePage() == TabSheet1)
+        Label15->setText(QString::fromLatin1(ip.data(), qsizetype(ip.size())));
+}
+
+// ---- main button and friends ------------------------------------------------------------
+
+void TForm1::queueCommand(int code) { emit commandQueued(code); }
+
+void TForm1::Button1Click()
+{
+    stringgrid1->setKnownBadSelectMode(false);
+    stringgrid1->viewport()->update();
+    const QString caption = Button1->text();
+    if (caption == kCaptionProcess || caption == kCaptionContinue) {
+        showPageWidget(TabSheet3);
+        queueCommand(cmdReclassify);
+        return;
+    }
+    SpeedButton2->setEnabled(false);
+    if (Edit4->text().isEmpty() && caption != kCaptionConfigure) {
+        message(Kind::Information, "Password has not been specified !");
+        return;
+    }
+    if (caption == kCaptionConfigure) {
+        showConfigAccounts();
+        return;
+    }
+    SpeedButton2->setEnabled(true);
+    showPageWidget(TabSheet3);
+    m_lastPage = TabSheet3;
+    SpeedButton6->setEnabled(true);
+    Panel12->hide();
+    queueCommand(cmdGetHeaders);
+}
+
+void TForm1::SpeedButton30Click()
+{
+    emit resumeMarksResetRequested();
+    Button1Click();
+}
+
+void TForm1::Button10Click()
+{
+    queueCommand(stringgrid1->knownBadSelectMode() ? cmdDeleteKnownBad : cmdDeleteSelected);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Edit4 && event->type() == QEvent::KeyRelease)
+        SpeedButton2->setEnabled(!Edit4->text().isEmpty());
+    if ((watched == SpeedButton32 || watched == SpeedButton33) &&
+        event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+        auto *button = static_cast<QWidget *>(watched);
+        prepareContextMenu(false, 0);
+        PopupMenu2->popup(button->mapToGlobal(QPoint(0, button->height())));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::updateAccountLabel()
+{
+    Label30->setText(Edit3->text() + QLatin1Char('@') + Edit1->text());
+}
+
+bool TForm1::diagnosticMode() const
+{
+    return lowerAZ(std::string(Edit3->text().toLatin1().constData())) == "vellick";
+}
+
+void TForm1::userIdChanged()
+{
+    if (diagnosticMode()) {
+        SpeedButton24->show();
+        SpeedButton11->show();
+    } else {
+        SpeedButton24->hide();
+    }
+}
+
+// A port is a number from 1 to 65535; anything else is refused as it is typed and the field
+// keeps what it had, so the connection never starts with a port it cannot use.
+void TForm1::portEdited(const QString &text)
+{
+    if (m_refusingPort)
+        return;
+    bool digitsOnly = !text.isEmpty();
+    for (QChar c : text)
+        digitsOnly = digitsOnly && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    const auto number = digitsOnly ? parseDecimal(text.toLatin1().toStdString()) : std::nullopt;
+    if (text.isEmpty() || (number && *number >= 1 && *number <= 65535)) {
+        m_acceptedPort = text;
+        return;
+    }
+    m_refusingPort = true;
+    const int cursor = std::max(0, Edit2->cursorPosition() - 1);
+    Edit2->setText(m_acceptedPort);
+    Edit2->setCursorPosition(std::min(cursor, int(m_acceptedPort.size())));
+    const std::string refusal = "The port must be a number from 1 to 65535 !";
+    setStatus(refusal);
+    message(Kind::Warning, refusal);
+    m_refusingPort = false;
+}
+
+int TForm1::selectedProfileIndex() const { return ComboBox1->currentIndex(); }
+
+// ---- closing and hiding ------------------------------------------------------------------
+
+bool TForm1::trayIconPresent() const
+{
+    return m_trayIconPresent && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TForm1::ProgramExit()
+{
+    if (m_busy)
+        return;
+    m_exiting = true;
+    close();
+}
+
+void TForm1::HideWindow()
+{
+    // Without a tray icon a hidden window could not be brought back: minimise instead.
+    if (trayIconPresent())
+        hide();
+    else
+        showMinimized();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (!m_exiting && trayIconPresent()) {
+        // The window's own close only hides it; the tray icon brings it back.
+        hide();
+        event->ignore();
+        return;
+    }
+    m_exiting = true;
+    Timer3->stop();
+    Timer5->stop();
+    emit aboutToExit();
+    Form3->hide();
+    Form5->hide();
+    event->accept();
+}
+
+void TForm1::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && trayIconPresent())
+        QTimer::singleShot(0, this, [this] {
+            hide();
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+        });
+}
+
+// ---- layout ------------------------------------------------------------------------------
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    fitLayout();
+    Timer5->start();
+}
+
+void TForm1::fitLayout()
+{
+    Memo1->move(Panel10->width() / 2 - Memo1->width() / 2,
+                Panel10->height() / 2 - Memo1->height() / 2);
+    const int pageHeight = TabSheet3->height();
+    const int listHeight = int(pageHeight * m_splitRatio);
+    const int available = Splitter1->height() - Splitter1->handleWidth();
+    if (available > 0) {
+        const int list = std::clamp(listHeight, 0, available);
+        Splitter1->setSizes({list, available - list});
+    }
+    fitLastColumn();
+}
+
+void TForm1::splitterMoved()
+{
+    if (TabSheet3->height() > 0)
+        m_splitRatio = double(Panel14->height()) / double(TabSheet3->height());
+}
+
+// The window never stays narrower than the top bar's "Help" button or lower than 450 pixels.
+void TForm1::sizeGuard()
+{
+    Timer5->stop();
+    const int helpRight = SpeedButton21->mapTo(this, QPoint(SpeedButton21->width(), 0)).x();
+    const int minWidth = helpRight + 10;
+    QSize size = this->size();
+    if (size.width() < minWidth)
+        size.setWidth(minWidth);
+    if (size.height() < 450)
+        size.setHeight(450);
+    if (size != this->size())
+        resize(size);
+}
+
+void TForm1::fitLastColumn()
+{
+    const int width = stringgrid1->viewport()->width() - stringgrid1->columnWidth(0) -
+                      stringgrid1->columnWidth(1) - stringgrid1->columnWidth(2) - 2;
+    if (width > 0 && width != stringgrid1->columnWidth(3))
+        stringgrid1->setColumnWidth(3, width);
+}
+
+}  // namespace kestrix

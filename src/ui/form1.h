@@ -1,0 +1,276 @@
+#pragma once
+// TForm1: the main window. It shows the pages, the top bar, the message grid and the status
+// bar, and it is the screen (View) and the question asker (Prompter) of the screening logic.
+// It never talks to the server: a server operation is asked for by queuing a command code
+// (commandQueued), which the dispatcher runs.
+
+#include "profiles/profile_settings.h"
+#include "screening/prompter.h"
+#include "screening/view.h"
+
+#include <QMainWindow>
+
+#include <string>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QSplitter;
+class QStackedWidget;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+
+namespace kestrix {
+
+class CaptionPanel;
+class ClickLabel;
+class HeaderStore;
+class MessageTable;
+class Screener;
+class TForm3;
+class TForm5;
+class TWrapGrid;
+
+class TForm1 : public QMainWindow, public View, public Prompter {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // The View's control setters take a name; the widget's own setters stay reachable.
+    using QMainWindow::setEnabled;
+    using QMainWindow::setVisible;
+
+    // --- View ---------------------------------------------------------------------------
+    void setText(std::string_view control, const std::string &text) override;
+    void setEnabled(std::string_view control, bool enabled) override;
+    void setVisible(std::string_view control, bool visible) override;
+    void setChecked(std::string_view control, bool checked) override;
+    void setStatus(const std::string &text) override;
+    void setProgress(int maximum, int position) override;
+    void setBusyCursor(bool busy) override;
+    void showPage(std::string_view page) override;
+    void messageTableChanged() override;
+    void scrollMessageTable(int topRow, int currentRow) override;
+    int messageTableClientHeight() const override;
+    void setDetails(const std::vector<std::string> &lines) override;
+    void setNewMailSign(bool newMail) override;
+    void beep() override;
+
+    // --- Prompter -----------------------------------------------------------------------
+    void message(Kind kind, const std::string &text) override;
+    bool askYesNo(Kind kind, const std::string &text) override;
+    bool askOkCancel(Kind kind, const std::string &text) override;
+    std::optional<std::string> askText(const std::string &title, const std::string &prompt,
+                                       const std::string &initial) override;
+    std::optional<int> askDownloadCount(int maximum, int value) override;
+    std::optional<std::string> askNewProfileName() override;
+
+    // --- Data the window shows (owned by the screening side, outlive the window) --------
+    // The window shows the Screener's table and keeps the grid flags, the selection, the
+    // details row and the queued command in it; the window's own copies are used until then.
+    void attachScreener(Screener &screener);
+    void setMessageTable(const MessageTable *table, const HeaderStore *store);
+    void setNewestCode(const std::string &code) { *m_newestCode = code; }
+    // Every row of the last build is trusted (the grid's "Select all unknown" rule).
+    void setAllTrusted(bool allTrusted) { *m_allTrusted = allTrusted; }
+    // A POP3 session is open (no selection commands meanwhile).
+    void setConnectionOpen(bool open) { m_connectionOpen = open; }
+    // The local address shown on the start page ("Your IP is:").
+    void setLocalIp(const std::string &ip);
+    // Whether a tray icon is in the notification area; without one, closing the window or
+    // "Hide" must not leave an invisible program behind.
+    void setTrayIconPresent(bool present) { m_trayIconPresent = present; }
+    bool trayIconPresent() const;
+    bool isBusy() const { return m_busy; }
+
+    // Profile settings: the controls that hold them, and the window geometry.
+    void showSettings(const ProfileSettings &settings);
+    void collectSettings(ProfileSettings &settings) const;
+    void applyGeometry(const ProfileSettings &settings);
+    void storeGeometry(ProfileSettings &settings) const;
+    double splitRatio() const { return m_splitRatio; }
+
+    // --- Handlers (also run by tests and by the dispatcher stage) ------------------------
+    void Button1Click();
+    void SpeedButton30Click();  // "/ All"
+    void Button10Click();       // "Delete selected unknown", "Delete selected mail"
+    void ProgramExit();         // "Program Exit": ends the program unless busy
+    void HideWindow();          // "Hide"
+    void refreshTick();         // the enabling rules, run every 70 ms
+    void configPrevious();
+    void configNext();
+    void showConfigAccounts();
+    QWidget *activePage() const;
+
+    // Selection commands of the message grid.
+    void selectAllUnknown();
+    void selectKnownBad();
+    void nextUnknown();
+    void previousUnknown();
+    void allowDeleteClicked(bool checked);
+    void showDetails(int row);
+    void updateSelectionInfo();
+    int detailsRow() const { return *m_detailsRow; }
+    void resetDetailsRow() { *m_detailsRow = -1; }
+    bool diagnosticMode() const;
+
+    // --- Controls, by their component names ----------------------------------------------
+    // top bar
+    QFrame *Panel8 = nullptr;
+    QToolButton *SpeedButton3 = nullptr, *SpeedButton4 = nullptr, *SpeedButton17 = nullptr,
+                *SpeedButton18 = nullptr, *SpeedButton19 = nullptr, *SpeedButton7 = nullptr,
+                *SpeedButton6 = nullptr, *SpeedButton13 = nullptr, *SpeedButton20 = nullptr,
+                *SpeedButton21 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLineEdit *Edit4 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QToolButton *SpeedButton30 = nullptr, *SpeedButton12 = nullptr, *SpeedButton15 = nullptr,
+                *SpeedButton1 = nullptr;
+    ClickLabel *Label28 = nullptr, *Label29 = nullptr, *Label32 = nullptr, *Label30 = nullptr;
+    // pages
+    QStackedWidget *PageControl1 = nullptr;
+    QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr, *TabSheet3 = nullptr,
+            *TabSheet4 = nullptr, *TabSheet5 = nullptr, *TabSheet6 = nullptr,
+            *TabSheet7 = nullptr;
+    // start page
+    QLabel *Label5 = nullptr, *Label15 = nullptr, *Label17 = nullptr, *Label19 = nullptr;
+    ClickLabel *Label21 = nullptr;
+    QFrame *Panel10 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
+    // configuration page
+    QTabWidget *PageControl2 = nullptr;
+    QWidget *TabSheet8 = nullptr, *TabSheet9 = nullptr, *TabSheet10 = nullptr,
+            *TabSheet11 = nullptr, *TabSheet12 = nullptr, *TabSheet13 = nullptr;
+    QFrame *Panel7 = nullptr;
+    QPushButton *Button13 = nullptr, *Button11 = nullptr;
+    QComboBox *ComboBox1 = nullptr;
+    QToolButton *SpeedButton16 = nullptr, *SpeedButton14 = nullptr;
+    QLineEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit5 = nullptr,
+              *Edit6 = nullptr;
+    QSpinBox *SpinEdit1 = nullptr, *SpinEdit2 = nullptr;
+    QCheckBox *CheckBox9 = nullptr, *CheckBox5 = nullptr, *CheckBox7 = nullptr,
+              *CheckBox3 = nullptr, *CheckBox4 = nullptr, *CheckBox6 = nullptr;
+    QToolButton *SpeedButton5 = nullptr, *SpeedButton22 = nullptr, *SpeedButton23 = nullptr,
+                *SpeedButton11 = nullptr;
+    QGroupBox *RadioGroup1 = nullptr;
+    QButtonGroup *RadioGroup1Items = nullptr;
+    QPushButton *button16 = nullptr;
+    QLabel *Label10 = nullptr, *Label13 = nullptr, *Label25 = nullptr;
+    CaptionPanel *Panel13 = nullptr;
+    // messages page
+    QFrame *Panel4 = nullptr;
+    CaptionPanel *Panel3 = nullptr, *Panel12 = nullptr;
+    QLabel *shape4 = nullptr, *shape5 = nullptr, *Label24 = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QFrame *Panel14 = nullptr, *Panel1 = nullptr, *Panel2 = nullptr;
+    QPushButton *button7 = nullptr, *button10 = nullptr, *Button66 = nullptr;
+    QToolButton *SpeedButton24 = nullptr, *SpeedButton27 = nullptr, *SpeedButton31 = nullptr,
+                *SpeedButton32 = nullptr, *SpeedButton33 = nullptr;
+    TWrapGrid *stringgrid1 = nullptr;
+    QLabel *Label7 = nullptr, *Label8 = nullptr, *Label51 = nullptr, *Label6 = nullptr,
+           *Label52 = nullptr, *Label48 = nullptr, *Label53 = nullptr, *StaticText1 = nullptr;
+    QFrame *Shape3 = nullptr, *Shape2 = nullptr;
+    QSpinBox *SpinEdit3 = nullptr;
+    QPlainTextEdit *Memo2 = nullptr;
+    QMenu *PopupMenu2 = nullptr;
+    QAction *RemoveFromWhitelist1 = nullptr, *AddToWhitelist1 = nullptr,
+            *SelectKnownBad1 = nullptr, *SelectAllUnknown1 = nullptr,
+            *Deleteselectedmails1 = nullptr;
+    // progress and status bar
+    QProgressBar *ProgressBar1 = nullptr;
+    QFrame *Panel9 = nullptr;
+    QLabel *Image3 = nullptr, *statustext = nullptr;
+    QToolButton *SpeedButton2 = nullptr;
+    QLabel *Label46 = nullptr;
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr;
+    ClickLabel *StaticText2 = nullptr;
+    QFrame *shape1 = nullptr;
+    // dialogs (top-level windows of their own, so their control names never shadow ours)
+    TForm3 *Form3 = nullptr;
+    TForm5 *Form5 = nullptr;
+    // timers
+    QTimer *Timer3 = nullptr;  // refresh tick
+    QTimer *Timer5 = nullptr;  // size guard after a resize
+
+signals:
+    // A server operation or the mail program is asked for (a PendingCommand code).
+    void commandQueued(int code);
+    // "/ All": the resume marks and the trusted lists are to be reset before the download.
+    void resumeMarksResetRequested();
+    // A page became the active one (object name), for the counts the screening side shows.
+    void pageShown(const QString &page);
+    // Controls whose work belongs to the profile, whitelist, update and log code.
+    void profileSwitchRequested(int step);  // -1 previous, +1 next
+    void updateCheckRequested();
+    void deletedCountResetRequested();
+    // The window is closing for good: save the profile and the profile list now.
+    void aboutToExit();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildTopBar();
+    void buildPages();
+    void buildStartPage();
+    void buildMessagesPage();
+    void buildConfigPage();
+    void buildListPages();
+    void buildStatusBar();
+    void connectTopBar();
+    void connectMessagesPage();
+    void connectConfigPage();
+
+    void showPageWidget(QWidget *page);
+    QObject *control(std::string_view name) const;
+    void queueCommand(int code);
+    void fitLayout();
+    void sizeGuard();
+    void fitLastColumn();
+    void applyGridRules();
+    void gridMousePressed(Qt::MouseButton button, int row);
+    void prepareContextMenu(bool moveToPointerRow, int row);
+    void portEdited(const QString &text);
+    void userIdChanged();
+    void updateAccountLabel();
+    void splitterMoved();
+    bool hasMessages() const;
+    bool rowTrusted(int row) const;
+    int selectedProfileIndex() const;
+
+    const MessageTable *m_table = nullptr;
+    const HeaderStore *m_store = nullptr;
+    Screener *m_screener = nullptr;
+    std::string m_ownNewestCode = "-1";
+    std::string *m_newestCode = &m_ownNewestCode;
+    int m_ownDetailsRow = -1;
+    int *m_detailsRow = &m_ownDetailsRow;
+    bool m_ownAllTrusted = false;
+    bool *m_allTrusted = &m_ownAllTrusted;
+    std::string m_localIp;
+    QString m_acceptedPort = QStringLiteral("110");
+    QWidget *m_lastPage = nullptr;
+    double m_splitRatio = 0.4;
+    bool m_connectionOpen = false;
+    bool m_busy = false;
+    bool m_trayIconPresent = false;
+    bool m_exiting = false;
+    bool m_refusingPort = false;
+};
+
+}  // namespace kestrix

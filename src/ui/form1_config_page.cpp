@@ -1,0 +1,238 @@
+// The configuration page (TabSheet5): six sub-pages with tabs at the bottom and the
+// "&Previous"/"&Next" buttons under them.
+#include "ui/form1.h"
+
+#include "ui/ui_widgets.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace kestrix {
+
+// Where the update check reads the announced release (shown on the last sub-page).
+inline constexpr const char *kReleasePageAddress = "http://www.kestrix.example/pop3/release.txt";
+
+namespace {
+
+QLabel *heading(const char *text, QWidget *parent, int sizeStep)
+{
+    auto *label = new QLabel(L1(text), parent);
+    label->setAlignment(Qt::AlignCenter);
+    QFont font = label->font();
+    font.setBold(true);
+    font.setPointSize(font.pointSize() + sizeStep);
+    label->setFont(font);
+    return label;
+}
+
+// A sub-page: the common heading, its own heading, then the content.
+QVBoxLayout *subPage(QWidget *page, const char *title)
+{
+    auto *column = new QVBoxLayout(page);
+    column->setContentsMargins(18, 10, 18, 10);
+    column->setSpacing(8);
+    QLabel *common = heading("Account Configuration", page, 4);
+    setTextColour(common, QColor(0, 0, 128));
+    column->addWidget(common);
+    if (title)
+        column->addWidget(heading(title, page, 1));
+    return column;
+}
+
+}  // namespace
+
+void TForm1::buildConfigPage()
+{
+    auto *outer = new QVBoxLayout(TabSheet5);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    PageControl2 = named(new QTabWidget(TabSheet5), "PageControl2");
+    PageControl2->setTabPosition(QTabWidget::South);
+    PageControl2->setDocumentMode(true);
+    outer->addWidget(PageControl2, 1);
+
+    Panel7 = named(new QFrame(TabSheet5), "Panel7");
+    auto *buttons = new QHBoxLayout(Panel7);
+    buttons->setContentsMargins(8, 4, 8, 4);
+    Button13 = named(new QPushButton(L1("&Previous"), Panel7), "Button13",
+                     "Previous Configuration Page");
+    Button11 = named(new QPushButton(L1("&Next"), Panel7), "Button11",
+                     "Next Configuration Page");
+    buttons->addStretch(1);
+    buttons->addWidget(Button13);
+    buttons->addWidget(Button11);
+    buttons->addStretch(1);
+    outer->addWidget(Panel7);
+
+    const auto addSub = [this](const char *name, const char *caption) {
+        auto *page = named(new QWidget(PageControl2), name);
+        PageControl2->addTab(page, L1(caption));
+        return page;
+    };
+
+    // 1: accounts
+    TabSheet8 = addSub("TabSheet8", "&Accounts");
+    {
+        QVBoxLayout *column = subPage(TabSheet8, nullptr);
+        auto *profiles = new QGroupBox(L1("Current Profile"), TabSheet8);
+        auto *row = new QHBoxLayout(profiles);
+        ComboBox1 = named(new QComboBox(profiles), "ComboBox1");
+        ComboBox1->setEditable(true);
+        ComboBox1->addItem(L1("default"));
+        ComboBox1->setMinimumWidth(160);
+        SpeedButton16 = makeSpeedButton("SpeedButton16", "New", "Create a new profile", profiles);
+        SpeedButton14 = makeSpeedButton("SpeedButton14", "Delete", "Delete an existing profile",
+                                        profiles);
+        row->addWidget(new QLabel(L1("Profiles"), profiles));
+        row->addWidget(ComboBox1, 1);
+        row->addWidget(SpeedButton16);
+        row->addWidget(SpeedButton14);
+        column->addWidget(profiles);
+
+        auto *account = new QGroupBox(TabSheet8);
+        auto *form = new QFormLayout(account);
+        Edit1 = named(new QLineEdit(account), "Edit1");
+        Edit2 = named(new QLineEdit(L1("110"), account), "Edit2");
+        Edit2->setMaximumWidth(80);
+        Edit3 = named(new QLineEdit(account), "Edit3");
+        form->addRow(L1("Pop3 Host"), Edit1);
+        form->addRow(L1("Port"), Edit2);
+        form->addRow(L1("User ID"), Edit3);
+        column->addWidget(account);
+        column->addStretch(1);
+    }
+
+    // 2: download of headers
+    TabSheet9 = addSub("TabSheet9", "&Download of Mail Headers");
+    {
+        QVBoxLayout *column = subPage(TabSheet9, "Configuration of Download of Headers");
+        auto *grid = new QGridLayout;
+        SpinEdit1 = named(new QSpinBox(TabSheet9), "SpinEdit1");
+        SpinEdit1->setRange(1, 10000);
+        SpinEdit1->setValue(20);
+        SpinEdit2 = named(new QSpinBox(TabSheet9), "SpinEdit2");
+        SpinEdit2->setRange(0, 60);
+        SpinEdit2->setValue(2);
+        grid->addWidget(new QLabel(L1("Notify, if number of downlodable messages exceeds:"),
+                                   TabSheet9), 0, 0);
+        grid->addWidget(SpinEdit1, 0, 1);
+        grid->addWidget(new QLabel(L1("Check for e-mail every "), TabSheet9), 1, 0);
+        grid->addWidget(SpinEdit2, 1, 1);
+        grid->addWidget(new QLabel(L1("minutes (0 : no auto checking)"), TabSheet9), 1, 2);
+        grid->setColumnStretch(3, 1);
+        column->addLayout(grid);
+        CheckBox9 = named(new QCheckBox(L1("Accept only text mails (plain/ html)"), TabSheet9),
+                          "CheckBox9");
+        CheckBox5 = named(new QCheckBox(L1("Automatic test for suspicuous mails"), TabSheet9),
+                          "CheckBox5");
+        CheckBox7 = named(new QCheckBox(L1("Check for suspicous mails after header download"),
+                                        TabSheet9), "CheckBox7");
+        CheckBox7->setChecked(true);
+        for (QCheckBox *hidden : {CheckBox9, CheckBox5, CheckBox7}) {
+            column->addWidget(hidden);
+            hidden->hide();
+        }
+        column->addStretch(1);
+    }
+
+    // 3: e-mail client
+    TabSheet10 = addSub("TabSheet10", "&E-Mail Client");
+    {
+        QVBoxLayout *column = subPage(TabSheet10, "E-Mail Client");
+        column->addWidget(new QLabel(
+            L1("E-MAIL tool, e. g. c:\\Program Files\\Netscape\\Communicator\\netscape.exe"),
+            TabSheet10));
+        auto *pathRow = new QHBoxLayout;
+        Edit5 = named(new QLineEdit(TabSheet10), "Edit5");
+        SpeedButton5 = makeSpeedButton("SpeedButton5", "...", "File Search", TabSheet10);
+        pathRow->addWidget(Edit5, 1);
+        pathRow->addWidget(SpeedButton5);
+        column->addLayout(pathRow);
+        column->addWidget(new QLabel(L1("E-Mail tool calling parameter, e. g. -mail"),
+                                     TabSheet10));
+        Edit6 = named(new QLineEdit(TabSheet10), "Edit6");
+        column->addWidget(Edit6);
+        auto *buttonRow = new QHBoxLayout;
+        SpeedButton22 = makeSpeedButton("SpeedButton22", "Set to Default Mail Tool", "Search",
+                                        TabSheet10);
+        SpeedButton23 = makeSpeedButton("SpeedButton23", "Test Mail Tool Settings", "Search",
+                                        TabSheet10);
+        SpeedButton22->setAutoRaise(false);
+        SpeedButton23->setAutoRaise(false);
+        buttonRow->addWidget(SpeedButton22);
+        buttonRow->addWidget(SpeedButton23);
+        buttonRow->addStretch(1);
+        column->addLayout(buttonRow);
+        CheckBox3 = named(new QCheckBox(L1("Hide Kestrix for POP3, when starting of your mail tool"),
+                                        TabSheet10), "CheckBox3");
+        column->addWidget(CheckBox3);
+        column->addStretch(1);
+    }
+
+    // 4: tray icon
+    TabSheet11 = addSub("TabSheet11", "Task Bar Icon");
+    {
+        QVBoxLayout *column = subPage(TabSheet11, "Taskbar Icon  Configuration");
+        RadioGroup1 = named(new QGroupBox(TabSheet11), "RadioGroup1");
+        RadioGroup1Items = new QButtonGroup(RadioGroup1);
+        auto *items = new QVBoxLayout(RadioGroup1);
+        int id = 0;
+        for (const char *caption : {"Show only Program", "Show Program and Get Message Headers"}) {
+            auto *item = new QRadioButton(L1(caption), RadioGroup1);
+            RadioGroup1Items->addButton(item, id++);
+            items->addWidget(item);
+        }
+        RadioGroup1Items->button(1)->setChecked(true);
+        column->addWidget(RadioGroup1);
+        column->addStretch(1);
+    }
+
+    // 5: log file
+    TabSheet12 = addSub("TabSheet12", "Logfile");
+    {
+        QVBoxLayout *column = subPage(TabSheet12, "Log File");
+        CheckBox4 = named(new QCheckBox(L1("Log file on rejected mails \"PROFILENAME\".log"),
+                                        TabSheet12), "CheckBox4");
+        CheckBox4->setChecked(true);
+        column->addWidget(CheckBox4);
+        auto *note = new QLabel(L1("if not checked: multiple rejected e-mails from the same  "
+                                   "sender or with the same subject (known bad) will not be  "
+                                   "detected "), TabSheet12);
+        note->setWordWrap(true);
+        column->addWidget(note);
+        button16 = named(new QPushButton(L1("Reset count of deleted spam &mails"), TabSheet12),
+                         "button16");
+        column->addWidget(button16, 0, Qt::AlignLeft);
+        column->addStretch(1);
+    }
+
+    // 6: update check
+    TabSheet13 = addSub("TabSheet13", "Auto Check for Updates");
+    {
+        QVBoxLayout *column = subPage(TabSheet13, "Auto Check for Updates");
+        CheckBox6 = named(new QCheckBox(L1("Daily check for updates through internet, once a day "
+                                           "when Get Headers"), TabSheet13), "CheckBox6");
+        column->addWidget(CheckBox6);
+        column->addWidget(named(new QLabel(L1(kReleasePageAddress), TabSheet13), "ReleasePageLabel"));
+        SpeedButton11 = makeSpeedButton("SpeedButton11", "Reset to first Message in Mailbox",
+                                        nullptr, TabSheet13);
+        SpeedButton11->hide();
+        column->addWidget(SpeedButton11, 0, Qt::AlignLeft);
+        column->addStretch(1);
+    }
+}
+
+}  // namespace kestrix

@@ -1,0 +1,254 @@
+// The message grid's side of the window: the selection commands, the details pane, the
+// context menu, "Allow delete of accepted" and the grid's enabling rules.
+#include "ui/form1.h"
+
+#include "screening/header_store.h"
+#include "screening/message_table.h"
+#include "screening/pending_command.h"
+#include "screening/screener.h"
+#include "text/latin1.h"
+#include "ui/grid_paint_rules.h"
+#include "ui/message_details.h"
+#include "ui/ui_widgets.h"
+#include "ui/wrap_grid.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTextCursor>
+#include <QToolButton>
+
+namespace kestrix {
+
+void TForm1::connectMessagesPage()
+{
+    connect(Button66, &QPushButton::clicked, this, &TForm1::selectAllUnknown);
+    connect(SelectAllUnknown1, &QAction::triggered, this, &TForm1::selectAllUnknown);
+    connect(SpeedButton27, &QToolButton::clicked, this, &TForm1::selectKnownBad);
+    connect(SelectKnownBad1, &QAction::triggered, this, &TForm1::selectKnownBad);
+    connect(SpeedButton32, &QToolButton::clicked, this, &TForm1::previousUnknown);
+    connect(SpeedButton33, &QToolButton::clicked, this, &TForm1::nextUnknown);
+    SpeedButton32->installEventFilter(this);
+    SpeedButton33->installEventFilter(this);
+    connect(button10, &QPushButton::clicked, this, &TForm1::Button10Click);
+    connect(Deleteselectedmails1, &QAction::triggered, this, &TForm1::Button10Click);
+    connect(SpeedButton24, &QToolButton::clicked, this, [this] { queueCommand(cmdReadMessage); });
+    // The menu's whitelist items run the buttons of the same name.
+    connect(AddToWhitelist1, &QAction::triggered, button7, &QPushButton::click);
+    connect(RemoveFromWhitelist1, &QAction::triggered, SpeedButton31, &QToolButton::click);
+
+    connect(stringgrid1, &TWrapGrid::pressed, this, &TForm1::gridMousePressed);
+    connect(stringgrid1, &TWrapGrid::shiftKeyPressed, this,
+            [this] { stringgrid1->setKnownBadSelectMode(false); });
+    connect(stringgrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        if (hasMessages())
+            PopupMenu2->popup(stringgrid1->viewport()->mapToGlobal(pos));
+    });
+    connect(SpinEdit3, &QSpinBox::valueChanged, this,
+            [this](int height) { stringgrid1->setDefaultRowHeight(height); });
+    connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::splitterMoved);
+}
+
+void TForm1::attachScreener(Screener &screener)
+{
+    m_screener = &screener;
+    m_newestCode = &screener.newestCode;
+    m_detailsRow = &screener.detailsRow;
+    m_allTrusted = &screener.allTrusted;
+    stringgrid1->bindKnownBadSelectMode(&screener.knownBadSelectMode);
+    setMessageTable(&screener.messageTable, &screener.headerStore);
+    connect(this, &TForm1::commandQueued, this,
+            [&screener](int code) { screener.pendingCommand = PendingCommand(code); });
+    connect(CheckBox1, &QCheckBox::toggled, this,
+            [&screener](bool checked) { screener.allowDeleteAccepted = checked; });
+}
+
+void TForm1::setMessageTable(const MessageTable *table, const HeaderStore *store)
+{
+    m_table = table;
+    m_store = store;
+    stringgrid1->setTable(table);
+    *m_detailsRow = -1;
+}
+
+bool TForm1::hasMessages() const
+{
+    return m_table && m_table->lastRow() >= 1 &&
+           !m_table->text(MessageTable::ColNumber, 1).empty();
+}
+
+bool TForm1::rowTrusted(int row) const { return m_table && m_table->isTrusted(row); }
+
+// ---- selection commands ------------------------------------------------------------------
+
+void TForm1::selectAllUnknown()
+{
+    stringgrid1->setKnownBadSelectMode(false);
+    stringgrid1->selectRows(1, stringgrid1->lastRow(), 1);
+    button10->setEnabled(false);
+    button7->setEnabled(false);
+    const bool unknownShown = !Panel3->isHidden();
+    if (unknownShown || CheckBox1->isChecked())
+        button10->setEnabled(true);
+    if (unknownShown)
+        button7->setEnabled(true);
+    Deleteselectedmails1->setEnabled(button10->isEnabled());
+    updateSelectionInfo();
+}
+
+void TForm1::selectKnownBad()
+{
+    // Rows are always selected across all four columns, so only the mode changes.
+    stringgrid1->setKnownBadSelectMode(true);
+    button10->setEnabled(true);
+    Deleteselectedmails1->setEnabled(true);
+    button7->setEnabled(true);
+}
+
+void TForm1::nextUnknown()
+{
+    stringgrid1->setKnownBadSelectMode(false);
+    const int last = stringgrid1->lastRow();
+    int row = stringgrid1->currentRow();
+    if (row >= last)
+        return;
+    ++row;
+    while (row < last && rowTrusted(row))
+        ++row;
+    stringgrid1->setCurrentRow(row);
+    stringgrid1->setFocus();
+    if (!rowTrusted(row))
+        button7->setEnabled(true);
+    button10->setEnabled(!rowTrusted(row));
+}
+
+void TForm1::previousUnknown()
+{
+    stringgrid1->setKnownBadSelectMode(false);
+    int row = stringgrid1->currentRow();
+    if (row <= 1)
+        return;
+    --row;
+    while (row > 1 && rowTrusted(row))
+        --row;
+    stringgrid1->setCurrentRow(row);
+    stringgrid1->setFocus();
+    if (!rowTrusted(row))
+        button7->setEnabled(true);
+    button10->setEnabled(!rowTrusted(row));
+}
+
+void TForm1::allowDeleteClicked(bool checked)
+{
+    if (checked) {
+        Button66->setText(L1("Select all"));
+        button10->setText(L1("Delete selected"));
+        stringgrid1->setProtectTrusted(false);
+        message(Kind::Warning,
+                "Selected E-MAILs from accepted Sender Addresses can be deleted now !");
+        Button66->setEnabled(true);
+        button10->setEnabled(true);
+    } else {
+        Button66->setText(L1("Select all unknown"));
+        button10->setText(L1("Delete selected unknown"));
+        stringgrid1->setProtectTrusted(true);
+    }
+    Deleteselectedmails1->setEnabled(button10->isEnabled());
+}
+
+// ---- mouse on the grid and its menu ------------------------------------------------------
+
+void TForm1::gridMousePressed(Qt::MouseButton button, int row)
+{
+    if (!hasMessages())
+        return;
+    if (button == Qt::LeftButton || button == Qt::RightButton)
+        stringgrid1->setKnownBadSelectMode(false);
+    prepareContextMenu(button == Qt::RightButton, row);
+}
+
+void TForm1::prepareContextMenu(bool moveToPointerRow, int row)
+{
+    const bool unknownShown = !Panel3->isHidden();
+    if (unknownShown || CheckBox1->isChecked())
+        button10->setEnabled(true);
+    Deleteselectedmails1->setEnabled(button10->isEnabled());
+    if (unknownShown)
+        button7->setEnabled(true);
+    if (moveToPointerRow && row >= 1)
+        stringgrid1->setCurrentRow(row);
+    // The whitelist items stay off until the whitelist commands are in place.
+    RemoveFromWhitelist1->setEnabled(false);
+    AddToWhitelist1->setEnabled(false);
+    SelectKnownBad1->setEnabled(SpeedButton27->isEnabled());
+    SelectAllUnknown1->setEnabled(Button66->isEnabled());
+    RemoveFromWhitelist1->setVisible(RemoveFromWhitelist1->isEnabled());
+    AddToWhitelist1->setVisible(AddToWhitelist1->isEnabled());
+    Deleteselectedmails1->setEnabled(!rowTrusted(stringgrid1->currentRow()) ||
+                                     !stringgrid1->protectTrusted());
+}
+
+// ---- details and bookkeeping -------------------------------------------------------------
+
+void TForm1::showDetails(int row)
+{
+    *m_detailsRow = row;
+    setBackground(Memo2, colours::cream);
+    Memo2->clear();
+    if (!m_table)
+        return;
+    const auto parsed = parseDecimal(m_table->text(MessageTable::ColNumber, row));
+    const int number = parsed && *parsed >= INT32_MIN && *parsed <= INT32_MAX ? int(*parsed) : -1;
+    const HeaderRecord *record = m_store && number != -1 ? m_store->find(number) : nullptr;
+    StaticText1->setVisible(number != -1 && hasNoText(record ? &record->lines : nullptr));
+
+    const ClassShape shape = classShapeFor(rowMarksOf(*m_table, row));
+    Label52->setText(L1(shape.caption));
+    setTextColour(Label52, shape.text);
+    Shape2->setStyleSheet(QStringLiteral("QFrame#Shape2 { background: %1; border-radius: 6px; }")
+                              .arg(shape.fill.name()));
+    Shape2->show();
+
+    if (record && !record->lines.empty()) {
+        const DetailsText details = detailsText(record->lines, *m_newestCode, diagnosticMode());
+        setDetails(details.lines);
+    }
+    Memo2->moveCursor(QTextCursor::Start);
+}
+
+void TForm1::updateSelectionInfo()
+{
+    const int top = stringgrid1->selectionTop();
+    const int bottom = stringgrid1->selectionBottom();
+    if (m_screener) {
+        m_screener->selTop = top;
+        m_screener->selBottom = bottom;
+    }
+    Label6->setText(top == bottom ? QString::number(top)
+                                  : QString::number(top) + QLatin1Char('-') +
+                                        QString::number(bottom));
+    SpeedButton24->setEnabled(top == bottom);
+}
+
+void TForm1::applyGridRules()
+{
+    SpeedButton31->setEnabled(button7->isEnabled() || *m_allTrusted);
+    const int current = stringgrid1->currentRow();
+    SpeedButton32->setEnabled(current > 1);
+    SpeedButton33->setEnabled(current < stringgrid1->lastRow());
+    Button66->setEnabled((!*m_allTrusted || CheckBox1->isChecked()) && hasMessages() &&
+                         !m_connectionOpen);
+    if (!m_table)
+        return;
+    updateSelectionInfo();
+    if (hasMessages() && current >= 1 && current != *m_detailsRow)
+        showDetails(current);
+}
+
+}  // namespace kestrix

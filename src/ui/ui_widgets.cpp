@@ -1,0 +1,68 @@
+#include "ui/ui_widgets.h"
+
+#include <QHBoxLayout>
+#include <QMouseEvent>
+
+namespace kestrix {
+
+ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+    setCursor(Qt::PointingHandCursor);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+CaptionPanel::CaptionPanel(const QString &text, QWidget *parent)
+    : QFrame(parent), m_caption(new QLabel(text, this))
+{
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Raised);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 1, 6, 1);
+    m_caption->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_caption, 1);
+}
+
+QString CaptionPanel::text() const { return m_caption->text(); }
+void CaptionPanel::setText(const QString &text) { m_caption->setText(text); }
+
+QToolButton *makeSpeedButton(const char *name, const char *caption, const char *hint,
+                             QWidget *parent)
+{
+    auto *button = named(new QToolButton(parent), name, hint);
+    button->setText(QString::fromLatin1(caption));
+    button->setAutoRaise(true);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    return button;
+}
+
+void setBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QColor backgroundOf(const QWidget *widget) { return widget->palette().color(QPalette::Window); }
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}
+
+QColor textColourOf(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::WindowText);
+}
+
+}  // namespace kestrix

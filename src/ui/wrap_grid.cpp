@@ -1,0 +1,322 @@
+#include "ui/wrap_grid.h"
+
+#include "screening/message_table.h"
+#include "ui/ui_widgets.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace kestrix {
+
+// ---- model -------------------------------------------------------------------------------
+
+void MessageTableModel::setTable(const MessageTable *table)
+{
+    beginResetModel();
+    m_table = table;
+    endResetModel();
+}
+
+void MessageTableModel::refresh()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+int MessageTableModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || !m_table)
+        return 0;
+    return m_table->lastRow();
+}
+
+int MessageTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : MessageTable::columnCount;
+}
+
+QVariant MessageTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!m_table || !index.isValid())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        // The text without its marker: the class travels beside it.
+        const std::string &text = m_table->text(index.column(), index.row() + 1);
+        return QString::fromLatin1(text.data(), qsizetype(text.size()));
+    }
+    return {};
+}
+
+QVariant MessageTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= MessageTable::columnCount)
+        return {};
+    const std::string title = m_table ? m_table->text(section, 0)
+                                      : MessageTable::titles()[size_t(section)];
+    return QString::fromLatin1(title.data(), qsizetype(title.size()));
+}
+
+RowMarks rowMarksOf(const MessageTable &table, int row)
+{
+    RowMarks marks;
+    const CellMarker sender = table.marker(MessageTable::ColSender, row);
+    const CellMarker subject = table.marker(MessageTable::ColSubject, row);
+    marks.trusted = sender == CellMarker::KNGA;
+    marks.knownBadSender = sender == CellMarker::KNBA;
+    marks.knownBadSubject = subject == CellMarker::KNBS;
+    marks.blacklisted = subject == CellMarker::KNBP;
+    return marks;
+}
+
+PaintRowInput paintInputOf(const MessageTable &table, int row)
+{
+    PaintRowInput input;
+    input.row = row;
+    input.cls = rowMarksOf(table, row);
+    input.senderEmpty = table.text(MessageTable::ColSender, row).empty();
+    input.sizeEmpty = table.text(MessageTable::ColSizeContent, row).empty();
+    return input;
+}
+
+// ---- painter -----------------------------------------------------------------------------
+
+namespace {
+
+class WrapGridDelegate : public QStyledItemDelegate {
+public:
+    explicit WrapGridDelegate(TWrapGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        const int row = index.row() + 1;
+        const RowPaintDecision d = m_grid->decision(row);
+        const QRect cell = option.rect;
+        const QColor fill = d.highlighted ? colours::highlight : colours::cream;
+        painter->save();
+        painter->fillRect(cell, fill);
+        painter->setClipRect(cell);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const int lineHeight = option.fontMetrics.height();
+        QRect textRect(cell.left(), cell.top() + 2, cell.width(), lineHeight);
+
+        if (index.column() == 0) {
+            int badgeRight = cell.left();
+            if (d.badge != Badge::None) {
+                const QString badge = QString::fromLatin1(badgeText(d.badge));
+                const int w = option.fontMetrics.horizontalAdvance(badge);
+                const QRect box(m_grid->viewport()->rect().left(), cell.top() + 2, w,
+                                cell.height() - 4);
+                painter->fillRect(box, badgeFill(d.badge));
+                painter->setPen(badgeTextColour(d.badge));
+                painter->drawText(box, Qt::AlignCenter, badge);
+                badgeRight = box.right() + 1;
+            }
+            painter->setPen(Qt::black);
+            const QRect numberRect(badgeRight, cell.top() + 2,
+                                   cell.right() - 2 - badgeRight, lineHeight);
+            painter->drawText(numberRect, Qt::AlignRight | Qt::AlignTop, text);
+            if (d.numberRightLine) {
+                painter->setPen(colours::silver);
+                painter->drawLine(cell.right(), cell.top(), cell.right(), cell.bottom());
+            }
+        } else {
+            painter->setPen(Qt::black);
+            painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop, text);
+            painter->setPen(colours::silver);
+            if (d.topEdgeLine)
+                painter->drawLine(cell.left(), cell.top(), cell.right() + 1, cell.top());
+            if (d.bottomEdgeLine)
+                painter->drawLine(cell.left(), cell.bottom(), cell.right() + 1, cell.bottom());
+        }
+        painter->restore();
+    }
+
+private:
+    TWrapGrid *m_grid;
+};
+
+}  // namespace
+
+// ---- grid --------------------------------------------------------------------------------
+
+TWrapGrid::TWrapGrid(QWidget *parent) : QTableView(parent), m_model(this)
+{
+    setModel(&m_model);
+    setItemDelegate(new WrapGridDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setWordWrap(false);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(5);
+    verticalHeader()->setDefaultSectionSize(20);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStyleSheet(QStringLiteral(
+        "QHeaderView::section { background: rgb(192,192,192); color: black; border: none;"
+        " border-right: 1px solid black; padding: 1px 2px; }"));
+    setBackground(viewport(), colours::cream);
+    QFont gridFont = font();
+    gridFont.setPointSize(9);
+    setFont(gridFont);
+    setColumnWidth(0, 70);
+    setColumnWidth(1, 220);
+    setColumnWidth(2, 260);
+}
+
+void TWrapGrid::setTable(const MessageTable *table)
+{
+    m_model.setTable(table);
+    if (m_model.rowCount() > 0)
+        selectRows(1, 1, 1);
+}
+
+void TWrapGrid::refresh()
+{
+    // Like a string grid, the grid always has a current row and a selection: both are kept
+    // where they were, within the new row count.
+    const int current = currentRow();
+    const int top = selectionTop();
+    const int bottom = selectionBottom();
+    m_model.refresh();
+    if (m_model.rowCount() == 0)
+        return;
+    if (top >= 1)
+        selectRows(top, bottom, current);
+    else
+        selectRows(1, 1, 1);
+}
+
+void TWrapGrid::setProtectTrusted(bool on)
+{
+    m_protectTrusted = on;
+    viewport()->update();
+}
+
+bool TWrapGrid::setKnownBadSelectMode(bool on)
+{
+    if (*m_knownBadSelectMode == on)
+        return false;
+    *m_knownBadSelectMode = on;
+    viewport()->update();
+    return true;
+}
+
+int TWrapGrid::lastRow() const
+{
+    const MessageTable *t = table();
+    return t ? t->lastRow() : 1;
+}
+
+int TWrapGrid::currentRow() const
+{
+    const QModelIndex index = currentIndex();
+    return index.isValid() ? index.row() + 1 : 0;
+}
+
+void TWrapGrid::setCurrentRow(int row)
+{
+    if (row < 1 || row > m_model.rowCount())
+        return;
+    selectRows(row, row, row);
+}
+
+int TWrapGrid::selectionTop() const
+{
+    int top = -1;
+    for (const QItemSelectionRange &range : selectionModel()->selection())
+        if (top < 0 || range.top() + 1 < top)
+            top = range.top() + 1;
+    return top;
+}
+
+int TWrapGrid::selectionBottom() const
+{
+    int bottom = -1;
+    for (const QItemSelectionRange &range : selectionModel()->selection())
+        bottom = std::max(bottom, range.bottom() + 1);
+    return bottom;
+}
+
+void TWrapGrid::selectRows(int top, int bottom, int current)
+{
+    const int rows = m_model.rowCount();
+    if (rows == 0)
+        return;
+    top = std::clamp(top, 1, rows);
+    bottom = std::clamp(bottom, top, rows);
+    const QItemSelection range(m_model.index(top - 1, 0),
+                               m_model.index(bottom - 1, MessageTable::columnCount - 1));
+    selectionModel()->setCurrentIndex(m_model.index(std::clamp(current, 1, rows) - 1, 0),
+                                      QItemSelectionModel::NoUpdate);
+    selectionModel()->select(range, QItemSelectionModel::ClearAndSelect);
+    viewport()->update();
+}
+
+void TWrapGrid::setTopRow(int row)
+{
+    if (row >= 1 && row <= m_model.rowCount())
+        scrollTo(m_model.index(row - 1, 0), QAbstractItemView::PositionAtTop);
+}
+
+void TWrapGrid::setDefaultRowHeight(int height)
+{
+    verticalHeader()->setDefaultSectionSize(height);
+}
+
+GridPaintState TWrapGrid::paintState() const
+{
+    GridPaintState state;
+    state.selTop = selectionTop();
+    state.selBottom = selectionBottom();
+    state.protectTrusted = m_protectTrusted;
+    state.knownBadSelectMode = *m_knownBadSelectMode;
+    return state;
+}
+
+RowPaintDecision TWrapGrid::decision(int row) const
+{
+    const MessageTable *t = table();
+    if (!t)
+        return {};
+    return decideRowPaint(paintInputOf(*t, row), paintState());
+}
+
+void TWrapGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    emit pressed(event->button(), index.isValid() ? index.row() + 1 : 0);
+    QTableView::mousePressEvent(event);
+}
+
+void TWrapGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableView::mouseReleaseEvent(event);
+    viewport()->update();
+}
+
+void TWrapGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() == Qt::ShiftModifier)
+        emit shiftKeyPressed();
+    QTableView::keyPressEvent(event);
+}
+
+void TWrapGrid::keyReleaseEvent(QKeyEvent *event)
+{
+    QTableView::keyReleaseEvent(event);
+    viewport()->update();
+}
+
+}  // namespace kestrix

@@ -1,0 +1,203 @@
+// The message grid over a real Screener: rows painted by the classification in the model
+// (never by the first bytes of a text), the selection commands, "Allow delete of accepted",
+// the known-bad selection mode and the details pane.
+#include "screening/pending_command.h"
+#include "screening/screener.h"
+#include "ui/form1.h"
+#include "ui/ui_widgets.h"
+#include "ui/wrap_grid.h"
+#include "modal_answer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kestrix;
+using kestrix::test::ModalAnswer;
+
+namespace {
+
+const std::string kAnn = "Ann <ann@example.org>";
+// Mail can carry the section sign itself: this sender only looks like a trusted cell.
+const std::string kLookAlike = std::string("\xA7KNGA") + "bob@spam.example";
+
+// Rows: 1 Ann (trusted), 2 look-alike (unknown), 3 mallory (known bad), 4 Ann, 5 Ann.
+struct Fixture {
+    TForm1 form;
+    Screener screener{form, form};
+
+    Fixture()
+    {
+        form.attachScreener(screener);
+        screener.blacklist.assign({});
+        screener.whitelist.add(kAnn);
+        screener.rejectedLog.appendRejected("mallory@bad.example", "zzz");
+        const std::vector<std::string> senders{kAnn, kLookAlike, "mallory@bad.example", kAnn,
+                                               kAnn};
+        for (int i = 0; i < 5; ++i) {
+            const int number = i + 1;
+            screener.ListBox1.push_back(std::to_string(number));
+            screener.ListBox2.push_back(senders[size_t(i)]);
+            screener.ListBox3.push_back("hello " + std::to_string(number));
+            screener.ListBox5.push_back(std::to_string(100 + number));
+            HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(number));
+            record.lines = {"id:" + std::to_string(100 + number), "Size: 900 byte",
+                            "From: " + senders[size_t(i)], "Content-Type: text/plain"};
+        }
+        screener.rowCodes = {"0", "101", "102", "103", "104", "105"};
+        screener.buildMessageTable(false);
+    }
+
+    TWrapGrid &grid() { return *form.stringgrid1; }
+};
+
+}  // namespace
+
+class GridSelectionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sectionSignSenderIsUnknown()
+    {
+        Fixture f;
+        QCOMPARE(f.grid().lastRow(), 5);
+        QVERIFY(!rowMarksOf(f.screener.messageTable, 2).trusted);
+        QCOMPARE(f.grid().decision(2).badge, Badge::Unknown);
+        QCOMPARE(f.grid().decision(1).badge, Badge::None);
+        QCOMPARE(f.grid().decision(3).badge, Badge::KnownBad);
+        // The cell shows the sender as received, section sign included.
+        const QString shown = f.grid().model()->index(1, 1).data().toString();
+        QCOMPARE(shown, QString::fromLatin1(kLookAlike.c_str()));
+        f.form.showDetails(2);
+        QCOMPARE(f.form.Label52->text(), QStringLiteral("US: Unknown Sender"));
+        QVERIFY(!f.form.Shape2->isHidden());
+        // Selected and protected: painted like any unknown row, highlighted.
+        f.form.selectAllUnknown();
+        QVERIFY(f.grid().decision(2).highlighted);
+        QVERIFY(!f.grid().decision(1).highlighted);
+    }
+
+    void selectAllUnknownAndAllowDelete()
+    {
+        Fixture f;
+        f.form.selectAllUnknown();
+        QCOMPARE(f.grid().selectionTop(), 1);
+        QCOMPARE(f.grid().selectionBottom(), 5);
+        QCOMPARE(f.screener.selTop, 1);
+        QCOMPARE(f.screener.selBottom, 5);
+        QCOMPARE(f.form.Label6->text(), QStringLiteral("1-5"));
+        // No unknown-senders banner and no "Allow delete": nothing to delete or add.
+        QVERIFY(!f.form.button10->isEnabled());
+        QVERIFY(!f.form.button7->isEnabled());
+        QVERIFY(!f.form.Deleteselectedmails1->isEnabled());
+        QVERIFY(!f.grid().decision(4).highlighted);
+        QVERIFY(f.grid().decision(3).highlighted);
+
+        f.form.Panel3->show();
+        f.form.selectAllUnknown();
+        QVERIFY(f.form.button10->isEnabled());
+        QVERIFY(f.form.button7->isEnabled());
+
+        ModalAnswer warning;
+        kestrix::test::pressButton(warning, QMessageBox::Ok);
+        f.form.CheckBox1->click();
+        QCOMPARE(warning.text,
+                 QStringLiteral("Selected E-MAILs from accepted Sender Addresses can be deleted now !"));
+        QVERIFY(f.screener.allowDeleteAccepted);
+        QCOMPARE(f.form.Button66->text(), QStringLiteral("Select all"));
+        QCOMPARE(f.form.button10->text(), QStringLiteral("Delete selected"));
+        QVERIFY(f.grid().decision(4).highlighted);
+
+        // The download unchecks the box from the screening side: protection comes back.
+        f.screener.setAllowDeleteAccepted(false);
+        QVERIFY(!f.form.CheckBox1->isChecked());
+        QVERIFY(f.grid().protectTrusted());
+        QCOMPARE(f.form.Button66->text(), QStringLiteral("Select all unknown"));
+        QCOMPARE(f.form.button10->text(), QStringLiteral("Delete selected unknown"));
+        QVERIFY(!f.grid().decision(4).highlighted);
+    }
+
+    void knownBadModeAndDeletionCode()
+    {
+        Fixture f;
+        f.grid().setCurrentRow(2);
+        f.form.selectKnownBad();
+        QVERIFY(f.screener.knownBadSelectMode);
+        QVERIFY(f.grid().decision(3).highlighted);
+        QVERIFY(!f.grid().decision(2).highlighted);  // selected, but not known bad
+        QVERIFY(f.form.button10->isEnabled());
+        f.form.Button10Click();
+        QCOMPARE(int(f.screener.pendingCommand), int(cmdDeleteKnownBad));
+
+        // The main button ends the mode; the next deletion is of the selected rows.
+        f.form.Button1Click();
+        QVERIFY(!f.screener.knownBadSelectMode);
+        f.form.Button10Click();
+        QCOMPARE(int(f.screener.pendingCommand), int(cmdDeleteSelected));
+    }
+
+    void nextAndPreviousUnknown()
+    {
+        Fixture f;
+        f.grid().setCurrentRow(1);
+        f.form.nextUnknown();
+        QCOMPARE(f.grid().currentRow(), 2);
+        QVERIFY(f.form.button10->isEnabled());
+        f.form.nextUnknown();
+        QCOMPARE(f.grid().currentRow(), 3);
+        // Below row 3 every row is trusted: the step ends on the last row.
+        f.form.nextUnknown();
+        QCOMPARE(f.grid().currentRow(), 5);
+        QVERIFY(!f.form.button10->isEnabled());
+        f.form.nextUnknown();  // on the last row: nothing
+        QCOMPARE(f.grid().currentRow(), 5);
+        f.form.previousUnknown();
+        QCOMPARE(f.grid().currentRow(), 3);
+        f.form.previousUnknown();
+        QCOMPARE(f.grid().currentRow(), 2);
+        f.form.previousUnknown();  // row 1 is trusted, but stepping stops there
+        QCOMPARE(f.grid().currentRow(), 1);
+    }
+
+    void gridRulesOfTheTick()
+    {
+        Fixture f;
+        f.grid().setCurrentRow(3);
+        f.form.refreshTick();
+        QVERIFY(f.form.SpeedButton32->isEnabled());
+        QVERIFY(f.form.SpeedButton33->isEnabled());
+        QVERIFY(f.form.Button66->isEnabled());  // not all trusted, messages, no session
+        QCOMPARE(f.screener.detailsRow, 3);
+        QCOMPARE(f.form.Label6->text(), QStringLiteral("3"));
+        QCOMPARE(f.form.Label52->text(), QStringLiteral("KB: Known Bad address"));
+        QVERIFY(f.form.Memo2->toPlainText().startsWith(QStringLiteral("Size: 900 byte")));
+        QVERIFY(f.form.StaticText1->isHidden());
+        f.form.setConnectionOpen(true);
+        f.form.refreshTick();
+        QVERIFY(!f.form.Button66->isEnabled());
+        f.grid().setCurrentRow(5);
+        f.form.refreshTick();
+        QVERIFY(!f.form.SpeedButton33->isEnabled());
+    }
+
+    void detailsPaneVirusHint()
+    {
+        Fixture f;
+        f.screener.headerStore.at(1).lines.push_back("X-Virus-Scanned: clean");
+        f.screener.headerStore.at(1).lines.push_back("Content-Type: multipart/mixed");
+        f.form.showDetails(2);
+        QVERIFY(f.form.Memo2->toPlainText().startsWith(
+            QStringLiteral("Your provider might have detected a virus in this mail !")));
+        QCOMPARE(f.form.Memo2->palette().color(QPalette::Base), QColor(255, 128, 0));
+        QVERIFY(!f.form.StaticText1->isHidden());
+        f.form.showDetails(1);
+        QCOMPARE(f.form.Memo2->palette().color(QPalette::Base), QColor(255, 251, 240));
+    }
+};
+
+QTEST_MAIN(GridSelectionTest)
+#include "grid_selection_test.moc"

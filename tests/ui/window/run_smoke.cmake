@@ -1,0 +1,20 @@
+# Start-up smoke run of the window: fresh data folder, --self-test, then the saved files.
+file(REMOVE_RECURSE "${DATA_DIR}")
+file(MAKE_DIRECTORY "${DATA_DIR}")
+set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{KESTRIX_DIR} "${DATA_DIR}")
+execute_process(COMMAND "${PROGRAM}" --self-test
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors
+                TIMEOUT 50)
+message("${output}${errors}")
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the program ended with ${result}")
+endif()
+if(NOT output MATCHES "self-test: window shown")
+  message(FATAL_ERROR "the window was not shown")
+endif()
+foreach(saved default.ini Kestrix.pro Kestrix.lpr)
+  if(NOT EXISTS "${DATA_DIR}/${saved}")
+    message(FATAL_ERROR "${saved} was not written at close")
+  endif()
+endforeach()

@@ -1,0 +1,94 @@
+// The two small dialogs: "Download Control" answers Yes on Enter in its number field with the
+// value typed; "New Profile" keeps the name typed last time. Both through the Prompter.
+#include "ui/form1.h"
+#include "ui/form3_new_profile.h"
+#include "ui/form5_download_control.h"
+#include "modal_answer.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+using namespace kestrix;
+using kestrix::test::ModalAnswer;
+
+class SmallDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void downloadControlEnterMeansYes()
+    {
+        TForm1 form;
+        ModalAnswer answer;
+        kestrix::test::whenModal(answer, [](QWidget *modal) {
+            auto *spin = modal->findChild<QSpinBox *>(QStringLiteral("SpinEdit1"));
+            QCOMPARE(spin->maximum(), 300);
+            QCOMPARE(spin->value(), 20);
+            spin->findChild<QLineEdit *>()->selectAll();
+            QTest::keyClicks(spin->findChild<QLineEdit *>(), QStringLiteral("45"));
+            QTest::keyClick(spin->findChild<QLineEdit *>(), Qt::Key_Return);
+        });
+        const std::optional<int> count = form.askDownloadCount(300, 20);
+        QCOMPARE(answer.seen, 1);
+        QVERIFY(count.has_value());
+        QCOMPARE(*count, 45);
+        QCOMPARE(form.Form5->windowTitle(), QStringLiteral("Download Control"));
+
+        ModalAnswer cancel;
+        kestrix::test::whenModal(cancel, [](QWidget *modal) {
+            modal->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+        });
+        QVERIFY(!form.askDownloadCount(300, 20).has_value());
+    }
+
+    void newProfileKeepsLastName()
+    {
+        TForm1 form;
+        ModalAnswer first;
+        kestrix::test::whenModal(first, [](QWidget *modal) {
+            auto *edit = modal->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+            QTest::keyClicks(edit, QStringLiteral("My Box"));
+            modal->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+        });
+        const auto name = form.askNewProfileName();
+        QVERIFY(name.has_value());
+        QCOMPARE(QString::fromStdString(*name), QStringLiteral("My Box"));
+
+        ModalAnswer second;
+        QString shownAgain;
+        kestrix::test::whenModal(second, [&shownAgain](QWidget *modal) {
+            shownAgain = modal->findChild<QLineEdit *>(QStringLiteral("Edit1"))->text();
+            modal->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+        });
+        QVERIFY(!form.askNewProfileName().has_value());
+        QCOMPARE(shownAgain, QStringLiteral("My Box"));
+        QCOMPARE(form.Form3->windowTitle(), QStringLiteral("New Profile"));
+    }
+
+    void questionsAndInputBox()
+    {
+        TForm1 form;
+        ModalAnswer yes;
+        kestrix::test::pressButton(yes, QMessageBox::Yes);
+        QVERIFY(form.askYesNo(Prompter::Kind::Confirmation,
+                              "Really DELETE selected 2 Message(s) (No Recovery) ?"));
+        QCOMPARE(yes.text, QStringLiteral("Really DELETE selected 2 Message(s) (No Recovery) ?"));
+        ModalAnswer cancel;
+        kestrix::test::pressButton(cancel, QMessageBox::Cancel);
+        QVERIFY(!form.askOkCancel(Prompter::Kind::Warning, "Connection Required. Connect?"));
+
+        ModalAnswer input;
+        kestrix::test::whenModal(input, [](QWidget *modal) {
+            auto *edit = modal->findChild<QLineEdit *>();
+            edit->setText(QString::fromLatin1("h\xF6st"));
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        const auto host = form.askText("Invalid Host!", "Specify a new host:", "old");
+        QVERIFY(host.has_value());
+        QCOMPARE(*host, std::string("h\xF6st"));
+    }
+};
+
+QTEST_MAIN(SmallDialogsTest)
+#include "small_dialogs_test.moc"

@@ -1,0 +1,338 @@
+// The main window's controls: the main button's captions and enabled states as the account is
+// typed, the password field's keys, the configuration sub-page walk, the port field, the View
+// by control names, the size guard, the settings round trip and closing without a tray.
+#include "ui/form1.h"
+#include "ui/ui_widgets.h"
+#include "ui/wrap_grid.h"
+#include "screening/pending_command.h"
+#include "modal_answer.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kestrix;
+using kestrix::test::ModalAnswer;
+
+class WindowControlsTest : public QObject {
+    Q_OBJECT
+
+private:
+    static void typeInto(QLineEdit *edit, const char *text)
+    {
+        edit->setFocus();
+        QTest::keyClicks(edit, QString::fromLatin1(text));
+    }
+
+private slots:
+    void mainButtonFollowsAccountAndPassword()
+    {
+        TForm1 form;
+        form.refreshTick();
+        QCOMPARE(form.Button1->text(), QStringLiteral("Configure"));
+        QVERIFY(form.Button1->isEnabled());
+        QVERIFY(!form.Edit4->isEnabled());
+        QVERIFY(!form.Label4->isEnabled());
+        QVERIFY(!form.SpeedButton4->isEnabled());  // "Messages" needs an account
+
+        typeInto(form.Edit1, "pop.example.org");
+        typeInto(form.Edit3, "joe");
+        form.refreshTick();
+        QCOMPARE(form.Label30->text(), QStringLiteral("joe@pop.example.org"));
+        // Port keeps "110"; with host and user filled the caption turns at the next tick.
+        QCOMPARE(form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
+        QVERIFY(!form.Button1->isEnabled());
+        QVERIFY(!form.SpeedButton30->isEnabled());
+        QVERIFY(form.Edit4->isEnabled());
+        QVERIFY(form.SpeedButton4->isEnabled());
+        QCOMPARE(form.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+
+        typeInto(form.Edit4, "secret");
+        form.refreshTick();
+        QVERIFY(form.Button1->isEnabled());
+        QVERIFY(form.SpeedButton30->isEnabled());
+        QCOMPARE(form.Edit4->echoMode(), QLineEdit::Password);
+        QCOMPARE(form.Label4->palette().color(QPalette::WindowText), QColor(Qt::black));
+        QVERIFY(form.SpeedButton2->isEnabled());  // key release with a password
+
+        // Emptying the user id brings "Configure" back, enabled, and locks the password field.
+        form.Edit3->clear();
+        form.refreshTick();
+        QCOMPARE(form.Button1->text(), QStringLiteral("Configure"));
+        QVERIFY(form.Button1->isEnabled());
+        QVERIFY(!form.Edit4->isEnabled());
+        QVERIFY(!form.SpeedButton17->isEnabled());
+    }
+
+    void enterInPasswordField()
+    {
+        TForm1 form;
+        QSignalSpy queued(&form, &TForm1::commandQueued);
+        form.Edit1->setText(QStringLiteral("pop.example.org"));
+        form.Edit3->setText(QStringLiteral("joe"));
+        form.refreshTick();
+        form.Edit4->setText(QStringLiteral("x"));
+        form.Button1->setEnabled(false);  // as between a key and the next tick
+        QTest::keyClick(form.Edit4, Qt::Key_Return);
+        QCOMPARE(queued.count(), 0);
+        QCOMPARE(form.activePage(), form.TabSheet1);
+
+        form.refreshTick();
+        QVERIFY(form.Button1->isEnabled());
+        QTest::keyClick(form.Edit4, Qt::Key_Return);
+        QCOMPARE(queued.count(), 1);
+        QCOMPARE(queued.at(0).at(0).toInt(), int(cmdGetHeaders));
+        QCOMPARE(form.activePage(), form.TabSheet3);
+        QVERIFY(form.SpeedButton2->isEnabled());
+        QVERIFY(form.SpeedButton6->isEnabled());
+    }
+
+    void mainButtonModes()
+    {
+        TForm1 form;
+        QSignalSpy queued(&form, &TForm1::commandQueued);
+        form.Button1Click();  // "Configure"
+        QCOMPARE(form.activePage(), form.TabSheet5);
+        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet8);
+        QCOMPARE(queued.count(), 0);
+
+        form.Button1->setText(QStringLiteral("Get Mail Headers: New"));
+        ModalAnswer answer;
+        kestrix::test::pressButton(answer, QMessageBox::Ok);
+        form.Button1Click();  // no password
+        QCOMPARE(answer.text, QStringLiteral("Password has not been specified !"));
+        QCOMPARE(queued.count(), 0);
+        QVERIFY(!form.SpeedButton2->isEnabled());
+
+        form.Button1->setText(QStringLiteral("Continue..."));
+        form.Button1Click();
+        QCOMPARE(form.activePage(), form.TabSheet3);
+        QCOMPARE(queued.count(), 1);
+        QCOMPARE(queued.at(0).at(0).toInt(), int(cmdReclassify));
+
+        // "/ All" resets the marks first, then acts as the main button.
+        QSignalSpy reset(&form, &TForm1::resumeMarksResetRequested);
+        form.Button1->setText(QStringLiteral("Process Suspicuous Mails"));
+        form.SpeedButton30Click();
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(queued.count(), 2);
+    }
+
+    void configurationSubPageWalk()
+    {
+        TForm1 form;
+        form.showConfigAccounts();
+        form.refreshTick();
+        QVERIFY(!form.Button13->isEnabled());
+        QVERIFY(form.Button11->isEnabled());
+        form.configPrevious();  // nothing before "&Accounts"
+        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet8);
+
+        const QList<QWidget *> order{form.TabSheet9, form.TabSheet10, form.TabSheet11,
+                                     form.TabSheet12, form.TabSheet13};
+        for (QWidget *expected : order) {
+            QTest::mouseClick(form.Button11, Qt::LeftButton);
+            QCOMPARE(form.PageControl2->currentWidget(), expected);
+        }
+        form.refreshTick();
+        QVERIFY(form.Button13->isEnabled());
+        QVERIFY(!form.Button11->isEnabled());
+        form.configNext();  // nothing after "Auto Check for Updates"
+        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet13);
+        QCOMPARE(form.PageControl2->tabText(0), QStringLiteral("&Accounts"));
+        QCOMPARE(form.PageControl2->tabPosition(), QTabWidget::South);
+        for (int i = 0; i < 5; ++i)
+            QTest::mouseClick(form.Button13, Qt::LeftButton);
+        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet8);
+    }
+
+    void portRefusedWhereTyped()
+    {
+        TForm1 form;
+        QCOMPARE(form.Edit2->text(), QStringLiteral("110"));
+        ModalAnswer answer;
+        kestrix::test::pressButton(answer, QMessageBox::Ok);
+        form.Edit2->setFocus();
+        form.Edit2->end(false);
+        QTest::keyClicks(form.Edit2, QStringLiteral("000"));  // 110000 is no port
+        QCOMPARE(answer.seen, 1);
+        QVERIFY(answer.text.contains(QStringLiteral("1 to 65535")));
+        QCOMPARE(form.Edit2->text(), QStringLiteral("11000"));
+
+        ModalAnswer letter;
+        kestrix::test::pressButton(letter, QMessageBox::Ok);
+        form.Edit2->selectAll();
+        QTest::keyClicks(form.Edit2, QStringLiteral("x"));
+        QCOMPARE(letter.seen, 1);
+        QCOMPARE(form.Edit2->text(), QStringLiteral("11000"));
+
+        // Emptying the field is allowed: it only turns the main button to "Configure".
+        form.Edit2->selectAll();
+        QTest::keyClick(form.Edit2, Qt::Key_Backspace);
+        QCOMPARE(form.Edit2->text(), QString());
+        QTest::keyClicks(form.Edit2, QStringLiteral("995"));
+        QCOMPARE(form.Edit2->text(), QStringLiteral("995"));
+    }
+
+    void viewFindsControlsByName()
+    {
+        TForm1 form;
+        View &view = form;
+        view.setText("Label24", "3 messages from trusted e-mail addresses");
+        QCOMPARE(form.Label24->text(), QStringLiteral("3 messages from trusted e-mail addresses"));
+        view.setText("Panel3", "caption");
+        view.setText("Button1", "Process Suspicuous Mails");
+        QCOMPARE(form.Button1->text(), QStringLiteral("Process Suspicuous Mails"));
+        view.setText("statustext", "ignored");  // a label as any other
+        view.setStatus(std::string("+OK ") + char(0xE9) + "t\xE9");
+        QCOMPARE(form.statustext->text(), QStringLiteral("+OK \u00e9t\u00e9"));
+        view.setEnabled("Deleteselectedmails1", false);
+        QVERIFY(!form.Deleteselectedmails1->isEnabled());
+        view.setVisible("Panel12", true);
+        QVERIFY(!form.Panel12->isHidden());
+        view.setChecked("CheckBox7", false);
+        QVERIFY(!form.CheckBox7->isChecked());
+        // The dialogs' controls of the same names are not the window's.
+        view.setText("Edit1", "pop.example.org");
+        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.example.org"));
+        view.showPage("TabSheet12");
+        QCOMPARE(form.activePage(), form.TabSheet5);
+        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet12);
+        view.showPage("TabSheet3");
+        QCOMPARE(form.activePage(), form.TabSheet3);
+        view.setProgress(10, 4);
+        view.setBusyCursor(true);
+        QVERIFY(form.isBusy());
+        form.refreshTick();
+        QVERIFY(!form.CheckBox2->isEnabled());
+        view.setBusyCursor(false);
+        QVERIFY(!form.isBusy());
+    }
+
+    void startPageShowsLocalAddress()
+    {
+        TForm1 form;
+        QSignalSpy shown(&form, &TForm1::pageShown);
+        form.setLocalIp("192.0.2.7");
+        QCOMPARE(form.Label15->text(), QStringLiteral("192.0.2.7"));
+        form.SpeedButton3->click();
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(shown.at(0).at(0).toString(), QStringLiteral("TabSheet1"));
+    }
+
+    void sizeGuardRestoresMinimum()
+    {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(300, 300);
+        const int helpRight =
+            form.SpeedButton21->mapTo(&form, QPoint(form.SpeedButton21->width(), 0)).x();
+        QTRY_VERIFY_WITH_TIMEOUT(form.height() >= 450, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.width() >= helpRight + 10, 5000);
+    }
+
+    void settingsRoundTrip()
+    {
+        TForm1 form;
+        ProfileSettings in;
+        in.Host = "pop.example.org";
+        in.Port = "995";
+        in.UserId = "joe";
+        in.NotifyLimit = 40;
+        in.TrayAction = 0;
+        in.CheckInterval = 7;
+        in.LogRejected = false;
+        in.DailyUpdateCheck = true;
+        in.RowHeight = 24;
+        in.WindowLeft = 20;
+        in.WindowTop = 30;
+        in.WindowWidth = 800;
+        in.WindowHeight = 600;
+        in.SplitRatio = 0.3;  // below the floor
+        form.showSettings(in);
+        form.applyGeometry(in);
+        ProfileSettings out;
+        form.collectSettings(out);
+        QCOMPARE(out.Host, in.Host);
+        QCOMPARE(out.Port, in.Port);
+        QCOMPARE(out.UserId, in.UserId);
+        QCOMPARE(out.NotifyLimit, 40);
+        QCOMPARE(out.TrayAction, 0);
+        QCOMPARE(out.CheckInterval, 7);
+        QCOMPARE(out.LogRejected, false);
+        QCOMPARE(out.DailyUpdateCheck, true);
+        QCOMPARE(out.RowHeight, 24);
+        QCOMPARE(out.WindowWidth, 800);
+        QCOMPARE(out.WindowHeight, 600);
+        QCOMPARE(out.SplitRatio, 0.4);
+        QCOMPARE(form.stringgrid1->verticalHeader()->defaultSectionSize(), 24);
+    }
+
+    void diagnosticUserShowsReaderButton()
+    {
+        TForm1 form;
+        QVERIFY(form.SpeedButton24->isHidden());
+        form.Edit3->setText(QStringLiteral("VELLICK"));
+        QVERIFY(!form.SpeedButton24->isHidden());
+        QVERIFY(!form.SpeedButton11->isHidden());
+        form.Edit3->setText(QStringLiteral("joe"));
+        QVERIFY(form.SpeedButton24->isHidden());
+        QVERIFY(!form.SpeedButton11->isHidden());
+    }
+
+    void closeWithoutTrayEndsProgram()
+    {
+        TForm1 form;
+        QSignalSpy exiting(&form, &TForm1::aboutToExit);
+        form.show();
+        form.setTrayIconPresent(true);
+        if (!form.trayIconPresent()) {
+            // No notification area here: the window's own close must end the program.
+            form.close();
+            QCOMPARE(exiting.count(), 1);
+            QVERIFY(!form.isVisible());
+        }
+        TForm1 busy;
+        QSignalSpy busyExit(&busy, &TForm1::aboutToExit);
+        busy.show();
+        busy.setBusyCursor(true);
+        busy.ProgramExit();  // ignored while a server operation runs
+        QCOMPARE(busyExit.count(), 0);
+        QVERIFY(busy.isVisible());
+        busy.setBusyCursor(false);
+        busy.ProgramExit();
+        QCOMPARE(busyExit.count(), 1);
+    }
+
+    void namedControlsExist()
+    {
+        TForm1 form;
+        for (const char *name :
+             {"Panel8", "PageControl1", "ProgressBar1", "Panel9", "TabSheet1", "TabSheet2",
+              "TabSheet3", "TabSheet4", "TabSheet5", "TabSheet6", "TabSheet7", "Panel3",
+              "Panel12", "Panel14", "Panel1", "Panel2", "Memo2", "stringgrid1", "shape1",
+              "statustext", "Label52", "Shape2", "SpinEdit3", "StaticText1", "Label53",
+              "ComboBox1", "RadioGroup1", "CheckBox4", "CheckBox6", "Edit5", "Edit6"})
+            QVERIFY2(form.centralWidget()->findChild<QWidget *>(QString::fromLatin1(name)),
+                     name);
+        QCOMPARE(form.SpeedButton7->toolTip(), QStringLiteral("Logfile on rejected Addresses"));
+        QCOMPARE(form.shape1->toolTip(), QStringLiteral("Connection to POP3 server"));
+        QVERIFY(form.shape1->isHidden());
+        QCOMPARE(form.windowTitle(),
+                 QStringLiteral("Kestrix for POP3 - Version 3.0.2 - October 2003"));
+        QVERIFY(!form.windowIcon().isNull());
+    }
+};
+
+QTEST_MAIN(WindowControlsTest)
+#include "window_controls_test.moc"
