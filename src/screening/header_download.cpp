@@ -226,6 +226,9 @@ void Screener::downloadHeaders()
             // This message's remaining steps are skipped; the loop goes on while the session
             // lasts.
         }
+        // Without its header lines the slot would show an empty size: it stays free instead.
+        if (lines.empty())
+            headerStore.at(slot).number = -1;
         headerStore.at(slot).lines = std::move(lines);
         ListBox1.push_back(std::to_string(i));
         ListBox2.push_back(sender);

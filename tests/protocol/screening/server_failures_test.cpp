@@ -1,0 +1,273 @@
+// The header download and the deletion runs against a scripted server: a server error in the
+// middle of a download, a refused DELE, and the order of the DELE commands.
+#include "screening/screener.h"
+#include "support/fake_pop3_server.h"
+#include "support/recording_view.h"
+#include "support/scripted_prompter.h"
+#include "text/header_decoding.h"
+#include "transport/pop3_client.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <string>
+#include <vector>
+
+namespace kestrix::test {
+namespace {
+
+class ScreeningDialogueTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        s.settings.Host = "127.0.0.1";
+        s.settings.Port = std::to_string(fake.port());
+        s.settings.UserId = "joe";
+        s.settings.CheckInterval = 5;
+        s.password = "secret";
+        s.attachPop3(pop);
+    }
+
+    void TearDown() override
+    {
+        pop.OnStatus = nullptr;
+        pop.OnDisconnect = nullptr;
+    }
+
+    void server(const std::string &bytes) { fake.send(bytes); }
+    void expectClient(const std::string &line) { fake.expect(line); }
+
+    void scriptLogin(int count)
+    {
+        server("+OK POP3 ready\r\n");
+        expectClient("USER joe\r\n");
+        server("+OK\r\n");
+        expectClient("PASS secret\r\n");
+        server("+OK logged in\r\n");
+        expectClient("STAT\r\n");
+        server("+OK " + std::to_string(count) + " 1000\r\n");
+    }
+
+    void scriptUidl(int n, const std::string &uid)
+    {
+        expectClient("UIDL " + std::to_string(n) + "\r\n");
+        server("+OK " + std::to_string(n) + " " + uid + "\r\n");
+    }
+
+    void scriptSummary(int n, const std::string &from, const std::string &subject, int size)
+    {
+        expectClient("TOP " + std::to_string(n) + " 0\r\n");
+        server("+OK\r\nFrom: " + from + "\r\nSubject: " + subject + "\r\n\r\n.\r\n");
+        expectClient("LIST " + std::to_string(n) + "\r\n");
+        server("+OK " + std::to_string(n) + " " + std::to_string(size) + "\r\n");
+    }
+
+    void scriptQuit()
+    {
+        expectClient("QUIT\r\n");
+        server("+OK bye\r\n");
+    }
+
+    // The code a row carries for the unique id the server sends (the id keeps its line end).
+    static std::string codeOf(const std::string &uid) { return messageCode(uid + "\r\n"); }
+
+    // One row as a download leaves it.
+    void addRow(int number, const std::string &sender, const std::string &uid, int size)
+    {
+        if (s.rowCodes.empty())
+            s.rowCodes.push_back("0");
+        s.ListBox1.push_back(std::to_string(number));
+        s.ListBox2.push_back(sender);
+        s.ListBox3.push_back("subject " + std::to_string(number));
+        s.ListBox5.push_back(codeOf(uid));
+        s.rowCodes.push_back(codeOf(uid));
+        HeaderRecord &record = s.headerStore.at(s.headerStore.append(number));
+        record.lines = {"id:" + codeOf(uid), "Size: " + std::to_string(size) + " byte",
+                        "From: " + sender};
+    }
+
+    void finishDialogue()
+    {
+        std::string exchange = "client sent:\n";
+        for (const std::string &line : fake.received())
+            exchange += "  " + line;
+        EXPECT_TRUE(fake.waitUntilScriptDone()) << exchange;
+        for (const std::string &failure : fake.failures())
+            ADD_FAILURE() << failure << "\n" << exchange;
+    }
+
+    std::vector<std::string> deleCommands() const
+    {
+        std::vector<std::string> deles;
+        for (const std::string &line : fake.received()) {
+            if (line.rfind("DELE ", 0) == 0)
+                deles.push_back(line);
+        }
+        return deles;
+    }
+
+    FakePop3Server fake;
+    TNMPOP3 pop;
+    RecordingView view;
+    ScriptedPrompter prompter;
+    Screener s{view, prompter};
+};
+
+TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadKeepsRowsAlignedAndRestartsTheDispatcher)
+{
+    scriptLogin(3);
+    scriptUidl(3, "uid-c");
+    scriptSummary(1, "alice@example.org", "first", 120);
+    scriptUidl(1, "uid-a");
+    // Message 2 is refused: the session is closed at once (QUIT) and the download stops there.
+    expectClient("TOP 2 0\r\n");
+    server("-ERR no such message\r\n");
+    scriptQuit();
+
+    s.pendingCommand = cmdGetAndCheck;
+    view.setEnabled("Timer2", false);
+    ASSERT_TRUE(s.connectSession());
+    s.downloadHeaders();
+    finishDialogue();
+
+    EXPECT_FALSE(s.sessionOpen());
+    EXPECT_EQ(s.pendingCommand, cmdIdle);
+    EXPECT_EQ(view.enabled("Timer2"), true);
+    EXPECT_EQ(view.enabled("Poller"), true);
+    EXPECT_NE(s.lastServerError.find("-ERR no such message"), std::string::npos);
+
+    // One entry per message in every list: the refused message has its number and nothing else.
+    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.ListBox2, (std::vector<std::string>{"alice@example.org", ""}));
+    EXPECT_EQ(s.ListBox3, (std::vector<std::string>{"first", ""}));
+    EXPECT_EQ(s.ListBox5, (std::vector<std::string>{codeOf("uid-a"), "-1"}));
+    EXPECT_EQ(s.rowCodes, (std::vector<std::string>{"0", codeOf("uid-a"), "-1"}));
+    ASSERT_EQ(s.headerStore.size(), 2u);
+    EXPECT_EQ(s.sizeContentText(1), "120 /N.A.");
+    EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 2), "");
+    EXPECT_EQ(s.messageTable.text(MessageTable::ColSizeContent, 2), "N.A.");
+    EXPECT_NE(view.statusHistory.back().find("2 new messages from server"), std::string::npos);
+    EXPECT_NE(view.statusHistory.back().find("download stopped"), std::string::npos);
+}
+
+TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnlyAcknowledgedDeletions)
+{
+    scriptLogin(3);
+    scriptUidl(3, "uid-c");
+    for (int n = 1; n <= 3; ++n) {
+        scriptSummary(n, "spam" + std::to_string(n) + "@example.net", "offer " + std::to_string(n),
+                      100 * n);
+        scriptUidl(n, std::string("uid-") + char('a' + n - 1));
+    }
+    scriptUidl(3, "uid-c");
+    expectClient("DELE 3\r\n");
+    server("+OK message 3 deleted\r\n");
+    scriptUidl(2, "uid-b");
+    expectClient("DELE 2\r\n");
+    server("-ERR refused\r\n");
+    scriptQuit();
+
+    ASSERT_TRUE(s.connectSession());
+    s.downloadHeaders();
+    s.reclassify();
+    ASSERT_EQ(s.ListBox1.size(), 3u);
+
+    prompter.expectMessage(Prompter::Kind::Information, "Operation failed");
+    s.selTop = 1;
+    s.selBottom = 3;
+    EXPECT_THROW(s.deleteSelected(), std::exception);
+    finishDialogue();
+
+    EXPECT_EQ(deleCommands(), (std::vector<std::string>{"DELE 3\r\n", "DELE 2\r\n"}));
+    EXPECT_FALSE(s.sessionOpen());
+    EXPECT_EQ(s.lastDeletion.deleted, 1);
+    EXPECT_NE(s.lastDeletion.failure.find("-ERR refused"), std::string::npos);
+    EXPECT_EQ(s.settings.DeletedCount, 1);
+    ASSERT_EQ(s.rejectedLog.rowCount(), 2);
+    EXPECT_EQ(s.rejectedLog.rows()[1].sender, "spam3@example.net");
+
+    // The table was rebuilt from the lists at once: no row shows the deleted message.
+    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.messageTable.rowCount(), 3);
+    EXPECT_EQ(s.messageTable.text(MessageTable::ColNumber, 2), "2");
+    EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 2), "spam2@example.net");
+}
+
+TEST_F(ScreeningDialogueTest, SelectedRowsAreDeletedFromTheBottomUpAndTheRestRenumbered)
+{
+    // Rows 1..5 show messages 6..10; rows 2..4 (messages 7, 8, 9) are selected.
+    for (int n = 6; n <= 10; ++n)
+        addRow(n, "sender" + std::to_string(n) + "@example.com", "u" + std::to_string(n), 1000 + n);
+    s.buildMessageTable(false);
+
+    scriptLogin(10);
+    for (int n = 9; n >= 7; --n) {
+        scriptUidl(n, "u" + std::to_string(n));
+        expectClient("DELE " + std::to_string(n) + "\r\n");
+        server("+OK\r\n");
+    }
+    scriptQuit();
+
+    ASSERT_TRUE(s.connectSession());
+    s.selTop = 2;
+    s.selBottom = 4;
+    s.deleteSelected();
+    s.closeSession();
+    finishDialogue();
+
+    EXPECT_EQ(deleCommands(), (std::vector<std::string>{"DELE 9\r\n", "DELE 8\r\n", "DELE 7\r\n"}));
+    EXPECT_EQ(s.lastDeletion.deleted, 3);
+    EXPECT_EQ(s.settings.DeletedCount, 3);
+    EXPECT_EQ(s.rejectedLog.rowCount(), 4);
+    // Message 10 is message 7 once the server has carried out the deletions; its row shows its
+    // own size, not that of a deleted message.
+    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"6", "7"}));
+    EXPECT_EQ(s.messageTable.text(MessageTable::ColNumber, 2), "7");
+    EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 2), "sender10@example.com");
+    EXPECT_EQ(s.messageTable.text(MessageTable::ColSizeContent, 2), "1010 /N.A.");
+    EXPECT_EQ(s.rowCodes, (std::vector<std::string>{"0", codeOf("u6"), codeOf("u10")}));
+}
+
+TEST_F(ScreeningDialogueTest, RowWhoseMessageChangedOnTheServerIsLeftAlone)
+{
+    addRow(1, "a@example.com", "ua", 100);
+    addRow(2, "b@example.com", "ub", 200);
+    s.buildMessageTable(false);
+
+    // Another program removed message 1: the server's message 1 is now the one shown as row 2.
+    scriptLogin(1);
+    scriptUidl(1, "ub");
+    scriptQuit();
+
+    ASSERT_TRUE(s.connectSession());
+    s.selTop = 1;
+    s.selBottom = 2;
+    s.deleteSelected();
+    s.closeSession();
+    finishDialogue();
+
+    EXPECT_TRUE(deleCommands().empty());
+    EXPECT_EQ(s.lastDeletion.deleted, 0);
+    EXPECT_EQ(s.lastDeletion.leftAlone, 2);
+    EXPECT_EQ(s.settings.DeletedCount, 0);
+    EXPECT_EQ(s.rejectedLog.rowCount(), 1);
+    EXPECT_EQ(s.ListBox1.size(), 2u);
+    EXPECT_TRUE(std::any_of(view.statusHistory.begin(), view.statusHistory.end(),
+                            [](const std::string &text) {
+                                return text.find("2 row(s) not deleted") != std::string::npos;
+                            }));
+}
+
+TEST_F(ScreeningDialogueTest, RefusedPortIsReportedWithoutAnException)
+{
+    s.settings.Port = "11o";
+    prompter.expectMessage(Prompter::Kind::Error, "");
+    EXPECT_FALSE(s.connectSession());
+    EXPECT_NE(s.sessionError.find("1 to 65535"), std::string::npos);
+    EXPECT_EQ(view.visible("shape1"), false);
+    EXPECT_EQ(fake.connectionsAccepted(), 0);
+}
+
+}  // namespace
+}  // namespace kestrix::test
