@@ -1,0 +1,159 @@
+// The header download against a real Dovecot: first download, resume marks, the fallback mark,
+// "/ All" and the download-control question.
+#include "dovecot_screening.h"
+
+namespace kestrix::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST_F(DovecotScreeningTest, FirstDownloadFetchesEveryMessage)
+{
+    startServer(3);
+    getAndCheck();
+
+    EXPECT_EQ(numbers(), (Strings{"1", "2", "3"}));
+    EXPECT_EQ(s.ListBox2, sendersOf({1, 2, 3}));
+    EXPECT_EQ(s.ListBox3, (Strings{"Subject 1", "Subject 2", "Subject 3"}));
+    ASSERT_EQ(s.rowCodes.size(), 4u);
+    EXPECT_EQ(s.rowCodes[0], "0");
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(s.rowCodes[i + 1], s.ListBox5[i]);
+        EXPECT_NE(s.ListBox5[i], "-1");
+    }
+    EXPECT_EQ(s.newestCode, s.ListBox5[2]);
+    EXPECT_EQ(view.text("Label8"), "3 of 3");
+    EXPECT_EQ(view.text("Label17"), "127.0.0.1");
+    EXPECT_TRUE(std::find(view.statusHistory.begin(), view.statusHistory.end(),
+                          "3 new messages from server")
+                != view.statusHistory.end());
+    // The size column comes from LIST, the content type from the header.
+    EXPECT_NE(s.messageTable.text(MessageTable::ColSizeContent, 1).find(" /"), std::string::npos);
+    EXPECT_FALSE(s.sessionOpen());
+    // No trusted run: nothing to resume from.
+    EXPECT_EQ(s.settings.resumeCode, "-1");
+}
+
+TEST_F(DovecotScreeningTest, EmptyMailboxSendsNoUidlAndSaysSo)
+{
+    startServer(0);
+    getAndCheck();
+    EXPECT_TRUE(s.ListBox1.empty());
+    EXPECT_EQ(s.newestCode, "-1");
+    EXPECT_TRUE(std::find(view.statusHistory.begin(), view.statusHistory.end(),
+                          "0 Messages on Server")
+                != view.statusHistory.end());
+    EXPECT_EQ(view.text("Label24"), "No new messages on server");  // reclassify's own banner text
+}
+
+TEST_F(DovecotScreeningTest, SecondDownloadStartsAfterTheLeadingTrustedRun)
+{
+    startServer(5);
+    s.whitelist.add(sender(1));
+    s.whitelist.add(sender(2));
+    getAndCheck();
+    ASSERT_EQ(numbers().size(), 5u);
+    const std::string markOfMessage2 = s.ListBox5[1];
+    EXPECT_EQ(s.settings.resumeCode, markOfMessage2);
+    EXPECT_EQ(s.settings.resumeFallbackCode, "-1");  // a run of two rows has no fallback
+
+    dovecot->addMessage(DovecotServer::makeMessage(sender(6), subject(6)));
+    getAndCheck();
+    EXPECT_EQ(numbers(), (Strings{"3", "4", "5", "6"}));
+    EXPECT_EQ(s.ListBox2, sendersOf({3, 4, 5, 6}));
+    EXPECT_EQ(s.foundCode, markOfMessage2);
+    EXPECT_EQ(view.text("Label8"), "4 of 6");
+    // The new table starts with an unknown sender: the mark the download resumed from stays.
+    EXPECT_EQ(s.settings.resumeCode, markOfMessage2);
+}
+
+TEST_F(DovecotScreeningTest, MarkDeletedElsewhereFallsBackToTheRowBefore)
+{
+    startServer(5);
+    for (int k = 1; k <= 3; ++k)
+        s.whitelist.add(sender(k));
+    getAndCheck();
+    ASSERT_EQ(numbers().size(), 5u);
+    EXPECT_EQ(s.settings.resumeCode, s.ListBox5[2]);
+    const std::string fallback = s.ListBox5[1];
+    EXPECT_EQ(s.settings.resumeFallbackCode, fallback);
+
+    dovecot->removeMessage(3);  // another mail program fetched and removed message 3
+    getAndCheck();
+    // Message 2 carries the fallback mark: the download resumes after it, with the old 4 and 5.
+    EXPECT_EQ(s.foundCode, fallback);
+    EXPECT_EQ(numbers(), (Strings{"3", "4"}));
+    EXPECT_EQ(s.ListBox2, sendersOf({4, 5}));
+}
+
+TEST_F(DovecotScreeningTest, AllStartsAtMessageOneAgain)
+{
+    startServer(4);
+    s.whitelist.add(sender(1));
+    s.whitelist.add(sender(2));
+    getAndCheck();
+    ASSERT_NE(s.settings.resumeCode, "-1");
+
+    s.forgetResumeMarks();
+    EXPECT_EQ(s.settings.resumeCode, "-1");
+    EXPECT_EQ(s.settings.resumeCodeCopy, "-1");
+    getAndCheck();
+    EXPECT_EQ(numbers(), (Strings{"1", "2", "3", "4"}));
+}
+
+TEST_F(DovecotScreeningTest, MoreNewMessagesThanTheThresholdAsksHowMany)
+{
+    startServer(6);
+    s.settings.NotifyLimit = 2;
+    prompter.expectDownloadCount(3);
+    getAndCheck();
+    EXPECT_EQ(prompter.lastDownloadMaximum, 6);
+    EXPECT_EQ(prompter.lastDownloadValue, 6);
+    EXPECT_EQ(numbers(), (Strings{"4", "5", "6"}));
+    EXPECT_EQ(view.text("Label8"), "3 of 6");
+}
+
+TEST_F(DovecotScreeningTest, CancelInTheDownloadControlFetchesNothing)
+{
+    startServer(6);
+    s.settings.NotifyLimit = 2;
+    prompter.expectDownloadCount(std::nullopt);
+    getAndCheck();
+    EXPECT_TRUE(s.ListBox1.empty());
+    EXPECT_EQ(s.headerStore.size(), 0u);
+    EXPECT_EQ(s.messageTable.rowCount(), 2);
+}
+
+TEST_F(DovecotScreeningTest, NewMailCheckSeesANewLastMessage)
+{
+    startServer(2);
+    getAndCheck();
+    ASSERT_TRUE(s.connectSession());
+    s.checkNewMail();
+    s.closeSession();
+    EXPECT_FALSE(view.newMailSign.value_or(false));
+
+    dovecot->addMessage(DovecotServer::makeMessage(sender(3), subject(3)));
+    ASSERT_TRUE(s.connectSession());
+    s.checkNewMail();
+    s.closeSession();
+    EXPECT_EQ(view.newMailSign, true);
+    EXPECT_EQ(view.text("Label53"), "3");
+    EXPECT_EQ(view.beeps, 1);
+    EXPECT_EQ(s.button1Caption, "Get Mail Headers: New");
+}
+
+TEST_F(DovecotScreeningTest, WrongPasswordLeavesTheSessionClosedAndSaysWhy)
+{
+    startServer(1);
+    s.password = "wrong";
+    s.pendingCommand = cmdGetAndCheck;
+    EXPECT_FALSE(s.connectSession());
+    EXPECT_FALSE(s.sessionOpen());
+    EXPECT_EQ(s.sessionError, "Authentication failed");
+    EXPECT_EQ(s.pendingCommand, cmdIdle);  // the "-ERR" reply reset the command
+    EXPECT_EQ(view.visible("shape1"), false);
+}
+
+}  // namespace
+}  // namespace kestrix::test
