@@ -92,6 +92,9 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     connectTopBar();
     connectMessagesPage();
     connectConfigPage();
+    // The description box and the list/details split follow their own panels' sizes.
+    Panel10->installEventFilter(this);
+    TabSheet3->installEventFilter(this);
 
     m_splitRatio = kDesignSplitRatio;
     resize(761, 526);
@@ -264,6 +267,8 @@ void TForm1::Button10Click()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == Panel10 || watched == TabSheet3) && event->type() == QEvent::Resize)
+        fitLayout();
     if (watched == Edit4 && event->type() == QEvent::KeyRelease)
         SpeedButton2->setEnabled(!Edit4->text().isEmpty());
     if ((watched == SpeedButton32 || watched == SpeedButton33) &&
@@ -385,6 +390,8 @@ void TForm1::resizeEvent(QResizeEvent *event)
 
 void TForm1::fitLayout()
 {
+    Memo1->resize(std::min(460, std::max(100, Panel10->width() - 16)),
+                  std::min(200, std::max(60, Panel10->height() - 16)));
     Memo1->move(Panel10->width() / 2 - Memo1->width() / 2,
                 Panel10->height() / 2 - Memo1->height() / 2);
     const int pageHeight = TabSheet3->height();
@@ -418,12 +425,6 @@ void TForm1::sizeGuard()
         resize(size);
 }
 
-void TForm1::fitLastColumn()
-{
-    const int width = stringgrid1->viewport()->width() - stringgrid1->columnWidth(0) -
-                      stringgrid1->columnWidth(1) - stringgrid1->columnWidth(2) - 2;
-    if (width > 0 && width != stringgrid1->columnWidth(3))
-        stringgrid1->setColumnWidth(3, width);
-}
+void TForm1::fitLastColumn() { stringgrid1->fitLastColumn(); }
 
 }  // namespace kestrix

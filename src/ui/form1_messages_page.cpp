@@ -90,6 +90,8 @@ void TForm1::buildMessagesPage()
     SpeedButton32->setArrowType(Qt::UpArrow);
     SpeedButton33 = makeSpeedButton("SpeedButton33", "", "next unknown sender", Panel1);
     SpeedButton33->setArrowType(Qt::DownArrow);
+    SpeedButton32->setAutoRaise(false);
+    SpeedButton33->setAutoRaise(false);
     for (QWidget *w : std::initializer_list<QWidget *>{button7, button10, SpeedButton27, Button66,
                                                        SpeedButton31, SpeedButton32,
                                                        SpeedButton33})

@@ -74,9 +74,11 @@ void TForm1::buildStartPage()
     Memo1->setReadOnly(true);
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setPlainText(L1(kDescription));
-    Memo1->setFixedSize(460, 170);
-    Memo1->viewport()->setAutoFillBackground(false);
-    Memo1->setStyleSheet(QStringLiteral("background: transparent;"));
+    Memo1->resize(460, 200);
+    QPalette plain = Memo1->palette();
+    plain.setColor(QPalette::Base, QColor(250, 250, 246));
+    Memo1->setPalette(plain);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     column->addWidget(Panel10, 1);
 }
 

@@ -163,6 +163,7 @@ TWrapGrid::TWrapGrid(QWidget *parent) : QTableView(parent), m_model(this)
     verticalHeader()->setDefaultSectionSize(20);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStyleSheet(QStringLiteral(
         "QHeaderView::section { background: rgb(192,192,192); color: black; border: none;"
         " border-right: 1px solid black; padding: 1px 2px; }"));
@@ -268,6 +269,19 @@ void TWrapGrid::setTopRow(int row)
 {
     if (row >= 1 && row <= m_model.rowCount())
         scrollTo(m_model.index(row - 1, 0), QAbstractItemView::PositionAtTop);
+}
+
+void TWrapGrid::fitLastColumn()
+{
+    const int width = viewport()->width() - columnWidth(0) - columnWidth(1) - columnWidth(2) - 2;
+    if (width > 0 && width != columnWidth(3))
+        setColumnWidth(3, width);
+}
+
+void TWrapGrid::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    fitLastColumn();
 }
 
 void TWrapGrid::setDefaultRowHeight(int height)

@@ -61,6 +61,8 @@ public:
     void selectRows(int top, int bottom, int current);
     void setTopRow(int row);
     void setDefaultRowHeight(int height);
+    // The last column takes the width the first three leave.
+    void fitLastColumn();
 
     // The painter's decision for a data row, as it stands now.
     RowPaintDecision decision(int row) const;
@@ -77,6 +79,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     MessageTableModel m_model;

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -312,6 +313,27 @@ private slots:
         busy.setBusyCursor(false);
         busy.ProgramExit();
         QCOMPARE(busyExit.count(), 1);
+    }
+
+    // With KESTRIX_GRAB_DIR set, saves a picture of each page there (for looking, not testing).
+    void grabPages()
+    {
+        const QString dir = qEnvironmentVariable("KESTRIX_GRAB_DIR");
+        if (dir.isEmpty())
+            QSKIP("KESTRIX_GRAB_DIR not set");
+        TForm1 form;
+        form.Edit1->setText(QStringLiteral("pop.example.org"));
+        form.Edit3->setText(QStringLiteral("joe"));
+        form.Edit4->setText(QStringLiteral("secret"));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.refreshTick();
+        for (QWidget *page : {form.TabSheet1, form.TabSheet3, form.TabSheet5}) {
+            form.PageControl1->setCurrentWidget(page);
+            QCoreApplication::processEvents();
+            QVERIFY(form.grab().save(dir + QLatin1Char('/') + page->objectName() +
+                                     QStringLiteral(".png")));
+        }
     }
 
     void namedControlsExist()
