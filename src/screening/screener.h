@@ -16,6 +16,8 @@
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
 
+#include <QString>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -163,6 +165,36 @@ public:
     void renumberRecords(int number);
     // "Empty Server" (SpeedButton2): asks twice, then DELE N..1; no log, no count, no table.
     void emptyServer();
+
+    // ---- Whitelist, blacklist and log commands (whitelist_commands.cpp, blacklist_commands.cpp,
+    // log_commands.cpp). The window repaints ListBox4, ListBox7 and StringGrid2 from the lists
+    // after each call. The files are the current profile's; a failed write is reported and the
+    // list in memory stays as it was.
+    // "Add to whitelist" (button7): the senders of the selected rows, or in knownBadSelectMode
+    // of every known-bad or blacklisted row; queues the reclassify and writes the file at once.
+    void AddToWhitelist(const QString &whitelistFile);
+    // "Remove from whitelist" (SpeedButton31): the senders of the selected rows; reclassifies.
+    void RemoveFromWhitelist();
+    // "Delete Address" (button8): the whitelist entries at these indexes (ListBox4's selection).
+    void deleteWhitelistAddresses(std::vector<int> indexes, const QString &whitelistFile);
+    // button9 / button4: the whitelist file read as it stands / written, also when empty.
+    bool loadWhitelist(const QString &whitelistFile);
+    bool saveWhitelist(const QString &whitelistFile);
+    void TabSheet4Show();          // Label13, Label25: "N trusted addresses"
+    void whitelistPageChanged();   // Label25: "N accepted E-MAIL Addresses"
+    void showStartPageCounts();    // Label19 (whitelist size), Label21 (DeletedCount)
+    // The grid menu's "&Remove from whitelist" test: the row's sender is on the whitelist.
+    bool whitelistHoldsSender(int row) const;
+    // "&Add as new Item" (SpeedButton10, Enter in Edit7): returns the new entry's index.
+    size_t addBlacklistWord(const std::string &text);
+    // "Delete Item " (SpeedButton9): ListBox7's current entry (-1 for none).
+    bool deleteBlacklistWord(int currentIndex);
+    // "Clear log file" (SpeedButton8), "Delete Line" (SpeedButton29) on StringGrid2's current
+    // row, "Reset count of deleted spam &mails" (button16, Label21): each asks first.
+    bool clearLogFile(const QString &logFile);
+    bool deleteLogLine(int currentRow);
+    bool resetDeletedCount();
+    void showLogCount();  // Panel13: "N logged SPAM MAIL addresses"
 
     // ---- Command dispatcher (dispatcher.cpp) ---------------------------------------------------
 

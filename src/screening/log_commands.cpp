@@ -1,0 +1,65 @@
+// The rejected-mail log page's commands and the deleted-mail counter: clear the log, empty one
+// line, reset the count, and the captions and column widths of the log page.
+#include "profiles/list_files.h"
+#include "screening/list_commands.h"
+#include "screening/prompter.h"
+#include "screening/screener.h"
+#include "screening/view.h"
+
+#include <algorithm>
+
+namespace kestrix {
+
+std::string loggedAddressesText(const RejectedLog &log)
+{
+    return std::to_string(log.rowCount() - 1) + " logged SPAM MAIL addresses";
+}
+
+LogColumnWidths fitLogColumns(int tableWidth, int senderWidth)
+{
+    LogColumnWidths widths;
+    widths.sender = senderWidth > tableWidth - 27 ? tableWidth - 38 : senderWidth;
+    widths.sender = std::max(widths.sender, 0);
+    widths.subject = std::max(tableWidth - widths.sender - 27, 0);
+    return widths;
+}
+
+bool Screener::clearLogFile(const QString &logFile)
+{
+    if (!m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskEraseLog))
+        return false;
+    // The empty file is written first (also while LogRejected is off): when it cannot be
+    // written the table keeps its rows, so nothing is lost that the file still holds.
+    if (const FileResult written = SaveRejectedLog(logFile, RejectedLog()); !written) {
+        m_prompter.message(Prompter::Kind::Error, written.error);
+        return false;
+    }
+    rejectedLog.clear();
+    return true;
+}
+
+bool Screener::deleteLogLine(int currentRow)
+{
+    if (!m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskDeleteLogLine))
+        return false;
+    if (currentRow < 1 || currentRow >= rejectedLog.rowCount())
+        return false;
+    rejectedLog.clearRow(currentRow);
+    return true;
+}
+
+bool Screener::resetDeletedCount()
+{
+    if (!m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskResetSpamCount))
+        return false;
+    settings.DeletedCount = 0;
+    m_view.setText("Label21", "0");
+    return true;
+}
+
+void Screener::showLogCount()
+{
+    m_view.setText("Panel13", loggedAddressesText(rejectedLog));
+}
+
+}  // namespace kestrix

@@ -1,0 +1,159 @@
+// The whitelist commands of the message page and the whitelist page: add and remove the senders
+// of table rows, delete entries, load and save the list file, and the count captions.
+#include "profiles/list_files.h"
+#include "screening/list_commands.h"
+#include "screening/prompter.h"
+#include "screening/screener.h"
+#include "screening/view.h"
+#include "text/latin1.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace kestrix {
+
+namespace {
+
+const char *const kGetNewCaption = "Get Mail Headers: New";
+
+}  // namespace
+
+std::string trustedAddressesText(size_t count)
+{
+    return std::to_string(count) + " trusted addresses";
+}
+
+std::string acceptedAddressesText(size_t count)
+{
+    return std::to_string(count) + " accepted E-MAIL Addresses";
+}
+
+void Screener::AddToWhitelist(const QString &whitelistFile)
+{
+    m_view.setEnabled("button10", false);
+    m_view.setEnabled("Deleteselectedmails1", false);
+    if (!hasMessages())
+        return;
+
+    const int lastDataRow = std::min(messageTable.lastRow(), int(ListBox1.size()));
+    for (int r = 1; r <= lastDataRow; ++r) {
+        const bool chosen = knownBadSelectMode
+                                ? messageTable.isKnownBadOrBlacklisted(r)
+                                : (r >= selTop && r <= selBottom);
+        if (!chosen)
+            continue;
+        // A row whose whole cell, marker included, is already an entry was added before.
+        if (whitelist.contains(messageTable.displayText(MessageTable::ColSender, r)))
+            continue;
+        // The text without its marker: the marker lives beside it, so a sender that itself
+        // begins with the section sign keeps every byte.
+        const std::string &sender = messageTable.text(MessageTable::ColSender, r);
+        if (!whitelist.contains(sender))
+            whitelist.add(sender);
+        // A trusted sender no longer counts as known bad.
+        rejectedLog.clearSender(lowerAZ(sender));
+    }
+
+    setButton1Caption(kGetNewCaption);
+    m_view.setEnabled("button7", false);
+    pendingCommand = cmdReclassify;
+
+    if (!hasMessages()) {
+        m_view.setVisible("Panel3", false);
+        m_view.setEnabled("button10", false);
+        m_view.setEnabled("Deleteselectedmails1", false);
+    }
+
+    if (const FileResult written = saveWhitelistFile(whitelistFile, whitelist); !written)
+        m_prompter.message(Prompter::Kind::Error, written.error);
+    m_view.setEnabled("SpeedButton31", true);
+}
+
+void Screener::RemoveFromWhitelist()
+{
+    int removed = 0;
+    const int top = std::max(selTop, 1);
+    const int bottom = std::min(selBottom, messageTable.lastRow());
+    for (int r = bottom; r >= top; --r) {
+        // A known-bad sender cell is looked up with its marker, as the cell reads, and so is
+        // never found: only trusted and unmarked senders are taken off the list.
+        if (messageTable.marker(MessageTable::ColSender, r) == CellMarker::KNBA)
+            continue;
+        if (whitelist.removeOne(messageTable.text(MessageTable::ColSender, r)))
+            ++removed;
+    }
+    m_view.setStatus(std::to_string(removed) + " Addresses removed from whitelist");
+    reclassify();
+}
+
+void Screener::deleteWhitelistAddresses(std::vector<int> indexes, const QString &whitelistFile)
+{
+    // From the last to the first, so the indexes still to come keep their entries.
+    std::sort(indexes.begin(), indexes.end(), std::greater<>());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    for (int index : indexes) {
+        if (index >= 0)
+            whitelist.removeAt(size_t(index));
+    }
+
+    if (whitelist.empty() && m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskSaveEmptyWhitelist)) {
+        if (const FileResult written = saveWhitelistFile(whitelistFile, whitelist); !written)
+            m_prompter.message(Prompter::Kind::Error, written.error);
+    }
+    const std::string count = trustedAddressesText(whitelist.size());
+    m_view.setText("Label13", count);
+    m_view.setText("Label25", count);
+
+    buildMessageTable(true);
+    reclassify();
+    m_view.showPage("TabSheet4");
+}
+
+bool Screener::loadWhitelist(const QString &whitelistFile)
+{
+    // Read into a copy: a file that cannot be read leaves the list as it was.
+    Whitelist loaded;
+    if (const FileResult read = loadWhitelistFile(whitelistFile, loaded, WhitelistDecoding::AsStored);
+        !read) {
+        m_prompter.message(Prompter::Kind::Error, read.error);
+        return false;
+    }
+    whitelist = std::move(loaded);
+    m_view.setText("Label13", trustedAddressesText(whitelist.size()));
+    return true;
+}
+
+bool Screener::saveWhitelist(const QString &whitelistFile)
+{
+    if (const FileResult written = saveWhitelistFile(whitelistFile, whitelist); !written) {
+        m_prompter.message(Prompter::Kind::Error, written.error);
+        return false;
+    }
+    return true;
+}
+
+void Screener::TabSheet4Show()
+{
+    const std::string count = trustedAddressesText(whitelist.size());
+    m_view.setText("Label25", count);
+    m_view.setText("Label13", count);
+}
+
+void Screener::whitelistPageChanged()
+{
+    m_view.setText("Label25", acceptedAddressesText(whitelist.size()));
+}
+
+void Screener::showStartPageCounts()
+{
+    m_view.setText("Label19", std::to_string(whitelist.size()));
+    m_view.setText("Label21", std::to_string(settings.DeletedCount));
+}
+
+bool Screener::whitelistHoldsSender(int row) const
+{
+    return row >= 1 && row <= int(ListBox1.size())
+           && whitelist.contains(messageTable.text(MessageTable::ColSender, row));
+}
+
+}  // namespace kestrix
