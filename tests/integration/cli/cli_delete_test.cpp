@@ -1,0 +1,141 @@
+// kestrix-cli delete-known-bad and delete: what goes, what stays, and what the profile keeps.
+#include "cli_fixture.h"
+#include "support/fake_pop3_server.h"
+
+namespace kestrix::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST_F(CliTest, DeleteKnownBadLeavesWhitelistedRowsAloneAndKeepsLogAndCount)
+{
+    startServer({
+        DovecotServer::makeMessage("Friend <friend@example.org>", "Quick cash for the party"),
+        DovecotServer::makeMessage("Promo <promo@example.net>", "Easy cash now"),
+        DovecotServer::makeMessage("Old <old@spam.example>", "Hello again"),
+        DovecotServer::makeMessage("Colleague <col@example.org>", "Minutes"),
+    });
+    Profile &p = makeProfile();
+    p.whitelist.add("Friend <friend@example.org>");
+    p.log.appendRejected("Old <old@spam.example>", "something else");
+    p.settings.DeletedCount = 7;
+    saveProfile();
+
+    const CliResult result = run({"delete-known-bad"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(sendersOnServer(),
+              (Strings{"Friend <friend@example.org>", "Colleague <col@example.org>"}));
+    // The table after the deletion, renumbered as the server numbers the rest now.
+    const auto rows = result.rows();
+    ASSERT_EQ(rows.size(), 2u) << result.out;
+    EXPECT_EQ(rows[0], (Strings{"1", "KNGA", "Friend <friend@example.org>", "KNBP",
+                                "Quick cash for the party", rows[0][5]}));
+    EXPECT_EQ(rows[1][0], "2");
+    EXPECT_EQ(rows[1][2], "Colleague <col@example.org>");
+
+    const Profile saved = loadProfile();
+    EXPECT_EQ(saved.settings.DeletedCount, 9);
+    EXPECT_TRUE(saved.log.isKnownBadSender("promo <promo@example.net>"));
+    EXPECT_TRUE(saved.log.isKnownBadSubject("easy cash now"));
+}
+
+TEST_F(CliTest, DeleteRemovesTheNamedRowsAndReportsNumbersWithoutARow)
+{
+    startServer(4);
+    makeProfile().whitelist.add(sender(3));
+    saveProfile();
+
+    const CliResult result = run({"delete", "2", "3", "9"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("no row shows message number 9"), std::string::npos);
+    // Row 3 is whitelisted: without --allow-accepted it stays.
+    EXPECT_EQ(sendersOnServer(), (Strings{sender(1), sender(3), sender(4)}));
+    EXPECT_EQ(result.numbers(), (Strings{"1", "2", "3"}));
+    EXPECT_EQ(result.rows()[1][2], sender(3));
+    const Profile saved = loadProfile();
+    EXPECT_EQ(saved.settings.DeletedCount, 1);
+    EXPECT_TRUE(saved.log.isKnownBadSender(lowerAZ(sender(2))));
+
+    const CliResult accepted = run({"delete", "--allow-accepted", "--all", "2"});
+    ASSERT_EQ(accepted.exitCode, 0) << accepted.err;
+    EXPECT_EQ(sendersOnServer(), (Strings{sender(1), sender(4)}));
+    // A whitelisted sender is never logged.
+    EXPECT_FALSE(loadProfile().log.isKnownBadSender(lowerAZ(sender(3))));
+}
+
+TEST_F(CliTest, WrongPasswordExitsOneAndChangesNoFile)
+{
+    startServer(2);
+    makeProfile();
+    saveProfile();
+    const auto before = files();
+
+    const CliResult result = run({"delete-known-bad"}, "wrong");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_NE(result.err.find("Authentication failed"), std::string::npos) << result.err;
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(dovecot->messages().size(), 2u);
+}
+
+TEST_F(CliTest, UnreachableServerExitsOne)
+{
+    startServer(1);
+    makeProfile().settings.Port = "1";  // nothing listens there
+    saveProfile();
+    const auto before = files();
+    const CliResult result = run({"list"});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_EQ(files(), before);
+}
+
+TEST_F(CliTest, RefusedDeleEndsTheRunWithExitOneAndKeepsWhatWasDeleted)
+{
+    FakePop3Server fake;
+    auto scriptUidl = [&fake](int n) {
+        fake.expect("UIDL " + std::to_string(n) + "\r\n");
+        fake.send("+OK " + std::to_string(n) + " uid" + std::to_string(n) + "\r\n");
+    };
+    fake.send("+OK ready\r\n");
+    fake.expect("USER kestrix\r\n");
+    fake.send("+OK\r\n");
+    fake.expect("PASS secret\r\n");
+    fake.send("+OK\r\n");
+    fake.expect("STAT\r\n");
+    fake.send("+OK 2 400\r\n");
+    scriptUidl(2);
+    for (int n = 1; n <= 2; ++n) {
+        fake.expect("TOP " + std::to_string(n) + " 0\r\n");
+        fake.send("+OK\r\nFrom: " + sender(n) + "\r\nSubject: " + subject(n) + "\r\n\r\n.\r\n");
+        fake.expect("LIST " + std::to_string(n) + "\r\n");
+        fake.send("+OK " + std::to_string(n) + " 200\r\n");
+        scriptUidl(n);
+    }
+    scriptUidl(2);
+    fake.expect("DELE 2\r\n");
+    fake.send("+OK\r\n");
+    scriptUidl(1);
+    fake.expect("DELE 1\r\n");
+    fake.send("-ERR mailbox is locked\r\n");
+    fake.expect("QUIT\r\n");
+    fake.send("+OK\r\n");
+
+    Profile &p = makeProfile();
+    p.settings.Port = std::to_string(fake.port());
+    saveProfile();
+
+    const CliResult result = run({"delete", "1", "2"});
+    EXPECT_TRUE(fake.waitUntilScriptDone());
+    EXPECT_TRUE(fake.failures().empty());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("-ERR mailbox is locked"), std::string::npos) << result.err;
+    // The table after the run shows the one message left.
+    EXPECT_EQ(result.numbers(), (std::vector<std::string>{"1"}));
+    const Profile saved = loadProfile();
+    EXPECT_EQ(saved.settings.DeletedCount, 1);
+    EXPECT_TRUE(saved.log.isKnownBadSender(lowerAZ(sender(2))));
+    EXPECT_FALSE(saved.log.isKnownBadSender(lowerAZ(sender(1))));
+}
+
+}  // namespace
+}  // namespace kestrix::test
