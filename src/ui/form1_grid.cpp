@@ -67,6 +67,21 @@ void TForm1::attachScreener(Screener &screener)
             [&screener](int code) { screener.pendingCommand = PendingCommand(code); });
     connect(CheckBox1, &QCheckBox::toggled, this,
             [&screener](bool checked) { screener.allowDeleteAccepted = checked; });
+    // The counts a page shows are read each time it is shown.
+    connect(this, &TForm1::pageShown, this, [this, &screener](const QString &page) {
+        if (page == QLatin1String("TabSheet1")) {
+            Label19->setText(QString::number(screener.whitelist.size()));
+            Label21->setText(QString::number(screener.settings.DeletedCount));
+        } else if (page == QLatin1String("TabSheet4")) {
+            const QString count = QString::number(screener.whitelist.size()) +
+                                  QStringLiteral(" trusted addresses");
+            Label25->setText(count);
+            Label13->setText(count);
+        } else if (page == QLatin1String("TabSheet6")) {
+            Panel13->setText(QString::number(screener.rejectedLog.rowCount() - 1) +
+                             QStringLiteral(" logged SPAM MAIL addresses"));
+        }
+    });
 }
 
 void TForm1::setMessageTable(const MessageTable *table, const HeaderStore *store)

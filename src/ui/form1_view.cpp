@@ -24,6 +24,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace kestrix {
 
@@ -101,6 +102,8 @@ void TForm1::setEnabled(std::string_view name, bool enabled)
         widget->setEnabled(enabled);
     else if (auto *action = qobject_cast<QAction *>(target))
         action->setEnabled(enabled);
+    else if (auto *timer = qobject_cast<QTimer *>(target))
+        enabled ? timer->start() : timer->stop();  // "Timer1", "Poller": switched like controls
 }
 
 void TForm1::setVisible(std::string_view name, bool visible)

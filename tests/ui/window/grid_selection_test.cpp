@@ -184,6 +184,20 @@ private slots:
         QVERIFY(!f.form.SpeedButton33->isEnabled());
     }
 
+    void pagesShowTheirCounts()
+    {
+        Fixture f;
+        f.screener.settings.DeletedCount = 12;
+        f.form.showPage("TabSheet4");
+        QCOMPARE(f.form.Label25->text(), QStringLiteral("1 trusted addresses"));
+        QCOMPARE(f.form.Label13->text(), QStringLiteral("1 trusted addresses"));
+        f.form.showPage("TabSheet6");
+        QCOMPARE(f.form.Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
+        f.form.SpeedButton3->click();
+        QCOMPARE(f.form.Label19->text(), QStringLiteral("1"));
+        QCOMPARE(f.form.Label21->text(), QStringLiteral("12"));
+    }
+
     // With KESTRIX_GRAB_DIR set, saves a picture of the painted grid (for looking, not testing).
     void grabGrid()
     {
