@@ -269,5 +269,33 @@ TEST_F(ScreeningDialogueTest, RefusedPortIsReportedWithoutAnException)
     EXPECT_EQ(fake.connectionsAccepted(), 0);
 }
 
+TEST_F(ScreeningDialogueTest, DiagnosticFillShowsTheLogAsATableWithoutAServer)
+{
+    s.rejectedLog.appendRejected("Spam <spam@example.net>", "Offer");
+    s.rejectedLog.appendRejected("Other <o@example.net>", "Deal");
+    s.whitelist.add("Friend <f@example.org>");
+    s.fillFromRejectedLog();
+    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"125", "126"}));
+    EXPECT_EQ(s.rowCodes.size(), 3u);
+    EXPECT_EQ(s.messageTable.marker(MessageTable::ColSender, 1), CellMarker::KNBA);
+    EXPECT_EQ(s.messageTable.marker(MessageTable::ColSubject, 2), CellMarker::KNBS);
+    EXPECT_EQ(s.button1Caption, "Get Mail Headers: New");
+    EXPECT_EQ(fake.connectionsAccepted(), 0);
+}
+
+TEST_F(ScreeningDialogueTest, RenumberRecordsFreesTheDeletedMessageAndLowersTheLater)
+{
+    for (int n = 4; n <= 7; ++n)
+        addRow(n, "x@example.com", "u" + std::to_string(n), 100 * n);
+    s.renumberRecords(5);
+    std::vector<int> numbers;
+    for (const HeaderRecord &record : s.headerStore.records())
+        numbers.push_back(record.number);
+    EXPECT_EQ(numbers, (std::vector<int>{4, -1, 5, 6}));
+    EXPECT_EQ(s.sizeContentText(5), "600 /N.A.");
+    s.renumberRecords(0);  // no message: nothing changes
+    EXPECT_EQ(s.sizeContentText(6), "700 /N.A.");
+}
+
 }  // namespace
 }  // namespace kestrix::test
