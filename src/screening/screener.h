@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrix {
@@ -197,8 +198,39 @@ public:
     void showLogCount();  // Panel13: "N logged SPAM MAIL addresses"
 
     // ---- Command dispatcher (dispatcher.cpp) ---------------------------------------------------
+    // What the dispatcher asks of the window besides the View; the window sets these (a test may
+    // leave any of them empty: the step is then skipped). The timers are switched through the
+    // View by name ("Timer2", "Poller"), the message grid as "stringgrid1".
+    struct DispatcherHooks {
+        std::function<bool()> configurationPageShown;       // TabSheet5 is the active page
+        std::function<std::pair<int, int>()> gridSelection;  // first and last selected row
+        std::function<int()> currentRow;                    // the grid's current row
+        std::function<void(int row)> showDetails;           // details pane for a row
+    };
+    DispatcherHooks dispatcherHooks;
+
+    // One tick of the 50 ms dispatcher: selection bookkeeping, details refresh, then the queued
+    // command inside the error trap. The one place that catches the transport's failures for
+    // server commands; after any failure the code returns to idle and the tick runs again.
+    void Timer2Timer();
+    // The main button, "/ All" and "Delete selected unknown": they only queue a code.
+    void Button1Click();
+    void SpeedButton30Click();
+    void Button10Click();
+    // Copies the grid selection: selTop, selBottom, "Label6", "&M" (SpeedButton24).
+    void updateSelectionInfo(int top, int bottom);
+    // True while a command's branch runs (the window's busy state besides the cursor).
+    bool dispatching() const { return m_dispatching; }
 
 private:
+    void runCommand(PendingCommand code);
+    void finishCommand(PendingCommand code, bool enableGrid);
+    void recoverFromFailure(PendingCommand code, const std::string &what);
+    void getHeaders(bool thenReclassify);
+    void setGridEnabled(bool enabled);
+    bool m_dispatching = false;
+    bool m_gridDisabled = false;
+
     void scrollTableToEnd();
     void setResumeMarks();
     // deletion.cpp

@@ -1,0 +1,268 @@
+// The command dispatcher: buttons and the poller only queue a code in pendingCommand; the 50 ms
+// tick (Timer2) picks it up, opens the POP3 session, runs the whole operation, quits and returns
+// to idle. Also the main button, "/ All" and "Delete selected unknown", which only queue.
+#include "screening/prompter.h"
+#include "screening/screener.h"
+#include "screening/view.h"
+
+#include <QCoreApplication>
+
+namespace kestrix {
+
+namespace {
+
+const char *const kCaptionConfigure = "Configure";
+const char *const kCaptionProcess = "Process Suspicuous Mails";
+const char *const kCaptionContinue = "Continue...";
+
+std::string withoutLineEnd(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+// ---- the buttons that queue ---------------------------------------------------------------
+
+void Screener::Button1Click()
+{
+    knownBadSelectMode = false;
+    m_view.messageTableChanged();
+    if (button1Caption == kCaptionProcess || button1Caption == kCaptionContinue) {
+        m_view.showPage("TabSheet3");
+        pendingCommand = cmdReclassify;
+        return;
+    }
+    m_view.setEnabled("SpeedButton2", false);
+    if (password.empty() && button1Caption != kCaptionConfigure) {
+        m_prompter.message(Prompter::Kind::Information, "Password has not been specified !");
+        return;
+    }
+    if (button1Caption == kCaptionConfigure) {
+        m_view.showPage("TabSheet8");
+        return;
+    }
+    m_view.setEnabled("SpeedButton2", true);
+    m_view.showPage("TabSheet3");
+    m_view.setEnabled("SpeedButton6", true);
+    m_view.setVisible("Panel12", false);
+    pendingCommand = cmdGetHeaders;
+}
+
+void Screener::SpeedButton30Click()
+{
+    forgetResumeMarks();
+    Button1Click();
+}
+
+void Screener::Button10Click()
+{
+    pendingCommand = knownBadSelectMode ? cmdDeleteKnownBad : cmdDeleteSelected;
+}
+
+void Screener::updateSelectionInfo(int top, int bottom)
+{
+    selTop = top;
+    selBottom = bottom;
+    m_view.setText("Label6", top == bottom ? std::to_string(top)
+                                           : std::to_string(top) + "-" + std::to_string(bottom));
+    m_view.setEnabled("SpeedButton24", top == bottom);
+}
+
+// ---- the tick -----------------------------------------------------------------------------
+
+void Screener::Timer2Timer()
+{
+    // A tick that fires while a branch waits for the server (the session runs pending events)
+    // must not start a second command on top of it.
+    if (m_dispatching)
+        return;
+    const DispatcherHooks &hooks = dispatcherHooks;
+    // Queued commands wait while the configuration page is shown.
+    if (hooks.configurationPageShown && hooks.configurationPageShown())
+        return;
+    if (hooks.gridSelection) {
+        const auto [top, bottom] = hooks.gridSelection();
+        updateSelectionInfo(top, bottom);
+    }
+    if (hasMessages() && hooks.currentRow) {
+        const int row = hooks.currentRow();
+        if (row != detailsRow && hooks.showDetails) {
+            hooks.showDetails(row);
+            detailsRow = row;
+        }
+    }
+
+    if (pendingCommand == cmdGetHeaders && settings.CheckAfterDownload)
+        pendingCommand = cmdGetAndCheck;
+    const PendingCommand code = pendingCommand;
+    m_dispatching = true;
+    try {
+        runCommand(code);
+    } catch (const std::exception &error) {
+        recoverFromFailure(code, error.what());
+    } catch (...) {
+        recoverFromFailure(code, "Operation failed");
+    }
+    m_dispatching = false;
+}
+
+void Screener::setGridEnabled(bool enabled)
+{
+    m_gridDisabled = !enabled;
+    m_view.setEnabled("stringgrid1", enabled);
+}
+
+void Screener::finishCommand(PendingCommand code, bool enableGrid)
+{
+    if (pendingCommand == code)
+        pendingCommand = cmdIdle;
+    if (enableGrid)
+        setGridEnabled(true);
+    m_view.setEnabled("Timer2", true);
+}
+
+// Whatever failed, the dispatcher runs again: the command is dropped (unless another one was
+// queued meanwhile), a session left open is closed and the grid and cursor are given back.
+// A failure without a server reply of its own is shown in the status line rather than lost.
+void Screener::recoverFromFailure(PendingCommand code, const std::string &what)
+{
+    if (pendingCommand == code)
+        pendingCommand = cmdIdle;
+    if (sessionOpen() && !closingSession) {
+        try {
+            closeSession();
+        } catch (...) {
+        }
+    }
+    if (lastServerError.empty() && !what.empty())
+        m_view.setStatus(withoutLineEnd(what));
+    setGridEnabled(true);
+    m_view.setBusyCursor(false);
+    m_view.setEnabled("Timer2", true);
+}
+
+void Screener::getHeaders(bool thenReclassify)
+{
+    clearTrustedLists();
+    setAllowDeleteAccepted(false);
+    m_view.setVisible("Panel3", false);
+    m_view.setVisible("Panel12", false);
+    m_view.setVisible("Panel14", true);
+    if (thenReclassify)
+        setGridEnabled(false);
+    if (connectSession())
+        downloadHeaders();
+    if (thenReclassify) {
+        QCoreApplication::processEvents();
+        reclassify();
+    } else if (allTrusted && trustedCount > 0) {
+        setButton1Caption(kCaptionContinue);
+    }
+    closeSession();
+}
+
+void Screener::runCommand(PendingCommand code)
+{
+    switch (code) {
+    case cmdIdle:
+        if (m_gridDisabled)
+            setGridEnabled(true);
+        // A session left open by an aborted command is closed here.
+        if (sessionOpen()) {
+            m_view.setEnabled("Timer2", false);
+            closeSession();
+            m_view.setEnabled("Timer2", true);
+        }
+        return;
+
+    case cmdGetHeaders:
+    case cmdGetAndCheck:
+        m_view.setEnabled("Timer2", false);
+        getHeaders(code == cmdGetAndCheck);
+        finishCommand(code, true);
+        return;
+
+    case cmdReclassify:
+        m_view.setEnabled("Timer2", false);
+        setAllowDeleteAccepted(false);
+        setGridEnabled(false);
+        m_view.setVisible("Panel12", false);
+        m_view.setVisible("Panel14", true);
+        reclassify();
+        finishCommand(code, true);
+        return;
+
+    case cmdDeleteSelected: {
+        m_view.setEnabled("Timer2", false);
+        const int count = mySelCount();
+        if (count == 0) {
+            m_prompter.message(Prompter::Kind::Information, "Nothing to delete !");
+            setAllowDeleteAccepted(false);
+            finishCommand(code, true);
+            return;
+        }
+        if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
+                                "Really DELETE selected " + std::to_string(count)
+                                    + " Message(s) (No Recovery) ?")) {
+            m_view.setVisible("Panel3", false);
+            setGridEnabled(false);
+            if (connectSession())
+                deleteSelected();
+            closeSession();
+        } else {
+            pendingCommand = cmdIdle;
+        }
+        setAllowDeleteAccepted(false);
+        finishCommand(code, true);
+        return;
+    }
+
+    case cmdCheckNewMail:
+        m_view.setEnabled("Timer2", false);
+        setGridEnabled(false);
+        if (connectSession())
+            checkNewMail();
+        closeSession();
+        finishCommand(code, true);
+        return;
+
+    case cmdStartMailTool:
+        // Starting the mail program arrives with its own change; until then the code only
+        // returns to idle.
+        m_view.setEnabled("Timer2", false);
+        finishCommand(code, false);
+        return;
+
+    case cmdReadMessage:
+        // Reading one message arrives with the message reader; until then: back to idle.
+        m_view.setEnabled("Timer2", false);
+        finishCommand(code, true);
+        return;
+
+    case cmdDeleteKnownBad: {
+        m_view.setEnabled("Timer2", false);
+        const int count = countKnownBad();
+        if (count == 0) {
+            m_prompter.message(Prompter::Kind::Confirmation, "No bad listed messages available !");
+        } else if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
+                                       "Really DELETE " + std::to_string(count)
+                                           + " blacklisted or known bad message(s) (No Recovery !) ?")) {
+            m_view.setVisible("Panel3", false);
+            setGridEnabled(false);
+            if (connectSession())
+                deleteKnownBad();
+            closeSession();
+        }
+        pendingCommand = cmdIdle;
+        finishCommand(code, true);
+        return;
+    }
+    }
+    // An unknown code (none is ever queued) is dropped.
+    pendingCommand = cmdIdle;
+}
+
+}  // namespace kestrix
