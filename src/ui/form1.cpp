@@ -275,7 +275,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
         auto *button = static_cast<QWidget *>(watched);
-        prepareContextMenu(false, 0);
+        prepareContextMenu(true, 0);  // as a right click on the grid, staying on the row
         PopupMenu2->popup(button->mapToGlobal(QPoint(0, button->height())));
         return true;
     }

@@ -5,12 +5,15 @@
 // (commandQueued), which the dispatcher runs.
 
 #include "profiles/profile_settings.h"
+#include "profiles/profile_store.h"
 #include "screening/prompter.h"
 #include "screening/view.h"
 
 #include <QMainWindow>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QButtonGroup;
@@ -20,6 +23,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
@@ -28,6 +32,7 @@ class QSpinBox;
 class QSplitter;
 class QStackedWidget;
 class QTabWidget;
+class QTableView;
 class QTimer;
 class QToolButton;
 
@@ -36,10 +41,12 @@ namespace kestrix {
 class CaptionPanel;
 class ClickLabel;
 class HeaderStore;
+class LogTableModel;
 class MessageTable;
 class Screener;
 class TForm3;
 class TForm5;
+class TextListModel;
 class TWrapGrid;
 
 class TForm1 : public QMainWindow, public View, public Prompter {
@@ -204,6 +211,44 @@ public:
     QTimer *Timer3 = nullptr;  // refresh tick
     QTimer *Timer5 = nullptr;  // size guard after a resize
 
+    // --- The list pages: whitelist (TabSheet4), rejected-mail log (TabSheet6), blacklist
+    // (TabSheet7); form1_list_pages.cpp, form1_list_commands.cpp -------------------------------
+    // Where the current profile's whitelist and log files are; asked at each command, so a
+    // profile switch needs no further notice.
+    void setProfileFiles(std::function<ProfilePaths()> files) { m_profileFiles = std::move(files); }
+    void AddToWhitelistClick();       // button7, menu "&Add to whitelist"
+    void RemoveFromWhitelistClick();  // SpeedButton31, menu "&Remove from whitelist"
+    void button8Click();              // "Delete Address"
+    void button9Click();              // load the whitelist file
+    void button4Click();              // save the whitelist file
+    void addBlacklistItem();          // "&Add as new Item", Enter in Edit7
+    void deleteBlacklistItem();       // "Delete Item "
+    void walkLog(bool forward);       // ">" (forward) and "<" on the blacklist page
+    void clearLogClick();             // "Clear log file"
+    void deleteLogLineClick();        // "Delete Line"
+    void resetDeletedCountClick();    // button16, a click on Label21
+    void logRejectedChanged(bool on); // CheckBox4: the log page can be reached exactly when on
+    void PageControl1Change();        // a page change made through the page control itself
+    void stepPage(int direction);     // the page control's next/previous-page keys
+    // Shows the lists as the Screener holds them now; a list whose view is up to date keeps
+    // its selection and current row.
+    void syncListPages();
+    void fitLogGrid();
+    // StringGrid2's current row in log rows: 0 the title row (no entry current), entries from 1.
+    int logCurrentRow() const;
+    void setLogCurrentRow(int row);
+    std::vector<int> whitelistSelection() const;  // ListBox4's selected indexes
+
+    QListView *ListBox4 = nullptr;
+    QPushButton *button8 = nullptr, *button9 = nullptr, *button4 = nullptr;
+    QTableView *StringGrid2 = nullptr;
+    QToolButton *SpeedButton8 = nullptr, *SpeedButton29 = nullptr;
+    QLabel *Label49 = nullptr;
+    QLineEdit *Edit7 = nullptr;
+    QListView *ListBox7 = nullptr;
+    QToolButton *SpeedButton10 = nullptr, *SpeedButton9 = nullptr, *SpeedButton28 = nullptr,
+                *SpeedButton25 = nullptr, *SpeedButton26 = nullptr;
+
 signals:
     // A server operation or the mail program is asked for (a PendingCommand code).
     void commandQueued(int code);
@@ -235,6 +280,8 @@ private:
     void connectTopBar();
     void connectMessagesPage();
     void connectConfigPage();
+    void connectListPages();
+    void applyListPageRules();  // run by the refresh tick
 
     void showPageWidget(QWidget *page);
     QObject *control(std::string_view name) const;
@@ -244,7 +291,9 @@ private:
     void fitLastColumn();
     void applyGridRules();
     void gridMousePressed(Qt::MouseButton button, int row);
-    void prepareContextMenu(bool moveToPointerRow, int row);
+    // A press on the grid; a right-button press (also the arrow buttons' right click, row 0)
+    // moves to the row under the pointer and sets the whitelist items.
+    void prepareContextMenu(bool rightButton, int row);
     void portEdited(const QString &text);
     void userIdChanged();
     void updateAccountLabel();
@@ -271,6 +320,11 @@ private:
     bool m_trayIconPresent = false;
     bool m_exiting = false;
     bool m_refusingPort = false;
+    // list pages
+    std::function<ProfilePaths()> m_profileFiles;
+    TextListModel *m_whitelistModel = nullptr;
+    TextListModel *m_blacklistModel = nullptr;
+    LogTableModel *m_logModel = nullptr;
 };
 
 }  // namespace kestrix

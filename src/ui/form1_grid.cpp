@@ -39,9 +39,11 @@ void TForm1::connectMessagesPage()
     connect(button10, &QPushButton::clicked, this, &TForm1::Button10Click);
     connect(Deleteselectedmails1, &QAction::triggered, this, &TForm1::Button10Click);
     connect(SpeedButton24, &QToolButton::clicked, this, [this] { queueCommand(cmdReadMessage); });
-    // The menu's whitelist items run the buttons of the same name.
-    connect(AddToWhitelist1, &QAction::triggered, button7, &QPushButton::click);
-    connect(RemoveFromWhitelist1, &QAction::triggered, SpeedButton31, &QToolButton::click);
+    // The menu's whitelist items run the buttons' commands, also while a button is disabled.
+    connect(button7, &QPushButton::clicked, this, &TForm1::AddToWhitelistClick);
+    connect(AddToWhitelist1, &QAction::triggered, this, &TForm1::AddToWhitelistClick);
+    connect(SpeedButton31, &QToolButton::clicked, this, &TForm1::RemoveFromWhitelistClick);
+    connect(RemoveFromWhitelist1, &QAction::triggered, this, &TForm1::RemoveFromWhitelistClick);
 
     connect(stringgrid1, &TWrapGrid::pressed, this, &TForm1::gridMousePressed);
     connect(stringgrid1, &TWrapGrid::shiftKeyPressed, this,
@@ -67,20 +69,16 @@ void TForm1::attachScreener(Screener &screener)
             [&screener](int code) { screener.pendingCommand = PendingCommand(code); });
     connect(CheckBox1, &QCheckBox::toggled, this,
             [&screener](bool checked) { screener.allowDeleteAccepted = checked; });
-    // The counts a page shows are read each time it is shown.
+    // The counts a page shows are read each time it is shown, and the list pages show the
+    // lists as they are now.
     connect(this, &TForm1::pageShown, this, [this, &screener](const QString &page) {
-        if (page == QLatin1String("TabSheet1")) {
-            Label19->setText(QString::number(screener.whitelist.size()));
-            Label21->setText(QString::number(screener.settings.DeletedCount));
-        } else if (page == QLatin1String("TabSheet4")) {
-            const QString count = QString::number(screener.whitelist.size()) +
-                                  QStringLiteral(" trusted addresses");
-            Label25->setText(count);
-            Label13->setText(count);
-        } else if (page == QLatin1String("TabSheet6")) {
-            Panel13->setText(QString::number(screener.rejectedLog.rowCount() - 1) +
-                             QStringLiteral(" logged SPAM MAIL addresses"));
-        }
+        if (page == QLatin1String("TabSheet1"))
+            screener.showStartPageCounts();
+        else if (page == QLatin1String("TabSheet4"))
+            screener.TabSheet4Show();
+        else if (page == QLatin1String("TabSheet6"))
+            screener.showLogCount();
+        syncListPages();
     });
 }
 
@@ -188,7 +186,7 @@ void TForm1::gridMousePressed(Qt::MouseButton button, int row)
     prepareContextMenu(button == Qt::RightButton, row);
 }
 
-void TForm1::prepareContextMenu(bool moveToPointerRow, int row)
+void TForm1::prepareContextMenu(bool rightButton, int row)
 {
     const bool unknownShown = !Panel3->isHidden();
     if (unknownShown || CheckBox1->isChecked())
@@ -196,13 +194,24 @@ void TForm1::prepareContextMenu(bool moveToPointerRow, int row)
     Deleteselectedmails1->setEnabled(button10->isEnabled());
     if (unknownShown)
         button7->setEnabled(true);
-    if (moveToPointerRow && row >= 1)
-        stringgrid1->setCurrentRow(row);
-    // The whitelist items stay off until the whitelist commands are in place.
-    RemoveFromWhitelist1->setEnabled(false);
-    AddToWhitelist1->setEnabled(false);
+    if (rightButton) {
+        if (row >= 1)
+            stringgrid1->setCurrentRow(row);
+        // A trusted row offers removal when its sender is really on the list; any other row
+        // offers adding.
+        const int current = stringgrid1->currentRow();
+        const bool trusted = rowTrusted(current);
+        const bool remove = trusted && m_screener && m_screener->whitelistHoldsSender(current);
+        // A hidden action reports itself disabled, so it is shown before it is enabled.
+        for (auto [item, on] : {std::pair{RemoveFromWhitelist1, remove},
+                                std::pair{AddToWhitelist1, !trusted}}) {
+            item->setVisible(on);
+            item->setEnabled(on);
+        }
+    }
     SelectKnownBad1->setEnabled(SpeedButton27->isEnabled());
     SelectAllUnknown1->setEnabled(Button66->isEnabled());
+    // Each whitelist item is shown exactly while it is enabled.
     RemoveFromWhitelist1->setVisible(RemoveFromWhitelist1->isEnabled());
     AddToWhitelist1->setVisible(AddToWhitelist1->isEnabled());
     Deleteselectedmails1->setEnabled(!rowTrusted(stringgrid1->currentRow()) ||

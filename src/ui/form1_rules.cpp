@@ -30,6 +30,7 @@ void TForm1::refreshTick()
     SpeedButton15->setEnabled(profile >= 0 && profile < ComboBox1->count());
 
     fitLastColumn();
+    applyListPageRules();
 
     const bool accountFilled =
         !Edit1->text().isEmpty() && !Edit2->text().isEmpty() && !Edit3->text().isEmpty();

@@ -15,6 +15,8 @@ namespace kestrix {
 WindowProfiles::WindowProfiles(TForm1 &form, Screener &screener, QString dataDir)
     : m_form(form), m_screener(screener), m_dataDir(std::move(dataDir)), m_current(kDefaultProfile)
 {
+    // The list pages' commands read and write the current profile's files.
+    m_form.setProfileFiles([this] { return profilePaths(m_dataDir, m_current); });
 }
 
 void WindowProfiles::start(const std::optional<std::string> &argument)

@@ -1,0 +1,262 @@
+// What the controls of the list pages run: the whitelist commands of the message page, its grid
+// menu and the whitelist page, the blacklist words and the walk over the log, the log page's
+// commands, and the page control's own page change. The lists live in the Screener; the views
+// are brought up to date after each command and by the refresh tick.
+#include "ui/form1.h"
+
+#include "screening/list_commands.h"
+#include "screening/screener.h"
+#include "ui/list_page_views.h"
+#include "ui/ui_widgets.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace kestrix {
+
+namespace {
+
+QString fromBytes(const std::string &text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+}  // namespace
+
+// ---- whitelist ---------------------------------------------------------------------------
+
+void TForm1::AddToWhitelistClick()
+{
+    if (!m_screener)
+        return;
+    // The selection as the grid shows it now, not as the last refresh tick saw it.
+    updateSelectionInfo();
+    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    m_screener->AddToWhitelist(files.whitelist);
+    syncListPages();
+}
+
+void TForm1::RemoveFromWhitelistClick()
+{
+    if (!m_screener)
+        return;
+    updateSelectionInfo();
+    m_screener->RemoveFromWhitelist();
+    syncListPages();
+}
+
+std::vector<int> TForm1::whitelistSelection() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : ListBox4->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    return rows;
+}
+
+void TForm1::button8Click()
+{
+    if (!m_screener)
+        return;
+    // The selection must name the entries the list holds now.
+    syncListPages();
+    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    m_screener->deleteWhitelistAddresses(whitelistSelection(), files.whitelist);
+    syncListPages();
+}
+
+void TForm1::button9Click()
+{
+    if (!m_screener)
+        return;
+    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    m_screener->loadWhitelist(files.whitelist);
+    syncListPages();
+}
+
+void TForm1::button4Click()
+{
+    if (!m_screener)
+        return;
+    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    m_screener->saveWhitelist(files.whitelist);
+}
+
+// ---- blacklist words ---------------------------------------------------------------------
+
+void TForm1::addBlacklistItem()
+{
+    if (!m_screener)
+        return;
+    const size_t at = m_screener->addBlacklistWord(Edit7->text().toLatin1().toStdString());
+    syncListPages();
+    // The new entry becomes the current one, so the user sees where it went.
+    const QModelIndex index = m_blacklistModel->index(int(at), 0);
+    ListBox7->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    ListBox7->scrollTo(index);
+}
+
+void TForm1::deleteBlacklistItem()
+{
+    if (!m_screener)
+        return;
+    // A list that changed behind the view loses its current entry here, so nothing is deleted
+    // that the user did not see.
+    syncListPages();
+    const QModelIndex current = ListBox7->currentIndex();
+    if (m_screener->deleteBlacklistWord(current.isValid() ? current.row() : -1))
+        syncListPages();
+}
+
+void TForm1::walkLog(bool forward)
+{
+    if (!m_screener)
+        return;
+    syncListPages();
+    const RejectedLog &log = m_screener->rejectedLog;
+    const LogStep step =
+        forward ? nextLogRow(log, logCurrentRow()) : previousLogRow(log, logCurrentRow());
+    setLogCurrentRow(step.row);
+    Edit7->setText(fromBytes(step.text));
+}
+
+// ---- rejected-mail log -------------------------------------------------------------------
+
+int TForm1::logCurrentRow() const
+{
+    const QModelIndex current = StringGrid2->currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+void TForm1::setLogCurrentRow(int row)
+{
+    QItemSelectionModel *selection = StringGrid2->selectionModel();
+    if (row < 1 || row > m_logModel->rowCount()) {
+        selection->clear();
+        return;
+    }
+    const QModelIndex index = m_logModel->index(row - 1, 0);
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                          QItemSelectionModel::Rows);
+    StringGrid2->scrollTo(index);
+}
+
+void TForm1::clearLogClick()
+{
+    if (!m_screener)
+        return;
+    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    if (m_screener->clearLogFile(files.log))
+        syncListPages();
+}
+
+void TForm1::deleteLogLineClick()
+{
+    if (!m_screener)
+        return;
+    syncListPages();
+    const int row = logCurrentRow();
+    if (m_screener->deleteLogLine(row)) {
+        syncListPages();
+        setLogCurrentRow(row);
+    }
+}
+
+void TForm1::resetDeletedCountClick()
+{
+    if (m_screener)
+        m_screener->resetDeletedCount();
+}
+
+void TForm1::fitLogGrid()
+{
+    // A hidden grid has no width of its own yet; fitting it then would narrow the columns for
+    // good.
+    if (!StringGrid2->isVisible())
+        return;
+    QHeaderView *header = StringGrid2->horizontalHeader();
+    const LogColumnWidths widths = fitLogColumns(StringGrid2->width(), header->sectionSize(0));
+    if (header->sectionSize(0) != widths.sender)
+        header->resizeSection(0, widths.sender);
+    if (header->sectionSize(1) != widths.subject)
+        header->resizeSection(1, widths.subject);
+}
+
+void TForm1::logRejectedChanged(bool on)
+{
+    SpeedButton19->setVisible(on);
+    if (!on && activePage() == TabSheet6)
+        showPageWidget(TabSheet1);
+}
+
+// ---- keeping the views up to date --------------------------------------------------------
+
+void TForm1::syncListPages()
+{
+    if (!m_screener)
+        return;
+    m_whitelistModel->sync(m_screener->whitelist.entries());
+    m_blacklistModel->sync(m_screener->blacklist.words());
+    m_logModel->sync(m_screener->rejectedLog);
+    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    Label10->setText(QFileInfo(files.whitelist).fileName());
+}
+
+void TForm1::applyListPageRules()
+{
+    fitLogGrid();
+    if (!m_screener)
+        return;
+    // Only the page in view: deletions and profile loads change the lists behind it.
+    QWidget *page = activePage();
+    if (page == TabSheet4)
+        m_whitelistModel->sync(m_screener->whitelist.entries());
+    else if (page == TabSheet7)
+        m_blacklistModel->sync(m_screener->blacklist.words());
+    else if (page == TabSheet6)
+        m_logModel->sync(m_screener->rejectedLog);
+}
+
+// ---- the page control's own page change ----------------------------------------------------
+
+void TForm1::stepPage(int direction)
+{
+    // The pages in the page control's order; the hidden lists' page is never shown, and the
+    // log page only while it is switched on.
+    std::vector<QWidget *> pages;
+    for (int i = 0; i < PageControl1->count(); ++i) {
+        QWidget *page = PageControl1->widget(i);
+        if (page == TabSheet2 || (page == TabSheet6 && !CheckBox4->isChecked()))
+            continue;
+        pages.push_back(page);
+    }
+    const auto at = std::find(pages.begin(), pages.end(), activePage());
+    const int count = int(pages.size());
+    const int from = at == pages.end() ? 0 : int(at - pages.begin());
+    showPageWidget(pages[size_t(((from + direction) % count + count) % count)]);
+    PageControl1Change();
+}
+
+void TForm1::PageControl1Change()
+{
+    if (!m_screener)
+        return;
+    QWidget *page = activePage();
+    if (page == TabSheet6)
+        m_screener->showLogCount();
+    else if (page == TabSheet4)
+        m_screener->whitelistPageChanged();
+    else if (page == TabSheet3)
+        m_screener->buildMessageTable(false);
+}
+
+}  // namespace kestrix

@@ -1,0 +1,370 @@
+// The command dispatcher against a scripted server: a queued download runs with the reclassify
+// run, queued commands wait on the configuration page, deletions that end before the server
+// send nothing, a server error in the middle of a download, failures without a server reply,
+// and the buttons that only queue.
+#include "screening/screener.h"
+#include "support/fake_pop3_server.h"
+#include "support/recording_view.h"
+#include "support/scripted_prompter.h"
+#include "text/header_decoding.h"
+#include "transport/pop3_client.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kestrix::test {
+namespace {
+
+using Kind = Prompter::Kind;
+
+class DispatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        s.settings.Host = "127.0.0.1";
+        s.settings.Port = std::to_string(fake.port());
+        s.settings.UserId = "joe";
+        s.settings.CheckInterval = 5;
+        s.password = "secret";
+        s.attachPop3(pop);
+        s.dispatcherHooks.configurationPageShown = [this] { return configPageShown; };
+        s.dispatcherHooks.gridSelection = [this] { return selection; };
+    }
+
+    void TearDown() override
+    {
+        pop.OnStatus = nullptr;
+        pop.OnDisconnect = nullptr;
+    }
+
+    void server(const std::string &bytes) { fake.send(bytes); }
+    void expectClient(const std::string &line) { fake.expect(line); }
+
+    void scriptLogin(int count)
+    {
+        server("+OK POP3 ready\r\n");
+        expectClient("USER joe\r\n");
+        server("+OK\r\n");
+        expectClient("PASS secret\r\n");
+        server("+OK logged in\r\n");
+        expectClient("STAT\r\n");
+        server("+OK " + std::to_string(count) + " 1000\r\n");
+    }
+
+    void scriptUidl(int n, const std::string &uid)
+    {
+        expectClient("UIDL " + std::to_string(n) + "\r\n");
+        server("+OK " + std::to_string(n) + " " + uid + "\r\n");
+    }
+
+    void scriptSummary(int n, const std::string &from, const std::string &subject)
+    {
+        expectClient("TOP " + std::to_string(n) + " 0\r\n");
+        server("+OK\r\nFrom: " + from + "\r\nSubject: " + subject + "\r\n\r\n.\r\n");
+        expectClient("LIST " + std::to_string(n) + "\r\n");
+        server("+OK " + std::to_string(n) + " 100\r\n");
+    }
+
+    void scriptQuit()
+    {
+        expectClient("QUIT\r\n");
+        server("+OK bye\r\n");
+    }
+
+    // The code a row carries for the unique id the server sends (the id keeps its line end).
+    static std::string codeOf(const std::string &uid) { return messageCode(uid + "\r\n"); }
+
+    // Rows of a download, without a server; row n carries the id "uid-n".
+    void addRows(const std::vector<std::string> &senders)
+    {
+        s.rowCodes = {"0"};
+        for (size_t i = 0; i < senders.size(); ++i) {
+            const std::string number = std::to_string(i + 1);
+            s.ListBox1.push_back(number);
+            s.ListBox2.push_back(senders[i]);
+            s.ListBox3.push_back("subject " + number);
+            s.ListBox5.push_back(codeOf("uid-" + number));
+            s.rowCodes.push_back(codeOf("uid-" + number));
+        }
+        s.buildMessageTable(false);
+    }
+
+    void finishDialogue()
+    {
+        std::string exchange = "client sent:\n";
+        for (const std::string &line : fake.received())
+            exchange += "  " + line;
+        EXPECT_TRUE(fake.waitUntilScriptDone()) << exchange;
+        for (const std::string &failure : fake.failures())
+            ADD_FAILURE() << failure << "\n" << exchange;
+    }
+
+    // The dispatcher is idle and will run the next tick.
+    void expectIdleAndRunning()
+    {
+        EXPECT_EQ(s.pendingCommand, cmdIdle);
+        EXPECT_EQ(view.enabled("Timer2"), true);
+        EXPECT_NE(view.enabled("stringgrid1"), std::optional<bool>(false));
+        EXPECT_FALSE(s.sessionOpen());
+        EXPECT_FALSE(s.dispatching());
+    }
+
+    FakePop3Server fake;
+    TNMPOP3 pop;
+    RecordingView view;
+    ScriptedPrompter prompter;
+    Screener s{view, prompter};
+    bool configPageShown = false;
+    std::pair<int, int> selection{1, 1};
+};
+
+TEST_F(DispatcherTest, QueuedGetHeadersRunsTheDownloadAndTheReclassifyRun)
+{
+    s.whitelist.add("alice@example.org");
+    scriptLogin(2);
+    scriptUidl(2, "uid-b");
+    scriptSummary(1, "alice@example.org", "hello");
+    scriptUidl(1, "uid-a");
+    scriptSummary(2, "spam@example.net", "offer");
+    scriptUidl(2, "uid-b");
+    scriptQuit();
+
+    s.pendingCommand = cmdGetHeaders;  // becomes 5 while "check after download" is on
+    s.Timer2Timer();
+    finishDialogue();
+
+    expectIdleAndRunning();
+    EXPECT_EQ(s.ListBox2, (std::vector<std::string>{"alice@example.org", "spam@example.net"}));
+    // The reclassify run followed the download: one trusted row, the banner of unknown senders.
+    EXPECT_EQ(s.trustedCount, 1);
+    EXPECT_TRUE(s.messageTable.isTrusted(1));
+    EXPECT_FALSE(s.messageTable.isTrusted(2));
+    EXPECT_EQ(view.visible("Panel3"), true);
+    EXPECT_EQ(view.checked("CheckBox1"), false);
+    EXPECT_EQ(view.visible("shape1"), false);
+    EXPECT_FALSE(view.busyCursor);
+}
+
+TEST_F(DispatcherTest, WithoutTheCheckAfterDownloadOnlyTheDownloadRunsAndAllTrustedAsksToContinue)
+{
+    s.settings.CheckAfterDownload = false;
+    s.whitelist.add("alice@example.org");
+    scriptLogin(1);
+    scriptUidl(1, "uid-a");
+    scriptSummary(1, "alice@example.org", "hello");
+    scriptUidl(1, "uid-a");
+    scriptQuit();
+
+    s.pendingCommand = cmdGetHeaders;
+    s.Timer2Timer();
+    finishDialogue();
+
+    expectIdleAndRunning();
+    EXPECT_EQ(s.button1Caption, "Continue...");
+    EXPECT_EQ(view.text("Button1"), "Continue...");
+}
+
+TEST_F(DispatcherTest, QueuedCommandsWaitWhileTheConfigurationPageIsShown)
+{
+    addRows({"spam@example.net"});
+    configPageShown = true;
+    selection = {1, 1};
+    s.pendingCommand = cmdReclassify;
+    s.Timer2Timer();
+    EXPECT_EQ(s.pendingCommand, cmdReclassify);
+    EXPECT_FALSE(view.text("Label6"));  // not even the selection bookkeeping ran
+
+    configPageShown = false;
+    s.Timer2Timer();
+    expectIdleAndRunning();
+    EXPECT_EQ(view.text("Label6"), "1");
+    EXPECT_EQ(view.visible("Panel3"), true);
+    EXPECT_EQ(fake.connectionsAccepted(), 0);
+}
+
+TEST_F(DispatcherTest, DeletionsThatEndBeforeTheServerSendNothing)
+{
+    addRows({"alice@example.org", "spam@example.net", "more@example.net"});
+    s.whitelist.add("alice@example.org");
+    s.buildMessageTable(false);
+
+    // Only the trusted row is selected: nothing to delete.
+    selection = {1, 1};
+    s.pendingCommand = cmdDeleteSelected;
+    prompter.expectMessage(Kind::Information, "Nothing to delete !");
+    s.Timer2Timer();
+    expectIdleAndRunning();
+    EXPECT_EQ(view.checked("CheckBox1"), false);
+
+    // Two deletable rows, answered No.
+    selection = {1, 3};
+    s.pendingCommand = cmdDeleteSelected;
+    prompter.expectYesNo(Kind::Confirmation, "Really DELETE selected 2 Message(s) (No Recovery) ?",
+                         false);
+    s.Timer2Timer();
+    expectIdleAndRunning();
+
+    // No known-bad rows at all.
+    s.knownBadSelectMode = true;
+    s.Button10Click();
+    EXPECT_EQ(s.pendingCommand, cmdDeleteKnownBad);
+    prompter.expectMessage(Kind::Confirmation, "No bad listed messages available !");
+    s.Timer2Timer();
+    expectIdleAndRunning();
+
+    prompter.verifyAllAsked();
+    EXPECT_EQ(fake.connectionsAccepted(), 0);
+    EXPECT_EQ(s.ListBox1.size(), 3u);
+}
+
+TEST_F(DispatcherTest, KnownBadDeletionAnsweredYesDeletesAndQuits)
+{
+    addRows({"ann@example.org", "spam@example.net"});
+    s.rejectedLog.appendRow("spam@example.net", "old offer");
+    s.buildMessageTable(false);
+    ASSERT_EQ(s.countKnownBad(), 1);
+
+    scriptLogin(2);
+    scriptUidl(2, "uid-2");
+    expectClient("DELE 2\r\n");
+    server("+OK deleted\r\n");
+    scriptQuit();
+
+    s.knownBadSelectMode = true;
+    s.Button10Click();
+    prompter.expectYesNo(Kind::Confirmation,
+                         "Really DELETE 1 blacklisted or known bad message(s) (No Recovery !) ?",
+                         true);
+    s.Timer2Timer();
+    finishDialogue();
+    prompter.verifyAllAsked();
+    expectIdleAndRunning();
+    EXPECT_EQ(s.ListBox2, (std::vector<std::string>{"ann@example.org"}));
+    EXPECT_EQ(s.settings.DeletedCount, 1);
+    EXPECT_FALSE(s.knownBadSelectMode);
+}
+
+TEST_F(DispatcherTest, ServerErrorDuringADownloadClosesTheSessionAndTheDispatcherRunsAgain)
+{
+    scriptLogin(3);
+    scriptUidl(3, "uid-c");
+    scriptSummary(1, "alice@example.org", "first");
+    scriptUidl(1, "uid-a");
+    expectClient("TOP 2 0\r\n");
+    server("-ERR no such message\r\n");
+    scriptQuit();
+
+    s.pendingCommand = cmdGetHeaders;
+    s.Timer2Timer();
+    finishDialogue();
+
+    expectIdleAndRunning();
+    EXPECT_NE(s.lastServerError.find("-ERR no such message"), std::string::npos);
+    bool errorShown = false;
+    for (const std::string &status : view.statusHistory)
+        errorShown = errorShown || status.find("-ERR no such message") != std::string::npos;
+    EXPECT_TRUE(errorShown);
+    EXPECT_EQ(view.enabled("Poller"), true);
+    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
+
+    // The next queued command runs.
+    s.pendingCommand = cmdReclassify;
+    s.Timer2Timer();
+    expectIdleAndRunning();
+    EXPECT_EQ(fake.connectionsAccepted(), 1);
+}
+
+TEST_F(DispatcherTest, AFailureWithoutServerReplyIsShownAndTheDispatcherRunsAgain)
+{
+    addRows({"spam@example.net", "other@example.net"});
+    scriptLogin(2);
+    // The connection breaks while the deletion checks the message's id.
+    expectClient("UIDL 2\r\n");
+    fake.resetConnection();
+
+    selection = {1, 2};
+    s.pendingCommand = cmdDeleteSelected;
+    prompter.expectYesNo(Kind::Confirmation, "Really DELETE selected 2 Message(s) (No Recovery) ?",
+                         true);
+    s.Timer2Timer();
+    prompter.verifyAllAsked();
+    expectIdleAndRunning();
+    EXPECT_FALSE(view.busyCursor);
+    EXPECT_EQ(s.settings.DeletedCount, 0);
+    ASSERT_FALSE(view.statusHistory.empty());
+    EXPECT_NE(view.statusHistory.back().find("Connection reset"), std::string::npos);
+
+    // A connection that cannot be made: the branch skips its server work and ends normally.
+    s.settings.Port = std::to_string(unusedLoopbackPort());
+    s.pendingCommand = cmdCheckNewMail;
+    prompter.expectMessage(Kind::Information, "Connection Failed");
+    s.Timer2Timer();
+    prompter.verifyAllAsked();
+    expectIdleAndRunning();
+}
+
+TEST_F(DispatcherTest, AnIdleTickClosesASessionLeftOpen)
+{
+    scriptLogin(0);
+    scriptQuit();
+    ASSERT_TRUE(s.connectSession());
+    s.Timer2Timer();
+    finishDialogue();
+    expectIdleAndRunning();
+}
+
+TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
+{
+    s.settings.resumeCode = "12";
+    s.settings.spareCode1 = "13";
+    s.knownBadSelectMode = true;
+
+    s.button1Caption = "Configure";
+    s.Button1Click();
+    EXPECT_EQ(s.pendingCommand, cmdIdle);
+    EXPECT_EQ(view.pagesShown.back(), "TabSheet8");
+    EXPECT_FALSE(s.knownBadSelectMode);
+
+    s.button1Caption = "Get Mail Headers: New";
+    s.password.clear();
+    prompter.expectMessage(Kind::Information, "Password has not been specified !");
+    s.Button1Click();
+    EXPECT_EQ(s.pendingCommand, cmdIdle);
+    EXPECT_EQ(view.enabled("SpeedButton2"), false);
+
+    s.password = "secret";
+    s.SpeedButton30Click();  // "/ All"
+    EXPECT_EQ(s.pendingCommand, cmdGetHeaders);
+    EXPECT_EQ(s.settings.resumeCode, "-1");
+    EXPECT_EQ(s.settings.spareCode1, "-1");
+    EXPECT_EQ(view.pagesShown.back(), "TabSheet3");
+    EXPECT_EQ(view.enabled("SpeedButton2"), true);
+    EXPECT_EQ(view.enabled("SpeedButton6"), true);
+    EXPECT_EQ(view.visible("Panel12"), false);
+
+    for (const char *caption : {"Process Suspicuous Mails", "Continue..."}) {
+        s.pendingCommand = cmdIdle;
+        s.button1Caption = caption;
+        s.password.clear();  // no password needed to reclassify
+        s.Button1Click();
+        EXPECT_EQ(s.pendingCommand, cmdReclassify) << caption;
+    }
+
+    s.Button10Click();
+    EXPECT_EQ(s.pendingCommand, cmdDeleteSelected);
+
+    s.updateSelectionInfo(3, 7);
+    EXPECT_EQ(view.text("Label6"), "3-7");
+    EXPECT_EQ(view.enabled("SpeedButton24"), false);
+    s.updateSelectionInfo(4, 4);
+    EXPECT_EQ(view.text("Label6"), "4");
+    EXPECT_EQ(view.enabled("SpeedButton24"), true);
+    EXPECT_EQ(s.selTop, 4);
+    EXPECT_EQ(s.selBottom, 4);
+}
+
+}  // namespace
+}  // namespace kestrix::test

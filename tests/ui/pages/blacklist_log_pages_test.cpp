@@ -1,0 +1,299 @@
+// The blacklist page (words added with Enter, the current entry deleted, the walk over the log
+// filling the edit field) and the log page (Clear, Delete Line, the count, the column fitting),
+// the deleted-mail count reset and the LogRejected switch, on the real window.
+#include "screening/list_commands.h"
+#include "ui/form1.h"
+#include "ui/ui_widgets.h"
+#include "ui/window/modal_answer.h"
+#include "pages_fixture.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kestrix;
+using kestrix::test::fileBytes;
+using kestrix::test::ModalAnswer;
+using kestrix::test::PagesFixture;
+
+namespace {
+
+QStringList listRows(const QAbstractItemView *view)
+{
+    QStringList rows;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        rows << view->model()->index(r, 0).data().toString();
+    return rows;
+}
+
+void fillAccount(TForm1 &form)
+{
+    form.Edit1->setText(QStringLiteral("pop.example.org"));
+    form.Edit2->setText(QStringLiteral("110"));
+    form.Edit3->setText(QStringLiteral("joe"));
+    form.refreshTick();
+}
+
+void fillLog(Screener &screener)
+{
+    screener.rejectedLog.appendRejected("a@spam.example", "first offer");
+    screener.rejectedLog.appendRejected("b@spam.example", "second offer");
+    screener.rejectedLog.appendRejected("c@spam.example", "third offer");
+}
+
+}  // namespace
+
+class BlacklistLogPagesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void blacklistButtonOpensThePageWithAnEmptyField()
+    {
+        PagesFixture f;
+        fillAccount(f.form);
+        f.form.Edit7->setText(QStringLiteral("left over"));
+        QVERIFY(!f.form.SpeedButton25->isEnabled());
+        QVERIFY(!f.form.SpeedButton26->isEnabled());
+        f.form.SpeedButton7->click();
+        QCOMPARE(f.form.activePage(), f.form.TabSheet7);
+        QVERIFY(f.form.Edit7->text().isEmpty());
+        QVERIFY(f.form.SpeedButton25->isEnabled());
+        QVERIFY(f.form.SpeedButton26->isEnabled());
+        QCOMPARE(f.form.Label49->text(), QString::fromLatin1(kBlacklistExplanation));
+        // The built-in words, in four columns.
+        f.form.show();
+        QCOMPARE(f.form.ListBox7->model()->rowCount(), 68);
+        QCOMPARE(f.form.ListBox7->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QTRY_VERIFY(f.form.ListBox7->viewport()->width() > 100);
+        const int columnWidth = f.form.ListBox7->viewport()->width() / 4;
+        const QRect first = f.form.ListBox7->visualRect(f.form.ListBox7->model()->index(0, 0));
+        QCOMPARE(first.width(), columnWidth);
+        QSet<int> columns;
+        for (int r = 0; r < 68; ++r)
+            columns.insert(f.form.ListBox7->visualRect(f.form.ListBox7->model()->index(r, 0)).x());
+        QVERIFY(columns.size() >= 2);
+    }
+
+    void wordsAddedWithEnterAndTheCurrentOneDeleted()
+    {
+        PagesFixture f;
+        f.screener.blacklist.assign({"alpha", "gamma"});
+        f.form.show();
+        f.form.showPage("TabSheet7");
+        QTest::keyClicks(f.form.Edit7, QStringLiteral("Free Money"));
+        QTest::keyClick(f.form.Edit7, Qt::Key_Return);
+        QCOMPARE(listRows(f.form.ListBox7),
+                 QStringList({QStringLiteral("alpha"), QStringLiteral("free money"),
+                              QStringLiteral("gamma")}));
+        QCOMPARE(f.form.ListBox7->currentIndex().row(), 1);
+        QCOMPARE(f.form.Edit7->text(), QStringLiteral("Free Money"));
+        // Nothing is checked: the same text again is a second entry.
+        f.form.SpeedButton10->click();
+        QCOMPARE(f.screener.blacklist.words(),
+                 std::vector<std::string>({"alpha", "free money", "free money", "gamma"}));
+
+        // Only the current entry goes, however many are selected.
+        QItemSelectionModel *selection = f.form.ListBox7->selectionModel();
+        selection->select(QItemSelection(f.form.ListBox7->model()->index(0, 0),
+                                         f.form.ListBox7->model()->index(3, 0)),
+                          QItemSelectionModel::Select);
+        selection->setCurrentIndex(f.form.ListBox7->model()->index(3, 0),
+                                   QItemSelectionModel::NoUpdate);
+        f.form.SpeedButton9->click();
+        QCOMPARE(f.screener.blacklist.words(),
+                 std::vector<std::string>({"alpha", "free money", "free money"}));
+        // No current entry: nothing to delete.
+        QVERIFY(!f.form.ListBox7->currentIndex().isValid());
+        f.form.SpeedButton9->click();
+        QCOMPARE(f.screener.blacklist.size(), size_t(3));
+
+        f.form.SpeedButton28->click();
+        QVERIFY(f.form.Edit7->text().isEmpty());
+    }
+
+    void arrowsWalkTheLogIntoTheEditField()
+    {
+        PagesFixture f;
+        fillLog(f.screener);
+        fillAccount(f.form);
+        f.form.show();
+        f.form.SpeedButton7->click();
+        f.form.syncListPages();
+        f.form.setLogCurrentRow(2);
+        f.form.SpeedButton26->click();
+        QCOMPARE(f.form.logCurrentRow(), 3);
+        QCOMPARE(f.form.Edit7->text(), QStringLiteral("c@spam.example third offer"));
+        f.form.SpeedButton26->click();
+        QCOMPARE(f.form.logCurrentRow(), 1);
+        QCOMPARE(f.form.Edit7->text(), QStringLiteral("a@spam.example first offer"));
+        f.form.SpeedButton25->click();
+        QCOMPARE(f.form.logCurrentRow(), 3);
+        f.form.SpeedButton25->click();
+        QCOMPARE(f.form.logCurrentRow(), 2);
+        QCOMPARE(f.form.Edit7->text(), QStringLiteral("b@spam.example second offer"));
+        // The walked text can be cut down and added as a word.
+        f.form.Edit7->setText(QStringLiteral("Second Offer"));
+        f.form.SpeedButton10->click();
+        QVERIFY(std::count(f.screener.blacklist.words().begin(),
+                           f.screener.blacklist.words().end(), "second offer") == 1);
+    }
+
+    void logPageDeleteLineAndClear()
+    {
+        PagesFixture f;
+        fillLog(f.screener);
+        QVERIFY(kestrix::test::writeBytes(f.files.log, "a@spam.example\tfirst offer\r\n"));
+        f.form.show();
+        f.form.showPage("TabSheet6");
+        QCOMPARE(f.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
+        QCOMPARE(f.form.StringGrid2->model()->rowCount(), 3);
+        QCOMPARE(f.form.StringGrid2->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("Sender"));
+        QCOMPARE(f.form.StringGrid2->model()->headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("Subject"));
+
+        f.form.setLogCurrentRow(2);
+        ModalAnswer no;
+        kestrix::test::pressButton(no, QMessageBox::No);
+        f.form.SpeedButton29->click();
+        QCOMPARE(no.text, QStringLiteral("Really delete current line ?"));
+        QCOMPARE(f.form.StringGrid2->model()->index(1, 0).data().toString(),
+                 QStringLiteral("b@spam.example"));
+
+        ModalAnswer yes;
+        kestrix::test::pressButton(yes, QMessageBox::Yes);
+        f.form.SpeedButton29->click();
+        QCOMPARE(yes.seen, 1);
+        QVERIFY(f.form.StringGrid2->model()->index(1, 0).data().toString().isEmpty());
+        QVERIFY(f.form.StringGrid2->model()->index(1, 1).data().toString().isEmpty());
+        QCOMPARE(f.form.logCurrentRow(), 2);
+        QVERIFY(!f.screener.rejectedLog.isKnownBadSender("b@spam.example"));
+        // The emptied entry still counts until the log is written and read again.
+        f.form.showPage("TabSheet6");
+        QCOMPARE(f.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
+
+        ModalAnswer keep;
+        kestrix::test::pressButton(keep, QMessageBox::No);
+        f.form.SpeedButton8->click();
+        QCOMPARE(keep.text, QStringLiteral("Really erase log file ?"));
+        QCOMPARE(fileBytes(f.files.log), QByteArray("a@spam.example\tfirst offer\r\n"));
+        QCOMPARE(f.form.StringGrid2->model()->rowCount(), 3);
+
+        // Clearing writes the empty file even with the log switched off.
+        f.form.CheckBox4->setChecked(false);
+        ModalAnswer erase;
+        kestrix::test::pressButton(erase, QMessageBox::Yes);
+        f.form.SpeedButton8->click();
+        QCOMPARE(erase.seen, 1);
+        QCOMPARE(fileBytes(f.files.log), QByteArray(""));
+        QCOMPARE(f.form.StringGrid2->model()->rowCount(), 0);
+        QCOMPARE(f.screener.rejectedLog.rowCount(), 1);
+
+        // With no entry current the question is asked and nothing changes.
+        fillLog(f.screener);
+        f.form.syncListPages();
+        ModalAnswer none;
+        kestrix::test::pressButton(none, QMessageBox::Yes);
+        f.form.SpeedButton29->click();
+        QCOMPARE(none.seen, 1);
+        QVERIFY(f.screener.rejectedLog.isKnownBadSender("a@spam.example"));
+    }
+
+    void logGridFollowsTheLogAndItsWidth()
+    {
+        PagesFixture f;
+        f.form.show();
+        f.form.showPage("TabSheet6");
+        QHeaderView *header = f.form.StringGrid2->horizontalHeader();
+        // Deletions append behind the page; the refresh tick shows them.
+        f.screener.rejectedLog.appendRejected("Late@Spam.example", "Hello");
+        f.form.refreshTick();
+        QCOMPARE(f.form.StringGrid2->model()->index(0, 0).data().toString(),
+                 QStringLiteral("late@spam.example"));
+
+        f.form.resize(700, 500);
+        QTRY_VERIFY(f.form.StringGrid2->width() > 0);
+        f.form.refreshTick();
+        int width = f.form.StringGrid2->width();
+        LogColumnWidths expected = fitLogColumns(width, kLogSenderColumnStart);
+        QCOMPARE(header->sectionSize(0), expected.sender);
+        QCOMPARE(header->sectionSize(1), expected.subject);
+
+        // Narrower than the sender column: it gives way.
+        f.form.StringGrid2->setMinimumWidth(0);
+        f.form.StringGrid2->setMaximumWidth(250);
+        QTRY_COMPARE(f.form.StringGrid2->width(), 250);
+        f.form.refreshTick();
+        QCOMPARE(header->sectionSize(0), 250 - 38);
+        QCOMPARE(header->sectionSize(1), 250 - (250 - 38) - 27);
+
+        // The messages grid's row height is the log grid's too.
+        f.form.SpinEdit3->setValue(31);
+        QCOMPARE(f.form.StringGrid2->verticalHeader()->defaultSectionSize(), 31);
+    }
+
+    void logRejectedSwitchShowsAndHidesTheLogPage()
+    {
+        PagesFixture f;
+        fillAccount(f.form);
+        f.form.show();
+        QVERIFY(f.form.CheckBox4->isChecked());
+        QVERIFY(f.form.SpeedButton19->isVisible());
+        f.form.SpeedButton19->click();
+        QCOMPARE(f.form.activePage(), f.form.TabSheet6);
+
+        f.form.CheckBox4->click();
+        QVERIFY(!f.form.SpeedButton19->isVisible());
+        QVERIFY(f.form.activePage() != f.form.TabSheet6);
+        // The page control's own page keys pass over it too.
+        f.form.showPage("TabSheet5");
+        f.form.stepPage(+1);
+        QCOMPARE(f.form.activePage(), f.form.TabSheet7);
+        f.form.stepPage(-1);
+        QCOMPARE(f.form.activePage(), f.form.TabSheet5);
+
+        f.form.CheckBox4->click();
+        QVERIFY(f.form.SpeedButton19->isVisible());
+        f.form.stepPage(+1);
+        QCOMPARE(f.form.activePage(), f.form.TabSheet6);
+
+        // A profile load sets the switch, and with it the page.
+        ProfileSettings settings;
+        settings.LogRejected = false;
+        f.form.showSettings(settings);
+        QVERIFY(!f.form.SpeedButton19->isVisible());
+    }
+
+    void deletedCountResetAsksFirst()
+    {
+        PagesFixture f;
+        f.screener.settings.DeletedCount = 7;
+        f.form.show();
+        f.form.showPage("TabSheet1");
+        QCOMPARE(f.form.Label21->text(), QStringLiteral("7"));
+
+        ModalAnswer no;
+        kestrix::test::pressButton(no, QMessageBox::No);
+        f.form.button16->click();
+        QCOMPARE(no.text, QStringLiteral("Reset SPAM count?"));
+        QCOMPARE(f.screener.settings.DeletedCount, 7);
+
+        ModalAnswer yes;
+        kestrix::test::pressButton(yes, QMessageBox::Yes);
+        QTest::mouseClick(f.form.Label21, Qt::LeftButton);
+        QCOMPARE(yes.seen, 1);
+        QCOMPARE(f.screener.settings.DeletedCount, 0);
+        QCOMPARE(f.form.Label21->text(), QStringLiteral("0"));
+    }
+};
+
+QTEST_MAIN(BlacklistLogPagesTest)
+#include "blacklist_log_pages_test.moc"

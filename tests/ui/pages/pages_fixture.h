@@ -1,0 +1,66 @@
+#pragma once
+// A window with a Screener and the "default" profile's files in a temporary data folder, and a
+// message table filled through the Screener's lists, for the list page tests.
+
+#include "profiles/profile_store.h"
+#include "screening/screener.h"
+#include "ui/form1.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+namespace kestrix::test {
+
+struct PagesFixture {
+    QTemporaryDir dir;
+    TForm1 form;
+    Screener screener{form, form};
+    ProfilePaths files;
+
+    PagesFixture()
+    {
+        files = profilePaths(dir.path(), "default");
+        form.attachScreener(screener);
+        form.setProfileFiles([this] { return files; });
+    }
+    // The window goes before the Screener whose table its grid shows.
+    ~PagesFixture() { form.hide(); }
+
+    // One table row per sender, message numbers from 1; subjects "hello N".
+    void fillTable(const std::vector<std::string> &senders)
+    {
+        for (size_t i = 0; i < senders.size(); ++i) {
+            const int number = int(i) + 1;
+            screener.ListBox1.push_back(std::to_string(number));
+            screener.ListBox2.push_back(senders[i]);
+            screener.ListBox3.push_back("hello " + std::to_string(number));
+            screener.ListBox5.push_back(std::to_string(100 + number));
+            HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(number));
+            record.lines = {"id:" + std::to_string(100 + number), "Size: 900 byte",
+                            "From: " + senders[i], "Content-Type: text/plain"};
+        }
+        screener.rowCodes = {"0"};
+        for (size_t i = 0; i < senders.size(); ++i)
+            screener.rowCodes.push_back(std::to_string(101 + i));
+        screener.buildMessageTable(false);
+    }
+};
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll();
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+}  // namespace kestrix::test

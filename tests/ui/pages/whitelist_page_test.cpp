@@ -1,0 +1,262 @@
+// The whitelist on the real window: the grid menu's two items and their enabling rules, the
+// message page's buttons, and the whitelist page's list, counters and file buttons, with the
+// profile's whitelist file in a temporary data folder.
+#include "screening/pending_command.h"
+#include "ui/form1.h"
+#include "ui/wrap_grid.h"
+#include "ui/window/modal_answer.h"
+#include "pages_fixture.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kestrix;
+using kestrix::test::fileBytes;
+using kestrix::test::ModalAnswer;
+using kestrix::test::PagesFixture;
+
+namespace {
+
+const std::string kAnn = "Ann <ann@example.org>";
+const std::string kMallory = "mallory@bad.example";
+const std::string kBob = "Bob <bob@example.org>";
+
+QStringList listRows(const QListView *view)
+{
+    QStringList rows;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        rows << view->model()->index(r, 0).data().toString();
+    return rows;
+}
+
+// A right-button press on a table row, as the user makes it.
+void rightClickRow(TForm1 &form, int row)
+{
+    TWrapGrid *grid = form.stringgrid1;
+    const QRect cell = grid->visualRect(grid->model()->index(row - 1, 1));
+    QTest::mousePress(grid->viewport(), Qt::RightButton, {}, cell.center());
+    QTest::mouseRelease(grid->viewport(), Qt::RightButton, {}, cell.center());
+}
+
+void selectListRows(QListView *view, std::initializer_list<int> rows)
+{
+    view->selectionModel()->clear();
+    for (int r : rows)
+        view->selectionModel()->select(view->model()->index(r, 0), QItemSelectionModel::Select);
+}
+
+}  // namespace
+
+class WhitelistPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Rows: 1 Ann (trusted), 2 mallory (known bad sender), 3 Bob (unknown).
+    void gridMenuAddsAndRemovesTheSender()
+    {
+        PagesFixture f;
+        f.screener.blacklist.assign({});
+        f.screener.whitelist.add(kAnn);
+        f.screener.rejectedLog.appendRejected(kMallory, "cheap offer");
+        f.screener.rejectedLog.appendRejected("carol@example.org", "minutes");
+        f.fillTable({kAnn, kMallory, kBob});
+        f.form.show();
+        f.form.showPage("TabSheet3");
+        QVERIFY(!f.form.button7->isEnabled());
+
+        rightClickRow(f.form, 2);
+        QCOMPARE(f.form.stringgrid1->currentRow(), 2);
+        QVERIFY(f.form.AddToWhitelist1->isEnabled());
+        QVERIFY(f.form.AddToWhitelist1->isVisible());
+        QVERIFY(!f.form.RemoveFromWhitelist1->isEnabled());
+        QVERIFY(!f.form.RemoveFromWhitelist1->isVisible());
+        f.form.PopupMenu2->hide();
+
+        // The menu item runs the command even though the button itself is off.
+        f.form.stringgrid1->selectRows(2, 2, 2);
+        f.form.AddToWhitelist1->trigger();
+        QVERIFY(f.screener.whitelist.contains(kMallory));
+        QCOMPARE(f.screener.pendingCommand, cmdReclassify);
+        QCOMPARE(f.form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
+        QVERIFY(!f.form.button7->isEnabled());
+        QVERIFY(f.form.SpeedButton31->isEnabled());
+        // Written at once, in list order, and the sender no longer counts as known bad.
+        QCOMPARE(fileBytes(f.files.whitelist),
+                 QByteArray("Ann <ann@example.org>\r\nmallory@bad.example\r\n"));
+        QVERIFY(!f.screener.rejectedLog.isKnownBadSender(kMallory));
+        QVERIFY(f.screener.rejectedLog.isKnownBadSender("carol@example.org"));
+        QCOMPARE(listRows(f.form.ListBox4),
+                 QStringList({QString::fromLatin1(kAnn.c_str()), QStringLiteral("mallory@bad.example")}));
+
+        // The dispatcher's reclassify marks the row trusted; the menu now offers removal.
+        f.screener.reclassify();
+        QVERIFY(f.screener.messageTable.isTrusted(2));
+        rightClickRow(f.form, 2);
+        QVERIFY(f.form.RemoveFromWhitelist1->isEnabled());
+        QVERIFY(f.form.RemoveFromWhitelist1->isVisible());
+        QVERIFY(!f.form.AddToWhitelist1->isVisible());
+        f.form.PopupMenu2->hide();
+
+        // An unknown row offers adding again.
+        rightClickRow(f.form, 3);
+        QVERIFY(f.form.AddToWhitelist1->isEnabled());
+        QVERIFY(!f.form.RemoveFromWhitelist1->isEnabled());
+        f.form.PopupMenu2->hide();
+
+        rightClickRow(f.form, 2);
+        f.form.PopupMenu2->hide();
+        f.form.stringgrid1->selectRows(1, 2, 2);
+        f.form.RemoveFromWhitelist1->trigger();
+        QCOMPARE(f.form.statustext->text(), QStringLiteral("2 Addresses removed from whitelist"));
+        QVERIFY(f.screener.whitelist.empty());
+        QVERIFY(!f.screener.messageTable.isTrusted(1));
+        QCOMPARE(f.form.ListBox4->model()->rowCount(), 0);
+        // Removal leaves the file to the next profile save.
+        QCOMPARE(fileBytes(f.files.whitelist),
+                 QByteArray("Ann <ann@example.org>\r\nmallory@bad.example\r\n"));
+    }
+
+    void removeButtonTakesASenderOnceAndFollowsAddToWhitelist()
+    {
+        PagesFixture f;
+        f.screener.blacklist.assign({});
+        f.screener.whitelist.add(kAnn);
+        f.fillTable({kAnn, kAnn, kBob});
+        f.form.show();
+        f.form.showPage("TabSheet3");
+
+        // "Remove from whitelist" follows "Add to whitelist" (or a table of trusted rows only).
+        f.form.refreshTick();
+        QVERIFY(!f.form.SpeedButton31->isEnabled());
+        f.form.stringgrid1->selectRows(1, 2, 1);
+        f.form.refreshTick();
+        f.form.SpeedButton33->click();  // next unknown sender: row 3, "Add to whitelist" on
+        QVERIFY(f.form.button7->isEnabled());
+        f.form.refreshTick();
+        QVERIFY(f.form.SpeedButton31->isEnabled());
+
+        f.form.stringgrid1->selectRows(1, 2, 1);
+        f.form.SpeedButton31->click();
+        QCOMPARE(f.form.statustext->text(), QStringLiteral("1 Addresses removed from whitelist"));
+        QVERIFY(f.screener.whitelist.empty());
+    }
+
+    void addInKnownBadModeTakesEveryKnownBadRow()
+    {
+        PagesFixture f;
+        f.screener.blacklist.assign({"casino"});
+        f.screener.rejectedLog.appendRejected(kMallory, "zzz");
+        f.fillTable({kBob, kMallory, "win@casino.example", kAnn});
+        f.form.show();
+        f.form.showPage("TabSheet3");
+        f.form.stringgrid1->selectRows(1, 1, 1);
+        f.form.SpeedButton27->setEnabled(true);
+        f.form.SpeedButton27->click();
+        QVERIFY(f.form.button7->isEnabled());
+        f.form.button7->click();
+        QCOMPARE(f.screener.whitelist.entries(),
+                 std::vector<std::string>({kMallory, "win@casino.example"}));
+    }
+
+    void whitelistPageListsCountsAndFiles()
+    {
+        PagesFixture f;
+        for (const char *entry : {"zed@example.org", "Ann@example.org", "bob@example.org"})
+            f.screener.whitelist.add(entry);
+        f.form.show();
+        f.form.showPage("TabSheet4");
+        QCOMPARE(f.form.Label13->text(), QStringLiteral("3 trusted addresses"));
+        QCOMPARE(f.form.Label25->text(), QStringLiteral("3 trusted addresses"));
+        QCOMPARE(f.form.Label10->text(), QStringLiteral("default.acc"));
+        QCOMPARE(listRows(f.form.ListBox4),
+                 QStringList({QStringLiteral("Ann@example.org"), QStringLiteral("bob@example.org"),
+                              QStringLiteral("zed@example.org")}));
+        QCOMPARE(f.form.ListBox4->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+        // Delete Address: the selected entries; a list that is not empty is not written.
+        selectListRows(f.form.ListBox4, {0, 2});
+        f.form.button8->click();
+        QCOMPARE(listRows(f.form.ListBox4), QStringList({QStringLiteral("bob@example.org")}));
+        QCOMPARE(f.form.Label13->text(), QStringLiteral("1 trusted addresses"));
+        QCOMPARE(f.form.Label25->text(), QStringLiteral("1 trusted addresses"));
+        QCOMPARE(f.form.activePage(), f.form.TabSheet4);
+        QCOMPARE(fileBytes(f.files.whitelist), QByteArray("<missing>"));
+
+        f.form.button4->click();
+        QCOMPARE(fileBytes(f.files.whitelist), QByteArray("bob@example.org\r\n"));
+
+        // Load takes the lines as they stand, quotes and all.
+        QVERIFY(kestrix::test::writeBytes(f.files.whitelist,
+                                          "one@example.org\r\n\"Q\" <q@example.org>\r\n"));
+        f.form.button9->click();
+        QCOMPARE(listRows(f.form.ListBox4),
+                 QStringList({QStringLiteral("\"Q\" <q@example.org>"),
+                              QStringLiteral("one@example.org")}));
+        QCOMPARE(f.form.Label13->text(), QStringLiteral("2 trusted addresses"));
+
+        // Deleting the last entries asks whether to save the empty list.
+        selectListRows(f.form.ListBox4, {0, 1});
+        ModalAnswer question;
+        kestrix::test::pressButton(question, QMessageBox::Yes);
+        f.form.button8->click();
+        QCOMPARE(question.text, QStringLiteral("Save empty list of trusted addresses ?"));
+        QCOMPARE(fileBytes(f.files.whitelist), QByteArray(""));
+        QCOMPARE(f.form.Label13->text(), QStringLiteral("0 trusted addresses"));
+
+        // An empty selection deletes nothing.
+        f.screener.whitelist.add("kept@example.org");
+        f.form.syncListPages();
+        f.form.ListBox4->selectionModel()->clear();
+        f.form.button8->click();
+        QCOMPARE(f.screener.whitelist.size(), size_t(1));
+
+        // A missing file cannot be loaded: the error is shown and the list stays.
+        QVERIFY(QFile::remove(f.files.whitelist));
+        ModalAnswer error;
+        kestrix::test::pressButton(error, QMessageBox::Ok);
+        f.form.button9->click();
+        QCOMPARE(error.seen, 1);
+        QVERIFY(!error.text.isEmpty());
+        QCOMPARE(listRows(f.form.ListBox4), QStringList({QStringLiteral("kept@example.org")}));
+    }
+
+    void pageControlChangeShowsTheAcceptedCount()
+    {
+        PagesFixture f;
+        f.screener.whitelist.add("a@example.org");
+        f.screener.whitelist.add("b@example.org");
+        f.form.showPage("TabSheet3");
+        f.form.stepPage(+1);
+        QCOMPARE(f.form.activePage(), f.form.TabSheet4);
+        QCOMPARE(f.form.Label25->text(), QStringLiteral("2 accepted E-MAIL Addresses"));
+        QCOMPARE(f.form.Label13->text(), QStringLiteral("2 trusted addresses"));
+        // The page buttons show the plain count.
+        f.form.showPage("TabSheet4");
+        QCOMPARE(f.form.Label25->text(), QStringLiteral("2 trusted addresses"));
+    }
+
+    void listFollowsChangesMadeBehindThePage()
+    {
+        PagesFixture f;
+        f.form.show();
+        f.form.showPage("TabSheet4");
+        f.screener.whitelist.add("late@example.org");
+        QCOMPARE(f.form.ListBox4->model()->rowCount(), 0);
+        f.form.refreshTick();
+        QCOMPARE(listRows(f.form.ListBox4), QStringList({QStringLiteral("late@example.org")}));
+        // An unchanged list keeps the user's selection through the tick.
+        selectListRows(f.form.ListBox4, {0});
+        f.form.refreshTick();
+        QCOMPARE(f.form.whitelistSelection(), std::vector<int>({0}));
+    }
+};
+
+QTEST_MAIN(WhitelistPageTest)
+#include "whitelist_page_test.moc"
