@@ -1,11 +1,20 @@
-// main() of the window: the data folder, the main window with its screening state, the start
-// profile from the command line, and the event loop.
+// main() of the window: the data folder, the main window with the POP3 client, the Screener
+// and the profiles, the start profile from the command line, and the event loop.
+//
+//   kestrix [PROFILE] [--self-test] [--report-shown] [--demo-screen FOLDER]
+//
+// --self-test      shows the window and quits by itself (a start-up smoke run)
+// --report-shown   prints "shown <ms since start>" once the window is on screen (benchmarks)
+// --demo-screen F  screens the mailbox of the start profile with the password from the
+//                  environment variable KESTRIX_DEMO_PASSWORD and saves pictures of the start
+//                  page and the messages page into F, then quits (scripts/screenshot.sh)
+#include "app/demo_screen.h"
 #include "profiles/data_folder.h"
-#include "screening/screener.h"
 #include "ui/form1.h"
-#include "ui/window_profiles.h"
+#include "ui/window_controller.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <cstdio>
@@ -14,29 +23,41 @@
 
 int main(int argc, char **argv)
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrix for POP3"));
 
-    // One optional argument names the profile; "--self-test" starts, shows the window and
-    // quits by itself (a start-up smoke run).
     std::optional<std::string> profileArgument;
     bool selfTest = false;
+    bool reportShown = false;
+    QString demoFolder;
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--self-test"))
             selfTest = true;
+        else if (args[i] == QStringLiteral("--report-shown"))
+            reportShown = true;
+        else if (args[i] == QStringLiteral("--demo-screen") && i + 1 < args.size())
+            demoFolder = args[++i];
         else if (!profileArgument)
             profileArgument = args[i].toLatin1().toStdString();
     }
 
     kestrix::TForm1 form;
-    kestrix::Screener screener(form, form);
-    form.attachScreener(screener);
-    kestrix::WindowProfiles profiles(form, screener, kestrix::dataFolder());
-    QObject::connect(&form, &kestrix::TForm1::aboutToExit, &form, [&profiles] { profiles.saveAll(); });
-    profiles.start(profileArgument);
+    kestrix::WindowController controller(form, kestrix::dataFolder());
+    controller.start(profileArgument);
+    form.createTrayIcon();
     form.show();
+    QTimer::singleShot(0, &form, [&controller] { controller.showLocalIp(); });
 
+    if (reportShown) {
+        QTimer::singleShot(0, &form, [&form, &sinceStart] {
+            std::fprintf(stdout, "shown %lld\n",
+                         form.isVisible() ? static_cast<long long>(sinceStart.elapsed()) : -1LL);
+            std::fflush(stdout);
+        });
+    }
     if (selfTest) {
         QTimer::singleShot(0, &form, [&form] {
             const bool shown = form.isVisible() && form.activePage() == form.TabSheet1;
@@ -46,5 +67,8 @@ int main(int argc, char **argv)
                 QCoreApplication::exit(1);
         });
     }
+    std::optional<kestrix::DemoScreen> demo;
+    if (!demoFolder.isEmpty())
+        demo.emplace(form, controller, demoFolder);
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include "ui/form1.h"
 
 #include "screening/pending_command.h"
+#include "screening/screener.h"
 #include "text/latin1.h"
 #include "ui/app_icon.h"
 #include "ui/form3_new_profile.h"
@@ -88,6 +89,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     Timer5->setInterval(200);
     Timer5->setSingleShot(true);
     connect(Timer5, &QTimer::timeout, this, &TForm1::sizeGuard);
+    createTimers();
 
     connectTopBar();
     connectMessagesPage();
@@ -229,6 +231,12 @@ void TForm1::queueCommand(int code) { emit commandQueued(code); }
 
 void TForm1::Button1Click()
 {
+    // With the screening attached the click is its business; the caption is the mode.
+    if (m_screener) {
+        m_screener->button1Caption = Button1->text().toLatin1().toStdString();
+        m_screener->Button1Click();
+        return;
+    }
     stringgrid1->setKnownBadSelectMode(false);
     stringgrid1->viewport()->update();
     const QString caption = Button1->text();
@@ -256,12 +264,21 @@ void TForm1::Button1Click()
 
 void TForm1::SpeedButton30Click()
 {
+    if (m_screener) {
+        m_screener->button1Caption = Button1->text().toLatin1().toStdString();
+        m_screener->SpeedButton30Click();
+        return;
+    }
     emit resumeMarksResetRequested();
     Button1Click();
 }
 
 void TForm1::Button10Click()
 {
+    if (m_screener) {
+        m_screener->Button10Click();
+        return;
+    }
     queueCommand(stringgrid1->knownBadSelectMode() ? cmdDeleteKnownBad : cmdDeleteSelected);
 }
 
@@ -269,6 +286,8 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     if ((watched == Panel10 || watched == TabSheet3) && event->type() == QEvent::Resize)
         fitLayout();
+    if (watched == shape1 && event->type() == QEvent::Hide)
+        setBackground(shape1, QColor(0, 255, 0));
     if (watched == Edit4 && event->type() == QEvent::KeyRelease)
         SpeedButton2->setEnabled(!Edit4->text().isEmpty());
     if ((watched == SpeedButton32 || watched == SpeedButton33) &&
@@ -360,9 +379,14 @@ void TForm1::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // Closing by the window itself acts as "Program Exit", which waits while a command runs.
+    if (!m_exiting && m_screener && m_screener->dispatching()) {
+        event->ignore();
+        return;
+    }
     m_exiting = true;
-    Timer3->stop();
-    Timer5->stop();
+    for (QTimer *timer : {Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Poller})
+        timer->stop();
     emit aboutToExit();
     Form3->hide();
     Form5->hide();

@@ -31,6 +31,7 @@ class QPushButton;
 class QSpinBox;
 class QSplitter;
 class QStackedWidget;
+class QSystemTrayIcon;
 class QTabWidget;
 class QTableView;
 class QTimer;
@@ -249,6 +250,26 @@ public:
     QToolButton *SpeedButton10 = nullptr, *SpeedButton9 = nullptr, *SpeedButton28 = nullptr,
                 *SpeedButton25 = nullptr, *SpeedButton26 = nullptr;
 
+    // ---- Dispatcher, window timers and tray icon (form1_timers.cpp, form1_tray.cpp) ------
+    QTimer *Timer1 = nullptr;  // hide again after a check started from the tray (one-shot)
+    QTimer *Timer2 = nullptr;  // the command dispatcher, every 50 ms
+    QTimer *Timer4 = nullptr;  // connection indicator blink, every second
+    QTimer *Timer6 = nullptr;  // banner picture blink, every second
+    QTimer *Poller = nullptr;  // automatic new-mail check every CheckInterval minutes
+    QSystemTrayIcon *TBNArea1 = nullptr;  // the tray icon, when the desktop has a tray
+    QMenu *PopupMenu1 = nullptr;          // its menu
+    // The window was shown only to run a check from the tray and hides again after it.
+    bool hideAfterCheck = false;
+    void Timer1Timer();
+    void Timer2Timer();
+    void Timer4Timer();
+    void Timer6Timer();
+    void PollerTimer();
+    // CheckInterval changed: the poller runs every so many minutes, or not at all for 0.
+    void SpinEdit2Change(int minutes);
+    // Puts the icon into the notification area when there is one (closing then only hides).
+    void createTrayIcon();
+
 signals:
     // A server operation or the mail program is asked for (a PendingCommand code).
     void commandQueued(int code);
@@ -280,6 +301,7 @@ private:
     void connectTopBar();
     void connectMessagesPage();
     void connectConfigPage();
+    void createTimers();
     void connectListPages();
     void applyListPageRules();  // run by the refresh tick
 

@@ -2,15 +2,31 @@
 
 #include "profiles/profile_list.h"
 #include "profiles/profile_store.h"
+#include "profiles/settings_file.h"
+#include "profiles/text_file.h"
 #include "screening/screener.h"
+#include "text/latin1.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace kestrix {
+
+namespace {
+
+QString fromBytes(const std::string &text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+std::string toBytes(const QString &text) { return text.toLatin1().toStdString(); }
+
+}  // namespace
 
 WindowProfiles::WindowProfiles(TForm1 &form, Screener &screener, QString dataDir)
     : m_form(form), m_screener(screener), m_dataDir(std::move(dataDir)), m_current(kDefaultProfile)
@@ -27,33 +43,81 @@ void WindowProfiles::start(const std::optional<std::string> &argument)
     const std::vector<std::string> names = readProfileList(m_dataDir);
     m_form.ComboBox1->clear();
     for (const std::string &name : names)
-        m_form.ComboBox1->addItem(QString::fromLatin1(name.data(), qsizetype(name.size())));
+        m_form.ComboBox1->addItem(fromBytes(name));
     const StartProfile choice = chooseStartProfile(names, argument, m_dataDir);
     m_form.ComboBox1->setCurrentIndex(choice.index);
-    m_form.ComboBox1->setEditText(QString::fromLatin1(choice.name.data(),
-                                                      qsizetype(choice.name.size())));
+    m_form.ComboBox1->setEditText(fromBytes(choice.name));
     m_current = choice.name;
     load();
     m_form.showPage("TabSheet1");
+}
+
+// The table, its hidden lists and the header store belong to the profile that was current.
+void WindowProfiles::resetMessageState()
+{
+    Screener &s = m_screener;
+    s.messageTable = MessageTable();
+    s.ListBox1.clear();
+    s.ListBox2.clear();
+    s.ListBox3.clear();
+    s.ListBox5.clear();
+    s.rowCodes.clear();
+    s.currentHeader.clear();
+    s.headerStore.clear();
+    s.detailsRow = -1;
+    s.view().messageTableChanged();
 }
 
 void WindowProfiles::load()
 {
     Profile profile;
     profile.name = m_current;
+    // Without a settings file every control keeps the value it has (the previous profile's).
+    m_form.collectSettings(m_screener.settings);
+    profile.settings = m_screener.settings;
     profile.blacklist = m_screener.blacklist;
-    const LoadProfileResult result = LoadProfile(profile, m_dataDir);
+
+    // The change behaviours of the controls run at the line that changes them, in line order.
+    const SettingsChangeHandler onChange = [this](int line, ProfileSettings &s) {
+        if (line == SettingsLine::IncrementalDownload && !s.IncrementalDownload) {
+            s.resumeCode = "-1";
+            s.resumeFallbackCode = "-1";
+            s.resumeCodeCopy = "-1";
+            s.spareCode1 = "-1";
+            s.spareCode2 = "-1";
+        } else if (line == SettingsLine::CheckInterval) {
+            m_form.SpinEdit2Change(s.CheckInterval);
+        }
+    };
+
+    m_form.setEnabled("SpeedButton6", false);
+    m_form.setEnabled("SpeedButton2", false);
+    m_form.setVisible("Panel3", false);
+    m_form.setVisible("StaticText1", false);
+    resetMessageState();
+    m_form.hideAfterCheck = false;
+
+    const LoadProfileResult result = LoadProfile(profile, m_dataDir, onChange);
     if (!result)
         m_form.message(Prompter::Kind::Error, result.error);
     m_screener.settings = profile.settings;
     m_screener.whitelist = profile.whitelist;
     m_screener.blacklist = profile.blacklist;
     m_screener.rejectedLog = profile.log;
+
+    m_loading = true;
     m_form.showSettings(m_screener.settings);
     m_form.applyGeometry(m_screener.settings);
+    m_loading = false;
+
     m_form.Label29->setText(m_form.ComboBox1->currentText());
     m_form.setWindowTitle(L1("Kestrix for POP3 - Version 3.0.2 - October 2003"));
     m_form.Label19->setText(QString::number(m_screener.whitelist.size()));
+    m_form.Label10->setText(profilePaths(QString(), m_current).whitelist.section(QLatin1Char('/'), -1));
+    m_form.setVisible("Panel12", false);
+    m_form.setVisible("Panel14", true);
+    if (m_form.Edit4->isEnabled())
+        m_form.Edit4->setFocus();
 }
 
 bool WindowProfiles::save()
@@ -84,8 +148,168 @@ std::vector<std::string> WindowProfiles::profileNames() const
 {
     std::vector<std::string> names;
     for (int i = 0; i < m_form.ComboBox1->count(); ++i)
-        names.push_back(m_form.ComboBox1->itemText(i).toLatin1().toStdString());
+        names.push_back(toBytes(m_form.ComboBox1->itemText(i)));
     return names;
+}
+
+// ---- switching, New, Delete --------------------------------------------------------------
+
+bool WindowProfiles::busy() const
+{
+    return m_form.isBusy() || m_screener.dispatching();
+}
+
+std::optional<int> WindowProfiles::selectedItem() const
+{
+    const QComboBox *box = m_form.ComboBox1;
+    const int index = box->currentIndex();
+    if (index < 0 || box->itemText(index) != box->currentText())
+        return std::nullopt;
+    return index;
+}
+
+void WindowProfiles::ComboBox1Change()
+{
+    if (busy() || m_form.ComboBox1->count() == 0)
+        return;
+    const std::optional<int> item = selectedItem();
+    if (!item)
+        return;
+    save();
+    m_current = toBytes(m_form.ComboBox1->itemText(*item));
+    load();
+    RestorePassword();
+}
+
+void WindowProfiles::previousProfile()
+{
+    if (busy())
+        return;
+    const int index = m_form.ComboBox1->currentIndex();
+    if (index <= 0)
+        return;
+    m_form.ComboBox1->setCurrentIndex(index - 1);
+    ComboBox1Change();
+}
+
+void WindowProfiles::nextProfile()
+{
+    if (busy())
+        return;
+    const int index = m_form.ComboBox1->currentIndex();
+    if (index + 1 < m_form.ComboBox1->count()) {
+        m_form.ComboBox1->setCurrentIndex(index + 1);
+        ComboBox1Change();
+        return;
+    }
+    if (m_form.askYesNo(Prompter::Kind::Confirmation, "Would you like to create a new profile ?")) {
+        m_form.showConfigAccounts();
+        newProfile();
+    }
+}
+
+void WindowProfiles::newProfile()
+{
+    const std::optional<std::string> typed = m_form.askNewProfileName();
+    if (!typed)
+        return;
+    const std::string name = normalizeProfileName(*typed);
+    if (name.empty())
+        return;
+    // The name becomes a file name in the data folder: nothing that could leave it.
+    if (!isUsableProfileName(name)) {
+        m_form.message(Prompter::Kind::Information,
+                       "Profile name \"" + name + "\" can not be used !");
+        return;
+    }
+    if (findProfile(profileNames(), name)) {
+        m_form.message(Prompter::Kind::Information, "Profile already exists !");
+        return;
+    }
+    save();
+
+    m_screener.settings.DeletedCount = 0;
+    m_screener.whitelist.clear();
+    m_screener.rejectedLog = RejectedLog();
+
+    m_form.ComboBox1->addItem(fromBytes(name));
+    m_current = name;
+    m_form.ComboBox1->setEditText(fromBytes(name));
+    m_form.Edit1->clear();
+    m_form.Edit3->clear();
+    m_form.Label30->setText(QStringLiteral("@"));
+    m_form.ComboBox1->setCurrentIndex(m_form.ComboBox1->count() - 1);
+
+    // Files left over from an earlier profile of the same name are taken over.
+    if (pathExists(profilePaths(m_dataDir, name).settings))
+        load();
+    save();
+    load();
+}
+
+void WindowProfiles::deleteProfile()
+{
+    // With a typed text that is no item nothing names the profile to delete: refused.
+    const std::optional<int> item = selectedItem();
+    if (!item) {
+        m_form.message(Prompter::Kind::Information, "Select the profile to delete first !");
+        return;
+    }
+    const std::string selected = toBytes(m_form.ComboBox1->itemText(*item));
+    if (equalsIgnoreCaseAZ(selected, kDefaultProfile)) {
+        m_form.message(Prompter::Kind::Information, "default Profile can not be deleted !");
+        return;
+    }
+    if (!m_form.askYesNo(Prompter::Kind::Confirmation, "Really Delete Profile: " + selected + "?"))
+        return;
+    save();
+    // The files deleted are those of the profile named in the question.
+    if (m_form.askYesNo(Prompter::Kind::Confirmation,
+                        selected + " : Delete all accepted addresses, logfile and settings  ?")) {
+        const ProfilePaths paths = profilePaths(m_dataDir, selected);
+        DeleteFileIfPresent(paths.log);
+        DeleteFileIfPresent(paths.settings);
+        DeleteFileIfPresent(paths.whitelist);
+    }
+    m_form.ComboBox1->removeItem(*item);
+    int fallback = 0;
+    if (const auto index = findProfile(profileNames(), kDefaultProfile))
+        fallback = int(*index);
+    else
+        m_form.ComboBox1->insertItem(0, L1(kDefaultProfile));
+    m_form.ComboBox1->setCurrentIndex(fallback);
+    m_form.ComboBox1->setEditText(L1(kDefaultProfile));
+    m_current = kDefaultProfile;
+    load();
+    // The deleted profile's password must not go to the default profile's server.
+    RestorePassword();
+}
+
+// ---- passwords ---------------------------------------------------------------------------
+
+void WindowProfiles::RememberPassword()
+{
+    const std::string typed = toBytes(m_form.Edit4->text());
+    if (typed.empty())
+        return;
+    for (auto &[name, password] : m_passwordMemory) {
+        if (name == m_current) {
+            password = typed;
+            return;
+        }
+    }
+    m_passwordMemory.emplace_back(m_current, typed);
+}
+
+void WindowProfiles::RestorePassword()
+{
+    m_form.Edit4->clear();
+    for (const auto &[name, password] : m_passwordMemory) {
+        if (name == m_current) {
+            m_form.Edit4->setText(fromBytes(password));
+            return;
+        }
+    }
 }
 
 }  // namespace kestrix

@@ -1,12 +1,13 @@
 #pragma once
-// The window's side of the profiles at start and at close: choose the start profile, load it
-// into the Screener and the controls, and at close save it and the profile list. Switching,
-// creating and deleting profiles come with the profile commands.
+// The window's side of the profiles: the start (Attachments folder, legacy files, profile list,
+// start choice, LoadProfile into the Screener and the controls), switching, New and Delete,
+// the passwords kept for the run, and at close SaveProfile plus the profile list.
 
 #include <QString>
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrix {
@@ -27,15 +28,37 @@ public:
     // At close: SaveProfile, then the profile list.
     bool saveAll();
 
+    // The profile box's selection made by the user (ComboBox1Change), the arrows of the top
+    // bar (SpeedButton12, SpeedButton15), "New" (SpeedButton16) and "Delete" (SpeedButton14).
+    void ComboBox1Change();
+    void previousProfile();
+    void nextProfile();
+    void newProfile();
+    void deleteProfile();
+
+    // The typed password of the current profile, kept for this run only (PasswordMemory).
+    void RememberPassword();
+    void RestorePassword();
+
     const std::string &currentName() const { return m_current; }
+    const QString &dataDir() const { return m_dataDir; }
+    // True while a profile's settings are put into the controls (their change behaviours have
+    // run at the settings lines already).
+    bool loading() const { return m_loading; }
 
 private:
     std::vector<std::string> profileNames() const;
+    bool busy() const;
+    // The item selected in the profile box, when the box's text is that item.
+    std::optional<int> selectedItem() const;
+    void resetMessageState();
 
     TForm1 &m_form;
     Screener &m_screener;
     QString m_dataDir;
     std::string m_current;
+    std::vector<std::pair<std::string, std::string>> m_passwordMemory;  // name, password
+    bool m_loading = false;
 };
 
 }  // namespace kestrix

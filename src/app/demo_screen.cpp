@@ -1,0 +1,97 @@
+#include "app/demo_screen.h"
+
+#include "screening/screener.h"
+#include "ui/form1.h"
+#include "ui/window_controller.h"
+#include "ui/wrap_grid.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
+
+#include <cstdio>
+
+namespace kestrix {
+
+DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folder)
+    : m_form(form), m_controller(controller), m_folder(std::move(folder))
+{
+    QDir().mkpath(m_folder);
+    m_poll.setInterval(100);
+    Screener &screener = m_controller.screener();
+    after([this] { return m_form.isVisible() && m_waited >= 5; }, [this, &screener] {
+        if (!savePicture(QStringLiteral("start-page.png")))
+            return;
+        m_form.Edit4->setText(QString::fromLocal8Bit(qgetenv("KESTRIX_DEMO_PASSWORD")));
+        m_form.refreshTick();
+        m_form.Button1Click();
+        after([&screener] {
+            return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
+                   screener.hasMessages();
+        }, [this, &screener] {
+            // Show the details of the first row from an unknown sender.
+            int row = 1;
+            while (row < int(screener.ListBox1.size()) && screener.messageTable.isTrusted(row))
+                ++row;
+            m_form.stringgrid1->setCurrentRow(row);
+            m_waited = 0;
+            after([this] { return m_waited >= 5; }, [this] {
+                if (!savePicture(QStringLiteral("messages-page.png")))
+                    return;
+                std::fprintf(stdout, "demo-screen: pictures saved in %s\n",
+                             qPrintable(QDir(m_folder).absolutePath()));
+                std::fflush(stdout);
+                m_form.ProgramExit();
+            });
+        });
+    });
+}
+
+void DemoScreen::after(std::function<bool()> ready, std::function<void()> next)
+{
+    m_poll.disconnect();
+    m_waited = 0;
+    connect(&m_poll, &QTimer::timeout, this, [this, ready, next] {
+        ++m_waited;
+        if (ready()) {
+            m_poll.stop();
+            next();
+        } else if (m_waited > 300) {
+            m_poll.stop();
+            fail("the window did not get there within 30 s");
+        }
+    });
+    m_poll.start();
+}
+
+// The picture is taken from the screen (the X server's pixels), falling back to the window's
+// own rendering where the platform has no screen to read.
+bool DemoScreen::savePicture(const QString &fileName)
+{
+    m_form.raise();
+    QApplication::processEvents();
+    QPixmap picture;
+    if (QScreen *screen = m_form.screen()) {
+        const QRect frame = m_form.frameGeometry();
+        picture = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    }
+    if (picture.isNull())
+        picture = m_form.grab();
+    const QString path = QDir(m_folder).filePath(fileName);
+    if (!picture.save(path)) {
+        fail("a picture could not be saved");
+        return false;
+    }
+    return true;
+}
+
+void DemoScreen::fail(const char *why)
+{
+    std::fprintf(stderr, "demo-screen: %s\n", why);
+    QCoreApplication::exit(2);
+}
+
+}  // namespace kestrix

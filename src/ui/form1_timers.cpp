@@ -1,0 +1,115 @@
+// The window's timers: the dispatcher tick (Timer2), the connection indicator and banner blinks
+// (Timer4, Timer6), the hide-again step after a check from the tray (Timer1) and the poller
+// that queues the new-mail check.
+#include "ui/form1.h"
+
+#include "screening/pending_command.h"
+#include "screening/screener.h"
+#include "ui/grid_paint_rules.h"
+#include "ui/ui_widgets.h"
+#include "ui/wrap_grid.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QTimer>
+
+namespace kestrix {
+
+namespace {
+
+const QColor kIndicatorOrange(255, 128, 0);
+const QColor kIndicatorYellow(255, 255, 0);
+const QColor kIndicatorGreen(0, 255, 0);
+
+QTimer *makeTimer(QObject *parent, const char *name, int interval)
+{
+    auto *timer = new QTimer(parent);
+    timer->setObjectName(QString::fromLatin1(name));
+    timer->setInterval(interval);
+    return timer;
+}
+
+}  // namespace
+
+void TForm1::createTimers()
+{
+    Timer1 = makeTimer(this, "Timer1", 3500);
+    Timer2 = makeTimer(this, "Timer2", 50);
+    Timer4 = makeTimer(this, "Timer4", 1000);
+    Timer6 = makeTimer(this, "Timer6", 1000);
+    // Until a CheckInterval other than the start value 2 is loaded or typed, the poller keeps
+    // its design interval of one minute.
+    Poller = makeTimer(this, "Poller", 60000);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
+    connect(Timer6, &QTimer::timeout, this, &TForm1::Timer6Timer);
+    connect(Poller, &QTimer::timeout, this, &TForm1::PollerTimer);
+    setBackground(shape1, kIndicatorGreen);
+    // The next connection's blinking starts from green, whenever the indicator was hidden.
+    shape1->installEventFilter(this);
+    Timer2->start();
+    Timer4->start();
+    Timer6->start();
+}
+
+void TForm1::Timer2Timer()
+{
+    if (m_screener) {
+        m_connectionOpen = m_screener->sessionOpen();
+        m_screener->Timer2Timer();
+    }
+}
+
+void TForm1::Timer1Timer()
+{
+    Timer1->stop();
+    if (!Panel3->isHidden())
+        hideAfterCheck = false;
+    if (hideAfterCheck)
+        hide();
+    hideAfterCheck = false;
+}
+
+void TForm1::Timer4Timer()
+{
+    if (shape1->isHidden())
+        return;
+    // Yellow while the session is being closed: the blinking stops.
+    if (m_screener && m_screener->closingSession) {
+        setBackground(shape1, kIndicatorYellow);
+        return;
+    }
+    const QColor now = backgroundOf(shape1);
+    if (now == kIndicatorYellow)
+        return;
+    setBackground(shape1, now == kIndicatorOrange ? colours::silver : kIndicatorOrange);
+}
+
+void TForm1::Timer6Timer()
+{
+    if (Panel3->isHidden())
+        return;
+    const bool shown = !shape4->isHidden();
+    shape4->setVisible(!shown);
+    shape5->setVisible(!shown);
+}
+
+void TForm1::PollerTimer()
+{
+    // A tick while another command is queued or running is dropped, not kept for later.
+    if (m_screener && m_screener->pendingCommand == cmdIdle)
+        m_screener->pendingCommand = cmdCheckNewMail;
+}
+
+void TForm1::SpinEdit2Change(int minutes)
+{
+    if (minutes != 0) {
+        Poller->setInterval(minutes * 60000);
+        Poller->start();
+    } else {
+        Poller->stop();
+    }
+}
+
+}  // namespace kestrix

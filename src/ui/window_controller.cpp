@@ -1,0 +1,142 @@
+#include "ui/window_controller.h"
+
+#include "ui/form1.h"
+#include "ui/wrap_grid.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QToolButton>
+
+namespace kestrix {
+
+namespace {
+
+std::string toBytes(const QString &text) { return text.toLatin1().toStdString(); }
+
+}  // namespace
+
+WindowController::WindowController(TForm1 &form, QString dataDir)
+    : m_form(form), m_screener(form, form), m_profiles(form, m_screener, dataDir)
+{
+    m_screener.attachPop3(m_pop3);
+    m_screener.attachmentsFolder = toBytes(QDir(dataDir).filePath(QStringLiteral("Attachments")));
+    m_screener.RememberPassword = [this] { m_profiles.RememberPassword(); };
+    m_form.attachScreener(m_screener);
+    connectSettingsControls();
+    connectProfileCommands();
+    connectDispatcher();
+    connect(&m_form, &TForm1::aboutToExit, this, [this] {
+        if (m_screener.sessionOpen())
+            m_screener.closeSession();
+        m_profiles.saveAll();
+    });
+}
+
+WindowController::~WindowController() = default;
+
+void WindowController::start(const std::optional<std::string> &argument)
+{
+    m_profiles.start(argument);
+}
+
+void WindowController::showLocalIp()
+{
+    try {
+        m_form.setLocalIp(m_pop3.LocalIP());
+    } catch (const std::exception &) {
+        // No address for the host name: the label stays empty.
+    }
+}
+
+// The Screener reads the account and the download settings when it works; the controls that
+// hold them write through at every change the user makes. While a profile's settings are put
+// into the controls, the record is already right and the change behaviours have run.
+void WindowController::connectSettingsControls()
+{
+    ProfileSettings &s = m_screener.settings;
+    const auto typing = [this] { return !m_profiles.loading(); };
+    connect(m_form.Edit1, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+        if (typing())
+            s.Host = toBytes(text);
+    });
+    connect(m_form.Edit2, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+        if (typing())
+            s.Port = toBytes(text);
+    });
+    connect(m_form.Edit3, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+        if (typing())
+            s.UserId = toBytes(text);
+    });
+    // The password is kept in memory only, whatever happens to the settings.
+    connect(m_form.Edit4, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_screener.password = toBytes(text); });
+    connect(m_form.SpinEdit1, &QSpinBox::valueChanged, this, [&s, typing](int value) {
+        if (typing())
+            s.NotifyLimit = value;
+    });
+    connect(m_form.SpinEdit2, &QSpinBox::valueChanged, this, [this, &s, typing](int minutes) {
+        if (!typing())
+            return;
+        s.CheckInterval = minutes;
+        m_form.SpinEdit2Change(minutes);
+    });
+    connect(m_form.SpinEdit3, &QSpinBox::valueChanged, this, [&s, typing](int height) {
+        if (typing())
+            s.RowHeight = height;
+    });
+    connect(m_form.CheckBox2, &QCheckBox::toggled, this, [&s, typing](bool on) {
+        if (!typing())
+            return;
+        s.IncrementalDownload = on;
+        // Without resuming, the next download starts at message 1.
+        if (!on) {
+            s.resumeCode = "-1";
+            s.resumeFallbackCode = "-1";
+            s.resumeCodeCopy = "-1";
+            s.spareCode1 = "-1";
+            s.spareCode2 = "-1";
+        }
+    });
+    connect(m_form.CheckBox7, &QCheckBox::toggled, this, [&s, typing](bool on) {
+        if (typing())
+            s.CheckAfterDownload = on;
+    });
+    connect(m_form.CheckBox4, &QCheckBox::toggled, this, [&s, typing](bool on) {
+        if (typing())
+            s.LogRejected = on;
+    });
+}
+
+void WindowController::connectProfileCommands()
+{
+    // A text typed into the box is never made an item: profiles come from "New".
+    m_form.ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    connect(m_form.ComboBox1, &QComboBox::activated, this, [this] { m_profiles.ComboBox1Change(); });
+    connect(&m_form, &TForm1::profileSwitchRequested, this, [this](int step) {
+        if (step < 0)
+            m_profiles.previousProfile();
+        else
+            m_profiles.nextProfile();
+    });
+    connect(m_form.SpeedButton16, &QToolButton::clicked, this, [this] { m_profiles.newProfile(); });
+    connect(m_form.SpeedButton14, &QToolButton::clicked, this,
+            [this] { m_profiles.deleteProfile(); });
+}
+
+void WindowController::connectDispatcher()
+{
+    Screener::DispatcherHooks &hooks = m_screener.dispatcherHooks;
+    TForm1 &form = m_form;
+    hooks.configurationPageShown = [&form] { return form.activePage() == form.TabSheet5; };
+    hooks.gridSelection = [&form] {
+        return std::pair<int, int>(form.stringgrid1->selectionTop(),
+                                   form.stringgrid1->selectionBottom());
+    };
+    hooks.currentRow = [&form] { return form.stringgrid1->currentRow(); };
+    hooks.showDetails = [&form](int row) { form.showDetails(row); };
+}
+
+}  // namespace kestrix

@@ -1,0 +1,48 @@
+#pragma once
+// Puts the window together with what it drives: the POP3 client NMPOP31, the Screener that
+// holds the run-time state, and the profiles. It connects the controls that hold settings to
+// the Screener, the dispatcher's questions to the grid, and the profile commands to the
+// profile code. main() and the window tests build the window through it.
+
+#include "screening/screener.h"
+#include "transport/pop3_client.h"
+#include "ui/window_profiles.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace kestrix {
+
+class TForm1;
+
+class WindowController : public QObject {
+    Q_OBJECT
+public:
+    // dataDir: the folder of every state file (dataFolder() in the program).
+    WindowController(TForm1 &form, QString dataDir);
+    ~WindowController() override;
+
+    // Start-up: profile choice from the argument or "Kestrix.lpr", LoadProfile, start page.
+    void start(const std::optional<std::string> &argument);
+    // The local address for "Your IP is:" (looked up once, after the window is shown).
+    void showLocalIp();
+
+    Screener &screener() { return m_screener; }
+    WindowProfiles &profiles() { return m_profiles; }
+    TNMPOP3 &pop3() { return m_pop3; }
+
+private:
+    void connectSettingsControls();
+    void connectProfileCommands();
+    void connectDispatcher();
+
+    TForm1 &m_form;
+    Screener m_screener;
+    TNMPOP3 m_pop3;  // after the Screener: its last events still find the Screener there
+    WindowProfiles m_profiles;
+};
+
+}  // namespace kestrix
