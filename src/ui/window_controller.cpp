@@ -18,8 +18,8 @@ std::string toBytes(const QString &text) { return text.toLatin1().toStdString();
 
 }  // namespace
 
-WindowController::WindowController(TForm1 &form, QString dataDir)
-    : m_form(form), m_screener(form, form), m_profiles(form, m_screener, dataDir)
+WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prompter)
+    : m_form(form), m_screener(form, prompter ? *prompter : form), m_profiles(form, m_screener, dataDir)
 {
     m_screener.attachPop3(m_pop3);
     m_screener.attachmentsFolder = toBytes(QDir(dataDir).filePath(QStringLiteral("Attachments")));

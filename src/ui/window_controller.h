@@ -21,8 +21,9 @@ class TForm1;
 class WindowController : public QObject {
     Q_OBJECT
 public:
-    // dataDir: the folder of every state file (dataFolder() in the program).
-    WindowController(TForm1 &form, QString dataDir);
+    // dataDir: the folder of every state file (dataFolder() in the program). The questions go
+    // to the window's own message boxes unless another prompter is given (tests).
+    WindowController(TForm1 &form, QString dataDir, Prompter *prompter = nullptr);
     ~WindowController() override;
 
     // Start-up: profile choice from the argument or "Kestrix.lpr", LoadProfile, start page.

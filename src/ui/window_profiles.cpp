@@ -99,7 +99,7 @@ void WindowProfiles::load()
 
     const LoadProfileResult result = LoadProfile(profile, m_dataDir, onChange);
     if (!result)
-        m_form.message(Prompter::Kind::Error, result.error);
+        ask().message(Prompter::Kind::Error, result.error);
     m_screener.settings = profile.settings;
     m_screener.whitelist = profile.whitelist;
     m_screener.blacklist = profile.blacklist;
@@ -131,7 +131,7 @@ bool WindowProfiles::save()
     profile.log = m_screener.rejectedLog;
     const FileResult result = SaveProfile(profile, m_dataDir);
     if (!result)
-        m_form.message(Prompter::Kind::Error, result.error);
+        ask().message(Prompter::Kind::Error, result.error);
     return bool(result);
 }
 
@@ -140,7 +140,7 @@ bool WindowProfiles::saveAll()
     const bool saved = save();
     const FileResult list = writeProfileList(m_dataDir, profileNames());
     if (!list)
-        m_form.message(Prompter::Kind::Error, list.error);
+        ask().message(Prompter::Kind::Error, list.error);
     return saved && bool(list);
 }
 
@@ -153,6 +153,8 @@ std::vector<std::string> WindowProfiles::profileNames() const
 }
 
 // ---- switching, New, Delete --------------------------------------------------------------
+
+Prompter &WindowProfiles::ask() const { return m_screener.prompter(); }
 
 bool WindowProfiles::busy() const
 {
@@ -202,7 +204,7 @@ void WindowProfiles::nextProfile()
         ComboBox1Change();
         return;
     }
-    if (m_form.askYesNo(Prompter::Kind::Confirmation, "Would you like to create a new profile ?")) {
+    if (ask().askYesNo(Prompter::Kind::Confirmation, "Would you like to create a new profile ?")) {
         m_form.showConfigAccounts();
         newProfile();
     }
@@ -210,7 +212,7 @@ void WindowProfiles::nextProfile()
 
 void WindowProfiles::newProfile()
 {
-    const std::optional<std::string> typed = m_form.askNewProfileName();
+    const std::optional<std::string> typed = ask().askNewProfileName();
     if (!typed)
         return;
     const std::string name = normalizeProfileName(*typed);
@@ -218,12 +220,12 @@ void WindowProfiles::newProfile()
         return;
     // The name becomes a file name in the data folder: nothing that could leave it.
     if (!isUsableProfileName(name)) {
-        m_form.message(Prompter::Kind::Information,
+        ask().message(Prompter::Kind::Information,
                        "Profile name \"" + name + "\" can not be used !");
         return;
     }
     if (findProfile(profileNames(), name)) {
-        m_form.message(Prompter::Kind::Information, "Profile already exists !");
+        ask().message(Prompter::Kind::Information, "Profile already exists !");
         return;
     }
     save();
@@ -252,19 +254,19 @@ void WindowProfiles::deleteProfile()
     // With a typed text that is no item nothing names the profile to delete: refused.
     const std::optional<int> item = selectedItem();
     if (!item) {
-        m_form.message(Prompter::Kind::Information, "Select the profile to delete first !");
+        ask().message(Prompter::Kind::Information, "Select the profile to delete first !");
         return;
     }
     const std::string selected = toBytes(m_form.ComboBox1->itemText(*item));
     if (equalsIgnoreCaseAZ(selected, kDefaultProfile)) {
-        m_form.message(Prompter::Kind::Information, "default Profile can not be deleted !");
+        ask().message(Prompter::Kind::Information, "default Profile can not be deleted !");
         return;
     }
-    if (!m_form.askYesNo(Prompter::Kind::Confirmation, "Really Delete Profile: " + selected + "?"))
+    if (!ask().askYesNo(Prompter::Kind::Confirmation, "Really Delete Profile: " + selected + "?"))
         return;
     save();
     // The files deleted are those of the profile named in the question.
-    if (m_form.askYesNo(Prompter::Kind::Confirmation,
+    if (ask().askYesNo(Prompter::Kind::Confirmation,
                         selected + " : Delete all accepted addresses, logfile and settings  ?")) {
         const ProfilePaths paths = profilePaths(m_dataDir, selected);
         DeleteFileIfPresent(paths.log);

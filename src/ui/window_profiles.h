@@ -12,6 +12,7 @@
 
 namespace kestrix {
 
+class Prompter;
 class Screener;
 class TForm1;
 
@@ -49,6 +50,7 @@ public:
 private:
     std::vector<std::string> profileNames() const;
     bool busy() const;
+    Prompter &ask() const;  // the Screener's prompter: message boxes, or a test's answers
     // The item selected in the profile box, when the box's text is that item.
     std::optional<int> selectedItem() const;
     void resetMessageState();

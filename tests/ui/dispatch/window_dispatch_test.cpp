@@ -1,0 +1,310 @@
+// The window with its dispatcher, profiles and POP3 client: a get-headers command and a
+// deletion on a throw-away Dovecot driven by clicks, New/switch/Delete profile on real files,
+// the start profile from the command line, and passwords that never reach a file.
+#include "screening/screener.h"
+#include "support/dovecot_server.h"
+#include "ui/form1.h"
+#include "ui/ui_widgets.h"
+#include "ui/window_controller.h"
+#include "ui/wrap_grid.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+using namespace kestrix;
+
+namespace {
+
+// Answers the questions a test declared, in order; any other question is kept as a surprise
+// (and answered No / Cancel) so the test can fail on it.
+class TestPrompter : public Prompter {
+public:
+    void expect(std::string text, bool yes = true) { m_script.push_back({std::move(text), yes, {}}); }
+    void expectName(std::string name) { m_script.push_back({"new profile name", true, name}); }
+    QStringList surprises;
+    bool allAsked() const { return m_script.empty(); }
+
+    void message(Kind, const std::string &text) override { take(text); }
+    bool askYesNo(Kind, const std::string &text) override { return take(text); }
+    bool askOkCancel(Kind, const std::string &text) override { return take(text); }
+    std::optional<std::string> askText(const std::string &, const std::string &prompt,
+                                       const std::string &) override
+    {
+        take(prompt);
+        return std::nullopt;
+    }
+    std::optional<int> askDownloadCount(int, int) override
+    {
+        take("download count");
+        return std::nullopt;
+    }
+    std::optional<std::string> askNewProfileName() override
+    {
+        if (!take("new profile name"))
+            return std::nullopt;
+        return m_lastName;
+    }
+
+private:
+    struct Step {
+        std::string text;
+        bool yes;
+        std::string name;
+    };
+    bool take(const std::string &text)
+    {
+        if (m_script.empty() || m_script.front().text != text) {
+            surprises << QString::fromLatin1(text.c_str());
+            return false;
+        }
+        const Step step = m_script.front();
+        m_script.pop_front();
+        m_lastName = step.name;
+        return step.yes;
+    }
+    std::deque<Step> m_script;
+    std::string m_lastName;
+};
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void typeInto(QLineEdit *edit, const QString &text)
+{
+    edit->clear();
+    edit->setFocus();
+    QTest::keyClicks(edit, text);
+}
+
+}  // namespace
+
+class WindowDispatchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void getHeadersAndDeleteOnDovecotByClicks()
+    {
+        if (!test::DovecotServer::available())
+            QSKIP("Dovecot is not installed");
+        using test::DovecotServer;
+        DovecotServer::Options account;
+        account.password = "Qz7-pass-4711";  // no blacklist word contains it
+        DovecotServer dovecot({DovecotServer::makeMessage("Alice <alice@example.org>", "Lunch"),
+                               DovecotServer::makeMessage("Spammer <win@prize.example>",
+                                                          "You have won")},
+                              account);
+        QTemporaryDir data;
+        QVERIFY(data.isValid());
+        // A whitelist that trusts Alice: the profile needs a settings file for it to load.
+        writeFile(data.filePath(QStringLiteral("default.ini")), QByteArray("0\r\n"));
+        writeFile(data.filePath(QStringLiteral("default.acc")),
+                  QByteArray("Alice <alice@example.org>\r\n"));
+
+        TestPrompter prompter;
+        {
+            TForm1 form;
+            WindowController controller(form, data.path(), &prompter);
+            controller.start(std::nullopt);
+            form.show();
+            Screener &screener = controller.screener();
+
+            typeInto(form.Edit1, QString::fromStdString(dovecot.host()));
+            typeInto(form.Edit2, QString::number(dovecot.port()));
+            typeInto(form.Edit3, QString::fromStdString(dovecot.user()));
+            QTRY_VERIFY(form.Edit4->isEnabled());  // the refresh tick turned "Configure"
+            QCOMPARE(form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
+            typeInto(form.Edit4, QString::fromStdString(dovecot.password()));
+            QTRY_VERIFY(form.Button1->isEnabled());
+
+            QTest::mouseClick(form.Button1, Qt::LeftButton);
+            QCOMPARE(form.activePage(), form.TabSheet3);
+            QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle &&
+                                         !screener.dispatching(),
+                                     20000);
+            QCOMPARE(int(screener.ListBox1.size()), 2);
+            QVERIFY(screener.messageTable.isTrusted(1));
+            QVERIFY(!screener.messageTable.isTrusted(2));
+            QVERIFY(form.Panel3->isVisible());  // mail from an unknown sender
+            QVERIFY(form.stringgrid1->isEnabled());
+            QVERIFY(form.Timer2->isActive());
+            QVERIFY(!screener.sessionOpen());
+            QVERIFY(form.shape1->isHidden());
+
+            // Row 2 selected, "Delete selected unknown", Yes: the server loses that message.
+            form.stringgrid1->selectRows(2, 2, 2);
+            form.button10->setEnabled(true);
+            prompter.expect("Really DELETE selected 1 Message(s) (No Recovery) ?");
+            QTest::mouseClick(form.button10, Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().size() == 1, 20000);
+            QTRY_VERIFY(screener.pendingCommand == cmdIdle && !screener.dispatching());
+            QCOMPARE(screener.settings.DeletedCount, 1);
+            QCOMPARE(int(screener.ListBox1.size()), 1);
+            QVERIFY(dovecot.messages().front().find("Lunch") != std::string::npos);
+
+            form.ProgramExit();  // saves the profile and the list
+        }
+        QVERIFY2(prompter.surprises.isEmpty(), qPrintable(prompter.surprises.join(u'|')));
+        QVERIFY(prompter.allAsked());
+
+        // The log holds the deleted sender; no file anywhere holds the password.
+        QVERIFY(readFile(data.filePath(QStringLiteral("default.log"))).contains("prize.example"));
+        const QByteArray password = QByteArray::fromStdString(dovecot.password());
+        int files = 0;
+        QDirIterator it(data.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            ++files;
+            QVERIFY2(!readFile(path).contains(password), qPrintable(path));
+        }
+        QVERIFY(files >= 4);
+    }
+
+    void newSwitchAndDeleteProfiles()
+    {
+        QTemporaryDir data;
+        TestPrompter prompter;
+        TForm1 form;
+        WindowController controller(form, data.path(), &prompter);
+        controller.start(std::nullopt);
+        WindowProfiles &profiles = controller.profiles();
+        const auto file = [&data](const char *name) {
+            return data.filePath(QString::fromLatin1(name));
+        };
+
+        typeInto(form.Edit1, QStringLiteral("pop.default.example"));
+        typeInto(form.Edit3, QStringLiteral("dee"));
+        form.refreshTick();  // the account is filled: the password field opens
+        typeInto(form.Edit4, QStringLiteral("pw-default"));
+        profiles.RememberPassword();
+
+        prompter.expectName("My Box");
+        QTest::mouseClick(form.SpeedButton16, Qt::LeftButton);
+        QCOMPARE(profiles.currentName(), std::string("mybox"));
+        QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("mybox"));
+        QVERIFY(QFile::exists(file("mybox.ini")));
+        QVERIFY(QFile::exists(file("default.ini")));
+        QVERIFY(!QFile::exists(file("mybox.acc")));  // an empty whitelist has no file
+        QVERIFY(form.Edit1->text().isEmpty());
+        QVERIFY(readFile(file("default.ini")).contains("pop.default.example"));
+
+        prompter.expectName("mybox");
+        prompter.expect("Profile already exists !");
+        QTest::mouseClick(form.SpeedButton16, Qt::LeftButton);
+
+        typeInto(form.Edit1, QStringLiteral("pop.box.example"));
+        typeInto(form.Edit3, QStringLiteral("boxer"));
+        form.refreshTick();
+        typeInto(form.Edit4, QStringLiteral("pw-box"));
+        profiles.RememberPassword();
+
+        // Previous: back to default, its host and its password of this run.
+        profiles.previousProfile();
+        QCOMPARE(profiles.currentName(), std::string("default"));
+        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.default.example"));
+        QCOMPARE(form.Edit4->text(), QStringLiteral("pw-default"));
+        QVERIFY(readFile(file("mybox.ini")).contains("pop.box.example"));
+        QCOMPARE(readFile(file("Kestrix.lpr")), QByteArray("mybox"));  // written by the save
+        profiles.nextProfile();
+        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.box.example"));
+        QCOMPARE(form.Edit4->text(), QStringLiteral("pw-box"));
+        QCOMPARE(form.Label30->text(), QStringLiteral("boxer@pop.box.example"));
+
+        // "Next" on the last profile offers a new one.
+        prompter.expect("Would you like to create a new profile ?", false);
+        profiles.nextProfile();
+
+        // Delete refuses a typed text that is no item and the default profile.
+        form.ComboBox1->setEditText(QStringLiteral("nothing"));
+        prompter.expect("Select the profile to delete first !");
+        QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
+        form.ComboBox1->setCurrentIndex(0);
+        prompter.expect("default Profile can not be deleted !");
+        QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
+
+        form.ComboBox1->setCurrentIndex(1);
+        profiles.ComboBox1Change();
+        prompter.expect("Really Delete Profile: mybox?");
+        prompter.expect("mybox : Delete all accepted addresses, logfile and settings  ?");
+        QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
+        QVERIFY(!QFile::exists(file("mybox.ini")));
+        QVERIFY(!QFile::exists(file("mybox.log")));
+        QCOMPARE(form.ComboBox1->count(), 1);
+        QCOMPARE(profiles.currentName(), std::string("default"));
+        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.default.example"));
+
+        form.ProgramExit();
+        QCOMPARE(readFile(file("Kestrix.pro")), QByteArray("default\r\n"));
+        QVERIFY2(prompter.surprises.isEmpty(), qPrintable(prompter.surprises.join(u'|')));
+        QVERIFY(prompter.allAsked());
+        for (const char *name : {"default.ini", "Kestrix.pro", "Kestrix.lpr"}) {
+            QVERIFY(!readFile(file(name)).contains("pw-"));
+        }
+    }
+
+    void startsWithTheProfileNamedOnTheCommandLine()
+    {
+        QTemporaryDir data;
+        writeFile(data.filePath(QStringLiteral("Kestrix.pro")), "default\r\nwork\r\n");
+        writeFile(data.filePath(QStringLiteral("Kestrix.lpr")), "default");
+        writeFile(data.filePath(QStringLiteral("work.ini")), "3\r\npop.work.example\r\n110\r\nwally\r\n");
+        TestPrompter prompter;
+        TForm1 form;
+        WindowController controller(form, data.path(), &prompter);
+        controller.start(std::string("Work"));
+        QCOMPARE(controller.profiles().currentName(), std::string("work"));
+        QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("work"));
+        QCOMPARE(form.ComboBox1->currentIndex(), 1);
+        QCOMPARE(form.Label29->text(), QStringLiteral("work"));
+        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.work.example"));
+        QCOMPARE(form.Label30->text(), QStringLiteral("wally@pop.work.example"));
+        QCOMPARE(controller.screener().settings.Host, std::string("pop.work.example"));
+        QCOMPARE(controller.screener().settings.DeletedCount, 3);
+        QCOMPARE(form.activePage(), form.TabSheet1);
+        QVERIFY(QDir(data.filePath(QStringLiteral("Attachments"))).exists());
+        QVERIFY(prompter.surprises.isEmpty());
+    }
+
+    void theDispatcherWaitsOnTheConfigurationPage()
+    {
+        QTemporaryDir data;
+        TestPrompter prompter;
+        TForm1 form;
+        WindowController controller(form, data.path(), &prompter);
+        controller.start(std::nullopt);
+        Screener &screener = controller.screener();
+        form.showConfigAccounts();
+        screener.pendingCommand = cmdReclassify;
+        form.Timer2Timer();
+        QCOMPARE(screener.pendingCommand, cmdReclassify);
+        QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
+        QTRY_COMPARE(screener.pendingCommand, cmdIdle);
+        QVERIFY(prompter.surprises.isEmpty());
+    }
+};
+
+QTEST_MAIN(WindowDispatchTest)
+#include "window_dispatch_test.moc"
