@@ -1,7 +1,11 @@
 // kestrix-test-dovecot: starts a throw-away Dovecot with N generated messages on 127.0.0.1,
 // prints how to reach it and waits until it is killed (SIGTERM, SIGINT), then removes it.
-//   kestrix-test-dovecot [N] [--user NAME] [--password WORD]
+//   kestrix-test-dovecot [N] [--user NAME] [--password WORD] [--messages FOLDER]
+// With --messages the mailbox holds the files of FOLDER (raw messages), in name order.
 #include "support/dovecot_server.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <csignal>
 #include <cstdio>
@@ -14,9 +18,12 @@
 int main(int argc, char **argv)
 {
     int count = 10;
+    const char *folder = nullptr;
     kestrix::test::DovecotServer::Options options;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--user") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--messages") == 0 && i + 1 < argc)
+            folder = argv[++i];
+        else if (std::strcmp(argv[i], "--user") == 0 && i + 1 < argc)
             options.user = argv[++i];
         else if (std::strcmp(argv[i], "--password") == 0 && i + 1 < argc)
             options.password = argv[++i];
@@ -32,6 +39,15 @@ int main(int argc, char **argv)
     sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
 
     std::vector<std::string> messages;
+    if (folder) {
+        const QDir dir(QString::fromLocal8Bit(folder));
+        for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
+            QFile file(dir.filePath(name));
+            if (file.open(QIODevice::ReadOnly))
+                messages.push_back(file.readAll().toStdString());
+        }
+        count = 0;
+    }
     for (int n = 1; n <= count; ++n) {
         messages.push_back(kestrix::test::DovecotServer::makeMessage(
             "Sender " + std::to_string(n) + " <sender" + std::to_string(n) + "@example.org>",
