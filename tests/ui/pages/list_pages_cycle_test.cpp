@@ -1,0 +1,271 @@
+// The whole screening cycle through the window against a real Dovecot: download, whitelist the
+// first two rows from the grid, delete an unknown row, download again (only the mail after the
+// trusted run is fetched), delete the known-bad newcomer, then close the window and start a new
+// one on the same data folder: the log, the whitelist, the counts and the resume marks are as
+// they were, and the next download resumes where the last one left off.
+#include "profiles/profile_store.h"
+#include "screening/pending_command.h"
+#include "screening/screener.h"
+#include "support/dovecot_server.h"
+#include "transport/pop3_client.h"
+#include "ui/form1.h"
+#include "ui/ui_widgets.h"
+#include "ui/window_profiles.h"
+#include "ui/wrap_grid.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <deque>
+#include <memory>
+
+using namespace kestrix;
+using kestrix::test::DovecotServer;
+
+namespace {
+
+std::string senderOf(int k)
+{
+    return "Sender" + std::to_string(k) + " <s" + std::to_string(k) + "@example.org>";
+}
+
+// Answers the window's message boxes from a list of expected questions; anything else is
+// recorded as unexpected and closed, so a surprise fails the test instead of hanging it.
+class ModalGuard : public QObject {
+public:
+    ModalGuard()
+    {
+        m_timer.setInterval(10);
+        connect(&m_timer, &QTimer::timeout, this, [this] { answer(); });
+        m_timer.start();
+    }
+    void expect(const QString &text, QMessageBox::StandardButton button)
+    {
+        m_expected.push_back({text, button});
+    }
+    QStringList unexpected;
+    bool allAnswered() const { return m_expected.empty(); }
+
+private:
+    void answer()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        if (!m_expected.empty() && m_expected.front().first == box->text()) {
+            const QMessageBox::StandardButton button = m_expected.front().second;
+            m_expected.pop_front();
+            box->button(button)->click();
+            return;
+        }
+        unexpected << box->text();
+        box->reject();
+    }
+    QTimer m_timer;
+    std::deque<std::pair<QString, QMessageBox::StandardButton>> m_expected;
+};
+
+// One run of the program: the window, its screening state, the POP3 client and the profiles
+// on the data folder.
+struct ProgramRun {
+    TForm1 form;
+    Screener screener{form, form};
+    TNMPOP3 pop;
+    WindowProfiles profiles;
+
+    ProgramRun(const QString &dataDir, const DovecotServer &dovecot) : profiles(form, screener, dataDir)
+    {
+        form.attachScreener(screener);
+        screener.attachPop3(pop);
+        QObject::connect(&form, &TForm1::aboutToExit, &form, [this] { profiles.saveAll(); });
+        Screener::DispatcherHooks &hooks = screener.dispatcherHooks;
+        hooks.configurationPageShown = [this] { return form.activePage() == form.TabSheet5; };
+        hooks.gridSelection = [this] {
+            return std::pair{form.stringgrid1->selectionTop(), form.stringgrid1->selectionBottom()};
+        };
+        hooks.currentRow = [this] { return form.stringgrid1->currentRow(); };
+        hooks.showDetails = [this](int row) { form.showDetails(row); };
+        profiles.start(std::nullopt);
+        form.show();
+        // The account as the user types it (the password stays in memory only).
+        form.Edit1->setText(QString::fromLatin1(dovecot.host().c_str()));
+        form.Edit2->setText(QString::number(dovecot.port()));
+        form.Edit3->setText(QString::fromLatin1(dovecot.user().c_str()));
+        form.Edit4->setText(QString::fromLatin1(dovecot.password().c_str()));
+        form.collectSettings(screener.settings);
+        screener.password = dovecot.password();
+        form.refreshTick();
+    }
+    ~ProgramRun()
+    {
+        pop.OnStatus = nullptr;
+        pop.OnDisconnect = nullptr;
+        form.hide();
+    }
+
+    // What the 50 ms dispatcher tick does with the queued command.
+    void dispatch()
+    {
+        screener.Timer2Timer();
+        form.refreshTick();
+    }
+
+    void clickRow(int row, Qt::KeyboardModifiers modifiers = {})
+    {
+        TWrapGrid *grid = form.stringgrid1;
+        const QPoint at = grid->visualRect(grid->model()->index(row - 1, 1)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, at);
+        form.refreshTick();
+    }
+};
+
+}  // namespace
+
+class ListPagesCycleTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!DovecotServer::available())
+            QSKIP("dovecot is not installed");
+    }
+
+    void screenWhitelistDeleteAndRestart()
+    {
+        std::vector<std::string> messages;
+        for (int k = 1; k <= 4; ++k)
+            messages.push_back(DovecotServer::makeMessage(senderOf(k), "Subject " + std::to_string(k)));
+        DovecotServer dovecot(messages);
+        QTemporaryDir data;
+        ModalGuard modals;
+        ProfileSettings savedSettings;
+        {
+            ProgramRun run(data.path(), dovecot);
+            Screener &s = run.screener;
+            QCOMPARE(run.form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
+            QVERIFY(run.form.Button1->isEnabled());
+
+            run.form.Button1->click();
+            QVERIFY(s.pendingCommand == cmdGetHeaders || s.pendingCommand == cmdGetAndCheck);
+            run.dispatch();
+            QCOMPARE(s.pendingCommand, cmdIdle);
+            QCOMPARE(s.ListBox2, std::vector<std::string>({senderOf(1), senderOf(2), senderOf(3), senderOf(4)}));
+            QVERIFY(!run.form.Panel3->isHidden());
+
+            // Whitelist the first two rows from the grid.
+            run.clickRow(1);
+            run.clickRow(2, Qt::ShiftModifier);
+            QCOMPARE(s.selTop, 1);
+            QCOMPARE(s.selBottom, 2);
+            QVERIFY(run.form.button7->isEnabled());
+            run.form.button7->click();
+            QCOMPARE(s.pendingCommand, cmdReclassify);
+            run.dispatch();
+            QVERIFY(s.messageTable.isTrusted(1));
+            QVERIFY(s.messageTable.isTrusted(2));
+            QVERIFY(!s.messageTable.isTrusted(3));
+            run.form.showPage("TabSheet4");
+            QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
+            QCOMPARE(run.form.Label13->text(), QStringLiteral("2 trusted addresses"));
+            run.form.showPage("TabSheet3");
+
+            // Delete the unknown row 3 (message 3) by hand: it is logged and counted.
+            run.clickRow(3);
+            QVERIFY(run.form.button10->isEnabled());
+            run.form.button10->click();
+            modals.expect(QStringLiteral("Really DELETE selected 1 Message(s) (No Recovery) ?"),
+                          QMessageBox::Yes);
+            run.dispatch();
+            QVERIFY(modals.allAnswered());
+            QCOMPARE(s.settings.DeletedCount, 1);
+            QCOMPARE(dovecot.messages().size(), size_t(3));
+            QVERIFY(s.rejectedLog.isKnownBadSender(senderOf(3)));
+
+            // The same sender writes again; the next download fetches only what follows the
+            // trusted run of messages 1 and 2.
+            dovecot.addMessage(DovecotServer::makeMessage(senderOf(3), "Subject 3 again"));
+            run.form.Button1->click();
+            run.dispatch();
+            QCOMPARE(s.ListBox1, std::vector<std::string>({"3", "4"}));
+            QCOMPARE(s.ListBox2, std::vector<std::string>({senderOf(4), senderOf(3)}));
+            QVERIFY(run.form.SpeedButton27->isEnabled());
+
+            // Delete every known-bad row at once.
+            run.form.SpeedButton27->click();
+            QVERIFY(run.form.button10->isEnabled());
+            run.form.button10->click();
+            modals.expect(QStringLiteral(
+                              "Really DELETE 1 blacklisted or known bad message(s) (No Recovery !) ?"),
+                          QMessageBox::Yes);
+            run.dispatch();
+            QVERIFY(modals.allAnswered());
+            QCOMPARE(s.settings.DeletedCount, 2);
+            QCOMPARE(dovecot.messages().size(), size_t(3));
+            // A first start without a settings file leaves the empty entry row of the profile
+            // load in front of the two logged deletions; it counts until the log is written.
+            QCOMPARE(s.rejectedLog.rowCount(), 4);
+            run.form.showPage("TabSheet6");
+            QCOMPARE(run.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
+            QCOMPARE(run.form.StringGrid2->model()->rowCount(), 3);
+
+            run.form.ProgramExit();
+            savedSettings = s.settings;
+        }
+        QVERIFY2(modals.unexpected.isEmpty(), qPrintable(modals.unexpected.join(QStringLiteral(" | "))));
+
+        // A new window on the same data folder.
+        {
+            ProgramRun run(data.path(), dovecot);
+            Screener &s = run.screener;
+            QCOMPARE(s.whitelist.entries(), std::vector<std::string>({senderOf(1), senderOf(2)}));
+            QCOMPARE(s.settings.DeletedCount, 2);
+            QCOMPARE(s.settings.resumeCode, savedSettings.resumeCode);
+            QCOMPARE(s.settings.resumeFallbackCode, savedSettings.resumeFallbackCode);
+            QCOMPARE(s.settings.resumeCodeCopy, savedSettings.resumeCodeCopy);
+            QVERIFY(s.settings.resumeCode != "-1");
+
+            run.form.showPage("TabSheet1");
+            QCOMPARE(run.form.Label21->text(), QStringLiteral("2"));
+            QCOMPARE(run.form.Label19->text(), QStringLiteral("2"));
+            run.form.showPage("TabSheet4");
+            QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
+            // The file keeps both deletions; reading it takes a sender once, so the second
+            // line (the same sender again) is left out of the table.
+            QFile logFile(profilePaths(data.path(), "default").log);
+            QVERIFY(logFile.open(QIODevice::ReadOnly));
+            QCOMPARE(logFile.readAll(), QByteArray("sender3 <s3@example.org>\tsubject 3\r\n"
+                                                   "sender3 <s3@example.org>\tsubject 3 again\r\n"));
+            run.form.showPage("TabSheet6");
+            QCOMPARE(run.form.Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
+            QAbstractItemModel *log = run.form.StringGrid2->model();
+            QCOMPARE(log->rowCount(), 1);
+            QCOMPARE(log->index(0, 0).data().toString(), QStringLiteral("sender3 <s3@example.org>"));
+            QCOMPARE(log->index(0, 1).data().toString(), QStringLiteral("subject 3"));
+            QVERIFY(s.rejectedLog.isKnownBadSender(senderOf(3)));
+
+            // The marks still say where new mail begins: only message 3 (sender 4) follows.
+            run.form.Button1->click();
+            run.dispatch();
+            QCOMPARE(s.ListBox1, std::vector<std::string>({"3"}));
+            QCOMPARE(s.ListBox2, std::vector<std::string>({senderOf(4)}));
+            run.form.ProgramExit();
+        }
+        QVERIFY2(modals.unexpected.isEmpty(), qPrintable(modals.unexpected.join(QStringLiteral(" | "))));
+    }
+};
+
+QTEST_MAIN(ListPagesCycleTest)
+#include "list_pages_cycle_test.moc"
