@@ -43,6 +43,8 @@ void TForm1::AddToWhitelistClick()
     updateSelectionInfo();
     const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
     m_screener->AddToWhitelist(files.whitelist);
+    // The user is at work in the window: it no longer hides itself after a tray check.
+    hideAfterCheck = false;
     syncListPages();
 }
 

@@ -293,6 +293,27 @@ private slots:
         QCOMPARE(f.screener.settings.DeletedCount, 0);
         QCOMPARE(f.form.Label21->text(), QStringLiteral("0"));
     }
+
+    // With KESTRIX_GRAB_DIR set, saves pictures of the three list pages (for looking, not
+    // testing).
+    void grabPages()
+    {
+        const QString dir = qEnvironmentVariable("KESTRIX_GRAB_DIR");
+        if (dir.isEmpty())
+            QSKIP("KESTRIX_GRAB_DIR not set");
+        PagesFixture f;
+        fillLog(f.screener);
+        for (const char *entry : {"Ann <ann@example.org>", "bob@example.org", "carol@example.org"})
+            f.screener.whitelist.add(entry);
+        f.form.show();
+        for (const char *page : {"TabSheet4", "TabSheet6", "TabSheet7"}) {
+            f.form.showPage(page);
+            f.form.refreshTick();
+            QCoreApplication::processEvents();
+            QVERIFY(f.form.grab().save(dir + QLatin1Char('/') + QLatin1String(page) +
+                                       QStringLiteral(".png")));
+        }
+    }
 };
 
 QTEST_MAIN(BlacklistLogPagesTest)

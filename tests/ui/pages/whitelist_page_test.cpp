@@ -81,7 +81,9 @@ private slots:
 
         // The menu item runs the command even though the button itself is off.
         f.form.stringgrid1->selectRows(2, 2, 2);
+        f.form.hideAfterCheck = true;
         f.form.AddToWhitelist1->trigger();
+        QVERIFY(!f.form.hideAfterCheck);
         QVERIFY(f.screener.whitelist.contains(kMallory));
         QCOMPARE(f.screener.pendingCommand, cmdReclassify);
         QCOMPARE(f.form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
