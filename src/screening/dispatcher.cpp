@@ -249,7 +249,8 @@ void Screener::runCommand(PendingCommand code)
             m_prompter.message(Prompter::Kind::Confirmation, "No bad listed messages available !");
         } else if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
                                        "Really DELETE " + std::to_string(count)
-                                           + " blacklisted or known bad message(s) (No Recovery !) ?")) {
+                                           + " blacklisted or known bad message(s)"
+                                             " (No Recovery !) ?")) {
             m_view.setVisible("Panel3", false);
             setGridEnabled(false);
             if (connectSession())

@@ -19,7 +19,9 @@ std::string toBytes(const QString &text) { return text.toLatin1().toStdString();
 }  // namespace
 
 WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prompter)
-    : m_form(form), m_screener(form, prompter ? *prompter : form), m_profiles(form, m_screener, dataDir)
+    : m_form(form)
+    , m_screener(form, prompter ? *prompter : form)
+    , m_profiles(form, m_screener, dataDir)
 {
     m_screener.attachPop3(m_pop3);
     m_screener.attachmentsFolder = toBytes(QDir(dataDir).filePath(QStringLiteral("Attachments")));
@@ -114,7 +116,8 @@ void WindowController::connectProfileCommands()
 {
     // A text typed into the box is never made an item: profiles come from "New".
     m_form.ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    connect(m_form.ComboBox1, &QComboBox::activated, this, [this] { m_profiles.ComboBox1Change(); });
+    connect(m_form.ComboBox1, &QComboBox::activated, this,
+            [this] { m_profiles.ComboBox1Change(); });
     connect(&m_form, &TForm1::profileSwitchRequested, this, [this](int step) {
         if (step < 0)
             m_profiles.previousProfile();

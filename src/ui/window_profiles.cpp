@@ -113,7 +113,8 @@ void WindowProfiles::load()
     m_form.Label29->setText(m_form.ComboBox1->currentText());
     m_form.setWindowTitle(L1("Kestrix for POP3 - Version 3.0.2 - October 2003"));
     m_form.Label19->setText(QString::number(m_screener.whitelist.size()));
-    m_form.Label10->setText(profilePaths(QString(), m_current).whitelist.section(QLatin1Char('/'), -1));
+    const QString whitelistFile = profilePaths(m_dataDir, m_current).whitelist;
+    m_form.Label10->setText(whitelistFile.section(QLatin1Char('/'), -1));
     m_form.setVisible("Panel12", false);
     m_form.setVisible("Panel14", true);
     if (m_form.Edit4->isEnabled())

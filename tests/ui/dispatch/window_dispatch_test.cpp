@@ -33,7 +33,10 @@ namespace {
 // (and answered No / Cancel) so the test can fail on it.
 class TestPrompter : public Prompter {
 public:
-    void expect(std::string text, bool yes = true) { m_script.push_back({std::move(text), yes, {}}); }
+    void expect(std::string text, bool yes = true)
+    {
+        m_script.push_back({std::move(text), yes, {}});
+    }
     void expectName(std::string name) { m_script.push_back({"new profile name", true, name}); }
     QStringList surprises;
     bool allAsked() const { return m_script.empty(); }
@@ -270,7 +273,8 @@ private slots:
         QTemporaryDir data;
         writeFile(data.filePath(QStringLiteral("Kestrix.pro")), "default\r\nwork\r\n");
         writeFile(data.filePath(QStringLiteral("Kestrix.lpr")), "default");
-        writeFile(data.filePath(QStringLiteral("work.ini")), "3\r\npop.work.example\r\n110\r\nwally\r\n");
+        writeFile(data.filePath(QStringLiteral("work.ini")),
+                  "3\r\npop.work.example\r\n110\r\nwally\r\n");
         TestPrompter prompter;
         TForm1 form;
         WindowController controller(form, data.path(), &prompter);
