@@ -30,6 +30,7 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
     connectSettingsControls();
     connectProfileCommands();
     connectDispatcher();
+    connectDispatcherButtons();
     connect(&m_form, &TForm1::aboutToExit, this, [this] {
         if (m_screener.sessionOpen())
             m_screener.closeSession();
@@ -127,6 +128,12 @@ void WindowController::connectProfileCommands()
     connect(m_form.SpeedButton16, &QToolButton::clicked, this, [this] { m_profiles.newProfile(); });
     connect(m_form.SpeedButton14, &QToolButton::clicked, this,
             [this] { m_profiles.deleteProfile(); });
+}
+
+void WindowController::connectDispatcherButtons()
+{
+    // "Empty Server" runs at once (it refuses while a command is queued or running).
+    connect(m_form.SpeedButton2, &QToolButton::clicked, this, [this] { m_screener.emptyServer(); });
 }
 
 void WindowController::connectDispatcher()

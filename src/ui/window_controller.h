@@ -39,6 +39,7 @@ private:
     void connectSettingsControls();
     void connectProfileCommands();
     void connectDispatcher();
+    void connectDispatcherButtons();
 
     TForm1 &m_form;
     Screener m_screener;

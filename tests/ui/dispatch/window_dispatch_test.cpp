@@ -168,6 +168,14 @@ private slots:
             QCOMPARE(int(screener.ListBox1.size()), 1);
             QVERIFY(dovecot.messages().front().find("Lunch") != std::string::npos);
 
+            // "Empty Server", two Yes answers: the mailbox is empty.
+            prompter.expect("Delete ALL 1 messages at POP3 SERVER ? ");
+            prompter.expect("Are you sure to DELETE ALL MESSAGES at your POP3 server ? ");
+            QVERIFY(form.SpeedButton2->isEnabled());
+            QTest::mouseClick(form.SpeedButton2, Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().empty(), 20000);
+            QVERIFY(!screener.sessionOpen());
+
             form.ProgramExit();  // saves the profile and the list
         }
         QVERIFY2(prompter.surprises.isEmpty(), qPrintable(prompter.surprises.join(u'|')));
