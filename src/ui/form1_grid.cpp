@@ -22,6 +22,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolButton>
 
 namespace kestrix {
@@ -80,6 +81,19 @@ void TForm1::attachScreener(Screener &screener)
             screener.showLogCount();
         syncListPages();
     });
+}
+
+void TForm1::detachScreener()
+{
+    hide();
+    const QList<QTimer *> timers = findChildren<QTimer *>();
+    for (QTimer *timer : timers)
+        timer->stop();
+    stringgrid1->bindKnownBadSelectMode(nullptr);
+    stringgrid1->setTable(nullptr);
+    m_table = nullptr;
+    m_store = nullptr;
+    m_screener = nullptr;
 }
 
 void TForm1::setMessageTable(const MessageTable *table, const HeaderStore *store)
@@ -234,9 +248,11 @@ void TForm1::showDetails(int row)
 
     const ClassShape shape = classShapeFor(rowMarksOf(*m_table, row));
     Label52->setText(L1(shape.caption));
-    setTextColour(Label52, shape.text);
-    Shape2->setStyleSheet(QStringLiteral("QFrame#Shape2 { background: %1; border-radius: 6px; }")
-                              .arg(shape.fill.name()));
+    // The shape's style sheet reaches its child label too, so the letters' colour goes into the
+    // same sheet; a palette colour on the label would be overridden.
+    Shape2->setStyleSheet(QStringLiteral("QFrame#Shape2 { background: %1; border-radius: 6px; }"
+                                         " QLabel#Label52 { color: %2; }")
+                              .arg(shape.fill.name(), shape.text.name()));
     Shape2->show();
 
     if (record && !record->lines.empty()) {

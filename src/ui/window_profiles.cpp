@@ -248,6 +248,8 @@ void WindowProfiles::newProfile()
         load();
     save();
     load();
+    // The previous profile's password must not go to the new profile's server.
+    RestorePassword();
 }
 
 void WindowProfiles::deleteProfile()

@@ -220,6 +220,7 @@ private slots:
         QVERIFY(QFile::exists(file("default.ini")));
         QVERIFY(!QFile::exists(file("mybox.acc")));  // an empty whitelist has no file
         QVERIFY(form.Edit1->text().isEmpty());
+        QVERIFY(form.Edit4->text().isEmpty());  // the old password never goes to a new server
         QVERIFY(readFile(file("default.ini")).contains("pop.default.example"));
 
         prompter.expectName("mybox");
