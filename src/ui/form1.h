@@ -89,6 +89,9 @@ public:
     // The window shows the Screener's table and keeps the grid flags, the selection, the
     // details row and the queued command in it; the window's own copies are used until then.
     void attachScreener(Screener &screener);
+    // Lets go of the Screener before it is destroyed: the window stops painting its table and
+    // stops forwarding to it.
+    void detachScreener();
     void setMessageTable(const MessageTable *table, const HeaderStore *store);
     void setNewestCode(const std::string &code) { *m_newestCode = code; }
     // Every row of the last build is trusted (the grid's "Select all unknown" rule).

@@ -38,7 +38,12 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
     });
 }
 
-WindowController::~WindowController() = default;
+WindowController::~WindowController()
+{
+    // The window may outlive the Screener (main() builds the window first): it must not paint
+    // a freed table while it is being hidden or destroyed.
+    m_form.detachScreener();
+}
 
 void WindowController::start(const std::optional<std::string> &argument)
 {
