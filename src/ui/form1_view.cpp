@@ -102,8 +102,14 @@ void TForm1::setEnabled(std::string_view name, bool enabled)
         widget->setEnabled(enabled);
     else if (auto *action = qobject_cast<QAction *>(target))
         action->setEnabled(enabled);
-    else if (auto *timer = qobject_cast<QTimer *>(target))
-        enabled ? timer->start() : timer->stop();  // "Timer1", "Poller": switched like controls
+    else if (auto *timer = qobject_cast<QTimer *>(target)) {
+        // "Timer1", "Poller": switched like controls. Enabling a running timer keeps its
+        // countdown, so a closed session does not put the next automatic check off again.
+        if (!enabled)
+            timer->stop();
+        else if (!timer->isActive())
+            timer->start();
+    }
 }
 
 void TForm1::setVisible(std::string_view name, bool visible)
