@@ -2,6 +2,8 @@
 
 #include "text/latin1.h"
 
+#include <cstdint>
+
 namespace kestrix {
 
 namespace {
@@ -71,6 +73,14 @@ std::string HeaderStore::sizeContentText(int number) const
     if (!record)
         return "N.A.";
     return kestrix::sizeContentText(record->lines);
+}
+
+int messageNumberOf(std::string_view text)
+{
+    const auto value = parseDecimal(text);
+    if (!value || *value < INT32_MIN || *value > INT32_MAX)
+        return -1;
+    return int(*value);
 }
 
 std::string sizeContentText(const std::vector<std::string> &lines)

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -44,6 +45,10 @@ private:
     mutable std::unordered_map<int, size_t> m_firstByNumber;
     mutable bool m_indexValid = true;
 };
+
+// A message number as the hidden list ListBox1 holds it; -1 (no record) when the text is not a
+// decimal number that fits a signed 32-bit value.
+int messageNumberOf(std::string_view text);
 
 // The size and content text of one record's lines (see HeaderStore::sizeContentText).
 std::string sizeContentText(const std::vector<std::string> &lines);

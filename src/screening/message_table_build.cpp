@@ -3,10 +3,8 @@
 #include "screening/classification.h"
 #include "screening/screener.h"
 #include "screening/view.h"
-#include "text/latin1.h"
 
 #include <algorithm>
-#include <cstdint>
 
 namespace kestrix {
 
@@ -16,14 +14,6 @@ const std::string &entryOrEmpty(const std::vector<std::string> &list, size_t i)
 {
     static const std::string empty;
     return i < list.size() ? list[i] : empty;
-}
-
-int messageNumberOf(const std::string &text)
-{
-    const auto value = parseDecimal(text);
-    if (!value || *value < INT32_MIN || *value > INT32_MAX)
-        return -1;
-    return int(*value);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // which banner, caption and buttons the window offers.
 #include "screening/screener.h"
 #include "screening/view.h"
-#include "text/latin1.h"
 
 namespace kestrix {
 
@@ -51,10 +50,7 @@ void Screener::reclassify()
         trustedNumbers.push_back(ListBox1[i]);
         trustedSenders.push_back(sender);
         trustedSubjects.push_back(i < ListBox3.size() ? ListBox3[i] : std::string());
-        const auto number = parseDecimal(ListBox1[i]);
-        trustedSizes.push_back(sizeContentText(number && *number >= INT32_MIN && *number <= INT32_MAX
-                                                   ? int(*number)
-                                                   : -1));
+        trustedSizes.push_back(sizeContentText(messageNumberOf(ListBox1[i])));
     }
     if (anyUntrusted)
         setButton1Caption(kGetNewCaption);

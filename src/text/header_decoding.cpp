@@ -51,26 +51,31 @@ void decodeEscapes(std::string &lowered, std::string &text)
     auto [bBegin, bEnd] = findBWord(lowered, 0);
     const size_t n = lowered.size();
     size_t i = 0;
+    // The last byte kept was a "?" of the text itself. A "?" that an escape (=3F) produced is
+    // text, not a delimiter, so an escape right after it is still decoded.
+    bool afterQuestionMark = false;
     while (i < n) {
         if (i == bBegin && bEnd > bBegin) {
             // A "b" word is not ours to decode: keep it as it stands.
             outLowered.append(lowered, bBegin, bEnd - bBegin);
             outText.append(text, bBegin, bEnd - bBegin);
             i = bEnd;
+            afterQuestionMark = false;  // the word ends in "?="
             std::tie(bBegin, bEnd) = findBWord(lowered, i);
             continue;
         }
         if (i > bBegin)  // the b word search started before an escape swallowed its start
             std::tie(bBegin, bEnd) = findBWord(lowered, i);
         const char c = lowered[i];
-        const bool delimiter = c == '=' && ((i + 1 < n && lowered[i + 1] == '?')
-                                            || (!outLowered.empty() && outLowered.back() == '?'));
+        const bool delimiter = c == '=' && ((i + 1 < n && lowered[i + 1] == '?') || afterQuestionMark);
         if (c != '=' || delimiter) {
             outLowered.push_back(c);
             outText.push_back(text[i]);
+            afterQuestionMark = c == '?';
             ++i;
             continue;
         }
+        afterQuestionMark = false;
         // Missing characters at the end count as invalid digits (value 20).
         const int high = i + 1 < n ? hexDigitValue(lowered[i + 1]) : 20;
         const int low = i + 2 < n ? hexDigitValue(lowered[i + 2]) : 20;

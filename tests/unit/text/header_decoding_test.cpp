@@ -64,6 +64,13 @@ TEST(DecodeHeaderWords, SeveralWordsInOneTextAllDecode)
     EXPECT_EQ(decodeHeaderWords("=?x?q?a?==?x?q?b?="), "ab");
 }
 
+TEST(DecodeHeaderWords, AQuestionMarkFromAnEscapeIsTextNotADelimiter)
+{
+    // Only a "?" of the text itself keeps the "=" after it; =3F=3F is two question marks.
+    EXPECT_EQ(decodeHeaderWords("=?x?q?Why=3F=3F?="), "Why??");
+    EXPECT_EQ(decodeHeaderWords("=?x?q?=3F=41?= =?x?q?B?="), "?A B");
+}
+
 TEST(DecodeHeaderWords, ABWordAfterAQWordStaysIntact)
 {
     EXPECT_EQ(decodeHeaderWords("=?x?q?A?= =?utf-8?b?SGVsbG8=?="), "A =?utf-8?b?SGVsbG8=?=");
