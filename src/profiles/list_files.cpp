@@ -33,19 +33,21 @@ FileResult LoadRejectedLog(const QString &path, RejectedLog &log)
 FileResult SaveRejectedLog(const QString &path, const RejectedLog &log)
 {
     std::string bytes;
-    // A line end inside a cell would split the entry on the next read: it becomes a blank.
-    auto appendCell = [&bytes](const std::string &cell) {
+    // A line end inside a cell would split the entry on the next read, and a TAB inside the
+    // sender (a header folded as "From:<TAB>...") would move the sender into the subject and
+    // leave an empty sender that flags every mail without one: both become a blank.
+    auto appendCell = [&bytes](const std::string &cell, bool tabIsSeparator) {
         for (char c : cell)
-            bytes += (c == '\r' || c == '\n') ? ' ' : c;
+            bytes += (c == '\r' || c == '\n' || (tabIsSeparator && c == '\t')) ? ' ' : c;
     };
     const auto &rows = log.rows();
     for (size_t r = 1; r < rows.size(); ++r) {
         const LogRow &row = rows[r];
         if (row.sender.empty() && row.subject.empty())
             continue;
-        appendCell(row.sender);
+        appendCell(row.sender, true);
         bytes += '\t';
-        appendCell(row.subject);
+        appendCell(row.subject, false);  // the reader takes everything after the first TAB
         bytes += "\r\n";
     }
     return writeFileAtomically(path, bytes);

@@ -17,7 +17,9 @@ namespace kestrix {
 // only when neither its sender nor its subject is in the log yet (title row included), so a line
 // that repeats a known sender or a known subject is dropped. A missing file is not an error.
 FileResult LoadRejectedLog(const QString &path, RejectedLog &log);
-// Writes sender TAB subject for every entry row, dropping rows whose two cells are empty.
+// Writes sender TAB subject for every entry row, dropping rows whose two cells are empty. Line
+// ends in a cell, and TABs in the sender, are written as blanks, so that every entry reads back
+// as one line with its own sender and subject.
 FileResult SaveRejectedLog(const QString &path, const RejectedLog &log);
 
 // Replaces the whitelist by the file's lines. LoadProfile decodes every entry (for a plain address

@@ -201,6 +201,13 @@ TEST(RejectedLogFile, SaveDropsEmptiedRowsAndRoundTripsByteForByte)
     ASSERT_TRUE(SaveRejectedLog(tmp.path("q.log"), again));
     EXPECT_EQ(tmp.read("q.log"), bytes);
 
+    // A TAB in the sender would make it the separator: the sender keeps a blank instead, so
+    // the entry reads back whole and no empty sender appears.
+    RejectedLog tabbed;
+    tabbed.appendRejected("\tJoe\t<j@x>", "Hi");
+    ASSERT_TRUE(SaveRejectedLog(tmp.path("t.log"), tabbed));
+    EXPECT_EQ(tmp.read("t.log"), " joe <j@x>\thi\r\n");
+
     // Cleared to the title row: an empty file.
     again.clear();
     ASSERT_TRUE(SaveRejectedLog(tmp.path("q.log"), again));
