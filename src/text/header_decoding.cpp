@@ -97,15 +97,19 @@ bool decodePass(std::string &lowered, std::string &text)
     const std::string lowerBefore = lowered;
     const std::string textBefore = text;
 
+    // The word's opening is the last "=?" before its "?q?": text in front of it, a "b" word
+    // or another "=?" included, stays. Its end is the first "?=" after that opening.
     const size_t q = lowered.find("?q?");
-    const size_t e = lowered.find("=?");
-    if (e != std::string::npos) {
-        if (q + 3 > e)
-            eraseBoth(lowered, text, e, q + 3 - e);
-    } else {
+    const size_t open = q == 0 ? std::string::npos : lowered.rfind("=?", q - 1);
+    size_t from = 0;
+    if (open != std::string::npos) {
+        eraseBoth(lowered, text, open, q + 3 - open);
+        from = open;
+    } else if (lowered.find("=?") == std::string::npos) {
         eraseBoth(lowered, text, 0, q + 3);  // everything up to and including "?q?"
     }
-    const size_t close = lowered.find("?=");
+    // (An "=?" only after the "?q?" opens nothing: nothing is cut.)
+    const size_t close = lowered.find("?=", from);
     if (close != std::string::npos)
         eraseBoth(lowered, text, close, 2);
     decodeEscapes(lowered, text);

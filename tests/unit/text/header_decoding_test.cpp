@@ -71,6 +71,13 @@ TEST(DecodeHeaderWords, AQuestionMarkFromAnEscapeIsTextNotADelimiter)
     EXPECT_EQ(decodeHeaderWords("=?x?q?=3F=41?= =?x?q?B?="), "?A B");
 }
 
+TEST(DecodeHeaderWords, TextBeforeAQWordStaysWhenAnotherOpeningPrecedesIt)
+{
+    // Only the q word itself is cut out: a "b" word or a stray "=?" in front of it is kept.
+    EXPECT_EQ(decodeHeaderWords("=?utf-8?b?SGk=?= =?x?q?A?="), "=?utf-8?b?SGk=?= A");
+    EXPECT_EQ(decodeHeaderWords("Price =? Deal =?x?q?A=FC?= end"), "Price =? Deal A\xFC end");
+}
+
 TEST(DecodeHeaderWords, ABWordAfterAQWordStaysIntact)
 {
     EXPECT_EQ(decodeHeaderWords("=?x?q?A?= =?utf-8?b?SGVsbG8=?="), "A =?utf-8?b?SGVsbG8=?=");
