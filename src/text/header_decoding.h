@@ -16,7 +16,8 @@ int hexDigitValue(char c);
 // Removes double quotes and decodes "q"-form encoded words, one per pass (at most 256 passes).
 // Each escape =XY becomes one byte (=3D becomes a blank); once an encoded word was found every
 // escape in the text is decoded and every underscore becomes a blank. An "=" next to a "?" is
-// a delimiter of another encoded word and stays; a "b"-form word is left as it is.
+// a delimiter of another encoded word and stays; a "b"-form word is left as it is. Each pass
+// cuts out one word's delimiters, from the last "=?" before its "?q?" to the next "?=".
 std::string decodeHeaderWords(std::string_view text);
 
 // The decimal values of the id's bytes (leading blanks removed), while the code is shorter than
