@@ -13,6 +13,10 @@ namespace {
 
 LogStep stepTo(const RejectedLog &log, int row)
 {
+    // A log without entries leaves the walk on the title row, whose headings are no words of
+    // any spam header: the edit field gets nothing from it.
+    if (row < 1)
+        return LogStep{0, {}};
     const LogRow &r = log.rows()[size_t(row)];
     return LogStep{row, r.sender + " " + r.subject};
 }

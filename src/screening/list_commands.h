@@ -31,7 +31,8 @@ std::string acceptedAddressesText(size_t count);
 std::string loggedAddressesText(const RejectedLog &log);
 
 // One step of the walk over the log rows: the row that becomes current and the text for the
-// blacklist page's edit field (sender, a blank, subject).
+// blacklist page's edit field (sender, a blank, subject). A log without entries gives row 0 and
+// no text: the edit field is left as it is.
 struct LogStep {
     int row = 0;
     std::string text;

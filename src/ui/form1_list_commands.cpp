@@ -128,7 +128,8 @@ void TForm1::walkLog(bool forward)
     const LogStep step =
         forward ? nextLogRow(log, logCurrentRow()) : previousLogRow(log, logCurrentRow());
     setLogCurrentRow(step.row);
-    Edit7->setText(fromBytes(step.text));
+    if (step.row >= 1)
+        Edit7->setText(fromBytes(step.text));
 }
 
 // ---- rejected-mail log -------------------------------------------------------------------

@@ -121,6 +121,9 @@ TEST_F(LogCommands, BlacklistWalkOverAnEmptyLogStaysOnTheTitleRow)
     const RejectedLog empty;
     EXPECT_EQ(nextLogRow(empty, 0).row, 0);
     EXPECT_EQ(previousLogRow(empty, 3).row, 0);
+    // The headings are not offered as text to cut a word from.
+    EXPECT_EQ(nextLogRow(empty, 0).text, "");
+    EXPECT_EQ(previousLogRow(empty, 0).text, "");
 }
 
 TEST_F(LogCommands, LogGridColumnsFollowTheTableWidth)
