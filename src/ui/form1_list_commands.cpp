@@ -21,6 +21,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <functional>
 
 namespace kestrix {
 
@@ -29,6 +30,13 @@ namespace {
 QString fromBytes(const std::string &text)
 {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+// The current profile's files; without a profile (a window not yet started) no paths, so any
+// write fails with a message rather than landing in the working folder.
+ProfilePaths currentFiles(const std::function<ProfilePaths()> &profileFiles)
+{
+    return profileFiles ? profileFiles() : ProfilePaths{};
 }
 
 }  // namespace
@@ -41,7 +49,7 @@ void TForm1::AddToWhitelistClick()
         return;
     // The selection as the grid shows it now, not as the last refresh tick saw it.
     updateSelectionInfo();
-    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    const ProfilePaths files = currentFiles(m_profileFiles);
     m_screener->AddToWhitelist(files.whitelist);
     // The user is at work in the window: it no longer hides itself after a tray check.
     hideAfterCheck = false;
@@ -71,7 +79,7 @@ void TForm1::button8Click()
         return;
     // The selection must name the entries the list holds now.
     syncListPages();
-    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    const ProfilePaths files = currentFiles(m_profileFiles);
     m_screener->deleteWhitelistAddresses(whitelistSelection(), files.whitelist);
     syncListPages();
 }
@@ -80,7 +88,7 @@ void TForm1::button9Click()
 {
     if (!m_screener)
         return;
-    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    const ProfilePaths files = currentFiles(m_profileFiles);
     m_screener->loadWhitelist(files.whitelist);
     syncListPages();
 }
@@ -89,7 +97,7 @@ void TForm1::button4Click()
 {
     if (!m_screener)
         return;
-    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    const ProfilePaths files = currentFiles(m_profileFiles);
     m_screener->saveWhitelist(files.whitelist);
 }
 
@@ -157,7 +165,7 @@ void TForm1::clearLogClick()
 {
     if (!m_screener)
         return;
-    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    const ProfilePaths files = currentFiles(m_profileFiles);
     if (m_screener->clearLogFile(files.log))
         syncListPages();
 }
@@ -210,7 +218,7 @@ void TForm1::syncListPages()
     m_whitelistModel->sync(m_screener->whitelist.entries());
     m_blacklistModel->sync(m_screener->blacklist.words());
     m_logModel->sync(m_screener->rejectedLog);
-    const ProfilePaths files = m_profileFiles ? m_profileFiles() : ProfilePaths{};
+    const ProfilePaths files = currentFiles(m_profileFiles);
     Label10->setText(QFileInfo(files.whitelist).fileName());
 }
 
