@@ -158,6 +158,14 @@ int run(const Options &options)
                 screener.deleteKnownBad();
         } else if (options.command == Command::Delete) {
             std::vector<int> rows = rowsOfNumbers(screener, options.numbers);
+            if (!options.allowAccepted) {
+                for (const int row : rows) {
+                    if (screener.messageTable.isTrusted(row))
+                        printError("kestrix-cli: message " + screener.ListBox1[size_t(row) - 1]
+                                   + " is from a whitelisted sender; kept (--allow-accepted "
+                                     "deletes it)");
+                }
+            }
             if (!rows.empty()) {
                 screener.setAllowDeleteAccepted(options.allowAccepted);
                 screener.deleteRows(std::move(rows));
@@ -168,6 +176,13 @@ int run(const Options &options)
     }
     printTable(screener);
     screener.closeSession();
+    // The server carries out the deletions only when it confirms QUIT.
+    if (screener.lastDeletion.deleted > 0 && !screener.quitConfirmed) {
+        const std::string unconfirmed = "the server did not confirm QUIT: the "
+                                      + std::to_string(screener.lastDeletion.deleted)
+                                      + " deletion(s) it acknowledged may not have been carried out";
+        failure = failure.empty() ? unconfirmed : failure + "; " + unconfirmed;
+    }
 
     // What the run learnt (resume marks, deletions logged and counted) is kept even when the
     // server failed part-way: the deletions it acknowledged before are carried out by QUIT.

@@ -100,6 +100,14 @@ void Screener::deleteRowSet(std::vector<int> rows, bool knownBadRun)
         if (!knownBadRun && trusted && !allowDeleteAccepted)
             continue;
 
+        // A session lost after the last acknowledged DELE ends the run here: a request now
+        // would ask to reconnect, and a new session numbers the messages differently.
+        if (!sessionOpen()) {
+            lastDeletion.failure = lastServerError.empty() ? std::string("Connection lost")
+                                                           : lastServerError;
+            failure = std::make_exception_ptr(Exception(lastDeletion.failure));
+            break;
+        }
         try {
             // DELE m only while message m is still the message this row shows: another mail
             // program may have removed messages since the download, renumbering the rest.
@@ -200,7 +208,7 @@ void Screener::emptyServer()
                                "Delete ALL " + std::to_string(count) + " messages at POP3 SERVER ? ")
         && m_prompter.askYesNo(Prompter::Kind::Confirmation,
                                "Are you sure to DELETE ALL MESSAGES at your POP3 server ? ")) {
-        for (int n = count; n >= 1; --n) {
+        for (int n = count; n >= 1 && sessionOpen(); --n) {
             try {
                 requireIdle(*NMPOP31);
                 NMPOP31->DeleteMessage(n);

@@ -109,6 +109,9 @@ public:
     // "-ERR" that the server sent in the current session (cleared by connectSession).
     std::string sessionError;
     std::string lastServerError;
+    // The server answered the QUIT of the last session with "+OK": only then has it carried out
+    // that session's deletions. Cleared when a session opens.
+    bool quitConfirmed = false;
     bool closingSession = false;  // closeSession is running (a QUIT refused must not recurse)
 
     // Points NMPOP31 at the client and assigns its events to the handlers (session.cpp).

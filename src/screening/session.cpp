@@ -96,6 +96,7 @@ bool Screener::connectSession()
     } catch (const std::exception &error) {
         return fail(error.what());
     }
+    quitConfirmed = false;
     return true;
 }
 
@@ -109,6 +110,7 @@ void Screener::closeSession()
     for (int attempt = 0; attempt < 3 && sessionOpen(); ++attempt) {
         try {
             NMPOP31->Disconnect();
+            quitConfirmed = true;
         } catch (...) {
         }
     }
@@ -120,7 +122,10 @@ void Screener::closeSession()
 void Screener::NMPOP31Status(const std::string &text)
 {
     m_view.setStatus(text);
-    if (text.find("-ERR") == std::string::npos)
+    // A refusal carries "-ERR" in its first word. The rest of a reply is the server's text,
+    // where "-ERR" may occur by chance: a unique id made from a sender's Message-ID must not
+    // end the session at that message on every download.
+    if (pop3FirstWord(text).find("-ERR") == std::string::npos)
         return;
     lastServerError = text;
     // A refused QUIT inside closeSession must not start another close.

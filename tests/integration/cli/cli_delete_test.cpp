@@ -137,5 +137,42 @@ TEST_F(CliTest, RefusedDeleEndsTheRunWithExitOneAndKeepsWhatWasDeleted)
     EXPECT_FALSE(saved.log.isKnownBadSender(lowerAZ(sender(1))));
 }
 
+TEST_F(CliTest, DeletionsWithoutAConfirmedQuitExitOne)
+{
+    FakePop3Server fake;
+    fake.send("+OK ready\r\n");
+    fake.expect("USER kestrix\r\n");
+    fake.send("+OK\r\n");
+    fake.expect("PASS secret\r\n");
+    fake.send("+OK\r\n");
+    fake.expect("STAT\r\n");
+    fake.send("+OK 1 200\r\n");
+    fake.expect("UIDL 1\r\n");
+    fake.send("+OK 1 uid1\r\n");
+    fake.expect("TOP 1 0\r\n");
+    fake.send("+OK\r\nFrom: " + sender(1) + "\r\nSubject: " + subject(1) + "\r\n\r\n.\r\n");
+    fake.expect("LIST 1\r\n");
+    fake.send("+OK 1 200\r\n");
+    for (int i = 0; i < 2; ++i) {
+        fake.expect("UIDL 1\r\n");
+        fake.send("+OK 1 uid1\r\n");
+    }
+    fake.expect("DELE 1\r\n");
+    fake.send("+OK\r\n");
+    // The server could not remove the message: the deletion did not happen.
+    fake.expect("QUIT\r\n");
+    fake.send("-ERR some deleted messages not removed\r\n");
+
+    Profile &p = makeProfile();
+    p.settings.Port = std::to_string(fake.port());
+    saveProfile();
+
+    const CliResult result = run({"delete", "1"});
+    EXPECT_TRUE(fake.waitUntilScriptDone());
+    EXPECT_TRUE(fake.failures().empty());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("did not confirm QUIT"), std::string::npos) << result.err;
+}
+
 }  // namespace
 }  // namespace kestrix::test

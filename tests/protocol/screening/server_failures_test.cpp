@@ -151,6 +151,29 @@ TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadKeepsRowsAlignedA
     EXPECT_NE(view.statusHistory.back().find("download stopped"), std::string::npos);
 }
 
+TEST_F(ScreeningDialogueTest, ErrInsideAReplysTextIsNoRefusal)
+{
+    // Some servers make the unique id from the Message-ID a sender chose.
+    scriptLogin(2);
+    scriptUidl(2, "<x-ERR@spam.example>");
+    scriptSummary(1, "alice@example.org", "first", 120);
+    scriptUidl(1, "uid-a");
+    scriptSummary(2, "spam@spam.example", "second", 90);
+    scriptUidl(2, "<x-ERR@spam.example>");
+    scriptQuit();
+
+    ASSERT_TRUE(s.connectSession());
+    s.downloadHeaders();
+    EXPECT_TRUE(s.sessionOpen());
+    s.closeSession();
+    finishDialogue();
+
+    EXPECT_TRUE(s.lastServerError.empty());
+    EXPECT_TRUE(s.quitConfirmed);
+    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.ListBox5.back(), codeOf("<x-ERR@spam.example>"));
+}
+
 TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnlyAcknowledgedDeletions)
 {
     scriptLogin(3);
