@@ -144,10 +144,13 @@ void TNMPOP3::Connect()
 
             attempts = 0;
             // Passes on "+OK"; a refusal gives OnAuthenticationFailed one chance to correct
-            // UserID or Password, after which the login starts again with USER.
+            // UserID or Password, after which the login starts again with USER. No reply at
+            // all is a closed connection, not a refusal: nothing to correct.
             auto replyCheck = [&](const std::string &reply) {
                 if (pop3ReplyContainsOk(reply))
                     return true;
+                if (reply.empty())
+                    throw replyError(reply);
                 if (attempts > 0 || !OnAuthenticationFailed)
                     throw Exception("Authentication failed");
                 bool handled = false;

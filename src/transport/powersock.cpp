@@ -181,6 +181,11 @@ void TPowersock::TimerTriggered()
 
 void TPowersock::waitForEvents(bool read, bool write)
 {
+    if (!connecting_ && (read || write)) {
+        const Stream::Readiness need = stream_->waitFor({read, write});
+        read = need.read;
+        write = need.write;
+    }
     const bool haveSocket = stream_->handle() >= 0;
     if (!QCoreApplication::instance()) {
         // No event loop (a plain program): wait on the socket alone.
@@ -361,6 +366,9 @@ void TPowersock::Connect()
         const int code = socketErrorFromErrno(-started);
         renewSocketQuietly();
         CheckError(code);
+        // Not even "would block" may pass here: on POSIX it means no local port was free, and
+        // no notice would ever end the wait below.
+        throw ESockError(ErrorText(code));
     }
 
     TimerOn();

@@ -2,7 +2,10 @@
 // The one seam through which the socket session reads and writes: a plain TCP stream today,
 // a TLS stream later. Every call is non-blocking; a negative result is -errno (-EAGAIN when
 // the call would block). The session waits on handle() for readiness, so a stream that buffers
-// (TLS) must report its buffered bytes through recv/peek before asking to wait.
+// (TLS) must report its buffered bytes through recv/peek before asking to wait. A TLS stream
+// runs its handshake inside its first send/recv/peek calls, answering -EAGAIN until it is done;
+// an upgrade on a live connection (STLS) is a TLS stream that reads and writes through the
+// plain one it wraps.
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +34,15 @@ public:
 
     // The descriptor to wait on; -1 when there is none.
     virtual int handle() const = 0;
+
+    // What to wait for on handle() after a call answered -EAGAIN, given what the session is
+    // doing. Plain TCP needs exactly that; a TLS stream may have to write while the session
+    // reads (or read while it writes) to get through a handshake or a key update.
+    struct Readiness {
+        bool read = false;
+        bool write = false;
+    };
+    virtual Readiness waitFor(Readiness session) const { return session; }
 };
 
 // Plain TCP over POSIX sockets (Nagle off, SIGPIPE never raised).

@@ -61,7 +61,10 @@ int TcpStream::connectResult()
 
 long TcpStream::send(const char *data, std::size_t count)
 {
-    const ssize_t n = ::send(fd_, data, count, MSG_NOSIGNAL);
+    ssize_t n;
+    do {
+        n = ::send(fd_, data, count, MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
     return n < 0 ? -errno : long(n);
 }
 

@@ -3,7 +3,7 @@
 // send nothing, a server error in the middle of a download, failures without a server reply,
 // and the buttons that only queue.
 #include "screening/screener.h"
-#include "support/fake_pop3_server.h"
+#include "support/pop3_dialogue.h"
 #include "support/recording_view.h"
 #include "support/scripted_prompter.h"
 #include "text/header_decoding.h"
@@ -20,7 +20,7 @@ namespace {
 
 using Kind = Prompter::Kind;
 
-class DispatcherTest : public ::testing::Test {
+class DispatcherTest : public ::testing::Test, protected Pop3Dialogue {
 protected:
     void SetUp() override
     {
@@ -38,40 +38,6 @@ protected:
     {
         pop.OnStatus = nullptr;
         pop.OnDisconnect = nullptr;
-    }
-
-    void server(const std::string &bytes) { fake.send(bytes); }
-    void expectClient(const std::string &line) { fake.expect(line); }
-
-    void scriptLogin(int count)
-    {
-        server("+OK POP3 ready\r\n");
-        expectClient("USER joe\r\n");
-        server("+OK\r\n");
-        expectClient("PASS secret\r\n");
-        server("+OK logged in\r\n");
-        expectClient("STAT\r\n");
-        server("+OK " + std::to_string(count) + " 1000\r\n");
-    }
-
-    void scriptUidl(int n, const std::string &uid)
-    {
-        expectClient("UIDL " + std::to_string(n) + "\r\n");
-        server("+OK " + std::to_string(n) + " " + uid + "\r\n");
-    }
-
-    void scriptSummary(int n, const std::string &from, const std::string &subject)
-    {
-        expectClient("TOP " + std::to_string(n) + " 0\r\n");
-        server("+OK\r\nFrom: " + from + "\r\nSubject: " + subject + "\r\n\r\n.\r\n");
-        expectClient("LIST " + std::to_string(n) + "\r\n");
-        server("+OK " + std::to_string(n) + " 100\r\n");
-    }
-
-    void scriptQuit()
-    {
-        expectClient("QUIT\r\n");
-        server("+OK bye\r\n");
     }
 
     // The code a row carries for the unique id the server sends (the id keeps its line end).
@@ -92,16 +58,6 @@ protected:
         s.buildMessageTable(false);
     }
 
-    void finishDialogue()
-    {
-        std::string exchange = "client sent:\n";
-        for (const std::string &line : fake.received())
-            exchange += "  " + line;
-        EXPECT_TRUE(fake.waitUntilScriptDone()) << exchange;
-        for (const std::string &failure : fake.failures())
-            ADD_FAILURE() << failure << "\n" << exchange;
-    }
-
     // The dispatcher is idle and will run the next tick.
     void expectIdleAndRunning()
     {
@@ -112,7 +68,6 @@ protected:
         EXPECT_FALSE(s.dispatching());
     }
 
-    FakePop3Server fake;
     TNMPOP3 pop;
     RecordingView view;
     ScriptedPrompter prompter;

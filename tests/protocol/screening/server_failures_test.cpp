@@ -1,7 +1,7 @@
 // The header download and the deletion runs against a scripted server: a server error in the
 // middle of a download, a refused DELE, and the order of the DELE commands.
 #include "screening/screener.h"
-#include "support/fake_pop3_server.h"
+#include "support/pop3_dialogue.h"
 #include "support/recording_view.h"
 #include "support/scripted_prompter.h"
 #include "text/header_decoding.h"
@@ -17,7 +17,7 @@
 namespace kestrix::test {
 namespace {
 
-class ScreeningDialogueTest : public ::testing::Test {
+class ScreeningDialogueTest : public ::testing::Test, protected Pop3Dialogue {
 protected:
     void SetUp() override
     {
@@ -33,40 +33,6 @@ protected:
     {
         pop.OnStatus = nullptr;
         pop.OnDisconnect = nullptr;
-    }
-
-    void server(const std::string &bytes) { fake.send(bytes); }
-    void expectClient(const std::string &line) { fake.expect(line); }
-
-    void scriptLogin(int count)
-    {
-        server("+OK POP3 ready\r\n");
-        expectClient("USER joe\r\n");
-        server("+OK\r\n");
-        expectClient("PASS secret\r\n");
-        server("+OK logged in\r\n");
-        expectClient("STAT\r\n");
-        server("+OK " + std::to_string(count) + " 1000\r\n");
-    }
-
-    void scriptUidl(int n, const std::string &uid)
-    {
-        expectClient("UIDL " + std::to_string(n) + "\r\n");
-        server("+OK " + std::to_string(n) + " " + uid + "\r\n");
-    }
-
-    void scriptSummary(int n, const std::string &from, const std::string &subject, int size)
-    {
-        expectClient("TOP " + std::to_string(n) + " 0\r\n");
-        server("+OK\r\nFrom: " + from + "\r\nSubject: " + subject + "\r\n\r\n.\r\n");
-        expectClient("LIST " + std::to_string(n) + "\r\n");
-        server("+OK " + std::to_string(n) + " " + std::to_string(size) + "\r\n");
-    }
-
-    void scriptQuit()
-    {
-        expectClient("QUIT\r\n");
-        server("+OK bye\r\n");
     }
 
     // The code a row carries for the unique id the server sends (the id keeps its line end).
@@ -87,16 +53,6 @@ protected:
                         "From: " + sender};
     }
 
-    void finishDialogue()
-    {
-        std::string exchange = "client sent:\n";
-        for (const std::string &line : fake.received())
-            exchange += "  " + line;
-        EXPECT_TRUE(fake.waitUntilScriptDone()) << exchange;
-        for (const std::string &failure : fake.failures())
-            ADD_FAILURE() << failure << "\n" << exchange;
-    }
-
     std::vector<std::string> deleCommands() const
     {
         std::vector<std::string> deles;
@@ -107,7 +63,6 @@ protected:
         return deles;
     }
 
-    FakePop3Server fake;
     TNMPOP3 pop;
     RecordingView view;
     ScriptedPrompter prompter;

@@ -1,19 +1,18 @@
 #pragma once
-// A POP3 client talking to the fake server, written as a dialogue:
-//   server("+OK ready\r\n"); expectClient("USER joe\r\n"); server("+OK\r\n"); ...
-// finishDialogue() checks that the server heard exactly what the script expected and prints
-// the whole exchange (client lines and status texts) when it did not.
-#include "support/fake_pop3_server.h"
+// A POP3 client talking to the scripted fake server (support/pop3_dialogue.h). A failed
+// dialogue also prints the client's status texts, which carry every reply it read.
+#include "support/pop3_dialogue.h"
 #include "transport/pop3_client.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace kestrix::test {
 
-class Pop3DialogueTest : public ::testing::Test {
+class Pop3ClientFixture : public ::testing::Test, protected Pop3Dialogue {
 protected:
     void SetUp() override
     {
@@ -29,39 +28,12 @@ protected:
     // Handlers may capture a test's locals: none may run while the client is destroyed.
     void TearDown() override { pop.OnStatus = nullptr; }
 
-    void server(const std::string &bytes) { fake.send(bytes); }
-    void expectClient(const std::string &line) { fake.expect(line); }
-
-    // Greeting, USER, PASS and STAT answered with "+OK count 1000".
-    void scriptLogin(int count)
-    {
-        server("+OK POP3 ready\r\n");
-        expectClient("USER joe\r\n");
-        server("+OK\r\n");
-        expectClient("PASS secret\r\n");
-        server("+OK logged in\r\n");
-        expectClient("STAT\r\n");
-        server("+OK " + std::to_string(count) + " 1000\r\n");
-    }
-
-    void scriptQuit()
-    {
-        expectClient("QUIT\r\n");
-        server("+OK bye\r\n");
-    }
-
     void finishDialogue()
     {
-        SCOPED_TRACE("dialogue with the fake server");
-        std::string exchange = "client sent:\n";
-        for (const std::string &line : fake.received())
-            exchange += "  " + line;
-        exchange += "status texts:\n";
+        std::string texts = "status texts:\n";
         for (const std::string &text : statusTexts)
-            exchange += "  " + text + (text.empty() || text.back() != '\n' ? "\n" : "");
-        EXPECT_TRUE(fake.waitUntilScriptDone()) << exchange;
-        for (const std::string &failure : fake.failures())
-            ADD_FAILURE() << failure << "\n" << exchange;
+            texts += "  " + text + (text.empty() || text.back() != '\n' ? "\n" : "");
+        Pop3Dialogue::finishDialogue(texts);
     }
 
     bool sawStatus(const std::string &text) const
@@ -70,7 +42,6 @@ protected:
     }
 
     std::vector<std::string> statusTexts;
-    FakePop3Server fake;
     TNMPOP3 pop;
 };
 

@@ -1,12 +1,12 @@
 // The POP3 client's dialogue and its three reply tests, against the fake server.
-#include "pop3_dialogue.h"
+#include "pop3_client_fixture.h"
 
 using namespace kestrix;
 using kestrix::test::failureOf;
 
 namespace {
 
-class Pop3ClientTest : public kestrix::test::Pop3DialogueTest {};
+class Pop3ClientTest : public kestrix::test::Pop3ClientFixture {};
 
 TEST_F(Pop3ClientTest, LoginReadsTheMessageCountAndReportsEveryReply)
 {

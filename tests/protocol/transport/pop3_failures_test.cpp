@@ -1,6 +1,6 @@
 // Bad input and faults: every one ends in a clear error, without a crash or a hang beyond the
 // time-out, and leaves the client usable.
-#include "pop3_dialogue.h"
+#include "pop3_client_fixture.h"
 
 #include "support/run_until.h"
 
@@ -9,7 +9,7 @@ using kestrix::test::failureOf;
 
 namespace {
 
-class Pop3FailureTest : public kestrix::test::Pop3DialogueTest {};
+class Pop3FailureTest : public kestrix::test::Pop3ClientFixture {};
 
 TEST_F(Pop3FailureTest, AGreetingThatNeverComesEndsAfterTheTimeOut)
 {
@@ -122,6 +122,22 @@ TEST_F(Pop3FailureTest, AResetDuringTheLoginClosesTheSession)
     EXPECT_THROW(pop.Connect(), Exception);
     EXPECT_FALSE(pop.Connected());
     EXPECT_FALSE(pop.Busy());
+    finishDialogue();
+}
+
+TEST_F(Pop3FailureTest, AServerClosingDuringTheLoginIsNoRefusalToCorrect)
+{
+    int corrections = 0;
+    pop.OnAuthenticationFailed = [&](bool &handled) {
+        ++corrections;
+        handled = true;
+    };
+    server("+OK ready\r\n");
+    expectClient("USER joe\r\n");
+    fake.closeConnection();
+    EXPECT_EQ(failureOf([&] { pop.Connect(); }), "Connection closed by server");
+    EXPECT_EQ(corrections, 0);
+    EXPECT_FALSE(pop.Connected());
     finishDialogue();
 }
 

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <cerrno>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -273,6 +274,28 @@ TEST(SocketConnectTest, ARefusedPortReadsConnectionRefused)
     session.Port = fake.port();
     EXPECT_NO_THROW(session.Connect());
     EXPECT_TRUE(session.Connected());
+}
+
+// A socket that cannot start connecting because no local port is free.
+class NoFreePortStream : public TcpStream {
+public:
+    int startConnect(std::uint32_t, std::uint16_t) override { return -EAGAIN; }
+};
+
+TEST(SocketConnectTest, AConnectThatCannotStartFailsAtOnceInsteadOfWaiting)
+{
+    FakePop3Server fake;
+    TPowersock session(std::make_unique<NoFreePortStream>());
+    session.Host = "127.0.0.1";
+    session.Port = fake.port();
+    session.TimeOut = 0;  // nothing but the error may end the attempt
+    try {
+        session.Connect();
+        FAIL() << "connected without a connection";
+    } catch (const ESockError &e) {
+        EXPECT_STREQ(e.what(), "10035:Operation would block");
+    }
+    EXPECT_FALSE(session.Connected());
 }
 
 TEST(SocketConnectTest, DottedAddressesSkipTheLookUpAndNamesAreLookedUp)
