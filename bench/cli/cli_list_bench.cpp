@@ -4,9 +4,8 @@
 // message on the same server. Target: ratio <= 1.
 #include "profiles/profile_list.h"
 #include "profiles/profile_store.h"
-#include "support/dovecot_server.h"
+#include "pop3_bench_support.h"
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -14,28 +13,13 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
-constexpr int messageCount = 1000;
-
-kestrix::test::DovecotServer &server()
-{
-    static std::unique_ptr<kestrix::test::DovecotServer> dovecot = [] {
-        std::vector<std::string> messages;
-        for (int n = 1; n <= messageCount; ++n) {
-            messages.push_back(kestrix::test::DovecotServer::makeMessage(
-                "Sender " + std::to_string(n) + " <s" + std::to_string(n) + "@example.org>",
-                "Benchmark message " + std::to_string(n)));
-        }
-        return std::make_unique<kestrix::test::DovecotServer>(messages);
-    }();
-    return *dovecot;
-}
+using kestrix::bench::benchmarkDovecot;
 
 // A data folder with a "default" profile pointing at the server.
 const QTemporaryDir &dataFolder()
@@ -43,9 +27,9 @@ const QTemporaryDir &dataFolder()
     static const std::unique_ptr<QTemporaryDir> dir = [] {
         auto made = std::make_unique<QTemporaryDir>();
         kestrix::Profile profile;
-        profile.settings.Host = server().host();
-        profile.settings.Port = std::to_string(server().port());
-        profile.settings.UserId = server().user();
+        profile.settings.Host = benchmarkDovecot().host();
+        profile.settings.Port = std::to_string(benchmarkDovecot().port());
+        profile.settings.UserId = benchmarkDovecot().user();
         profile.settings.NotifyLimit = 10000;
         if (!kestrix::SaveProfile(profile, made->path())
             || !kestrix::writeProfileList(made->path(), {"default"}))
@@ -59,7 +43,7 @@ double listWithKestrixCli()
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KESTRIX_PASSWORD"), QString::fromStdString(server().password()));
+    env.insert(QStringLiteral("KESTRIX_PASSWORD"), QString::fromStdString(benchmarkDovecot().password()));
     process.setProcessEnvironment(env);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
@@ -73,23 +57,6 @@ double listWithKestrixCli()
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double fetchAllWithPoplib()
-{
-    const std::string command = std::string("python3 ") + KESTRIX_POPLIB_SCRIPT + " " +
-                                server().host() + " " + std::to_string(server().port()) + " " +
-                                server().user() + " " + server().password();
-    const auto start = std::chrono::steady_clock::now();
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        throw std::runtime_error("cannot run python3");
-    char line[64] = {};
-    const bool got = std::fgets(line, sizeof line, pipe) != nullptr;
-    if (pclose(pipe) != 0 || !got)
-        throw std::runtime_error("the poplib loop failed");
-    // The whole process, interpreter start included, as for kestrix-cli.
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 void BM_CliList1000(benchmark::State &state)
 {
     listWithKestrixCli();  // warm up: the server builds its index on the first login
@@ -97,7 +64,8 @@ void BM_CliList1000(benchmark::State &state)
     double theirs = 0;
     for (auto _ : state) {
         const double cli = listWithKestrixCli();
-        const double poplib = fetchAllWithPoplib();
+        // The whole process, interpreter start included, as for kestrix-cli.
+        const double poplib = kestrix::bench::runPoplibLoop().processSeconds;
         state.SetIterationTime(cli);
         ours += cli;
         theirs += poplib;
@@ -110,14 +78,3 @@ void BM_CliList1000(benchmark::State &state)
 BENCHMARK(BM_CliList1000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,5 +1,5 @@
-// main() of the transport benchmarks: the session waits on Qt's event loop, so the benchmarks
-// run inside a QCoreApplication.
+// main() of the transport and command-line benchmarks: the session waits on Qt's event loop, so
+// the benchmarks run inside a QCoreApplication.
 #include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
