@@ -21,7 +21,6 @@ public:
     using QAbstractListModel::QAbstractListModel;
     // Takes the list when it differs from what the model shows; true when it did.
     bool sync(const std::vector<std::string> &texts);
-    const std::vector<std::string> &texts() const { return m_texts; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
