@@ -179,6 +179,7 @@ void Screener::finishDeletion(bool knownBadRun)
     }
     if (knownBadRun)
         knownBadSelectMode = false;
+    updateSelectionFromGrid();
     rememberNewestCode();
     startPollerIfInterval();
 }

@@ -61,6 +61,14 @@ void Screener::forgetResumeMarks()
     clearTrustedLists();
 }
 
+void Screener::updateSelectionFromGrid()
+{
+    if (!dispatcherHooks.gridSelection)
+        return;
+    const auto [top, bottom] = dispatcherHooks.gridSelection();
+    updateSelectionInfo(top, bottom);
+}
+
 int Screener::findResumePoint()
 {
     TNMPOP3 &client = clientOf(NMPOP31);
@@ -264,6 +272,7 @@ void Screener::downloadHeaders()
         status += " (download stopped: " + lostSession + ")";
     }
     m_view.setStatus(status);
+    updateSelectionFromGrid();
     rememberNewestCode();
     startPollerIfInterval();
 }

@@ -240,6 +240,8 @@ private:
     void deleteRowSet(std::vector<int> rows, bool knownBadRun);
     void finishDeletion(bool knownBadRun);
     void startPollerIfInterval();
+    // updateSelectionInfo from the grid's selection (skipped without a grid).
+    void updateSelectionFromGrid();
 
     View &m_view;
     Prompter &m_prompter;
