@@ -56,6 +56,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     setObjectName(L1("Form1"));
     setWindowTitle(L1("Kestrix for POP3 - Version 3.0.2 - October 2003"));
     setWindowIcon(appIcon());
+    // The window's default font is 8-point sans serif; the grid and the details pane use 9.
+    QFont windowFont(QStringLiteral("Sans Serif"), 8);
+    windowFont.setStyleHint(QFont::SansSerif);
+    setFont(windowFont);
 
     auto *central = new QWidget(this);
     central->setObjectName(L1("Form1Client"));
@@ -256,7 +260,6 @@ void TForm1::Button1Click()
     }
     SpeedButton2->setEnabled(true);
     showPageWidget(TabSheet3);
-    m_lastPage = TabSheet3;
     SpeedButton6->setEnabled(true);
     Panel12->hide();
     queueCommand(cmdGetHeaders);

@@ -9,7 +9,9 @@
 #include "screening/prompter.h"
 #include "screening/view.h"
 
+#include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <string>
@@ -327,6 +329,7 @@ private:
     bool rowTrusted(int row) const;
     int selectedProfileIndex() const;
 
+    mutable QHash<QString, QPointer<QObject>> m_controls;  // control(): names found so far
     const MessageTable *m_table = nullptr;
     const HeaderStore *m_store = nullptr;
     Screener *m_screener = nullptr;
@@ -338,7 +341,6 @@ private:
     bool *m_allTrusted = &m_ownAllTrusted;
     std::string m_localIp;
     QString m_acceptedPort = QStringLiteral("110");
-    QWidget *m_lastPage = nullptr;
     double m_splitRatio = 0.4;
     bool m_connectionOpen = false;
     bool m_busy = false;

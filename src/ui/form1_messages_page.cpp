@@ -68,9 +68,7 @@ void TForm1::buildMessagesPage()
     // Button row.
     Panel1 = named(new QFrame(Panel14), "Panel1");
     Panel1->setFixedHeight(40);
-    Panel1->setStyleSheet(QStringLiteral(
-        "QFrame#Panel1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-        " stop:0 rgb(228,232,240), stop:1 rgb(204,210,222)); }"));
+    setShadedBackground(Panel1, QColor(228, 232, 240), QColor(204, 210, 222));
     auto *buttons = new QHBoxLayout(Panel1);
     buttons->setContentsMargins(6, 4, 6, 4);
     buttons->setSpacing(4);

@@ -27,7 +27,7 @@ void TForm1::refreshTick()
     const int profile = selectedProfileIndex();
     SpeedButton12->setEnabled(profile > 0);
     // On the last profile "Next Profile" offers to create a new one, so it stays enabled.
-    SpeedButton15->setEnabled(profile >= 0 && profile < ComboBox1->count());
+    SpeedButton15->setEnabled(profile < ComboBox1->count());
 
     fitLastColumn();
     applyListPageRules();

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace kestrix {
@@ -68,12 +69,13 @@ void TForm1::buildStartPage()
 
     // The description box is placed by hand: it stays centred in its panel on every resize.
     Panel10 = named(new QFrame(page), "Panel10");
-    Panel10->setFrameShape(QFrame::StyledPanel);
+    Panel10->setFrameShape(QFrame::NoFrame);
     Panel10->setMinimumHeight(140);
     Memo1 = named(new QPlainTextEdit(Panel10), "Memo1");
     Memo1->setReadOnly(true);
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setPlainText(L1(kDescription));
+    Memo1->document()->setDocumentMargin(12);
     Memo1->resize(460, 200);
     QPalette plain = Memo1->palette();
     plain.setColor(QPalette::Base, QColor(250, 250, 246));

@@ -30,12 +30,8 @@ QFrame *separator(QWidget *parent)
 void TForm1::buildTopBar()
 {
     Panel8 = named(new QFrame(this), "Panel8");
-    Panel8->setObjectName(L1("Panel8"));
-    Panel8->setFrameShape(QFrame::StyledPanel);
-    Panel8->setStyleSheet(QStringLiteral(
-        "QFrame#Panel8 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-        " stop:0 rgb(236,240,248), stop:1 rgb(200,208,224)); border: none;"
-        " border-bottom: 1px solid rgb(150,150,160); }"));
+    Panel8->setFrameShape(QFrame::NoFrame);
+    setShadedBackground(Panel8, QColor(236, 240, 248), QColor(200, 208, 224));
 
     auto *rows = new QVBoxLayout(Panel8);
     rows->setContentsMargins(4, 2, 4, 2);

@@ -69,14 +69,21 @@ int runBox(QWidget *parent, Prompter::Kind kind, const std::string &text,
 
 }  // namespace
 
+// The dispatcher and the screening operations name controls on every tick; a control found once
+// is kept, so the tree is searched only the first time a name is asked for.
 QObject *TForm1::control(std::string_view name) const
 {
     const QString objectName = QString::fromLatin1(name.data(), qsizetype(name.size()));
-    if (auto *widget = centralWidget()->findChild<QWidget *>(objectName))
-        return widget;
-    if (auto *action = PopupMenu2->findChild<QAction *>(objectName))
-        return action;
-    return findChild<QObject *>(objectName);
+    if (const auto known = m_controls.constFind(objectName); known != m_controls.cend() && *known)
+        return known->data();
+    QObject *found = centralWidget()->findChild<QWidget *>(objectName);
+    if (!found)
+        found = PopupMenu2->findChild<QAction *>(objectName);
+    if (!found)
+        found = findChild<QObject *>(objectName);
+    if (found)
+        m_controls.insert(objectName, found);
+    return found;
 }
 
 void TForm1::setText(std::string_view name, const std::string &text)
@@ -225,6 +232,9 @@ std::optional<std::string> TForm1::askText(const std::string &title, const std::
 
 std::optional<int> TForm1::askDownloadCount(int maximum, int value)
 {
+    // The dialog is a window of its own: it is centred on the main window here.
+    if (isVisible())
+        Form5->move(geometry().center() - QPoint(Form5->width() / 2, Form5->height() / 2));
     return Form5->ask(maximum, value);
 }
 

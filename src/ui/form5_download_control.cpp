@@ -42,10 +42,6 @@ std::optional<int> TForm5::ask(int maximum, int value)
     SpinEdit1->setMaximum(std::max(0, maximum));
     SpinEdit1->setValue(value);
     SpinEdit1->selectAll();
-    if (parentWidget() && parentWidget()->isVisible()) {
-        const QPoint centre = parentWidget()->geometry().center();
-        move(centre - QPoint(width() / 2, height() / 2));
-    }
     SpinEdit1->setFocus();
     if (exec() != QDialog::Accepted)
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "ui/ui_widgets.h"
 
 #include <QHBoxLayout>
+#include <QLinearGradient>
 #include <QMouseEvent>
 
 namespace kestrix {
@@ -46,6 +47,18 @@ void setBackground(QWidget *widget, const QColor &colour)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, colour);
     palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setShadedBackground(QWidget *widget, const QColor &top, const QColor &bottom)
+{
+    QLinearGradient shade(0, 0, 0, 1);
+    shade.setCoordinateMode(QGradient::ObjectMode);
+    shade.setColorAt(0, top);
+    shade.setColorAt(1, bottom);
+    QPalette palette = widget->palette();
+    palette.setBrush(QPalette::Window, QBrush(shade));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }

@@ -53,6 +53,9 @@ inline QString L1(const char *text) { return QString::fromLatin1(text); }
 
 // Background colour of a plain widget (panels, the connection indicator).
 void setBackground(QWidget *widget, const QColor &colour);
+// A background shading from top to bottom. Done with the palette rather than a style sheet,
+// so the children keep the window's font.
+void setShadedBackground(QWidget *widget, const QColor &top, const QColor &bottom);
 QColor backgroundOf(const QWidget *widget);
 // Text colour of a label.
 void setTextColour(QWidget *widget, const QColor &colour);

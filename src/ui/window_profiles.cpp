@@ -8,6 +8,7 @@
 #include "text/latin1.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
+#include "ui/wrap_grid.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -94,8 +95,11 @@ void WindowProfiles::load()
     m_form.setEnabled("SpeedButton2", false);
     m_form.setVisible("Panel3", false);
     m_form.setVisible("StaticText1", false);
+    // The password belongs to the profile that was current; a switch restores this one's.
+    m_form.Edit4->clear();
     resetMessageState();
     m_form.hideAfterCheck = false;
+    m_form.stringgrid1->setStartColumnWidths();
 
     const LoadProfileResult result = LoadProfile(profile, m_dataDir, onChange);
     if (!result)
@@ -248,8 +252,6 @@ void WindowProfiles::newProfile()
         load();
     save();
     load();
-    // The previous profile's password must not go to the new profile's server.
-    RestorePassword();
 }
 
 void WindowProfiles::deleteProfile()
@@ -286,8 +288,6 @@ void WindowProfiles::deleteProfile()
     m_form.ComboBox1->setEditText(L1(kDefaultProfile));
     m_current = kDefaultProfile;
     load();
-    // The deleted profile's password must not go to the default profile's server.
-    RestorePassword();
 }
 
 // ---- passwords ---------------------------------------------------------------------------

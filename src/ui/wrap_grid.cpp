@@ -171,9 +171,7 @@ TWrapGrid::TWrapGrid(QWidget *parent) : QTableView(parent), m_model(this)
     QFont gridFont = font();
     gridFont.setPointSize(9);
     setFont(gridFont);
-    setColumnWidth(0, 70);
-    setColumnWidth(1, 220);
-    setColumnWidth(2, 260);
+    setStartColumnWidths();
 }
 
 void TWrapGrid::setTable(const MessageTable *table)
@@ -276,6 +274,15 @@ void TWrapGrid::fitLastColumn()
     const int width = viewport()->width() - columnWidth(0) - columnWidth(1) - columnWidth(2) - 2;
     if (width > 0 && width != columnWidth(3))
         setColumnWidth(3, width);
+}
+
+void TWrapGrid::setStartColumnWidths()
+{
+    setColumnWidth(0, 44);
+    setColumnWidth(1, 280);
+    setColumnWidth(2, 250);
+    setColumnWidth(3, 20);
+    fitLastColumn();
 }
 
 void TWrapGrid::resizeEvent(QResizeEvent *event)

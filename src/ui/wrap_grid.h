@@ -63,6 +63,8 @@ public:
     void setDefaultRowHeight(int height);
     // The last column takes the width the first three leave.
     void fitLastColumn();
+    // The widths every profile starts with: 44, 280 and 250 pixels, the last column the rest.
+    void setStartColumnWidths();
 
     // The painter's decision for a data row, as it stands now.
     RowPaintDecision decision(int row) const;

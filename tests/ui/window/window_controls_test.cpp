@@ -334,6 +334,15 @@ private slots:
             QVERIFY(form.grab().save(dir + QLatin1Char('/') + page->objectName() +
                                      QStringLiteral(".png")));
         }
+        // Each sub-page of the configuration page.
+        form.PageControl1->setCurrentWidget(form.TabSheet5);
+        for (int i = 0; i < form.PageControl2->count(); ++i) {
+            form.PageControl2->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            QVERIFY(form.grab().save(dir + QLatin1Char('/') +
+                                     form.PageControl2->widget(i)->objectName() +
+                                     QStringLiteral(".png")));
+        }
     }
 
     void namedControlsExist()
