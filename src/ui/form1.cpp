@@ -290,7 +290,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if ((watched == Panel10 || watched == TabSheet3) && event->type() == QEvent::Resize)
         fitLayout();
     if (watched == shape1 && event->type() == QEvent::Hide)
-        setBackground(shape1, QColor(0, 255, 0));
+        setBackground(shape1, colours::green);
     if (watched == Edit4 && event->type() == QEvent::KeyRelease)
         SpeedButton2->setEnabled(!Edit4->text().isEmpty());
     if ((watched == SpeedButton32 || watched == SpeedButton33) &&

@@ -17,10 +17,6 @@ namespace kestrix {
 
 namespace {
 
-const QColor kIndicatorOrange(255, 128, 0);
-const QColor kIndicatorYellow(255, 255, 0);
-const QColor kIndicatorGreen(0, 255, 0);
-
 QTimer *makeTimer(QObject *parent, const char *name, int interval)
 {
     auto *timer = new QTimer(parent);
@@ -45,8 +41,8 @@ void TForm1::createTimers()
     connect(Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
     connect(Timer6, &QTimer::timeout, this, &TForm1::Timer6Timer);
     connect(Poller, &QTimer::timeout, this, &TForm1::PollerTimer);
-    setBackground(shape1, kIndicatorGreen);
-    // The next connection's blinking starts from green, whenever the indicator was hidden.
+    // The indicator starts silver; once a connection has ended it is green, so the next
+    // connection's blinking starts from green.
     shape1->installEventFilter(this);
     Timer2->start();
     Timer4->start();
@@ -77,13 +73,13 @@ void TForm1::Timer4Timer()
         return;
     // Yellow while the session is being closed: the blinking stops.
     if (m_screener && m_screener->closingSession) {
-        setBackground(shape1, kIndicatorYellow);
+        setBackground(shape1, colours::yellow);
         return;
     }
     const QColor now = backgroundOf(shape1);
-    if (now == kIndicatorYellow)
+    if (now == colours::yellow)
         return;
-    setBackground(shape1, now == kIndicatorOrange ? colours::silver : kIndicatorOrange);
+    setBackground(shape1, now == colours::indicatorOrange ? colours::silver : colours::indicatorOrange);
 }
 
 void TForm1::Timer6Timer()
