@@ -27,11 +27,6 @@ namespace kestrix {
 
 namespace {
 
-QString fromBytes(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
 // The current profile's files; without a profile (a window not yet started) no paths, so any
 // write fails with a message rather than landing in the working folder.
 ProfilePaths currentFiles(const std::function<ProfilePaths()> &profileFiles)

@@ -21,13 +21,6 @@ namespace kestrix {
 
 namespace {
 
-QString fromBytes(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-std::string toBytes(const QString &text) { return text.toLatin1().toStdString(); }
-
 // A column's share of the width beside column 0, in whole percent.
 int columnPercent(int width, int besideNumber)
 {

@@ -30,13 +30,6 @@ namespace kestrix {
 
 namespace {
 
-QString fromBytes(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-std::string toBytes(const QString &text) { return text.toLatin1().toStdString(); }
-
 QMessageBox::Icon iconFor(Prompter::Kind kind)
 {
     switch (kind) {

@@ -1,15 +1,12 @@
 #include "ui/list_page_views.h"
 
+#include "ui/ui_widgets.h"
+
 #include <QResizeEvent>
 
 namespace kestrix {
 
 namespace {
-
-QString fromBytes(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
 
 bool sameRow(const LogRow &a, const LogRow &b)
 {

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include <string>
+
 class QWidget;
 
 namespace kestrix {
@@ -50,6 +52,13 @@ W *named(W *widget, const char *name, const char *hint = nullptr)
 }
 
 inline QString L1(const char *text) { return QString::fromLatin1(text); }
+
+// Texts cross the widget boundary as Latin-1 bytes, in both directions.
+inline QString fromBytes(const std::string &text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+inline std::string toBytes(const QString &text) { return text.toLatin1().toStdString(); }
 
 // Background colour of a plain widget (panels, the connection indicator).
 void setBackground(QWidget *widget, const QColor &colour);

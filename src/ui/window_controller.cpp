@@ -1,6 +1,7 @@
 #include "ui/window_controller.h"
 
 #include "ui/form1.h"
+#include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 
 #include <QCheckBox>
@@ -11,12 +12,6 @@
 #include <QToolButton>
 
 namespace kestrix {
-
-namespace {
-
-std::string toBytes(const QString &text) { return text.toLatin1().toStdString(); }
-
-}  // namespace
 
 WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prompter)
     : m_form(form)

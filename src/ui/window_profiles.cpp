@@ -18,17 +18,6 @@
 
 namespace kestrix {
 
-namespace {
-
-QString fromBytes(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-std::string toBytes(const QString &text) { return text.toLatin1().toStdString(); }
-
-}  // namespace
-
 WindowProfiles::WindowProfiles(TForm1 &form, Screener &screener, QString dataDir)
     : m_form(form), m_screener(screener), m_dataDir(std::move(dataDir)), m_current(kDefaultProfile)
 {
