@@ -2,6 +2,7 @@
 // Server". Rows are deleted from the highest message number down, so every DELE uses a number
 // that is still valid in the open session and the list indices of the rows still to come do not
 // move; the hidden lists are renumbered as the server will number the messages after QUIT.
+#include "screening/pop3_requests.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
 #include "screening/view.h"
@@ -23,12 +24,6 @@ int numberInCell(const std::string &text)
 {
     const auto value = parseDecimal(text);
     return value && *value > 0 && *value <= INT32_MAX ? int(*value) : 0;
-}
-
-void requireIdle(const TNMPOP3 &client)
-{
-    if (client.Busy())
-        throw Exception("The POP3 client is busy");
 }
 
 template <typename List>
@@ -114,8 +109,7 @@ void Screener::deleteRowSet(std::vector<int> rows, bool knownBadRun)
             const std::string &rowCode = i < ListBox5.size() ? ListBox5[i] : std::string();
             bool same = false;
             if (m <= client.MessageCount() && !rowCode.empty() && rowCode != "-1") {
-                requireIdle(client);
-                same = messageCode(client.FetchUniqueId(m)) == rowCode;
+                same = codeOfMessage(client, m) == rowCode;
             }
             if (!same) {
                 ++lastDeletion.leftAlone;

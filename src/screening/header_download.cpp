@@ -2,6 +2,7 @@
 // download, and fetches for each new message its header lines (TOP n 0), its size (LIST n) and
 // its unique id (UIDL n) into the hidden per-row lists and the header store. Also the light
 // new-mail check of the poller.
+#include "screening/pop3_requests.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
 #include "screening/view.h"
@@ -22,20 +23,6 @@ TNMPOP3 &clientOf(TNMPOP3 *client)
     if (!client)
         throw Exception("Not Connected");
     return *client;
-}
-
-// The client turns a request made while another one waits into a silent no-op; here that
-// would file one message's answer under another, so it is a failure instead.
-void requireIdle(const TNMPOP3 &client)
-{
-    if (client.Busy())
-        throw Exception("The POP3 client is busy");
-}
-
-std::string codeOfMessage(TNMPOP3 &client, int number)
-{
-    requireIdle(client);
-    return messageCode(client.FetchUniqueId(number));
 }
 
 bool isDiagnosticUser(const std::string &userId)
