@@ -11,6 +11,12 @@ namespace {
 // The server closed the connection where a reply was due: ReadLn gave the empty text.
 const char *const closedByServer = "Connection closed by server";
 
+// A TOP reply longer than this is no header: ten times the header size most mail servers
+// accept at all (100 KB), and twenty thousand lines are a thousand trace lines beyond any
+// real delivery path. A server that goes on past it is stopped instead of filling the memory.
+constexpr std::size_t maxHeaderBytes = 1024 * 1024;
+constexpr std::size_t maxHeaderLines = 20000;
+
 Exception replyError(const std::string &reply)
 {
     return Exception(reply.empty() ? std::string(closedByServer) : reply);
@@ -235,10 +241,22 @@ void TNMPOP3::FetchSummary(std::int32_t n)
     Summary.Subject.clear();
     Summary.From.clear();
     Summary.MessageId.clear();
+    std::size_t headerBytes = 0;
     for (;;) {
         const std::string received = ReadLn();
         if (received.empty())
             throw ESockError(closedByServer);
+        headerBytes += received.size();
+        const bool tooManyBytes = headerBytes > maxHeaderBytes;
+        if (tooManyBytes || Summary.Header.Count() >= maxHeaderLines) {
+            // The rest of the reply cannot be skipped safely (it may never end): drop the
+            // connection, so no later command takes its lines for replies. No QUIT either: its
+            // answer would be lost among them.
+            TPowersock::Disconnect();
+            throw Exception("Header too long: more than " +
+                            (tooManyBytes ? std::to_string(maxHeaderBytes) + " bytes"
+                                          : std::to_string(maxHeaderLines) + " lines"));
+        }
         const std::string line = withoutLineEnd(received);
         // Exact case, at the first character; a later line of the same name wins.
         if (startsWith(line, "Subject:"))

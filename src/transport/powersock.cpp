@@ -181,6 +181,12 @@ void TPowersock::TimerTriggered()
 
 void TPowersock::waitForEvents(bool read, bool write)
 {
+    if (read && !write && inputReady()) {
+        // What the reader needs is here already: no blocking on the socket for more.
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents();
+        return;
+    }
     if (!connecting_ && (read || write)) {
         const Stream::Readiness need = stream_->waitFor({read, write});
         read = need.read;
@@ -225,6 +231,8 @@ void TPowersock::waitForEvents(bool read, bool write)
 void TPowersock::updateIdleWatch()
 {
     writeNotifier_->setEnabled(false);
+    // Left on while bytes wait in the read-ahead too (onReadable then ignores the close): each
+    // switch costs the event dispatcher a wake-up.
     readNotifier_->setEnabled(connected_ && stream_->handle() >= 0 && !destroying_);
 }
 
@@ -237,12 +245,12 @@ void TPowersock::onReadable()
         readNotifier_->setEnabled(false);
         return;
     }
-    char probe;
-    const long n = stream_->peek(&probe, 1);
+    const long n = input_.empty() ? input_.fill(*stream_) : long(input_.size());
     if (n == -EAGAIN || n == -EWOULDBLOCK)
         return;
     if (n > 0) {
-        // Unread data waits: no further close notice; the next reads meet the end of the data.
+        // Unread data waits (now in the read-ahead): no further close notice; the next reads
+        // meet the end of the data.
         readNotifier_->setEnabled(false);
         return;
     }
@@ -397,6 +405,7 @@ void TPowersock::Connect()
 
 void TPowersock::renewSocketQuietly()
 {
+    input_.clear();
     readNotifier_->setEnabled(false);
     writeNotifier_->setEnabled(false);
     stream_->close();
@@ -441,6 +450,8 @@ void TPowersock::CloseSocket()
     ReportStatus(4, "Request Close Socket");
     connected_ = false;
     connecting_ = false;
+    // What was read ahead belongs to the connection that ends here.
+    input_.clear();
     if (stream_->handle() < 0)
         return;
     readNotifier_->setEnabled(false);
@@ -542,45 +553,46 @@ void TPowersock::SendFile(const std::string &fileName)
 
 // --- receiving --------------------------------------------------------------------------------
 
-void TPowersock::receivePeeked(char *into, std::size_t count)
+long TPowersock::receive(char *into, std::size_t max)
 {
-    std::size_t got = 0;
-    while (got < count) {
-        const long n = stream_->recv(into + got, count - got);
-        if (n > 0) {
-            got += std::size_t(n);
-            continue;
-        }
-        if (n == 0)
-            throw ESockError("Connection closed while receiving");
-        CheckError(socketErrorFromErrno(int(-n)));
-        waitForEvents(true, false);
-    }
+    if (!input_.empty())
+        return long(input_.take(into, max));
+    return stream_->recv(into, max);
+}
+
+bool TPowersock::inputReady() const
+{
+    return input_.full() || input_.lineLength() > 0;
 }
 
 std::string TPowersock::ReadLn()
 {
     ReportStatus(8, "ReadLn");
     OperationScope operation(*this);
-    std::string result;
-    std::size_t taken = 0;
     TimerOn();
     Finally timerOff([this] { TimerOff(); });
+    std::size_t scanned = 0;  // waiting bytes known to hold no line end
     while (!canceled_) {
-        if (taken >= IOBufferSize)
+        if (scanned > input_.size())
+            scanned = 0;  // a handler closed the session meanwhile
+        if (const std::size_t length = input_.lineLength(scanned)) {
+            std::string line;
+            input_.takeInto(line, length);
+            return line;
+        }
+        scanned = input_.size();
+        if (input_.full()) {
+            // The rest of the line is still on its way: whatever is read next would be taken
+            // for replies. End the session instead of misreading it.
+            CloseSocket();
             throw ESockError("Line longer than " + std::to_string(IOBufferSize) + " bytes");
-        const long n = stream_->peek(io_.data(), IOBufferSize - taken);
-        if (n == 0)
-            return {};  // the peer has closed
-        if (n > 0) {
-            const char *lf = static_cast<const char *>(std::memchr(io_.data(), '\n', std::size_t(n)));
-            const std::size_t count = lf ? std::size_t(lf - io_.data()) + 1 : std::size_t(n);
-            result.resize(taken + count);
-            receivePeeked(result.data() + taken, count);
-            taken += count;
-            if (lf)
-                return result;
+        }
+        const long n = input_.fill(*stream_);
+        if (n > 0)
             continue;
+        if (n == 0) {
+            input_.clear();  // the peer has closed: a part line without its end is lost
+            return {};
         }
         lastError_ = socketErrorFromErrno(int(-n));
         if (lastError_ == SocketError::NotConnected)
@@ -625,7 +637,7 @@ void TPowersock::CaptureString(std::string &text, std::int32_t limit)
     while (!canceled_) {
         if (limit != -1 && text.size() >= std::size_t(limit < 0 ? 0 : limit))
             break;
-        const long n = stream_->recv(io_.data(), IOBufferSize);
+        const long n = receive(io_.data(), IOBufferSize);
         if (n == 0)
             break;
         if (n > 0) {
@@ -661,7 +673,7 @@ void TPowersock::CaptureFile(const std::string &fileName)
     TimerOn();
     Finally timerOff([this] { TimerOff(); });
     while (!canceled_) {
-        const long n = stream_->recv(io_.data(), IOBufferSize);
+        const long n = receive(io_.data(), IOBufferSize);
         if (n == 0)
             break;
         if (n > 0) {
@@ -693,13 +705,13 @@ void TPowersock::CaptureFile(const std::string &fileName)
 bool TPowersock::DataAvailable()
 {
     ReportStatus(8, "Data Available");
-    char probe;
-    return stream_->peek(&probe, 1) >= 1;
+    return !input_.empty() || input_.fill(*stream_) > 0;
 }
 
 void TPowersock::ClearInput()
 {
     ReportStatus(8, "Clearing Input");
+    input_.clear();
     if (stream_->handle() < 0)
         return;
     std::array<char, IOBufferSize> scratch;

@@ -7,8 +7,12 @@
 // with a level (1, 2, 4, 8) through OnStatus, filtered by ReportLevel.
 //
 // All reads and writes go through a Stream (plain TCP by default; TLS can slot in later).
+// Received bytes land in the session's read-ahead buffer first (InputBuffer, 64 KiB), from which
+// every reader takes: one receive usually brings a whole reply, or several, and ReadLn still
+// hands out one line at a time, leaving the following bytes for the next reader.
 
 #include "transport/exceptions.h"
+#include "transport/input_buffer.h"
 #include "transport/stream.h"
 
 #include <array>
@@ -89,12 +93,15 @@ public:
     void Write(const std::string &text);
     void Writeln(const std::string &text);
     // One whole line with its line end (CR LF or LF); the bytes after it stay unread. The
-    // empty text when the peer has closed.
+    // empty text when the peer has closed. A line longer than 65,536 bytes closes the session
+    // (its rest could only be misread as replies) and raises "Line longer than 65536 bytes".
     std::string ReadLn();
     void SendFile(const std::string &fileName);
     void CaptureFile(const std::string &fileName);
     void CaptureString(std::string &text, std::int32_t limit);  // limit -1: none
+    // True when unread bytes wait, in the read-ahead or on the socket.
     bool DataAvailable();
+    // Drops the unread bytes: the read-ahead and one receive of what waits on the socket.
     void ClearInput();
     std::string RemoteIP();
     std::string LocalIP();
@@ -125,8 +132,11 @@ private:
     void updateIdleWatch();
     // A fresh socket after a failed connect attempt, without the close events.
     void renewSocketQuietly();
-    // Receives exactly count bytes that peek has shown to be waiting.
-    void receivePeeked(char *into, std::size_t count);
+    // Up to max unread bytes: from the read-ahead when it holds any, else one receive from the
+    // stream. 0 when the peer has closed, -errno on failure.
+    long receive(char *into, std::size_t max);
+    // The read-ahead holds what a reader can take without waiting: a whole line, or no room.
+    bool inputReady() const;
 
     std::unique_ptr<Stream> stream_;
     std::unique_ptr<TThreadTimer> timer_;
@@ -134,7 +144,8 @@ private:
     std::unique_ptr<QSocketNotifier> writeNotifier_;
     std::unique_ptr<QTimer> heartbeat_;
     std::shared_ptr<HostLookup> lookup_;
-    std::array<char, IOBufferSize + 1> io_{};
+    std::array<char, IOBufferSize + 1> io_{};  // sends and captures
+    InputBuffer input_{IOBufferSize};          // read-ahead; emptied with every close
 
     bool connected_ = false;
     bool connecting_ = false;

@@ -1,9 +1,10 @@
 #pragma once
 // The one seam through which the socket session reads and writes: a plain TCP stream today,
 // a TLS stream later. Every call is non-blocking; a negative result is -errno (-EAGAIN when
-// the call would block). The session waits on handle() for readiness, so a stream that buffers
-// (TLS) must report its buffered bytes through recv/peek before asking to wait. A TLS stream
-// runs its handshake inside its first send/recv/peek calls, answering -EAGAIN until it is done;
+// the call would block). The session keeps its own read-ahead above this seam and only ever
+// receives; it waits on handle() for readiness after a recv answered -EAGAIN, so a stream that
+// buffers (TLS) must hand out its buffered bytes through recv before asking to wait. A TLS
+// stream runs its handshake inside its first send/recv calls, answering -EAGAIN until it is done;
 // an upgrade on a live connection (STLS) is a TLS stream that reads and writes through the
 // plain one it wraps.
 
@@ -27,8 +28,6 @@ public:
 
     virtual long send(const char *data, std::size_t count) = 0;
     virtual long recv(char *data, std::size_t count) = 0;
-    // Like recv, but the bytes stay in the stream for the next recv.
-    virtual long peek(char *data, std::size_t count) = 0;
     // Closes the socket; returns 0 or -errno. handle() is invalid afterwards.
     virtual int close() = 0;
 
@@ -58,7 +57,6 @@ public:
     int connectResult() override;
     long send(const char *data, std::size_t count) override;
     long recv(char *data, std::size_t count) override;
-    long peek(char *data, std::size_t count) override;
     int close() override;
     int handle() const override { return fd_; }
 

@@ -77,15 +77,6 @@ long TcpStream::recv(char *data, std::size_t count)
     return n < 0 ? -errno : long(n);
 }
 
-long TcpStream::peek(char *data, std::size_t count)
-{
-    ssize_t n;
-    do {
-        n = ::recv(fd_, data, count, MSG_PEEK);
-    } while (n < 0 && errno == EINTR);
-    return n < 0 ? -errno : long(n);
-}
-
 int TcpStream::close()
 {
     if (fd_ < 0)

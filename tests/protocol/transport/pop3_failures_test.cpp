@@ -53,6 +53,66 @@ TEST_F(Pop3FailureTest, AServerClosingInTheMiddleOfTopEndsTheSummaryWithAnError)
     finishDialogue();
 }
 
+// A hostile or broken server sends header lines without end, each in time: the summary stops
+// at a bound and the connection is dropped, since the rest of that reply cannot be skipped.
+void expectHeaderFloodEndsTheSession(TNMPOP3 &pop, kestrix::test::FakePop3Server &fake,
+                                     const std::string &expectedFailure)
+{
+    SCOPED_TRACE("header flood");
+    pop.Connect();
+    EXPECT_EQ(failureOf([&] { pop.FetchSummary(1); }), expectedFailure);
+    EXPECT_FALSE(pop.Connected());
+    EXPECT_FALSE(pop.Busy());
+    EXPECT_EQ(failureOf([&] { pop.FetchUniqueId(1); }), "Not Connected");
+    EXPECT_TRUE(fake.waitUntilScriptDone());  // the server saw the close
+    EXPECT_TRUE(fake.failures().empty());
+    ASSERT_FALSE(fake.received().empty());
+    EXPECT_EQ(fake.received().back(), "TOP 1 0\r\n");  // and no QUIT
+}
+
+TEST_F(Pop3FailureTest, AHeaderWithoutEndStopsAfter20000Lines)
+{
+    scriptLogin(1);
+    expectClient("TOP 1 0\r\n");
+    std::string flood = "+OK\r\n";
+    for (int line = 0; line < 20001; ++line)
+        flood += "X-Line: y\r\n";
+    server(flood);
+    fake.waitForClientClose();
+    expectHeaderFloodEndsTheSession(pop, fake, "Header too long: more than 20000 lines");
+    EXPECT_EQ(pop.Summary.Header.Count(), 20000u);
+}
+
+TEST_F(Pop3FailureTest, AHeaderWithoutEndStopsAfterOneMebibyte)
+{
+    scriptLogin(1);
+    expectClient("TOP 1 0\r\n");
+    // 1,049 lines of 1,000 bytes: the last one crosses 1,048,576 bytes.
+    const std::string line = "X-Filler: " + std::string(988, 'f') + "\r\n";
+    std::string flood = "+OK\r\n";
+    for (int n = 0; n < 1049; ++n)
+        flood += line;
+    server(flood);
+    fake.waitForClientClose();
+    expectHeaderFloodEndsTheSession(pop, fake, "Header too long: more than 1048576 bytes");
+}
+
+TEST_F(Pop3FailureTest, AnOverLongHeaderLineEndsTheSessionInsteadOfMisreadingItsRest)
+{
+    scriptLogin(1);
+    expectClient("TOP 1 0\r\n");
+    server("+OK\r\nSubject: " + std::string(70000, 's') + "\r\n\r\n.\r\n");
+    fake.waitForClientClose();
+    pop.Connect();
+    EXPECT_EQ(failureOf([&] { pop.FetchSummary(1); }), "Line longer than 65536 bytes");
+    EXPECT_FALSE(pop.Connected());
+    EXPECT_FALSE(pop.Busy());
+    EXPECT_EQ(failureOf([&] { pop.FetchUniqueId(1); }), "Not Connected");
+    EXPECT_TRUE(fake.waitUntilScriptDone());
+    ASSERT_FALSE(fake.received().empty());
+    EXPECT_EQ(fake.received().back(), "TOP 1 0\r\n");
+}
+
 TEST_F(Pop3FailureTest, ATopRefusalIsRaisedWithTheReply)
 {
     scriptLogin(1);

@@ -4,6 +4,7 @@
 #include "support/run_until.h"
 #include "transport/powersock.h"
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -82,9 +83,56 @@ TEST_F(SocketSessionTest, ReadLnGivesTheEmptyTextWhenThePeerClosesAndTheSessionT
     }
 }
 
-TEST_F(SocketSessionTest, ALineLongerThanTheBufferIsAClearError)
+TEST_F(SocketSessionTest, BytesReadAheadStayForTheNextReaderOfAnyKind)
 {
-    fake.send(std::string(70000, 'x') + "\r\n");
+    // One segment with two lines and the start of a third: the first read takes it all.
+    fake.send("+OK one\r\n+OK two\r\nthe rest without end");
+    fake.closeConnection();
+    connect();
+    EXPECT_EQ(session.ReadLn(), "+OK one\r\n");
+    // The peer's close is seen while bytes still wait: the session stays open for them.
+    ASSERT_TRUE(fake.waitUntilScriptDone());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(session.DataAvailable());
+    EXPECT_EQ(session.ReadLn(), "+OK two\r\n");
+    std::string text;
+    session.CaptureString(text, -1);
+    EXPECT_EQ(text, "the rest without end");
+    EXPECT_EQ(session.BytesRecvd(), int(text.size()));
+    EXPECT_FALSE(session.DataAvailable());
+}
+
+TEST_F(SocketSessionTest, ClearInputDropsTheBytesReadAhead)
+{
+    fake.send("+OK one\r\n+OK stale\r\n");
+    fake.expect("NOOP\r\n");
+    fake.send("+OK fresh\r\n");
+    connect();
+    EXPECT_EQ(session.ReadLn(), "+OK one\r\n");
+    session.ClearInput();
+    EXPECT_FALSE(session.DataAvailable());
+    EXPECT_EQ(session.Transaction("NOOP"), "+OK fresh\r\n");
+    EXPECT_TRUE(fake.waitUntilScriptDone());
+    EXPECT_TRUE(fake.failures().empty()) << fake.failures().front();
+}
+
+TEST_F(SocketSessionTest, ALineOfTheFullBufferSizeBehindAShortOneIsReadWhole)
+{
+    // The long line starts inside the first receive and must be moved to make room for its end.
+    const std::string longest = std::string(TPowersock::IOBufferSize - 2, 'x') + "\r\n";
+    fake.send("+OK short\r\n" + longest + "+OK after\r\n");
+    connect();
+    EXPECT_EQ(session.ReadLn(), "+OK short\r\n");
+    EXPECT_EQ(session.ReadLn(), longest);
+    EXPECT_EQ(session.ReadLn(), "+OK after\r\n");
+}
+
+TEST_F(SocketSessionTest, ALineLongerThanTheBufferIsAClearErrorAndEndsTheSession)
+{
+    int disconnects = 0;
+    session.OnDisconnect = [&](TPowersock *) { ++disconnects; };
+    fake.send(std::string(70000, 'x') + "\r\n+OK looks like a reply\r\n");
+    fake.waitForClientClose();
     connect();
     try {
         session.ReadLn();
@@ -92,6 +140,11 @@ TEST_F(SocketSessionTest, ALineLongerThanTheBufferIsAClearError)
     } catch (const ESockError &e) {
         EXPECT_STREQ(e.what(), "Line longer than 65536 bytes");
     }
+    // The rest of the line (and what follows it) is never taken for a reply.
+    EXPECT_FALSE(session.Connected());
+    EXPECT_EQ(disconnects, 1);
+    EXPECT_FALSE(session.DataAvailable());
+    EXPECT_THROW(session.ReadLn(), ESockError);
 }
 
 TEST_F(SocketSessionTest, ASilentServerEndsTheReadAfterTheTimeOut)
