@@ -6,7 +6,8 @@
 // buffers (TLS) must hand out its buffered bytes through recv before asking to wait. A TLS
 // stream runs its handshake inside its first send/recv calls, answering -EAGAIN until it is done;
 // an upgrade on a live connection (STLS) is a TLS stream that reads and writes through the
-// plain one it wraps.
+// plain one it wraps. Bytes the session read ahead before such an upgrade arrived unprotected:
+// the upgrade must drop them (ClearInput), never read them as answers of the protected session.
 
 #include <cstddef>
 #include <cstdint>
