@@ -631,34 +631,11 @@ void TPowersock::CaptureString(std::string &text, std::int32_t limit)
     ReportStatus(8, "Capture String");
     OperationScope operation(*this);
     text.clear();
-    bytesRecvd_ = 0;
-    TimerOn();
-    Finally timerOff([this] { TimerOff(); });
-    while (!canceled_) {
-        if (limit != -1 && text.size() >= std::size_t(limit < 0 ? 0 : limit))
-            break;
-        const long n = receive(io_.data(), IOBufferSize);
-        if (n == 0)
-            break;
-        if (n > 0) {
-            text.append(io_.data(), std::size_t(n));
-            bytesRecvd_ += std::int32_t(n);
-            if (OnPacketRecvd)
-                OnPacketRecvd(this);
-            TimerOn();
-            QCoreApplication::processEvents();
-            continue;
-        }
-        lastError_ = socketErrorFromErrno(int(-n));
-        if (lastError_ == SocketError::NotConnected)
-            break;
-        CheckError(lastError_);
-        waitForEvents(true, false);
-    }
-    if (canceled_) {
-        canceled_ = false;
-        throw EAbortError("Socket capture aborted");
-    }
+    captureLoop([&text](const char *data, long n) { text.append(data, std::size_t(n)); },
+                [&text, limit] {
+                    return limit != -1 && text.size() >= std::size_t(limit < 0 ? 0 : limit);
+                },
+                "Socket capture aborted");
 }
 
 void TPowersock::CaptureFile(const std::string &fileName)
@@ -669,16 +646,30 @@ void TPowersock::CaptureFile(const std::string &fileName)
     if (!file.open(QIODevice::WriteOnly))
         throw Exception("Cannot create file " + fileName);
     OperationScope operation(*this);
+    captureLoop(
+        [&file, &fileName](const char *data, long n) {
+            if (file.write(data, n) != n)
+                throw Exception("Cannot write file " + fileName);
+        },
+        [] { return false; }, "Socket send aborted");
+    if (!file.commit())
+        throw Exception("Cannot write file " + fileName);
+}
+
+void TPowersock::captureLoop(const std::function<void(const char *, long)> &sink,
+                             const std::function<bool()> &enough, const char *abortText)
+{
     bytesRecvd_ = 0;
     TimerOn();
     Finally timerOff([this] { TimerOff(); });
     while (!canceled_) {
+        if (enough())
+            break;
         const long n = receive(io_.data(), IOBufferSize);
         if (n == 0)
             break;
         if (n > 0) {
-            if (file.write(io_.data(), n) != n)
-                throw Exception("Cannot write file " + fileName);
+            sink(io_.data(), n);
             bytesRecvd_ += std::int32_t(n);
             if (OnPacketRecvd)
                 OnPacketRecvd(this);
@@ -694,10 +685,8 @@ void TPowersock::CaptureFile(const std::string &fileName)
     }
     if (canceled_) {
         canceled_ = false;
-        throw EAbortError("Socket send aborted");
+        throw EAbortError(abortText);
     }
-    if (!file.commit())
-        throw Exception("Cannot write file " + fileName);
 }
 
 // --- small queries ----------------------------------------------------------------------------

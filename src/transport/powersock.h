@@ -127,6 +127,10 @@ private:
     // Runs the thread's events once, blocking until one of them arrives: socket readable
     // (read), socket writable (write), the look-up answer, the timer, or 50 ms.
     void waitForEvents(bool read, bool write);
+    // The receive loop of both captures: every chunk goes to sink until the server closes,
+    // the operation is cancelled (abortText) or enough() says so.
+    void captureLoop(const std::function<void(const char *, long)> &sink,
+                     const std::function<bool()> &enough, const char *abortText);
     void onReadable();
     void onWritable();
     void updateIdleWatch();
