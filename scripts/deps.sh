@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   dovecot-core dovecot-pop3d
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth qt6-qpa-plugins
   python3 fonts-dejavu-core
 )
 
