@@ -205,6 +205,7 @@ void Screener::downloadHeaders()
         std::string sender;
         std::string subject;
         std::vector<std::string> lines;
+        std::string failure;
         try {
             requireIdle(client);
             client.FetchSummary(i);
@@ -217,9 +218,10 @@ void Screener::downloadHeaders()
             lines.insert(lines.end(), currentHeader.begin(), currentHeader.end());
             code = codeOfMessage(client, i);
             lines[0] = "id:" + code;
-        } catch (const std::exception &) {
+        } catch (const std::exception &error) {
             // This message's remaining steps are skipped; the loop goes on while the session
             // lasts.
+            failure = error.what();
         }
         // Without its header lines the slot would show an empty size: it stays free instead.
         if (lines.empty())
@@ -242,8 +244,11 @@ void Screener::downloadHeaders()
         // Once the session is gone (a server error closes it) every further request could
         // only fail, or reconnect in the middle of the run: stop with the rows fetched so far.
         if (!sessionOpen()) {
-            lostSession = lastServerError.empty() ? std::string("connection lost")
-                                                  : lastServerError;
+            // The server's refusal, else what ended the session on our side (a header over
+            // the size bound, a dropped connection).
+            lostSession = !lastServerError.empty() ? lastServerError
+                          : !failure.empty()       ? failure
+                                                   : std::string("connection lost");
             break;
         }
     }

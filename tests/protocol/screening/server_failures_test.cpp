@@ -106,6 +106,33 @@ TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadKeepsRowsAlignedA
     EXPECT_NE(view.statusHistory.back().find("download stopped"), std::string::npos);
 }
 
+TEST_F(ScreeningDialogueTest, AHeaderFloodStopsTheDownloadAndSaysWhy)
+{
+    scriptLogin(2);
+    scriptUidl(2, "uid-b");
+    scriptSummary(1, "alice@example.org", "first", 120);
+    scriptUidl(1, "uid-a");
+    expectClient("TOP 2 0\r\n");
+    std::string flood = "+OK\r\n";
+    for (int line = 0; line < 20001; ++line)
+        flood += "X-Line: y\r\n";
+    server(flood);
+    fake.waitForClientClose();
+
+    ASSERT_TRUE(s.connectSession());
+    s.downloadHeaders();
+    finishDialogue();
+
+    EXPECT_FALSE(s.sessionOpen());
+    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.ListBox5, (std::vector<std::string>{codeOf("uid-a"), "-1"}));
+    // No server reply explains the end of the session: the status line gives our own reason.
+    EXPECT_NE(view.statusHistory.back().find(
+                  "download stopped: Header too long: more than 20000 lines"),
+              std::string::npos)
+        << view.statusHistory.back();
+}
+
 TEST_F(ScreeningDialogueTest, ErrInsideAReplysTextIsNoRefusal)
 {
     // Some servers make the unique id from the Message-ID a sender chose.
