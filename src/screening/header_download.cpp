@@ -2,6 +2,7 @@
 // download, and fetches for each new message its header lines (TOP n 0), its size (LIST n) and
 // its unique id (UIDL n) into the hidden per-row lists and the header store. Also the light
 // new-mail check of the poller.
+#include "screening/diagnostic_mode.h"
 #include "screening/pop3_requests.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
@@ -23,11 +24,6 @@ TNMPOP3 &clientOf(TNMPOP3 *client)
     if (!client)
         throw Exception("Not Connected");
     return *client;
-}
-
-bool isDiagnosticUser(const std::string &userId)
-{
-    return lowerAZ(userId) == "vellick";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // fields, closing, and the layout rules on resize.
 #include "ui/form1.h"
 
+#include "screening/diagnostic_mode.h"
 #include "screening/pending_command.h"
 #include "screening/screener.h"
 #include "text/latin1.h"
@@ -311,7 +312,7 @@ void TForm1::updateAccountLabel()
 
 bool TForm1::diagnosticMode() const
 {
-    return lowerAZ(std::string(Edit3->text().toLatin1().constData())) == "vellick";
+    return isDiagnosticUser(toBytes(Edit3->text()));
 }
 
 void TForm1::userIdChanged()
