@@ -3,6 +3,7 @@
 #include "screening/screener.h"
 #include "support/pop3_dialogue.h"
 #include "support/recording_view.h"
+#include "support/screener_account.h"
 #include "support/scripted_prompter.h"
 #include "text/header_decoding.h"
 #include "transport/pop3_client.h"
@@ -21,12 +22,7 @@ class ScreeningDialogueTest : public ::testing::Test, protected Pop3Dialogue {
 protected:
     void SetUp() override
     {
-        s.settings.Host = "127.0.0.1";
-        s.settings.Port = std::to_string(fake.port());
-        s.settings.UserId = "joe";
-        s.settings.CheckInterval = 5;
-        s.password = "secret";
-        s.attachPop3(pop);
+        pointScreenerAt(s, pop, fake.port());
     }
 
     void TearDown() override
