@@ -31,6 +31,7 @@ struct ProfilePaths {
     QString settings;   // NAME.ini
     QString whitelist;  // NAME.acc
     QString log;        // NAME.log
+    QString conf;       // NAME.conf, read and written through ProfileConf
 };
 
 ProfilePaths profilePaths(const QString &dataDir, std::string_view name);

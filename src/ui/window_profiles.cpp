@@ -239,6 +239,8 @@ void WindowProfiles::newProfile()
     // Files left over from an earlier profile of the same name are taken over.
     if (pathExists(profilePaths(m_dataDir, name).settings))
         load();
+    // A new profile has no NAME.conf of its own; settings this version turns on for new
+    // profiles are written here through ProfileConf, before the first save.
     save();
     load();
 }
@@ -266,6 +268,7 @@ void WindowProfiles::deleteProfile()
         DeleteFileIfPresent(paths.log);
         DeleteFileIfPresent(paths.settings);
         DeleteFileIfPresent(paths.whitelist);
+        DeleteFileIfPresent(paths.conf);
     }
     m_form.ComboBox1->removeItem(*item);
     int fallback = 0;

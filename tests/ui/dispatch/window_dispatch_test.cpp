@@ -219,6 +219,7 @@ private slots:
         QVERIFY(QFile::exists(file("mybox.ini")));
         QVERIFY(QFile::exists(file("default.ini")));
         QVERIFY(!QFile::exists(file("mybox.acc")));  // an empty whitelist has no file
+        QVERIFY(!QFile::exists(file("mybox.conf")));  // nor a new profile a NAME.conf
         QVERIFY(form.Edit1->text().isEmpty());
         QVERIFY(form.Edit4->text().isEmpty());  // the old password never goes to a new server
         QVERIFY(readFile(file("default.ini")).contains("pop.default.example"));
@@ -259,10 +260,12 @@ private slots:
 
         form.ComboBox1->setCurrentIndex(1);
         profiles.ComboBox1Change();
+        writeFile(file("mybox.conf"), QByteArray("[security]\r\nmode=tls\r\n"));
         prompter.expect("Really Delete Profile: mybox?");
         prompter.expect("mybox : Delete all accepted addresses, logfile and settings  ?");
         QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
         QVERIFY(!QFile::exists(file("mybox.ini")));
+        QVERIFY(!QFile::exists(file("mybox.conf")));
         QVERIFY(!QFile::exists(file("mybox.log")));
         QCOMPARE(form.ComboBox1->count(), 1);
         QCOMPARE(profiles.currentName(), std::string("default"));

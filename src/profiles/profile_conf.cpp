@@ -1,0 +1,265 @@
+#include "profiles/profile_conf.h"
+
+#include "profiles/data_folder.h"
+#include "text/latin1.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryFile>
+
+#include <array>
+#include <cstdio>
+
+namespace kestrix {
+
+namespace {
+
+constexpr std::array<std::pair<SecurityMode, std::string_view>, 4> kModeNames{{
+    {SecurityMode::Auto, "auto"},
+    {SecurityMode::Tls, "tls"},
+    {SecurityMode::StartTls, "starttls"},
+    {SecurityMode::None, "none"},
+}};
+
+std::string bytes(const QString &text) { return text.toLatin1().toStdString(); }
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// QSettings reads a value with a comma as a list; the problem message shows it as written.
+std::string valueText(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::QStringList)
+        return bytes(value.toStringList().join(QLatin1Char(',')));
+    return bytes(value.toString());
+}
+
+std::optional<bool> readBool(std::string_view text)
+{
+    const std::string lower = lowerAZ(trimmed(text));
+    if (lower == "true" || lower == "1" || lower == "yes" || lower == "on")
+        return true;
+    if (lower == "false" || lower == "0" || lower == "no" || lower == "off")
+        return false;
+    return std::nullopt;
+}
+
+std::string problemText(const QString &path, std::string_view key, const std::string &value,
+                        std::string_view expected)
+{
+    const size_t slash = key.find('/');
+    return "Invalid value \"" + value + "\" for [" + std::string(key.substr(0, slash)) + "] "
+           + std::string(key.substr(slash + 1)) + " in \"" + bytes(path) + "\" (expected "
+           + std::string(expected) + ")";
+}
+
+QString qkey(const char *key) { return QString::fromLatin1(key); }
+
+}  // namespace
+
+std::string_view securityModeName(SecurityMode mode)
+{
+    for (const auto &[m, name] : kModeNames) {
+        if (m == mode)
+            return name;
+    }
+    return "auto";
+}
+
+std::optional<SecurityMode> securityModeFromName(std::string_view name)
+{
+    const std::string lower = lowerAZ(trimmed(name));
+    for (const auto &[mode, text] : kModeNames) {
+        if (lower == text)
+            return mode;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> normalizeSha256(std::string_view text)
+{
+    std::string digits;
+    for (char c : trimmed(text)) {
+        if (c == ':')
+            continue;
+        if (c >= 'A' && c <= 'F')
+            c = char(c - 'A' + 'a');
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return std::nullopt;
+        digits += c;
+        if (digits.size() > 64)
+            return std::nullopt;
+    }
+    if (digits.size() != 64)
+        return std::nullopt;
+    return digits;
+}
+
+QString ProfileConf::pathFor(const QString &dataDir, std::string_view profileName)
+{
+    return dataFilePath(dataDir, std::string(profileName) + ".conf");
+}
+
+ProfileConf ProfileConf::load(const QString &path)
+{
+    ProfileConf conf;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return conf;
+    if (info.isDir() || !info.isReadable()) {
+        conf.m_fileError = "Cannot read file \"" + bytes(path) + "\"";
+        return conf;
+    }
+    QSettings file(path, QSettings::IniFormat);
+    if (file.status() != QSettings::NoError) {
+        conf.m_fileError = "Cannot read file \"" + bytes(path) + "\": not a settings file";
+        return conf;
+    }
+
+    auto invalid = [&](const char *key, const QVariant &raw, std::string_view expected) {
+        conf.m_invalid[key] = Invalid{raw, problemText(path, key, valueText(raw), expected)};
+    };
+    if (const QVariant raw = file.value(qkey(kSecurityMode)); raw.isValid()) {
+        if (const auto mode = securityModeFromName(valueText(raw)))
+            conf.m_mode = *mode;
+        else
+            invalid(kSecurityMode, raw, "auto, tls, starttls or none");
+    }
+    if (const QVariant raw = file.value(qkey(kPinnedSha256)); raw.isValid()) {
+        const std::string text = valueText(raw);
+        if (trimmed(text).empty())
+            ;  // an empty value pins nothing
+        else if (const auto pin = normalizeSha256(text))
+            conf.m_pin = *pin;
+        else
+            invalid(kPinnedSha256, raw, "64 hex digits, colons allowed");
+    }
+    auto readFlag = [&](const char *key, bool &field) {
+        const QVariant raw = file.value(qkey(key));
+        if (!raw.isValid())
+            return;
+        if (const auto on = readBool(valueText(raw)))
+            field = *on;
+        else
+            invalid(key, raw, "true or false");
+    };
+    readFlag(kKeyring, conf.m_keyring);
+    readFlag(kDecodeAll, conf.m_decodeAll);
+    return conf;
+}
+
+FileResult ProfileConf::save(const QString &path) const
+{
+    if (!m_fileError.empty())
+        return FileResult::failure(m_fileError);
+    if (QFileInfo(path).isDir())
+        return FileResult::failure("Cannot create file \"" + bytes(path) + "\": Is a directory");
+
+    // The new content goes into a private temporary file beside the target, which then replaces
+    // the target in one rename: an interrupted save leaves the previous file whole.
+    QTemporaryFile temp(path + QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        return FileResult::failure("Cannot create file \"" + bytes(path) + "\": "
+                                   + bytes(temp.errorString()));
+    temp.close();
+    {
+        QSettings out(temp.fileName(), QSettings::IniFormat);
+        if (QFileInfo::exists(path)) {
+            // Keys a newer version wrote stay as they are.
+            const QSettings old(path, QSettings::IniFormat);
+            for (const QString &key : old.allKeys())
+                out.setValue(key, old.value(key));
+        }
+        auto put = [&](const char *key, const QVariant &value) {
+            const auto bad = m_invalid.find(std::string_view(key));
+            out.setValue(qkey(key), bad != m_invalid.end() ? bad->second.raw : value);
+        };
+        put(kSecurityMode, QString::fromLatin1(securityModeName(m_mode)));
+        if (m_pin.empty() && !m_invalid.count(std::string_view(kPinnedSha256)))
+            out.remove(qkey(kPinnedSha256));
+        else
+            put(kPinnedSha256, QString::fromLatin1(m_pin));
+        put(kKeyring, m_keyring);
+        put(kDecodeAll, m_decodeAll);
+        out.sync();
+        if (out.status() != QSettings::NoError)
+            return FileResult::failure("Cannot write file \"" + bytes(path) + "\"");
+    }
+    // QSettings replaced the temporary file while syncing; the target is private all the same.
+    QFile::setPermissions(temp.fileName(), QFile::ReadOwner | QFile::WriteOwner);
+    if (std::rename(QFile::encodeName(temp.fileName()).constData(),
+                    QFile::encodeName(path).constData())
+        != 0)
+        return FileResult::failure("Cannot write file \"" + bytes(path) + "\"");
+    temp.setAutoRemove(false);
+    return {};
+}
+
+void ProfileConf::setSecurityMode(SecurityMode mode)
+{
+    m_mode = mode;
+    markSet(kSecurityMode);
+}
+
+bool ProfileConf::setPinnedSha256(std::string_view text)
+{
+    if (trimmed(text).empty()) {
+        m_pin.clear();
+    } else {
+        const auto pin = normalizeSha256(text);
+        if (!pin)
+            return false;
+        m_pin = *pin;
+    }
+    markSet(kPinnedSha256);
+    return true;
+}
+
+void ProfileConf::setKeyring(bool on)
+{
+    m_keyring = on;
+    markSet(kKeyring);
+}
+
+void ProfileConf::setDecodeAll(bool on)
+{
+    m_decodeAll = on;
+    markSet(kDecodeAll);
+}
+
+std::string ProfileConf::securityError() const
+{
+    if (!m_fileError.empty())
+        return m_fileError;
+    for (const char *key : {kSecurityMode, kPinnedSha256}) {
+        if (std::string message = problem(key); !message.empty())
+            return message;
+    }
+    return {};
+}
+
+std::string ProfileConf::error() const
+{
+    if (!m_fileError.empty())
+        return m_fileError;
+    for (const char *key : {kSecurityMode, kPinnedSha256, kKeyring, kDecodeAll}) {
+        if (std::string message = problem(key); !message.empty())
+            return message;
+    }
+    return {};
+}
+
+std::string ProfileConf::problem(std::string_view key) const
+{
+    const auto found = m_invalid.find(key);
+    return found == m_invalid.end() ? std::string() : found->second.message;
+}
+
+}  // namespace kestrix

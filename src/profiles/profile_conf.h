@@ -1,0 +1,88 @@
+#pragma once
+// NAME.conf beside NAME.ini: the per-profile settings that the 29 positional lines of NAME.ini
+// have no room for, as a QSettings INI file with named keys. An absent file or key means the
+// default, so profiles made before this file existed work unchanged. A key with a value this
+// version cannot read is kept as a problem (with a message naming the file and the key) and
+// written back untouched on save, so a typo never silently turns into another setting.
+
+#include "profiles/text_file.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrix {
+
+// How the POP3 connection is protected: "auto", "tls", "starttls" or "none" in the file.
+enum class SecurityMode { Auto, Tls, StartTls, None };
+
+std::string_view securityModeName(SecurityMode mode);
+std::optional<SecurityMode> securityModeFromName(std::string_view name);  // any case, blanks trimmed
+
+// A SHA-256 fingerprint as users paste it: 64 hex digits in any case, colons allowed anywhere.
+// Gives the 64 lower-case digits without colons, or nothing when the text is not such a value.
+std::optional<std::string> normalizeSha256(std::string_view text);
+
+class ProfileConf {
+public:
+    // The keys, as QSettings names them ("section/key").
+    static constexpr char kSecurityMode[] = "security/mode";
+    static constexpr char kPinnedSha256[] = "security/pinnedSha256";
+    static constexpr char kKeyring[] = "password/keyring";
+    static constexpr char kDecodeAll[] = "headers/decodeAll";
+
+    // dataDir + "/NAME.conf".
+    static QString pathFor(const QString &dataDir, std::string_view profileName);
+
+    // Reads the file at path. A missing file gives every default and no problem; an unreadable
+    // one gives the defaults and fileError(). Unreadable values of single keys keep the key's
+    // default here and are listed as problems.
+    static ProfileConf load(const QString &path);
+
+    // Writes the file at path atomically (a private 0600 file): every key of this version, the
+    // raw text of keys that were unreadable and not set since, and any keys a newer version
+    // wrote. Refuses when the file could not be read (it would lose what is in it).
+    FileResult save(const QString &path) const;
+
+    SecurityMode securityMode() const { return m_mode; }
+    void setSecurityMode(SecurityMode mode);
+    // 64 lower-case hex digits, or empty when no certificate is pinned.
+    const std::string &pinnedSha256() const { return m_pin; }
+    // Takes any form normalizeSha256 reads, or an empty text to remove the pin; false (and no
+    // change) for anything else.
+    bool setPinnedSha256(std::string_view text);
+    bool keyring() const { return m_keyring; }
+    void setKeyring(bool on);
+    bool decodeAll() const { return m_decodeAll; }
+    void setDecodeAll(bool on);
+
+    // The message of the first [security] problem (a value that is not a mode, a malformed pin,
+    // or the file itself unreadable); empty when the security keys are sound. A connection must
+    // not be made while this is set.
+    std::string securityError() const;
+    // The message of the first problem of any key or of the file; empty when there is none.
+    std::string error() const;
+    // Message for a key this version could not read, or empty.
+    std::string problem(std::string_view key) const;
+    const std::string &fileError() const { return m_fileError; }
+
+private:
+    struct Invalid {
+        QVariant raw;         // the value as the file holds it, written back on save
+        std::string message;  // names the file, the key and what was expected
+    };
+    void markSet(const char *key) { m_invalid.erase(key); }
+
+    SecurityMode m_mode = SecurityMode::Auto;
+    std::string m_pin;
+    bool m_keyring = false;
+    bool m_decodeAll = false;
+    std::map<std::string, Invalid, std::less<>> m_invalid;
+    std::string m_fileError;
+};
+
+}  // namespace kestrix
