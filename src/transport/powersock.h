@@ -172,6 +172,7 @@ private:
 protected:
     std::int32_t &bytesRecvdRef() { return bytesRecvd_; }
     std::int32_t &bytesTotalRef() { return bytesTotal_; }
+    std::int16_t &replyCodeRef() { return replyCode_; }  // clients that read their own replies
 };
 
 }  // namespace kestrix
