@@ -103,6 +103,8 @@ public:
     std::string password;
     // Keeps the typed password for the current profile; run at the start of every connection.
     std::function<void()> RememberPassword;
+    // The daily update check, run next, before the POP3 connection (UpdateCheck::dailyCheck).
+    std::function<void()> dailyUpdateCheck;
     // Folder for the parts of a read message ("Attachments" beside the program).
     std::string attachmentsFolder;
     // Why the last connectSession failed ("" after a success), and the last reply containing

@@ -57,6 +57,9 @@ bool Screener::connectSession()
     lastServerError.clear();
     if (RememberPassword)
         RememberPassword();
+    // Whatever the update check meets, the connection goes ahead.
+    if (dailyUpdateCheck)
+        dailyUpdateCheck();
     m_view.setVisible("shape1", true);
     m_view.setBusyCursor(true);
     m_view.setText("Label8", std::string());
