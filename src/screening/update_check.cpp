@@ -110,8 +110,26 @@ bool UpdateCheck::read(std::string &version)
     return true;
 }
 
+namespace {
+
+class RunningFlag {
+public:
+    explicit RunningFlag(bool &flag) : flag_(flag) { flag_ = true; }
+    ~RunningFlag() { flag_ = false; }
+    RunningFlag(const RunningFlag &) = delete;
+    RunningFlag &operator=(const RunningFlag &) = delete;
+
+private:
+    bool &flag_;
+};
+
+}  // namespace
+
 void UpdateCheck::manualCheck()
 {
+    if (m_running)
+        return;
+    RunningFlag running(m_running);
     m_view.setVisible("StaticText2", false);
     std::string version;
     if (!read(version))
@@ -135,6 +153,9 @@ void UpdateCheck::manualCheck()
 
 void UpdateCheck::dailyCheck()
 {
+    if (m_running)
+        return;
+    RunningFlag running(m_running);
     const std::string date = today ? today() : shortDateToday();
     if (date == m_settings.LastUpdateCheck)
         return;

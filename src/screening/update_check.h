@@ -87,6 +87,9 @@ public:
     void dailyCheck();
     // The daily-check box was clicked: unchecking it forgets the day and hides the notice.
     void dailyCheckClicked(bool checked);
+    // A check is reading the page or showing the dialog; a second one started meanwhile (a
+    // click while the daily check waits for the web server) does nothing.
+    bool running() const { return m_running; }
 
 private:
     // Reads the page into texts; v, or nothing when the read failed.
@@ -94,6 +97,7 @@ private:
 
     View &m_view;
     ProfileSettings &m_settings;
+    bool m_running = false;
 };
 
 }  // namespace kestrix

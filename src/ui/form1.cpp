@@ -5,6 +5,7 @@
 #include "screening/diagnostic_mode.h"
 #include "screening/pending_command.h"
 #include "screening/screener.h"
+#include "screening/update_check.h"
 #include "text/latin1.h"
 #include "ui/app_icon.h"
 #include "ui/form3_new_profile.h"
@@ -55,7 +56,7 @@ constexpr double kDesignSplitRatio = 0.6;
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(L1("Form1"));
-    setWindowTitle(L1("Kestrix for POP3 - Version 3.0.2 - October 2003"));
+    setWindowTitle(fromBytes(mainWindowCaption()));
     setWindowIcon(appIcon());
     // The window's default font is 8-point sans serif; the grid and the details pane use 9.
     QFont windowFont(QStringLiteral("Sans Serif"), 8);

@@ -2,6 +2,8 @@
 // "&Previous"/"&Next" buttons under them.
 #include "ui/form1.h"
 
+#include "screening/update_check.h"
+
 #include "ui/ui_widgets.h"
 
 #include <QButtonGroup>
@@ -21,9 +23,6 @@
 #include <QVBoxLayout>
 
 namespace kestrix {
-
-// Where the update check reads the announced release (shown on the last sub-page).
-inline constexpr const char *kReleasePageAddress = "http://www.kestrix.example/pop3/release.txt";
 
 namespace {
 
@@ -226,7 +225,7 @@ void TForm1::buildConfigPage()
         CheckBox6 = named(new QCheckBox(L1("Daily check for updates through internet, once a day "
                                            "when Get Headers"), TabSheet13), "CheckBox6");
         column->addWidget(CheckBox6);
-        column->addWidget(named(new QLabel(L1(kReleasePageAddress), TabSheet13), "ReleasePageLabel"));
+        column->addWidget(named(new QLabel(fromBytes(releasePageUrl()), TabSheet13), "ReleasePageLabel"));
         SpeedButton11 = makeSpeedButton("SpeedButton11", "Reset to first Message in Mailbox",
                                         nullptr, TabSheet13);
         SpeedButton11->hide();

@@ -74,6 +74,11 @@ TForm2::TForm2(QWidget *parent)
     column->addLayout(buttons);
     column->addWidget(CheckBox1);
 
+    // The dialog keeps its designed size even where the fonts make the texts wider; the user
+    // may size it.
+    column->setSizeConstraint(QLayout::SetNoConstraint);
+    Label2->setWordWrap(true);
+
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
     resize(262, 328);

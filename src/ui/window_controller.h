@@ -7,6 +7,7 @@
 #include "screening/screener.h"
 #include "transport/pop3_client.h"
 #include "ui/window_profiles.h"
+#include "ui/window_update_check.h"
 
 #include <QObject>
 #include <QString>
@@ -34,6 +35,7 @@ public:
     Screener &screener() { return m_screener; }
     WindowProfiles &profiles() { return m_profiles; }
     TNMPOP3 &pop3() { return m_pop3; }
+    WindowUpdateCheck &updateCheck() { return m_updateCheck; }
 
 private:
     void connectSettingsControls();
@@ -45,6 +47,7 @@ private:
     Screener m_screener;
     TNMPOP3 m_pop3;  // after the Screener: its last events still find the Screener there
     WindowProfiles m_profiles;
+    WindowUpdateCheck m_updateCheck{m_form, m_screener, m_profiles};
 };
 
 }  // namespace kestrix

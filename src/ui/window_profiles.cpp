@@ -5,6 +5,7 @@
 #include "profiles/settings_file.h"
 #include "profiles/text_file.h"
 #include "screening/screener.h"
+#include "screening/update_check.h"
 #include "text/latin1.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
@@ -104,7 +105,7 @@ void WindowProfiles::load()
     m_loading = false;
 
     m_form.Label29->setText(m_form.ComboBox1->currentText());
-    m_form.setWindowTitle(L1("Kestrix for POP3 - Version 3.0.2 - October 2003"));
+    m_form.setWindowTitle(fromBytes(mainWindowCaption()));
     m_form.Label19->setText(QString::number(m_screener.whitelist.size()));
     const QString whitelistFile = profilePaths(m_dataDir, m_current).whitelist;
     m_form.Label10->setText(whitelistFile.section(QLatin1Char('/'), -1));

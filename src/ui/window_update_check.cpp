@@ -1,0 +1,41 @@
+#include "ui/window_update_check.h"
+
+#include "screening/screener.h"
+#include "ui/form1.h"
+#include "ui/form2_update.h"
+#include "ui/ui_widgets.h"
+#include "ui/window_profiles.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace kestrix {
+
+WindowUpdateCheck::WindowUpdateCheck(TForm1 &form, Screener &screener,
+                                     const WindowProfiles &profiles)
+    : m_check(form, screener.settings), m_dialog(std::make_unique<TForm2>())
+{
+    m_check.caption = toBytes(form.windowTitle());
+    m_check.readPage = [this](const std::string &url) { return fetchReleasePage(m_http, url); };
+    m_check.showDialog = [this](UpdateDialogTexts &texts) { return m_dialog->ask(texts); };
+    m_check.openUrl = [](const std::string &url) {
+        QDesktopServices::openUrl(QUrl(fromBytes(url)));
+    };
+    screener.dailyUpdateCheck = [this, &form] {
+        m_check.caption = toBytes(form.windowTitle());
+        m_check.dailyCheck();
+    };
+    connect(&form, &TForm1::updateCheckRequested, this, [this] { m_check.manualCheck(); });
+    // The box holds the setting; only a click (not a profile load) forgets the day.
+    connect(form.CheckBox6, &QCheckBox::toggled, this, [&screener, &profiles](bool on) {
+        if (!profiles.loading())
+            screener.settings.DailyUpdateCheck = on;
+    });
+    connect(form.CheckBox6, &QCheckBox::clicked, this,
+            [this](bool on) { m_check.dailyCheckClicked(on); });
+}
+
+WindowUpdateCheck::~WindowUpdateCheck() = default;
+
+}  // namespace kestrix

@@ -1,0 +1,174 @@
+// The "Check for Updates" dialog on the real window: "Updates" reads the release page from a
+// fake web server and shows it, the notice of the daily check opens the dialog too, and the
+// daily-check box and the dialog's own box turn the daily check off.
+#include "screening/screener.h"
+#include "support/fake_http_server.h"
+#include "text/version.h"
+#include "ui/form1.h"
+#include "ui/form2_update.h"
+#include "ui/ui_widgets.h"
+#include "ui/window_controller.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace kestrix;
+using kestrix::test::FakeHttpServer;
+
+namespace {
+
+const std::string kNewRelease =
+    "<html>\r\n<b>3.0.3 - May 2004</b>\r\n<pre>\r\nfaster screening\r\nfewer clicks\r\n";
+
+// Runs act on the update dialog as soon as it is shown modally.
+void whenDialogShown(std::function<void(TForm2 *)> act, bool &seen)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, &seen] {
+        auto *dialog = qobject_cast<TForm2 *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        seen = true;
+        act(dialog);
+    });
+    timer->start();
+}
+
+struct Window {
+    explicit Window(const QString &dir) : controller(form, dir)
+    {
+        controller.start(std::nullopt);
+        form.show();
+        controller.updateCheck().check().openUrl = [this](const std::string &url) {
+            opened.push_back(url);
+        };
+        controller.updateCheck().check().today = [] { return std::string("07.12.26"); };
+    }
+    TForm1 form;
+    WindowController controller;
+    std::vector<std::string> opened;
+};
+
+}  // namespace
+
+class UpdateDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void updatesShowsTheReleaseAndTheDialogBoxTurnsTheDailyCheckOff()
+    {
+        FakeHttpServer web;
+        web.on("/release.txt", FakeHttpServer::reply(200, "OK", kNewRelease));
+        QTemporaryDir data;
+        Window w(data.path());
+        w.controller.updateCheck().check().releaseUrl = web.url("/release.txt");
+        QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
+        QVERIFY(w.controller.screener().settings.DailyUpdateCheck);
+
+        // What the dialog showed, taken while it is open and compared after it closed (a failed
+        // comparison inside would leave it open).
+        struct Shown {
+            QString title, installedCaption, installed, whatsNew, version, notes, question, box;
+            QSize size;
+            bool onTop = false;
+            bool boxChecked = true;
+        } shown;
+        bool seen = false;
+        whenDialogShown([&shown](TForm2 *dialog) {
+            shown = {dialog->windowTitle(),       dialog->Label4->text(),
+                     dialog->Label5->text(),      dialog->Label3->text(),
+                     dialog->Label2->text(),      dialog->Memo1->toPlainText(),
+                     dialog->Label1->text(),      dialog->CheckBox1->text(),
+                     dialog->size(),              bool(dialog->windowFlags() & Qt::WindowStaysOnTopHint),
+                     dialog->CheckBox1->isChecked()};
+            QTest::mouseClick(dialog->CheckBox1, Qt::LeftButton);
+            QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);  // No
+        }, seen);
+        QTest::mouseClick(w.form.SpeedButton20, Qt::LeftButton);  // "Updates"
+
+        QVERIFY(seen);
+        QCOMPARE(shown.title, QStringLiteral("Check for Updates"));
+        QCOMPARE(shown.size, QSize(262, 328));
+        QVERIFY(shown.onTop);
+        QCOMPARE(shown.installedCaption, QStringLiteral("Installed Version"));
+        QCOMPARE(shown.installed, QString::fromLatin1(kVersionText));
+        QCOMPARE(shown.whatsNew, QStringLiteral("What's new ?"));
+        QCOMPARE(shown.version, QStringLiteral("Kestrix 3.0.3 - May 2004"));
+        QCOMPARE(shown.notes, QStringLiteral("faster screening\nfewer clicks"));
+        QCOMPARE(shown.question, QStringLiteral("Open Web-Browser for Update ?"));
+        QCOMPARE(shown.box, QStringLiteral("Don't automatically check for updates  !"));
+        QVERIFY(!shown.boxChecked);
+        QCOMPARE(web.requestCount(), std::size_t(1));
+        QVERIFY(w.opened.empty());
+        QVERIFY(!w.form.CheckBox6->isChecked());
+        QVERIFY(!w.controller.screener().settings.DailyUpdateCheck);
+    }
+
+    void noticeOfTheDailyCheckOpensTheDialogAndYesOpensTheDownloadPage()
+    {
+        FakeHttpServer web;
+        web.on("/release.txt", FakeHttpServer::reply(200, "OK", kNewRelease));
+        QTemporaryDir data;
+        Window w(data.path());
+        UpdateCheck &check = w.controller.updateCheck().check();
+        check.releaseUrl = web.url("/release.txt");
+        check.downloadUrl = "http://download.example/kestrix";
+        QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
+
+        w.controller.screener().dailyUpdateCheck();  // as the connect step runs it
+        QVERIFY(w.form.StaticText2->isVisible());
+        QCOMPARE(w.controller.screener().settings.LastUpdateCheck, std::string("07.12.26"));
+
+        bool seen = false;
+        whenDialogShown([](TForm2 *dialog) { QTest::mouseClick(dialog->BitBtn2, Qt::LeftButton); },
+                        seen);
+        QTest::mouseClick(w.form.StaticText2, Qt::LeftButton);
+        QVERIFY(seen);
+        QVERIFY(!w.form.StaticText2->isVisible());
+        QCOMPARE(w.opened, std::vector<std::string>{"http://download.example/kestrix"});
+        QVERIFY(w.form.CheckBox6->isChecked());  // the dialog's box was left clear
+    }
+
+    void uncheckingTheDailyCheckHidesTheNoticeAndForgetsTheDay()
+    {
+        FakeHttpServer web;
+        web.on("/release.txt", FakeHttpServer::reply(200, "OK", kNewRelease));
+        QTemporaryDir data;
+        Window w(data.path());
+        w.controller.updateCheck().check().releaseUrl = web.url("/release.txt");
+        QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
+        w.controller.screener().dailyUpdateCheck();
+        QVERIFY(w.form.StaticText2->isVisible());
+
+        QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
+        QVERIFY(!w.form.StaticText2->isVisible());
+        QCOMPARE(w.controller.screener().settings.LastUpdateCheck, std::string());
+        QVERIFY(!w.controller.screener().settings.DailyUpdateCheck);
+    }
+
+    void captionEndsWithTheInstalledVersion()
+    {
+        QTemporaryDir data;
+        Window w(data.path());
+        QCOMPARE(w.form.windowTitle(),
+                 QStringLiteral("Kestrix for POP3 - Version ") + QString::fromLatin1(kVersionText));
+    }
+};
+
+QTEST_MAIN(UpdateDialogTest)
+#include "update_dialog_test.moc"
