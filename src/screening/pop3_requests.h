@@ -13,7 +13,7 @@ namespace kestrix {
 inline void requireIdle(const TNMPOP3 &client)
 {
     if (client.Busy())
-        throw Exception("The POP3 client is busy");
+        throw EBusyError("The POP3 client is busy");
 }
 
 // The message code of message number (UIDL number).

@@ -1,7 +1,8 @@
 #pragma once
 // The transport's failures. The general class carries a plain message (for POP3 refusals the
 // server's reply line, CR LF included); ESockError is a socket or look-up failure and
-// EAbortError an operation ended by Cancel, Abort or the time-out.
+// EAbortError an operation ended by Cancel, Abort or the time-out. Callers decide by type,
+// never by the message text.
 
 #include <stdexcept>
 #include <string>
@@ -21,6 +22,25 @@ public:
 class EAbortError : public ESockError {
 public:
     using ESockError::ESockError;
+};
+
+// The host name has no address ("Host Lookup Failed"); a connect may still get a correction.
+class EHostLookupFailed : public ESockError {
+public:
+    using ESockError::ESockError;
+};
+
+// The look-up was cancelled or ran out of time ("Host Lookup Canceled", "Host Lookup Timed
+// Out"): the connect ends here.
+class EHostLookupInterrupted : public ESockError {
+public:
+    using ESockError::ESockError;
+};
+
+// A request while the client still waits for the answer to another one.
+class EBusyError : public Exception {
+public:
+    using Exception::Exception;
 };
 
 // A text that should have been a number ("'abc' is not a valid integer value").

@@ -1,6 +1,7 @@
 #include "transport/pop3_client.h"
 
 #include "text/latin1.h"
+#include "transport/scope_exit.h"
 
 #include <limits>
 
@@ -134,81 +135,71 @@ void TNMPOP3::Connect()
     const bool wasBusy = busy_;
     busy_ = true;
     bool loginPassed = false;
-    auto finish = [&] {
+    // The busy mark goes first, then OnConnect after a login that passed (also when STAT failed).
+    ScopeExit finish([&] {
         if (!wasBusy)
             busy_ = false;
         if (loginPassed)
             fire(OnConnect, this);
-    };
+    });
 
+    TPowersock::Connect();
     try {
-        TPowersock::Connect();
-        try {
-            const std::string greeting = ReadLn();
-            if (!pop3ReplyContainsOk(greeting))
-                throw replyError(greeting);
+        const std::string greeting = ReadLn();
+        if (!pop3ReplyContainsOk(greeting))
+            throw replyError(greeting);
 
-            attempts = 0;
-            // Passes on "+OK"; a refusal gives OnAuthenticationFailed one chance to correct
-            // UserID or Password, after which the login starts again with USER. No reply at
-            // all is a closed connection, not a refusal: nothing to correct.
-            auto replyCheck = [&](const std::string &reply) {
-                if (pop3ReplyContainsOk(reply))
-                    return true;
-                if (reply.empty())
-                    throw replyError(reply);
-                if (attempts > 0 || !OnAuthenticationFailed)
-                    throw Exception("Authentication failed");
-                bool handled = false;
-                OnAuthenticationFailed(handled);
-                if (!handled)
-                    throw Exception("Authentication failed");
-                ++attempts;
-                return false;
-            };
-            bool done = false;
-            do {
-                if (replyCheck(Transaction("USER " + UserID)))
-                    done = replyCheck(Transaction("PASS " + Password));
-                ++attempts;
-            } while (!done);
+        attempts = 0;
+        // Passes on "+OK"; a refusal gives OnAuthenticationFailed one chance to correct
+        // UserID or Password, after which the login starts again with USER. No reply at
+        // all is a closed connection, not a refusal: nothing to correct.
+        auto replyCheck = [&](const std::string &reply) {
+            if (pop3ReplyContainsOk(reply))
+                return true;
+            if (reply.empty())
+                throw replyError(reply);
+            if (attempts > 0 || !OnAuthenticationFailed)
+                throw Exception("Authentication failed");
+            bool handled = false;
+            OnAuthenticationFailed(handled);
+            if (!handled)
+                throw Exception("Authentication failed");
+            ++attempts;
+            return false;
+        };
+        bool done = false;
+        do {
+            if (replyCheck(Transaction("USER " + UserID)))
+                done = replyCheck(Transaction("PASS " + Password));
+            ++attempts;
+        } while (!done);
 
-            loginPassed = true;
-            const std::string stat = Transaction("STAT");
-            if (!pop3ReplyContainsOk(stat))
-                throw replyError(stat);
-            const auto count = parseDecimal(pop3Field(stat, 2));
-            messageCount_ = count && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max()
-                                ? std::int32_t(*count)
-                                : 0;
-        } catch (...) {
-            // QUIT (while still connected) and close before the failure goes on.
-            try {
-                Disconnect();
-            } catch (...) {
-            }
-            throw;
-        }
+        loginPassed = true;
+        const std::string stat = Transaction("STAT");
+        if (!pop3ReplyContainsOk(stat))
+            throw replyError(stat);
+        const auto count = parseDecimal(pop3Field(stat, 2));
+        messageCount_ = count && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max()
+                            ? std::int32_t(*count)
+                            : 0;
     } catch (...) {
-        finish();
+        // A failure after the connect: QUIT (while still connected) and close before it goes on.
+        try {
+            Disconnect();
+        } catch (...) {
+        }
         throw;
     }
-    finish();
 }
 
 void TNMPOP3::Disconnect()
 {
     if (!Connected())
         return;
-    try {
-        const std::string reply = Transaction("QUIT");
-        if (!pop3ReplyContainsOk(reply))
-            throw replyError(reply);
-    } catch (...) {
-        TPowersock::Disconnect();
-        throw;
-    }
-    TPowersock::Disconnect();
+    ScopeExit close([this] { TPowersock::Disconnect(); });
+    const std::string reply = Transaction("QUIT");
+    if (!pop3ReplyContainsOk(reply))
+        throw replyError(reply);
 }
 
 void TNMPOP3::Abort()
@@ -226,10 +217,7 @@ void TNMPOP3::FetchSummary(std::int32_t n)
     if (busy_)
         return;
     busy_ = true;
-    struct ClearBusy {
-        bool &busy;
-        ~ClearBusy() { busy = false; }
-    } clearBusy{busy_};
+    ScopeExit clearBusy([this] { busy_ = false; });
 
     CheckConnection();
     fire(OnRetrieveStart, this);
@@ -289,10 +277,7 @@ std::string TNMPOP3::FetchUniqueId(std::int32_t n)
     if (busy_)
         return {};
     busy_ = true;
-    struct ClearBusy {
-        bool &busy;
-        ~ClearBusy() { busy = false; }
-    } clearBusy{busy_};
+    ScopeExit clearBusy([this] { busy_ = false; });
 
     CheckConnection();
     const std::string reply = Transaction("UIDL " + std::to_string(n));
@@ -307,8 +292,9 @@ void TNMPOP3::DeleteMessage(std::int32_t n)
 {
     if (busy_)
         return;
-    busy_ = true;
-    try {
+    {
+        busy_ = true;
+        ScopeExit clearBusy([this] { busy_ = false; });
         CheckConnection();
         const std::string reply = Transaction("DELE " + std::to_string(n));
         // Only a first word of exactly "-ERR" is a refusal; no reply at all is no deletion.
@@ -316,11 +302,7 @@ void TNMPOP3::DeleteMessage(std::int32_t n)
             fire(OnFailure, this);
             throw replyError(reply);
         }
-    } catch (...) {
-        busy_ = false;
-        throw;
     }
-    busy_ = false;
     fire(OnSuccess, this);
 }
 

@@ -6,7 +6,8 @@
 // (TThreadTimer) aborts an operation that takes too long. Progress is reported as status texts
 // with a level (1, 2, 4, 8) through OnStatus, filtered by ReportLevel.
 //
-// All reads and writes go through a Stream (plain TCP by default; TLS can slot in later).
+// All reads and writes go through a Stream (plain TCP by default; TLS can slot in later), and
+// through the wire log when KESTRIX_WIRE_LOG names a file (wire_log.h).
 // Received bytes land in the session's read-ahead buffer first (InputBuffer, 64 KiB), from which
 // every reader takes: one receive usually brings a whole reply, or several, and ReadLn still
 // hands out one line at a time, leaving the following bytes for the next reader.
@@ -14,6 +15,7 @@
 #include "transport/exceptions.h"
 #include "transport/input_buffer.h"
 #include "transport/stream.h"
+#include "transport/wire_log.h"
 
 #include <array>
 #include <chrono>
@@ -51,7 +53,8 @@ public:
     std::int32_t Port = 0;
     std::int32_t TimeOut = 0;  // milliseconds for one operation; 0 = none
     std::int32_t ReportLevel = 0;
-    std::string Proxy;         // when set, connect to Proxy:ProxyPort instead of Host:Port
+    // When set, connect to Proxy:ProxyPort instead of Host:Port (the HTTP client's proxy).
+    std::string Proxy;
     std::int32_t ProxyPort = 0;
 
     // Events (any may be empty).
@@ -63,7 +66,6 @@ public:
     TOnStatus OnStatus;
     THandlerEvent OnConnectionRequired;  // CheckConnection found no connection
     TNotifyEvent OnPacketRecvd;      // after each chunk of CaptureFile / CaptureString
-    TNotifyEvent OnPacketSent;       // after each send of SendFile
 
     // Run-time state.
     bool Connected() const { return connected_; }
@@ -71,15 +73,15 @@ public:
     const std::string &LastReply() const { return lastReply_; }  // with its line end
     std::int16_t ReplyCode() const { return replyCode_; }
     std::int32_t LastError() const { return lastError_; }
-    std::int32_t BytesSent() const { return bytesSent_; }
     std::int32_t BytesRecvd() const { return bytesRecvd_; }
     std::int32_t BytesTotal() const { return bytesTotal_; }
     bool TimedOut() const { return timedOut_; }
     bool Canceled() const { return canceled_; }
     std::uint32_t RemoteAddress() const { return remoteAddress_; }  // network order, 0 = none
 
-    // Operations. Failures raise ESockError (socket and look-up), EAbortError (ended by
-    // Cancel/Abort/time-out) or Exception.
+    // Operations. Failures raise ESockError (socket errors; EHostLookupFailed and
+    // EHostLookupInterrupted for the look-up), EAbortError (ended by Cancel/Abort/time-out) or
+    // Exception.
     virtual void Connect();
     virtual void Disconnect();
     virtual std::string Transaction(const std::string &command);  // reply with its line end
@@ -96,7 +98,6 @@ public:
     // empty text when the peer has closed. A line longer than 65,536 bytes closes the session
     // (its rest could only be misread as replies) and raises "Line longer than 65536 bytes".
     std::string ReadLn();
-    void SendFile(const std::string &fileName);
     void CaptureFile(const std::string &fileName);
     void CaptureString(std::string &text, std::int32_t limit);  // limit -1: none
     // True when unread bytes wait, in the read-ahead or on the socket.
@@ -120,6 +121,10 @@ protected:
 private:
     class OperationScope;
     friend class OperationScope;
+
+    // Every read and write goes through here: the stream itself, or the wire log watching it.
+    Stream &stream() { return wireLog_ ? static_cast<Stream &>(*wireLog_) : *stream_; }
+    const Stream &stream() const { return wireLog_ ? static_cast<const Stream &>(*wireLog_) : *stream_; }
 
     void InitializeSocket();
     void openSocket(bool resetOnClose);
@@ -147,6 +152,7 @@ private:
     std::unique_ptr<QSocketNotifier> readNotifier_;
     std::unique_ptr<QSocketNotifier> writeNotifier_;
     std::unique_ptr<QTimer> heartbeat_;
+    std::unique_ptr<WireLogStream> wireLog_;  // null unless KESTRIX_WIRE_LOG is set
     std::shared_ptr<HostLookup> lookup_;
     std::array<char, IOBufferSize + 1> io_{};  // sends and captures
     InputBuffer input_{IOBufferSize};          // read-ahead; emptied with every close
@@ -157,7 +163,6 @@ private:
     std::string lastReply_;
     std::int16_t replyCode_ = 0;
     std::int32_t lastError_ = 0;
-    std::int32_t bytesSent_ = 0;
     std::int32_t bytesRecvd_ = 0;
     std::int32_t bytesTotal_ = 0;
     bool canceled_ = false;
@@ -170,6 +175,7 @@ private:
     std::chrono::steady_clock::time_point lastEventPass_;
 
 protected:
+    // For the clients above: message retrieval counts its lines, HTTP the announced body size.
     std::int32_t &bytesRecvdRef() { return bytesRecvd_; }
     std::int32_t &bytesTotalRef() { return bytesTotal_; }
     std::int16_t &replyCodeRef() { return replyCode_; }  // clients that read their own replies

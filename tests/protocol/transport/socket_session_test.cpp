@@ -379,6 +379,29 @@ TEST(SocketConnectTest, DottedAddressesSkipTheLookUpAndNamesAreLookedUp)
     EXPECT_EQ(resolved, 2);
 }
 
+TEST(SocketConnectTest, ACancelledLookUpEndsTheConnectWithoutOfferingACorrection)
+{
+    TPowersock session;
+    session.Host = "localhost";
+    session.Port = 110;
+    session.TimeOut = 10000;
+    session.ReportLevel = 8;
+    session.OnStatus = [&](TPowersock *, const std::string &text) {
+        if (text == "Resolve Host")
+            session.Cancel();
+    };
+    int offered = 0;
+    session.OnInvalidHost = [&](bool &) { ++offered; };
+    try {
+        session.Connect();
+        FAIL() << "connected after a cancelled look-up";
+    } catch (const EHostLookupInterrupted &e) {
+        EXPECT_STREQ(e.what(), "Host Lookup Canceled");
+    }
+    EXPECT_EQ(offered, 0);
+    session.OnStatus = nullptr;
+}
+
 TEST(SocketConnectTest, AnUnknownHostGetsOneCorrectionThroughOnInvalidHost)
 {
     FakePop3Server fake;
