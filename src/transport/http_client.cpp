@@ -1,6 +1,7 @@
 #include "transport/http_client.h"
 
 #include "text/latin1.h"
+#include "transport/scope_exit.h"
 
 #include <QAbstractEventDispatcher>
 #include <QFile>
@@ -14,24 +15,6 @@ namespace kestrix {
 namespace {
 
 constexpr std::size_t maxFieldLength = 256;  // paths, locations and cookies are cut here
-
-// Runs a step when the scope is left by an exception only.
-template <typename F>
-class OnUnwind {
-public:
-    explicit OnUnwind(F f) : f_(std::move(f)), count_(std::uncaught_exceptions()) {}
-    ~OnUnwind()
-    {
-        if (std::uncaught_exceptions() > count_)
-            f_();
-    }
-    OnUnwind(const OnUnwind &) = delete;
-    OnUnwind &operator=(const OnUnwind &) = delete;
-
-private:
-    F f_;
-    int count_;
-};
 
 // Position of the n-th "/" (1-based) in text, npos when there are fewer.
 std::size_t nthSlash(const std::string &text, int n)
@@ -187,18 +170,17 @@ void TNMHTTP::Execute()
 {
     redirects_ = 0;
     startDeadline();
+    ScopeExit stop([this] { stopDeadline(); });
     try {
         while (runPass()) {
         }
     } catch (const std::exception &) {
-        stopDeadline();
         // Whatever the waiting loop reported, the request ended because its time was up.
         if (deadlinePassed_)
             throw EAbortError("HTTP request timed out after " + std::to_string(RequestTimeOut) +
                               " ms");
         throw;
     }
-    stopDeadline();
 }
 
 // One request on one connection; true when the request is to be repeated for a new URL.
@@ -212,11 +194,10 @@ bool TNMHTTP::runPass()
 
     TPowersock::Connect();
     {
-        OnUnwind closeOnFailure([this] {
-            try {
+        // A failure anywhere in the pass still closes the connection.
+        ScopeExit closeOnFailure([this] {
+            if (Connected())
                 TPowersock::Disconnect();
-            } catch (...) {
-            }
         });
         SendRequest();
         replyCodeRef() = 0;
@@ -245,8 +226,8 @@ bool TNMHTTP::runPass()
         } else if (code >= 300 && code <= 302) {
             url_ = location_;
         }
+        TPowersock::Disconnect();
     }
-    TPowersock::Disconnect();
 
     const int code = ReplyCode();
     if (code > 299 && code < 399) {
