@@ -1,5 +1,6 @@
 // kestrix-cli check-update run as a program against a fake web server.
 #include "support/fake_http_server.h"
+#include "support/fake_pop3_server.h"  // unusedLoopbackPort
 #include "text/version.h"
 
 #include <QProcess>
@@ -80,7 +81,9 @@ TEST(CliCheckUpdate, PageThatCannotBeReadExitsWithOneAndSaysWhy)
     const std::vector<Case> cases = {
         {"404", web.url("/missing.txt"), "reply 404"},
         {"closed before the reply", web.url("/closed.txt"), "closed by server"},
-        {"https", "https://www.example.org/release.txt", "HTTP Secure Socket is not supported"},
+        {"nothing listening",
+         "http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/release.txt",
+         "cannot read the release page"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
