@@ -91,7 +91,7 @@ struct Scenario {
             screener.rejectedLog.appendRow(lowerCase(loggedSenders.back()), lowerCase(loggedSubjects.back()));
         }
 
-        screener.rowCodes.push_back("0");
+        screener.startCode = "0";
         for (int i = 1; i <= 10001; ++i) {
             std::string sender = senderText(rng);
             std::string subject = subjectText(rng);
@@ -103,11 +103,7 @@ struct Scenario {
             default: break;
             }
             const std::string code = std::to_string(1000000 + i) + "1310";
-            screener.ListBox1.push_back(std::to_string(i));
-            screener.ListBox2.push_back(sender);
-            screener.ListBox3.push_back(subject);
-            screener.ListBox5.push_back(code);
-            screener.rowCodes.push_back(code);
+            screener.rows.push_back({std::to_string(i), sender, subject, code});
             HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(i));
             record.lines = {"id:" + code, "Size: " + std::to_string(1000 + i) + " byte",
                             "Return-Path: <bounce@example.org>", "Received: from x by y",
@@ -150,10 +146,10 @@ void BM_StoredListLookups(benchmark::State &state)
     const Screener &s = scenario.screener;
     for (auto _ : state) {
         int hits = 0;
-        for (size_t i = 0; i < s.ListBox1.size(); ++i) {
-            hits += s.rejectedLog.isKnownBadSubject(s.ListBox3[i]);
-            hits += s.rejectedLog.isKnownBadSender(s.ListBox2[i]);
-            hits += s.whitelist.contains(s.ListBox2[i]);
+        for (const DownloadedRow &row : s.rows) {
+            hits += s.rejectedLog.isKnownBadSubject(row.subject);
+            hits += s.rejectedLog.isKnownBadSender(row.sender);
+            hits += s.whitelist.contains(row.sender);
         }
         benchmark::DoNotOptimize(hits);
     }
@@ -167,8 +163,8 @@ void BM_BlacklistMatching(benchmark::State &state)
     const BlacklistMatcher matcher(s.blacklist.words());
     for (auto _ : state) {
         int hits = 0;
-        for (size_t i = 0; i < s.ListBox1.size(); ++i)
-            hits += matcher.matchesLowerCased(s.ListBox3[i]) || matcher.matchesLowerCased(s.ListBox2[i]);
+        for (const DownloadedRow &row : s.rows)
+            hits += matcher.matchesLowerCased(row.subject) || matcher.matchesLowerCased(row.sender);
         benchmark::DoNotOptimize(hits);
     }
 }

@@ -69,8 +69,8 @@ std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> 
     for (const int number : numbers) {
         const std::string text = std::to_string(number);
         bool found = false;
-        for (size_t i = 0; i < screener.ListBox1.size(); ++i) {
-            if (screener.ListBox1[i] == text) {
+        for (size_t i = 0; i < screener.rows.size(); ++i) {
+            if (screener.rows[i].number == text) {
                 rows.push_back(int(i) + 1);
                 found = true;
                 break;
@@ -84,7 +84,7 @@ std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> 
 
 void printTable(const Screener &screener)
 {
-    const std::string text = formatTable(screener.messageTable, int(screener.ListBox1.size()));
+    const std::string text = formatTable(screener.messageTable, int(screener.rows.size()));
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }
@@ -161,7 +161,7 @@ int run(const Options &options)
             if (!options.allowAccepted) {
                 for (const int row : rows) {
                     if (screener.messageTable.isTrusted(row))
-                        printError("kestrix-cli: message " + screener.ListBox1[size_t(row) - 1]
+                        printError("kestrix-cli: message " + screener.rows[size_t(row) - 1].number
                                    + " is from a whitelisted sender; kept (--allow-accepted "
                                      "deletes it)");
                 }

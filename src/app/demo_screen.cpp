@@ -34,7 +34,7 @@ DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folde
         }, [this, &screener] {
             // Show the details of the first row from an unknown sender.
             int row = 1;
-            while (row < int(screener.ListBox1.size()) && screener.messageTable.isTrusted(row))
+            while (row < int(screener.rows.size()) && screener.messageTable.isTrusted(row))
                 ++row;
             m_form.stringgrid1->setCurrentRow(row);
             m_waited = 0;

@@ -1,7 +1,7 @@
 // Deletion on the server: the selected rows, every known-bad or blacklisted row, and "Empty
 // Server". Rows are deleted from the highest message number down, so every DELE uses a number
 // that is still valid in the open session and the list indices of the rows still to come do not
-// move; the hidden lists are renumbered as the server will number the messages after QUIT.
+// move; the rows are renumbered as the server will number the messages after QUIT.
 #include "screening/pop3_requests.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
@@ -26,37 +26,30 @@ int numberInCell(const std::string &text)
     return value && *value > 0 && *value <= INT32_MAX ? int(*value) : 0;
 }
 
-template <typename List>
-void eraseAt(List &list, size_t index)
-{
-    if (index < list.size())
-        list.erase(list.begin() + std::ptrdiff_t(index));
-}
-
 }  // namespace
 
 void Screener::deleteSelected()
 {
-    std::vector<int> rows;
+    std::vector<int> selected;
     for (int r = selTop; r <= selBottom; ++r)
-        rows.push_back(r);
-    deleteRowSet(std::move(rows), false);
+        selected.push_back(r);
+    deleteRowSet(std::move(selected), false);
 }
 
-void Screener::deleteRows(std::vector<int> rows)
+void Screener::deleteRows(std::vector<int> tableRows)
 {
-    deleteRowSet(std::move(rows), false);
+    deleteRowSet(std::move(tableRows), false);
 }
 
 void Screener::deleteKnownBad()
 {
-    std::vector<int> rows;
-    for (int r = 1; r <= int(ListBox1.size()); ++r)
-        rows.push_back(r);
-    deleteRowSet(std::move(rows), true);
+    std::vector<int> all;
+    for (int r = 1; r <= int(rows.size()); ++r)
+        all.push_back(r);
+    deleteRowSet(std::move(all), true);
 }
 
-void Screener::deleteRowSet(std::vector<int> rows, bool knownBadRun)
+void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
 {
     lastDeletion = DeletionOutcome{};
     if (!sessionOpen()) {
@@ -65,18 +58,18 @@ void Screener::deleteRowSet(std::vector<int> rows, bool knownBadRun)
     }
     TNMPOP3 &client = *NMPOP31;
 
-    m_view.setVisible("Panel12", false);
-    m_view.setVisible("Panel14", true);
-    std::sort(rows.begin(), rows.end(), std::greater<>());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    const int progressMax = knownBadRun ? int(ListBox1.size()) : int(rows.size());
+    m_view.setVisible(Control::Panel12, false);
+    m_view.setVisible(Control::Panel14, true);
+    std::sort(tableRows.begin(), tableRows.end(), std::greater<>());
+    tableRows.erase(std::unique(tableRows.begin(), tableRows.end()), tableRows.end());
+    const int progressMax = knownBadRun ? int(rows.size()) : int(tableRows.size());
     m_view.setProgress(progressMax, 0);
 
     // Deletions are counted only while "Allow delete of accepted" is off, in both runs.
     const bool countDeletions = !allowDeleteAccepted;
     std::exception_ptr failure;
     int done = 0;
-    for (const int r : rows) {
+    for (const int r : tableRows) {
         ++done;
         if (knownBadRun) {
             if (!messageTable.isKnownBadOrBlacklisted(r) || messageTable.isTrusted(r))
@@ -88,7 +81,7 @@ void Screener::deleteRowSet(std::vector<int> rows, bool knownBadRun)
         // The grid is not rebuilt during the run: its numbers are those of the start.
         const int m = numberInCell(messageTable.text(MessageTable::ColNumber, r));
         const size_t i = size_t(r - 1);
-        if (m <= 0 || i >= ListBox1.size())
+        if (m <= 0 || i >= rows.size())
             continue;
         m_view.setStatus(std::to_string(r));
         const bool trusted = messageTable.isTrusted(r);
@@ -106,7 +99,7 @@ void Screener::deleteRowSet(std::vector<int> rows, bool knownBadRun)
         try {
             // DELE m only while message m is still the message this row shows: another mail
             // program may have removed messages since the download, renumbering the rest.
-            const std::string &rowCode = i < ListBox5.size() ? ListBox5[i] : std::string();
+            const std::string &rowCode = rows[i].code;
             bool same = false;
             if (m <= client.MessageCount() && !rowCode.empty() && rowCode != "-1") {
                 same = codeOfMessage(client, m) == rowCode;
@@ -131,19 +124,15 @@ void Screener::deleteRowSet(std::vector<int> rows, bool knownBadRun)
         // The server acknowledged the DELE: only now is the row logged, removed and counted.
         ++lastDeletion.deleted;
         if (!trusted)
-            rejectedLog.appendRejected(ListBox2[i], ListBox3[i]);
-        eraseAt(ListBox1, i);
-        eraseAt(ListBox2, i);
-        eraseAt(ListBox3, i);
-        eraseAt(ListBox5, i);
-        eraseAt(rowCodes, i + 1);
+            rejectedLog.appendRejected(rows[i].sender, rows[i].subject);
+        rows.erase(rows.begin() + std::ptrdiff_t(i));
         QCoreApplication::processEvents();
-        if (!ListBox1.empty()) {
+        if (!rows.empty()) {
             renumberRecords(m);
-            for (std::string &number : ListBox1) {
-                const int n = numberInCell(number);
+            for (DownloadedRow &row : rows) {
+                const int n = numberInCell(row.number);
                 if (n > m)
-                    number = std::to_string(n - 1);
+                    row.number = std::to_string(n - 1);
             }
         }
         if (countDeletions)
@@ -162,14 +151,14 @@ void Screener::deleteRowSet(std::vector<int> rows, bool knownBadRun)
 void Screener::finishDeletion(bool knownBadRun)
 {
     buildMessageTable(false);
-    m_view.setEnabled("button10", false);
-    m_view.setEnabled("Deleteselectedmails1", false);
+    m_view.setEnabled(Control::button10, false);
+    m_view.setEnabled(Control::Deleteselectedmails1, false);
     setAllowDeleteAccepted(false);
     reclassify();
     if (!hasMessages()) {
-        m_view.setVisible("Panel3", false);
-        m_view.setEnabled("button10", false);
-        m_view.setEnabled("Deleteselectedmails1", false);
+        m_view.setVisible(Control::Panel3, false);
+        m_view.setEnabled(Control::button10, false);
+        m_view.setEnabled(Control::Deleteselectedmails1, false);
     }
     if (knownBadRun)
         knownBadSelectMode = false;
@@ -195,7 +184,7 @@ void Screener::emptyServer()
 {
     if (pendingCommand != cmdIdle || sessionOpen())
         return;
-    m_view.setEnabled("Timer2", false);
+    m_view.setEnabled(Control::Timer2, false);
     connectSession();
     const int count = sessionOpen() ? NMPOP31->MessageCount() : 0;
     if (count > 0
@@ -214,7 +203,7 @@ void Screener::emptyServer()
     }
     if (sessionOpen())
         closeSession();
-    m_view.setEnabled("Timer2", true);
+    m_view.setEnabled(Control::Timer2, true);
 }
 
 }  // namespace kestrix

@@ -31,23 +31,23 @@ void Screener::Button1Click()
     knownBadSelectMode = false;
     m_view.messageTableChanged();
     if (button1Caption == kCaptionProcess || button1Caption == kCaptionContinue) {
-        m_view.showPage("TabSheet3");
+        m_view.showPage(Control::TabSheet3);
         pendingCommand = cmdReclassify;
         return;
     }
-    m_view.setEnabled("SpeedButton2", false);
+    m_view.setEnabled(Control::SpeedButton2, false);
     if (password.empty() && button1Caption != kCaptionConfigure) {
         m_prompter.message(Prompter::Kind::Information, "Password has not been specified !");
         return;
     }
     if (button1Caption == kCaptionConfigure) {
-        m_view.showPage("TabSheet8");
+        m_view.showPage(Control::TabSheet8);
         return;
     }
-    m_view.setEnabled("SpeedButton2", true);
-    m_view.showPage("TabSheet3");
-    m_view.setEnabled("SpeedButton6", true);
-    m_view.setVisible("Panel12", false);
+    m_view.setEnabled(Control::SpeedButton2, true);
+    m_view.showPage(Control::TabSheet3);
+    m_view.setEnabled(Control::SpeedButton6, true);
+    m_view.setVisible(Control::Panel12, false);
     pendingCommand = cmdGetHeaders;
 }
 
@@ -66,9 +66,9 @@ void Screener::updateSelectionInfo(int top, int bottom)
 {
     selTop = top;
     selBottom = bottom;
-    m_view.setText("Label6", top == bottom ? std::to_string(top)
+    m_view.setText(Control::Label6, top == bottom ? std::to_string(top)
                                            : std::to_string(top) + "-" + std::to_string(bottom));
-    m_view.setEnabled("SpeedButton24", top == bottom);
+    m_view.setEnabled(Control::SpeedButton24, top == bottom);
 }
 
 // ---- the tick -----------------------------------------------------------------------------
@@ -112,7 +112,7 @@ void Screener::Timer2Timer()
 void Screener::setGridEnabled(bool enabled)
 {
     m_gridDisabled = !enabled;
-    m_view.setEnabled("stringgrid1", enabled);
+    m_view.setEnabled(Control::stringgrid1, enabled);
 }
 
 void Screener::finishCommand(PendingCommand code, bool enableGrid)
@@ -121,7 +121,7 @@ void Screener::finishCommand(PendingCommand code, bool enableGrid)
         pendingCommand = cmdIdle;
     if (enableGrid)
         setGridEnabled(true);
-    m_view.setEnabled("Timer2", true);
+    m_view.setEnabled(Control::Timer2, true);
 }
 
 // Whatever failed, the dispatcher runs again: the command is dropped (unless another one was
@@ -141,16 +141,16 @@ void Screener::recoverFromFailure(PendingCommand code, const std::string &what)
         m_view.setStatus(withoutLineEnd(what));
     setGridEnabled(true);
     m_view.setBusyCursor(false);
-    m_view.setEnabled("Timer2", true);
+    m_view.setEnabled(Control::Timer2, true);
 }
 
 void Screener::getHeaders(bool thenReclassify)
 {
     clearTrustedLists();
     setAllowDeleteAccepted(false);
-    m_view.setVisible("Panel3", false);
-    m_view.setVisible("Panel12", false);
-    m_view.setVisible("Panel14", true);
+    m_view.setVisible(Control::Panel3, false);
+    m_view.setVisible(Control::Panel12, false);
+    m_view.setVisible(Control::Panel14, true);
     if (thenReclassify)
         setGridEnabled(false);
     if (connectSession())
@@ -172,31 +172,31 @@ void Screener::runCommand(PendingCommand code)
             setGridEnabled(true);
         // A session left open by an aborted command is closed here.
         if (sessionOpen()) {
-            m_view.setEnabled("Timer2", false);
+            m_view.setEnabled(Control::Timer2, false);
             closeSession();
-            m_view.setEnabled("Timer2", true);
+            m_view.setEnabled(Control::Timer2, true);
         }
         return;
 
     case cmdGetHeaders:
     case cmdGetAndCheck:
-        m_view.setEnabled("Timer2", false);
+        m_view.setEnabled(Control::Timer2, false);
         getHeaders(code == cmdGetAndCheck);
         finishCommand(code, true);
         return;
 
     case cmdReclassify:
-        m_view.setEnabled("Timer2", false);
+        m_view.setEnabled(Control::Timer2, false);
         setAllowDeleteAccepted(false);
         setGridEnabled(false);
-        m_view.setVisible("Panel12", false);
-        m_view.setVisible("Panel14", true);
+        m_view.setVisible(Control::Panel12, false);
+        m_view.setVisible(Control::Panel14, true);
         reclassify();
         finishCommand(code, true);
         return;
 
     case cmdDeleteSelected: {
-        m_view.setEnabled("Timer2", false);
+        m_view.setEnabled(Control::Timer2, false);
         const int count = mySelCount();
         if (count == 0) {
             m_prompter.message(Prompter::Kind::Information, "Nothing to delete !");
@@ -207,7 +207,7 @@ void Screener::runCommand(PendingCommand code)
         if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
                                 "Really DELETE selected " + std::to_string(count)
                                     + " Message(s) (No Recovery) ?")) {
-            m_view.setVisible("Panel3", false);
+            m_view.setVisible(Control::Panel3, false);
             setGridEnabled(false);
             if (connectSession())
                 deleteSelected();
@@ -221,7 +221,7 @@ void Screener::runCommand(PendingCommand code)
     }
 
     case cmdCheckNewMail:
-        m_view.setEnabled("Timer2", false);
+        m_view.setEnabled(Control::Timer2, false);
         setGridEnabled(false);
         if (connectSession())
             checkNewMail();
@@ -232,18 +232,18 @@ void Screener::runCommand(PendingCommand code)
     case cmdStartMailTool:
         // Starting the mail program arrives with its own change; until then the code only
         // returns to idle.
-        m_view.setEnabled("Timer2", false);
+        m_view.setEnabled(Control::Timer2, false);
         finishCommand(code, false);
         return;
 
     case cmdReadMessage:
         // Reading one message arrives with the message reader; until then: back to idle.
-        m_view.setEnabled("Timer2", false);
+        m_view.setEnabled(Control::Timer2, false);
         finishCommand(code, true);
         return;
 
     case cmdDeleteKnownBad: {
-        m_view.setEnabled("Timer2", false);
+        m_view.setEnabled(Control::Timer2, false);
         const int count = countKnownBad();
         if (count == 0) {
             m_prompter.message(Prompter::Kind::Confirmation, "No bad listed messages available !");
@@ -251,7 +251,7 @@ void Screener::runCommand(PendingCommand code)
                                        "Really DELETE " + std::to_string(count)
                                            + " blacklisted or known bad message(s)"
                                              " (No Recovery !) ?")) {
-            m_view.setVisible("Panel3", false);
+            m_view.setVisible(Control::Panel3, false);
             setGridEnabled(false);
             if (connectSession())
                 deleteKnownBad();

@@ -1,6 +1,6 @@
 // The header download: finds where new mail begins by the resume marks, asks before a large
 // download, and fetches for each new message its header lines (TOP n 0), its size (LIST n) and
-// its unique id (UIDL n) into the hidden per-row lists and the header store. Also the light
+// its unique id (UIDL n) into one row record per message and the header store. Also the light
 // new-mail check of the poller.
 #include "screening/diagnostic_mode.h"
 #include "screening/pop3_requests.h"
@@ -31,7 +31,7 @@ TNMPOP3 &clientOf(TNMPOP3 *client)
 void Screener::startPollerIfInterval()
 {
     if (settings.CheckInterval > 0)
-        m_view.setEnabled("Poller", true);
+        m_view.setEnabled(Control::Poller, true);
 }
 
 void Screener::forgetResumeMarks()
@@ -83,9 +83,7 @@ int Screener::findResumePoint()
 
 void Screener::rememberNewestCode()
 {
-    newestCode = "-1";
-    if (!rowCodes.empty())
-        newestCode = rowCodes.back();
+    newestCode = rows.empty() ? startCode : rows.back().markCode();
     if (newestCode == "-1")
         newestCode = settings.resumeCode;
 }
@@ -96,22 +94,22 @@ void Screener::downloadHeaders()
     const int count = client.MessageCount();
     newestCode = count > 0 ? codeOfMessage(client, count) : std::string("-1");
 
-    m_view.setText("Label24", "All messages from trusted e-mail addresses");
-    m_view.setText("Label52", std::string());
-    m_view.setVisible("Shape2", false);
-    m_view.setEnabled("SpeedButton27", false);
-    m_view.setEnabled("Button66", false);
-    m_view.setVisible("StaticText1", false);
-    m_view.setVisible("Panel12", false);
-    m_view.setVisible("Panel3", false);
-    m_view.setVisible("Panel14", true);
-    m_view.setText("Label8", std::string());
-    rowCodes.clear();
-    m_view.setEnabled("Poller", false);
+    m_view.setText(Control::Label24, "All messages from trusted e-mail addresses");
+    m_view.setText(Control::Label52, std::string());
+    m_view.setVisible(Control::Shape2, false);
+    m_view.setEnabled(Control::SpeedButton27, false);
+    m_view.setEnabled(Control::Button66, false);
+    m_view.setVisible(Control::StaticText1, false);
+    m_view.setVisible(Control::Panel12, false);
+    m_view.setVisible(Control::Panel3, false);
+    m_view.setVisible(Control::Panel14, true);
+    m_view.setText(Control::Label8, std::string());
+    startCode = "-1";
+    m_view.setEnabled(Control::Poller, false);
     m_view.setNewMailSign(false);
 
     int start = 1;
-    m_view.setText("Label17", client.RemoteIP());
+    m_view.setText(Control::Label17, client.RemoteIP());
     if (settings.IncrementalDownload) {
         start = findResumePoint();
         if (start > 1)
@@ -119,22 +117,19 @@ void Screener::downloadHeaders()
     }
 
     m_view.setDetails({});
-    m_view.setEnabled("CheckBox1", true);
-    m_view.setEnabled("button10", false);
-    m_view.setEnabled("Deleteselectedmails1", false);
-    m_view.setEnabled("button7", false);
-    ListBox1.clear();
-    ListBox2.clear();
-    ListBox3.clear();
-    ListBox5.clear();
+    m_view.setEnabled(Control::CheckBox1, true);
+    m_view.setEnabled(Control::button10, false);
+    m_view.setEnabled(Control::Deleteselectedmails1, false);
+    m_view.setEnabled(Control::button7, false);
+    rows.clear();
     messageTable.clearCells();
     messageTable.setRowCount(2);
     m_view.messageTableChanged();
 
     if (count == 0) {
-        m_view.setStatus(std::to_string(ListBox1.size()) + " Messages on Server");
-        m_view.setText("Label24", "No messages on server");
-        m_view.setVisible("Panel12", true);
+        m_view.setStatus(std::to_string(rows.size()) + " Messages on Server");
+        m_view.setText(Control::Label24, "No messages on server");
+        m_view.setVisible(Control::Panel12, true);
         newestCode = "-1";
         m_view.setBusyCursor(false);
         startPollerIfInterval();
@@ -165,11 +160,11 @@ void Screener::downloadHeaders()
     start = 1;
     if (wanted <= count)
         start = count - wanted + 1;
-    m_view.setText("Label8", std::to_string(count - start + 1) + " of " + std::to_string(count));
+    m_view.setText(Control::Label8, std::to_string(count - start + 1) + " of " + std::to_string(count));
 
     if (count < start) {
-        m_view.setText("Label24", "No new messages on server");
-        m_view.setVisible("Panel12", true);
+        m_view.setText(Control::Label24, "No new messages on server");
+        m_view.setVisible(Control::Panel12, true);
         m_view.setBusyCursor(false);
         rememberNewestCode();
         startPollerIfInterval();
@@ -181,7 +176,7 @@ void Screener::downloadHeaders()
     messageTable.setRowCount(toFetch + 1);
     messageTable.writeTitles();
     m_view.scrollMessageTable(1, -1);
-    rowCodes.push_back(start < 2 ? std::string("0") : codeOfMessage(client, 1));
+    startCode = start < 2 ? std::string("0") : codeOfMessage(client, 1);
     headerStore.clear();
 
     const int rowHeight = settings.RowHeight > 0 ? settings.RowHeight : 1;
@@ -223,14 +218,10 @@ void Screener::downloadHeaders()
         if (lines.empty())
             headerStore.at(slot).number = -1;
         headerStore.at(slot).lines = std::move(lines);
-        ListBox1.push_back(std::to_string(i));
-        ListBox2.push_back(sender);
-        ListBox3.push_back(subject);
-        ListBox5.push_back(code);
-        rowCodes.push_back(code);
+        rows.push_back({std::to_string(i), sender, subject, code});
 
-        const int row = int(ListBox1.size());
-        messageTable.setCell(MessageTable::ColNumber, row, ListBox1.back());
+        const int row = int(rows.size());
+        messageTable.setCell(MessageTable::ColNumber, row, rows.back().number);
         messageTable.setCell(MessageTable::ColSender, row, sender);
         messageTable.setCell(MessageTable::ColSubject, row, subject);
         const int clientHeight = m_view.messageTableClientHeight();
@@ -253,7 +244,7 @@ void Screener::downloadHeaders()
     buildMessageTable(true);
     if (hasMessages())
         setButton1Caption("Process Suspicuous Mails");
-    std::string status = std::to_string(ListBox1.size()) + " new messages from server";
+    std::string status = std::to_string(rows.size()) + " new messages from server";
     if (!lostSession.empty()) {
         while (!lostSession.empty() && (lostSession.back() == '\n' || lostSession.back() == '\r'))
             lostSession.pop_back();
@@ -269,7 +260,7 @@ void Screener::checkNewMail()
 {
     TNMPOP3 &client = clientOf(NMPOP31);
     const int count = client.MessageCount();
-    m_view.setText("Label53", std::to_string(count));
+    m_view.setText(Control::Label53, std::to_string(count));
     std::string code = "-1";
     try {
         if (count > 0)
@@ -284,7 +275,7 @@ void Screener::checkNewMail()
     setButton1Caption("Get Mail Headers: New");
     m_view.beep();
     m_view.setNewMailSign(true);
-    m_view.setEnabled("Poller", false);
+    m_view.setEnabled(Control::Poller, false);
 }
 
 }  // namespace kestrix

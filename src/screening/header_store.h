@@ -46,7 +46,7 @@ private:
     mutable bool m_indexValid = true;
 };
 
-// A message number as the hidden list ListBox1 holds it; -1 (no record) when the text is not a
+// A message number as a downloaded row holds it; -1 (no record) when the text is not a
 // decimal number that fits a signed 32-bit value.
 int messageNumberOf(std::string_view text);
 

@@ -53,13 +53,13 @@ bool Screener::resetDeletedCount()
     if (!m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskResetSpamCount))
         return false;
     settings.DeletedCount = 0;
-    m_view.setText("Label21", "0");
+    m_view.setText(Control::Label21, "0");
     return true;
 }
 
 void Screener::showLogCount()
 {
-    m_view.setText("Panel13", loggedAddressesText(rejectedLog));
+    m_view.setText(Control::Panel13, loggedAddressesText(rejectedLog));
 }
 
 }  // namespace kestrix

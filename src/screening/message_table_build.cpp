@@ -1,4 +1,4 @@
-// Rebuilding the message table from the hidden per-row lists: classification of every row,
+// Rebuilding the message table from the downloaded rows: classification of every row,
 // scrolling, and the resume marks that tell the next download where new mail begins.
 #include "screening/classification.h"
 #include "screening/screener.h"
@@ -8,16 +8,6 @@
 
 namespace kestrix {
 
-namespace {
-
-const std::string &entryOrEmpty(const std::vector<std::string> &list, size_t i)
-{
-    static const std::string empty;
-    return i < list.size() ? list[i] : empty;
-}
-
-}  // namespace
-
 void Screener::buildMessageTable(bool scrollToEnd)
 {
     allTrusted = true;
@@ -25,24 +15,25 @@ void Screener::buildMessageTable(bool scrollToEnd)
     leadingTrustedIndex = -1;
     messageTable.clearCells();
 
-    const size_t rows = ListBox1.size();
-    if (rows == 0) {
+    const size_t rowCount = rows.size();
+    if (rowCount == 0) {
         messageTable.setRowCount(2);
-        m_view.setText("Label52", std::string());
-        m_view.setVisible("Shape2", false);
+        m_view.setText(Control::Label52, std::string());
+        m_view.setVisible(Control::Shape2, false);
     } else {
-        messageTable.setRowCount(int(rows) + 1);
+        messageTable.setRowCount(int(rowCount) + 1);
     }
     messageTable.writeTitles();
 
     const Classifier classifier(whitelist, blacklist, rejectedLog);
-    for (size_t i = 0; i < rows; ++i) {
+    for (size_t i = 0; i < rowCount; ++i) {
         const int r = int(i) + 1;
-        const std::string &sender = entryOrEmpty(ListBox2, i);
-        const std::string &subject = entryOrEmpty(ListBox3, i);
+        const DownloadedRow &row = rows[i];
+        const std::string &sender = row.sender;
+        const std::string &subject = row.subject;
         const RowMarkers markers = classifier.classify(sender, subject);
 
-        messageTable.setCell(MessageTable::ColNumber, r, ListBox1[i]);
+        messageTable.setCell(MessageTable::ColNumber, r, row.number);
         messageTable.setCell(MessageTable::ColSender, r, sender, markers.sender);
         messageTable.setCell(MessageTable::ColSubject, r, subject, markers.subject);
         if (markers.sender == CellMarker::KNGA) {
@@ -53,7 +44,7 @@ void Screener::buildMessageTable(bool scrollToEnd)
             allTrusted = false;
         }
         messageTable.setCell(MessageTable::ColSizeContent, r,
-                             sizeContentText(messageNumberOf(ListBox1[i])));
+                             sizeContentText(messageNumberOf(row.number)));
     }
     m_view.messageTableChanged();
 
@@ -83,11 +74,12 @@ void Screener::setResumeMarks()
     const int last = leadingTrustedIndex;
     settings.resumeCode = "-1";
     settings.resumeFallbackCode = "-1";
-    if (last >= 0 && rowCodes.size() > size_t(last) + 1)
-        settings.resumeCode = rowCodes[size_t(last) + 1];
+    if (last >= 0 && rows.size() > size_t(last))
+        settings.resumeCode = rows[size_t(last)].markCode();
     settings.resumeCodeCopy = settings.resumeCode;
-    if (last > 1 && rowCodes.size() > size_t(last))
-        settings.resumeFallbackCode = rowCodes[size_t(last)];
+    // The row before the last trusted one (the first row is never a fallback).
+    if (last > 1 && rows.size() >= size_t(last))
+        settings.resumeFallbackCode = rows[size_t(last) - 1].markCode();
     if (settings.resumeCode == "-1")
         settings.resumeCode = foundCode;
 }

@@ -13,23 +13,23 @@ const char *const kGetNewCaption = "Get Mail Headers: New";
 
 void Screener::reclassify()
 {
-    m_view.setEnabled("SpeedButton27", false);
-    m_view.setVisible("Panel12", false);
-    m_view.showPage("TabSheet3");
+    m_view.setEnabled(Control::SpeedButton27, false);
+    m_view.setVisible(Control::Panel12, false);
+    m_view.showPage(Control::TabSheet3);
     m_view.setDetails({});
 
     if (!hasMessages()) {
-        m_view.setVisible("Panel3", false);
+        m_view.setVisible(Control::Panel3, false);
         if (!trustedNumbers.empty()) {
-            m_view.setText("Label24", std::to_string(trustedNumbers.size())
+            m_view.setText(Control::Label24, std::to_string(trustedNumbers.size())
                                           + " messages from trusted e-mail addresses");
         } else {
-            m_view.setText("Label24", "No new messages on server");
+            m_view.setText(Control::Label24, "No new messages on server");
             messageTable.setRowCount(2);
             m_view.messageTableChanged();
         }
         setButton1Caption(kGetNewCaption);
-        m_view.setVisible("Panel12", true);
+        m_view.setVisible(Control::Panel12, true);
         return;
     }
 
@@ -41,16 +41,17 @@ void Screener::reclassify()
     // Collected afresh on every run, so repeated runs do not count the same rows twice.
     clearTrustedLists();
     bool anyUntrusted = false;
-    for (size_t i = ListBox1.size(); i-- > 0;) {
-        const std::string &sender = i < ListBox2.size() ? ListBox2[i] : std::string();
+    for (size_t i = rows.size(); i-- > 0;) {
+        const DownloadedRow &row = rows[i];
+        const std::string &sender = row.sender;
         if (whitelist.empty() || !whitelist.contains(sender)) {
             anyUntrusted = true;
             continue;
         }
-        trustedNumbers.push_back(ListBox1[i]);
+        trustedNumbers.push_back(row.number);
         trustedSenders.push_back(sender);
-        trustedSubjects.push_back(i < ListBox3.size() ? ListBox3[i] : std::string());
-        trustedSizes.push_back(sizeContentText(messageNumberOf(ListBox1[i])));
+        trustedSubjects.push_back(row.subject);
+        trustedSizes.push_back(sizeContentText(messageNumberOf(row.number)));
     }
     if (anyUntrusted)
         setButton1Caption(kGetNewCaption);
@@ -60,28 +61,28 @@ void Screener::reclassify()
     // "Select known bad or blacklisted " is offered for known-bad rows of unknown senders (read
     // from the table just built; with an empty whitelist it stays off).
     if (!whitelist.empty()) {
-        for (int r = 1; r <= int(ListBox1.size()); ++r) {
+        for (int r = 1; r <= int(rows.size()); ++r) {
             if (!messageTable.isTrusted(r) && messageTable.isKnownBadOrBlacklisted(r)) {
-                m_view.setEnabled("SpeedButton27", true);
+                m_view.setEnabled(Control::SpeedButton27, true);
                 break;
             }
         }
     }
 
     if (allTrusted) {
-        m_view.setVisible("Panel3", false);
-        m_view.setVisible("Panel12", true);
+        m_view.setVisible(Control::Panel3, false);
+        m_view.setVisible(Control::Panel12, true);
         setButton1Caption(kGetNewCaption);
     } else {
-        m_view.setVisible("Panel3", true);
-        m_view.setVisible("Panel1", true);
+        m_view.setVisible(Control::Panel3, true);
+        m_view.setVisible(Control::Panel1, true);
     }
 
-    m_view.setEnabled("Timer1", true);
+    m_view.setEnabled(Control::Timer1, true);
     m_view.setBusyCursor(false);
     if (settings.CheckInterval > 0)
-        m_view.setEnabled("Poller", true);
-    m_view.setEnabled("Button66", true);
+        m_view.setEnabled(Control::Poller, true);
+    m_view.setEnabled(Control::Button66, true);
 }
 
 }  // namespace kestrix

@@ -12,6 +12,15 @@ Screener::Screener(View &view, Prompter &prompter)
 
 Screener::~Screener() = default;
 
+std::vector<std::string> Screener::column(std::string DownloadedRow::*field) const
+{
+    std::vector<std::string> texts;
+    texts.reserve(rows.size());
+    for (const DownloadedRow &row : rows)
+        texts.push_back(row.*field);
+    return texts;
+}
+
 void Screener::clearTrustedLists()
 {
     trustedNumbers.clear();
@@ -23,13 +32,13 @@ void Screener::clearTrustedLists()
 void Screener::setAllowDeleteAccepted(bool checked)
 {
     allowDeleteAccepted = checked;
-    m_view.setChecked("CheckBox1", checked);
+    m_view.setChecked(Control::CheckBox1, checked);
 }
 
 void Screener::setButton1Caption(const std::string &caption)
 {
     button1Caption = caption;
-    m_view.setText("Button1", caption);
+    m_view.setText(Control::Button1, caption);
 }
 
 }  // namespace kestrix

@@ -1,6 +1,6 @@
 #pragma once
 // The run-time state of the screening window and the operations on it: the current profile's
-// settings and lists, the message table with its hidden per-row lists, the header store, the
+// settings and lists, the message table with one record per row, the header store, the
 // resume marks and the grid's flags. It reaches the screen only through a View and asks only
 // through a Prompter, so it runs the same under the window, the command line and the tests.
 //
@@ -12,6 +12,7 @@
 #include "profiles/profile_settings.h"
 #include "profiles/rejected_log.h"
 #include "profiles/whitelist.h"
+#include "screening/downloaded_row.h"
 #include "screening/header_store.h"
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
@@ -47,17 +48,21 @@ public:
     BlacklistWords blacklist;  // "ListBox7"
     RejectedLog rejectedLog;   // "StringGrid2"
 
-    // ---- The message table and its hidden per-row lists ----------------------------------------
-    // Table row r (r >= 1) is index r - 1 of ListBox1/2/3/5; the lists are authoritative and the
-    // table is rebuilt from them.
-    MessageTable messageTable;         // "stringgrid1"
-    std::vector<std::string> ListBox1;  // message numbers (decimal)
-    std::vector<std::string> ListBox2;  // sender texts, as received
-    std::vector<std::string> ListBox3;  // subject texts, as received
-    std::vector<std::string> ListBox5;  // message codes
-    // One ahead of the lists: entry 0 is the start entry ("0" or the code of message 1),
-    // entry i + 1 the code of row index i.
-    std::vector<std::string> rowCodes;
+    // ---- The message table and its rows --------------------------------------------------------
+    // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt
+    // from them.
+    MessageTable messageTable;  // "stringgrid1"
+    std::vector<DownloadedRow> rows;
+    // The mark before the first row, the newest code left once every row is deleted: "0" after
+    // a download from message 1 (and after the diagnostic fill), else message 1's code; "-1"
+    // for none.
+    std::string startCode = "-1";
+    // One column of the rows, in row order (the window's hidden lists ListBox1/2/3/5).
+    std::vector<std::string> ListBox1() const { return column(&DownloadedRow::number); }
+    std::vector<std::string> ListBox2() const { return column(&DownloadedRow::sender); }
+    std::vector<std::string> ListBox3() const { return column(&DownloadedRow::subject); }
+    std::vector<std::string> ListBox5() const { return column(&DownloadedRow::code); }
+    std::vector<std::string> column(std::string DownloadedRow::*field) const;
 
     HeaderStore headerStore;
     // The header lines of the message whose summary was fetched last.
@@ -129,8 +134,8 @@ public:
     void NMPOP31Status(const std::string &text);
 
     // ---- Classification and the message table (message_table_build.cpp, reclassify.cpp) --------
-    bool hasMessages() const { return !ListBox1.empty(); }
-    // Rebuilds the table from the hidden lists, classifies every row, scrolls and sets the
+    bool hasMessages() const { return !rows.empty(); }
+    // Rebuilds the table from the rows, classifies every row, scrolls and sets the
     // resume marks.
     void buildMessageTable(bool scrollToEnd);
     // Collects the trusted rows, rebuilds the table and sets banners, captions and buttons.
@@ -167,7 +172,7 @@ public:
     void deleteSelected();
     void deleteKnownBad();
     // The deletion of a selection over any set of table rows (kestrix-cli's message numbers).
-    void deleteRows(std::vector<int> rows);
+    void deleteRows(std::vector<int> tableRows);
     void renumberRecords(int number);
     // "Empty Server" (SpeedButton2): asks twice, then DELE N..1; no log, no count, no table.
     void emptyServer();
@@ -205,7 +210,7 @@ public:
     // ---- Command dispatcher (dispatcher.cpp) ---------------------------------------------------
     // What the dispatcher asks of the window besides the View; the window sets these (a test may
     // leave any of them empty: the step is then skipped). The timers are switched through the
-    // View by name ("Timer2", "Poller"), the message grid as "stringgrid1".
+    // View by id (Control::Timer2, Control::Poller), the message grid as Control::stringgrid1.
     struct DispatcherHooks {
         std::function<bool()> configurationPageShown;       // TabSheet5 is the active page
         std::function<std::pair<int, int>()> gridSelection;  // first and last selected row
@@ -239,7 +244,7 @@ private:
     void scrollTableToEnd();
     void setResumeMarks();
     // deletion.cpp
-    void deleteRowSet(std::vector<int> rows, bool knownBadRun);
+    void deleteRowSet(std::vector<int> tableRows, bool knownBadRun);
     void finishDeletion(bool knownBadRun);
     void startPollerIfInterval();
     // updateSelectionInfo from the grid's selection (skipped without a grid).

@@ -60,16 +60,16 @@ bool Screener::connectSession()
     // Whatever the update check meets, the connection goes ahead.
     if (dailyUpdateCheck)
         dailyUpdateCheck();
-    m_view.setVisible("shape1", true);
+    m_view.setVisible(Control::shape1, true);
     m_view.setBusyCursor(true);
-    m_view.setText("Label8", std::string());
+    m_view.setText(Control::Label8, std::string());
     if (sessionOpen())
         return true;
 
     auto fail = [this](const std::string &why) {
         sessionError = why;
         m_view.setBusyCursor(false);
-        m_view.setVisible("shape1", false);
+        m_view.setVisible(Control::shape1, false);
         return false;
     };
     if (!NMPOP31)
@@ -107,7 +107,7 @@ void Screener::closeSession()
 {
     closingSession = true;
     if (settings.CheckInterval > 2)
-        m_view.setEnabled("Poller", true);
+        m_view.setEnabled(Control::Poller, true);
     // QUIT makes the server carry out the deletions; a failed QUIT is tried twice more while
     // the connection is still up. Failures are of no further interest here.
     for (int attempt = 0; attempt < 3 && sessionOpen(); ++attempt) {
@@ -117,7 +117,7 @@ void Screener::closeSession()
         } catch (...) {
         }
     }
-    m_view.setVisible("shape1", false);
+    m_view.setVisible(Control::shape1, false);
     m_view.setBusyCursor(false);
     closingSession = false;
 }
@@ -135,9 +135,9 @@ void Screener::NMPOP31Status(const std::string &text)
     if (sessionOpen() && !closingSession)
         closeSession();
     pendingCommand = cmdIdle;
-    m_view.setEnabled("Timer2", true);
+    m_view.setEnabled(Control::Timer2, true);
     if (settings.CheckInterval > 0)
-        m_view.setEnabled("Poller", true);
+        m_view.setEnabled(Control::Poller, true);
 }
 
 }  // namespace kestrix

@@ -130,7 +130,7 @@ void UpdateCheck::manualCheck()
     if (m_running)
         return;
     RunningFlag running(m_running);
-    m_view.setVisible("StaticText2", false);
+    m_view.setVisible(Control::StaticText2, false);
     std::string version;
     if (!read(version))
         texts.notes = {kNoNetworkText};
@@ -146,7 +146,7 @@ void UpdateCheck::manualCheck()
     // Only turning it off goes back to the settings; clearing the box leaves them alone.
     if (texts.dontCheck && m_settings.DailyUpdateCheck) {
         m_settings.DailyUpdateCheck = false;
-        m_view.setChecked("CheckBox6", false);
+        m_view.setChecked(Control::CheckBox6, false);
         dailyCheckClicked(false);
     }
 }
@@ -169,7 +169,7 @@ void UpdateCheck::dailyCheck()
     texts.installedVersion = kVersionText;
     // A page without a line 2 names nothing that could be the installed version.
     if (version.empty() || caption.find(version) == std::string::npos) {
-        m_view.setVisible("StaticText2", true);
+        m_view.setVisible(Control::StaticText2, true);
         m_view.beep();
     }
 }
@@ -180,7 +180,7 @@ void UpdateCheck::dailyCheckClicked(bool checked)
     if (checked)
         return;
     m_settings.LastUpdateCheck.clear();
-    m_view.setVisible("StaticText2", false);
+    m_view.setVisible(Control::StaticText2, false);
 }
 
 }  // namespace kestrix

@@ -1,32 +1,49 @@
 #pragma once
 // The screen as the screening logic sees it: fire-and-forget writes to the window's controls.
-// Controls are named by their object names ("Label24", "Panel12", "Button1"), so the window can
-// find them with findChild and a recording fake can keep what it was told per name.
-// Texts are Latin-1 bytes.
+// Controls are named by a typed id; the window maps each id to its widget (the glossary in
+// ui/control_glossary.cpp says what every control is). Texts are Latin-1 bytes.
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace kestrix {
+
+// The controls the screening writes to, named as the window's object names. A control the
+// window does not have cannot be named, so a misspelt control is a compile error.
+enum class Control {
+    // top bar and status bar
+    Button1, SpeedButton2, SpeedButton6, shape1, Label8, StaticText1,
+    CheckBox1, StaticText2,
+    // messages page
+    Panel1, Panel3, Panel12, Panel14, Shape2, Label6, Label24, Label52, Label53, button7,
+    button10, Button66, SpeedButton24, SpeedButton27, SpeedButton31, Deleteselectedmails1,
+    stringgrid1,
+    // start, whitelist and configuration pages
+    Label13, Label17, Label19, Label21, Label25, Panel13, CheckBox6,
+    // pages ("TabSheet8" is the accounts page inside the configuration page)
+    TabSheet1, TabSheet3, TabSheet4, TabSheet5, TabSheet6, TabSheet7, TabSheet8,
+    // timers, switched like controls
+    Timer1, Timer2, Poller,
+};
+inline constexpr int kControlCount = int(Control::Poller) + 1;
 
 class View {
 public:
     virtual ~View() = default;
 
     // Caption of a button, label, panel or check box.
-    virtual void setText(std::string_view control, const std::string &text) = 0;
-    virtual void setEnabled(std::string_view control, bool enabled) = 0;
-    virtual void setVisible(std::string_view control, bool visible) = 0;
-    virtual void setChecked(std::string_view control, bool checked) = 0;
+    virtual void setText(Control control, const std::string &text) = 0;
+    virtual void setEnabled(Control control, bool enabled) = 0;
+    virtual void setVisible(Control control, bool visible) = 0;
+    virtual void setChecked(Control control, bool checked) = 0;
 
     // The status line at the bottom of the window ("statustext").
     virtual void setStatus(const std::string &text) = 0;
     virtual void setProgress(int maximum, int position) = 0;
     virtual void setBusyCursor(bool busy) = 0;
 
-    // Makes a page ("TabSheet3") or configuration sub-page the active one.
-    virtual void showPage(std::string_view page) = 0;
+    // Makes a page (TabSheet1..TabSheet7) or the accounts sub-page (TabSheet8) the active one.
+    virtual void showPage(Control page) = 0;
 
     // The message table model changed as a whole: the grid repaints from it.
     virtual void messageTableChanged() = 0;

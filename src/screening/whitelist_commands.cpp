@@ -30,12 +30,12 @@ std::string acceptedAddressesText(size_t count)
 
 void Screener::AddToWhitelist(const QString &whitelistFile)
 {
-    m_view.setEnabled("button10", false);
-    m_view.setEnabled("Deleteselectedmails1", false);
+    m_view.setEnabled(Control::button10, false);
+    m_view.setEnabled(Control::Deleteselectedmails1, false);
     if (!hasMessages())
         return;
 
-    const int lastDataRow = std::min(messageTable.lastRow(), int(ListBox1.size()));
+    const int lastDataRow = std::min(messageTable.lastRow(), int(rows.size()));
     for (int r = 1; r <= lastDataRow; ++r) {
         const bool chosen = knownBadSelectMode
                                 ? messageTable.isKnownBadOrBlacklisted(r)
@@ -55,18 +55,18 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
     }
 
     setButton1Caption(kGetNewCaption);
-    m_view.setEnabled("button7", false);
+    m_view.setEnabled(Control::button7, false);
     pendingCommand = cmdReclassify;
 
     if (!hasMessages()) {
-        m_view.setVisible("Panel3", false);
-        m_view.setEnabled("button10", false);
-        m_view.setEnabled("Deleteselectedmails1", false);
+        m_view.setVisible(Control::Panel3, false);
+        m_view.setEnabled(Control::button10, false);
+        m_view.setEnabled(Control::Deleteselectedmails1, false);
     }
 
     if (const FileResult written = saveWhitelistFile(whitelistFile, whitelist); !written)
         m_prompter.message(Prompter::Kind::Error, written.error);
-    m_view.setEnabled("SpeedButton31", true);
+    m_view.setEnabled(Control::SpeedButton31, true);
 }
 
 void Screener::RemoveFromWhitelist()
@@ -101,12 +101,12 @@ void Screener::deleteWhitelistAddresses(std::vector<int> indexes, const QString 
             m_prompter.message(Prompter::Kind::Error, written.error);
     }
     const std::string count = trustedAddressesText(whitelist.size());
-    m_view.setText("Label13", count);
-    m_view.setText("Label25", count);
+    m_view.setText(Control::Label13, count);
+    m_view.setText(Control::Label25, count);
 
     buildMessageTable(true);
     reclassify();
-    m_view.showPage("TabSheet4");
+    m_view.showPage(Control::TabSheet4);
 }
 
 bool Screener::loadWhitelist(const QString &whitelistFile)
@@ -119,7 +119,7 @@ bool Screener::loadWhitelist(const QString &whitelistFile)
         return false;
     }
     whitelist = std::move(loaded);
-    m_view.setText("Label13", trustedAddressesText(whitelist.size()));
+    m_view.setText(Control::Label13, trustedAddressesText(whitelist.size()));
     return true;
 }
 
@@ -135,24 +135,24 @@ bool Screener::saveWhitelist(const QString &whitelistFile)
 void Screener::TabSheet4Show()
 {
     const std::string count = trustedAddressesText(whitelist.size());
-    m_view.setText("Label25", count);
-    m_view.setText("Label13", count);
+    m_view.setText(Control::Label25, count);
+    m_view.setText(Control::Label13, count);
 }
 
 void Screener::whitelistPageChanged()
 {
-    m_view.setText("Label25", acceptedAddressesText(whitelist.size()));
+    m_view.setText(Control::Label25, acceptedAddressesText(whitelist.size()));
 }
 
 void Screener::showStartPageCounts()
 {
-    m_view.setText("Label19", std::to_string(whitelist.size()));
-    m_view.setText("Label21", std::to_string(settings.DeletedCount));
+    m_view.setText(Control::Label19, std::to_string(whitelist.size()));
+    m_view.setText(Control::Label21, std::to_string(settings.DeletedCount));
 }
 
 bool Screener::whitelistHoldsSender(int row) const
 {
-    return row >= 1 && row <= int(ListBox1.size())
+    return row >= 1 && row <= int(rows.size())
            && whitelist.contains(messageTable.text(MessageTable::ColSender, row));
 }
 

@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -63,14 +64,14 @@ public:
     using QMainWindow::setVisible;
 
     // --- View ---------------------------------------------------------------------------
-    void setText(std::string_view control, const std::string &text) override;
-    void setEnabled(std::string_view control, bool enabled) override;
-    void setVisible(std::string_view control, bool visible) override;
-    void setChecked(std::string_view control, bool checked) override;
+    void setText(Control control, const std::string &text) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setVisible(Control control, bool visible) override;
+    void setChecked(Control control, bool checked) override;
     void setStatus(const std::string &text) override;
     void setProgress(int maximum, int position) override;
     void setBusyCursor(bool busy) override;
-    void showPage(std::string_view page) override;
+    void showPage(Control page) override;
     void messageTableChanged() override;
     void scrollMessageTable(int topRow, int currentRow) override;
     int messageTableClientHeight() const override;
@@ -311,7 +312,7 @@ private:
     void applyListPageRules();  // run by the refresh tick
 
     void showPageWidget(QWidget *page);
-    QObject *control(std::string_view name) const;
+    QObject *control(Control id) const;
     void queueCommand(int code);
     void fitLayout();
     void sizeGuard();
@@ -329,7 +330,7 @@ private:
     bool rowTrusted(int row) const;
     int selectedProfileIndex() const;
 
-    mutable QHash<QString, QPointer<QObject>> m_controls;  // control(): names found so far
+    mutable std::array<QPointer<QObject>, kControlCount> m_controls;  // control(): found so far
     const MessageTable *m_table = nullptr;
     const HeaderStore *m_store = nullptr;
     Screener *m_screener = nullptr;

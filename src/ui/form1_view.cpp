@@ -2,6 +2,7 @@
 // boxes and the two small dialogs. Texts cross here as Latin-1.
 #include "ui/form1.h"
 
+#include "ui/control_glossary.h"
 #include "ui/form3_new_profile.h"
 #include "ui/form5_download_control.h"
 #include "ui/grid_paint_rules.h"
@@ -63,23 +64,23 @@ int runBox(QWidget *parent, Prompter::Kind kind, const std::string &text,
 }  // namespace
 
 // The dispatcher and the screening operations name controls on every tick; a control found once
-// is kept, so the tree is searched only the first time a name is asked for.
-QObject *TForm1::control(std::string_view name) const
+// is kept, so the tree is searched only the first time an id is asked for.
+QObject *TForm1::control(Control id) const
 {
-    const QString objectName = QString::fromLatin1(name.data(), qsizetype(name.size()));
-    if (const auto known = m_controls.constFind(objectName); known != m_controls.cend() && *known)
-        return known->data();
+    QPointer<QObject> &known = m_controls[size_t(id)];
+    if (known)
+        return known.data();
+    const QString objectName = QString::fromLatin1(controlName(id));
     QObject *found = centralWidget()->findChild<QWidget *>(objectName);
     if (!found)
         found = PopupMenu2->findChild<QAction *>(objectName);
     if (!found)
         found = findChild<QObject *>(objectName);
-    if (found)
-        m_controls.insert(objectName, found);
+    known = found;
     return found;
 }
 
-void TForm1::setText(std::string_view name, const std::string &text)
+void TForm1::setText(Control name, const std::string &text)
 {
     QObject *target = control(name);
     const QString value = fromBytes(text);
@@ -95,7 +96,7 @@ void TForm1::setText(std::string_view name, const std::string &text)
         target->setProperty("text", value);
 }
 
-void TForm1::setEnabled(std::string_view name, bool enabled)
+void TForm1::setEnabled(Control name, bool enabled)
 {
     QObject *target = control(name);
     if (auto *widget = qobject_cast<QWidget *>(target))
@@ -112,7 +113,7 @@ void TForm1::setEnabled(std::string_view name, bool enabled)
     }
 }
 
-void TForm1::setVisible(std::string_view name, bool visible)
+void TForm1::setVisible(Control name, bool visible)
 {
     QObject *target = control(name);
     if (auto *widget = qobject_cast<QWidget *>(target))
@@ -121,7 +122,7 @@ void TForm1::setVisible(std::string_view name, bool visible)
         action->setVisible(visible);
 }
 
-void TForm1::setChecked(std::string_view name, bool checked)
+void TForm1::setChecked(Control name, bool checked)
 {
     QObject *target = control(name);
     if (auto *button = qobject_cast<QAbstractButton *>(target))
@@ -149,7 +150,7 @@ void TForm1::setBusyCursor(bool busy)
         QApplication::restoreOverrideCursor();
 }
 
-void TForm1::showPage(std::string_view name)
+void TForm1::showPage(Control name)
 {
     auto *page = qobject_cast<QWidget *>(control(name));
     if (!page)

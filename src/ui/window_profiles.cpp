@@ -40,19 +40,16 @@ void WindowProfiles::start(const std::optional<std::string> &argument)
     m_form.ComboBox1->setEditText(fromBytes(choice.name));
     m_current = choice.name;
     load();
-    m_form.showPage("TabSheet1");
+    m_form.showPage(Control::TabSheet1);
 }
 
-// The table, its hidden lists and the header store belong to the profile that was current.
+// The table, its rows and the header store belong to the profile that was current.
 void WindowProfiles::resetMessageState()
 {
     Screener &s = m_screener;
     s.messageTable = MessageTable();
-    s.ListBox1.clear();
-    s.ListBox2.clear();
-    s.ListBox3.clear();
-    s.ListBox5.clear();
-    s.rowCodes.clear();
+    s.rows.clear();
+    s.startCode = "-1";
     s.currentHeader.clear();
     s.headerStore.clear();
     s.detailsRow = -1;
@@ -81,10 +78,10 @@ void WindowProfiles::load()
         }
     };
 
-    m_form.setEnabled("SpeedButton6", false);
-    m_form.setEnabled("SpeedButton2", false);
-    m_form.setVisible("Panel3", false);
-    m_form.setVisible("StaticText1", false);
+    m_form.setEnabled(Control::SpeedButton6, false);
+    m_form.setEnabled(Control::SpeedButton2, false);
+    m_form.setVisible(Control::Panel3, false);
+    m_form.setVisible(Control::StaticText1, false);
     // The password belongs to the profile that was current; a switch restores this one's.
     m_form.Edit4->clear();
     resetMessageState();
@@ -109,8 +106,8 @@ void WindowProfiles::load()
     m_form.Label19->setText(QString::number(m_screener.whitelist.size()));
     const QString whitelistFile = profilePaths(m_dataDir, m_current).whitelist;
     m_form.Label10->setText(whitelistFile.section(QLatin1Char('/'), -1));
-    m_form.setVisible("Panel12", false);
-    m_form.setVisible("Panel14", true);
+    m_form.setVisible(Control::Panel12, false);
+    m_form.setVisible(Control::Panel14, true);
     if (m_form.Edit4->isEnabled())
         m_form.Edit4->setFocus();
 }

@@ -5,7 +5,7 @@ namespace kestrix::test {
 namespace {
 
 template <typename Map>
-auto lookup(const Map &map, std::string_view key) -> std::optional<typename Map::mapped_type>
+auto lookup(const Map &map, Control key) -> std::optional<typename Map::mapped_type>
 {
     const auto it = map.find(key);
     if (it == map.end())
@@ -15,24 +15,24 @@ auto lookup(const Map &map, std::string_view key) -> std::optional<typename Map:
 
 }  // namespace
 
-void RecordingView::setText(std::string_view control, const std::string &text)
+void RecordingView::setText(Control control, const std::string &text)
 {
-    texts.insert_or_assign(std::string(control), text);
+    texts.insert_or_assign(control, text);
 }
 
-void RecordingView::setEnabled(std::string_view control, bool enabled)
+void RecordingView::setEnabled(Control control, bool enabled)
 {
-    enabledStates.insert_or_assign(std::string(control), enabled);
+    enabledStates.insert_or_assign(control, enabled);
 }
 
-void RecordingView::setVisible(std::string_view control, bool visible)
+void RecordingView::setVisible(Control control, bool visible)
 {
-    visibleStates.insert_or_assign(std::string(control), visible);
+    visibleStates.insert_or_assign(control, visible);
 }
 
-void RecordingView::setChecked(std::string_view control, bool checked)
+void RecordingView::setChecked(Control control, bool checked)
 {
-    checkedStates.insert_or_assign(std::string(control), checked);
+    checkedStates.insert_or_assign(control, checked);
 }
 
 void RecordingView::setStatus(const std::string &text)
@@ -51,9 +51,9 @@ void RecordingView::setBusyCursor(bool busy)
     busyCursor = busy;
 }
 
-void RecordingView::showPage(std::string_view page)
+void RecordingView::showPage(Control page)
 {
-    pagesShown.emplace_back(page);
+    pagesShown.push_back(page);
 }
 
 void RecordingView::messageTableChanged()
@@ -82,22 +82,22 @@ void RecordingView::beep()
     ++beeps;
 }
 
-std::optional<std::string> RecordingView::text(std::string_view control) const
+std::optional<std::string> RecordingView::text(Control control) const
 {
     return lookup(texts, control);
 }
 
-std::optional<bool> RecordingView::enabled(std::string_view control) const
+std::optional<bool> RecordingView::enabled(Control control) const
 {
     return lookup(enabledStates, control);
 }
 
-std::optional<bool> RecordingView::visible(std::string_view control) const
+std::optional<bool> RecordingView::visible(Control control) const
 {
     return lookup(visibleStates, control);
 }
 
-std::optional<bool> RecordingView::checked(std::string_view control) const
+std::optional<bool> RecordingView::checked(Control control) const
 {
     return lookup(checkedStates, control);
 }

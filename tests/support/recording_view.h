@@ -1,6 +1,6 @@
 #pragma once
 // A View that remembers what it was told: the last text, enabled, visible and checked state per
-// control name, the status line history, the pages shown, the grid calls and the tray sign.
+// control, the status line history, the pages shown, the grid calls and the tray sign.
 
 #include "screening/view.h"
 
@@ -14,14 +14,14 @@ namespace kestrix::test {
 
 class RecordingView : public View {
 public:
-    void setText(std::string_view control, const std::string &text) override;
-    void setEnabled(std::string_view control, bool enabled) override;
-    void setVisible(std::string_view control, bool visible) override;
-    void setChecked(std::string_view control, bool checked) override;
+    void setText(Control control, const std::string &text) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setVisible(Control control, bool visible) override;
+    void setChecked(Control control, bool checked) override;
     void setStatus(const std::string &text) override;
     void setProgress(int maximum, int position) override;
     void setBusyCursor(bool busy) override;
-    void showPage(std::string_view page) override;
+    void showPage(Control page) override;
     void messageTableChanged() override;
     void scrollMessageTable(int topRow, int currentRow) override;
     int messageTableClientHeight() const override { return clientHeight; }
@@ -30,20 +30,20 @@ public:
     void beep() override;
 
     // Last state per control; nothing when the control was never told.
-    std::optional<std::string> text(std::string_view control) const;
-    std::optional<bool> enabled(std::string_view control) const;
-    std::optional<bool> visible(std::string_view control) const;
-    std::optional<bool> checked(std::string_view control) const;
+    std::optional<std::string> text(Control control) const;
+    std::optional<bool> enabled(Control control) const;
+    std::optional<bool> visible(Control control) const;
+    std::optional<bool> checked(Control control) const;
 
     // Forgets everything recorded (the client height stays).
     void reset();
 
-    std::map<std::string, std::string, std::less<>> texts;
-    std::map<std::string, bool, std::less<>> enabledStates;
-    std::map<std::string, bool, std::less<>> visibleStates;
-    std::map<std::string, bool, std::less<>> checkedStates;
+    std::map<Control, std::string> texts;
+    std::map<Control, bool> enabledStates;
+    std::map<Control, bool> visibleStates;
+    std::map<Control, bool> checkedStates;
     std::vector<std::string> statusHistory;
-    std::vector<std::string> pagesShown;
+    std::vector<Control> pagesShown;
     std::vector<std::pair<int, int>> scrolls;  // (topRow, currentRow)
     std::vector<std::string> details;
     int detailsCalls = 0;

@@ -43,7 +43,7 @@ TEST_F(DovecotScreeningTest, SelectedRowsAreDeletedLoggedCountedAndRenumbered)
     EXPECT_EQ(sendersOnServer(*dovecot),
               sendersOf({1, 2, 3, 4, 5, 6, 10, 11}));
     EXPECT_EQ(numbers(), (Strings{"6", "7", "8"}));
-    EXPECT_EQ(s.ListBox2, sendersOf({6, 10, 11}));
+    EXPECT_EQ(s.ListBox2(), sendersOf({6, 10, 11}));
     EXPECT_EQ(s.settings.DeletedCount, 3);
     ASSERT_EQ(s.rejectedLog.rowCount(), 4);
     EXPECT_EQ(s.rejectedLog.rows()[1].sender, "sender9 <s9@example.org>");
@@ -147,7 +147,7 @@ TEST_F(DovecotScreeningTest, EmptyServerAsksTwiceThenDeletesEverything)
     s.emptyServer();
     EXPECT_TRUE(dovecot->messages().empty());
     EXPECT_FALSE(s.sessionOpen());
-    EXPECT_EQ(view.enabled("Timer2"), true);
+    EXPECT_EQ(view.enabled(Control::Timer2), true);
     EXPECT_EQ(s.settings.DeletedCount, 0);
 
     // An empty mailbox: nothing is asked.

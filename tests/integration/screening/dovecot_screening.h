@@ -66,7 +66,7 @@ protected:
         prompter.verifyAllAsked();
     }
 
-    std::vector<std::string> numbers() const { return s.ListBox1; }
+    std::vector<std::string> numbers() const { return s.ListBox1(); }
     // Message k's sender for each row.
     std::vector<std::string> sendersOf(std::initializer_list<int> ks) const
     {

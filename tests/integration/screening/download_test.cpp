@@ -13,17 +13,17 @@ TEST_F(DovecotScreeningTest, FirstDownloadFetchesEveryMessage)
     getAndCheck();
 
     EXPECT_EQ(numbers(), (Strings{"1", "2", "3"}));
-    EXPECT_EQ(s.ListBox2, sendersOf({1, 2, 3}));
-    EXPECT_EQ(s.ListBox3, (Strings{"Subject 1", "Subject 2", "Subject 3"}));
-    ASSERT_EQ(s.rowCodes.size(), 4u);
-    EXPECT_EQ(s.rowCodes[0], "0");
+    EXPECT_EQ(s.ListBox2(), sendersOf({1, 2, 3}));
+    EXPECT_EQ(s.ListBox3(), (Strings{"Subject 1", "Subject 2", "Subject 3"}));
+    ASSERT_EQ(s.rows.size(), 3u);
+    EXPECT_EQ(s.startCode, "0");
     for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(s.rowCodes[i + 1], s.ListBox5[i]);
-        EXPECT_NE(s.ListBox5[i], "-1");
+        EXPECT_EQ(s.rows[i].markCode(), s.rows[i].code);
+        EXPECT_NE(s.rows[i].code, "-1");
     }
-    EXPECT_EQ(s.newestCode, s.ListBox5[2]);
-    EXPECT_EQ(view.text("Label8"), "3 of 3");
-    EXPECT_EQ(view.text("Label17"), "127.0.0.1");
+    EXPECT_EQ(s.newestCode, s.rows[2].code);
+    EXPECT_EQ(view.text(Control::Label8), "3 of 3");
+    EXPECT_EQ(view.text(Control::Label17), "127.0.0.1");
     EXPECT_TRUE(std::find(view.statusHistory.begin(), view.statusHistory.end(),
                           "3 new messages from server")
                 != view.statusHistory.end());
@@ -38,12 +38,12 @@ TEST_F(DovecotScreeningTest, EmptyMailboxSendsNoUidlAndSaysSo)
 {
     startServer(0);
     getAndCheck();
-    EXPECT_TRUE(s.ListBox1.empty());
+    EXPECT_TRUE(s.ListBox1().empty());
     EXPECT_EQ(s.newestCode, "-1");
     EXPECT_TRUE(std::find(view.statusHistory.begin(), view.statusHistory.end(),
                           "0 Messages on Server")
                 != view.statusHistory.end());
-    EXPECT_EQ(view.text("Label24"), "No new messages on server");  // reclassify's own banner text
+    EXPECT_EQ(view.text(Control::Label24), "No new messages on server");  // reclassify's own banner text
 }
 
 TEST_F(DovecotScreeningTest, SecondDownloadStartsAfterTheLeadingTrustedRun)
@@ -53,16 +53,16 @@ TEST_F(DovecotScreeningTest, SecondDownloadStartsAfterTheLeadingTrustedRun)
     s.whitelist.add(sender(2));
     getAndCheck();
     ASSERT_EQ(numbers().size(), 5u);
-    const std::string markOfMessage2 = s.ListBox5[1];
+    const std::string markOfMessage2 = s.rows[1].code;
     EXPECT_EQ(s.settings.resumeCode, markOfMessage2);
     EXPECT_EQ(s.settings.resumeFallbackCode, "-1");  // a run of two rows has no fallback
 
     dovecot->addMessage(DovecotServer::makeMessage(sender(6), subject(6)));
     getAndCheck();
     EXPECT_EQ(numbers(), (Strings{"3", "4", "5", "6"}));
-    EXPECT_EQ(s.ListBox2, sendersOf({3, 4, 5, 6}));
+    EXPECT_EQ(s.ListBox2(), sendersOf({3, 4, 5, 6}));
     EXPECT_EQ(s.foundCode, markOfMessage2);
-    EXPECT_EQ(view.text("Label8"), "4 of 6");
+    EXPECT_EQ(view.text(Control::Label8), "4 of 6");
     // The new table starts with an unknown sender: the mark the download resumed from stays.
     EXPECT_EQ(s.settings.resumeCode, markOfMessage2);
 }
@@ -74,8 +74,8 @@ TEST_F(DovecotScreeningTest, MarkDeletedElsewhereFallsBackToTheRowBefore)
         s.whitelist.add(sender(k));
     getAndCheck();
     ASSERT_EQ(numbers().size(), 5u);
-    EXPECT_EQ(s.settings.resumeCode, s.ListBox5[2]);
-    const std::string fallback = s.ListBox5[1];
+    EXPECT_EQ(s.settings.resumeCode, s.rows[2].code);
+    const std::string fallback = s.rows[1].code;
     EXPECT_EQ(s.settings.resumeFallbackCode, fallback);
 
     dovecot->removeMessage(3);  // another mail program fetched and removed message 3
@@ -83,7 +83,7 @@ TEST_F(DovecotScreeningTest, MarkDeletedElsewhereFallsBackToTheRowBefore)
     // Message 2 carries the fallback mark: the download resumes after it, with the old 4 and 5.
     EXPECT_EQ(s.foundCode, fallback);
     EXPECT_EQ(numbers(), (Strings{"3", "4"}));
-    EXPECT_EQ(s.ListBox2, sendersOf({4, 5}));
+    EXPECT_EQ(s.ListBox2(), sendersOf({4, 5}));
 }
 
 TEST_F(DovecotScreeningTest, AllStartsAtMessageOneAgain)
@@ -110,7 +110,7 @@ TEST_F(DovecotScreeningTest, MoreNewMessagesThanTheThresholdAsksHowMany)
     EXPECT_EQ(prompter.lastDownloadMaximum, 6);
     EXPECT_EQ(prompter.lastDownloadValue, 6);
     EXPECT_EQ(numbers(), (Strings{"4", "5", "6"}));
-    EXPECT_EQ(view.text("Label8"), "3 of 6");
+    EXPECT_EQ(view.text(Control::Label8), "3 of 6");
 }
 
 TEST_F(DovecotScreeningTest, CancelInTheDownloadControlFetchesNothing)
@@ -119,7 +119,7 @@ TEST_F(DovecotScreeningTest, CancelInTheDownloadControlFetchesNothing)
     s.settings.NotifyLimit = 2;
     prompter.expectDownloadCount(std::nullopt);
     getAndCheck();
-    EXPECT_TRUE(s.ListBox1.empty());
+    EXPECT_TRUE(s.ListBox1().empty());
     EXPECT_EQ(s.headerStore.size(), 0u);
     EXPECT_EQ(s.messageTable.rowCount(), 2);
 }
@@ -138,7 +138,7 @@ TEST_F(DovecotScreeningTest, NewMailCheckSeesANewLastMessage)
     s.checkNewMail();
     s.closeSession();
     EXPECT_EQ(view.newMailSign, true);
-    EXPECT_EQ(view.text("Label53"), "3");
+    EXPECT_EQ(view.text(Control::Label53), "3");
     EXPECT_EQ(view.beeps, 1);
     EXPECT_EQ(s.button1Caption, "Get Mail Headers: New");
 }
@@ -152,7 +152,7 @@ TEST_F(DovecotScreeningTest, WrongPasswordLeavesTheSessionClosedAndSaysWhy)
     EXPECT_FALSE(s.sessionOpen());
     EXPECT_EQ(s.sessionError, "Authentication failed");
     EXPECT_EQ(s.pendingCommand, cmdIdle);  // the "-ERR" reply reset the command
-    EXPECT_EQ(view.visible("shape1"), false);
+    EXPECT_EQ(view.visible(Control::shape1), false);
 }
 
 }  // namespace

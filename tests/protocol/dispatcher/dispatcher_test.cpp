@@ -42,14 +42,10 @@ protected:
     // Rows of a download, without a server; row n carries the id "uid-n".
     void addRows(const std::vector<std::string> &senders)
     {
-        s.rowCodes = {"0"};
+        s.startCode = "0";
         for (size_t i = 0; i < senders.size(); ++i) {
             const std::string number = std::to_string(i + 1);
-            s.ListBox1.push_back(number);
-            s.ListBox2.push_back(senders[i]);
-            s.ListBox3.push_back("subject " + number);
-            s.ListBox5.push_back(codeOf("uid-" + number));
-            s.rowCodes.push_back(codeOf("uid-" + number));
+            s.rows.push_back({number, senders[i], "subject " + number, codeOf("uid-" + number)});
         }
         s.buildMessageTable(false);
     }
@@ -58,8 +54,8 @@ protected:
     void expectIdleAndRunning()
     {
         EXPECT_EQ(s.pendingCommand, cmdIdle);
-        EXPECT_EQ(view.enabled("Timer2"), true);
-        EXPECT_NE(view.enabled("stringgrid1"), std::optional<bool>(false));
+        EXPECT_EQ(view.enabled(Control::Timer2), true);
+        EXPECT_NE(view.enabled(Control::stringgrid1), std::optional<bool>(false));
         EXPECT_FALSE(s.sessionOpen());
         EXPECT_FALSE(s.dispatching());
     }
@@ -88,14 +84,14 @@ TEST_F(DispatcherTest, QueuedGetHeadersRunsTheDownloadAndTheReclassifyRun)
     finishDialogue();
 
     expectIdleAndRunning();
-    EXPECT_EQ(s.ListBox2, (std::vector<std::string>{"alice@example.org", "spam@example.net"}));
+    EXPECT_EQ(s.ListBox2(), (std::vector<std::string>{"alice@example.org", "spam@example.net"}));
     // The reclassify run followed the download: one trusted row, the banner of unknown senders.
     EXPECT_EQ(s.trustedCount, 1);
     EXPECT_TRUE(s.messageTable.isTrusted(1));
     EXPECT_FALSE(s.messageTable.isTrusted(2));
-    EXPECT_EQ(view.visible("Panel3"), true);
-    EXPECT_EQ(view.checked("CheckBox1"), false);
-    EXPECT_EQ(view.visible("shape1"), false);
+    EXPECT_EQ(view.visible(Control::Panel3), true);
+    EXPECT_EQ(view.checked(Control::CheckBox1), false);
+    EXPECT_EQ(view.visible(Control::shape1), false);
     EXPECT_FALSE(view.busyCursor);
 }
 
@@ -115,7 +111,7 @@ TEST_F(DispatcherTest, WithoutTheCheckAfterDownloadOnlyTheDownloadRunsAndAllTrus
 
     expectIdleAndRunning();
     EXPECT_EQ(s.button1Caption, "Continue...");
-    EXPECT_EQ(view.text("Button1"), "Continue...");
+    EXPECT_EQ(view.text(Control::Button1), "Continue...");
 }
 
 TEST_F(DispatcherTest, QueuedCommandsWaitWhileTheConfigurationPageIsShown)
@@ -126,13 +122,13 @@ TEST_F(DispatcherTest, QueuedCommandsWaitWhileTheConfigurationPageIsShown)
     s.pendingCommand = cmdReclassify;
     s.Timer2Timer();
     EXPECT_EQ(s.pendingCommand, cmdReclassify);
-    EXPECT_FALSE(view.text("Label6"));  // not even the selection bookkeeping ran
+    EXPECT_FALSE(view.text(Control::Label6));  // not even the selection bookkeeping ran
 
     configPageShown = false;
     s.Timer2Timer();
     expectIdleAndRunning();
-    EXPECT_EQ(view.text("Label6"), "1");
-    EXPECT_EQ(view.visible("Panel3"), true);
+    EXPECT_EQ(view.text(Control::Label6), "1");
+    EXPECT_EQ(view.visible(Control::Panel3), true);
     EXPECT_EQ(fake.connectionsAccepted(), 0);
 }
 
@@ -148,7 +144,7 @@ TEST_F(DispatcherTest, DeletionsThatEndBeforeTheServerSendNothing)
     prompter.expectMessage(Kind::Information, "Nothing to delete !");
     s.Timer2Timer();
     expectIdleAndRunning();
-    EXPECT_EQ(view.checked("CheckBox1"), false);
+    EXPECT_EQ(view.checked(Control::CheckBox1), false);
 
     // Two deletable rows, answered No.
     selection = {1, 3};
@@ -168,7 +164,7 @@ TEST_F(DispatcherTest, DeletionsThatEndBeforeTheServerSendNothing)
 
     prompter.verifyAllAsked();
     EXPECT_EQ(fake.connectionsAccepted(), 0);
-    EXPECT_EQ(s.ListBox1.size(), 3u);
+    EXPECT_EQ(s.ListBox1().size(), 3u);
 }
 
 TEST_F(DispatcherTest, KnownBadDeletionAnsweredYesDeletesAndQuits)
@@ -193,7 +189,7 @@ TEST_F(DispatcherTest, KnownBadDeletionAnsweredYesDeletesAndQuits)
     finishDialogue();
     prompter.verifyAllAsked();
     expectIdleAndRunning();
-    EXPECT_EQ(s.ListBox2, (std::vector<std::string>{"ann@example.org"}));
+    EXPECT_EQ(s.ListBox2(), (std::vector<std::string>{"ann@example.org"}));
     EXPECT_EQ(s.settings.DeletedCount, 1);
     EXPECT_FALSE(s.knownBadSelectMode);
 }
@@ -218,8 +214,8 @@ TEST_F(DispatcherTest, ServerErrorDuringADownloadClosesTheSessionAndTheDispatche
     for (const std::string &status : view.statusHistory)
         errorShown = errorShown || status.find("-ERR no such message") != std::string::npos;
     EXPECT_TRUE(errorShown);
-    EXPECT_EQ(view.enabled("Poller"), true);
-    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(view.enabled(Control::Poller), true);
+    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2"}));
 
     // The next queued command runs.
     s.pendingCommand = cmdReclassify;
@@ -276,7 +272,7 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     s.button1Caption = "Configure";
     s.Button1Click();
     EXPECT_EQ(s.pendingCommand, cmdIdle);
-    EXPECT_EQ(view.pagesShown.back(), "TabSheet8");
+    EXPECT_EQ(view.pagesShown.back(), Control::TabSheet8);
     EXPECT_FALSE(s.knownBadSelectMode);
 
     s.button1Caption = "Get Mail Headers: New";
@@ -284,17 +280,17 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     prompter.expectMessage(Kind::Information, "Password has not been specified !");
     s.Button1Click();
     EXPECT_EQ(s.pendingCommand, cmdIdle);
-    EXPECT_EQ(view.enabled("SpeedButton2"), false);
+    EXPECT_EQ(view.enabled(Control::SpeedButton2), false);
 
     s.password = "secret";
     s.SpeedButton30Click();  // "/ All"
     EXPECT_EQ(s.pendingCommand, cmdGetHeaders);
     EXPECT_EQ(s.settings.resumeCode, "-1");
     EXPECT_EQ(s.settings.spareCode1, "-1");
-    EXPECT_EQ(view.pagesShown.back(), "TabSheet3");
-    EXPECT_EQ(view.enabled("SpeedButton2"), true);
-    EXPECT_EQ(view.enabled("SpeedButton6"), true);
-    EXPECT_EQ(view.visible("Panel12"), false);
+    EXPECT_EQ(view.pagesShown.back(), Control::TabSheet3);
+    EXPECT_EQ(view.enabled(Control::SpeedButton2), true);
+    EXPECT_EQ(view.enabled(Control::SpeedButton6), true);
+    EXPECT_EQ(view.visible(Control::Panel12), false);
 
     for (const char *caption : {"Process Suspicuous Mails", "Continue..."}) {
         s.pendingCommand = cmdIdle;
@@ -308,11 +304,11 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     EXPECT_EQ(s.pendingCommand, cmdDeleteSelected);
 
     s.updateSelectionInfo(3, 7);
-    EXPECT_EQ(view.text("Label6"), "3-7");
-    EXPECT_EQ(view.enabled("SpeedButton24"), false);
+    EXPECT_EQ(view.text(Control::Label6), "3-7");
+    EXPECT_EQ(view.enabled(Control::SpeedButton24), false);
     s.updateSelectionInfo(4, 4);
-    EXPECT_EQ(view.text("Label6"), "4");
-    EXPECT_EQ(view.enabled("SpeedButton24"), true);
+    EXPECT_EQ(view.text(Control::Label6), "4");
+    EXPECT_EQ(view.enabled(Control::SpeedButton24), true);
     EXPECT_EQ(s.selTop, 4);
     EXPECT_EQ(s.selBottom, 4);
 }

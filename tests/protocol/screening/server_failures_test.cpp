@@ -37,13 +37,9 @@ protected:
     // One row as a download leaves it.
     void addRow(int number, const std::string &sender, const std::string &uid, int size)
     {
-        if (s.rowCodes.empty())
-            s.rowCodes.push_back("0");
-        s.ListBox1.push_back(std::to_string(number));
-        s.ListBox2.push_back(sender);
-        s.ListBox3.push_back("subject " + std::to_string(number));
-        s.ListBox5.push_back(codeOf(uid));
-        s.rowCodes.push_back(codeOf(uid));
+        s.startCode = "0";
+        s.rows.push_back({std::to_string(number), sender, "subject " + std::to_string(number),
+                          codeOf(uid)});
         HeaderRecord &record = s.headerStore.at(s.headerStore.append(number));
         record.lines = {"id:" + codeOf(uid), "Size: " + std::to_string(size) + " byte",
                         "From: " + sender};
@@ -77,23 +73,23 @@ TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadKeepsRowsAlignedA
     scriptQuit();
 
     s.pendingCommand = cmdGetAndCheck;
-    view.setEnabled("Timer2", false);
+    view.setEnabled(Control::Timer2, false);
     ASSERT_TRUE(s.connectSession());
     s.downloadHeaders();
     finishDialogue();
 
     EXPECT_FALSE(s.sessionOpen());
     EXPECT_EQ(s.pendingCommand, cmdIdle);
-    EXPECT_EQ(view.enabled("Timer2"), true);
-    EXPECT_EQ(view.enabled("Poller"), true);
+    EXPECT_EQ(view.enabled(Control::Timer2), true);
+    EXPECT_EQ(view.enabled(Control::Poller), true);
     EXPECT_NE(s.lastServerError.find("-ERR no such message"), std::string::npos);
 
     // One entry per message in every list: the refused message has its number and nothing else.
-    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(s.ListBox2, (std::vector<std::string>{"alice@example.org", ""}));
-    EXPECT_EQ(s.ListBox3, (std::vector<std::string>{"first", ""}));
-    EXPECT_EQ(s.ListBox5, (std::vector<std::string>{codeOf("uid-a"), "-1"}));
-    EXPECT_EQ(s.rowCodes, (std::vector<std::string>{"0", codeOf("uid-a"), "-1"}));
+    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.ListBox2(), (std::vector<std::string>{"alice@example.org", ""}));
+    EXPECT_EQ(s.ListBox3(), (std::vector<std::string>{"first", ""}));
+    EXPECT_EQ(s.ListBox5(), (std::vector<std::string>{codeOf("uid-a"), "-1"}));
+    EXPECT_EQ(s.startCode, "0");
     ASSERT_EQ(s.headerStore.size(), 2u);
     EXPECT_EQ(s.sizeContentText(1), "120 /N.A.");
     EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 2), "");
@@ -120,8 +116,8 @@ TEST_F(ScreeningDialogueTest, AHeaderFloodStopsTheDownloadAndSaysWhy)
     finishDialogue();
 
     EXPECT_FALSE(s.sessionOpen());
-    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(s.ListBox5, (std::vector<std::string>{codeOf("uid-a"), "-1"}));
+    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.ListBox5(), (std::vector<std::string>{codeOf("uid-a"), "-1"}));
     // No server reply explains the end of the session: the status line gives our own reason.
     EXPECT_NE(view.statusHistory.back().find(
                   "download stopped: Header too long: more than 20000 lines"),
@@ -148,8 +144,8 @@ TEST_F(ScreeningDialogueTest, ErrInsideAReplysTextIsNoRefusal)
 
     EXPECT_TRUE(s.lastServerError.empty());
     EXPECT_TRUE(s.quitConfirmed);
-    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(s.ListBox5.back(), codeOf("<x-ERR@spam.example>"));
+    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.ListBox5().back(), codeOf("<x-ERR@spam.example>"));
 }
 
 TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnlyAcknowledgedDeletions)
@@ -172,7 +168,7 @@ TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnl
     ASSERT_TRUE(s.connectSession());
     s.downloadHeaders();
     s.reclassify();
-    ASSERT_EQ(s.ListBox1.size(), 3u);
+    ASSERT_EQ(s.ListBox1().size(), 3u);
 
     prompter.expectMessage(Prompter::Kind::Information, "Operation failed");
     s.selTop = 1;
@@ -189,7 +185,7 @@ TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnl
     EXPECT_EQ(s.rejectedLog.rows()[1].sender, "spam3@example.net");
 
     // The table was rebuilt from the lists at once: no row shows the deleted message.
-    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(s.messageTable.rowCount(), 3);
     EXPECT_EQ(s.messageTable.text(MessageTable::ColNumber, 2), "2");
     EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 2), "spam2@example.net");
@@ -223,11 +219,11 @@ TEST_F(ScreeningDialogueTest, SelectedRowsAreDeletedFromTheBottomUpAndTheRestRen
     EXPECT_EQ(s.rejectedLog.rowCount(), 4);
     // Message 10 is message 7 once the server has carried out the deletions; its row shows its
     // own size, not that of a deleted message.
-    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"6", "7"}));
+    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"6", "7"}));
     EXPECT_EQ(s.messageTable.text(MessageTable::ColNumber, 2), "7");
     EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 2), "sender10@example.com");
     EXPECT_EQ(s.messageTable.text(MessageTable::ColSizeContent, 2), "1010 /N.A.");
-    EXPECT_EQ(s.rowCodes, (std::vector<std::string>{"0", codeOf("u6"), codeOf("u10")}));
+    EXPECT_EQ(s.ListBox5(), (std::vector<std::string>{codeOf("u6"), codeOf("u10")}));
 }
 
 TEST_F(ScreeningDialogueTest, RowWhoseMessageChangedOnTheServerIsLeftAlone)
@@ -253,7 +249,7 @@ TEST_F(ScreeningDialogueTest, RowWhoseMessageChangedOnTheServerIsLeftAlone)
     EXPECT_EQ(s.lastDeletion.leftAlone, 2);
     EXPECT_EQ(s.settings.DeletedCount, 0);
     EXPECT_EQ(s.rejectedLog.rowCount(), 1);
-    EXPECT_EQ(s.ListBox1.size(), 2u);
+    EXPECT_EQ(s.ListBox1().size(), 2u);
     EXPECT_TRUE(std::any_of(view.statusHistory.begin(), view.statusHistory.end(),
                             [](const std::string &text) {
                                 return text.find("2 row(s) not deleted") != std::string::npos;
@@ -266,7 +262,7 @@ TEST_F(ScreeningDialogueTest, RefusedPortIsReportedWithoutAnException)
     prompter.expectMessage(Prompter::Kind::Error, "");
     EXPECT_FALSE(s.connectSession());
     EXPECT_NE(s.sessionError.find("1 to 65535"), std::string::npos);
-    EXPECT_EQ(view.visible("shape1"), false);
+    EXPECT_EQ(view.visible(Control::shape1), false);
     EXPECT_EQ(fake.connectionsAccepted(), 0);
 }
 
@@ -276,8 +272,9 @@ TEST_F(ScreeningDialogueTest, DiagnosticFillShowsTheLogAsATableWithoutAServer)
     s.rejectedLog.appendRejected("Other <o@example.net>", "Deal");
     s.whitelist.add("Friend <f@example.org>");
     s.fillFromRejectedLog();
-    EXPECT_EQ(s.ListBox1, (std::vector<std::string>{"125", "126"}));
-    EXPECT_EQ(s.rowCodes.size(), 3u);
+    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"125", "126"}));
+    EXPECT_EQ(s.startCode, "0");
+    EXPECT_EQ(s.rows.back().markCode(), "0");
     EXPECT_EQ(s.messageTable.marker(MessageTable::ColSender, 1), CellMarker::KNBA);
     EXPECT_EQ(s.messageTable.marker(MessageTable::ColSubject, 2), CellMarker::KNBS);
     EXPECT_EQ(s.button1Caption, "Get Mail Headers: New");

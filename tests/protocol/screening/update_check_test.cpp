@@ -39,7 +39,7 @@ protected:
         check.openUrl = [this](const std::string &url) { opened.push_back(url); };
     }
 
-    bool noticeShown() const { return view.visible("StaticText2").value_or(false); }
+    bool noticeShown() const { return view.visible(Control::StaticText2).value_or(false); }
 
     FakeHttpServer web;
     TNMHTTP http;
@@ -138,7 +138,7 @@ TEST_F(UpdateCheckTest, ManualCheckShowsTheReleaseAndOpensTheDownloadPageOnYes)
 {
     settings.DailyUpdateCheck = true;
     web.on("/release.txt", FakeHttpServer::reply(200, "OK", kNewRelease));
-    view.setVisible("StaticText2", true);
+    view.setVisible(Control::StaticText2, true);
     answerYes = true;
 
     check.manualCheck();
@@ -169,7 +169,7 @@ TEST_F(UpdateCheckTest, ManualCheckWithoutNetworkSaysSoAndKeepsTheLabels)
     EXPECT_EQ(shown[0].installedVersion, kVersionText);
     EXPECT_EQ(opened.size(), 1u) << "Yes opens the download page also without network";
     EXPECT_FALSE(settings.DailyUpdateCheck);
-    EXPECT_EQ(view.checked("CheckBox6"), false);
+    EXPECT_EQ(view.checked(Control::CheckBox6), false);
 
     // Clearing the box does not turn the daily check on again.
     tickDontCheck = false;

@@ -148,7 +148,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle &&
                                          !screener.dispatching(),
                                      20000);
-            QCOMPARE(int(screener.ListBox1.size()), 2);
+            QCOMPARE(int(screener.ListBox1().size()), 2);
             QVERIFY(screener.messageTable.isTrusted(1));
             QVERIFY(!screener.messageTable.isTrusted(2));
             QVERIFY(form.Panel3->isVisible());  // mail from an unknown sender
@@ -165,7 +165,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().size() == 1, 20000);
             QTRY_VERIFY(screener.pendingCommand == cmdIdle && !screener.dispatching());
             QCOMPARE(screener.settings.DeletedCount, 1);
-            QCOMPARE(int(screener.ListBox1.size()), 1);
+            QCOMPARE(int(screener.ListBox1().size()), 1);
             QVERIFY(dovecot.messages().front().find("Lunch") != std::string::npos);
 
             // "Empty Server", two Yes answers: the mailbox is empty.

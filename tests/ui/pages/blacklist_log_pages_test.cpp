@@ -2,6 +2,7 @@
 // filling the edit field) and the log page (Clear, Delete Line, the count, the column fitting),
 // the deleted-mail count reset and the LogRejected switch, on the real window.
 #include "screening/list_commands.h"
+#include "ui/control_glossary.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 #include "ui/window/modal_answer.h"
@@ -92,7 +93,7 @@ private slots:
         PagesFixture f;
         f.screener.blacklist.assign({"alpha", "gamma"});
         f.form.show();
-        f.form.showPage("TabSheet7");
+        f.form.showPage(Control::TabSheet7);
         QTest::keyClicks(f.form.Edit7, QStringLiteral("Free Money"));
         QTest::keyClick(f.form.Edit7, Qt::Key_Return);
         QCOMPARE(listRows(f.form.ListBox7),
@@ -157,7 +158,7 @@ private slots:
         fillLog(f.screener);
         QVERIFY(kestrix::test::writeBytes(f.files.log, "a@spam.example\tfirst offer\r\n"));
         f.form.show();
-        f.form.showPage("TabSheet6");
+        f.form.showPage(Control::TabSheet6);
         QCOMPARE(f.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
         QCOMPARE(f.form.StringGrid2->model()->rowCount(), 3);
         QCOMPARE(f.form.StringGrid2->model()->headerData(0, Qt::Horizontal).toString(),
@@ -182,7 +183,7 @@ private slots:
         QCOMPARE(f.form.logCurrentRow(), 2);
         QVERIFY(!f.screener.rejectedLog.isKnownBadSender("b@spam.example"));
         // The emptied entry still counts until the log is written and read again.
-        f.form.showPage("TabSheet6");
+        f.form.showPage(Control::TabSheet6);
         QCOMPARE(f.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
 
         ModalAnswer keep;
@@ -216,7 +217,7 @@ private slots:
     {
         PagesFixture f;
         f.form.show();
-        f.form.showPage("TabSheet6");
+        f.form.showPage(Control::TabSheet6);
         QHeaderView *header = f.form.StringGrid2->horizontalHeader();
         // Deletions append behind the page; the refresh tick shows them.
         f.screener.rejectedLog.appendRejected("Late@Spam.example", "Hello");
@@ -259,7 +260,7 @@ private slots:
         QVERIFY(!f.form.SpeedButton19->isVisible());
         QVERIFY(f.form.activePage() != f.form.TabSheet6);
         // The page control's own page keys pass over it too.
-        f.form.showPage("TabSheet5");
+        f.form.showPage(Control::TabSheet5);
         f.form.stepPage(+1);
         QCOMPARE(f.form.activePage(), f.form.TabSheet7);
         f.form.stepPage(-1);
@@ -282,7 +283,7 @@ private slots:
         PagesFixture f;
         f.screener.settings.DeletedCount = 7;
         f.form.show();
-        f.form.showPage("TabSheet1");
+        f.form.showPage(Control::TabSheet1);
         QCOMPARE(f.form.Label21->text(), QStringLiteral("7"));
 
         ModalAnswer no;
@@ -311,11 +312,11 @@ private slots:
         for (const char *entry : {"Ann <ann@example.org>", "bob@example.org", "carol@example.org"})
             f.screener.whitelist.add(entry);
         f.form.show();
-        for (const char *page : {"TabSheet4", "TabSheet6", "TabSheet7"}) {
+        for (Control page : {Control::TabSheet4, Control::TabSheet6, Control::TabSheet7}) {
             f.form.showPage(page);
             f.form.refreshTick();
             QCoreApplication::processEvents();
-            QVERIFY(f.form.grab().save(dir + QLatin1Char('/') + QLatin1String(page) +
+            QVERIFY(f.form.grab().save(dir + QLatin1Char('/') + QLatin1String(controlName(page)) +
                                        QStringLiteral(".png")));
         }
     }

@@ -162,7 +162,7 @@ private slots:
             QVERIFY(s.pendingCommand == cmdGetHeaders || s.pendingCommand == cmdGetAndCheck);
             run.dispatch();
             QCOMPARE(s.pendingCommand, cmdIdle);
-            QCOMPARE(s.ListBox2, std::vector<std::string>({senderOf(1), senderOf(2), senderOf(3), senderOf(4)}));
+            QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(1), senderOf(2), senderOf(3), senderOf(4)}));
             QVERIFY(!run.form.Panel3->isHidden());
 
             // Whitelist the first two rows from the grid.
@@ -177,10 +177,10 @@ private slots:
             QVERIFY(s.messageTable.isTrusted(1));
             QVERIFY(s.messageTable.isTrusted(2));
             QVERIFY(!s.messageTable.isTrusted(3));
-            run.form.showPage("TabSheet4");
+            run.form.showPage(Control::TabSheet4);
             QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
             QCOMPARE(run.form.Label13->text(), QStringLiteral("2 trusted addresses"));
-            run.form.showPage("TabSheet3");
+            run.form.showPage(Control::TabSheet3);
 
             // Delete the unknown row 3 (message 3) by hand: it is logged and counted.
             run.clickRow(3);
@@ -199,8 +199,8 @@ private slots:
             dovecot.addMessage(DovecotServer::makeMessage(senderOf(3), "Subject 3 again"));
             run.form.Button1->click();
             run.dispatch();
-            QCOMPARE(s.ListBox1, std::vector<std::string>({"3", "4"}));
-            QCOMPARE(s.ListBox2, std::vector<std::string>({senderOf(4), senderOf(3)}));
+            QCOMPARE(s.ListBox1(), std::vector<std::string>({"3", "4"}));
+            QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(4), senderOf(3)}));
             QVERIFY(run.form.SpeedButton27->isEnabled());
 
             // Delete every known-bad row at once.
@@ -217,7 +217,7 @@ private slots:
             // A first start without a settings file leaves the empty entry row of the profile
             // load in front of the two logged deletions; it counts until the log is written.
             QCOMPARE(s.rejectedLog.rowCount(), 4);
-            run.form.showPage("TabSheet6");
+            run.form.showPage(Control::TabSheet6);
             QCOMPARE(run.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
             QCOMPARE(run.form.StringGrid2->model()->rowCount(), 3);
 
@@ -237,10 +237,10 @@ private slots:
             QCOMPARE(s.settings.resumeCodeCopy, savedSettings.resumeCodeCopy);
             QVERIFY(s.settings.resumeCode != "-1");
 
-            run.form.showPage("TabSheet1");
+            run.form.showPage(Control::TabSheet1);
             QCOMPARE(run.form.Label21->text(), QStringLiteral("2"));
             QCOMPARE(run.form.Label19->text(), QStringLiteral("2"));
-            run.form.showPage("TabSheet4");
+            run.form.showPage(Control::TabSheet4);
             QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
             // The file keeps both deletions; reading it takes a sender once, so the second
             // line (the same sender again) is left out of the table.
@@ -248,7 +248,7 @@ private slots:
             QVERIFY(logFile.open(QIODevice::ReadOnly));
             QCOMPARE(logFile.readAll(), QByteArray("sender3 <s3@example.org>\tsubject 3\r\n"
                                                    "sender3 <s3@example.org>\tsubject 3 again\r\n"));
-            run.form.showPage("TabSheet6");
+            run.form.showPage(Control::TabSheet6);
             QCOMPARE(run.form.Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
             QAbstractItemModel *log = run.form.StringGrid2->model();
             QCOMPARE(log->rowCount(), 1);
@@ -259,8 +259,8 @@ private slots:
             // The marks still say where new mail begins: only message 3 (sender 4) follows.
             run.form.Button1->click();
             run.dispatch();
-            QCOMPARE(s.ListBox1, std::vector<std::string>({"3"}));
-            QCOMPARE(s.ListBox2, std::vector<std::string>({senderOf(4)}));
+            QCOMPARE(s.ListBox1(), std::vector<std::string>({"3"}));
+            QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(4)}));
             run.form.ProgramExit();
         }
         QVERIFY2(modals.unexpected.isEmpty(), qPrintable(modals.unexpected.join(QStringLiteral(" | "))));

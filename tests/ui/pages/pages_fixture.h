@@ -1,6 +1,6 @@
 #pragma once
 // A window with a Screener and the "default" profile's files in a temporary data folder, and a
-// message table filled through the Screener's lists, for the list page tests.
+// message table filled through the Screener's rows, for the list page tests.
 
 #include "profiles/profile_store.h"
 #include "screening/screener.h"
@@ -34,17 +34,14 @@ struct PagesFixture {
     {
         for (size_t i = 0; i < senders.size(); ++i) {
             const int number = int(i) + 1;
-            screener.ListBox1.push_back(std::to_string(number));
-            screener.ListBox2.push_back(senders[i]);
-            screener.ListBox3.push_back("hello " + std::to_string(number));
-            screener.ListBox5.push_back(std::to_string(100 + number));
+            screener.rows.push_back({std::to_string(number), senders[i],
+                                     "hello " + std::to_string(number),
+                                     std::to_string(100 + number)});
             HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(number));
             record.lines = {"id:" + std::to_string(100 + number), "Size: 900 byte",
                             "From: " + senders[i], "Content-Type: text/plain"};
         }
-        screener.rowCodes = {"0"};
-        for (size_t i = 0; i < senders.size(); ++i)
-            screener.rowCodes.push_back(std::to_string(101 + i));
+        screener.startCode = "0";
         screener.buildMessageTable(false);
     }
 };

@@ -40,15 +40,14 @@ struct Fixture {
                                                kAnn};
         for (int i = 0; i < 5; ++i) {
             const int number = i + 1;
-            screener.ListBox1.push_back(std::to_string(number));
-            screener.ListBox2.push_back(senders[size_t(i)]);
-            screener.ListBox3.push_back("hello " + std::to_string(number));
-            screener.ListBox5.push_back(std::to_string(100 + number));
+            screener.rows.push_back({std::to_string(number), senders[size_t(i)],
+                                     "hello " + std::to_string(number),
+                                     std::to_string(100 + number)});
             HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(number));
             record.lines = {"id:" + std::to_string(100 + number), "Size: 900 byte",
                             "From: " + senders[size_t(i)], "Content-Type: text/plain"};
         }
-        screener.rowCodes = {"0", "101", "102", "103", "104", "105"};
+        screener.startCode = "0";
         screener.buildMessageTable(false);
     }
 
@@ -188,10 +187,10 @@ private slots:
     {
         Fixture f;
         f.screener.settings.DeletedCount = 12;
-        f.form.showPage("TabSheet4");
+        f.form.showPage(Control::TabSheet4);
         QCOMPARE(f.form.Label25->text(), QStringLiteral("1 trusted addresses"));
         QCOMPARE(f.form.Label13->text(), QStringLiteral("1 trusted addresses"));
-        f.form.showPage("TabSheet6");
+        f.form.showPage(Control::TabSheet6);
         QCOMPARE(f.form.Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
         f.form.SpeedButton3->click();
         QCOMPARE(f.form.Label19->text(), QStringLiteral("1"));
@@ -206,7 +205,7 @@ private slots:
             QSKIP("KESTRIX_GRAB_DIR not set");
         Fixture f;
         f.form.show();
-        f.form.showPage("TabSheet3");
+        f.form.showPage(Control::TabSheet3);
         f.form.Panel3->show();
         f.grid().selectRows(2, 4, 4);
         f.form.refreshTick();

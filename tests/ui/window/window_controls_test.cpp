@@ -1,6 +1,7 @@
 // The main window's controls: the main button's captions and enabled states as the account is
 // typed, the password field's keys, the configuration sub-page walk, the port field, the View
 // by control names, the size guard, the settings round trip and closing without a tray.
+#include "ui/control_glossary.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
@@ -188,27 +189,38 @@ private slots:
     {
         TForm1 form;
         View &view = form;
-        view.setText("Label24", "3 messages from trusted e-mail addresses");
+        // Every id of the glossary names one of the window's own objects (not a dialog's).
+        for (int i = 0; i < kControlCount; ++i) {
+            const ControlEntry &entry = controlEntry(Control(i));
+            QCOMPARE(int(entry.id), i);
+            const QString name = QString::fromLatin1(entry.objectName);
+            QObject *found = form.findChild<QObject *>(name);
+            QVERIFY2(found, entry.objectName);
+            QVERIFY2(*entry.meaning, entry.objectName);
+        }
+        view.setText(Control::Label24, "3 messages from trusted e-mail addresses");
         QCOMPARE(form.Label24->text(), QStringLiteral("3 messages from trusted e-mail addresses"));
-        view.setText("Panel3", "caption");
-        view.setText("Button1", "Process Suspicuous Mails");
+        view.setText(Control::Panel3, "caption");
+        view.setText(Control::Button1, "Process Suspicuous Mails");
         QCOMPARE(form.Button1->text(), QStringLiteral("Process Suspicuous Mails"));
-        view.setText("statustext", "ignored");  // a label as any other
         view.setStatus(std::string("+OK ") + char(0xE9) + "t\xE9");
         QCOMPARE(form.statustext->text(), QStringLiteral("+OK \u00e9t\u00e9"));
-        view.setEnabled("Deleteselectedmails1", false);
+        view.setEnabled(Control::Deleteselectedmails1, false);
         QVERIFY(!form.Deleteselectedmails1->isEnabled());
-        view.setVisible("Panel12", true);
+        view.setVisible(Control::Panel12, true);
         QVERIFY(!form.Panel12->isHidden());
-        view.setChecked("CheckBox7", false);
-        QVERIFY(!form.CheckBox7->isChecked());
-        // The dialogs' controls of the same names are not the window's.
-        view.setText("Edit1", "pop.example.org");
-        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.example.org"));
-        view.showPage("TabSheet12");
+        view.setChecked(Control::CheckBox1, true);
+        QVERIFY(form.CheckBox1->isChecked());
+        view.setChecked(Control::CheckBox1, false);
+        QVERIFY(!form.CheckBox1->isChecked());
+        view.setEnabled(Control::Poller, true);
+        QVERIFY(form.Poller->isActive());
+        view.setEnabled(Control::Poller, false);
+        QVERIFY(!form.Poller->isActive());
+        view.showPage(Control::TabSheet8);
         QCOMPARE(form.activePage(), form.TabSheet5);
-        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet12);
-        view.showPage("TabSheet3");
+        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet8);
+        view.showPage(Control::TabSheet3);
         QCOMPARE(form.activePage(), form.TabSheet3);
         view.setProgress(10, 4);
         view.setBusyCursor(true);

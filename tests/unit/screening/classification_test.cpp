@@ -140,9 +140,7 @@ TEST_F(Classification, TableRowsAndColumns)
 {
     addMessage(7, "a@example.org", "One", "c7", 1834, "text/plain; charset=ISO-8859-1");
     addMessage(8, "b@example.org", "Two", "c8", 55, "");
-    s.ListBox1.push_back("x9");  // a number that does not parse
-    s.ListBox2.push_back("c@example.org");
-    s.ListBox3.push_back("Three");
+    s.rows.push_back({"x9", "c@example.org", "Three", ""});  // a number that does not parse
     s.buildMessageTable(false);
     ASSERT_EQ(s.messageTable.rowCount(), 4);
     EXPECT_EQ(s.messageTable.text(0, 0), "No");
@@ -158,17 +156,15 @@ TEST_F(Classification, AnEmptyTableIsAllTrustedWithTwoRows)
 {
     addMessage(1, "a@example.org", "x");
     s.buildMessageTable(false);
-    s.ListBox1.clear();
-    s.ListBox2.clear();
-    s.ListBox3.clear();
+    s.rows.clear();
     s.buildMessageTable(false);
     EXPECT_EQ(s.messageTable.rowCount(), 2);
     EXPECT_EQ(s.messageTable.text(1, 1), "");
     EXPECT_EQ(s.messageTable.text(1, 0), "Sender");
     EXPECT_TRUE(s.allTrusted);
     EXPECT_EQ(s.trustedCount, 0);
-    EXPECT_EQ(view.text("Label52"), "");
-    EXPECT_EQ(view.visible("Shape2"), false);
+    EXPECT_EQ(view.text(Control::Label52), "");
+    EXPECT_EQ(view.visible(Control::Shape2), false);
 }
 
 TEST_F(Classification, ScrollingFollowsTheLastRowUnlessDetailsAreShownInside)
@@ -238,7 +234,7 @@ TEST_F(ResumeMarks, RunsOfOneAndTwoHaveNoFallback)
     EXPECT_EQ(s.settings.resumeCode, "c1");
     EXPECT_EQ(s.settings.resumeFallbackCode, "-1");
 
-    s.ListBox2[1] = "stranger@example.org";
+    s.rows[1].sender = "stranger@example.org";
     s.buildMessageTable(false);
     EXPECT_EQ(s.leadingTrustedIndex, 0);
     EXPECT_EQ(s.settings.resumeCode, "c0");
@@ -249,7 +245,7 @@ TEST_F(ResumeMarks, RunsOfOneAndTwoHaveNoFallback)
 TEST_F(ResumeMarks, AnUnknownFirstRowFallsBackToTheFoundCode)
 {
     addRows(0);
-    s.ListBox2[2] = "friend@example.org";  // trusted later rows do not count
+    s.rows[2].sender = "friend@example.org";  // trusted later rows do not count
     s.buildMessageTable(false);
     EXPECT_EQ(s.leadingTrustedIndex, -1);
     EXPECT_EQ(s.trustedCount, 1);
@@ -261,7 +257,7 @@ TEST_F(ResumeMarks, AnUnknownFirstRowFallsBackToTheFoundCode)
 TEST_F(ResumeMarks, MissingCodesLeaveTheMarksUnset)
 {
     addRows(3);
-    s.rowCodes.resize(3);  // the start entry and the codes of the first two rows
+    s.rows[2].code = "-1";  // the third row's code could not be fetched
     s.buildMessageTable(false);
     EXPECT_EQ(s.settings.resumeCode, "found");
     EXPECT_EQ(s.settings.resumeFallbackCode, "c1");

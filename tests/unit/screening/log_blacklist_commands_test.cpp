@@ -67,7 +67,7 @@ TEST_F(LogCommands, DeleteLineEmptiesTheCurrentEntryButNeverTheTitleRow)
     EXPECT_FALSE(s.rejectedLog.isKnownBadSubject("second"));
     // The emptied entry is still counted until the log is written and read again.
     s.showLogCount();
-    EXPECT_EQ(view.text("Panel13"), "3 logged SPAM MAIL addresses");
+    EXPECT_EQ(view.text(Control::Panel13), "3 logged SPAM MAIL addresses");
 
     prompter.expectYesNo(Kind::Confirmation, "Really delete current line ?", true);
     EXPECT_FALSE(s.deleteLogLine(0));
@@ -86,12 +86,12 @@ TEST_F(LogCommands, ResetCountAsksFirst)
     prompter.expectYesNo(Kind::Confirmation, "Reset SPAM count?", false);
     EXPECT_FALSE(s.resetDeletedCount());
     EXPECT_EQ(s.settings.DeletedCount, 42);
-    EXPECT_EQ(view.text("Label21"), std::nullopt);
+    EXPECT_EQ(view.text(Control::Label21), std::nullopt);
 
     prompter.expectYesNo(Kind::Confirmation, "Reset SPAM count?", true);
     EXPECT_TRUE(s.resetDeletedCount());
     EXPECT_EQ(s.settings.DeletedCount, 0);
-    EXPECT_EQ(view.text("Label21"), "0");
+    EXPECT_EQ(view.text(Control::Label21), "0");
 }
 
 TEST_F(LogCommands, BlacklistWalkOverThreeRowsWrapsInBothDirections)

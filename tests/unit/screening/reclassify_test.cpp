@@ -27,20 +27,20 @@ TEST_F(Reclassify, UnknownSendersShowTheirBannerAndTheKnownBadButton)
     addMessage(3, "friend@example.org", "Again", "c3", 30, "");
     s.reclassify();
 
-    EXPECT_EQ(view.visible("Panel3"), true);
-    EXPECT_EQ(view.visible("Panel1"), true);
-    EXPECT_EQ(view.visible("Panel12"), false);
-    EXPECT_EQ(view.enabled("SpeedButton27"), true);
-    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
+    EXPECT_EQ(view.visible(Control::Panel3), true);
+    EXPECT_EQ(view.visible(Control::Panel1), true);
+    EXPECT_EQ(view.visible(Control::Panel12), false);
+    EXPECT_EQ(view.enabled(Control::SpeedButton27), true);
+    EXPECT_EQ(view.text(Control::Button1), "Get Mail Headers: New");
     EXPECT_EQ(s.button1Caption, "Get Mail Headers: New");
-    EXPECT_EQ(view.checked("CheckBox1"), false);
+    EXPECT_EQ(view.checked(Control::CheckBox1), false);
     EXPECT_FALSE(s.allowDeleteAccepted);
-    EXPECT_EQ(view.enabled("Timer1"), true);
-    EXPECT_EQ(view.enabled("Poller"), true);
-    EXPECT_EQ(view.enabled("Button66"), true);
+    EXPECT_EQ(view.enabled(Control::Timer1), true);
+    EXPECT_EQ(view.enabled(Control::Poller), true);
+    EXPECT_EQ(view.enabled(Control::Button66), true);
     EXPECT_FALSE(view.busyCursor);
     ASSERT_FALSE(view.pagesShown.empty());
-    EXPECT_EQ(view.pagesShown.back(), "TabSheet3");
+    EXPECT_EQ(view.pagesShown.back(), Control::TabSheet3);
     EXPECT_GE(view.detailsCalls, 1);
     EXPECT_TRUE(view.details.empty());
 
@@ -64,13 +64,13 @@ TEST_F(Reclassify, TheKnownBadButtonStaysOffForTrustedRowsAndWithAnEmptyWhitelis
     addMessage(1, "friend@example.org", "An offer");
     addMessage(2, "stranger@example.org", "Hello");
     s.reclassify();
-    EXPECT_EQ(view.enabled("SpeedButton27"), false);
+    EXPECT_EQ(view.enabled(Control::SpeedButton27), false);
 
     s.whitelist.clear();
     s.reclassify();
-    EXPECT_EQ(view.enabled("SpeedButton27"), false);
-    EXPECT_EQ(view.visible("Panel3"), true);
-    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
+    EXPECT_EQ(view.enabled(Control::SpeedButton27), false);
+    EXPECT_EQ(view.visible(Control::Panel3), true);
+    EXPECT_EQ(view.text(Control::Button1), "Get Mail Headers: New");
 }
 
 TEST_F(Reclassify, AllTrustedShowsTheTrustedBanner)
@@ -79,33 +79,33 @@ TEST_F(Reclassify, AllTrustedShowsTheTrustedBanner)
     s.settings.CheckInterval = 0;
     addMessage(1, "friend@example.org", "Hi");
     s.reclassify();
-    EXPECT_EQ(view.visible("Panel3"), false);
-    EXPECT_EQ(view.visible("Panel12"), true);
-    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
-    EXPECT_FALSE(view.enabled("Poller").has_value());
+    EXPECT_EQ(view.visible(Control::Panel3), false);
+    EXPECT_EQ(view.visible(Control::Panel12), true);
+    EXPECT_EQ(view.text(Control::Button1), "Get Mail Headers: New");
+    EXPECT_FALSE(view.enabled(Control::Poller).has_value());
 }
 
 TEST_F(Reclassify, AnEmptyTableWithTrustedRowsCountsThem)
 {
     s.trustedNumbers = {"4", "2"};
     s.reclassify();
-    EXPECT_EQ(view.visible("Panel3"), false);
-    EXPECT_EQ(view.visible("Panel12"), true);
-    EXPECT_EQ(view.text("Label24"), "2 messages from trusted e-mail addresses");
-    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
+    EXPECT_EQ(view.visible(Control::Panel3), false);
+    EXPECT_EQ(view.visible(Control::Panel12), true);
+    EXPECT_EQ(view.text(Control::Label24), "2 messages from trusted e-mail addresses");
+    EXPECT_EQ(view.text(Control::Button1), "Get Mail Headers: New");
     // Nothing of the non-empty branch runs.
-    EXPECT_FALSE(view.enabled("Timer1").has_value());
-    EXPECT_FALSE(view.enabled("Button66").has_value());
+    EXPECT_FALSE(view.enabled(Control::Timer1).has_value());
+    EXPECT_FALSE(view.enabled(Control::Button66).has_value());
 }
 
 TEST_F(Reclassify, AnEmptyTableWithoutTrustedRowsHasNoNewMessages)
 {
     s.messageTable.setRowCount(5);
     s.reclassify();
-    EXPECT_EQ(view.text("Label24"), "No new messages on server");
+    EXPECT_EQ(view.text(Control::Label24), "No new messages on server");
     EXPECT_EQ(s.messageTable.rowCount(), 2);
-    EXPECT_EQ(view.visible("Panel12"), true);
-    EXPECT_EQ(view.visible("Panel3"), false);
-    EXPECT_EQ(view.enabled("SpeedButton27"), false);
-    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
+    EXPECT_EQ(view.visible(Control::Panel12), true);
+    EXPECT_EQ(view.visible(Control::Panel3), false);
+    EXPECT_EQ(view.enabled(Control::SpeedButton27), false);
+    EXPECT_EQ(view.text(Control::Button1), "Get Mail Headers: New");
 }

@@ -1,6 +1,6 @@
 #pragma once
-// A Screener on a recording view and a scripted prompter, with helpers that fill the hidden
-// per-row lists and the header store as a download would.
+// A Screener on a recording view and a scripted prompter, with helpers that fill the rows
+// and the header store as a download would.
 
 #include "screening/screener.h"
 #include "support/recording_view.h"
@@ -20,14 +20,9 @@ protected:
                     const std::string &code = {}, int size = 1000,
                     const std::string &contentType = "text/plain")
     {
-        if (s.rowCodes.empty())
-            s.rowCodes.push_back("0");
         const std::string c = code.empty() ? "code" + std::to_string(number) : code;
-        s.ListBox1.push_back(std::to_string(number));
-        s.ListBox2.push_back(sender);
-        s.ListBox3.push_back(subject);
-        s.ListBox5.push_back(c);
-        s.rowCodes.push_back(c);
+        s.startCode = "0";
+        s.rows.push_back({std::to_string(number), sender, subject, c});
         HeaderRecord &record = s.headerStore.at(s.headerStore.append(number));
         record.lines = {"id:" + c, "Size: " + std::to_string(size) + " byte", "From: " + sender,
                         "Subject: " + subject};

@@ -49,12 +49,12 @@ TEST_F(WhitelistCommands, KnownBadSenderIsAddedBareAndTrustedAfterTheReclassify)
     EXPECT_FALSE(s.rejectedLog.isKnownBadSender("spam@example.org"));
 
     EXPECT_EQ(s.pendingCommand, cmdReclassify);
-    EXPECT_EQ(view.text("Button1"), "Get Mail Headers: New");
-    EXPECT_EQ(view.enabled("button10"), false);
-    EXPECT_EQ(view.enabled("Deleteselectedmails1"), false);
-    EXPECT_EQ(view.enabled("button7"), false);
-    EXPECT_EQ(view.enabled("SpeedButton31"), true);
-    EXPECT_EQ(view.visible("Panel3"), std::nullopt);  // the table still has rows
+    EXPECT_EQ(view.text(Control::Button1), "Get Mail Headers: New");
+    EXPECT_EQ(view.enabled(Control::button10), false);
+    EXPECT_EQ(view.enabled(Control::Deleteselectedmails1), false);
+    EXPECT_EQ(view.enabled(Control::button7), false);
+    EXPECT_EQ(view.enabled(Control::SpeedButton31), true);
+    EXPECT_EQ(view.visible(Control::Panel3), std::nullopt);  // the table still has rows
 
     s.reclassify();
     EXPECT_EQ(senderMarker(2), CellMarker::KNGA);
@@ -122,8 +122,8 @@ TEST_F(WhitelistCommands, SenderThatBeginsWithTheSectionSignKeepsEveryByte)
 TEST_F(WhitelistCommands, AddOnAnEmptyTableOnlyDisablesTheDeleteButtons)
 {
     s.AddToWhitelist(file);
-    EXPECT_EQ(view.enabled("button10"), false);
-    EXPECT_EQ(view.enabled("Deleteselectedmails1"), false);
+    EXPECT_EQ(view.enabled(Control::button10), false);
+    EXPECT_EQ(view.enabled(Control::Deleteselectedmails1), false);
     EXPECT_EQ(s.pendingCommand, cmdIdle);
     EXPECT_FALSE(folder.exists("default.acc"));
 }
@@ -180,11 +180,11 @@ TEST_F(WhitelistCommands, DeleteAddressRemovesTheChosenEntriesAndShowsTheCount)
     s.deleteWhitelistAddresses({0, 2, 0, 7, -1}, file);
 
     EXPECT_EQ(entries(), (std::vector<std::string>{"b@example.org"}));
-    EXPECT_EQ(view.text("Label13"), "1 trusted addresses");
-    EXPECT_EQ(view.text("Label25"), "1 trusted addresses");
+    EXPECT_EQ(view.text(Control::Label13), "1 trusted addresses");
+    EXPECT_EQ(view.text(Control::Label25), "1 trusted addresses");
     EXPECT_EQ(senderMarker(1), CellMarker::None);
     ASSERT_FALSE(view.pagesShown.empty());
-    EXPECT_EQ(view.pagesShown.back(), "TabSheet4");
+    EXPECT_EQ(view.pagesShown.back(), Control::TabSheet4);
     EXPECT_FALSE(folder.exists("default.acc"));  // a non-empty list waits for SaveProfile
 }
 
@@ -196,7 +196,7 @@ TEST_F(WhitelistCommands, EmptiedListAnsweredNoStaysOnDiskUntilSaveProfile)
     prompter.expectYesNo(Kind::Confirmation, "Save empty list of trusted addresses ?", false);
     s.deleteWhitelistAddresses({0}, file);
     EXPECT_TRUE(s.whitelist.empty());
-    EXPECT_EQ(view.text("Label13"), "0 trusted addresses");
+    EXPECT_EQ(view.text(Control::Label13), "0 trusted addresses");
     EXPECT_EQ(folder.read("default.acc"), "a@example.org\r\n");
 
     Profile profile;
@@ -225,7 +225,7 @@ TEST_F(WhitelistCommands, LoadWithAMissingFileKeepsTheListAndAsksNothingElse)
     EXPECT_EQ(entries(), (std::vector<std::string>{"kept@example.org"}));
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_NE(prompter.asked[0].find("default.acc"), std::string::npos);
-    EXPECT_EQ(view.text("Label13"), std::nullopt);
+    EXPECT_EQ(view.text(Control::Label13), std::nullopt);
     EXPECT_FALSE(folder.exists("default.acc"));
 }
 
@@ -238,7 +238,7 @@ TEST_F(WhitelistCommands, LoadTakesTheLinesAsTheyStandAndDoesNotReclassify)
 
     EXPECT_EQ(entries(), (std::vector<std::string>{"\"Quoted\" <q@example.org>", "=?iso-8859-1?Q?x?= <e@x>",
                                                    "b@example.org"}));
-    EXPECT_EQ(view.text("Label13"), "3 trusted addresses");
+    EXPECT_EQ(view.text(Control::Label13), "3 trusted addresses");
     EXPECT_EQ(view.tableChanges, 0);
 }
 
@@ -263,13 +263,13 @@ TEST_F(WhitelistCommands, CountCaptionsAndTheMenuTest)
     s.buildMessageTable(false);
 
     s.TabSheet4Show();
-    EXPECT_EQ(view.text("Label13"), "2 trusted addresses");
-    EXPECT_EQ(view.text("Label25"), "2 trusted addresses");
+    EXPECT_EQ(view.text(Control::Label13), "2 trusted addresses");
+    EXPECT_EQ(view.text(Control::Label25), "2 trusted addresses");
     s.whitelistPageChanged();
-    EXPECT_EQ(view.text("Label25"), "2 accepted E-MAIL Addresses");
+    EXPECT_EQ(view.text(Control::Label25), "2 accepted E-MAIL Addresses");
     s.showStartPageCounts();
-    EXPECT_EQ(view.text("Label19"), "2");
-    EXPECT_EQ(view.text("Label21"), "17");
+    EXPECT_EQ(view.text(Control::Label19), "2");
+    EXPECT_EQ(view.text(Control::Label21), "17");
 
     EXPECT_TRUE(s.whitelistHoldsSender(1));
     EXPECT_FALSE(s.whitelistHoldsSender(2));
