@@ -16,14 +16,14 @@ using namespace kestrix;
 
 class SilentView : public View {
 public:
-    void setText(std::string_view, const std::string &) override {}
-    void setEnabled(std::string_view, bool) override {}
-    void setVisible(std::string_view, bool) override {}
-    void setChecked(std::string_view, bool) override {}
+    void setText(Control, const std::string &) override {}
+    void setEnabled(Control, bool) override {}
+    void setVisible(Control, bool) override {}
+    void setChecked(Control, bool) override {}
     void setStatus(const std::string &) override {}
     void setProgress(int, int) override {}
     void setBusyCursor(bool) override {}
-    void showPage(std::string_view) override {}
+    void showPage(Control) override {}
     void messageTableChanged() override {}
     void scrollMessageTable(int, int) override {}
     int messageTableClientHeight() const override { return 400; }

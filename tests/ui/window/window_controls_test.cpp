@@ -209,8 +209,11 @@ private slots:
         QVERIFY(!form.Deleteselectedmails1->isEnabled());
         view.setVisible(Control::Panel12, true);
         QVERIFY(!form.Panel12->isHidden());
+        ModalAnswer warning;  // checking "Allow delete of accepted" warns first
+        kestrix::test::pressButton(warning, QMessageBox::Ok);
         view.setChecked(Control::CheckBox1, true);
         QVERIFY(form.CheckBox1->isChecked());
+        QCOMPARE(warning.seen, 1);
         view.setChecked(Control::CheckBox1, false);
         QVERIFY(!form.CheckBox1->isChecked());
         view.setEnabled(Control::Poller, true);
