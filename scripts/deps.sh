@@ -10,6 +10,7 @@ packages=(
   dovecot-core dovecot-pop3d
   xvfb xauth qt6-qpa-plugins
   python3 fonts-dejavu-core
+  locales
 )
 
 missing=()
@@ -19,7 +20,16 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# The settings test writes numbers under a locale whose decimal separator is a comma.
+need_locale() { ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; }
+make_locale() {
+  if need_locale && [ "$(id -u)" -eq 0 ] && command -v localedef >/dev/null 2>&1; then
+    localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "could not generate de_DE.UTF-8" >&2
+  fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  make_locale
   exit 0
 fi
 if [ "$(id -u)" -ne 0 ]; then
@@ -41,3 +51,4 @@ apt-get install -y --no-install-recommends "${missing[@]}"
 if [ "$created_policy" -eq 1 ]; then rm -f "$policy"; fi
 # Package installs on some machines still start the service: stop it, the tests use their own.
 if command -v systemctl >/dev/null 2>&1; then systemctl stop dovecot >/dev/null 2>&1 || true; fi
+make_locale

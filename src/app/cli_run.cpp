@@ -132,7 +132,7 @@ int run(const Options &options)
     screener.password = *secret;
     screener.attachmentsFolder = fromQString(dir) + "/Attachments";
     TNMPOP3 client;
-    screener.attachPop3(client);
+    const Pop3Attachment attached = screener.attachPop3(client);
 
     // As the window's get-and-check command: "/ All" first when asked, then the download.
     if (options.all)

@@ -20,7 +20,7 @@ void Screener::fillFromRejectedLog()
     m_view.setEnabled(Control::SpeedButton2, true);
     buildMessageTable(true);
     reclassify();
-    setButton1Caption("Get Mail Headers: New");
+    setMainButtonMode(MainButtonMode::GetNew);
 }
 
 }  // namespace kestrix

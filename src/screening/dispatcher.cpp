@@ -11,10 +11,6 @@ namespace kestrix {
 
 namespace {
 
-const char *const kCaptionConfigure = "Configure";
-const char *const kCaptionProcess = "Process Suspicuous Mails";
-const char *const kCaptionContinue = "Continue...";
-
 std::string withoutLineEnd(std::string text)
 {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
@@ -30,17 +26,18 @@ void Screener::Button1Click()
 {
     knownBadSelectMode = false;
     m_view.messageTableChanged();
-    if (button1Caption == kCaptionProcess || button1Caption == kCaptionContinue) {
+    const MainButtonMode mode = m_mainButtonMode;
+    if (mode == MainButtonMode::Process || mode == MainButtonMode::Continue) {
         m_view.showPage(Control::TabSheet3);
         pendingCommand = cmdReclassify;
         return;
     }
     m_view.setEnabled(Control::SpeedButton2, false);
-    if (password.empty() && button1Caption != kCaptionConfigure) {
+    if (password.empty() && mode != MainButtonMode::Configure) {
         m_prompter.message(Prompter::Kind::Information, "Password has not been specified !");
         return;
     }
-    if (button1Caption == kCaptionConfigure) {
+    if (mode == MainButtonMode::Configure) {
         m_view.showPage(Control::TabSheet8);
         return;
     }
@@ -159,7 +156,7 @@ void Screener::getHeaders(bool thenReclassify)
         QCoreApplication::processEvents();
         reclassify();
     } else if (allTrusted && trustedCount > 0) {
-        setButton1Caption(kCaptionContinue);
+        setMainButtonMode(MainButtonMode::Continue);
     }
     closeSession();
 }

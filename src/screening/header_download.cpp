@@ -243,7 +243,7 @@ void Screener::downloadHeaders()
     m_view.setBusyCursor(true);
     buildMessageTable(true);
     if (hasMessages())
-        setButton1Caption("Process Suspicuous Mails");
+        setMainButtonMode(MainButtonMode::Process);
     std::string status = std::to_string(rows.size()) + " new messages from server";
     if (!lostSession.empty()) {
         while (!lostSession.empty() && (lostSession.back() == '\n' || lostSession.back() == '\r'))
@@ -272,7 +272,7 @@ void Screener::checkNewMail()
         return;
     if (isDiagnosticUser(settings.UserId))
         m_view.setDetails({"new id: " + code});
-    setButton1Caption("Get Mail Headers: New");
+    setMainButtonMode(MainButtonMode::GetNew);
     m_view.beep();
     m_view.setNewMailSign(true);
     m_view.setEnabled(Control::Poller, false);

@@ -7,7 +7,6 @@ namespace kestrix {
 
 namespace {
 
-const char *const kGetNewCaption = "Get Mail Headers: New";
 
 }  // namespace
 
@@ -28,7 +27,7 @@ void Screener::reclassify()
             messageTable.setRowCount(2);
             m_view.messageTableChanged();
         }
-        setButton1Caption(kGetNewCaption);
+        setMainButtonMode(MainButtonMode::GetNew);
         m_view.setVisible(Control::Panel12, true);
         return;
     }
@@ -54,7 +53,7 @@ void Screener::reclassify()
         trustedSizes.push_back(sizeContentText(messageNumberOf(row.number)));
     }
     if (anyUntrusted)
-        setButton1Caption(kGetNewCaption);
+        setMainButtonMode(MainButtonMode::GetNew);
 
     buildMessageTable(false);
 
@@ -72,7 +71,7 @@ void Screener::reclassify()
     if (allTrusted) {
         m_view.setVisible(Control::Panel3, false);
         m_view.setVisible(Control::Panel12, true);
-        setButton1Caption(kGetNewCaption);
+        setMainButtonMode(MainButtonMode::GetNew);
     } else {
         m_view.setVisible(Control::Panel3, true);
         m_view.setVisible(Control::Panel1, true);

@@ -35,10 +35,44 @@ void Screener::setAllowDeleteAccepted(bool checked)
     m_view.setChecked(Control::CheckBox1, checked);
 }
 
-void Screener::setButton1Caption(const std::string &caption)
+void Screener::setMainButtonMode(MainButtonMode mode)
 {
-    button1Caption = caption;
-    m_view.setText(Control::Button1, caption);
+    m_mainButtonMode = mode;
+    m_view.setMainButtonMode(mode);
+}
+
+void Screener::followAccount(bool accountFilled)
+{
+    if (m_mainButtonMode == MainButtonMode::Configure && accountFilled)
+        setMainButtonMode(MainButtonMode::GetNew);
+    else if (m_mainButtonMode != MainButtonMode::Configure && !accountFilled)
+        setMainButtonMode(MainButtonMode::Configure);
+}
+
+void Screener::PollerTimer()
+{
+    if (pendingCommand == cmdIdle)
+        pendingCommand = cmdCheckNewMail;
+}
+
+int Screener::nextUnknownRow(int current, int lastRow) const
+{
+    if (current >= lastRow)
+        return -1;
+    int row = current + 1;
+    while (row < lastRow && messageTable.isTrusted(row))
+        ++row;
+    return row;
+}
+
+int Screener::previousUnknownRow(int current) const
+{
+    if (current <= 1)
+        return -1;
+    int row = current - 1;
+    while (row > 1 && messageTable.isTrusted(row))
+        --row;
+    return row;
 }
 
 }  // namespace kestrix

@@ -16,6 +16,7 @@
 #include "screening/header_store.h"
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
+#include "screening/view.h"
 
 #include <QString>
 
@@ -28,7 +29,27 @@ namespace kestrix {
 
 class View;
 class Prompter;
+class Screener;
 class TNMPOP3;  // the POP3 client (transport)
+
+// The Screener's hold on a POP3 client's events (from attachPop3). While it lives the client's
+// events reach the Screener; when it goes (or is reset) they are taken back and the Screener no
+// longer points at the client, so neither side can call into the other after it is gone.
+class Pop3Attachment {
+public:
+    Pop3Attachment() = default;
+    Pop3Attachment(Screener &screener, TNMPOP3 &client) : m_screener(&screener), m_client(&client) {}
+    Pop3Attachment(Pop3Attachment &&other) noexcept { *this = std::move(other); }
+    Pop3Attachment &operator=(Pop3Attachment &&other) noexcept;
+    Pop3Attachment(const Pop3Attachment &) = delete;
+    Pop3Attachment &operator=(const Pop3Attachment &) = delete;
+    ~Pop3Attachment() { reset(); }
+    void reset();
+
+private:
+    Screener *m_screener = nullptr;
+    TNMPOP3 *m_client = nullptr;
+};
 
 class Screener {
 public:
@@ -97,10 +118,12 @@ public:
     // window's own click handler writes the field directly.
     bool allowDeleteAccepted = false;
     void setAllowDeleteAccepted(bool checked);
-    // The main button's caption (Button1): "Configure", "Get Mail Headers: New",
-    // "Process Suspicuous Mails", "Continue...". The setter also tells the view.
-    std::string button1Caption = "Configure";
-    void setButton1Caption(const std::string &caption);
+    // What the main button does next; the setter also tells the view.
+    MainButtonMode mainButtonMode() const { return m_mainButtonMode; }
+    void setMainButtonMode(MainButtonMode mode);
+    // The account rule of the window's refresh tick: without a host, port and user the main
+    // button configures; once they are filled it gets new mail (and back when one is emptied).
+    void followAccount(bool accountFilled);
 
     // ---- The POP3 session (session.cpp) --------------------------------------------------------
     TNMPOP3 *NMPOP31 = nullptr;  // owned by the window (or kestrix-cli); set by attachPop3
@@ -121,8 +144,9 @@ public:
     bool quitConfirmed = false;
     bool closingSession = false;  // closeSession is running (a QUIT refused must not recurse)
 
-    // Points NMPOP31 at the client and assigns its events to the handlers (session.cpp).
-    void attachPop3(TNMPOP3 &client);
+    // Points NMPOP31 at the client and assigns its events to the handlers (session.cpp). The
+    // handle takes them back when it goes: keep it while both the Screener and the client live.
+    [[nodiscard]] Pop3Attachment attachPop3(TNMPOP3 &client);
     bool sessionOpen() const;
     // Opens the session (configures the client from the settings and the password); true when
     // it is open. A port that is not 1..65535 is refused with a message before anything is sent.
@@ -227,6 +251,13 @@ public:
     void Button1Click();
     void SpeedButton30Click();
     void Button10Click();
+    // The poller's tick: queues the new-mail check; a tick while another command is queued or
+    // running is dropped, not kept for later.
+    void PollerTimer();
+    // The grid's "next unknown" / "previous unknown" walks from the current row over the rows
+    // from trusted senders: the row to go to, or -1 to stay (already at the end).
+    int nextUnknownRow(int current, int lastRow) const;
+    int previousUnknownRow(int current) const;
     // Copies the grid selection: selTop, selBottom, "Label6", "&M" (SpeedButton24).
     void updateSelectionInfo(int top, int bottom);
     // True while a command's branch runs (the window's busy state besides the cursor).
@@ -252,6 +283,7 @@ private:
 
     View &m_view;
     Prompter &m_prompter;
+    MainButtonMode m_mainButtonMode = MainButtonMode::Configure;
 };
 
 }  // namespace kestrix

@@ -16,7 +16,38 @@ constexpr int kReportLevel = 2;  // every server reply reaches the status event
 
 }  // namespace
 
-void Screener::attachPop3(TNMPOP3 &client)
+Pop3Attachment &Pop3Attachment::operator=(Pop3Attachment &&other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_screener = std::exchange(other.m_screener, nullptr);
+        m_client = std::exchange(other.m_client, nullptr);
+    }
+    return *this;
+}
+
+void Pop3Attachment::reset()
+{
+    if (!m_client)
+        return;
+    TNMPOP3 &client = *m_client;
+    client.OnConnect = nullptr;
+    client.OnDisconnect = nullptr;
+    client.OnStatus = nullptr;
+    client.OnConnectionFailed = nullptr;
+    client.OnConnectionRequired = nullptr;
+    client.OnFailure = nullptr;
+    client.OnHostResolved = nullptr;
+    client.OnInvalidHost = nullptr;
+    client.OnSuccess = nullptr;
+    client.OnRetrieveStart = nullptr;
+    if (m_screener && m_screener->NMPOP31 == m_client)
+        m_screener->NMPOP31 = nullptr;
+    m_client = nullptr;
+    m_screener = nullptr;
+}
+
+Pop3Attachment Screener::attachPop3(TNMPOP3 &client)
 {
     NMPOP31 = &client;
     client.OnConnect = [this](TPowersock *) { m_view.setStatus("Connected"); };
@@ -44,6 +75,7 @@ void Screener::attachPop3(TNMPOP3 &client)
     };
     client.OnSuccess = [this](TPowersock *) { m_view.setStatus("Operation successful"); };
     client.OnRetrieveStart = [this](TPowersock *) { m_view.setBusyCursor(true); };
+    return Pop3Attachment(*this, client);
 }
 
 bool Screener::sessionOpen() const

@@ -12,7 +12,7 @@ namespace kestrix {
 // window does not have cannot be named, so a misspelt control is a compile error.
 enum class Control {
     // top bar and status bar
-    Button1, SpeedButton2, SpeedButton6, shape1, Label8, StaticText1,
+    SpeedButton2, SpeedButton6, shape1, Label8, StaticText1,
     CheckBox1, StaticText2,
     // messages page
     Panel1, Panel3, Panel12, Panel14, Shape2, Label6, Label24, Label52, Label53, button7,
@@ -27,6 +27,11 @@ enum class Control {
 };
 inline constexpr int kControlCount = int(Control::Poller) + 1;
 
+// What the main button (Button1) does next. The Screener owns the mode; the window shows it as
+// the button's caption ("Configure", "Get Mail Headers: New", "Process Suspicuous Mails",
+// "Continue...").
+enum class MainButtonMode { Configure, GetNew, Process, Continue };
+
 class View {
 public:
     virtual ~View() = default;
@@ -36,6 +41,7 @@ public:
     virtual void setEnabled(Control control, bool enabled) = 0;
     virtual void setVisible(Control control, bool visible) = 0;
     virtual void setChecked(Control control, bool checked) = 0;
+    virtual void setMainButtonMode(MainButtonMode mode) = 0;
 
     // The status line at the bottom of the window ("statustext").
     virtual void setStatus(const std::string &text) = 0;

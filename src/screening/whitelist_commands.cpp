@@ -14,7 +14,6 @@ namespace kestrix {
 
 namespace {
 
-const char *const kGetNewCaption = "Get Mail Headers: New";
 
 }  // namespace
 
@@ -54,7 +53,7 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
         rejectedLog.clearSender(lowerAZ(sender));
     }
 
-    setButton1Caption(kGetNewCaption);
+    setMainButtonMode(MainButtonMode::GetNew);
     m_view.setEnabled(Control::button7, false);
     pendingCommand = cmdReclassify;
 

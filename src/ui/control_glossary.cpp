@@ -8,7 +8,6 @@ namespace {
 
 // In the order of the enum, so an id is its own index.
 constexpr std::array<ControlEntry, kControlCount> kGlossary{{
-    {Control::Button1, "Button1", "the main button; its caption is the Screener's mode"},
     {Control::SpeedButton2, "SpeedButton2", "\"Empty Server\": deletes every message"},
     {Control::SpeedButton6, "SpeedButton6", "starts the mail program"},
     {Control::shape1, "shape1", "connection indicator, shown while a session is open"},
@@ -64,5 +63,16 @@ static_assert(inEnumOrder(), "the glossary lists the controls in the order of th
 }  // namespace
 
 const ControlEntry &controlEntry(Control id) { return kGlossary[size_t(id)]; }
+
+const char *mainButtonCaption(MainButtonMode mode)
+{
+    switch (mode) {
+    case MainButtonMode::Configure: return "Configure";
+    case MainButtonMode::GetNew: return "Get Mail Headers: New";
+    case MainButtonMode::Process: return "Process Suspicuous Mails";
+    case MainButtonMode::Continue: return "Continue...";
+    }
+    return "";
+}
 
 }  // namespace kestrix

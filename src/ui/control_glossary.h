@@ -16,4 +16,7 @@ struct ControlEntry {
 const ControlEntry &controlEntry(Control id);
 inline const char *controlName(Control id) { return controlEntry(id).objectName; }
 
+// The main button's caption for a mode (Button1, the only place the captions are spelt).
+const char *mainButtonCaption(MainButtonMode mode);
+
 }  // namespace kestrix

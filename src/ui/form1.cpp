@@ -4,12 +4,11 @@
 
 #include "screening/diagnostic_mode.h"
 #include "screening/pending_command.h"
+#include "screening/prompter.h"
 #include "screening/screener.h"
 #include "screening/update_check.h"
 #include "text/latin1.h"
 #include "ui/app_icon.h"
-#include "ui/form3_new_profile.h"
-#include "ui/form5_download_control.h"
 #include "ui/grid_paint_rules.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
@@ -42,11 +41,6 @@
 namespace kestrix {
 
 namespace {
-
-const QString kCaptionConfigure = QStringLiteral("Configure");
-const QString kCaptionGetNew = QStringLiteral("Get Mail Headers: New");
-const QString kCaptionProcess = QStringLiteral("Process Suspicuous Mails");
-const QString kCaptionContinue = QStringLiteral("Continue...");
 
 // The share of the messages page the message list takes in the window's design.
 constexpr double kDesignSplitRatio = 0.6;
@@ -83,9 +77,6 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     column->addWidget(ProgressBar1);
     column->addWidget(Panel9);
 
-    Form3 = new TForm3(nullptr);
-    Form5 = new TForm5(nullptr);
-
     Timer3 = new QTimer(this);
     Timer3->setObjectName(L1("Timer3"));
     Timer3->setInterval(70);
@@ -106,16 +97,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 
     m_splitRatio = kDesignSplitRatio;
     resize(761, 526);
-    showPageWidget(TabSheet1);
-    refreshTick();
-    Timer3->start();
+    PageControl1->setCurrentWidget(TabSheet1);
 }
 
-TForm1::~TForm1()
-{
-    delete Form3;
-    delete Form5;
-}
+TForm1::~TForm1() = default;
 
 void TForm1::buildPages()
 {
@@ -235,57 +220,12 @@ void TForm1::setLocalIp(const std::string &ip)
 
 void TForm1::queueCommand(int code) { emit commandQueued(code); }
 
-void TForm1::Button1Click()
-{
-    // With the screening attached the click is its business; the caption is the mode.
-    if (m_screener) {
-        m_screener->button1Caption = Button1->text().toLatin1().toStdString();
-        m_screener->Button1Click();
-        return;
-    }
-    stringgrid1->setKnownBadSelectMode(false);
-    stringgrid1->viewport()->update();
-    const QString caption = Button1->text();
-    if (caption == kCaptionProcess || caption == kCaptionContinue) {
-        showPageWidget(TabSheet3);
-        queueCommand(cmdReclassify);
-        return;
-    }
-    SpeedButton2->setEnabled(false);
-    if (Edit4->text().isEmpty() && caption != kCaptionConfigure) {
-        message(Kind::Information, "Password has not been specified !");
-        return;
-    }
-    if (caption == kCaptionConfigure) {
-        showConfigAccounts();
-        return;
-    }
-    SpeedButton2->setEnabled(true);
-    showPageWidget(TabSheet3);
-    SpeedButton6->setEnabled(true);
-    Panel12->hide();
-    queueCommand(cmdGetHeaders);
-}
+// The main button, "/ All" and the delete button only queue: the Screener decides by its mode.
+void TForm1::Button1Click() { m_screener->Button1Click(); }
 
-void TForm1::SpeedButton30Click()
-{
-    if (m_screener) {
-        m_screener->button1Caption = Button1->text().toLatin1().toStdString();
-        m_screener->SpeedButton30Click();
-        return;
-    }
-    emit resumeMarksResetRequested();
-    Button1Click();
-}
+void TForm1::SpeedButton30Click() { m_screener->SpeedButton30Click(); }
 
-void TForm1::Button10Click()
-{
-    if (m_screener) {
-        m_screener->Button10Click();
-        return;
-    }
-    queueCommand(stringgrid1->knownBadSelectMode() ? cmdDeleteKnownBad : cmdDeleteSelected);
-}
+void TForm1::Button10Click() { m_screener->Button10Click(); }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
@@ -345,12 +285,23 @@ void TForm1::portEdited(const QString &text)
     Edit2->setText(m_acceptedPort);
     Edit2->setCursorPosition(std::min(cursor, int(m_acceptedPort.size())));
     const std::string refusal = "The port must be a number from 1 to 65535 !";
-    setStatus(refusal);
-    message(Kind::Warning, refusal);
+    statustext->setText(L1(refusal.c_str()));
+    m_screener->prompter().message(Prompter::Kind::Warning, refusal);
     m_refusingPort = false;
 }
 
 int TForm1::selectedProfileIndex() const { return ComboBox1->currentIndex(); }
+
+void TForm1::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
 
 // ---- closing and hiding ------------------------------------------------------------------
 
@@ -385,7 +336,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         return;
     }
     // Closing by the window itself acts as "Program Exit", which waits while a command runs.
-    if (!m_exiting && m_screener && m_screener->dispatching()) {
+    if (!m_exiting && m_screener->dispatching()) {
         event->ignore();
         return;
     }
@@ -393,8 +344,6 @@ void TForm1::closeEvent(QCloseEvent *event)
     for (QTimer *timer : {Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Poller})
         timer->stop();
     emit aboutToExit();
-    Form3->hide();
-    Form5->hide();
     event->accept();
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 // TForm1: the main window. It shows the pages, the top bar, the message grid and the status
-// bar, and it is the screen (View) and the question asker (Prompter) of the screening logic.
-// It never talks to the server: a server operation is asked for by queuing a command code
-// (commandQueued), which the dispatcher runs.
+// bar over one Screener, attached before the window is used (WindowController does it); the
+// screening logic reaches the widgets through WindowView. It never talks to the server: a
+// server operation is asked for by queuing a command code (commandQueued), which the
+// dispatcher runs.
 
 #include "profiles/profile_settings.h"
 #include "profiles/profile_store.h"
-#include "screening/prompter.h"
-#include "screening/view.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -53,52 +52,20 @@ class TForm5;
 class TextListModel;
 class TWrapGrid;
 
-class TForm1 : public QMainWindow, public View, public Prompter {
+class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // The View's control setters take a name; the widget's own setters stay reachable.
-    using QMainWindow::setEnabled;
-    using QMainWindow::setVisible;
-
-    // --- View ---------------------------------------------------------------------------
-    void setText(Control control, const std::string &text) override;
-    void setEnabled(Control control, bool enabled) override;
-    void setVisible(Control control, bool visible) override;
-    void setChecked(Control control, bool checked) override;
-    void setStatus(const std::string &text) override;
-    void setProgress(int maximum, int position) override;
-    void setBusyCursor(bool busy) override;
-    void showPage(Control page) override;
-    void messageTableChanged() override;
-    void scrollMessageTable(int topRow, int currentRow) override;
-    int messageTableClientHeight() const override;
-    void setDetails(const std::vector<std::string> &lines) override;
-    void setNewMailSign(bool newMail) override;
-    void beep() override;
-
-    // --- Prompter -----------------------------------------------------------------------
-    void message(Kind kind, const std::string &text) override;
-    bool askYesNo(Kind kind, const std::string &text) override;
-    bool askOkCancel(Kind kind, const std::string &text) override;
-    std::optional<std::string> askText(const std::string &title, const std::string &prompt,
-                                       const std::string &initial) override;
-    std::optional<int> askDownloadCount(int maximum, int value) override;
-    std::optional<std::string> askNewProfileName() override;
-
-    // --- Data the window shows (owned by the screening side, outlive the window) --------
+    // --- The Screener the window shows and drives (attached once, outlives the window's use)
     // The window shows the Screener's table and keeps the grid flags, the selection, the
-    // details row and the queued command in it; the window's own copies are used until then.
+    // details row and the queued command in it. Starts the refresh tick.
     void attachScreener(Screener &screener);
-    // Lets go of the Screener before it is destroyed: the window stops painting its table and
-    // stops forwarding to it.
+    // Lets go of the Screener before it is destroyed: the window hides, stops its timers and
+    // stops painting its table.
     void detachScreener();
-    void setMessageTable(const MessageTable *table, const HeaderStore *store);
-    void setNewestCode(const std::string &code) { *m_newestCode = code; }
-    // Every row of the last build is trusted (the grid's "Select all unknown" rule).
-    void setAllTrusted(bool allTrusted) { *m_allTrusted = allTrusted; }
+    Screener &screener() const { return *m_screener; }
     // A POP3 session is open (no selection commands meanwhile).
     void setConnectionOpen(bool open) { m_connectionOpen = open; }
     // The local address shown on the start page ("Your IP is:").
@@ -108,6 +75,12 @@ public:
     void setTrayIconPresent(bool present) { m_trayIconPresent = present; }
     bool trayIconPresent() const;
     bool isBusy() const { return m_busy; }
+    // The busy state and its wait cursor.
+    void setBusy(bool busy);
+    // The header details pane (Memo2) shows these lines; a virus hint turns it orange.
+    void showDetailsText(const std::vector<std::string> &lines);
+    // Makes a page of PageControl1 the active one and tells who shows its counts.
+    void showPageWidget(QWidget *page);
 
     // Profile settings: the controls that hold them, and the window geometry.
     void showSettings(const ProfileSettings &settings);
@@ -136,8 +109,8 @@ public:
     void allowDeleteClicked(bool checked);
     void showDetails(int row);
     void updateSelectionInfo();
-    int detailsRow() const { return *m_detailsRow; }
-    void resetDetailsRow() { *m_detailsRow = -1; }
+    int detailsRow() const;
+    void resetDetailsRow();
     bool diagnosticMode() const;
 
     // --- Controls, by their component names ----------------------------------------------
@@ -211,9 +184,6 @@ public:
     QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr;
     ClickLabel *StaticText2 = nullptr;
     QFrame *shape1 = nullptr;
-    // dialogs (top-level windows of their own, so their control names never shadow ours)
-    TForm3 *Form3 = nullptr;
-    TForm5 *Form5 = nullptr;
     // timers
     QTimer *Timer3 = nullptr;  // refresh tick
     QTimer *Timer5 = nullptr;  // size guard after a resize
@@ -279,8 +249,6 @@ public:
 signals:
     // A server operation or the mail program is asked for (a PendingCommand code).
     void commandQueued(int code);
-    // "/ All": the resume marks and the trusted lists are to be reset before the download.
-    void resumeMarksResetRequested();
     // A page became the active one (object name), for the counts the screening side shows.
     void pageShown(const QString &page);
     // Controls whose work belongs to the profile, whitelist, update and log code.
@@ -311,8 +279,6 @@ private:
     void connectListPages();
     void applyListPageRules();  // run by the refresh tick
 
-    void showPageWidget(QWidget *page);
-    QObject *control(Control id) const;
     void queueCommand(int code);
     void fitLayout();
     void sizeGuard();
@@ -327,19 +293,11 @@ private:
     void updateAccountLabel();
     void splitterMoved();
     bool hasMessages() const;
+    void goToUnknown(int row);  // the walks' common end: row -1 stays
     bool rowTrusted(int row) const;
     int selectedProfileIndex() const;
 
-    mutable std::array<QPointer<QObject>, kControlCount> m_controls;  // control(): found so far
-    const MessageTable *m_table = nullptr;
-    const HeaderStore *m_store = nullptr;
-    Screener *m_screener = nullptr;
-    std::string m_ownNewestCode = "-1";
-    std::string *m_newestCode = &m_ownNewestCode;
-    int m_ownDetailsRow = -1;
-    int *m_detailsRow = &m_ownDetailsRow;
-    bool m_ownAllTrusted = false;
-    bool *m_allTrusted = &m_ownAllTrusted;
+    Screener *m_screener = nullptr;  // set by attachScreener before any event reaches us
     std::string m_localIp;
     QString m_acceptedPort = QStringLiteral("110");
     double m_splitRatio = 0.4;

@@ -5,6 +5,7 @@
 #include "screening/header_store.h"
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
+#include "screening/prompter.h"
 #include "screening/screener.h"
 #include "text/latin1.h"
 #include "ui/grid_paint_rules.h"
@@ -61,11 +62,9 @@ void TForm1::connectMessagesPage()
 void TForm1::attachScreener(Screener &screener)
 {
     m_screener = &screener;
-    m_newestCode = &screener.newestCode;
-    m_detailsRow = &screener.detailsRow;
-    m_allTrusted = &screener.allTrusted;
     stringgrid1->bindKnownBadSelectMode(&screener.knownBadSelectMode);
-    setMessageTable(&screener.messageTable, &screener.headerStore);
+    stringgrid1->setTable(&screener.messageTable);
+    screener.detailsRow = -1;
     connect(this, &TForm1::commandQueued, this,
             [&screener](int code) { screener.pendingCommand = PendingCommand(code); });
     connect(CheckBox1, &QCheckBox::toggled, this,
@@ -81,6 +80,9 @@ void TForm1::attachScreener(Screener &screener)
             screener.showLogCount();
         syncListPages();
     });
+    showPageWidget(TabSheet1);
+    refreshTick();
+    Timer3->start();
 }
 
 void TForm1::detachScreener()
@@ -91,26 +93,19 @@ void TForm1::detachScreener()
         timer->stop();
     stringgrid1->bindKnownBadSelectMode(nullptr);
     stringgrid1->setTable(nullptr);
-    m_table = nullptr;
-    m_store = nullptr;
-    m_screener = nullptr;
 }
 
-void TForm1::setMessageTable(const MessageTable *table, const HeaderStore *store)
-{
-    m_table = table;
-    m_store = store;
-    stringgrid1->setTable(table);
-    *m_detailsRow = -1;
-}
+int TForm1::detailsRow() const { return m_screener->detailsRow; }
+
+void TForm1::resetDetailsRow() { m_screener->detailsRow = -1; }
 
 bool TForm1::hasMessages() const
 {
-    return m_table && m_table->lastRow() >= 1 &&
-           !m_table->text(MessageTable::ColNumber, 1).empty();
+    const MessageTable &table = m_screener->messageTable;
+    return table.lastRow() >= 1 && !table.text(MessageTable::ColNumber, 1).empty();
 }
 
-bool TForm1::rowTrusted(int row) const { return m_table && m_table->isTrusted(row); }
+bool TForm1::rowTrusted(int row) const { return m_screener->messageTable.isTrusted(row); }
 
 // ---- selection commands ------------------------------------------------------------------
 
@@ -141,29 +136,19 @@ void TForm1::selectKnownBad()
 void TForm1::nextUnknown()
 {
     stringgrid1->setKnownBadSelectMode(false);
-    const int last = stringgrid1->lastRow();
-    int row = stringgrid1->currentRow();
-    if (row >= last)
-        return;
-    ++row;
-    while (row < last && rowTrusted(row))
-        ++row;
-    stringgrid1->setCurrentRow(row);
-    stringgrid1->setFocus();
-    if (!rowTrusted(row))
-        button7->setEnabled(true);
-    button10->setEnabled(!rowTrusted(row));
+    goToUnknown(m_screener->nextUnknownRow(stringgrid1->currentRow(), stringgrid1->lastRow()));
 }
 
 void TForm1::previousUnknown()
 {
     stringgrid1->setKnownBadSelectMode(false);
-    int row = stringgrid1->currentRow();
-    if (row <= 1)
+    goToUnknown(m_screener->previousUnknownRow(stringgrid1->currentRow()));
+}
+
+void TForm1::goToUnknown(int row)
+{
+    if (row < 1)
         return;
-    --row;
-    while (row > 1 && rowTrusted(row))
-        --row;
     stringgrid1->setCurrentRow(row);
     stringgrid1->setFocus();
     if (!rowTrusted(row))
@@ -177,8 +162,9 @@ void TForm1::allowDeleteClicked(bool checked)
         Button66->setText(L1("Select all"));
         button10->setText(L1("Delete selected"));
         stringgrid1->setProtectTrusted(false);
-        message(Kind::Warning,
-                "Selected E-MAILs from accepted Sender Addresses can be deleted now !");
+        m_screener->prompter().message(
+            Prompter::Kind::Warning,
+            "Selected E-MAILs from accepted Sender Addresses can be deleted now !");
         Button66->setEnabled(true);
         button10->setEnabled(true);
     } else {
@@ -215,7 +201,7 @@ void TForm1::prepareContextMenu(bool rightButton, int row)
         // offers adding.
         const int current = stringgrid1->currentRow();
         const bool trusted = rowTrusted(current);
-        const bool remove = trusted && m_screener && m_screener->whitelistHoldsSender(current);
+        const bool remove = trusted && m_screener->whitelistHoldsSender(current);
         // A hidden action reports itself disabled, so it is shown before it is enabled.
         for (auto [item, on] : {std::pair{RemoveFromWhitelist1, remove},
                                 std::pair{AddToWhitelist1, !trusted}}) {
@@ -236,17 +222,16 @@ void TForm1::prepareContextMenu(bool rightButton, int row)
 
 void TForm1::showDetails(int row)
 {
-    *m_detailsRow = row;
+    m_screener->detailsRow = row;
     setBackground(Memo2, colours::cream);
     Memo2->clear();
-    if (!m_table)
-        return;
-    const auto parsed = parseDecimal(m_table->text(MessageTable::ColNumber, row));
+    const MessageTable &table = m_screener->messageTable;
+    const auto parsed = parseDecimal(table.text(MessageTable::ColNumber, row));
     const int number = parsed && *parsed >= INT32_MIN && *parsed <= INT32_MAX ? int(*parsed) : -1;
-    const HeaderRecord *record = m_store && number != -1 ? m_store->find(number) : nullptr;
+    const HeaderRecord *record = number != -1 ? m_screener->headerStore.find(number) : nullptr;
     StaticText1->setVisible(number != -1 && hasNoText(record ? &record->lines : nullptr));
 
-    const ClassShape shape = classShapeFor(rowMarksOf(*m_table, row));
+    const ClassShape shape = classShapeFor(rowMarksOf(table, row));
     Label52->setText(L1(shape.caption));
     // The shape's style sheet reaches its child label too, so the letters' colour goes into the
     // same sheet; a palette colour on the label would be overridden.
@@ -256,9 +241,20 @@ void TForm1::showDetails(int row)
     Shape2->show();
 
     if (record && !record->lines.empty()) {
-        const DetailsText details = detailsText(record->lines, *m_newestCode, diagnosticMode());
-        setDetails(details.lines);
+        const DetailsText details = detailsText(record->lines, m_screener->newestCode, diagnosticMode());
+        showDetailsText(details.lines);
     }
+    Memo2->moveCursor(QTextCursor::Start);
+}
+
+void TForm1::showDetailsText(const std::vector<std::string> &lines)
+{
+    QStringList text;
+    for (const std::string &line : lines)
+        text << fromBytes(line);
+    Memo2->setPlainText(text.join(QLatin1Char('\n')));
+    const bool virus = !lines.empty() && lines.front() == kVirusHint;
+    setBackground(Memo2, virus ? colours::warningOrange : colours::cream);
     Memo2->moveCursor(QTextCursor::Start);
 }
 
@@ -266,10 +262,8 @@ void TForm1::updateSelectionInfo()
 {
     const int top = stringgrid1->selectionTop();
     const int bottom = stringgrid1->selectionBottom();
-    if (m_screener) {
-        m_screener->selTop = top;
-        m_screener->selBottom = bottom;
-    }
+    m_screener->selTop = top;
+    m_screener->selBottom = bottom;
     Label6->setText(top == bottom ? QString::number(top)
                                   : QString::number(top) + QLatin1Char('-') +
                                         QString::number(bottom));
@@ -278,16 +272,15 @@ void TForm1::updateSelectionInfo()
 
 void TForm1::applyGridRules()
 {
-    SpeedButton31->setEnabled(button7->isEnabled() || *m_allTrusted);
+    const bool allTrusted = m_screener->allTrusted;
+    SpeedButton31->setEnabled(button7->isEnabled() || allTrusted);
     const int current = stringgrid1->currentRow();
     SpeedButton32->setEnabled(current > 1);
     SpeedButton33->setEnabled(current < stringgrid1->lastRow());
-    Button66->setEnabled((!*m_allTrusted || CheckBox1->isChecked()) && hasMessages() &&
+    Button66->setEnabled((!allTrusted || CheckBox1->isChecked()) && hasMessages() &&
                          !m_connectionOpen);
-    if (!m_table)
-        return;
     updateSelectionInfo();
-    if (hasMessages() && current >= 1 && current != *m_detailsRow)
+    if (hasMessages() && current >= 1 && current != m_screener->detailsRow)
         showDetails(current);
 }
 

@@ -40,8 +40,6 @@ ProfilePaths currentFiles(const std::function<ProfilePaths()> &profileFiles)
 
 void TForm1::AddToWhitelistClick()
 {
-    if (!m_screener)
-        return;
     // The selection as the grid shows it now, not as the last refresh tick saw it.
     updateSelectionInfo();
     const ProfilePaths files = currentFiles(m_profileFiles);
@@ -53,8 +51,6 @@ void TForm1::AddToWhitelistClick()
 
 void TForm1::RemoveFromWhitelistClick()
 {
-    if (!m_screener)
-        return;
     updateSelectionInfo();
     m_screener->RemoveFromWhitelist();
     syncListPages();
@@ -70,8 +66,6 @@ std::vector<int> TForm1::whitelistSelection() const
 
 void TForm1::button8Click()
 {
-    if (!m_screener)
-        return;
     // The selection must name the entries the list holds now.
     syncListPages();
     const ProfilePaths files = currentFiles(m_profileFiles);
@@ -81,8 +75,6 @@ void TForm1::button8Click()
 
 void TForm1::button9Click()
 {
-    if (!m_screener)
-        return;
     const ProfilePaths files = currentFiles(m_profileFiles);
     m_screener->loadWhitelist(files.whitelist);
     syncListPages();
@@ -90,8 +82,6 @@ void TForm1::button9Click()
 
 void TForm1::button4Click()
 {
-    if (!m_screener)
-        return;
     const ProfilePaths files = currentFiles(m_profileFiles);
     m_screener->saveWhitelist(files.whitelist);
 }
@@ -100,8 +90,6 @@ void TForm1::button4Click()
 
 void TForm1::addBlacklistItem()
 {
-    if (!m_screener)
-        return;
     const size_t at = m_screener->addBlacklistWord(Edit7->text().toLatin1().toStdString());
     syncListPages();
     // The new entry becomes the current one, so the user sees where it went.
@@ -112,8 +100,6 @@ void TForm1::addBlacklistItem()
 
 void TForm1::deleteBlacklistItem()
 {
-    if (!m_screener)
-        return;
     // A list that changed behind the view loses its current entry here, so nothing is deleted
     // that the user did not see.
     syncListPages();
@@ -124,8 +110,6 @@ void TForm1::deleteBlacklistItem()
 
 void TForm1::walkLog(bool forward)
 {
-    if (!m_screener)
-        return;
     syncListPages();
     const RejectedLog &log = m_screener->rejectedLog;
     const LogStep step =
@@ -158,8 +142,6 @@ void TForm1::setLogCurrentRow(int row)
 
 void TForm1::clearLogClick()
 {
-    if (!m_screener)
-        return;
     const ProfilePaths files = currentFiles(m_profileFiles);
     if (m_screener->clearLogFile(files.log))
         syncListPages();
@@ -167,8 +149,6 @@ void TForm1::clearLogClick()
 
 void TForm1::deleteLogLineClick()
 {
-    if (!m_screener)
-        return;
     syncListPages();
     const int row = logCurrentRow();
     if (m_screener->deleteLogLine(row)) {
@@ -179,8 +159,7 @@ void TForm1::deleteLogLineClick()
 
 void TForm1::resetDeletedCountClick()
 {
-    if (m_screener)
-        m_screener->resetDeletedCount();
+    m_screener->resetDeletedCount();
 }
 
 void TForm1::fitLogGrid()
@@ -208,8 +187,6 @@ void TForm1::logRejectedChanged(bool on)
 
 void TForm1::syncListPages()
 {
-    if (!m_screener)
-        return;
     m_whitelistModel->sync(m_screener->whitelist.entries());
     m_blacklistModel->sync(m_screener->blacklist.words());
     m_logModel->sync(m_screener->rejectedLog);
@@ -220,8 +197,6 @@ void TForm1::syncListPages()
 void TForm1::applyListPageRules()
 {
     fitLogGrid();
-    if (!m_screener)
-        return;
     // Only the page in view: deletions and profile loads change the lists behind it.
     QWidget *page = activePage();
     if (page == TabSheet4)
@@ -254,8 +229,6 @@ void TForm1::stepPage(int direction)
 
 void TForm1::PageControl1Change()
 {
-    if (!m_screener)
-        return;
     QWidget *page = activePage();
     if (page == TabSheet6)
         m_screener->showLogCount();

@@ -2,6 +2,8 @@
 // where things happen but recomputed here from the window's state.
 #include "ui/form1.h"
 
+#include "screening/screener.h"
+
 #include "ui/grid_paint_rules.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
@@ -35,24 +37,15 @@ void TForm1::refreshTick()
     const bool accountFilled =
         !Edit1->text().isEmpty() && !Edit2->text().isEmpty() && !Edit3->text().isEmpty();
     const bool passwordFilled = !Edit4->text().isEmpty();
-    const QString configure = QStringLiteral("Configure");
-    if (Button1->text() == configure) {
-        if (accountFilled) {
-            Button1->setText(QStringLiteral("Get Mail Headers: New"));
-            Button1->setEnabled(passwordFilled);
-            SpeedButton30->setEnabled(Button1->isEnabled());
-        }
-    } else {
-        if (!accountFilled) {
-            Button1->setText(configure);
-            Button1->setEnabled(true);
-        } else {
-            Button1->setEnabled(passwordFilled);
-        }
+    const bool wasConfiguring = m_screener->mainButtonMode() == MainButtonMode::Configure;
+    m_screener->followAccount(accountFilled);
+    // Configuring with an account still missing leaves the button as it is.
+    if (!wasConfiguring || accountFilled) {
+        Button1->setEnabled(accountFilled ? passwordFilled : true);
         SpeedButton30->setEnabled(Button1->isEnabled());
     }
 
-    Edit4->setEnabled(Button1->text() != configure);
+    Edit4->setEnabled(m_screener->mainButtonMode() != MainButtonMode::Configure);
     Label4->setEnabled(Edit4->isEnabled());
     setTextColour(Label4, passwordFilled ? QColor(Qt::black) : colours::navy);
 

@@ -51,10 +51,8 @@ void TForm1::createTimers()
 
 void TForm1::Timer2Timer()
 {
-    if (m_screener) {
-        m_connectionOpen = m_screener->sessionOpen();
-        m_screener->Timer2Timer();
-    }
+    m_connectionOpen = m_screener->sessionOpen();
+    m_screener->Timer2Timer();
 }
 
 void TForm1::Timer1Timer()
@@ -72,7 +70,7 @@ void TForm1::Timer4Timer()
     if (shape1->isHidden())
         return;
     // Yellow while the session is being closed: the blinking stops.
-    if (m_screener && m_screener->closingSession) {
+    if (m_screener->closingSession) {
         setBackground(shape1, colours::yellow);
         return;
     }
@@ -93,9 +91,7 @@ void TForm1::Timer6Timer()
 
 void TForm1::PollerTimer()
 {
-    // A tick while another command is queued or running is dropped, not kept for later.
-    if (m_screener && m_screener->pendingCommand == cmdIdle)
-        m_screener->pendingCommand = cmdCheckNewMail;
+    m_screener->PollerTimer();
 }
 
 void TForm1::SpinEdit2Change(int minutes)

@@ -1,5 +1,6 @@
 #include "ui/window_controller.h"
 
+#include "transport/host_lookup.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
@@ -9,16 +10,20 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolButton>
+
+#include <unistd.h>
 
 namespace kestrix {
 
 WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prompter)
     : m_form(form)
-    , m_screener(form, prompter ? *prompter : form)
+    , m_view(form)
+    , m_screener(m_view, prompter ? *prompter : static_cast<Prompter &>(m_view))
     , m_profiles(form, m_screener, dataDir)
 {
-    m_screener.attachPop3(m_pop3);
+    m_pop3Events = m_screener.attachPop3(m_pop3);
     m_screener.attachmentsFolder = toBytes(QDir(dataDir).filePath(QStringLiteral("Attachments")));
     m_screener.RememberPassword = [this] { m_profiles.RememberPassword(); };
     m_form.attachScreener(m_screener);
@@ -47,11 +52,26 @@ void WindowController::start(const std::optional<std::string> &argument)
 
 void WindowController::showLocalIp()
 {
-    try {
-        m_form.setLocalIp(m_pop3.LocalIP());
-    } catch (const std::exception &) {
-        // No address for the host name: the label stays empty.
-    }
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return;  // no host name: the label stays empty
+    const std::shared_ptr<HostLookup> lookup = HostLookup::start(name);
+    // The answer is handed back through the event loop; a short check picks it up there.
+    auto *watch = new QTimer(this);
+    watch->setInterval(20);
+    connect(watch, &QTimer::timeout, this, [this, watch, lookup] {
+        const HostLookup::Answer answer = lookup->answer();
+        if (!answer.done)
+            return;
+        watch->stop();
+        watch->deleteLater();
+        if (answer.error != 0)
+            return;  // no address for the host name: the label stays empty
+        const auto *bytes = reinterpret_cast<const unsigned char *>(&answer.address);
+        m_form.setLocalIp(std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "."
+                          + std::to_string(bytes[2]) + "." + std::to_string(bytes[3]));
+    });
+    watch->start();
 }
 
 // The Screener reads the account and the download settings when it works; the controls that

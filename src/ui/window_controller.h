@@ -7,6 +7,7 @@
 #include "screening/screener.h"
 #include "transport/pop3_client.h"
 #include "ui/window_profiles.h"
+#include "ui/window_view.h"
 #include "ui/window_update_check.h"
 
 #include <QObject>
@@ -29,10 +30,12 @@ public:
 
     // Start-up: profile choice from the argument or "Kestrix.lpr", LoadProfile, start page.
     void start(const std::optional<std::string> &argument);
-    // The local address for "Your IP is:" (looked up once, after the window is shown).
+    // The local address for "Your IP is:": looked up once on a helper thread; the label is
+    // filled when the answer arrives, the window never waits for it.
     void showLocalIp();
 
     Screener &screener() { return m_screener; }
+    WindowView &view() { return m_view; }
     WindowProfiles &profiles() { return m_profiles; }
     TNMPOP3 &pop3() { return m_pop3; }
     WindowUpdateCheck &updateCheck() { return m_updateCheck; }
@@ -44,8 +47,11 @@ private:
     void connectDispatcherButtons();
 
     TForm1 &m_form;
+    WindowView m_view;
     Screener m_screener;
-    TNMPOP3 m_pop3;  // after the Screener: its last events still find the Screener there
+    TNMPOP3 m_pop3;
+    // After both: taken back first, so no event of the client reaches a Screener being torn down.
+    Pop3Attachment m_pop3Events;
     WindowProfiles m_profiles;
     WindowUpdateCheck m_updateCheck{m_form, m_screener, m_profiles};
 };

@@ -5,6 +5,8 @@
 #include "profiles/settings_file.h"
 #include "profiles/text_file.h"
 #include "screening/screener.h"
+#include "screening/prompter.h"
+#include "screening/view.h"
 #include "screening/update_check.h"
 #include "text/latin1.h"
 #include "ui/form1.h"
@@ -40,7 +42,7 @@ void WindowProfiles::start(const std::optional<std::string> &argument)
     m_form.ComboBox1->setEditText(fromBytes(choice.name));
     m_current = choice.name;
     load();
-    m_form.showPage(Control::TabSheet1);
+    m_screener.view().showPage(Control::TabSheet1);
 }
 
 // The table, its rows and the header store belong to the profile that was current.
@@ -78,10 +80,10 @@ void WindowProfiles::load()
         }
     };
 
-    m_form.setEnabled(Control::SpeedButton6, false);
-    m_form.setEnabled(Control::SpeedButton2, false);
-    m_form.setVisible(Control::Panel3, false);
-    m_form.setVisible(Control::StaticText1, false);
+    m_screener.view().setEnabled(Control::SpeedButton6, false);
+    m_screener.view().setEnabled(Control::SpeedButton2, false);
+    m_screener.view().setVisible(Control::Panel3, false);
+    m_screener.view().setVisible(Control::StaticText1, false);
     // The password belongs to the profile that was current; a switch restores this one's.
     m_form.Edit4->clear();
     resetMessageState();
@@ -106,8 +108,8 @@ void WindowProfiles::load()
     m_form.Label19->setText(QString::number(m_screener.whitelist.size()));
     const QString whitelistFile = profilePaths(m_dataDir, m_current).whitelist;
     m_form.Label10->setText(whitelistFile.section(QLatin1Char('/'), -1));
-    m_form.setVisible(Control::Panel12, false);
-    m_form.setVisible(Control::Panel14, true);
+    m_screener.view().setVisible(Control::Panel12, false);
+    m_screener.view().setVisible(Control::Panel14, true);
     if (m_form.Edit4->isEnabled())
         m_form.Edit4->setFocus();
 }

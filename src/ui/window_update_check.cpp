@@ -1,6 +1,7 @@
 #include "ui/window_update_check.h"
 
 #include "screening/screener.h"
+#include "screening/view.h"
 #include "ui/form1.h"
 #include "ui/form2_update.h"
 #include "ui/ui_widgets.h"
@@ -14,7 +15,7 @@ namespace kestrix {
 
 WindowUpdateCheck::WindowUpdateCheck(TForm1 &form, Screener &screener,
                                      const WindowProfiles &profiles)
-    : m_check(form, screener.settings), m_dialog(std::make_unique<TForm2>())
+    : m_check(screener.view(), screener.settings), m_dialog(std::make_unique<TForm2>())
 {
     m_check.caption = toBytes(form.windowTitle());
     m_check.readPage = [this](const std::string &url) { return fetchReleasePage(m_http, url); };

@@ -18,6 +18,7 @@ public:
     void setEnabled(Control control, bool enabled) override;
     void setVisible(Control control, bool visible) override;
     void setChecked(Control control, bool checked) override;
+    void setMainButtonMode(MainButtonMode mode) override { mainButtonMode = mode; }
     void setStatus(const std::string &text) override;
     void setProgress(int maximum, int position) override;
     void setBusyCursor(bool busy) override;
@@ -42,6 +43,7 @@ public:
     std::map<Control, bool> enabledStates;
     std::map<Control, bool> visibleStates;
     std::map<Control, bool> checkedStates;
+    std::optional<MainButtonMode> mainButtonMode;
     std::vector<std::string> statusHistory;
     std::vector<Control> pagesShown;
     std::vector<std::pair<int, int>> scrolls;  // (topRow, currentRow)

@@ -8,14 +8,15 @@
 
 namespace kestrix::test {
 
-inline void pointScreenerAt(Screener &s, TNMPOP3 &pop, int port)
+// The returned handle keeps the client's events with the Screener.
+[[nodiscard]] inline Pop3Attachment pointScreenerAt(Screener &s, TNMPOP3 &pop, int port)
 {
     s.settings.Host = "127.0.0.1";
     s.settings.Port = std::to_string(port);
     s.settings.UserId = "joe";
     s.settings.CheckInterval = 5;
     s.password = "secret";
-    s.attachPop3(pop);
+    return s.attachPop3(pop);
 }
 
 }  // namespace kestrix::test

@@ -46,7 +46,7 @@ protected:
         s.settings.Port = std::to_string(dovecot->port());
         s.settings.UserId = dovecot->user();
         s.password = dovecot->password();
-        s.attachPop3(pop);
+        attached = s.attachPop3(pop);
     }
 
     static std::string sender(int k)
@@ -81,6 +81,7 @@ protected:
     RecordingView view;
     ScriptedPrompter prompter;
     Screener s{view, prompter};
+    Pop3Attachment attached;
 };
 
 }  // namespace kestrix::test

@@ -140,7 +140,7 @@ TEST_F(DovecotScreeningTest, NewMailCheckSeesANewLastMessage)
     EXPECT_EQ(view.newMailSign, true);
     EXPECT_EQ(view.text(Control::Label53), "3");
     EXPECT_EQ(view.beeps, 1);
-    EXPECT_EQ(s.button1Caption, "Get Mail Headers: New");
+    EXPECT_EQ(s.mainButtonMode(), MainButtonMode::GetNew);
 }
 
 TEST_F(DovecotScreeningTest, WrongPasswordLeavesTheSessionClosedAndSaysWhy)

@@ -25,7 +25,7 @@ class DispatcherTest : public ::testing::Test, protected Pop3Dialogue {
 protected:
     void SetUp() override
     {
-        pointScreenerAt(s, pop, fake.port());
+        attached = pointScreenerAt(s, pop, fake.port());
         s.dispatcherHooks.configurationPageShown = [this] { return configPageShown; };
         s.dispatcherHooks.gridSelection = [this] { return selection; };
     }
@@ -64,6 +64,7 @@ protected:
     RecordingView view;
     ScriptedPrompter prompter;
     Screener s{view, prompter};
+    Pop3Attachment attached;
     bool configPageShown = false;
     std::pair<int, int> selection{1, 1};
 };
@@ -110,8 +111,8 @@ TEST_F(DispatcherTest, WithoutTheCheckAfterDownloadOnlyTheDownloadRunsAndAllTrus
     finishDialogue();
 
     expectIdleAndRunning();
-    EXPECT_EQ(s.button1Caption, "Continue...");
-    EXPECT_EQ(view.text(Control::Button1), "Continue...");
+    EXPECT_EQ(s.mainButtonMode(), MainButtonMode::Continue);
+    EXPECT_EQ(view.mainButtonMode, MainButtonMode::Continue);
 }
 
 TEST_F(DispatcherTest, QueuedCommandsWaitWhileTheConfigurationPageIsShown)
@@ -269,13 +270,13 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     s.settings.spareCode1 = "13";
     s.knownBadSelectMode = true;
 
-    s.button1Caption = "Configure";
+    s.setMainButtonMode(MainButtonMode::Configure);
     s.Button1Click();
     EXPECT_EQ(s.pendingCommand, cmdIdle);
     EXPECT_EQ(view.pagesShown.back(), Control::TabSheet8);
     EXPECT_FALSE(s.knownBadSelectMode);
 
-    s.button1Caption = "Get Mail Headers: New";
+    s.setMainButtonMode(MainButtonMode::GetNew);
     s.password.clear();
     prompter.expectMessage(Kind::Information, "Password has not been specified !");
     s.Button1Click();
@@ -292,12 +293,12 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     EXPECT_EQ(view.enabled(Control::SpeedButton6), true);
     EXPECT_EQ(view.visible(Control::Panel12), false);
 
-    for (const char *caption : {"Process Suspicuous Mails", "Continue..."}) {
+    for (MainButtonMode caption : {MainButtonMode::Process, MainButtonMode::Continue}) {
         s.pendingCommand = cmdIdle;
-        s.button1Caption = caption;
+        s.setMainButtonMode(caption);
         s.password.clear();  // no password needed to reclassify
         s.Button1Click();
-        EXPECT_EQ(s.pendingCommand, cmdReclassify) << caption;
+        EXPECT_EQ(s.pendingCommand, cmdReclassify) << int(caption);
     }
 
     s.Button10Click();

@@ -22,7 +22,7 @@ class ScreeningDialogueTest : public ::testing::Test, protected Pop3Dialogue {
 protected:
     void SetUp() override
     {
-        pointScreenerAt(s, pop, fake.port());
+        attached = pointScreenerAt(s, pop, fake.port());
     }
 
     void TearDown() override
@@ -59,6 +59,7 @@ protected:
     RecordingView view;
     ScriptedPrompter prompter;
     Screener s{view, prompter};
+    Pop3Attachment attached;
 };
 
 TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadKeepsRowsAlignedAndRestartsTheDispatcher)
@@ -277,7 +278,7 @@ TEST_F(ScreeningDialogueTest, DiagnosticFillShowsTheLogAsATableWithoutAServer)
     EXPECT_EQ(s.rows.back().markCode(), "0");
     EXPECT_EQ(s.messageTable.marker(MessageTable::ColSender, 1), CellMarker::KNBA);
     EXPECT_EQ(s.messageTable.marker(MessageTable::ColSubject, 2), CellMarker::KNBS);
-    EXPECT_EQ(s.button1Caption, "Get Mail Headers: New");
+    EXPECT_EQ(s.mainButtonMode(), MainButtonMode::GetNew);
     EXPECT_EQ(fake.connectionsAccepted(), 0);
 }
 

@@ -187,7 +187,7 @@ TEST_F(DailyCheckOnConnectTest, SilentWebServerDoesNotStopTheMailCheck)
     ScriptedPrompter prompter;
     Screener s(view, prompter);
     TNMPOP3 pop;
-    pointScreenerAt(s, pop, fake.port());
+    const Pop3Attachment attached = pointScreenerAt(s, pop, fake.port());
     UpdateCheck daily(view, s.settings);
     daily.readPage = check.readPage;
     daily.today = check.today;

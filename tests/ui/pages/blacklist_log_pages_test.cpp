@@ -93,7 +93,7 @@ private slots:
         PagesFixture f;
         f.screener.blacklist.assign({"alpha", "gamma"});
         f.form.show();
-        f.form.showPage(Control::TabSheet7);
+        f.screener.view().showPage(Control::TabSheet7);
         QTest::keyClicks(f.form.Edit7, QStringLiteral("Free Money"));
         QTest::keyClick(f.form.Edit7, Qt::Key_Return);
         QCOMPARE(listRows(f.form.ListBox7),
@@ -158,7 +158,7 @@ private slots:
         fillLog(f.screener);
         QVERIFY(kestrix::test::writeBytes(f.files.log, "a@spam.example\tfirst offer\r\n"));
         f.form.show();
-        f.form.showPage(Control::TabSheet6);
+        f.screener.view().showPage(Control::TabSheet6);
         QCOMPARE(f.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
         QCOMPARE(f.form.StringGrid2->model()->rowCount(), 3);
         QCOMPARE(f.form.StringGrid2->model()->headerData(0, Qt::Horizontal).toString(),
@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(f.form.logCurrentRow(), 2);
         QVERIFY(!f.screener.rejectedLog.isKnownBadSender("b@spam.example"));
         // The emptied entry still counts until the log is written and read again.
-        f.form.showPage(Control::TabSheet6);
+        f.screener.view().showPage(Control::TabSheet6);
         QCOMPARE(f.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
 
         ModalAnswer keep;
@@ -217,7 +217,7 @@ private slots:
     {
         PagesFixture f;
         f.form.show();
-        f.form.showPage(Control::TabSheet6);
+        f.screener.view().showPage(Control::TabSheet6);
         QHeaderView *header = f.form.StringGrid2->horizontalHeader();
         // Deletions append behind the page; the refresh tick shows them.
         f.screener.rejectedLog.appendRejected("Late@Spam.example", "Hello");
@@ -260,7 +260,7 @@ private slots:
         QVERIFY(!f.form.SpeedButton19->isVisible());
         QVERIFY(f.form.activePage() != f.form.TabSheet6);
         // The page control's own page keys pass over it too.
-        f.form.showPage(Control::TabSheet5);
+        f.screener.view().showPage(Control::TabSheet5);
         f.form.stepPage(+1);
         QCOMPARE(f.form.activePage(), f.form.TabSheet7);
         f.form.stepPage(-1);
@@ -283,7 +283,7 @@ private slots:
         PagesFixture f;
         f.screener.settings.DeletedCount = 7;
         f.form.show();
-        f.form.showPage(Control::TabSheet1);
+        f.screener.view().showPage(Control::TabSheet1);
         QCOMPARE(f.form.Label21->text(), QStringLiteral("7"));
 
         ModalAnswer no;
@@ -313,7 +313,7 @@ private slots:
             f.screener.whitelist.add(entry);
         f.form.show();
         for (Control page : {Control::TabSheet4, Control::TabSheet6, Control::TabSheet7}) {
-            f.form.showPage(page);
+            f.screener.view().showPage(page);
             f.form.refreshTick();
             QCoreApplication::processEvents();
             QVERIFY(f.form.grab().save(dir + QLatin1Char('/') + QLatin1String(controlName(page)) +

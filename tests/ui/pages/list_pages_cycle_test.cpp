@@ -10,7 +10,7 @@
 #include "transport/pop3_client.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
-#include "ui/window_profiles.h"
+#include "ui/window_controller.h"
 #include "ui/wrap_grid.h"
 
 #include <QAbstractButton>
@@ -77,27 +77,17 @@ private:
     std::deque<std::pair<QString, QMessageBox::StandardButton>> m_expected;
 };
 
-// One run of the program: the window, its screening state, the POP3 client and the profiles
-// on the data folder.
+// One run of the program: the window with its controller (Screener, POP3 client, profiles)
+// on the data folder, as main() puts them together.
 struct ProgramRun {
     TForm1 form;
-    Screener screener{form, form};
-    TNMPOP3 pop;
-    WindowProfiles profiles;
+    WindowController controller;
+    Screener &screener;
 
-    ProgramRun(const QString &dataDir, const DovecotServer &dovecot) : profiles(form, screener, dataDir)
+    ProgramRun(const QString &dataDir, const DovecotServer &dovecot)
+        : controller(form, dataDir), screener(controller.screener())
     {
-        form.attachScreener(screener);
-        screener.attachPop3(pop);
-        QObject::connect(&form, &TForm1::aboutToExit, &form, [this] { profiles.saveAll(); });
-        Screener::DispatcherHooks &hooks = screener.dispatcherHooks;
-        hooks.configurationPageShown = [this] { return form.activePage() == form.TabSheet5; };
-        hooks.gridSelection = [this] {
-            return std::pair{form.stringgrid1->selectionTop(), form.stringgrid1->selectionBottom()};
-        };
-        hooks.currentRow = [this] { return form.stringgrid1->currentRow(); };
-        hooks.showDetails = [this](int row) { form.showDetails(row); };
-        profiles.start(std::nullopt);
+        controller.start(std::nullopt);
         form.show();
         // The account as the user types it (the password stays in memory only).
         form.Edit1->setText(QString::fromLatin1(dovecot.host().c_str()));
@@ -108,12 +98,7 @@ struct ProgramRun {
         screener.password = dovecot.password();
         form.refreshTick();
     }
-    ~ProgramRun()
-    {
-        pop.OnStatus = nullptr;
-        pop.OnDisconnect = nullptr;
-        form.hide();
-    }
+    ~ProgramRun() { form.hide(); }
 
     // What the 50 ms dispatcher tick does with the queued command.
     void dispatch()
@@ -177,10 +162,10 @@ private slots:
             QVERIFY(s.messageTable.isTrusted(1));
             QVERIFY(s.messageTable.isTrusted(2));
             QVERIFY(!s.messageTable.isTrusted(3));
-            run.form.showPage(Control::TabSheet4);
+            run.screener.view().showPage(Control::TabSheet4);
             QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
             QCOMPARE(run.form.Label13->text(), QStringLiteral("2 trusted addresses"));
-            run.form.showPage(Control::TabSheet3);
+            run.screener.view().showPage(Control::TabSheet3);
 
             // Delete the unknown row 3 (message 3) by hand: it is logged and counted.
             run.clickRow(3);
@@ -217,7 +202,7 @@ private slots:
             // A first start without a settings file leaves the empty entry row of the profile
             // load in front of the two logged deletions; it counts until the log is written.
             QCOMPARE(s.rejectedLog.rowCount(), 4);
-            run.form.showPage(Control::TabSheet6);
+            run.screener.view().showPage(Control::TabSheet6);
             QCOMPARE(run.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
             QCOMPARE(run.form.StringGrid2->model()->rowCount(), 3);
 
@@ -237,10 +222,10 @@ private slots:
             QCOMPARE(s.settings.resumeCodeCopy, savedSettings.resumeCodeCopy);
             QVERIFY(s.settings.resumeCode != "-1");
 
-            run.form.showPage(Control::TabSheet1);
+            run.screener.view().showPage(Control::TabSheet1);
             QCOMPARE(run.form.Label21->text(), QStringLiteral("2"));
             QCOMPARE(run.form.Label19->text(), QStringLiteral("2"));
-            run.form.showPage(Control::TabSheet4);
+            run.screener.view().showPage(Control::TabSheet4);
             QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
             // The file keeps both deletions; reading it takes a sender once, so the second
             // line (the same sender again) is left out of the table.
@@ -248,7 +233,7 @@ private slots:
             QVERIFY(logFile.open(QIODevice::ReadOnly));
             QCOMPARE(logFile.readAll(), QByteArray("sender3 <s3@example.org>\tsubject 3\r\n"
                                                    "sender3 <s3@example.org>\tsubject 3 again\r\n"));
-            run.form.showPage(Control::TabSheet6);
+            run.screener.view().showPage(Control::TabSheet6);
             QCOMPARE(run.form.Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
             QAbstractItemModel *log = run.form.StringGrid2->model();
             QCOMPARE(log->rowCount(), 1);

@@ -5,6 +5,7 @@
 #include "profiles/profile_store.h"
 #include "screening/screener.h"
 #include "ui/form1.h"
+#include "support/window_fixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,18 +17,16 @@ namespace kestrix::test {
 
 struct PagesFixture {
     QTemporaryDir dir;
-    TForm1 form;
-    Screener screener{form, form};
+    WindowFixture window;
+    TForm1 &form = window.form;
+    Screener &screener = window.screener();
     ProfilePaths files;
 
     PagesFixture()
     {
         files = profilePaths(dir.path(), "default");
-        form.attachScreener(screener);
         form.setProfileFiles([this] { return files; });
     }
-    // The window goes before the Screener whose table its grid shows.
-    ~PagesFixture() { form.hide(); }
 
     // One table row per sender, message numbers from 1; subjects "hello N".
     void fillTable(const std::vector<std::string> &senders)

@@ -68,7 +68,7 @@ private slots:
         f.screener.rejectedLog.appendRejected("carol@example.org", "minutes");
         f.fillTable({kAnn, kMallory, kBob});
         f.form.show();
-        f.form.showPage(Control::TabSheet3);
+        f.screener.view().showPage(Control::TabSheet3);
         QVERIFY(!f.form.button7->isEnabled());
 
         rightClickRow(f.form, 2);
@@ -132,7 +132,7 @@ private slots:
         f.screener.whitelist.add(kAnn);
         f.fillTable({kAnn, kAnn, kBob});
         f.form.show();
-        f.form.showPage(Control::TabSheet3);
+        f.screener.view().showPage(Control::TabSheet3);
 
         // "Remove from whitelist" follows "Add to whitelist" (or a table of trusted rows only).
         f.form.refreshTick();
@@ -157,7 +157,7 @@ private slots:
         f.screener.rejectedLog.appendRejected(kMallory, "zzz");
         f.fillTable({kBob, kMallory, "win@casino.example", kAnn});
         f.form.show();
-        f.form.showPage(Control::TabSheet3);
+        f.screener.view().showPage(Control::TabSheet3);
         f.form.stringgrid1->selectRows(1, 1, 1);
         f.form.SpeedButton27->setEnabled(true);
         f.form.SpeedButton27->click();
@@ -173,7 +173,7 @@ private slots:
         for (const char *entry : {"zed@example.org", "Ann@example.org", "bob@example.org"})
             f.screener.whitelist.add(entry);
         f.form.show();
-        f.form.showPage(Control::TabSheet4);
+        f.screener.view().showPage(Control::TabSheet4);
         QCOMPARE(f.form.Label13->text(), QStringLiteral("3 trusted addresses"));
         QCOMPARE(f.form.Label25->text(), QStringLiteral("3 trusted addresses"));
         QCOMPARE(f.form.Label10->text(), QStringLiteral("default.acc"));
@@ -234,13 +234,13 @@ private slots:
         PagesFixture f;
         f.screener.whitelist.add("a@example.org");
         f.screener.whitelist.add("b@example.org");
-        f.form.showPage(Control::TabSheet3);
+        f.screener.view().showPage(Control::TabSheet3);
         f.form.stepPage(+1);
         QCOMPARE(f.form.activePage(), f.form.TabSheet4);
         QCOMPARE(f.form.Label25->text(), QStringLiteral("2 accepted E-MAIL Addresses"));
         QCOMPARE(f.form.Label13->text(), QStringLiteral("2 trusted addresses"));
         // The page buttons show the plain count.
-        f.form.showPage(Control::TabSheet4);
+        f.screener.view().showPage(Control::TabSheet4);
         QCOMPARE(f.form.Label25->text(), QStringLiteral("2 trusted addresses"));
     }
 
@@ -248,7 +248,7 @@ private slots:
     {
         PagesFixture f;
         f.form.show();
-        f.form.showPage(Control::TabSheet4);
+        f.screener.view().showPage(Control::TabSheet4);
         f.screener.whitelist.add("late@example.org");
         QCOMPARE(f.form.ListBox4->model()->rowCount(), 0);
         f.form.refreshTick();

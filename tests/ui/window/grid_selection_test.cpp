@@ -4,6 +4,7 @@
 #include "screening/pending_command.h"
 #include "screening/screener.h"
 #include "ui/form1.h"
+#include "support/window_fixture.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 #include "modal_answer.h"
@@ -18,6 +19,7 @@
 
 using namespace kestrix;
 using kestrix::test::ModalAnswer;
+using kestrix::test::WindowFixture;
 
 namespace {
 
@@ -27,12 +29,12 @@ const std::string kLookAlike = std::string("\xA7KNGA") + "bob@spam.example";
 
 // Rows: 1 Ann (trusted), 2 look-alike (unknown), 3 mallory (known bad), 4 Ann, 5 Ann.
 struct Fixture {
-    TForm1 form;
-    Screener screener{form, form};
+    WindowFixture window;
+    TForm1 &form = window.form;
+    Screener &screener = window.screener();
 
     Fixture()
     {
-        form.attachScreener(screener);
         screener.blacklist.assign({});
         screener.whitelist.add(kAnn);
         screener.rejectedLog.appendRejected("mallory@bad.example", "zzz");
@@ -187,10 +189,10 @@ private slots:
     {
         Fixture f;
         f.screener.settings.DeletedCount = 12;
-        f.form.showPage(Control::TabSheet4);
+        f.screener.view().showPage(Control::TabSheet4);
         QCOMPARE(f.form.Label25->text(), QStringLiteral("1 trusted addresses"));
         QCOMPARE(f.form.Label13->text(), QStringLiteral("1 trusted addresses"));
-        f.form.showPage(Control::TabSheet6);
+        f.screener.view().showPage(Control::TabSheet6);
         QCOMPARE(f.form.Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
         f.form.SpeedButton3->click();
         QCOMPARE(f.form.Label19->text(), QStringLiteral("1"));
@@ -205,7 +207,7 @@ private slots:
             QSKIP("KESTRIX_GRAB_DIR not set");
         Fixture f;
         f.form.show();
-        f.form.showPage(Control::TabSheet3);
+        f.screener.view().showPage(Control::TabSheet3);
         f.form.Panel3->show();
         f.grid().selectRows(2, 4, 4);
         f.form.refreshTick();

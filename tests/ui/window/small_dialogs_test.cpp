@@ -1,6 +1,7 @@
 // The two small dialogs: "Download Control" answers Yes on Enter in its number field with the
 // value typed; "New Profile" keeps the name typed last time. Both through the Prompter.
 #include "ui/form1.h"
+#include "support/window_fixture.h"
 #include "ui/form3_new_profile.h"
 #include "ui/form5_download_control.h"
 #include "modal_answer.h"
@@ -12,6 +13,7 @@
 
 using namespace kestrix;
 using kestrix::test::ModalAnswer;
+using kestrix::test::WindowFixture;
 
 class SmallDialogsTest : public QObject {
     Q_OBJECT
@@ -19,7 +21,8 @@ class SmallDialogsTest : public QObject {
 private slots:
     void downloadControlEnterMeansYes()
     {
-        TForm1 form;
+        WindowFixture w;
+        WindowView &form = w.view();
         ModalAnswer answer;
         kestrix::test::whenModal(answer, [](QWidget *modal) {
             auto *spin = modal->findChild<QSpinBox *>(QStringLiteral("SpinEdit1"));
@@ -33,7 +36,7 @@ private slots:
         QCOMPARE(answer.seen, 1);
         QVERIFY(count.has_value());
         QCOMPARE(*count, 45);
-        QCOMPARE(form.Form5->windowTitle(), QStringLiteral("Download Control"));
+        QCOMPARE(form.form5().windowTitle(), QStringLiteral("Download Control"));
 
         ModalAnswer cancel;
         kestrix::test::whenModal(cancel, [](QWidget *modal) {
@@ -44,7 +47,8 @@ private slots:
 
     void newProfileKeepsLastName()
     {
-        TForm1 form;
+        WindowFixture w;
+        WindowView &form = w.view();
         ModalAnswer first;
         kestrix::test::whenModal(first, [](QWidget *modal) {
             auto *edit = modal->findChild<QLineEdit *>(QStringLiteral("Edit1"));
@@ -63,12 +67,13 @@ private slots:
         });
         QVERIFY(!form.askNewProfileName().has_value());
         QCOMPARE(shownAgain, QStringLiteral("My Box"));
-        QCOMPARE(form.Form3->windowTitle(), QStringLiteral("New Profile"));
+        QCOMPARE(form.form3().windowTitle(), QStringLiteral("New Profile"));
     }
 
     void questionsAndInputBox()
     {
-        TForm1 form;
+        WindowFixture w;
+        WindowView &form = w.view();
         ModalAnswer yes;
         kestrix::test::pressButton(yes, QMessageBox::Yes);
         QVERIFY(form.askYesNo(Prompter::Kind::Confirmation,

@@ -2,6 +2,8 @@
 // typed, the password field's keys, the configuration sub-page walk, the port field, the View
 // by control names, the size guard, the settings round trip and closing without a tray.
 #include "ui/control_glossary.h"
+#include "support/window_fixture.h"
+#include "screening/screener.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
@@ -24,6 +26,7 @@
 
 using namespace kestrix;
 using kestrix::test::ModalAnswer;
+using kestrix::test::WindowFixture;
 
 class WindowControlsTest : public QObject {
     Q_OBJECT
@@ -38,7 +41,8 @@ private:
 private slots:
     void mainButtonFollowsAccountAndPassword()
     {
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         form.refreshTick();
         QCOMPARE(form.Button1->text(), QStringLiteral("Configure"));
         QVERIFY(form.Button1->isEnabled());
@@ -77,22 +81,22 @@ private slots:
 
     void enterInPasswordField()
     {
-        TForm1 form;
-        QSignalSpy queued(&form, &TForm1::commandQueued);
+        WindowFixture w;
+        TForm1 &form = w.form;
+        Screener &screener = w.screener();
         form.Edit1->setText(QStringLiteral("pop.example.org"));
         form.Edit3->setText(QStringLiteral("joe"));
         form.refreshTick();
         form.Edit4->setText(QStringLiteral("x"));
         form.Button1->setEnabled(false);  // as between a key and the next tick
         QTest::keyClick(form.Edit4, Qt::Key_Return);
-        QCOMPARE(queued.count(), 0);
+        QCOMPARE(screener.pendingCommand, cmdIdle);
         QCOMPARE(form.activePage(), form.TabSheet1);
 
         form.refreshTick();
         QVERIFY(form.Button1->isEnabled());
         QTest::keyClick(form.Edit4, Qt::Key_Return);
-        QCOMPARE(queued.count(), 1);
-        QCOMPARE(queued.at(0).at(0).toInt(), int(cmdGetHeaders));
+        QCOMPARE(screener.pendingCommand, cmdGetHeaders);
         QCOMPARE(form.activePage(), form.TabSheet3);
         QVERIFY(form.SpeedButton2->isEnabled());
         QVERIFY(form.SpeedButton6->isEnabled());
@@ -100,38 +104,43 @@ private slots:
 
     void mainButtonModes()
     {
-        TForm1 form;
-        QSignalSpy queued(&form, &TForm1::commandQueued);
+        WindowFixture w;
+        TForm1 &form = w.form;
+        Screener &screener = w.screener();
         form.Button1Click();  // "Configure"
         QCOMPARE(form.activePage(), form.TabSheet5);
         QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet8);
-        QCOMPARE(queued.count(), 0);
+        QCOMPARE(screener.pendingCommand, cmdIdle);
 
-        form.Button1->setText(QStringLiteral("Get Mail Headers: New"));
+        screener.setMainButtonMode(MainButtonMode::GetNew);
+        QCOMPARE(form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
         ModalAnswer answer;
         kestrix::test::pressButton(answer, QMessageBox::Ok);
         form.Button1Click();  // no password
         QCOMPARE(answer.text, QStringLiteral("Password has not been specified !"));
-        QCOMPARE(queued.count(), 0);
+        QCOMPARE(screener.pendingCommand, cmdIdle);
         QVERIFY(!form.SpeedButton2->isEnabled());
 
-        form.Button1->setText(QStringLiteral("Continue..."));
+        screener.setMainButtonMode(MainButtonMode::Continue);
+        QCOMPARE(form.Button1->text(), QStringLiteral("Continue..."));
         form.Button1Click();
         QCOMPARE(form.activePage(), form.TabSheet3);
-        QCOMPARE(queued.count(), 1);
-        QCOMPARE(queued.at(0).at(0).toInt(), int(cmdReclassify));
+        QCOMPARE(screener.pendingCommand, cmdReclassify);
 
         // "/ All" resets the marks first, then acts as the main button.
-        QSignalSpy reset(&form, &TForm1::resumeMarksResetRequested);
-        form.Button1->setText(QStringLiteral("Process Suspicuous Mails"));
+        screener.pendingCommand = cmdIdle;
+        screener.settings.resumeCode = "12";
+        screener.setMainButtonMode(MainButtonMode::Process);
+        QCOMPARE(form.Button1->text(), QStringLiteral("Process Suspicuous Mails"));
         form.SpeedButton30Click();
-        QCOMPARE(reset.count(), 1);
-        QCOMPARE(queued.count(), 2);
+        QCOMPARE(screener.settings.resumeCode, std::string("-1"));
+        QCOMPARE(screener.pendingCommand, cmdReclassify);
     }
 
     void configurationSubPageWalk()
     {
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         form.showConfigAccounts();
         form.refreshTick();
         QVERIFY(!form.Button13->isEnabled());
@@ -159,7 +168,8 @@ private slots:
 
     void portRefusedWhereTyped()
     {
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         QCOMPARE(form.Edit2->text(), QStringLiteral("110"));
         ModalAnswer answer;
         kestrix::test::pressButton(answer, QMessageBox::Ok);
@@ -187,8 +197,9 @@ private slots:
 
     void viewFindsControlsByName()
     {
-        TForm1 form;
-        View &view = form;
+        WindowFixture w;
+        TForm1 &form = w.form;
+        View &view = w.view();
         // Every id of the glossary names one of the window's own objects (not a dialog's).
         for (int i = 0; i < kControlCount; ++i) {
             const ControlEntry &entry = controlEntry(Control(i));
@@ -201,7 +212,7 @@ private slots:
         view.setText(Control::Label24, "3 messages from trusted e-mail addresses");
         QCOMPARE(form.Label24->text(), QStringLiteral("3 messages from trusted e-mail addresses"));
         view.setText(Control::Panel3, "caption");
-        view.setText(Control::Button1, "Process Suspicuous Mails");
+        view.setMainButtonMode(MainButtonMode::Process);
         QCOMPARE(form.Button1->text(), QStringLiteral("Process Suspicuous Mails"));
         view.setStatus(std::string("+OK ") + char(0xE9) + "t\xE9");
         QCOMPARE(form.statustext->text(), QStringLiteral("+OK \u00e9t\u00e9"));
@@ -236,7 +247,8 @@ private slots:
 
     void startPageShowsLocalAddress()
     {
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         QSignalSpy shown(&form, &TForm1::pageShown);
         form.setLocalIp("192.0.2.7");
         QCOMPARE(form.Label15->text(), QStringLiteral("192.0.2.7"));
@@ -247,7 +259,8 @@ private slots:
 
     void sizeGuardRestoresMinimum()
     {
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.resize(300, 300);
@@ -259,7 +272,8 @@ private slots:
 
     void settingsRoundTrip()
     {
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         ProfileSettings in;
         in.Host = "pop.example.org";
         in.Port = "995";
@@ -296,7 +310,8 @@ private slots:
 
     void diagnosticUserShowsReaderButton()
     {
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         QVERIFY(form.SpeedButton24->isHidden());
         form.Edit3->setText(QStringLiteral("VELLICK"));
         QVERIFY(!form.SpeedButton24->isHidden());
@@ -308,7 +323,8 @@ private slots:
 
     void closeWithoutTrayEndsProgram()
     {
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         QSignalSpy exiting(&form, &TForm1::aboutToExit);
         form.show();
         form.setTrayIconPresent(true);
@@ -318,14 +334,15 @@ private slots:
             QCOMPARE(exiting.count(), 1);
             QVERIFY(!form.isVisible());
         }
-        TForm1 busy;
+        WindowFixture busyWindow;
+        TForm1 &busy = busyWindow.form;
         QSignalSpy busyExit(&busy, &TForm1::aboutToExit);
         busy.show();
-        busy.setBusyCursor(true);
+        busy.setBusy(true);
         busy.ProgramExit();  // ignored while a server operation runs
         QCOMPARE(busyExit.count(), 0);
         QVERIFY(busy.isVisible());
-        busy.setBusyCursor(false);
+        busy.setBusy(false);
         busy.ProgramExit();
         QCOMPARE(busyExit.count(), 1);
     }
@@ -336,7 +353,8 @@ private slots:
         const QString dir = qEnvironmentVariable("KESTRIX_GRAB_DIR");
         if (dir.isEmpty())
             QSKIP("KESTRIX_GRAB_DIR not set");
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         form.Edit1->setText(QStringLiteral("pop.example.org"));
         form.Edit3->setText(QStringLiteral("joe"));
         form.Edit4->setText(QStringLiteral("secret"));
@@ -362,7 +380,8 @@ private slots:
 
     void namedControlsExist()
     {
-        TForm1 form;
+        WindowFixture w;
+        TForm1 &form = w.form;
         for (const char *name :
              {"Panel8", "PageControl1", "ProgressBar1", "Panel9", "TabSheet1", "TabSheet2",
               "TabSheet3", "TabSheet4", "TabSheet5", "TabSheet6", "TabSheet7", "Panel3",

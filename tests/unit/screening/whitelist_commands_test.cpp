@@ -49,7 +49,7 @@ TEST_F(WhitelistCommands, KnownBadSenderIsAddedBareAndTrustedAfterTheReclassify)
     EXPECT_FALSE(s.rejectedLog.isKnownBadSender("spam@example.org"));
 
     EXPECT_EQ(s.pendingCommand, cmdReclassify);
-    EXPECT_EQ(view.text(Control::Button1), "Get Mail Headers: New");
+    EXPECT_EQ(view.mainButtonMode, MainButtonMode::GetNew);
     EXPECT_EQ(view.enabled(Control::button10), false);
     EXPECT_EQ(view.enabled(Control::Deleteselectedmails1), false);
     EXPECT_EQ(view.enabled(Control::button7), false);

@@ -102,9 +102,13 @@ TEST(DecodeHeaderWords, ThePassBoundEndsTextsThatNeverLoseTheirMark)
 
 TEST(DecodeHeaderWords, GarbageNeverBreaksIt)
 {
-    const char *const samples[] = {"?q?", "=?", "?=", "=", "==", "=?q?", "?q?=?=?q?=", "=?\xFF?q?\x00?=",
-                                   "_?q?_=_", "??q?" "?==??"};
-    for (const char *s : samples) {
+    // Each sample a text of its own: the NUL byte stays inside its sample (a string, not a
+    // C string), and every sample is followed by a comma so none merges with the next.
+    const std::string samples[] = {"?q?", "=?", "?=", "=", "==", "=?q?", "?q?=?=?q?=",
+                                   std::string("=?\xFF?q?\x00?=", 10), "_?q?_=_", "??q?",
+                                   "?==??"};
+    ASSERT_EQ(samples[7].size(), 10u);
+    for (const std::string &s : samples) {
         SCOPED_TRACE(s);
         const std::string out = decodeHeaderWords(s);
         EXPECT_LE(out.size(), std::string(s).size());

@@ -1,5 +1,5 @@
-// TForm1 as the screening logic's View and Prompter: controls found by their names, message
-// boxes and the two small dialogs. Texts cross here as Latin-1.
+#include "ui/window_view.h"
+
 #include "ui/form1.h"
 
 #include "ui/control_glossary.h"
@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -63,24 +64,38 @@ int runBox(QWidget *parent, Prompter::Kind kind, const std::string &text,
 
 }  // namespace
 
+WindowView::WindowView(TForm1 &form)
+    : m_form(form)
+    , m_form3(std::make_unique<TForm3>(nullptr))
+    , m_form5(std::make_unique<TForm5>(nullptr))
+{
+}
+
+WindowView::~WindowView() = default;
+
+void WindowView::setMainButtonMode(MainButtonMode mode)
+{
+    m_form.Button1->setText(QString::fromLatin1(mainButtonCaption(mode)));
+}
+
 // The dispatcher and the screening operations name controls on every tick; a control found once
 // is kept, so the tree is searched only the first time an id is asked for.
-QObject *TForm1::control(Control id) const
+QObject *WindowView::control(Control id) const
 {
     QPointer<QObject> &known = m_controls[size_t(id)];
     if (known)
         return known.data();
     const QString objectName = QString::fromLatin1(controlName(id));
-    QObject *found = centralWidget()->findChild<QWidget *>(objectName);
+    QObject *found = m_form.centralWidget()->findChild<QWidget *>(objectName);
     if (!found)
-        found = PopupMenu2->findChild<QAction *>(objectName);
+        found = m_form.PopupMenu2->findChild<QAction *>(objectName);
     if (!found)
-        found = findChild<QObject *>(objectName);
+        found = m_form.findChild<QObject *>(objectName);
     known = found;
     return found;
 }
 
-void TForm1::setText(Control name, const std::string &text)
+void WindowView::setText(Control name, const std::string &text)
 {
     QObject *target = control(name);
     const QString value = fromBytes(text);
@@ -96,7 +111,7 @@ void TForm1::setText(Control name, const std::string &text)
         target->setProperty("text", value);
 }
 
-void TForm1::setEnabled(Control name, bool enabled)
+void WindowView::setEnabled(Control name, bool enabled)
 {
     QObject *target = control(name);
     if (auto *widget = qobject_cast<QWidget *>(target))
@@ -113,7 +128,7 @@ void TForm1::setEnabled(Control name, bool enabled)
     }
 }
 
-void TForm1::setVisible(Control name, bool visible)
+void WindowView::setVisible(Control name, bool visible)
 {
     QObject *target = control(name);
     if (auto *widget = qobject_cast<QWidget *>(target))
@@ -122,7 +137,7 @@ void TForm1::setVisible(Control name, bool visible)
         action->setVisible(visible);
 }
 
-void TForm1::setChecked(Control name, bool checked)
+void WindowView::setChecked(Control name, bool checked)
 {
     QObject *target = control(name);
     if (auto *button = qobject_cast<QAbstractButton *>(target))
@@ -131,114 +146,103 @@ void TForm1::setChecked(Control name, bool checked)
         action->setChecked(checked);
 }
 
-void TForm1::setStatus(const std::string &text) { statustext->setText(fromBytes(text)); }
+void WindowView::setStatus(const std::string &text) { m_form.statustext->setText(fromBytes(text)); }
 
-void TForm1::setProgress(int maximum, int position)
+void WindowView::setProgress(int maximum, int position)
 {
-    ProgressBar1->setRange(0, std::max(0, maximum));
-    ProgressBar1->setValue(std::clamp(position, 0, std::max(0, maximum)));
+    m_form.ProgressBar1->setRange(0, std::max(0, maximum));
+    m_form.ProgressBar1->setValue(std::clamp(position, 0, std::max(0, maximum)));
 }
 
-void TForm1::setBusyCursor(bool busy)
+void WindowView::setBusyCursor(bool busy)
 {
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+    m_form.setBusy(busy);
 }
 
-void TForm1::showPage(Control name)
+void WindowView::showPage(Control name)
 {
     auto *page = qobject_cast<QWidget *>(control(name));
     if (!page)
         return;
-    if (PageControl1->indexOf(page) >= 0) {
-        showPageWidget(page);
-    } else if (PageControl2->indexOf(page) >= 0) {
-        PageControl2->setCurrentWidget(page);
-        showPageWidget(TabSheet5);
+    if (m_form.PageControl1->indexOf(page) >= 0) {
+        m_form.showPageWidget(page);
+    } else if (m_form.PageControl2->indexOf(page) >= 0) {
+        m_form.PageControl2->setCurrentWidget(page);
+        m_form.showPageWidget(m_form.TabSheet5);
     }
 }
 
-void TForm1::messageTableChanged()
+void WindowView::messageTableChanged()
 {
-    stringgrid1->refresh();
-    *m_detailsRow = -1;
+    m_form.stringgrid1->refresh();
+    m_form.resetDetailsRow();
 }
 
-void TForm1::scrollMessageTable(int topRow, int currentRow)
+void WindowView::scrollMessageTable(int topRow, int currentRow)
 {
     if (topRow >= 1)
-        stringgrid1->setTopRow(topRow);
+        m_form.stringgrid1->setTopRow(topRow);
     if (currentRow >= 1)
-        stringgrid1->setCurrentRow(currentRow);
+        m_form.stringgrid1->setCurrentRow(currentRow);
 }
 
-int TForm1::messageTableClientHeight() const { return stringgrid1->viewport()->height(); }
+int WindowView::messageTableClientHeight() const { return m_form.stringgrid1->viewport()->height(); }
 
-void TForm1::setDetails(const std::vector<std::string> &lines)
-{
-    QStringList text;
-    for (const std::string &line : lines)
-        text << fromBytes(line);
-    Memo2->setPlainText(text.join(QLatin1Char('\n')));
-    const bool virus = !lines.empty() && lines.front() == kVirusHint;
-    setBackground(Memo2, virus ? colours::warningOrange : colours::cream);
-    Memo2->moveCursor(QTextCursor::Start);
-}
+void WindowView::setDetails(const std::vector<std::string> &lines) { m_form.showDetailsText(lines); }
 
-void TForm1::setNewMailSign(bool newMail) { Image3->setVisible(newMail); }
+void WindowView::setNewMailSign(bool newMail) { m_form.Image3->setVisible(newMail); }
 
-void TForm1::beep() { QApplication::beep(); }
+void WindowView::beep() { QApplication::beep(); }
 
 // ---- Prompter ----------------------------------------------------------------------------
 
-void TForm1::message(Kind kind, const std::string &text)
+void WindowView::message(Kind kind, const std::string &text)
 {
-    runBox(this, kind, text, QMessageBox::Ok, QMessageBox::Ok);
+    runBox(&m_form, kind, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-bool TForm1::askYesNo(Kind kind, const std::string &text)
+bool WindowView::askYesNo(Kind kind, const std::string &text)
 {
-    return runBox(this, kind, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+    return runBox(&m_form, kind, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
            QMessageBox::Yes;
 }
 
-bool TForm1::askOkCancel(Kind kind, const std::string &text)
+bool WindowView::askOkCancel(Kind kind, const std::string &text)
 {
-    return runBox(this, kind, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
+    return runBox(&m_form, kind, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
            QMessageBox::Ok;
 }
 
-std::optional<std::string> TForm1::askText(const std::string &title, const std::string &prompt,
+std::optional<std::string> WindowView::askText(const std::string &title, const std::string &prompt,
                                            const std::string &initial)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(this, fromBytes(title), fromBytes(prompt),
+    const QString answer = QInputDialog::getText(&m_form, fromBytes(title), fromBytes(prompt),
                                                  QLineEdit::Normal, fromBytes(initial), &ok);
     if (!ok)
         return std::nullopt;
     return toBytes(answer);
 }
 
-std::optional<int> TForm1::askDownloadCount(int maximum, int value)
+std::optional<int> WindowView::askDownloadCount(int maximum, int value)
 {
-    // The dialog is a window of its own: it is centred on the main window here.
-    if (isVisible())
-        Form5->move(geometry().center() - QPoint(Form5->width() / 2, Form5->height() / 2));
-    return Form5->ask(maximum, value);
+    centre(*m_form5);
+    return m_form5->ask(maximum, value);
 }
 
-std::optional<std::string> TForm1::askNewProfileName()
+std::optional<std::string> WindowView::askNewProfileName()
 {
-    if (isVisible())
-        Form3->move(geometry().center() - QPoint(Form3->width() / 2, Form3->height() / 2));
-    if (Form3->exec() != QDialog::Accepted)
+    centre(*m_form3);
+    if (m_form3->exec() != QDialog::Accepted)
         return std::nullopt;
-    return toBytes(Form3->Edit1->text());
+    return toBytes(m_form3->Edit1->text());
+}
+
+// The dialogs are windows of their own: they are centred on the main window.
+void WindowView::centre(QWidget &dialog) const
+{
+    if (m_form.isVisible())
+        dialog.move(m_form.geometry().center() - QPoint(dialog.width() / 2, dialog.height() / 2));
 }
 
 }  // namespace kestrix
