@@ -11,6 +11,7 @@ packages=(
   xvfb xauth qt6-qpa-plugins
   python3 fonts-dejavu-core
   locales
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with -j2 and runs every test layer (unit, protocol,
-# integration, ui), then the unit and protocol tests once more in a sanitizer build.
+# integration, ui), packages the build and checks the package (scripts/test_package.sh), then
+# runs the unit and protocol tests once more in a sanitizer build.
 # Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,6 +14,11 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
 export QT_QPA_PLATFORM=offscreen
 (cd "$build" && ctest --output-on-failure -L 'unit|protocol|integration|ui' --timeout 300)
+
+# The Debian package of this build: its files and dependencies, and as root installed with
+# apt-get, run and removed again.
+deb=$(scripts/package.sh "$build" | tail -n 1)
+scripts/test_package.sh "$deb"
 
 if [ "${KESTRIX_SKIP_SANITIZE:-0}" != "1" ]; then
   asan=${KESTRIX_ASAN_DIR:-$root/build-asan}

@@ -21,7 +21,13 @@ void printLine(const std::string &text)
 
 }  // namespace
 
-int runCheckUpdate(const std::vector<std::string> &args)
+const char *const kCheckUpdateUsage =
+    "  check-update [--url URL]\n"
+    "      read the release page (--url, else KESTRIX_RELEASE_URL, else the built-in\n"
+    "      address) and print \"installed: VERSION\", \"published: VERSION\" and the\n"
+    "      release notes; exit 1 when the page cannot be read\n";
+
+int runCheckUpdate(const GlobalOptions &, const std::vector<std::string> &args)
 {
     std::string url = releasePageUrl();
     for (std::size_t i = 0; i < args.size(); ++i) {

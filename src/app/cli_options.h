@@ -1,6 +1,8 @@
 #pragma once
-// The command line of kestrix-cli: what to do, on which profile and data folder. Parsing only;
-// nothing here touches a file or the network.
+// The screening commands of kestrix-cli (list, delete-known-bad, delete): what to do and with
+// which answers. Parsing only; nothing here touches a file or the network.
+
+#include "app/cli_command_line.h"
 
 #include <optional>
 #include <string>
@@ -13,6 +15,7 @@ enum class Command { List, DeleteKnownBad, Delete };
 struct Options {
     std::optional<std::string> dir;      // --dir DIR
     std::optional<std::string> profile;  // --profile NAME
+    bool verbose = false;                // -v
     Command command = Command::List;
     bool all = false;            // --all: forget the resume marks first ("/ All")
     std::optional<int> last;     // --last N: the answer to the download-control question
@@ -21,15 +24,15 @@ struct Options {
 };
 
 struct ParseResult {
-    std::optional<Options> options;  // nothing for --help and for errors
-    bool help = false;
-    std::string error;  // a usage error ("" otherwise)
+    std::optional<Options> options;  // nothing for usage errors
+    std::string error;               // a usage error ("" otherwise)
 };
 
-// args without the program name.
-ParseResult parseArguments(const std::vector<std::string> &args);
+// The arguments after the command word.
+ParseResult parseScreeningArguments(Command command, const GlobalOptions &global,
+                                    const std::vector<std::string> &args);
 
-// The usage text that --help prints.
-const char *usageText();
+// The usage lines of the three screening commands.
+extern const char *const kScreeningUsage;
 
 }  // namespace kestrix::cli

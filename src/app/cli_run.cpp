@@ -1,5 +1,6 @@
 #include "app/cli_run.h"
 
+#include "app/cli_context.h"
 #include "app/cli_table_printer.h"
 #include "app/cli_terminal.h"
 #include "profiles/data_folder.h"
@@ -18,38 +19,6 @@
 namespace kestrix::cli {
 
 namespace {
-
-std::string fromQString(const QString &text)
-{
-    return text.toLatin1().toStdString();
-}
-
-QString toQString(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-int usageError(const std::string &text)
-{
-    printError("kestrix-cli: " + text);
-    return ExitUsage;
-}
-
-// The profile this run works on: the named one only when Kestrix.pro lists it (a typo must
-// never screen another account), else the last profile used, else "default".
-std::optional<std::string> chooseProfile(const Options &options, const QString &dir,
-                                         std::string &why)
-{
-    const std::vector<std::string> names = readProfileList(dir);
-    if (!options.profile)
-        return chooseStartProfile(names, std::nullopt, dir).name;
-    const auto index = findProfile(names, *options.profile);
-    if (!index || !isUsableProfileName(names[*index])) {
-        why = "no profile named \"" + *options.profile + "\" in " + fromQString(profileListPath(dir));
-        return std::nullopt;
-    }
-    return names[*index];
-}
 
 std::optional<std::string> password(std::string &why)
 {
@@ -89,16 +58,34 @@ void printTable(const Screener &screener)
     std::fflush(stdout);
 }
 
+// One line on standard error, also without -v: what the run found and did.
+void printSummary(const std::string &profile, const Screener &screener)
+{
+    const int rows = int(screener.ListBox1.size());
+    int trusted = 0;
+    for (int r = 1; r <= rows; ++r)
+        trusted += screener.messageTable.isTrusted(r) ? 1 : 0;
+    std::string line = "kestrix-cli: " + profile + ": " + std::to_string(rows) + " message(s) listed, "
+                       + std::to_string(trusted) + " trusted, "
+                       + std::to_string(screener.countKnownBad()) + " known bad or blacklisted";
+    if (screener.lastDeletion.deleted > 0)
+        line += ", " + std::to_string(screener.lastDeletion.deleted) + " deleted";
+    printError(line);
+}
+
 }  // namespace
 
 int run(const Options &options)
 {
-    const QString dir = options.dir ? toQString(*options.dir) : dataFolder();
-    if (!QFileInfo(dir).isDir())
-        return usageError("no data folder " + fromQString(dir));
+    const GlobalOptions global{options.dir, options.profile, options.verbose};
+    int status = ExitDone;
+    const auto folder = openFolder(global, status);
+    if (!folder)
+        return status;
+    const QString &dir = *folder;
 
     std::string why;
-    const auto name = chooseProfile(options, dir, why);
+    const auto name = chooseProfile(global, dir, why);
     if (!name)
         return usageError(why);
     const ProfilePaths paths = profilePaths(dir, *name);
@@ -122,7 +109,7 @@ int run(const Options &options)
     if (!secret)
         return usageError(why);
 
-    TerminalView view;
+    TerminalView view(options.verbose);
     TerminalPrompter prompter(options.last);
     Screener screener(view, prompter);
     screener.settings = profile.settings;
@@ -174,6 +161,7 @@ int run(const Options &options)
     } catch (const std::exception &error) {
         failure = error.what();
     }
+    view.endProgress();
     printTable(screener);
     screener.closeSession();
     // The server carries out the deletions only when it confirms QUIT.
@@ -196,11 +184,39 @@ int run(const Options &options)
         if (failure.empty())
             return ExitServerFailure;
     }
+    printSummary(*name, screener);
     if (!failure.empty()) {
         printError("kestrix-cli: " + failure);
         return ExitServerFailure;
     }
     return ExitDone;
+}
+
+namespace {
+
+int parseAndRun(Command command, const GlobalOptions &global, const std::vector<std::string> &args)
+{
+    const ParseResult parsed = parseScreeningArguments(command, global, args);
+    if (!parsed.options)
+        return usageError(parsed.error);
+    return run(*parsed.options);
+}
+
+}  // namespace
+
+int runList(const GlobalOptions &global, const std::vector<std::string> &args)
+{
+    return parseAndRun(Command::List, global, args);
+}
+
+int runDeleteKnownBad(const GlobalOptions &global, const std::vector<std::string> &args)
+{
+    return parseAndRun(Command::DeleteKnownBad, global, args);
+}
+
+int runDelete(const GlobalOptions &global, const std::vector<std::string> &args)
+{
+    return parseAndRun(Command::Delete, global, args);
 }
 
 }  // namespace kestrix::cli

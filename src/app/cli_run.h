@@ -1,14 +1,17 @@
 #pragma once
-// One run of kestrix-cli: pick the profile, connect, download and classify the headers,
-// delete what the command says, print the table, QUIT and save the profile.
+// The screening commands of kestrix-cli: pick the profile, connect, download and classify the
+// headers, delete what the command says, print the table, QUIT and save the profile.
 
 #include "app/cli_options.h"
 
 namespace kestrix::cli {
 
-enum ExitStatus : int { ExitDone = 0, ExitServerFailure = 1, ExitUsage = 2 };
-
 // Needs a QCoreApplication (the POP3 client waits on its event loop).
 int run(const Options &options);
+
+// The command-table entries: parse the arguments after the word, then run.
+int runList(const GlobalOptions &global, const std::vector<std::string> &args);
+int runDeleteKnownBad(const GlobalOptions &global, const std::vector<std::string> &args);
+int runDelete(const GlobalOptions &global, const std::vector<std::string> &args);
 
 }  // namespace kestrix::cli

@@ -70,10 +70,57 @@ private:
     int m_fd;
 };
 
+// The progress line on screen now, wiped before any other text goes to standard error.
+bool g_progressShown = false;
+
+void wipeProgressLine()
+{
+    if (!g_progressShown)
+        return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    g_progressShown = false;
+}
+
 }  // namespace
+
+TerminalView::TerminalView(bool verbose)
+    : m_verbose(verbose), m_progressOnTerminal(::isatty(STDERR_FILENO) == 1)
+{
+}
+
+TerminalView::~TerminalView()
+{
+    endProgress();
+}
+
+void TerminalView::setProgress(int maximum, int position)
+{
+    // Only a terminal gets the line, and only without -v: there the status texts tell it.
+    if (m_verbose || !m_progressOnTerminal || maximum <= 0)
+        return;
+    const int done = std::clamp(position, 0, maximum);
+    const int width = 20;
+    const int filled = int(static_cast<long long>(done) * width / maximum);
+    std::string line = "[" + std::string(size_t(filled), '#') + std::string(size_t(width - filled), ' ')
+                       + "] " + std::to_string(done) + "/" + std::to_string(maximum);
+    if (line == m_progressLine && g_progressShown)
+        return;
+    m_progressLine = line;
+    std::fputs(("\r\033[K" + line).c_str(), stderr);
+    std::fflush(stderr);
+    g_progressShown = true;
+}
+
+void TerminalView::endProgress()
+{
+    m_progressLine.clear();
+    wipeProgressLine();
+}
 
 void printError(const std::string &text)
 {
+    wipeProgressLine();
     std::string line = text;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
@@ -83,7 +130,8 @@ void printError(const std::string &text)
 
 void TerminalView::setStatus(const std::string &text)
 {
-    printError(text);
+    if (m_verbose)
+        printError(text);
 }
 
 void TerminalPrompter::message(Kind, const std::string &text)

@@ -1,7 +1,7 @@
 #pragma once
 // kestrix-cli's screen and questions: the screening's View writes status texts to standard
-// error (standard output carries the table only), its Prompter answers from the command line or
-// asks on the terminal.
+// error with -v (standard output carries the table only) and, on a terminal, a progress line
+// that rewrites itself; its Prompter answers from the command line or asks on the terminal.
 
 #include "screening/prompter.h"
 #include "screening/view.h"
@@ -13,13 +13,19 @@ namespace kestrix::cli {
 
 class TerminalView : public View {
 public:
+    // verbose: every status text; otherwise none (failures and warnings come as messages).
+    explicit TerminalView(bool verbose = true);
+    ~TerminalView() override;
+    TerminalView(const TerminalView &) = delete;
+    TerminalView &operator=(const TerminalView &) = delete;
+
     void setText(Control, const std::string &) override {}
     void setEnabled(Control, bool) override {}
     void setVisible(Control, bool) override {}
     void setChecked(Control, bool) override {}
     void setMainButtonMode(MainButtonMode) override {}
     void setStatus(const std::string &text) override;
-    void setProgress(int, int) override {}
+    void setProgress(int maximum, int position) override;
     void setBusyCursor(bool) override {}
     void showPage(Control) override {}
     void messageTableChanged() override {}
@@ -28,6 +34,14 @@ public:
     void setDetails(const std::vector<std::string> &) override {}
     void setNewMailSign(bool) override {}
     void beep() override {}
+
+    // Wipes the progress line, so that the next text starts on a clean line.
+    void endProgress();
+
+private:
+    bool m_verbose;
+    bool m_progressOnTerminal;  // standard error is a terminal
+    std::string m_progressLine;  // what the progress line shows now ("" when none)
 };
 
 class TerminalPrompter : public Prompter {
@@ -50,7 +64,8 @@ private:
     std::optional<int> m_last;
 };
 
-// Writes one line to standard error: the text without its line end.
+// Writes one line to standard error: the text without its line end. A progress line on the
+// terminal is wiped first.
 void printError(const std::string &text);
 
 // The password typed on the terminal without echo; nothing without a terminal.

@@ -1,4 +1,5 @@
-// main() of the window: the data folder, the main window with the POP3 client, the Screener
+// main() of the window: the data folder (KESTRIX_DIR, else the program's folder when it holds
+// Kestrix.pro and can be written, else ~/.local/share/kestrix), the main window with the POP3 client, the Screener
 // and the profiles, the start profile from the command line, and the event loop.
 //
 //   kestrix [PROFILE] [--self-test] [--report-shown] [--demo-screen FOLDER]
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -27,6 +29,8 @@ int main(int argc, char **argv)
     sinceStart.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrix for POP3"));
+    // The installed desktop entry: docks, task bars and Wayland match the window to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kestrix.kestrix"));
 
     std::optional<std::string> profileArgument;
     bool selfTest = false;
@@ -44,8 +48,12 @@ int main(int argc, char **argv)
             profileArgument = args[i].toLatin1().toStdString();
     }
 
+    const kestrix::DataFolderResult folder = kestrix::openDataFolder();
+    if (!folder)
+        std::fprintf(stderr, "kestrix: %s\n", folder.error.c_str());
     kestrix::TForm1 form;
-    kestrix::WindowController controller(form, kestrix::dataFolder());
+    form.showDataFolder(QFile::decodeName(kestrix::describeDataFolder(folder.choice).c_str()));
+    kestrix::WindowController controller(form, folder.choice.path);
     controller.start(profileArgument);
     form.createTrayIcon();
     form.show();

@@ -62,7 +62,13 @@ bool isUsableProfileName(std::string_view name)
 {
     if (name.empty() || name == "." || name == "..")
         return false;
-    return name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+    // A control byte (a TAB, a line break) would not survive as one line of "Kestrix.pro".
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '/' || byte < 0x20 || byte == 0x7F)
+            return false;
+    }
+    return true;
 }
 
 std::string normalizeProfileName(std::string_view typed)

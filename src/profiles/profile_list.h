@@ -40,8 +40,9 @@ void writeLastProfile(const QString &dataDir, std::string_view name);
 // Index of the first item equal to name ignoring case.
 std::optional<size_t> findProfile(const std::vector<std::string> &names, std::string_view name);
 
-// A name that stays a plain file-name stem inside the data folder (no '/', no NUL, not "." or
-// ".."): names from hand-edited files or the command line are checked before they name files.
+// A name that stays a plain file-name stem inside the data folder and one line of the profile
+// list (no '/', no control byte, not "." or ".."): names from hand-edited files or the command
+// line are checked before they name files.
 bool isUsableProfileName(std::string_view name);
 
 // What the New Profile dialog makes of a typed text: lower case, every blank removed.

@@ -100,6 +100,8 @@ public:
     void configNext();
     void showConfigAccounts();
     QWidget *activePage() const;
+    // The start page's "Data folder:" line.
+    void showDataFolder(const QString &text);
 
     // Selection commands of the message grid.
     void selectAllUnknown();
@@ -134,6 +136,7 @@ public:
     // start page
     QLabel *Label5 = nullptr, *Label15 = nullptr, *Label17 = nullptr, *Label19 = nullptr;
     ClickLabel *Label21 = nullptr;
+    QLabel *dataFolderLabel = nullptr;  // the folder of the state files (showDataFolder)
     QFrame *Panel10 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
     // configuration page

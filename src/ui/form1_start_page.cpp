@@ -50,6 +50,8 @@ void TForm1::buildStartPage()
     Label17 = named(new QLabel(page), "Label17");
     Label19 = named(new QLabel(L1("0"), page), "Label19");
     Label21 = named(new ClickLabel(L1("0"), page), "Label21");
+    dataFolderLabel = named(new QLabel(page), "dataFolderLabel");
+    dataFolderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     int row = 0;
     const auto fact = [&](const char *caption, QLabel *value) {
         facts->addWidget(new QLabel(L1(caption), page), row, 0, Qt::AlignRight);
@@ -63,6 +65,7 @@ void TForm1::buildStartPage()
     fact("Server IP:", Label17);
     fact("Count of trusted E-MAIL Addresses: ", Label19);
     fact("Count of deleted SPAM - Mails:", Label21);
+    fact("Data folder:", dataFolderLabel);
     facts->setColumnStretch(0, 1);
     facts->setColumnStretch(1, 1);
     column->addLayout(facts);
@@ -82,6 +85,12 @@ void TForm1::buildStartPage()
     Memo1->setPalette(plain);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     column->addWidget(Panel10, 1);
+}
+
+void TForm1::showDataFolder(const QString &text)
+{
+    dataFolderLabel->setText(text);
+    dataFolderLabel->setToolTip(text);
 }
 
 }  // namespace kestrix

@@ -110,16 +110,30 @@ protected:
 
     CliResult run(const std::vector<std::string> &args, const std::string &password = "secret")
     {
+        return runProgram(QStringLiteral(KESTRIX_CLI_PATH), {}, args, password);
+    }
+    // The same run as the unprivileged user "nobody" (a root test that needs a folder it
+    // cannot write).
+    CliResult runAsNobody(const std::vector<std::string> &args)
+    {
+        return runProgram(QStringLiteral("setpriv"),
+                          {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                           QStringLiteral("--clear-groups"), QStringLiteral(KESTRIX_CLI_PATH)},
+                          args, "secret");
+    }
+    CliResult runProgram(const QString &program, QStringList arguments,
+                         const std::vector<std::string> &args, const std::string &password)
+    {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("KESTRIX_DIR"));
         env.insert(QStringLiteral("KESTRIX_PASSWORD"), QString::fromLatin1(password));
         process.setProcessEnvironment(env);
-        QStringList arguments{QStringLiteral("--dir"), dir.path()};
+        arguments << QStringLiteral("--dir") << dir.path();
         for (const std::string &arg : args)
             arguments << QString::fromLatin1(arg.data(), qsizetype(arg.size()));
         process.setStandardInputFile(QProcess::nullDevice());
-        process.start(QStringLiteral(KESTRIX_CLI_PATH), arguments);
+        process.start(program, arguments);
         EXPECT_TRUE(process.waitForFinished(120000));
         CliResult result;
         result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;

@@ -17,7 +17,10 @@ TEST_F(CliTest, UsageErrorsExitTwoAndChangeNoFile)
     const std::vector<Case> cases = {
         {{}, "no command"},
         {{"fetch"}, "unknown command: fetch"},
-        {{"list", "--verbose"}, "unknown option: --verbose"},
+        {{"list", "--loud"}, "unknown option: --loud"},
+        {{"--loud", "list"}, "unknown option: --loud"},
+        {{"list", "extra"}, "unexpected argument: extra"},
+        {{"--dir"}, "--dir needs a folder"},
         {{"list", "--last", "ten"}, "--last"},
         {{"list", "--last", "-1"}, "--last"},
         {{"list", "--last"}, "--last needs a number"},
@@ -67,7 +70,15 @@ TEST_F(CliTest, HelpPrintsTheUsage)
 {
     const CliResult result = run({"--help"});
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out.rfind("kestrix-cli [--dir DIR] [--profile NAME] COMMAND [options]", 0), 0u);
+    EXPECT_EQ(result.out.rfind("kestrix-cli [--dir DIR] [--profile NAME] [-v] COMMAND [options]", 0),
+              0u);
+    for (const char *command : {"list", "delete-known-bad", "delete", "profile add", "whitelist",
+                                "blacklist", "log list", "check-update", "in use now:"})
+        EXPECT_NE(result.out.find(command), std::string::npos) << command;
+
+    const CliResult version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "kestrix-cli 3.0.2 - October 2003\n");
 }
 
 }  // namespace

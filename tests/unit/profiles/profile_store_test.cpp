@@ -269,13 +269,3 @@ TEST(ProfileList, LegacyFilesBecomeTheDefaultProfile)
     EXPECT_EQ(tmp.read("spamsetup.lis"), "old");
     EXPECT_EQ(tmp.read("default.ini"), joinLinesCrLf(lines));
 }
-
-TEST(DataFolder, EnvironmentFirstThenTheProgramFolder)
-{
-    qputenv("KESTRIX_DIR", "/some/where");
-    EXPECT_EQ(dataFolder(), QStringLiteral("/some/where"));
-    qunsetenv("KESTRIX_DIR");
-    EXPECT_EQ(dataFolder(), QCoreApplication::applicationDirPath());
-    EXPECT_EQ(dataFilePath(QStringLiteral("/d/"), "a.ini"), QStringLiteral("/d/a.ini"));
-    EXPECT_EQ(dataFilePath(QStringLiteral("/d"), "a.ini"), QStringLiteral("/d/a.ini"));
-}

@@ -1,0 +1,168 @@
+#include "app/cli_profile.h"
+
+#include "app/cli_context.h"
+#include "app/cli_terminal.h"
+#include "profiles/profile_list.h"
+#include "profiles/profile_store.h"
+#include "text/latin1.h"
+
+namespace kestrix::cli {
+
+const char *const kProfileUsage =
+    "  profile add NAME --host HOST [--port PORT] [--user USER]\n"
+    "      a new profile as the window's New makes it: the name in lower case without\n"
+    "      blanks; its settings file and the profile list written; it becomes the last\n"
+    "      profile used. Port 110 unless given. A settings file left over from an earlier\n"
+    "      profile of that name is taken over (with its whitelist and log)\n"
+    "  profile list\n"
+    "      one line per listed profile on standard output: name, host, port, user (TAB)\n"
+    "  profile remove [--keep-files] NAME\n"
+    "      takes the profile off the list and deletes its log, settings and whitelist\n"
+    "      files (not with --keep-files); \"default\" can not be removed\n";
+
+namespace {
+
+bool isHostText(const std::string &host)
+{
+    if (host.empty())
+        return false;
+    for (const char c : host) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+// The same check the screening commands make before they connect.
+bool isPortText(const std::string &port)
+{
+    const auto value = parseDecimal(port);
+    return value && *value >= 1 && *value <= 65535 && port.find_first_not_of("0123456789")
+                                                             == std::string::npos;
+}
+
+int add(const GlobalOptions &global, const std::vector<std::string> &args)
+{
+    const CommandArguments split =
+        splitCommandArguments(args, {"--host", "--port", "--user"}, {});
+    if (!split.error.empty())
+        return usageError("profile add: " + split.error);
+    if (split.words.size() != 1)
+        return usageError("profile add needs one NAME (profile add NAME --host HOST)");
+    const std::string name = normalizeProfileName(split.words.front());
+    if (!isUsableProfileName(name))
+        return usageError("profile name \"" + split.words.front() + "\" can not be used");
+    const auto host = split.value("--host");
+    if (!host)
+        return usageError("profile add needs --host HOST");
+    if (!isHostText(*host))
+        return usageError("not a host name: \"" + *host + "\"");
+    const std::string port = split.value("--port").value_or("110");
+    if (!isPortText(port))
+        return usageError("--port " + port + ": it must be a number from 1 to 65535");
+    const std::string user = split.value("--user").value_or(std::string());
+    if (user.find_first_of("\r\n") != std::string::npos)
+        return usageError("--user must be one line");
+
+    int status = ExitDone;
+    const auto dir = openFolder(global, status);
+    if (!dir)
+        return status;
+    std::vector<std::string> names = readProfileList(*dir);
+    if (findProfile(names, name))
+        return failure("Profile already exists ! (" + name + ")");
+
+    // LoadProfile starts from a clean record and takes over a left-over settings file with its
+    // whitelist and log, as the window's New does.
+    Profile profile;
+    profile.name = name;
+    if (const LoadProfileResult loaded = LoadProfile(profile, *dir); !loaded)
+        return failure(loaded.error);
+    profile.settings.Host = *host;
+    profile.settings.Port = port;
+    profile.settings.UserId = user;
+    // The profile's files first: a list that names a profile always finds them.
+    if (const FileResult saved = SaveProfile(profile, *dir); !saved)
+        return failure(saved.error);
+    names.push_back(name);
+    if (const FileResult written = writeProfileList(*dir, names); !written)
+        return failure(written.error);
+    printError("kestrix-cli: profile \"" + name + "\" added in " + fromQString(*dir));
+    return ExitDone;
+}
+
+int list(const GlobalOptions &global, const std::vector<std::string> &args)
+{
+    if (!args.empty())
+        return usageError("profile list takes no arguments");
+    int status = ExitDone;
+    const auto dir = openFolder(global, status);
+    if (!dir)
+        return status;
+    std::string out;
+    for (const std::string &name : readProfileList(*dir)) {
+        Profile profile;
+        profile.name = name;
+        // A listed name without usable files shows with empty fields.
+        if (isUsableProfileName(name))
+            (void)LoadProfile(profile, *dir);
+        out += name + "\t" + profile.settings.Host + "\t" + profile.settings.Port + "\t"
+               + profile.settings.UserId + "\n";
+    }
+    printOut(out);
+    return ExitDone;
+}
+
+int remove(const GlobalOptions &global, const std::vector<std::string> &args)
+{
+    const CommandArguments split = splitCommandArguments(args, {}, {"--keep-files"});
+    if (!split.error.empty())
+        return usageError("profile remove: " + split.error);
+    if (split.words.size() != 1)
+        return usageError("profile remove needs one NAME");
+    const std::string &wanted = split.words.front();
+    if (equalsIgnoreCaseAZ(wanted, kDefaultProfile))
+        return failure("default Profile can not be deleted !");
+
+    int status = ExitDone;
+    const auto dir = openFolder(global, status);
+    if (!dir)
+        return status;
+    std::vector<std::string> names = readProfileList(*dir);
+    const auto index = findProfile(names, wanted);
+    if (!index)
+        return failure("no profile named \"" + wanted + "\" in "
+                       + fromQString(profileListPath(*dir)));
+    const std::string name = names[*index];
+    names.erase(names.begin() + std::ptrdiff_t(*index));
+    // The list first: when it cannot be written, no file is gone.
+    if (const FileResult written = writeProfileList(*dir, names); !written)
+        return failure(written.error);
+    if (!split.flag("--keep-files") && isUsableProfileName(name)) {
+        const ProfilePaths paths = profilePaths(*dir, name);
+        for (const QString &path : {paths.log, paths.settings, paths.whitelist}) {
+            DeleteFileIfPresent(path);
+            if (pathExists(path))
+                warn("could not delete " + fromQString(path));
+        }
+    }
+    printError("kestrix-cli: profile \"" + name + "\" removed");
+    return ExitDone;
+}
+
+}  // namespace
+
+int runProfileCommand(const GlobalOptions &global, const std::vector<std::string> &args)
+{
+    const Action action = splitAction(args);
+    if (action.word == "add")
+        return add(global, action.rest);
+    if (action.word == "list")
+        return list(global, action.rest);
+    if (action.word == "remove")
+        return remove(global, action.rest);
+    return usageError("profile needs add, list or remove");
+}
+
+}  // namespace kestrix::cli
