@@ -17,20 +17,20 @@
 namespace kestrix::test {
 namespace {
 
-struct Run {
+struct ProgramRun {
     int exitCode = -1;
     std::string out;
     std::string err;
 };
 
-Run runProgram(const QString &program, const QStringList &args,
+ProgramRun runProgram(const QString &program, const QStringList &args,
                const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessEnvironment(env);
     process.setStandardInputFile(QProcess::nullDevice());
     process.start(program, args);
-    Run run;
+    ProgramRun run;
     if (!process.waitForFinished(120000))
         return run;
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -44,7 +44,7 @@ protected:
     static void SetUpTestSuite()
     {
         prefix = new QTemporaryDir;
-        const Run install = runProgram(QStringLiteral(KESTRIX_CMAKE_COMMAND),
+        const ProgramRun install = runProgram(QStringLiteral(KESTRIX_CMAKE_COMMAND),
                                        {QStringLiteral("--install"),
                                         QStringLiteral(KESTRIX_BINARY_DIR),
                                         QStringLiteral("--prefix"), prefix->path()});
@@ -120,14 +120,15 @@ TEST_F(InstallTest, DesktopEntryAndMetainfoValidate)
         const QString tool = QStandardPaths::findExecutable(QLatin1String(check.tool));
         if (tool.isEmpty())
             GTEST_SKIP() << check.tool << " is not installed (scripts/deps.sh installs it)";
-        const Run run = runProgram(tool, check.args);
+        const ProgramRun run = runProgram(tool, check.args);
         EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
         // Clean: no warning or note of any kind.
         EXPECT_EQ(run.out.find("W:"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("I:"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("P:"), std::string::npos) << run.out;
-        if (std::string(check.tool) == "desktop-file-validate")
+        if (std::string(check.tool) == "desktop-file-validate") {
             EXPECT_EQ(run.out + run.err, "");
+        }
     }
 }
 
@@ -141,11 +142,11 @@ TEST_F(InstallTest, InstalledCliMakesAPrivateFolderAndListsAMailbox)
     QProcessEnvironment env = freshUser(home);
     const QString folder = home.filePath(QStringLiteral(".local/share/kestrix"));
 
-    const Run help = runProgram(bin("kestrix-cli"), {QStringLiteral("--help")}, env);
+    const ProgramRun help = runProgram(bin("kestrix-cli"), {QStringLiteral("--help")}, env);
     EXPECT_NE(help.out.find("in use now: " + folder.toStdString()), std::string::npos) << help.out;
     EXPECT_FALSE(QFileInfo::exists(folder));  // --help makes nothing
 
-    const Run added = runProgram(bin("kestrix-cli"),
+    const ProgramRun added = runProgram(bin("kestrix-cli"),
                                  {QStringLiteral("profile"), QStringLiteral("add"),
                                   QStringLiteral("Box"), QStringLiteral("--host"),
                                   QString::fromStdString(dovecot.host()), QStringLiteral("--port"),
@@ -159,7 +160,7 @@ TEST_F(InstallTest, InstalledCliMakesAPrivateFolderAndListsAMailbox)
     EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/box.ini")));
 
     env.insert(QStringLiteral("KESTRIX_PASSWORD"), QString::fromStdString(dovecot.password()));
-    const Run listed = runProgram(bin("kestrix-cli"), {QStringLiteral("list")}, env);
+    const ProgramRun listed = runProgram(bin("kestrix-cli"), {QStringLiteral("list")}, env);
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
     EXPECT_NE(listed.out.find("1\t-\tAnn <ann@example.org>\t-\tHello\t"), std::string::npos)
         << listed.out;
@@ -176,7 +177,7 @@ TEST_F(InstallTest, InstalledWindowStartsWithTheUsersFolder)
     QTemporaryDir home;
     QProcessEnvironment env = freshUser(home);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const Run run = runProgram(bin("kestrix"), {QStringLiteral("--self-test")}, env);
+    const ProgramRun run = runProgram(bin("kestrix"), {QStringLiteral("--self-test")}, env);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("self-test: window shown"), std::string::npos) << run.out << run.err;
     // The profile list is written at close, into the user's folder.
