@@ -2,6 +2,7 @@
 
 #include "app/cli_context.h"
 #include "app/cli_terminal.h"
+#include "profiles/profile_conf.h"
 #include "profiles/profile_list.h"
 #include "profiles/profile_store.h"
 #include "text/latin1.h"
@@ -9,13 +10,16 @@
 namespace kestrix::cli {
 
 const char *const kProfileUsage =
-    "  profile add NAME --host HOST [--port PORT] [--user USER]\n"
+    "  profile add NAME --host HOST [--port PORT] [--user USER] [--security MODE]\n"
     "      a new profile as the window's New makes it: the name in lower case without\n"
-    "      blanks; its settings file and the profile list written; it becomes the last\n"
-    "      profile used. Port 110 unless given. A settings file left over from an earlier\n"
-    "      profile of that name is taken over (with its whitelist and log)\n"
+    "      blanks; its settings files and the profile list written; it becomes the last\n"
+    "      profile used. MODE: auto (the default), tls, starttls or none; port 995 with\n"
+    "      tls, else 110, unless given. Header texts of a new profile are decoded in full.\n"
+    "      Settings files left over from an earlier profile of that name are taken over\n"
+    "      (with its whitelist and log)\n"
     "  profile list\n"
-    "      one line per listed profile on standard output: name, host, port, user (TAB)\n"
+    "      one line per listed profile on standard output: name, host, port, user,\n"
+    "      security mode (TAB-separated)\n"
     "  profile remove [--keep-files] NAME\n"
     "      takes the profile off the list and deletes its log, settings and whitelist\n"
     "      files (not with --keep-files); \"default\" can not be removed\n";
@@ -45,7 +49,7 @@ bool isPortText(const std::string &port)
 int add(const GlobalOptions &global, const std::vector<std::string> &args)
 {
     const CommandArguments split =
-        splitCommandArguments(args, {"--host", "--port", "--user"}, {});
+        splitCommandArguments(args, {"--host", "--port", "--user", "--security"}, {});
     if (!split.error.empty())
         return usageError("profile add: " + split.error);
     if (split.words.size() != 1)
@@ -58,7 +62,14 @@ int add(const GlobalOptions &global, const std::vector<std::string> &args)
         return usageError("profile add needs --host HOST");
     if (!isHostText(*host))
         return usageError("not a host name: \"" + *host + "\"");
-    const std::string port = split.value("--port").value_or("110");
+    std::optional<SecurityMode> security;
+    if (const auto mode = split.value("--security")) {
+        security = securityModeFromName(*mode);
+        if (!security)
+            return usageError("--security " + *mode + ": it must be auto, tls, starttls or none");
+    }
+    const std::string port =
+        split.value("--port").value_or(security == SecurityMode::Tls ? "995" : "110");
     if (!isPortText(port))
         return usageError("--port " + port + ": it must be a number from 1 to 65535");
     const std::string user = split.value("--user").value_or(std::string());
@@ -82,7 +93,14 @@ int add(const GlobalOptions &global, const std::vector<std::string> &args)
     profile.settings.Host = *host;
     profile.settings.Port = port;
     profile.settings.UserId = user;
+    const QString confPath = profilePaths(*dir, name).conf;
+    ProfileConf conf = ProfileConf::load(confPath);
+    conf.setDecodeAll(true);
+    if (security)
+        conf.setSecurityMode(*security);
     // The profile's files first: a list that names a profile always finds them.
+    if (const FileResult saved = conf.save(confPath); !saved)
+        return failure(saved.error);
     if (const FileResult saved = SaveProfile(profile, *dir); !saved)
         return failure(saved.error);
     names.push_back(name);
@@ -104,11 +122,15 @@ int list(const GlobalOptions &global, const std::vector<std::string> &args)
     for (const std::string &name : readProfileList(*dir)) {
         Profile profile;
         profile.name = name;
-        // A listed name without usable files shows with empty fields.
-        if (isUsableProfileName(name))
+        // A listed name without usable files shows with empty fields and the defaults.
+        ProfileConf conf;
+        if (isUsableProfileName(name)) {
             (void)LoadProfile(profile, *dir);
+            conf = ProfileConf::load(profilePaths(*dir, name).conf);
+        }
         out += name + "\t" + profile.settings.Host + "\t" + profile.settings.Port + "\t"
-               + profile.settings.UserId + "\n";
+               + profile.settings.UserId + "\t" + std::string(securityModeName(conf.securityMode()))
+               + "\n";
     }
     printOut(out);
     return ExitDone;
@@ -141,7 +163,7 @@ int remove(const GlobalOptions &global, const std::vector<std::string> &args)
         return failure(written.error);
     if (!split.flag("--keep-files") && isUsableProfileName(name)) {
         const ProfilePaths paths = profilePaths(*dir, name);
-        for (const QString &path : {paths.log, paths.settings, paths.whitelist}) {
+        for (const QString &path : {paths.log, paths.settings, paths.whitelist, paths.conf}) {
             DeleteFileIfPresent(path);
             if (pathExists(path))
                 warn("could not delete " + fromQString(path));

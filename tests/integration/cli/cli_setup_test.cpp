@@ -3,6 +3,7 @@
 #include "cli_fixture.h"
 
 #include "profiles/list_files.h"
+#include "profiles/profile_conf.h"
 
 #include <QFileInfo>
 
@@ -32,13 +33,26 @@ TEST_F(CliTest, ProfileAddListAndRemoveFollowTheWindowsRules)
     EXPECT_EQ(mybox.settings.Host, "mail.example.org");
     EXPECT_EQ(mybox.settings.Port, "995");
     EXPECT_EQ(mybox.settings.UserId, "ann");
+    // A new profile decodes header texts in full; --security lands in NAME.conf.
+    const ProfileConf myboxConf = ProfileConf::load(dir.filePath(QStringLiteral("mybox.conf")));
+    EXPECT_TRUE(myboxConf.decodeAll());
+    EXPECT_EQ(myboxConf.securityMode(), SecurityMode::Auto);
     ASSERT_EQ(run({"profile", "add", "work", "--host=pop.work.example"}).exitCode, 0);
     EXPECT_EQ(loadProfile("work").settings.Port, "110");
+    ASSERT_EQ(run({"profile", "add", "secure", "--host", "pop.example.net", "--security", "TLS"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(loadProfile("secure").settings.Port, "995");
+    EXPECT_EQ(ProfileConf::load(dir.filePath(QStringLiteral("secure.conf"))).securityMode(),
+              SecurityMode::Tls);
 
     const CliResult listed = run({"profile", "list"});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
-    EXPECT_EQ(listed.out, "default\t\t110\t\nmybox\tmail.example.org\t995\tann\n"
-                          "work\tpop.work.example\t110\t\n");
+    EXPECT_EQ(listed.out, "default\t\t110\t\tauto\nmybox\tmail.example.org\t995\tann\tauto\n"
+                          "work\tpop.work.example\t110\t\tauto\n"
+                          "secure\tpop.example.net\t995\t\ttls\n");
+    ASSERT_EQ(run({"profile", "remove", "secure"}).exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("secure.conf"))));
 
     // Refusals: exit 1, one line, nothing changed.
     const auto before = files();
@@ -93,6 +107,7 @@ TEST_F(CliTest, BadNamesAndArgumentsAreUsageErrorsThatTouchNothing)
         {{"profile", "add", "x", "--host", "h", "--port", "0"}, "1 to 65535"},
         {{"profile", "add", "x", "--host", "h", "--port", "11o"}, "1 to 65535"},
         {{"profile", "add", "x", "--host", "h", "--colour", "red"}, "unknown option: --colour"},
+        {{"profile", "add", "x", "--host", "h", "--security", "ssl"}, "auto, tls, starttls or none"},
         {{"profile", "add", "x", "--host"}, "--host needs a value"},
         {{"profile", "list", "extra"}, "takes no arguments"},
         {{"whitelist"}, "whitelist needs list, add TEXT or remove TEXT"},
