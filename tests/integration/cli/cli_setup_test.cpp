@@ -6,6 +6,7 @@
 #include "profiles/profile_conf.h"
 
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -229,6 +230,33 @@ TEST_F(CliTest, ListIsQuietByDefaultAndTellsEveryStatusWithV)
     const CliResult refused = run({"list"}, "wrong");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+}
+
+TEST_F(CliTest, OnATerminalAProgressLineRewritesItselfAndIsWipedAtTheEnd)
+{
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        GTEST_SKIP() << "script(1) is not installed";
+    startServer(3);
+    makeProfile();
+    saveProfile();
+    // script(1) gives the program a terminal; what it writes there comes out on script's output.
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KESTRIX_PASSWORD"), QStringLiteral("secret"));
+    process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
+    const QString command = QStringLiteral("%1 --dir '%2' list 2>&1 >/dev/null")
+                                .arg(QStringLiteral(KESTRIX_CLI_PATH), dir.path());
+    process.start(script, {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const std::string shown = process.readAllStandardOutput().toStdString();
+    EXPECT_NE(shown.find("\r\033[K[######              ] 1/3"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\r\033[K[####################] 3/3"), std::string::npos) << shown;
+    // Wiped before the summary, which starts a clean line.
+    EXPECT_NE(shown.find("\r\033[Kkestrix-cli: default: 3 message(s) listed"), std::string::npos)
+        << shown;
 }
 
 }  // namespace
