@@ -61,7 +61,7 @@ void printTable(const Screener &screener)
 // One line on standard error, also without -v: what the run found and did.
 void printSummary(const std::string &profile, const Screener &screener)
 {
-    const int rows = int(screener.ListBox1.size());
+    const int rows = int(screener.rows.size());
     int trusted = 0;
     for (int r = 1; r <= rows; ++r)
         trusted += screener.messageTable.isTrusted(r) ? 1 : 0;
