@@ -13,7 +13,8 @@ namespace kestrix {
 // "0".."9" -> 0..9, "a".."f" -> 10..15, anything else (capitals included) -> 20.
 int hexDigitValue(char c);
 
-// Removes double quotes and decodes "q"-form encoded words, one per pass (at most 256 passes).
+// Removes double quotes and decodes "q"-form encoded words, one per pass (at most 256 passes;
+// the passes take time in proportion to the text, not to the text times the passes).
 // Each escape =XY becomes one byte (=3D becomes a blank); once an encoded word was found every
 // escape in the text is decoded and every underscore becomes a blank. An "=" next to a "?" is
 // a delimiter of another encoded word and stays; a "b"-form word is left as it is. Each pass
