@@ -12,6 +12,7 @@ packages=(
   python3 fonts-dejavu-core
   locales
   desktop-file-utils appstream dpkg-dev file
+  clang libfuzzer-14-dev libclang-rt-14-dev
 )
 
 missing=()

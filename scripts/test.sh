@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with -j2 and runs every test layer (unit, protocol,
 # integration, ui), packages the build and checks the package (scripts/test_package.sh), then
-# runs the unit and protocol tests once more in a sanitizer build.
+# runs the unit and protocol tests once more in a sanitizer build, then each fuzz target for
+# about 30 s (KESTRIX_FUZZ_SECONDS).
 # Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,5 +28,14 @@ if [ "${KESTRIX_SKIP_SANITIZE:-0}" != "1" ]; then
   cmake --build "$asan" -j2
   (cd "$asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
      ctest --output-on-failure -L 'unit|protocol' --timeout 300)
+fi
+# Each fuzz target briefly, so they keep building and the seeds keep passing.
+if [ "${KESTRIX_SKIP_FUZZ:-0}" != "1" ]; then
+  if command -v clang++ >/dev/null 2>&1; then
+    scripts/fuzz.sh "${KESTRIX_FUZZ_SECONDS:-30}"
+  else
+    echo "clang++ is missing (scripts/deps.sh installs it as root): fuzz targets not run" >&2
+    exit 1
+  fi
 fi
 echo "all tests passed"

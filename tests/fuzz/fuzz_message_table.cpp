@@ -1,0 +1,90 @@
+// The message table built from arbitrary header texts and list contents, the way a download
+// fills it: the input is blocks separated by a line "--": the whitelist, the blacklist words,
+// the rejected-mail log (sender TAB subject), then one block per message whose first line is the
+// message number as the list holds it, its second the size, and the rest its header lines.
+#include "screening/classification.h"
+#include "screening/header_store.h"
+#include "screening/message_table.h"
+#include "text/header_decoding.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using namespace kestrix;
+
+namespace {
+
+std::vector<std::vector<std::string>> blocks(std::string_view text)
+{
+    std::vector<std::vector<std::string>> out(1);
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '\n')
+            continue;
+        std::string line(text.substr(start, i - start));
+        start = i + 1;
+        if (line == "--")
+            out.emplace_back();
+        else
+            out.back().push_back(std::move(line));
+    }
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const auto parts = blocks(std::string_view(reinterpret_cast<const char *>(data), size));
+    Whitelist whitelist;
+    BlacklistWords blacklist;
+    RejectedLog log;
+    if (parts.size() > 0)
+        whitelist.assign(parts[0]);
+    if (parts.size() > 1)
+        blacklist.assign(parts[1]);
+    if (parts.size() > 2) {
+        for (const std::string &line : parts[2]) {
+            const size_t tab = line.find('\t');
+            if (tab != std::string::npos)
+                log.appendRejected(std::string_view(line).substr(0, tab), std::string_view(line).substr(tab + 1));
+        }
+    }
+
+    HeaderStore store;
+    std::vector<std::string> numbers, senders, subjects;
+    for (size_t b = 3; b < parts.size(); ++b) {
+        const std::vector<std::string> &block = parts[b];
+        const std::string number = block.empty() ? std::string() : block[0];
+        std::vector<std::string> header(block.begin() + std::min<size_t>(block.size(), 2), block.end());
+        HeaderRecord &record = store.at(store.append(messageNumberOf(number)));
+        record.lines = {"id:" + messageCode(number),
+                        "Size: " + (block.size() > 1 ? block[1] : std::string()) + " byte"};
+        record.lines.insert(record.lines.end(), header.begin(), header.end());
+        numbers.push_back(number);
+        senders.push_back(extractSender(header));
+        subjects.push_back(extractSubject(header));
+    }
+
+    MessageTable table;
+    table.setRowCount(int(numbers.size()) + 1);
+    table.writeTitles();
+    const Classifier classifier(whitelist, blacklist, log);
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        const int r = int(i) + 1;
+        const RowMarkers markers = classifier.classify(senders[i], subjects[i]);
+        table.setCell(MessageTable::ColNumber, r, numbers[i]);
+        table.setCell(MessageTable::ColSender, r, senders[i], markers.sender);
+        table.setCell(MessageTable::ColSubject, r, subjects[i], markers.subject);
+        table.setCell(MessageTable::ColSizeContent, r, store.sizeContentText(messageNumberOf(numbers[i])));
+    }
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (int c = 0; c < MessageTable::columnCount; ++c)
+            (void)table.displayText(c, r);
+        (void)table.rowClass(r);
+    }
+    return 0;
+}
