@@ -137,7 +137,9 @@ int run(const Options &options)
         screener.downloadHeaders();
         QCoreApplication::processEvents();
         screener.reclassify();
-        if (!screener.sessionOpen()) {
+        if (!screener.downloadStopped.empty()) {
+            failure = "download stopped: " + screener.downloadStopped;
+        } else if (!screener.sessionOpen()) {
             failure = screener.lastServerError.empty() ? std::string("connection lost")
                                                        : screener.lastServerError;
         } else if (options.command == Command::DeleteKnownBad) {

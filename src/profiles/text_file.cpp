@@ -1,8 +1,13 @@
 #include "profiles/text_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <sys/stat.h>
+
+#include <cerrno>
 
 namespace kestrix {
 
@@ -93,9 +98,17 @@ FileResult writeFileAtomically(const QString &path, std::string_view bytes)
         return FileResult::failure(describe("Cannot create file", path, QStringLiteral("Is a directory")));
     // QSaveFile writes a temporary file beside the target and renames it over the target only
     // when everything was written; on any failure the previous file stays as it was.
+    // The data folder holds personal data (trusted addresses, the log of deleted mail): a file
+    // made here is the user's alone. A file that exists keeps its mode (QSaveFile carries it over).
+    const bool isNew = !QFileInfo::exists(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return FileResult::failure(describe("Cannot create file", path, file.errorString()));
+    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return FileResult::failure(describe("Cannot create file", path, reason));
+    }
     const qint64 size = qint64(bytes.size());
     if (file.write(bytes.data(), size) != size) {
         const QString reason = file.errorString();
@@ -110,6 +123,27 @@ FileResult writeFileAtomically(const QString &path, std::string_view bytes)
 FileResult writeLines(const QString &path, const std::vector<std::string> &lines)
 {
     return writeFileAtomically(path, joinLinesCrLf(lines));
+}
+
+bool makePrivateFolder(const QString &path)
+{
+    if (QFileInfo(path).isDir())
+        return true;
+    // Each missing folder on the way is made 0700; the ones that exist stay as they are.
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    qsizetype from = 1;
+    while (true) {
+        const qsizetype slash = clean.indexOf(QLatin1Char('/'), from);
+        const QString part = slash < 0 ? clean : clean.left(slash);
+        if (!QFileInfo(part).isDir()) {
+            const QByteArray name = QFile::encodeName(part);
+            if (::mkdir(name.constData(), S_IRWXU) != 0 && errno != EEXIST)
+                return false;
+        }
+        if (slash < 0)
+            return QFileInfo(clean).isDir();
+        from = slash + 1;
+    }
 }
 
 void DeleteFileIfPresent(const QString &path)

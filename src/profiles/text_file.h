@@ -1,7 +1,8 @@
 #pragma once
 // Plain-text state files: one item per line, CR LF after every line. Reading accepts CR LF, CR or
 // LF, and a last line without a line end. Every write replaces the file atomically, so a failed
-// or interrupted save keeps the previous file whole.
+// or interrupted save keeps the previous file whole. A file a write creates is private to the
+// user (0600); a file that exists keeps its mode.
 
 #include <QString>
 
@@ -40,6 +41,10 @@ bool pathExists(const QString &path);
 LinesResult readLines(const QString &path);
 FileResult writeFileAtomically(const QString &path, std::string_view bytes);
 FileResult writeLines(const QString &path, const std::vector<std::string> &lines);
+
+// Makes the folder and any missing folders above it, each private to the user (0700); folders
+// that exist keep their mode. True when the folder exists afterwards.
+bool makePrivateFolder(const QString &path);
 
 // Erases the file when it exists; any failure is swallowed and the file may stay.
 void DeleteFileIfPresent(const QString &path);

@@ -90,6 +90,7 @@ void Screener::rememberNewestCode()
 
 void Screener::downloadHeaders()
 {
+    downloadStopped.clear();
     TNMPOP3 &client = clientOf(NMPOP31);
     const int count = client.MessageCount();
     newestCode = count > 0 ? codeOfMessage(client, count) : std::string("-1");
@@ -110,10 +111,15 @@ void Screener::downloadHeaders()
 
     int start = 1;
     m_view.setText(Control::Label17, client.RemoteIP());
+    bool markIsNewest = false;
     if (settings.IncrementalDownload) {
         start = findResumePoint();
-        if (start > 1)
-            ++start;  // the message that carries the mark was seen already
+        // The message that carries the mark was seen already. (Counted without going past the
+        // largest count a server may announce.)
+        if (start > 1 && start == count)
+            markIsNewest = true;
+        else if (start > 1)
+            ++start;
     }
 
     m_view.setDetails({});
@@ -136,7 +142,7 @@ void Screener::downloadHeaders()
         return;
     }
 
-    const int newCount = count - start + 1;
+    const int newCount = markIsNewest ? 0 : count - start + 1;
     int wanted = newCount;
     if (settings.NotifyLimit < newCount) {
         const std::optional<int> answer = m_prompter.askDownloadCount(newCount, newCount);
@@ -157,12 +163,11 @@ void Screener::downloadHeaders()
         return;
     }
 
-    start = 1;
-    if (wanted <= count)
-        start = count - wanted + 1;
-    m_view.setText(Control::Label8, std::to_string(count - start + 1) + " of " + std::to_string(count));
+    // 64 bits: with nothing wanted of 2,147,483,647 messages the first is one past the last.
+    const long long first = wanted <= count ? (long long)count - wanted + 1 : 1;
+    m_view.setText(Control::Label8, std::to_string(count - first + 1) + " of " + std::to_string(count));
 
-    if (count < start) {
+    if (count < first) {
         m_view.setText(Control::Label24, "No new messages on server");
         m_view.setVisible(Control::Panel12, true);
         m_view.setBusyCursor(false);
@@ -171,9 +176,12 @@ void Screener::downloadHeaders()
         return;
     }
 
+    start = int(first);
+    // The announced count is the server's word only: the table grows as headers arrive, so a
+    // server announcing millions of messages costs memory only for what it really sends.
     const int toFetch = count - start + 1;
     m_view.setProgress(toFetch, 0);
-    messageTable.setRowCount(toFetch + 1);
+    messageTable.setRowCount(2);
     messageTable.writeTitles();
     m_view.scrollMessageTable(1, -1);
     startCode = start < 2 ? std::string("0") : codeOfMessage(client, 1);
@@ -181,17 +189,19 @@ void Screener::downloadHeaders()
 
     const int rowHeight = settings.RowHeight > 0 ? settings.RowHeight : 1;
     std::string lostSession;
-    for (int i = start; i <= count; ++i) {
+    for (int fetched = 0; fetched < toFetch; ++fetched) {
+        const int i = start + fetched;
         if (i % 10 == 0) {
             m_view.messageTableChanged();
             QCoreApplication::processEvents();
         }
         const size_t slot = headerStore.append(i);
-        m_view.setProgress(toFetch, i - start + 1);
+        m_view.setProgress(toFetch, fetched + 1);
 
-        // A message whose requests fail part-way still gets its row, with what is known and
-        // empty texts or "-1" for the rest: every list gets exactly one entry per message, so a
-        // row never shows another message's sender, subject, code or size.
+        // A message gets its row only once its header has arrived: a row of empty texts could
+        // not be judged, and a selection command could pick it for deletion. A message whose
+        // unique id failed after its header keeps its row with the code "-1". Every list gets
+        // exactly one entry per row, so a row never shows another message's texts.
         std::string code = "-1";
         std::string sender;
         std::string subject;
@@ -214,19 +224,22 @@ void Screener::downloadHeaders()
             // lasts.
             failure = error.what();
         }
-        // Without its header lines the slot would show an empty size: it stays free instead.
-        if (lines.empty())
-            headerStore.at(slot).number = -1;
+        const bool headerArrived = !lines.empty();
+        if (!headerArrived)
+            headerStore.at(slot).number = -1;  // the slot stays free
         headerStore.at(slot).lines = std::move(lines);
-        rows.push_back({std::to_string(i), sender, subject, code});
+        if (headerArrived) {
+            rows.push_back({std::to_string(i), sender, subject, code});
 
-        const int row = int(rows.size());
-        messageTable.setCell(MessageTable::ColNumber, row, rows.back().number);
-        messageTable.setCell(MessageTable::ColSender, row, sender);
-        messageTable.setCell(MessageTable::ColSubject, row, subject);
-        const int clientHeight = m_view.messageTableClientHeight();
-        if (clientHeight < rowHeight * row)
-            m_view.scrollMessageTable(std::max(1, row - clientHeight / rowHeight + 1), -1);
+            const int row = int(rows.size());
+            messageTable.setRowCount(row + 1);
+            messageTable.setCell(MessageTable::ColNumber, row, rows.back().number);
+            messageTable.setCell(MessageTable::ColSender, row, sender);
+            messageTable.setCell(MessageTable::ColSubject, row, subject);
+            const int clientHeight = m_view.messageTableClientHeight();
+            if (clientHeight < rowHeight * row)
+                m_view.scrollMessageTable(std::max(1, row - clientHeight / rowHeight + 1), -1);
+        }
 
         // Once the session is gone (a server error closes it) every further request could
         // only fail, or reconnect in the middle of the run: stop with the rows fetched so far.
@@ -249,6 +262,7 @@ void Screener::downloadHeaders()
         while (!lostSession.empty() && (lostSession.back() == '\n' || lostSession.back() == '\r'))
             lostSession.pop_back();
         status += " (download stopped: " + lostSession + ")";
+        downloadStopped = lostSession;
     }
     m_view.setStatus(status);
     updateSelectionFromGrid();

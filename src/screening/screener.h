@@ -139,6 +139,9 @@ public:
     // "-ERR" that the server sent in the current session (cleared by connectSession).
     std::string sessionError;
     std::string lastServerError;
+    // Why the last header download stopped before its end (the session was lost: a refusal, a
+    // reset, a close); "" when it ran through.
+    std::string downloadStopped;
     // The server answered the QUIT of the last session with "+OK": only then has it carried out
     // that session's deletions. Cleared when a session opens.
     bool quitConfirmed = false;

@@ -18,6 +18,9 @@ const char *const closedByServer = "Connection closed by server";
 constexpr std::size_t maxHeaderBytes = 1024 * 1024;
 constexpr std::size_t maxHeaderLines = 20000;
 
+// Bytes waited before a command went out: they answer nothing the client asked.
+const char *const unexpectedData = "Unexpected data from the server";
+
 Exception replyError(const std::string &reply)
 {
     return Exception(reply.empty() ? std::string(closedByServer) : reply);
@@ -108,6 +111,57 @@ TNMPOP3::~TNMPOP3()
     }
 }
 
+std::string TNMPOP3::command(const std::string &text)
+{
+    // A reply that waits before its command is sent belongs to no command of ours: the server
+    // answers twice, or out of turn. From here on every reply would be read as the answer to
+    // the wrong command (a second "+OK" of USER taken for PASS, a login banner for STAT), so
+    // the session ends. No QUIT: its answer could not be told from the stray bytes either, and
+    // deletions of a dialogue out of step are better not carried out.
+    if (Connected() && DataAvailable()) {
+        ReportStatus(1, unexpectedData);
+        CloseSocket();
+        throw Exception(unexpectedData);
+    }
+    std::string reply;
+    try {
+        reply = Transaction(text);
+    } catch (const ESockError &) {
+        dropLostConnection();
+        throw;
+    }
+    if (reply.empty())
+        dropLostConnection();
+    return reply;
+}
+
+std::string TNMPOP3::readLine()
+{
+    std::string line;
+    try {
+        line = ReadLn();
+    } catch (const ESockError &) {
+        dropLostConnection();
+        throw;
+    }
+    if (line.empty())
+        dropLostConnection();
+    return line;
+}
+
+void TNMPOP3::dropLostConnection()
+{
+    // The server closed or reset the connection, or it failed under us: the session is over at
+    // once, so nothing more goes out on it (a next command finds no connection instead of
+    // writing into a closed one).
+    if (!Connected())
+        return;
+    try {
+        CloseSocket();
+    } catch (...) {
+    }
+}
+
 void TNMPOP3::setAttachFilePath(const std::string &path)
 {
     // An empty value stays empty: a lone "/" would send the parts to the root folder.
@@ -145,7 +199,7 @@ void TNMPOP3::Connect()
 
     TPowersock::Connect();
     try {
-        const std::string greeting = ReadLn();
+        const std::string greeting = readLine();
         if (!pop3ReplyContainsOk(greeting))
             throw replyError(greeting);
 
@@ -169,19 +223,23 @@ void TNMPOP3::Connect()
         };
         bool done = false;
         do {
-            if (replyCheck(Transaction("USER " + UserID)))
-                done = replyCheck(Transaction("PASS " + Password));
+            if (replyCheck(command("USER " + UserID)))
+                done = replyCheck(command("PASS " + Password));
             ++attempts;
         } while (!done);
 
         loginPassed = true;
-        const std::string stat = Transaction("STAT");
+        const std::string stat = command("STAT");
         if (!pop3ReplyContainsOk(stat))
             throw replyError(stat);
+        // "+OK count size", both numbers: anything else is no message count, and taking it for
+        // zero would report an empty mailbox that is not.
         const auto count = parseDecimal(pop3Field(stat, 2));
-        messageCount_ = count && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max()
-                            ? std::int32_t(*count)
-                            : 0;
+        const auto size = parseDecimal(trimControls(pop3Field(stat, 3)));
+        if (!count || !size || *count < 0 || *size < 0 ||
+            *count > std::numeric_limits<std::int32_t>::max())
+            throw Exception("Unexpected reply to STAT: " + withoutLineEnd(stat));
+        messageCount_ = std::int32_t(*count);
     } catch (...) {
         // A failure after the connect: QUIT (while still connected) and close before it goes on.
         try {
@@ -196,8 +254,12 @@ void TNMPOP3::Disconnect()
 {
     if (!Connected())
         return;
-    ScopeExit close([this] { TPowersock::Disconnect(); });
-    const std::string reply = Transaction("QUIT");
+    // A connection the QUIT found closed or out of step is closed already.
+    ScopeExit close([this] {
+        if (Connected())
+            TPowersock::Disconnect();
+    });
+    const std::string reply = command("QUIT");
     if (!pop3ReplyContainsOk(reply))
         throw replyError(reply);
 }
@@ -221,7 +283,7 @@ void TNMPOP3::FetchSummary(std::int32_t n)
 
     CheckConnection();
     fire(OnRetrieveStart, this);
-    const std::string top = Transaction("TOP " + std::to_string(n) + " 0");
+    const std::string top = command("TOP " + std::to_string(n) + " 0");
     if (!pop3ReplyContainsOk(top))
         throw replyError(top);
 
@@ -231,7 +293,7 @@ void TNMPOP3::FetchSummary(std::int32_t n)
     Summary.MessageId.clear();
     std::size_t headerBytes = 0;
     for (;;) {
-        const std::string received = ReadLn();
+        const std::string received = readLine();
         if (received.empty())
             throw ESockError(closedByServer);
         headerBytes += received.size();
@@ -258,7 +320,7 @@ void TNMPOP3::FetchSummary(std::int32_t n)
             break;
     }
 
-    const std::string list = Transaction("LIST " + std::to_string(n));
+    const std::string list = command("LIST " + std::to_string(n));
     if (list.empty())
         throw ESockError(closedByServer);
     const std::string size = trimControls(pop3Field(list, 3));
@@ -280,7 +342,7 @@ std::string TNMPOP3::FetchUniqueId(std::int32_t n)
     ScopeExit clearBusy([this] { busy_ = false; });
 
     CheckConnection();
-    const std::string reply = Transaction("UIDL " + std::to_string(n));
+    const std::string reply = command("UIDL " + std::to_string(n));
     if (!pop3ReplyIsOk(reply)) {
         fire(OnFailure, this);
         throw replyError(reply);
@@ -296,7 +358,7 @@ void TNMPOP3::DeleteMessage(std::int32_t n)
         busy_ = true;
         ScopeExit clearBusy([this] { busy_ = false; });
         CheckConnection();
-        const std::string reply = Transaction("DELE " + std::to_string(n));
+        const std::string reply = command("DELE " + std::to_string(n));
         // Only a first word of exactly "-ERR" is a refusal; no reply at all is no deletion.
         if (reply.empty() || pop3ReplyIsErr(reply)) {
             fire(OnFailure, this);

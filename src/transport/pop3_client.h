@@ -60,7 +60,8 @@ public:
     bool Busy() const { return busy_; }
 
     // Greeting, USER, PASS, STAT. Raises "Authentication failed" when the login is refused
-    // (after QUIT), the reply line for any other refusal.
+    // (after QUIT), the reply line for any other refusal, "Unexpected reply to STAT: ..." when
+    // the STAT reply is not "+OK count size".
     void Connect() override;
     // QUIT (only while connected), then the socket is closed in every case.
     void Disconnect() override;
@@ -79,6 +80,14 @@ public:
     // it comes with the message decoding.
 
 private:
+    // Transaction, after making sure no reply is waiting that no command asked for: such bytes
+    // mean the dialogue is out of step, and the session ends with "Unexpected data from the
+    // server" (no QUIT).
+    std::string command(const std::string &text);
+    // ReadLn; a closed or failed connection ends the session on the spot.
+    std::string readLine();
+    void dropLostConnection();
+
     std::string attachFilePath_;
     std::int32_t messageCount_ = 0;
     bool busy_ = false;

@@ -31,7 +31,7 @@ WindowProfiles::WindowProfiles(TForm1 &form, Screener &screener, QString dataDir
 void WindowProfiles::start(const std::optional<std::string> &argument)
 {
     // The attachment folder of the message reader; a failure here is not the start's concern.
-    QDir(m_dataDir).mkpath(QStringLiteral("Attachments"));
+    makePrivateFolder(m_dataDir + QStringLiteral("/Attachments"));
     migrateLegacyFiles(m_dataDir);
     const std::vector<std::string> names = readProfileList(m_dataDir);
     m_form.ComboBox1->clear();

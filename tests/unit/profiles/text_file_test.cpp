@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 using namespace kestrix;
 using kestrix::test::TempFolder;
@@ -75,17 +78,25 @@ TEST(TextFile, FailedWriteKeepsThePreviousFileAndSaysWhy)
     EXPECT_EQ(tmp.entries().size(), 2);
 }
 
-TEST(TextFile, FailedWriteInAReadOnlyFolderKeepsThePreviousFile)
+// The write itself fails part way, as on a full disk: the file-size limit of the process binds
+// root as well, so this runs under every user (CI runs as root).
+TEST(TextFile, FailedWriteOnAFullDiskKeepsThePreviousFile)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
     TempFolder tmp;
     tmp.write("keep.txt", "old\r\n");
-    QFile::setPermissions(tmp.dir(), QFile::ReadOwner | QFile::ExeOwner);
-    FileResult r = writeLines(tmp.path("keep.txt"), {"new"});
-    QFile::setPermissions(tmp.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    struct rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileResult r = writeLines(tmp.path("keep.txt"), std::vector<std::string>(1000, "new line"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedSignal);
     EXPECT_FALSE(r);
+    EXPECT_THAT(r.error, ::testing::HasSubstr("keep.txt"));
     EXPECT_EQ(tmp.read("keep.txt"), "old\r\n");
+    EXPECT_EQ(tmp.entries().size(), 1);  // no temporary file left behind
 }
 
 TEST(TextFile, DeleteIfPresentAndLegacyTakeOver)

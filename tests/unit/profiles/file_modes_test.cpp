@@ -1,0 +1,96 @@
+// The data folder holds personal data: what the program creates there is the user's alone (files
+// 0600, folders 0700), whatever the umask; what exists keeps its mode.
+#include "profiles/profile_store.h"
+#include "profiles/text_file.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace kestrix;
+using kestrix::test::TempFolder;
+
+namespace {
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return st.st_mode & 07777;
+}
+
+// The umask a desktop session usually has, for the length of one test.
+class UsualUmask : public ::testing::Test {
+protected:
+    void SetUp() override { m_saved = ::umask(022); }
+    void TearDown() override { ::umask(m_saved); }
+
+private:
+    mode_t m_saved = 0;
+};
+
+using FileModes = UsualUmask;
+
+}  // namespace
+
+TEST_F(FileModes, NewFilesArePrivateAndExistingFilesKeepTheirMode)
+{
+    TempFolder tmp;
+    struct Case {
+        const char *name;
+        mode_t before;  // 0: the file does not exist yet
+        mode_t after;
+    };
+    const Case cases[] = {{"new.txt", 0, 0600}, {"shared.txt", 0644, 0644},
+                          {"group.txt", 0640, 0640}, {"private.txt", 0600, 0600}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.before != 0) {
+            tmp.write(c.name, "old\r\n");
+            ASSERT_EQ(::chmod(QFile::encodeName(tmp.path(c.name)).constData(), c.before), 0);
+        }
+        ASSERT_TRUE(writeLines(tmp.path(c.name), {"new"}));
+        EXPECT_EQ(modeOf(tmp.path(c.name)), c.after);
+        EXPECT_EQ(tmp.read(c.name), "new\r\n");
+    }
+}
+
+TEST_F(FileModes, AProfileSavedAfreshIsPrivate)
+{
+    TempFolder tmp;
+    Profile profile;
+    profile.name = "home";
+    profile.settings.LogRejected = true;
+    profile.whitelist.add("friend@example.org");
+    profile.blacklist.add("lottery");
+    profile.log.appendRejected("spam@example.org", "win");
+    ASSERT_TRUE(SaveProfile(profile, tmp.dir()));
+    const QStringList files = tmp.entries();
+    ASSERT_GE(files.size(), 4);  // settings, whitelist, log, blacklist and the last-profile file
+    for (const QString &name : files) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_EQ(modeOf(tmp.dir() + QLatin1Char('/') + name), mode_t(0600));
+    }
+}
+
+TEST_F(FileModes, FoldersMadeForDataArePrivateAndExistingOnesStayAsTheyAre)
+{
+    TempFolder tmp;
+    const QString nested = tmp.dir() + QStringLiteral("/data/kestrix/Attachments");
+    ASSERT_TRUE(makePrivateFolder(nested));
+    for (const QString &path : {tmp.dir() + QStringLiteral("/data"), tmp.dir() + QStringLiteral("/data/kestrix"), nested})
+        EXPECT_EQ(modeOf(path), mode_t(0700)) << path.toStdString();
+    EXPECT_EQ(modeOf(tmp.dir()), mode_t(0700));  // QTemporaryDir's own, untouched
+
+    const QString shared = tmp.dir() + QStringLiteral("/shared");
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0755), 0);
+    ASSERT_TRUE(makePrivateFolder(shared));
+    EXPECT_EQ(modeOf(shared), mode_t(0755));
+
+    // A file in the way is no folder.
+    tmp.write("plain", "x");
+    EXPECT_FALSE(makePrivateFolder(tmp.path("plain") + QStringLiteral("/below")));
+}
