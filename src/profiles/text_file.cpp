@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace kestrix {
 
@@ -102,7 +103,10 @@ FileResult writeFileAtomically(const QString &path, std::string_view bytes)
     // made here is the user's alone. A file that exists keeps its mode (QSaveFile carries it over).
     const bool isNew = !QFileInfo::exists(path);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a short write (a full disk, a file-size limit) shows in what write returns.
+    // Through the buffer it could be lost at the flush inside commit, and a truncated file would
+    // replace the previous one as a success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return FileResult::failure(describe("Cannot create file", path, file.errorString()));
     if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         const QString reason = file.errorString();
@@ -110,8 +114,13 @@ FileResult writeFileAtomically(const QString &path, std::string_view bytes)
         return FileResult::failure(describe("Cannot create file", path, reason));
     }
     const qint64 size = qint64(bytes.size());
+    errno = 0;
     if (file.write(bytes.data(), size) != size) {
-        const QString reason = file.errorString();
+        // A short write sets no error of the file's own; the system's reason is in errno.
+        const int code = errno;
+        const QString reason = file.error() == QFileDevice::NoError && code != 0
+                                   ? QString::fromLocal8Bit(std::strerror(code))
+                                   : file.errorString();
         file.cancelWriting();
         return FileResult::failure(describe("Write error in file", path, reason));
     }
