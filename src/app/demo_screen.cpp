@@ -1,5 +1,6 @@
 #include "app/demo_screen.h"
 
+#include "profiles/data_folder.h"
 #include "profiles/text_file.h"
 
 #include "screening/screener.h"
@@ -21,7 +22,7 @@ namespace kestrix {
 DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folder)
     : m_form(form), m_controller(controller), m_folder(std::move(folder))
 {
-    makePrivateFolder(m_folder);
+    (void)makePrivateFolder(m_folder);
     m_poll.setInterval(100);
     Screener &screener = m_controller.screener();
     after([this] { return m_form.isVisible() && m_waited >= 5; }, [this, &screener] {

@@ -5,8 +5,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -132,27 +130,6 @@ FileResult writeFileAtomically(const QString &path, std::string_view bytes)
 FileResult writeLines(const QString &path, const std::vector<std::string> &lines)
 {
     return writeFileAtomically(path, joinLinesCrLf(lines));
-}
-
-bool makePrivateFolder(const QString &path)
-{
-    if (QFileInfo(path).isDir())
-        return true;
-    // Each missing folder on the way is made 0700; the ones that exist stay as they are.
-    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    qsizetype from = 1;
-    while (true) {
-        const qsizetype slash = clean.indexOf(QLatin1Char('/'), from);
-        const QString part = slash < 0 ? clean : clean.left(slash);
-        if (!QFileInfo(part).isDir()) {
-            const QByteArray name = QFile::encodeName(part);
-            if (::mkdir(name.constData(), S_IRWXU) != 0 && errno != EEXIST)
-                return false;
-        }
-        if (slash < 0)
-            return QFileInfo(clean).isDir();
-        from = slash + 1;
-    }
 }
 
 void DeleteFileIfPresent(const QString &path)

@@ -42,10 +42,6 @@ LinesResult readLines(const QString &path);
 FileResult writeFileAtomically(const QString &path, std::string_view bytes);
 FileResult writeLines(const QString &path, const std::vector<std::string> &lines);
 
-// Makes the folder and any missing folders above it, each private to the user (0700); folders
-// that exist keep their mode. True when the folder exists afterwards.
-bool makePrivateFolder(const QString &path);
-
 // Erases the file when it exists; any failure is swallowed and the file may stay.
 void DeleteFileIfPresent(const QString &path);
 // Moves oldPath to newPath when the old file exists and the new one does not; failures swallowed.

@@ -3,6 +3,7 @@
 #include "profiles/profile_list.h"
 #include "profiles/profile_store.h"
 #include "profiles/settings_file.h"
+#include "profiles/data_folder.h"
 #include "profiles/text_file.h"
 #include "screening/screener.h"
 #include "screening/prompter.h"
@@ -31,7 +32,7 @@ WindowProfiles::WindowProfiles(TForm1 &form, Screener &screener, QString dataDir
 void WindowProfiles::start(const std::optional<std::string> &argument)
 {
     // The attachment folder of the message reader; a failure here is not the start's concern.
-    makePrivateFolder(m_dataDir + QStringLiteral("/Attachments"));
+    (void)makePrivateFolder(m_dataDir + QStringLiteral("/Attachments"));
     migrateLegacyFiles(m_dataDir);
     const std::vector<std::string> names = readProfileList(m_dataDir);
     m_form.ComboBox1->clear();

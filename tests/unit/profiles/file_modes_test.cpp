@@ -1,5 +1,5 @@
-// The data folder holds personal data: what the program creates there is the user's alone (files
-// 0600, folders 0700), whatever the umask; what exists keeps its mode.
+// The data folder holds personal data: a file the program creates there is the user's alone
+// (0600) whatever the umask; a file that exists keeps its mode. (Folders: data_folder_test.)
 #include "profiles/profile_store.h"
 #include "profiles/text_file.h"
 #include "temp_folder.h"
@@ -73,24 +73,4 @@ TEST_F(FileModes, AProfileSavedAfreshIsPrivate)
         SCOPED_TRACE(name.toStdString());
         EXPECT_EQ(modeOf(tmp.dir() + QLatin1Char('/') + name), mode_t(0600));
     }
-}
-
-TEST_F(FileModes, FoldersMadeForDataArePrivateAndExistingOnesStayAsTheyAre)
-{
-    TempFolder tmp;
-    const QString nested = tmp.dir() + QStringLiteral("/data/kestrix/Attachments");
-    ASSERT_TRUE(makePrivateFolder(nested));
-    for (const QString &path : {tmp.dir() + QStringLiteral("/data"), tmp.dir() + QStringLiteral("/data/kestrix"), nested})
-        EXPECT_EQ(modeOf(path), mode_t(0700)) << path.toStdString();
-    EXPECT_EQ(modeOf(tmp.dir()), mode_t(0700));  // QTemporaryDir's own, untouched
-
-    const QString shared = tmp.dir() + QStringLiteral("/shared");
-    ASSERT_TRUE(QDir().mkdir(shared));
-    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0755), 0);
-    ASSERT_TRUE(makePrivateFolder(shared));
-    EXPECT_EQ(modeOf(shared), mode_t(0755));
-
-    // A file in the way is no folder.
-    tmp.write("plain", "x");
-    EXPECT_FALSE(makePrivateFolder(tmp.path("plain") + QStringLiteral("/below")));
 }
