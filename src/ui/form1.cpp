@@ -10,6 +10,7 @@
 #include "text/latin1.h"
 #include "ui/app_icon.h"
 #include "ui/grid_paint_rules.h"
+#include "ui/help_page.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 
@@ -134,11 +135,11 @@ void TForm1::connectTopBar()
     connect(SpeedButton6, &QToolButton::clicked, this, [this] { queueCommand(cmdStartMailTool); });
     connect(SpeedButton13, &QToolButton::clicked, this, &TForm1::HideWindow);
     connect(SpeedButton20, &QToolButton::clicked, this, &TForm1::updateCheckRequested);
-    connect(SpeedButton21, &QToolButton::clicked, this, [] {
-        // The help file lies beside the program; when nothing can open it, nothing is shown.
-        const QString help = QDir(QCoreApplication::applicationDirPath())
-                                 .filePath(QStringLiteral("kestrix.chm"));
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    connect(SpeedButton21, &QToolButton::clicked, this, [this] {
+        // The HTML help page beside the program or where the installation put it, in the
+        // desktop's browser; the status line says so when there is none to open.
+        if (!openHelpPage())
+            statustext->setText(QStringLiteral("No help page to open (kestrix-help.html)"));
     });
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
