@@ -1,12 +1,11 @@
 #include "profiles/text_file.h"
 
+#include "text/private_save_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <cerrno>
-#include <cstring>
 
 namespace kestrix {
 
@@ -93,37 +92,16 @@ LinesResult readLines(const QString &path)
 
 FileResult writeFileAtomically(const QString &path, std::string_view bytes)
 {
-    if (QFileInfo(path).isDir())
-        return FileResult::failure(describe("Cannot create file", path, QStringLiteral("Is a directory")));
-    // QSaveFile writes a temporary file beside the target and renames it over the target only
-    // when everything was written; on any failure the previous file stays as it was.
-    // The data folder holds personal data (trusted addresses, the log of deleted mail): a file
-    // made here is the user's alone. A file that exists keeps its mode (QSaveFile carries it over).
-    const bool isNew = !QFileInfo::exists(path);
-    QSaveFile file(path);
-    // Unbuffered: a short write (a full disk, a file-size limit) shows in what write returns.
-    // Through the buffer it could be lost at the flush inside commit, and a truncated file would
-    // replace the previous one as a success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return FileResult::failure(describe("Cannot create file", path, file.errorString()));
-    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    PrivateSaveFile file(path);
+    QString reason = file.open();
+    if (!reason.isEmpty())
         return FileResult::failure(describe("Cannot create file", path, reason));
-    }
-    const qint64 size = qint64(bytes.size());
-    errno = 0;
-    if (file.write(bytes.data(), size) != size) {
-        // A short write sets no error of the file's own; the system's reason is in errno.
-        const int code = errno;
-        const QString reason = file.error() == QFileDevice::NoError && code != 0
-                                   ? QString::fromLocal8Bit(std::strerror(code))
-                                   : file.errorString();
-        file.cancelWriting();
+    reason = file.write(bytes.data(), qint64(bytes.size()));
+    if (!reason.isEmpty())
         return FileResult::failure(describe("Write error in file", path, reason));
-    }
-    if (!file.commit())
-        return FileResult::failure(describe("Cannot write file", path, file.errorString()));
+    reason = file.commit();
+    if (!reason.isEmpty())
+        return FileResult::failure(describe("Cannot write file", path, reason));
     return FileResult{};
 }
 

@@ -1,11 +1,11 @@
 #include "transport/http_client.h"
 
 #include "text/latin1.h"
+#include "text/private_save_file.h"
 #include "transport/scope_exit.h"
 
 #include <QAbstractEventDispatcher>
 #include <QFile>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <climits>
@@ -92,10 +92,14 @@ std::int32_t firstNumber(const std::string &text)
 
 void writeFile(const std::string &fileName, const std::string &bytes)
 {
-    QSaveFile file(QString::fromLocal8Bit(fileName.c_str()));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit())
-        throw Exception("Cannot write file " + fileName);
+    PrivateSaveFile file(QString::fromLocal8Bit(fileName.c_str()));
+    QString reason = file.open();
+    if (reason.isEmpty())
+        reason = file.write(bytes.data(), qint64(bytes.size()));
+    if (reason.isEmpty())
+        reason = file.commit();
+    if (!reason.isEmpty())
+        throw Exception("Cannot write file " + fileName + ": " + reason.toLocal8Bit().toStdString());
 }
 
 }  // namespace

@@ -2,12 +2,13 @@
 // all through the read-ahead, each with the session's time-out.
 #include "transport/powersock.h"
 
+#include "text/private_save_file.h"
+
 #include "transport/powersock_operation.h"
 #include "transport/scope_exit.h"
 #include "transport/socket_errors.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -151,18 +152,21 @@ void TPowersock::CaptureFile(const std::string &fileName)
 {
     ReportStatus(8, "CaptureFile");
     // Written through a temporary file: an aborted capture keeps the previous file.
-    QSaveFile file(QString::fromLocal8Bit(fileName.c_str()));
-    if (!file.open(QIODevice::WriteOnly))
-        throw Exception("Cannot create file " + fileName);
+    PrivateSaveFile file(QString::fromLocal8Bit(fileName.c_str()));
+    const auto fail = [&fileName](const char *what, const QString &reason) {
+        throw Exception(what + fileName + ": " + reason.toLocal8Bit().toStdString());
+    };
+    if (const QString reason = file.open(); !reason.isEmpty())
+        fail("Cannot create file ", reason);
     OperationScope operation(*this);
     captureLoop(
-        [&file, &fileName](const char *data, long n) {
-            if (file.write(data, n) != n)
-                throw Exception("Cannot write file " + fileName);
+        [&file, &fail](const char *data, long n) {
+            if (const QString reason = file.write(data, n); !reason.isEmpty())
+                fail("Cannot write file ", reason);
         },
         [] { return false; }, "Socket send aborted");
-    if (!file.commit())
-        throw Exception("Cannot write file " + fileName);
+    if (const QString reason = file.commit(); !reason.isEmpty())
+        fail("Cannot write file ", reason);
 }
 
 void TPowersock::captureLoop(const std::function<void(const char *, long)> &sink,

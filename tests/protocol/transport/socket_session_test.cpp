@@ -1,10 +1,12 @@
 // The socket session against the fake server: lines as they arrive on the wire, time-outs,
 // cancel, refused and unknown hosts, status reporting.
 #include "support/fake_pop3_server.h"
+#include "support/file_size_limit.h"
 #include "support/run_until.h"
 #include "transport/powersock.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -12,6 +14,8 @@
 #include <fstream>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace kestrix;
 using kestrix::test::FakePop3Server;
@@ -247,6 +251,37 @@ TEST_F(SocketSessionTest, AnAbortedCaptureFileKeepsThePreviousFile)
     connect();
     EXPECT_THROW(session.CaptureFile(name), EAbortError);
     EXPECT_EQ(readAll(name), "first content\r\n");
+}
+
+// Captured mail is the user's alone, and a capture the disk cannot hold is a failure that keeps
+// the previous file (the file-size limit binds root too, so this runs under CI's root as well).
+TEST_F(SocketSessionTest, CaptureFileIsPrivateAndAShortWriteKeepsThePreviousFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("capture.txt"));
+    const std::string name = path.toStdString();
+    const mode_t savedMask = umask(022);
+    fake.send("first content\r\n");
+    fake.closeConnection();
+    fake.nextConnection();
+    fake.send(std::string(4096, 'x'));
+    fake.closeConnection();
+    connect();
+    session.CaptureFile(name);
+    session.Disconnect();
+    umask(savedMask);
+    struct stat status {};
+    ASSERT_EQ(stat(name.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+
+    connect();
+    {
+        const kestrix::test::FileSizeLimit limit(64);
+        ASSERT_TRUE(limit.active());
+        EXPECT_THROW(session.CaptureFile(name), Exception);
+    }
+    EXPECT_EQ(readAll(name), "first content\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);  // no temporary left behind
 }
 
 TEST_F(SocketSessionTest, AThrowingStatusHandlerDoesNotDisturbTheOperation)

@@ -1,4 +1,5 @@
 #include "profiles/text_file.h"
+#include "support/file_size_limit.h"
 #include "temp_folder.h"
 
 #include <gmock/gmock.h>
@@ -7,10 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 
 using namespace kestrix;
 using kestrix::test::TempFolder;
@@ -84,15 +83,12 @@ TEST(TextFile, FailedWriteOnAFullDiskKeepsThePreviousFile)
 {
     TempFolder tmp;
     tmp.write("keep.txt", "old\r\n");
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
-    struct rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const FileResult r = writeLines(tmp.path("keep.txt"), std::vector<std::string>(1000, "new line"));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedSignal);
+    FileResult r;
+    {
+        const kestrix::test::FileSizeLimit limit(64);
+        ASSERT_TRUE(limit.active());
+        r = writeLines(tmp.path("keep.txt"), std::vector<std::string>(1000, "new line"));
+    }
     EXPECT_FALSE(r);
     EXPECT_THAT(r.error, ::testing::HasSubstr("keep.txt"));
     EXPECT_EQ(tmp.read("keep.txt"), "old\r\n");
