@@ -1,4 +1,5 @@
 #include "support/fake_http_server.h"
+#include "support/loopback_socket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -17,38 +18,11 @@ constexpr int sliceMs = 20;  // how often the server thread looks at its stop fl
 constexpr std::size_t requestLimit = 64 * 1024;
 constexpr auto requestTimeLimit = std::chrono::seconds(10);
 
-bool sendAll(int fd, const char *data, std::size_t count)
-{
-    while (count > 0) {
-        const ssize_t n = ::send(fd, data, count, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        count -= std::size_t(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 FakeHttpServer::FakeHttpServer()
 {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0)
-        throw std::runtime_error("socket failed");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 8) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-        ::close(listenFd_);
-        throw std::runtime_error("cannot listen on 127.0.0.1");
-    }
-    port_ = ntohs(address.sin_port);
+    listenFd_ = listenOnLoopback(port_);
     thread_ = std::thread([this] { run(); });
 }
 
