@@ -31,6 +31,10 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Kestrix for POP3"));
     // The installed desktop entry: docks, task bars and Wayland match the window to its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kestrix.kestrix"));
+    // The program ends when the main window closes for good, not when its last visible window
+    // goes: while it sits in the tray, a message box closing must not end it, and "&Exit" must
+    // end it although the window is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     std::optional<std::string> profileArgument;
     bool selfTest = false;
@@ -54,6 +58,8 @@ int main(int argc, char **argv)
     kestrix::TForm1 form;
     form.showDataFolder(QFile::decodeName(kestrix::describeDataFolder(folder.choice).c_str()));
     kestrix::WindowController controller(form, folder.choice.path);
+    QObject::connect(&form, &kestrix::TForm1::aboutToExit, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     controller.start(profileArgument);
     form.createTrayIcon();
     form.show();

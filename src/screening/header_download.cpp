@@ -3,6 +3,7 @@
 // its unique id (UIDL n) into one row record per message and the header store. Also the light
 // new-mail check of the poller.
 #include "screening/diagnostic_mode.h"
+#include "screening/new_mail_count.h"
 #include "screening/pop3_requests.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
@@ -290,6 +291,11 @@ void Screener::checkNewMail()
     m_view.beep();
     m_view.setNewMailSign(true);
     m_view.setEnabled(Control::Poller, false);
+    if (NewMailFound && code != noticedNewestCode) {
+        noticedNewestCode = code;
+        const NewMailCount found = countNewMail(client, count, newestCode, whitelist);
+        NewMailFound(found.count, found.unknown);
+    }
 }
 
 }  // namespace kestrix

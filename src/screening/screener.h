@@ -133,6 +133,10 @@ public:
     std::function<void()> RememberPassword;
     // The daily update check, run next, before the POP3 connection (UpdateCheck::dailyCheck).
     std::function<void()> dailyUpdateCheck;
+    // The new-mail check saw a new newest message: how many are new and how many of those come
+    // from senders not on the whitelist (once per newest message; unset: not counted at all).
+    std::function<void(int count, int unknown)> NewMailFound;
+    std::string noticedNewestCode = "-1";
     // Folder for the parts of a read message ("Attachments" beside the program).
     std::string attachmentsFolder;
     // Why the last connectSession failed ("" after a success), and the last reply containing
@@ -243,6 +247,7 @@ public:
         std::function<std::pair<int, int>()> gridSelection;  // first and last selected row
         std::function<int()> currentRow;                    // the grid's current row
         std::function<void(int row)> showDetails;           // details pane for a row
+        std::function<void()> hideWindow;                   // to the tray (HideOnMailTool)
     };
     DispatcherHooks dispatcherHooks;
 

@@ -7,6 +7,7 @@
 #include "screening/prompter.h"
 #include "screening/screener.h"
 #include "screening/update_check.h"
+#include "screening/tray_control.h"
 #include "text/latin1.h"
 #include "ui/app_icon.h"
 #include "ui/grid_paint_rules.h"
@@ -92,6 +93,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     connectTopBar();
     connectMessagesPage();
     connectConfigPage();
+    connectMailToolPage();
     // The description box and the list/details split follow their own panels' sizes.
     Panel10->installEventFilter(this);
     TabSheet3->installEventFilter(this);
@@ -101,7 +103,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     PageControl1->setCurrentWidget(TabSheet1);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { m_trayControl.reset(); }
 
 void TForm1::buildPages()
 {
@@ -226,7 +228,12 @@ void TForm1::Button1Click() { m_screener->Button1Click(); }
 
 void TForm1::SpeedButton30Click() { m_screener->SpeedButton30Click(); }
 
-void TForm1::Button10Click() { m_screener->Button10Click(); }
+void TForm1::Button10Click()
+{
+    // The user is at work in the window: it no longer hides itself after a tray check.
+    hideAfterCheck = false;
+    m_screener->Button10Click();
+}
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {

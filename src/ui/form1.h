@@ -14,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,8 @@ class MessageTable;
 class Screener;
 class TForm3;
 class TForm5;
+class TrayControl;
+class TTBNArea;
 class TextListModel;
 class TWrapGrid;
 
@@ -248,6 +251,20 @@ public:
     void SpinEdit2Change(int minutes);
     // Puts the icon into the notification area when there is one (closing then only hides).
     void createTrayIcon();
+    TTBNArea *trayIcon() const { return m_tray; }
+    TrayControl *trayControl() const { return m_trayControl.get(); }
+    void TBNArea1LeftClick();
+    // Shows the window in its normal state and brings it to the front.
+    void showFromTray();
+    // "&Exit" of the tray menu: ends the program whatever state the window is in.
+    void exitProgram();
+
+    // ---- The "&E-Mail Client" sub-page (form1_mail_tool.cpp) -------------------------------
+    // "Mail Tool" and the tray's "Mailtool" are enabled exactly when Edit5 names an executable.
+    void updateMailToolButtons();
+    void SpeedButton5Click();   // "..."
+    void SpeedButton22Click();  // "Set to Default Mail Tool"
+    void SpeedButton23Click();  // "Test Mail Tool Settings"
 
 signals:
     // A server operation or the mail program is asked for (a PendingCommand code).
@@ -279,6 +296,8 @@ private:
     void connectMessagesPage();
     void connectConfigPage();
     void createTimers();
+    void connectMailToolPage();
+    void attachTrayControl(Screener &screener);
     void connectListPages();
     void applyListPageRules();  // run by the refresh tick
 
@@ -301,6 +320,8 @@ private:
     int selectedProfileIndex() const;
 
     Screener *m_screener = nullptr;  // set by attachScreener before any event reaches us
+    TTBNArea *m_tray = nullptr;
+    std::unique_ptr<TrayControl> m_trayControl;
     std::string m_localIp;
     QString m_acceptedPort = QStringLiteral("110");
     double m_splitRatio = 0.4;

@@ -2,6 +2,8 @@
 // context menu, "Allow delete of accepted" and the grid's enabling rules.
 #include "ui/form1.h"
 
+#include "screening/tray_control.h"
+
 #include "screening/header_store.h"
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
@@ -65,6 +67,7 @@ void TForm1::attachScreener(Screener &screener)
     stringgrid1->bindKnownBadSelectMode(&screener.knownBadSelectMode);
     stringgrid1->setTable(&screener.messageTable);
     screener.detailsRow = -1;
+    attachTrayControl(screener);
     connect(this, &TForm1::commandQueued, this,
             [&screener](int code) { screener.pendingCommand = PendingCommand(code); });
     connect(CheckBox1, &QCheckBox::toggled, this,
@@ -93,6 +96,9 @@ void TForm1::detachScreener()
         timer->stop();
     stringgrid1->bindKnownBadSelectMode(nullptr);
     stringgrid1->setTable(nullptr);
+    if (m_screener)
+        m_screener->NewMailFound = nullptr;
+    m_trayControl.reset();
 }
 
 int TForm1::detailsRow() const { return m_screener->detailsRow; }

@@ -41,6 +41,7 @@ void TForm1::showSettings(const ProfileSettings &s)
     CheckBox2->setChecked(s.IncrementalDownload);
     CheckBox3->setChecked(s.HideOnMailTool);
     Edit6->setText(fromBytes(s.MailToolParams));
+    updateMailToolButtons();
     if (QAbstractButton *item = RadioGroup1Items->button(s.TrayAction == 0 ? 0 : 1))
         item->setChecked(true);
     SpinEdit2->setValue(s.CheckInterval);

@@ -5,6 +5,7 @@
 
 #include "screening/pending_command.h"
 #include "screening/screener.h"
+#include "screening/tray_control.h"
 #include "ui/grid_paint_rules.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
@@ -35,7 +36,7 @@ void TForm1::createTimers()
     Timer6 = makeTimer(this, "Timer6", 1000);
     // Until a CheckInterval other than the start value 2 is loaded or typed, the poller keeps
     // its design interval of one minute.
-    Poller = makeTimer(this, "Poller", 60000);
+    Poller = makeTimer(this, "Poller", TrayControl::millisecondsPerMinute());
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
@@ -58,11 +59,10 @@ void TForm1::Timer2Timer()
 void TForm1::Timer1Timer()
 {
     Timer1->stop();
-    if (!Panel3->isHidden())
+    if (m_trayControl)
+        m_trayControl->Timer1Timer(hideAfterCheck);
+    else
         hideAfterCheck = false;
-    if (hideAfterCheck)
-        hide();
-    hideAfterCheck = false;
 }
 
 void TForm1::Timer4Timer()
@@ -96,8 +96,8 @@ void TForm1::PollerTimer()
 
 void TForm1::SpinEdit2Change(int minutes)
 {
-    if (minutes != 0) {
-        Poller->setInterval(minutes * 60000);
+    if (const std::optional<int> interval = TrayControl::pollerIntervalMs(minutes)) {
+        Poller->setInterval(*interval);
         Poller->start();
     } else {
         Poller->stop();

@@ -1,12 +1,17 @@
-// The tray icon: put into the notification area when the desktop has one. While it is there
-// the window's own close only hides the window; "&Exit" ends the program. A left click shows
-// the window again.
+// The window's side of the tray icon: the icon goes into the notification area when the desktop
+// has one, and its clicks and menu items run the tray rules (TrayControl). While the icon is
+// there the window's own close and minimise only hide the window; "&Exit" ends the program
+// whatever state the window is in.
 #include "ui/form1.h"
 
-#include "ui/app_icon.h"
+#include "screening/screener.h"
+#include "screening/tray_control.h"
+#include "ui/tray_icon.h"
 #include "ui/ui_widgets.h"
+#include "ui/wrap_grid.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -14,46 +19,82 @@ namespace kestrix {
 
 void TForm1::createTrayIcon()
 {
-    if (TBNArea1 || !QSystemTrayIcon::isSystemTrayAvailable())
+    if (m_tray || !QSystemTrayIcon::isSystemTrayAvailable())
         return;
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(L1("PopupMenu1"));
-    QAction *hideItem = PopupMenu1->addAction(L1("&Hide"));
-    hideItem->setObjectName(L1("Hide1"));
-    QAction *showItem = PopupMenu1->addAction(L1("&Show"));
-    showItem->setObjectName(L1("Show1"));
-    PopupMenu1->addSeparator();
-    QAction *exitItem = PopupMenu1->addAction(L1("&Exit"));
-    exitItem->setObjectName(L1("Exit1"));
-    connect(hideItem, &QAction::triggered, this, [this] {
+    m_tray = new TTBNArea(this);
+    TBNArea1 = m_tray->TBNArea1;
+    PopupMenu1 = m_tray->PopupMenu1;
+    connect(m_tray, &TTBNArea::leftClicked, this, &TForm1::TBNArea1LeftClick);
+    connect(m_tray, &TTBNArea::menuOpening, this,
+            [this] { m_tray->Hide1->setVisible(isVisible()); });
+    connect(m_tray, &TTBNArea::hideChosen, this, [this] {
         if (isVisible())
             hide();
     });
-    const auto showWindow = [this] {
-        showNormal();
-        raise();
-        activateWindow();
-    };
-    connect(showItem, &QAction::triggered, this, showWindow);
-    // "&Exit" always ends the program, busy or not.
-    connect(exitItem, &QAction::triggered, this, [this] {
-        m_exiting = true;
-        close();
+    connect(m_tray, &TTBNArea::showChosen, this, &TForm1::showFromTray);
+    connect(m_tray, &TTBNArea::getMessagesChosen, this, [this] {
+        if (m_trayControl)
+            m_trayControl->getMessagesItem(hideAfterCheck);
+        else
+            showFromTray();
     });
-    connect(PopupMenu1, &QMenu::aboutToShow, this,
-            [this, hideItem] { hideItem->setVisible(isVisible()); });
-
-    TBNArea1 = new QSystemTrayIcon(appIcon(), this);
-    TBNArea1->setObjectName(L1("TBNArea1"));
-    TBNArea1->setToolTip(L1("Kestrix for POP3"));
-    TBNArea1->setContextMenu(PopupMenu1);
-    connect(TBNArea1, &QSystemTrayIcon::activated, this,
-            [showWindow](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-                    showWindow();
-            });
-    TBNArea1->show();
+    connect(m_tray, &TTBNArea::mailToolChosen, this, [this] {
+        if (m_trayControl)
+            m_trayControl->mailToolItem();
+    });
+    connect(m_tray, &TTBNArea::exitChosen, this, &TForm1::exitProgram);
+    m_tray->setNewMail(!Image3->isHidden());
+    m_tray->setMailToolEnabled(SpeedButton6->isEnabled());
+    m_tray->setEnabled(true);
     setTrayIconPresent(true);
+}
+
+void TForm1::TBNArea1LeftClick()
+{
+    if (m_trayControl)
+        m_trayControl->leftClick(hideAfterCheck);
+    else
+        showFromTray();
+}
+
+void TForm1::showFromTray()
+{
+    // A minimised window comes back in its normal state.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    QCoreApplication::processEvents();
+}
+
+void TForm1::exitProgram()
+{
+    m_exiting = true;
+    close();
+}
+
+void TForm1::attachTrayControl(Screener &screener)
+{
+    TrayControl::Window window;
+    window.visible = [this] { return isVisible(); };
+    window.active = [this] { return isVisible() && isActiveWindow(); };
+    window.showNormal = [this] { showFromTray(); };
+    window.hide = [this] { HideWindow(); };
+    window.unknownBannerShown = [this] { return !Panel3->isHidden(); };
+    window.restoreGridColour = [this] {
+        QPalette palette = stringgrid1->palette();
+        palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
+        stringgrid1->setPalette(palette);
+    };
+    window.notify = [this](const std::string &text) {
+        if (m_tray)
+            m_tray->notify(fromBytes(text));
+    };
+    m_trayControl = std::make_unique<TrayControl>(screener, std::move(window));
+    screener.NewMailFound = [this](int count, int unknown) {
+        if (m_trayControl)
+            m_trayControl->newMailFound(count, unknown);
+    };
 }
 
 }  // namespace kestrix

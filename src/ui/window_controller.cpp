@@ -5,6 +5,7 @@
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -131,6 +132,24 @@ void WindowController::connectSettingsControls()
         if (typing())
             s.LogRejected = on;
     });
+    // The mail program and the tray click.
+    connect(m_form.Edit5, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+        if (typing())
+            s.MailToolPath = toBytes(text);
+    });
+    connect(m_form.Edit6, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+        if (typing())
+            s.MailToolParams = toBytes(text);
+    });
+    connect(m_form.CheckBox3, &QCheckBox::toggled, this, [&s, typing](bool on) {
+        if (typing())
+            s.HideOnMailTool = on;
+    });
+    connect(m_form.RadioGroup1Items, &QButtonGroup::idToggled, this,
+            [&s, typing](int id, bool checked) {
+                if (typing() && checked)
+                    s.TrayAction = id == 0 ? 0 : 1;
+            });
 }
 
 void WindowController::connectProfileCommands()
@@ -167,6 +186,7 @@ void WindowController::connectDispatcher()
     };
     hooks.currentRow = [&form] { return form.stringgrid1->currentRow(); };
     hooks.showDetails = [&form](int row) { form.showDetails(row); };
+    hooks.hideWindow = [&form] { form.HideWindow(); };
 }
 
 }  // namespace kestrix

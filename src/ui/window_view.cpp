@@ -7,6 +7,7 @@
 #include "ui/form5_download_control.h"
 #include "ui/grid_paint_rules.h"
 #include "ui/message_details.h"
+#include "ui/tray_icon.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 
@@ -190,7 +191,12 @@ int WindowView::messageTableClientHeight() const { return m_form.stringgrid1->vi
 
 void WindowView::setDetails(const std::vector<std::string> &lines) { m_form.showDetailsText(lines); }
 
-void WindowView::setNewMailSign(bool newMail) { m_form.Image3->setVisible(newMail); }
+void WindowView::setNewMailSign(bool newMail)
+{
+    m_form.Image3->setVisible(newMail);
+    if (TTBNArea *tray = m_form.trayIcon())
+        tray->setNewMail(newMail);
+}
 
 void WindowView::beep() { QApplication::beep(); }
 

@@ -1,0 +1,117 @@
+// The tray's rules: they run the same from the real tray icon, from tests, and from a window
+// that has no tray (then only the poller and the notices apply).
+#include "screening/tray_control.h"
+
+#include "screening/pending_command.h"
+#include "screening/screener.h"
+#include "screening/view.h"
+
+namespace kestrix {
+
+namespace {
+
+bool call(const std::function<bool()> &f) { return f ? f() : false; }
+void call(const std::function<void()> &f)
+{
+    if (f)
+        f();
+}
+
+}  // namespace
+
+TrayControl::TrayControl(Screener &screener, Window window)
+    : m_screener(screener)
+    , m_window(std::move(window))
+{
+}
+
+bool TrayControl::passwordTyped() const { return !m_screener.password.empty(); }
+
+bool TrayControl::hideOffered() const { return call(m_window.visible); }
+
+// Both the left click and "&Get Messages" remember whether the window was hidden before they
+// show it, so that a check started from the tray can hide it again.
+void TrayControl::showForCheck(bool &hideAfterCheck)
+{
+    hideAfterCheck = !call(m_window.visible);
+    if (passwordTyped())
+        m_screener.view().showPage(Control::TabSheet3);
+    // The next click on the main button downloads the headers.
+    m_screener.setMainButtonMode(MainButtonMode::GetNew);
+    call(m_window.showNormal);
+}
+
+void TrayControl::leftClick(bool &hideAfterCheck)
+{
+    showForCheck(hideAfterCheck);
+    if (m_screener.settings.TrayAction != 1)
+        return;
+    View &view = m_screener.view();
+    view.setVisible(Control::Panel3, false);
+    // Without a password the window is only shown: nothing is queued, nothing is asked.
+    if (!passwordTyped())
+        return;
+    view.setVisible(Control::Panel12, false);
+    m_screener.pendingCommand = cmdGetHeaders;
+}
+
+void TrayControl::hideItem()
+{
+    if (call(m_window.visible))
+        call(m_window.hide);
+}
+
+void TrayControl::showItem() { call(m_window.showNormal); }
+
+void TrayControl::getMessagesItem(bool &hideAfterCheck)
+{
+    showForCheck(hideAfterCheck);
+    if (!passwordTyped())
+        return;
+    m_screener.view().setVisible(Control::Panel12, false);
+    m_screener.pendingCommand = cmdGetHeaders;
+}
+
+void TrayControl::mailToolItem() { m_screener.pendingCommand = cmdStartMailTool; }
+
+void TrayControl::Timer1Timer(bool &hideAfterCheck)
+{
+    call(m_window.restoreGridColour);
+    if (call(m_window.unknownBannerShown))
+        hideAfterCheck = false;
+    if (hideAfterCheck)
+        call(m_window.hide);
+    hideAfterCheck = false;
+}
+
+int &TrayControl::millisecondsPerMinute()
+{
+    static int perMinute = 60000;
+    return perMinute;
+}
+
+std::optional<int> TrayControl::pollerIntervalMs(int minutes)
+{
+    if (minutes == 0)
+        return std::nullopt;
+    return minutes * millisecondsPerMinute();
+}
+
+std::string TrayControl::newMailNotice(int count, int unknown)
+{
+    std::string text = std::to_string(count) + (count == 1 ? " new message" : " new messages");
+    if (unknown > 0)
+        text += ", " + std::to_string(unknown) + " from unknown senders";
+    else
+        text += count == 1 ? ", from a trusted sender" : ", all from trusted senders";
+    return text;
+}
+
+void TrayControl::newMailFound(int count, int unknown)
+{
+    if (count <= 0 || call(m_window.active) || !m_window.notify)
+        return;
+    m_window.notify(newMailNotice(count, unknown));
+}
+
+}  // namespace kestrix

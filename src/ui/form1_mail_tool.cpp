@@ -1,0 +1,69 @@
+// The "&E-Mail Client" sub-page: the mail program's path (Edit5) with its file search and the
+// desktop's default, its parameter text (Edit6), the test start, and the enabling of "Mail Tool"
+// and the tray's "Mailtool" by whether the path names an executable file.
+#include "ui/form1.h"
+
+#include "screening/mail_tool.h"
+#include "ui/tray_icon.h"
+#include "ui/ui_widgets.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace kestrix {
+
+void TForm1::connectMailToolPage()
+{
+    connect(Edit5, &QLineEdit::editingFinished, this, &TForm1::updateMailToolButtons);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
+    connect(SpeedButton22, &QToolButton::clicked, this, &TForm1::SpeedButton22Click);
+    connect(SpeedButton23, &QToolButton::clicked, this, &TForm1::SpeedButton23Click);
+    // Choosing the sub-page by its tab with no mail program set looks for the default one.
+    connect(PageControl2, &QTabWidget::tabBarClicked, this, [this](int index) {
+        if (PageControl2->widget(index) == TabSheet10 && Edit5->text().isEmpty())
+            SpeedButton22Click();
+    });
+}
+
+void TForm1::updateMailToolButtons()
+{
+    const bool present = isExecutableFile(toBytes(Edit5->text()));
+    SpeedButton6->setEnabled(present);
+    if (m_tray)
+        m_tray->setMailToolEnabled(present);
+}
+
+void TForm1::SpeedButton5Click()
+{
+    // Programs are files with the execute permission; the name says nothing about it here.
+    QFileDialog dialog(this, QStringLiteral("File Search"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+    dialog.setNameFilter(QStringLiteral("Programs (*)"));
+    if (!Edit5->text().isEmpty())
+        dialog.selectFile(Edit5->text());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    Edit5->setText(dialog.selectedFiles().first());
+    updateMailToolButtons();
+}
+
+void TForm1::SpeedButton22Click()
+{
+    Edit5->setText(fromBytes(FindDefaultMailTool()));
+    updateMailToolButtons();
+}
+
+void TForm1::SpeedButton23Click()
+{
+    // Started at once, not through the dispatcher; the window stays. Unlike the start from
+    // "Mail Tool", a failure is told, so the user learns why the settings do not work.
+    const std::string failure = startMailTool(toBytes(Edit5->text()), toBytes(Edit6->text()));
+    if (!failure.empty())
+        statustext->setText(fromBytes(failure));
+}
+
+}  // namespace kestrix

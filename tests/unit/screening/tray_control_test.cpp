@@ -1,0 +1,167 @@
+// The tray's rules on a recording view and a window made of plain flags: the left click by
+// TrayAction, the menu items, the hide-again step, the poller and the new-mail notice.
+#include "screening/tray_control.h"
+#include "unit/screening/screener_fixture.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrix {
+namespace {
+
+class TrayControlTest : public test::ScreenerTest {
+protected:
+    TrayControl makeTray()
+    {
+        TrayControl::Window w;
+        w.visible = [this] { return visible; };
+        w.active = [this] { return visible && active; };
+        w.showNormal = [this] { visible = true; ++shows; };
+        w.hide = [this] { visible = false; ++hides; };
+        w.unknownBannerShown = [this] { return unknownBanner; };
+        w.restoreGridColour = [this] { ++colourRestores; };
+        w.notify = [this](const std::string &text) { notices.push_back(text); };
+        return TrayControl(s, std::move(w));
+    }
+
+    bool visible = false;
+    bool active = false;
+    bool unknownBanner = false;
+    int shows = 0;
+    int hides = 0;
+    int colourRestores = 0;
+    std::vector<std::string> notices;
+};
+
+TEST_F(TrayControlTest, LeftClickShowsAndQueuesByTrayActionAndPassword)
+{
+    const struct {
+        bool visible;
+        std::string password;
+        int trayAction;
+        bool hideAfterCheck;
+        PendingCommand queued;
+        bool messagesPage;
+        std::optional<bool> panel3, panel12;
+    } cases[] = {
+        {false, "pw", 1, true, cmdGetHeaders, true, false, false},
+        {true, "pw", 1, false, cmdGetHeaders, true, false, false},
+        // Without a password the window is only shown: nothing queued, nothing asked.
+        {false, "", 1, true, cmdIdle, false, false, std::nullopt},
+        {false, "pw", 0, true, cmdIdle, true, std::nullopt, std::nullopt},
+        {true, "", 0, false, cmdIdle, false, std::nullopt, std::nullopt},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.visible) + " '" + c.password + "' " + std::to_string(c.trayAction));
+        view.reset();
+        visible = c.visible;
+        shows = 0;
+        s.password = c.password;
+        s.settings.TrayAction = c.trayAction;
+        s.pendingCommand = cmdIdle;
+        TrayControl tray = makeTray();
+        bool hideAfterCheck = !c.hideAfterCheck;
+        tray.leftClick(hideAfterCheck);
+        EXPECT_EQ(hideAfterCheck, c.hideAfterCheck);
+        EXPECT_EQ(s.pendingCommand, c.queued);
+        EXPECT_TRUE(visible);
+        EXPECT_EQ(shows, 1);
+        EXPECT_EQ(s.mainButtonMode(), MainButtonMode::GetNew);
+        EXPECT_EQ(view.pagesShown, c.messagesPage ? std::vector<Control>{Control::TabSheet3}
+                                                  : std::vector<Control>{});
+        EXPECT_EQ(view.visible(Control::Panel3), c.panel3);
+        EXPECT_EQ(view.visible(Control::Panel12), c.panel12);
+    }
+}
+
+TEST_F(TrayControlTest, MenuItems)
+{
+    TrayControl tray = makeTray();
+    visible = false;
+    EXPECT_FALSE(tray.hideOffered());
+    tray.hideItem();  // nothing to hide
+    EXPECT_EQ(hides, 0);
+    tray.showItem();
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(tray.hideOffered());
+    EXPECT_EQ(s.pendingCommand, cmdIdle);  // "&Show" only shows
+    tray.hideItem();
+    EXPECT_FALSE(visible);
+
+    // "&Get Messages" queues regardless of TrayAction, but only with a password.
+    bool hideAfterCheck = false;
+    s.settings.TrayAction = 0;
+    tray.getMessagesItem(hideAfterCheck);
+    EXPECT_TRUE(hideAfterCheck);
+    EXPECT_EQ(s.pendingCommand, cmdIdle);
+    s.password = "pw";
+    visible = false;
+    tray.getMessagesItem(hideAfterCheck);
+    EXPECT_TRUE(hideAfterCheck);
+    EXPECT_EQ(s.pendingCommand, cmdGetHeaders);
+    EXPECT_EQ(view.visible(Control::Panel12), false);
+
+    tray.mailToolItem();
+    EXPECT_EQ(s.pendingCommand, cmdStartMailTool);
+}
+
+TEST_F(TrayControlTest, HideAgainOnlyWhenShownForTheCheckAndNoUnknownSenders)
+{
+    const struct {
+        bool hideAfterCheck;
+        bool unknownBanner;
+        bool hidden;
+    } cases[] = {{true, false, true}, {true, true, false}, {false, false, false}, {false, true, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.hideAfterCheck) + std::to_string(c.unknownBanner));
+        visible = true;
+        unknownBanner = c.unknownBanner;
+        colourRestores = 0;
+        TrayControl tray = makeTray();
+        bool hideAfterCheck = c.hideAfterCheck;
+        tray.Timer1Timer(hideAfterCheck);
+        EXPECT_EQ(visible, !c.hidden);
+        EXPECT_FALSE(hideAfterCheck);
+        EXPECT_EQ(colourRestores, 1);
+    }
+}
+
+TEST_F(TrayControlTest, PollerQueuesTheCheckOnlyWhenIdle)
+{
+    for (PendingCommand busy : {cmdGetHeaders, cmdReclassify, cmdDeleteSelected, cmdStartMailTool,
+                                cmdCheckNewMail}) {
+        s.pendingCommand = busy;
+        s.PollerTimer();
+        EXPECT_EQ(s.pendingCommand, busy);  // dropped, not kept for later
+    }
+    s.pendingCommand = cmdIdle;
+    s.PollerTimer();
+    EXPECT_EQ(s.pendingCommand, cmdCheckNewMail);
+
+    EXPECT_EQ(TrayControl::pollerIntervalMs(0), std::nullopt);
+    EXPECT_EQ(TrayControl::pollerIntervalMs(1), 60000);
+    EXPECT_EQ(TrayControl::pollerIntervalMs(60), 3600000);
+}
+
+TEST_F(TrayControlTest, NewMailNoticeUnlessTheWindowIsActive)
+{
+    EXPECT_EQ(TrayControl::newMailNotice(1, 0), "1 new message, from a trusted sender");
+    EXPECT_EQ(TrayControl::newMailNotice(3, 0), "3 new messages, all from trusted senders");
+    EXPECT_EQ(TrayControl::newMailNotice(3, 2), "3 new messages, 2 from unknown senders");
+    TrayControl tray = makeTray();
+    visible = true;
+    active = true;
+    tray.newMailFound(2, 1);
+    EXPECT_TRUE(notices.empty());
+    active = false;
+    tray.newMailFound(2, 1);
+    visible = false;
+    tray.newMailFound(0, 0);
+    tray.newMailFound(1, 1);
+    EXPECT_EQ(notices, (std::vector<std::string>{"2 new messages, 1 from unknown senders",
+                                                 "1 new message, 1 from unknown senders"}));
+}
+
+}  // namespace
+}  // namespace kestrix
