@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   dovecot-core dovecot-pop3d
   xvfb xauth qt6-qpa-plugins
+  openbox trayer xdotool x11-utils xdg-utils
   python3 fonts-dejavu-core
   locales
   desktop-file-utils appstream dpkg-dev file

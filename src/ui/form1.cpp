@@ -358,10 +358,13 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+    // Minimised with a tray: the window is hidden to the tray. Its minimised state stays until
+    // the tray shows it again (showFromTray), because taking the state away maps the window
+    // again on X11 and left an empty frame on screen while the program thought it hidden.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && trayIconPresent())
         QTimer::singleShot(0, this, [this] {
-            hide();
-            setWindowState(windowState() & ~Qt::WindowMinimized);
+            if (isMinimized())
+                hide();
         });
 }
 

@@ -59,9 +59,11 @@ void TForm1::TBNArea1LeftClick()
 
 void TForm1::showFromTray()
 {
-    // A minimised window comes back in its normal state.
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
+    // A window minimised to the tray comes back in its normal state.
+    if (isMinimized())
+        showNormal();
+    else
+        show();
     raise();
     activateWindow();
     QCoreApplication::processEvents();
