@@ -29,21 +29,21 @@ pids+=($!)
 for _ in $(seq 1 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
 trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --transparent false > /dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 1 200); do [ -n "$(xdotool search --classname panel 2>/dev/null)" ] && break; sleep 0.05; done
+for _ in $(seq 1 200); do [ -n "$(xdotool search --classname panel 2>/dev/null || true)" ] && break; sleep 0.05; done
 
 mkdir -p "$work/data"
 KESTRIX_DIR="$work/data" QT_QPA_PLATFORM=xcb "$build/src/app/kestrix" > /dev/null 2>&1 &
 pids+=($!)
 window=
-for _ in $(seq 1 200); do window=$(xdotool search --onlyvisible --name 'Version 3.0.2' 2>/dev/null | head -1); [ -n "$window" ] && break; sleep 0.05; done
+for _ in $(seq 1 200); do window=$(xdotool search --onlyvisible --name 'Version 3.0.2' 2>/dev/null | head -1 || true); [ -n "$window" ] && break; sleep 0.05; done
 # Close to the tray, then open the tray menu on the icon (the program's small visible window).
 for _ in $(seq 1 10); do
   xdotool windowactivate --sync "$window" key alt+F4
   sleep 0.5
-  xwininfo -id "$window" | grep -q IsUnMapped && break
+  if xwininfo -id "$window" | grep -q IsUnMapped; then break; fi
 done
 icon=
-for w in $(xdotool search --onlyvisible --class kestrix); do
+for w in $(xdotool search --onlyvisible --class kestrix || true); do
   geometry=$(xdotool getwindowgeometry "$w" | sed -n 's/.*Geometry: //p')
   [ "${geometry%x*}" -le 48 ] && icon=$w
 done
@@ -51,7 +51,7 @@ for _ in $(seq 1 5); do
   sleep 0.5
   xdotool mousemove --window "$icon" 8 8 click 3
   sleep 1
-  [ "$(xdotool search --onlyvisible --class kestrix | wc -l)" -ge 2 ] && break
+  [ "$( (xdotool search --onlyvisible --class kestrix || true) | wc -l)" -ge 2 ] && break
 done
 xdotool mousemove_relative -- -60 -30
 sleep 0.5
