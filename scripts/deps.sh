@@ -10,6 +10,7 @@ packages=(
   dovecot-core dovecot-pop3d
   xvfb xauth qt6-qpa-plugins
   openbox trayer xdotool x11-utils xdg-utils
+  qtkeychain-qt6-dev gnome-keyring dbus
   python3 fonts-dejavu-core
   locales
   desktop-file-utils appstream dpkg-dev file

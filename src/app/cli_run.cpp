@@ -4,6 +4,8 @@
 #include "app/cli_table_printer.h"
 #include "app/cli_terminal.h"
 #include "profiles/data_folder.h"
+#include "profiles/password_keyring.h"
+#include "profiles/profile_conf.h"
 #include "profiles/profile_list.h"
 #include "profiles/profile_store.h"
 #include "screening/screener.h"
@@ -105,7 +107,17 @@ int run(const Options &options)
     if (!port || *port < 1 || *port > 65535)
         return usageError("profile \"" + *name + "\" has the port \"" + account.Port
                           + "\"; it must be a number from 1 to 65535");
-    const auto secret = password(why);
+    // Without KESTRIX_PASSWORD a profile that keeps its password in the desktop keyring uses it.
+    std::optional<std::string> secret;
+    const char *fromEnvironment = std::getenv("KESTRIX_PASSWORD");
+    if ((!fromEnvironment || !*fromEnvironment) &&
+        ProfileConf::load(ProfileConf::pathFor(dir, *name)).keyring()) {
+        std::string unreachable;
+        if (PasswordKeyring::reachable(unreachable))
+            secret = PasswordKeyring::read(*name);
+    }
+    if (!secret)
+        secret = password(why);
     if (!secret)
         return usageError(why);
 

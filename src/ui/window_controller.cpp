@@ -3,6 +3,7 @@
 #include "transport/host_lookup.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
+#include "ui/window_keyring.h"
 #include "ui/wrap_grid.h"
 
 #include <QButtonGroup>
@@ -26,7 +27,13 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
 {
     m_pop3Events = m_screener.attachPop3(m_pop3);
     m_screener.attachmentsFolder = toBytes(QDir(dataDir).filePath(QStringLiteral("Attachments")));
-    m_screener.RememberPassword = [this] { m_profiles.RememberPassword(); };
+    m_keyring = new WindowKeyring(form, m_profiles, dataDir);
+    m_profiles.afterLoad = [this] { m_keyring->profileLoaded(); };
+    m_profiles.afterDelete = [this](const std::string &name) { m_keyring->profileDeleted(name); };
+    m_screener.RememberPassword = [this] {
+        m_profiles.RememberPassword();
+        m_keyring->rememberTyped();
+    };
     m_form.attachScreener(m_screener);
     connectSettingsControls();
     connectProfileCommands();

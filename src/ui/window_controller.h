@@ -54,6 +54,7 @@ private:
     Pop3Attachment m_pop3Events;
     WindowProfiles m_profiles;
     WindowUpdateCheck m_updateCheck{m_form, m_screener, m_profiles};
+    class WindowKeyring *m_keyring = nullptr;  // owned by the window
 };
 
 }  // namespace kestrix

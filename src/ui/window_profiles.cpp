@@ -113,6 +113,8 @@ void WindowProfiles::load()
     m_screener.view().setVisible(Control::Panel14, true);
     if (m_form.Edit4->isEnabled())
         m_form.Edit4->setFocus();
+    if (afterLoad)
+        afterLoad();
 }
 
 bool WindowProfiles::save()
@@ -270,6 +272,8 @@ void WindowProfiles::deleteProfile()
         DeleteFileIfPresent(paths.settings);
         DeleteFileIfPresent(paths.whitelist);
         DeleteFileIfPresent(paths.conf);
+        if (afterDelete)
+            afterDelete(selected);
     }
     m_form.ComboBox1->removeItem(*item);
     int fallback = 0;
@@ -301,7 +305,8 @@ void WindowProfiles::RememberPassword()
 
 void WindowProfiles::RestorePassword()
 {
-    m_form.Edit4->clear();
+    // load() has emptied the field, or filled it from the desktop keyring; a password typed for
+    // this profile earlier in this run wins.
     for (const auto &[name, password] : m_passwordMemory) {
         if (name == m_current) {
             m_form.Edit4->setText(fromBytes(password));

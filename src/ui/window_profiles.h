@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -42,6 +44,9 @@ public:
     void RestorePassword();
 
     const std::string &currentName() const { return m_current; }
+    // Run after every profile load, and after a profile's files were deleted (its name).
+    std::function<void()> afterLoad;
+    std::function<void(const std::string &)> afterDelete;
     const QString &dataDir() const { return m_dataDir; }
     // True while a profile's settings are put into the controls (their change behaviours have
     // run at the settings lines already).

@@ -1,0 +1,106 @@
+#include "ui/window_keyring.h"
+
+#include "profiles/password_keyring.h"
+#include "profiles/profile_conf.h"
+#include "ui/form1.h"
+#include "ui/ui_widgets.h"
+#include "ui/window_profiles.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+namespace kestrix {
+
+WindowKeyring::WindowKeyring(TForm1 &form, WindowProfiles &profiles, QString dataDir)
+    : QObject(&form)
+    , m_form(form)
+    , m_profiles(profiles)
+    , m_dataDir(std::move(dataDir))
+{
+    m_box = new QCheckBox(QStringLiteral("Remember password in the desktop keyring"),
+                          form.TabSheet8);
+    m_box->setObjectName(QStringLiteral("CheckBoxKeyring"));
+    if (auto *column = qobject_cast<QBoxLayout *>(form.TabSheet8->layout()))
+        column->insertWidget(column->count() - 1, m_box);  // above the closing stretch
+    std::string why;
+    m_reachable = PasswordKeyring::reachable(why);
+    m_box->setEnabled(m_reachable);
+    m_box->setToolTip(m_reachable ? QStringLiteral("Kept by the desktop's Secret Service; no file "
+                                                   "of Kestrix for POP3 holds it")
+                                  : fromBytes(why));
+    connect(m_box, &QCheckBox::toggled, this, &WindowKeyring::toggled);
+}
+
+bool WindowKeyring::setKeyringFlag(bool on)
+{
+    const QString path = ProfileConf::pathFor(m_dataDir, m_profiles.currentName());
+    ProfileConf conf = ProfileConf::load(path);
+    conf.setKeyring(on);
+    const FileResult saved = conf.save(path);
+    if (!saved)
+        m_form.statustext->setText(fromBytes(saved.error));
+    return bool(saved);
+}
+
+void WindowKeyring::profileLoaded()
+{
+    m_stored.clear();
+    const ProfileConf conf =
+        ProfileConf::load(ProfileConf::pathFor(m_dataDir, m_profiles.currentName()));
+    {
+        const QSignalBlocker quiet(m_box);
+        m_box->setChecked(conf.keyring());
+    }
+    if (!conf.keyring() || !m_reachable)
+        return;
+    std::string error;
+    if (const auto password = PasswordKeyring::read(m_profiles.currentName(), &error)) {
+        m_stored = *password;
+        m_form.Edit4->setText(fromBytes(*password));
+    } else if (!error.empty()) {
+        m_form.statustext->setText(fromBytes(error));
+    }
+}
+
+void WindowKeyring::rememberTyped()
+{
+    if (!m_reachable || !m_box->isChecked())
+        return;
+    const std::string typed = toBytes(m_form.Edit4->text());
+    if (typed.empty() || typed == m_stored)
+        return;
+    std::string error;
+    if (PasswordKeyring::write(m_profiles.currentName(), typed, &error))
+        m_stored = typed;
+    else
+        m_form.statustext->setText(fromBytes(error));
+}
+
+void WindowKeyring::toggled(bool on)
+{
+    if (!setKeyringFlag(on))
+        return;
+    std::string error;
+    if (on) {
+        m_stored.clear();
+        rememberTyped();
+    } else {
+        m_stored.clear();
+        if (!PasswordKeyring::remove(m_profiles.currentName(), &error))
+            m_form.statustext->setText(fromBytes(error));
+    }
+}
+
+void WindowKeyring::profileDeleted(const std::string &name)
+{
+    if (!m_reachable)
+        return;
+    std::string error;
+    if (!PasswordKeyring::remove(name, &error))
+        m_form.statustext->setText(fromBytes(error));
+}
+
+}  // namespace kestrix
