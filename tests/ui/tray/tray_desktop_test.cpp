@@ -111,8 +111,8 @@ QByteArray profileFor(const DovecotServer &dovecot)
 
 bool holdsSender(const Screener &screener, const char *name)
 {
-    for (const std::string &sender : screener.ListBox2)
-        if (sender.find(name) != std::string::npos)
+    for (const DownloadedRow &row : screener.rows)
+        if (row.sender.find(name) != std::string::npos)
             return true;
     return false;
 }
@@ -161,7 +161,7 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
     QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle &&
                                  !screener.dispatching(),
                              20000);
-    QCOMPARE(int(screener.ListBox1.size()), 1);
+    QCOMPARE(int(screener.rows.size()), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 10000);
     QVERIFY(!form.hideAfterCheck);
 
