@@ -10,7 +10,8 @@ packages=(
   dovecot-core dovecot-pop3d
   xvfb xauth qt6-qpa-plugins
   openbox trayer xdotool x11-utils xdg-utils
-  qtkeychain-qt6-dev gnome-keyring dbus
+  qtkeychain-qt6-dev gnome-keyring dbus dbus-daemon dbus-bin
+  imagemagick
   python3 fonts-dejavu-core
   locales
   desktop-file-utils appstream dpkg-dev file

@@ -6,7 +6,7 @@
 #include "screening/pending_command.h"
 #include "screening/screener.h"
 #include "ui/form1.h"
-#include "ui/window_controller.h"
+#include "support/window_fixture.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -154,11 +154,11 @@ private slots:
         const QString program = dir.filePath(QStringLiteral("mailer"));
         const QString record = dir.filePath(QStringLiteral("record"));
         writeScript(program, recordingScript(record));
-        TForm1 form;
-        WindowController controller(form, dir.path());
-        controller.start(std::nullopt);
+        test::WindowFixture window;
+        TForm1 &form = window.form;
+        window.controller.start(std::nullopt);
         form.show();
-        Screener &screener = controller.screener();
+        Screener &screener = window.screener();
         form.Edit5->setText(program);
         form.Edit6->setText(QStringLiteral("-mail"));
         form.CheckBox3->setChecked(true);
