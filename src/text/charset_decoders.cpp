@@ -1,0 +1,111 @@
+#include "text/charset_decoders.h"
+
+#include "text/display_text.h"
+
+#include <QByteArrayView>
+#include <QStringDecoder>
+
+namespace kestrix {
+
+namespace {
+
+constexpr size_t kTableSize = 64;
+constexpr size_t kLongestName = 64;
+
+std::string lowerAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char &c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::unique_ptr<CharsetDecoder> open(const std::string &name)
+{
+    using Kind = CharsetDecoder::Kind;
+    if (name == "utf-8" || name == "utf8")
+        return std::make_unique<CharsetDecoder>(Kind::Utf8, nullptr);
+    if (name == "iso-8859-1" || name == "iso8859-1" || name == "iso_8859-1" || name == "latin1")
+        return std::make_unique<CharsetDecoder>(Kind::Latin1, nullptr);
+    if (name == "us-ascii" || name == "ascii")
+        return std::make_unique<CharsetDecoder>(Kind::Ascii, nullptr);
+    if (name.size() > kLongestName)
+        return nullptr;
+    auto named = std::make_unique<QStringDecoder>(name.c_str(), QStringConverter::Flag::Stateless);
+    if (!named->isValid())
+        return nullptr;
+    return std::make_unique<CharsetDecoder>(Kind::Named, std::move(named));
+}
+
+}  // namespace
+
+CharsetDecoder::CharsetDecoder(Kind kind, std::unique_ptr<QStringDecoder> named)
+    : m_kind(kind)
+    , m_named(std::move(named))
+{
+}
+
+CharsetDecoder::~CharsetDecoder() = default;
+
+std::optional<QString> CharsetDecoder::decode(std::string_view bytes) const
+{
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    switch (m_kind) {
+    case Kind::Utf8:
+        if (!isValidUtf8(bytes))
+            return std::nullopt;
+        return QString::fromUtf8(view);
+    case Kind::Latin1:
+        return QString::fromLatin1(view);
+    case Kind::Ascii:
+        return rawHeaderText(bytes);
+    case Kind::Named:
+        break;
+    }
+    m_named->resetState();
+    QString text = m_named->decode(view);
+    if (m_named->hasError())
+        return std::nullopt;
+    return text;
+}
+
+CharsetDecoders::CharsetDecoders() = default;
+CharsetDecoders::~CharsetDecoders() = default;
+
+const CharsetDecoder *CharsetDecoders::find(std::string_view charset, int &opensLeft)
+{
+    for (const Entry &entry : m_entries) {
+        if (entry.name.size() != charset.size())
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < charset.size() && same; ++i) {
+            char c = charset[i];
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+            same = c == entry.name[i];
+        }
+        if (same)
+            return entry.decoder.get();
+    }
+    if (opensLeft <= 0)
+        return nullptr;
+    --opensLeft;
+    std::string name = lowerAscii(charset);
+    std::unique_ptr<CharsetDecoder> decoder = open(name);
+    if (m_entries.size() >= kTableSize) {
+        m_overflow = std::move(decoder);
+        return m_overflow.get();
+    }
+    m_entries.push_back(Entry{std::move(name), std::move(decoder)});
+    return m_entries.back().decoder.get();
+}
+
+CharsetDecoders &charsetDecoders()
+{
+    thread_local CharsetDecoders decoders;
+    return decoders;
+}
+
+}  // namespace kestrix
