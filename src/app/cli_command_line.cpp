@@ -48,6 +48,8 @@ CommandLine parseCommandLine(const std::vector<std::string> &args)
             line.version = true;
         } else if (name == "-v" || name == "--verbose") {
             line.global.verbose = true;
+        } else if (name == "--utf8") {
+            line.global.utf8 = true;
         } else if (name == "--dir") {
             line.global.dir = value();
             if (!line.global.dir && line.error.empty())

@@ -2,7 +2,7 @@
 // kestrix-cli's command line, split into the options every command shares, the command word
 // and what follows it for the command itself. Parsing only; nothing here touches a file.
 //
-//   kestrix-cli [--dir DIR] [--profile NAME] [-v] COMMAND [ARGUMENT | --option [VALUE]]...
+//   kestrix-cli [--dir DIR] [--profile NAME] [-v] [--utf8] COMMAND [ARGUMENT | --option [VALUE]]...
 //
 // The shared options may stand anywhere before a "--"; after "--" every argument is the
 // command's own (a whitelist text that begins with "-").
@@ -19,6 +19,7 @@ struct GlobalOptions {
     std::optional<std::string> dir;      // --dir DIR
     std::optional<std::string> profile;  // --profile NAME
     bool verbose = false;                // -v, --verbose: every status text on standard error
+    bool utf8 = false;                   // --utf8: senders and subjects as display text in UTF-8
 };
 
 struct CommandLine {

@@ -38,7 +38,7 @@ const CommandEntry *findCommand(std::string_view word)
 std::string usageText()
 {
     std::string text =
-        "kestrix-cli [--dir DIR] [--profile NAME] [-v] COMMAND [options]\n"
+        "kestrix-cli [--dir DIR] [--profile NAME] [-v] [--utf8] COMMAND [options]\n"
         "kestrix-cli --version | --help\n"
         "  data folder: --dir DIR; else KESTRIX_DIR; else the program's folder when it holds\n"
         "               Kestrix.pro and can be written; else $XDG_DATA_HOME/kestrix (normally\n"
@@ -52,6 +52,9 @@ std::string usageText()
         "           profile, else \"default\"\n"
         "  -v, --verbose: every status text on standard error, as the window's status line\n"
         "           shows it; without it only failures, warnings and a one-line summary\n"
+        "  --utf8: the sender and subject texts of the message table as people read them, in\n"
+        "           UTF-8: encoded words (=?charset?B?...?=, =?charset?Q?...?=) decoded, other\n"
+        "           8-bit text read as UTF-8 when valid, else as Latin-1; escaped as without it\n"
         "  --: every argument after it belongs to the command (a text that begins with \"-\")\n";
     for (const CommandEntry &entry : commandTable())
         text += entry.usage;

@@ -63,6 +63,7 @@ ParseResult parseScreeningArguments(Command command, const GlobalOptions &global
     options.dir = global.dir;
     options.profile = global.profile;
     options.verbose = global.verbose;
+    options.utf8 = global.utf8;
     options.command = command;
     options.all = split.flag("--all");
     options.allowAccepted = split.flag("--allow-accepted");

@@ -20,6 +20,7 @@ struct Options {
     bool all = false;            // --all: forget the resume marks first ("/ All")
     std::optional<int> last;     // --last N: the answer to the download-control question
     bool allowAccepted = false;  // --allow-accepted (delete only)
+    bool utf8 = false;           // --utf8: sender and subject as display text in UTF-8
     std::vector<int> numbers;    // delete: message numbers
 };
 

@@ -53,9 +53,9 @@ std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> 
     return rows;
 }
 
-void printTable(const Screener &screener)
+void printTable(const Screener &screener, bool utf8)
 {
-    const std::string text = formatTable(screener.messageTable, int(screener.rows.size()));
+    const std::string text = formatTable(screener.messageTable, int(screener.rows.size()), utf8);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }
@@ -176,7 +176,7 @@ int run(const Options &options)
         failure = error.what();
     }
     view.endProgress();
-    printTable(screener);
+    printTable(screener, options.utf8);
     screener.closeSession();
     // The server carries out the deletions only when it confirms QUIT.
     if (screener.lastDeletion.deleted > 0 && !screener.quitConfirmed) {

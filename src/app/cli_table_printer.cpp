@@ -1,6 +1,7 @@
 #include "app/cli_table_printer.h"
 
 #include "screening/message_table.h"
+#include "text/display_text.h"
 
 namespace kestrix::cli {
 
@@ -36,19 +37,22 @@ std::string escapeField(std::string_view text)
     return out;
 }
 
-std::string formatTable(const MessageTable &table, int rows)
+std::string formatTable(const MessageTable &table, int rows, bool utf8)
 {
+    auto shown = [utf8](const std::string &text) {
+        return escapeField(utf8 ? displayHeaderTextUtf8(text) : text);
+    };
     std::string out;
     for (int r = 1; r <= rows; ++r) {
         out += escapeField(table.text(MessageTable::ColNumber, r));
         out += '\t';
         out += markerName(table.marker(MessageTable::ColSender, r));
         out += '\t';
-        out += escapeField(table.text(MessageTable::ColSender, r));
+        out += shown(table.text(MessageTable::ColSender, r));
         out += '\t';
         out += markerName(table.marker(MessageTable::ColSubject, r));
         out += '\t';
-        out += escapeField(table.text(MessageTable::ColSubject, r));
+        out += shown(table.text(MessageTable::ColSubject, r));
         out += '\t';
         out += escapeField(table.text(MessageTable::ColSizeContent, r));
         out += '\n';

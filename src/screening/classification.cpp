@@ -1,5 +1,6 @@
 #include "screening/classification.h"
 
+#include "screening/display_blacklist.h"
 #include "text/latin1.h"
 
 
@@ -103,12 +104,16 @@ bool BlacklistMatcher::matchesLowerCased(std::string_view text) const
 }
 
 Classifier::Classifier(const Whitelist &whitelist, const BlacklistWords &blacklist,
-                       const RejectedLog &log)
+                       const RejectedLog &log, bool matchDisplayText)
     : m_whitelist(whitelist)
     , m_log(log)
     , m_blacklist(blacklist.words())
 {
+    if (matchDisplayText)
+        m_displayBlacklist = std::make_unique<DisplayBlacklistMatcher>(blacklist.words());
 }
+
+Classifier::~Classifier() = default;
 
 RowMarkers Classifier::classify(const std::string &sender, const std::string &subject) const
 {
@@ -118,6 +123,10 @@ RowMarkers Classifier::classify(const std::string &sender, const std::string &su
     } else if (!m_blacklist.empty()
                && (m_blacklist.matchesLowerCased(subject)
                    || m_blacklist.matchesLowerCased(sender))) {
+        markers.subject = CellMarker::KNBP;
+    } else if (m_displayBlacklist
+               && (m_displayBlacklist->matchesBeyondBytes(subject)
+                   || m_displayBlacklist->matchesBeyondBytes(sender))) {
         markers.subject = CellMarker::KNBP;
     }
     if (m_log.isKnownBadSender(sender))

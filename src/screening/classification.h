@@ -10,6 +10,7 @@
 #include "screening/cell_marker.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,10 +41,16 @@ struct RowMarkers {
     CellMarker subject = CellMarker::None;  // None, KNBS or KNBP
 };
 
+class DisplayBlacklistMatcher;
+
 class Classifier {
 public:
+    // matchDisplayText: the profile's "[headers] decodeAll". When set, a row the byte matching
+    // leaves unmarked is also marked blacklisted when a word occurs in the display text of its
+    // subject or sender (case ignored over Unicode). When clear, nothing differs from the bytes.
     Classifier(const Whitelist &whitelist, const BlacklistWords &blacklist,
-               const RejectedLog &log);
+               const RejectedLog &log, bool matchDisplayText = false);
+    ~Classifier();
 
     RowMarkers classify(const std::string &sender, const std::string &subject) const;
 
@@ -51,6 +58,7 @@ private:
     const Whitelist &m_whitelist;
     const RejectedLog &m_log;
     BlacklistMatcher m_blacklist;
+    std::unique_ptr<DisplayBlacklistMatcher> m_displayBlacklist;  // only with matchDisplayText
 };
 
 }  // namespace kestrix

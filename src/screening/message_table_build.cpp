@@ -25,7 +25,7 @@ void Screener::buildMessageTable(bool scrollToEnd)
     }
     messageTable.writeTitles();
 
-    const Classifier classifier(whitelist, blacklist, rejectedLog);
+    const Classifier classifier(whitelist, blacklist, rejectedLog, decodeAll);
     for (size_t i = 0; i < rowCount; ++i) {
         const int r = int(i) + 1;
         const DownloadedRow &row = rows[i];

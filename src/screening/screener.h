@@ -68,6 +68,9 @@ public:
     Whitelist whitelist;       // "ListBox4"
     BlacklistWords blacklist;  // "ListBox7"
     RejectedLog rejectedLog;   // "StringGrid2"
+    // The profile's "[headers] decodeAll": blacklist words are also matched against the display
+    // text of senders and subjects. Off for profiles that do not say so.
+    bool decodeAll = false;
 
     // ---- The message table and its rows --------------------------------------------------------
     // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt

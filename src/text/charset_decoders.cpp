@@ -1,6 +1,6 @@
 #include "text/charset_decoders.h"
 
-#include "text/display_text.h"
+#include "text/utf8.h"
 
 #include <QByteArrayView>
 #include <QStringDecoder>
@@ -49,26 +49,29 @@ CharsetDecoder::CharsetDecoder(Kind kind, std::unique_ptr<QStringDecoder> named)
 
 CharsetDecoder::~CharsetDecoder() = default;
 
-std::optional<QString> CharsetDecoder::decode(std::string_view bytes) const
+bool CharsetDecoder::appendUtf8(std::string_view bytes, std::string &out) const
 {
-    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
     switch (m_kind) {
     case Kind::Utf8:
         if (!isValidUtf8(bytes))
-            return std::nullopt;
-        return QString::fromUtf8(view);
+            return false;
+        out.append(bytes);
+        return true;
     case Kind::Latin1:
-        return QString::fromLatin1(view);
+        appendLatin1AsUtf8(bytes, out);
+        return true;
     case Kind::Ascii:
-        return rawHeaderText(bytes);
+        appendRawAsUtf8(bytes, out);
+        return true;
     case Kind::Named:
         break;
     }
     m_named->resetState();
-    QString text = m_named->decode(view);
+    const QString text = m_named->decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     if (m_named->hasError())
-        return std::nullopt;
-    return text;
+        return false;
+    out += text.toStdString();
+    return true;
 }
 
 CharsetDecoders::CharsetDecoders() = default;

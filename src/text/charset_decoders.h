@@ -4,10 +4,7 @@
 // directly; every other name goes to Qt's QStringDecoder, which knows whatever the system's
 // Qt knows (with ICU: windows-125x, iso-8859-x, koi8-r, gbk, big5, shift_jis, euc-kr, ...).
 
-#include <QString>
-
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,9 +19,10 @@ public:
     CharsetDecoder(Kind kind, std::unique_ptr<QStringDecoder> named);
     ~CharsetDecoder();
 
-    // The text, or nothing when the bytes are not valid in this charset (an incomplete
-    // character at the end included). "us-ascii" with 8-bit bytes is read like raw header text.
-    std::optional<QString> decode(std::string_view bytes) const;
+    // Appends the text in UTF-8; false (and out unchanged or partly written, for the caller to
+    // cut back) when the bytes are not valid in this charset, an incomplete character at the end
+    // included. "us-ascii" with 8-bit bytes is read like raw header text.
+    bool appendUtf8(std::string_view bytes, std::string &out) const;
 
 private:
     Kind m_kind;

@@ -1,11 +1,11 @@
 #include "text/display_text.h"
 
 #include "text/charset_decoders.h"
+#include "text/utf8.h"
 
 #include <QByteArrayView>
-#include <QLatin1StringView>
 
-#include <optional>
+#include <array>
 
 namespace kestrix {
 
@@ -23,19 +23,16 @@ bool allLinearWhiteSpace(std::string_view text)
 }
 
 // A charset or encoding letter: printable ASCII except blanks and the specials, which end it.
-bool isTokenChar(char ch)
-{
-    const auto c = static_cast<unsigned char>(ch);
-    if (c <= 0x20 || c >= 0x7F)
-        return false;
-    switch (c) {
-    case '(': case ')': case '<': case '>': case '@': case ',': case ';': case ':': case '\\':
-    case '"': case '/': case '[': case ']': case '?': case '.': case '=':
-        return false;
-    default:
-        return true;
-    }
-}
+constexpr std::array<bool, 256> kTokenChars = [] {
+    std::array<bool, 256> token{};
+    for (int c = 0x21; c < 0x7F; ++c)
+        token[size_t(c)] = true;
+    for (const char special : std::string_view("()<>@,;:\\\"/[]?.="))
+        token[static_cast<unsigned char>(special)] = false;
+    return token;
+}();
+
+bool isTokenChar(char ch) { return kTokenChars[static_cast<unsigned char>(ch)]; }
 
 // Encoded text: printable ASCII except "?" and blanks.
 bool isEncodedTextChar(char ch)
@@ -89,20 +86,15 @@ bool parseWord(std::string_view text, size_t pos, EncodedWord &word)
     return true;
 }
 
-int base64Value(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
+// The value of each byte in base64, -1 outside the alphabet.
+constexpr std::array<signed char, 256> kBase64Values = [] {
+    std::array<signed char, 256> values{};
+    values.fill(-1);
+    const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int i = 0; i < 64; ++i)
+        values[static_cast<unsigned char>(alphabet[i])] = static_cast<signed char>(i);
+    return values;
+}();
 
 // Appends the bytes of a base64 text; false on a character outside the alphabet, padding
 // anywhere but at the end, or a length no encoder produces. Missing padding is accepted.
@@ -118,17 +110,22 @@ bool appendBase64(std::string_view text, std::string &out)
         return false;
     if (padding > 0 && (length + size_t(padding)) % 4 != 0)
         return false;
+    const size_t start = out.size();
+    out.resize(start + length * 3 / 4);
+    char *write = out.data() + start;
     unsigned int buffer = 0;
     int bits = 0;
     for (size_t i = 0; i < length; ++i) {
-        const int v = base64Value(text[i]);
-        if (v < 0)
+        const int v = kBase64Values[static_cast<unsigned char>(text[i])];
+        if (v < 0) {
+            out.resize(start);
             return false;
+        }
         buffer = (buffer << 6) | unsigned(v);
         bits += 6;
         if (bits >= 8) {
             bits -= 8;
-            out.push_back(static_cast<char>((buffer >> bits) & 0xFF));
+            *write++ = static_cast<char>((buffer >> bits) & 0xFF);
         }
     }
     return true;
@@ -168,12 +165,16 @@ bool appendQuoted(std::string_view text, std::string &out)
     return true;
 }
 
-// A decoded line end or other control would break a grid row or a TAB-separated line.
-void blankControls(QString &text)
+// A decoded line end or other control would break a grid row or a TAB-separated line. UTF-8
+// continuation bytes are all above 0x7F, so the bytes can be looked at one by one.
+void blankControls(std::string &text, size_t from)
 {
-    for (QChar &c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = QLatin1Char(' ');
+    char *p = text.data() + from;
+    char *const end = text.data() + text.size();
+    for (; p < end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == 0x7F)
+            *p = ' ';
     }
 }
 
@@ -193,20 +194,31 @@ bool sameCharset(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string &runBytes()
+{
+    thread_local std::string bytes;
+    return bytes;
+}
+
 // Builds the display text: raw stretches and runs of adjacent encoded words in one charset.
 class DisplayBuilder {
 public:
-    explicit DisplayBuilder(std::string_view text)
+    // Appends to out. The byte buffers are the thread's own and keep their capacity, so a table
+    // of thousands of texts is decoded without an allocation per text.
+    DisplayBuilder(std::string_view text, std::string &out)
         : m_text(text)
+        , m_out(out)
     {
-        m_out.reserve(qsizetype(text.size()));
+        m_out.reserve(m_out.size() + text.size() + text.size() / 2);
+        m_bytes.clear();
     }
 
-    QString run()
+    void run()
     {
         size_t pos = 0;
         size_t rawStart = 0;
-        std::string bytes;
+        thread_local std::string wordBytes;
+        std::string &bytes = wordBytes;
         while (true) {
             const size_t found = m_text.find("=?", pos);
             if (found == std::string_view::npos)
@@ -238,7 +250,6 @@ public:
         if (m_inRun)
             flushRun();
         appendRaw(m_text.substr(rawStart));
-        return std::move(m_out);
     }
 
 private:
@@ -266,26 +277,24 @@ private:
     {
         m_inRun = false;
         const CharsetDecoder *decoder = charsetDecoders().find(m_charset, m_opensLeft);
-        std::optional<QString> decoded;
-        if (decoder != nullptr)
-            decoded = decoder->decode(m_bytes);
-        if (!decoded) {
+        const size_t from = m_out.size();
+        if (decoder == nullptr || !decoder->appendUtf8(m_bytes, m_out)) {
+            m_out.resize(from);
             appendRaw(m_gapBefore);
             appendRaw(m_text.substr(m_runBegin, m_runEnd - m_runBegin));
             return false;
         }
-        blankControls(*decoded);
-        m_out += *decoded;
+        blankControls(m_out, from);
         return true;
     }
 
-    void appendRaw(std::string_view raw) { m_out += rawHeaderText(raw); }
+    void appendRaw(std::string_view raw) { appendRawAsUtf8(raw, m_out); }
 
     std::string_view m_text;
-    QString m_out;
+    std::string &m_out;  // UTF-8
     bool m_inRun = false;
     std::string_view m_charset;
-    std::string m_bytes;
+    std::string &m_bytes = runBytes();  // the pending run's bytes
     size_t m_runBegin = 0;
     size_t m_runEnd = 0;
     std::string_view m_gapBefore;
@@ -293,58 +302,7 @@ private:
     int m_opensLeft = 8;
 };
 
-bool isAscii(std::string_view text)
-{
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
-
-bool isValidUtf8(std::string_view text)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
-    const auto *end = p + text.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int more = 0;
-        unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            if (c == 0xE0)
-                low = 0xA0;  // no overlong forms
-            if (c == 0xED)
-                high = 0x9F;  // no surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            if (c == 0xF0)
-                low = 0x90;
-            if (c == 0xF4)
-                high = 0x8F;  // nothing above U+10FFFF
-        } else {
-            return false;
-        }
-        if (end - p <= more)
-            return false;
-        if (p[1] < low || p[1] > high)
-            return false;
-        for (int k = 2; k <= more; ++k) {
-            if ((p[k] & 0xC0) != 0x80)
-                return false;
-        }
-        p += more + 1;
-    }
-    return true;
-}
 
 QString rawHeaderText(std::string_view text)
 {
@@ -352,6 +310,21 @@ QString rawHeaderText(std::string_view text)
     if (isAscii(text))
         return QString::fromLatin1(bytes);
     return isValidUtf8(text) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+void appendDisplayHeaderTextUtf8(std::string_view text, std::string &out)
+{
+    if (text.find("=?") == std::string_view::npos)
+        appendRawAsUtf8(text, out);
+    else
+        DisplayBuilder(text, out).run();
+}
+
+std::string displayHeaderTextUtf8(std::string_view text)
+{
+    std::string out;
+    appendDisplayHeaderTextUtf8(text, out);
+    return out;
 }
 
 bool displaysAsIs(std::string_view text)
@@ -363,14 +336,9 @@ QString displayHeaderText(std::string_view text)
 {
     if (text.find("=?") == std::string_view::npos)
         return rawHeaderText(text);
-    return DisplayBuilder(text).run();
-}
-
-std::string displayHeaderTextUtf8(std::string_view text)
-{
-    if (displaysAsIs(text))
-        return std::string(text);
-    return displayHeaderText(text).toStdString();
+    std::string utf8;
+    DisplayBuilder(text, utf8).run();
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
 }  // namespace kestrix

@@ -23,12 +23,10 @@ QString displayHeaderText(std::string_view text);
 
 // The same, as UTF-8 bytes (for the command line and for matching).
 std::string displayHeaderTextUtf8(std::string_view text);
+void appendDisplayHeaderTextUtf8(std::string_view text, std::string &out);
 
 // Raw 8-bit text without encoded words: UTF-8 when valid, else Latin-1.
 QString rawHeaderText(std::string_view text);
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(std::string_view text);
 
 // True when displayHeaderText(text) is text itself read as ASCII: no byte above 0x7F and no "=?".
 bool displaysAsIs(std::string_view text);

@@ -9,6 +9,7 @@
 #include "screening/pending_command.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
+#include "text/display_text.h"
 #include "text/latin1.h"
 #include "ui/grid_paint_rules.h"
 #include "ui/message_details.h"
@@ -257,7 +258,7 @@ void TForm1::showDetailsText(const std::vector<std::string> &lines)
 {
     QStringList text;
     for (const std::string &line : lines)
-        text << fromBytes(line);
+        text << displayHeaderText(line);
     Memo2->setPlainText(text.join(QLatin1Char('\n')));
     const bool virus = !lines.empty() && lines.front() == kVirusHint;
     setBackground(Memo2, virus ? colours::warningOrange : colours::cream);

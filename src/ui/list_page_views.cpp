@@ -1,5 +1,6 @@
 #include "ui/list_page_views.h"
 
+#include "text/display_text.h"
 #include "ui/ui_widgets.h"
 
 #include <QResizeEvent>
@@ -35,7 +36,7 @@ QVariant TextListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= int(m_texts.size()))
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return fromBytes(m_texts[size_t(index.row())]);
+        return displayHeaderText(m_texts[size_t(index.row())]);
     return {};
 }
 
@@ -67,7 +68,7 @@ QVariant LogTableModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     const LogRow &row = m_entries[size_t(index.row())];
-    return fromBytes(index.column() == 0 ? row.sender : row.subject);
+    return displayHeaderText(index.column() == 0 ? row.sender : row.subject);
 }
 
 QVariant LogTableModel::headerData(int section, Qt::Orientation orientation, int role) const

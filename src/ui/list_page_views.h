@@ -14,7 +14,8 @@
 
 namespace kestrix {
 
-// One text per row: the whitelist (ListBox4) and the blacklist words (ListBox7).
+// One text per row: the whitelist (ListBox4) and the blacklist words (ListBox7), shown through
+// the display decoder (the list keeps the bytes).
 class TextListModel : public QAbstractListModel {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #include "ui/wrap_grid.h"
 
 #include "screening/message_table.h"
+#include "text/display_text.h"
 #include "ui/ui_widgets.h"
 
 #include <QHeaderView>
@@ -43,8 +44,11 @@ QVariant MessageTableModel::data(const QModelIndex &index, int role) const
     if (!m_table || !index.isValid())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        // The text without its marker: the class travels beside it.
+        // The text without its marker: the class travels beside it. Senders and subjects are
+        // shown as people read them; the table keeps the bytes.
         const std::string &text = m_table->text(index.column(), index.row() + 1);
+        if (index.column() == MessageTable::ColSender || index.column() == MessageTable::ColSubject)
+            return displayHeaderText(text);
         return QString::fromLatin1(text.data(), qsizetype(text.size()));
     }
     return {};

@@ -1,4 +1,5 @@
 #include "text/display_text.h"
+#include "text/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -149,4 +150,12 @@ TEST(DisplaysAsIs, OnlyAsciiWithoutAnOpening)
     EXPECT_TRUE(displaysAsIs("plain <a@b.c>"));
     EXPECT_FALSE(displaysAsIs("=?utf-8?q?x?="));
     EXPECT_FALSE(displaysAsIs("J\xF6rg"));
+}
+
+TEST(CaseFoldedUtf8, FoldsOverUnicode)
+{
+    EXPECT_EQ(caseFoldedUtf8("GR\xC3\x9C\xC3\x9F" "E Stra\xE1\xBA\x9E" "E"), "grüße straße");
+    EXPECT_EQ(caseFoldedUtf8("\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2"), "привет");
+    EXPECT_EQ(caseFoldedUtf8("\xE2\x84\xAA"), "k");  // the Kelvin sign
+    EXPECT_EQ(caseFoldedUtf8("ABC"), "abc");
 }

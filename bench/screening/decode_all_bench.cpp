@@ -1,0 +1,145 @@
+// buildMessageTable of 10,001 rows whose subjects are all base64 encoded words, with the
+// profile's decodeAll off (bytes only) and on (blacklist words also matched against the display
+// text), against a whitelist of 5,000 entries, a log of 100,000 and the built-in words.
+#include "screening/prompter.h"
+#include "screening/screener.h"
+#include "screening/view.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+using namespace kestrix;
+
+class SilentView : public View {
+public:
+    void setText(std::string_view, const std::string &) override {}
+    void setEnabled(std::string_view, bool) override {}
+    void setVisible(std::string_view, bool) override {}
+    void setChecked(std::string_view, bool) override {}
+    void setStatus(const std::string &) override {}
+    void setProgress(int, int) override {}
+    void setBusyCursor(bool) override {}
+    void showPage(std::string_view) override {}
+    void messageTableChanged() override {}
+    void scrollMessageTable(int, int) override {}
+    int messageTableClientHeight() const override { return 400; }
+    void setDetails(const std::vector<std::string> &) override {}
+    void setNewMailSign(bool) override {}
+    void beep() override {}
+};
+
+class SilentPrompter : public Prompter {
+public:
+    void message(Kind, const std::string &) override {}
+    bool askYesNo(Kind, const std::string &) override { return false; }
+    bool askOkCancel(Kind, const std::string &) override { return false; }
+    std::optional<std::string> askText(const std::string &, const std::string &,
+                                       const std::string &) override { return std::nullopt; }
+    std::optional<int> askDownloadCount(int, int) override { return std::nullopt; }
+    std::optional<std::string> askNewProfileName() override { return std::nullopt; }
+};
+
+std::string word(std::mt19937 &rng)
+{
+    static const char *const syllables[] = {"ka", "lo", "mi", "ne", "ro", "tu", "sa", "vi",
+                                            "de", "ba", "jo", "qu", "zy", "pe", "wo", "ha"};
+    std::string w;
+    const int n = 2 + int(rng() % 3);
+    for (int i = 0; i < n; ++i)
+        w += syllables[rng() % 16];
+    return w;
+}
+
+std::string base64(const std::string &bytes)
+{
+    static const char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned v = unsigned(uint8_t(bytes[i])) << 16 | unsigned(uint8_t(bytes[i + 1])) << 8 |
+                           unsigned(uint8_t(bytes[i + 2]));
+        out += alphabet[v >> 18];
+        out += alphabet[(v >> 12) & 63];
+        out += alphabet[(v >> 6) & 63];
+        out += alphabet[v & 63];
+    }
+    if (i < bytes.size()) {
+        unsigned v = unsigned(uint8_t(bytes[i])) << 16;
+        if (i + 1 < bytes.size())
+            v |= unsigned(uint8_t(bytes[i + 1])) << 8;
+        out += alphabet[v >> 18];
+        out += alphabet[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? alphabet[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+struct Scenario {
+    SilentView view;
+    SilentPrompter prompter;
+    Screener screener{view, prompter};
+
+    Scenario()
+    {
+        std::mt19937 rng(4711);
+        auto sender = [&rng] {
+            const std::string name = word(rng);
+            return name + " <" + name + "@" + word(rng) + ".example>";
+        };
+        std::vector<std::string> whitelisted;
+        for (int i = 0; i < 5000; ++i)
+            whitelisted.push_back(sender());
+        screener.whitelist.assign(whitelisted);
+        for (int i = 0; i < 100000; ++i)
+            screener.rejectedLog.appendRow(sender(), "re: " + word(rng) + " " + word(rng));
+
+        screener.rowCodes.push_back("0");
+        for (int i = 1; i <= 10001; ++i) {
+            const std::string from = i % 10 == 0 ? whitelisted[rng() % whitelisted.size()] : sender();
+            // UTF-8 subjects with an umlaut, a tenth of them holding a blacklist word.
+            std::string plain = "Gr\xC3\xBC\xC3\x9F" "e: " + word(rng) + " " + word(rng) + " " + word(rng);
+            if (i % 10 == 3)
+                plain += " free";
+            const std::string subject = "=?utf-8?B?" + base64(plain) + "?=";
+            const std::string code = std::to_string(1000000 + i) + "1310";
+            screener.ListBox1.push_back(std::to_string(i));
+            screener.ListBox2.push_back(from);
+            screener.ListBox3.push_back(subject);
+            screener.ListBox5.push_back(code);
+            screener.rowCodes.push_back(code);
+            HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(i));
+            record.lines = {"id:" + code, "Size: " + std::to_string(1000 + i) + " byte",
+                            "From: " + from, "Subject: " + subject,
+                            "Content-Type: text/plain; charset=utf-8", "."};
+        }
+    }
+};
+
+Scenario &sharedScenario()
+{
+    static Scenario scenario;
+    return scenario;
+}
+
+void BM_BuildMessageTableEncodedSubjects(benchmark::State &state)
+{
+    Scenario &scenario = sharedScenario();
+    scenario.screener.decodeAll = state.range(0) != 0;
+    for (auto _ : state) {
+        scenario.screener.buildMessageTable(true);
+        benchmark::DoNotOptimize(scenario.screener.trustedCount);
+    }
+    state.SetLabel(scenario.screener.decodeAll ? "decodeAll on" : "decodeAll off");
+    state.counters["blacklisted"] = scenario.screener.countKnownBad();
+}
+BENCHMARK(BM_BuildMessageTableEncodedSubjects)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,42 @@
+// kestrix-cli --utf8: senders and subjects as people read them, in UTF-8, still one escaped
+// TAB-separated line per row; without it the bytes as received.
+#include "cli_fixture.h"
+
+namespace kestrix::test {
+namespace {
+
+TEST_F(CliTest, Utf8PrintsDisplayTextsAndTheDefaultStaysBytes)
+{
+    startServer({DovecotServer::makeMessage("=?utf-8?B?SsO2cmc=?= <joerg@example.de>",
+                                            "=?utf-8?b?SGVsbG8gV29ybGQ=?="),
+                 DovecotServer::makeMessage("Ren\xE9 <rene@example.fr>", "Caf\xE9 =?koi8-r?B?8NLJ18XU?="),
+                 DovecotServer::makeMessage("a@example.org", "=?utf-8?q?one=09two?= \\ x")});
+    makeProfile();
+    saveProfile();
+
+    const CliResult bytes = run({"list", "--all"});
+    ASSERT_EQ(bytes.exitCode, 0) << bytes.err;
+    const auto raw = bytes.rows();
+    ASSERT_EQ(raw.size(), 3u) << bytes.out;
+    EXPECT_EQ(raw[0][2], "=?utf-8?B?SsO2cmc=?= <joerg@example.de>");
+    EXPECT_EQ(raw[0][4], "=?utf-8?b?SGVsbG8gV29ybGQ=?=");
+    EXPECT_EQ(raw[1][2], "Ren\xE9 <rene@example.fr>");
+
+    const CliResult utf8 = run({"--utf8", "list", "--all"});
+    ASSERT_EQ(utf8.exitCode, 0) << utf8.err;
+    const auto shown = utf8.rows();
+    ASSERT_EQ(shown.size(), 3u) << utf8.out;
+    for (const auto &row : shown)
+        EXPECT_EQ(row.size(), 6u);
+    EXPECT_EQ(shown[0][2], "Jörg <joerg@example.de>");
+    EXPECT_EQ(shown[0][4], "Hello World");
+    EXPECT_EQ(shown[1][2], "René <rene@example.fr>");
+    EXPECT_EQ(shown[1][4], "Café Привет");
+    // The stored decoding already made the tab a byte; it is escaped as always.
+    EXPECT_EQ(shown[2][4], "one\\ttwo \\\\ x");
+    EXPECT_EQ(shown[0][0], raw[0][0]);
+    EXPECT_EQ(shown[0][5], raw[0][5]);
+}
+
+}  // namespace
+}  // namespace kestrix::test

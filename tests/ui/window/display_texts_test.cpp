@@ -1,0 +1,83 @@
+// Senders and subjects shown as people read them: the grid, the details pane and the list pages
+// decode encoded words and UTF-8, while the screening keeps and compares the bytes.
+#include "screening/screener.h"
+#include "ui/form1.h"
+#include "ui/list_page_views.h"
+#include "ui/wrap_grid.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace kestrix;
+
+namespace {
+
+const std::string kJoerg = "=?utf-8?B?SsO2cmc=?= <joerg@example.de>";
+const std::string kHello = "=?utf-8?b?SGVsbG8gV29ybGQ=?=";
+
+}  // namespace
+
+class DisplayTextsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void gridAndDetailsShowTheDisplayText()
+    {
+        TForm1 form;
+        Screener screener{form, form};
+        form.attachScreener(screener);
+        screener.blacklist.assign({});
+        const std::vector<std::pair<std::string, std::string>> rows = {
+            {kJoerg, kHello}, {"Ren\xE9 <rene@example.fr>", "Caf\xE9"},
+            {"plain@example.org", "=?utf-8?B?broken!?="}};
+        screener.rowCodes = {"0"};
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const int number = int(i) + 1;
+            screener.ListBox1.push_back(std::to_string(number));
+            screener.ListBox2.push_back(rows[i].first);
+            screener.ListBox3.push_back(rows[i].second);
+            screener.ListBox5.push_back(std::to_string(100 + number));
+            screener.rowCodes.push_back(std::to_string(100 + number));
+            HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(number));
+            record.lines = {"id:1", "Size: 900 byte", "From: " + rows[i].first,
+                            "Subject: " + rows[i].second, "Content-Type: text/plain"};
+        }
+        screener.buildMessageTable(false);
+
+        const QAbstractItemModel *model = form.stringgrid1->model();
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("Jörg <joerg@example.de>"));
+        QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("Hello World"));
+        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("René <rene@example.fr>"));
+        QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("Café"));
+        QCOMPARE(model->index(2, 2).data().toString(), QStringLiteral("=?utf-8?B?broken!?="));
+        // The table itself keeps the bytes as received.
+        QCOMPARE(screener.messageTable.text(MessageTable::ColSender, 1), kJoerg);
+
+        form.showDetails(1);
+        const QString details = form.Memo2->toPlainText();
+        QVERIFY2(details.contains(QStringLiteral("From: Jörg <joerg@example.de>")), qPrintable(details));
+        QVERIFY(details.contains(QStringLiteral("Subject: Hello World")));
+    }
+
+    void listPagesShowTheDisplayText()
+    {
+        TextListModel whitelist;
+        whitelist.sync({kJoerg, "ann@example.org"});
+        QCOMPARE(whitelist.index(0).data().toString(), QStringLiteral("Jörg <joerg@example.de>"));
+        QCOMPARE(whitelist.index(1).data().toString(), QStringLiteral("ann@example.org"));
+
+        RejectedLog log;
+        // The log holds lower-cased texts: a lower-cased base64 word no longer decodes and stays
+        // as written; raw UTF-8 and quoted words do.
+        log.appendRow("j\xC3\xB6rg <joerg@example.de>", "=?utf-8?b?sgvsbg8gv29ybgq=?=");
+        log.appendRow("x@example.org", "=?utf-8?q?gr=c3=bc=c3=9fe?=");
+        LogTableModel model;
+        model.sync(log);
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("jörg <joerg@example.de>"));
+        QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("=?utf-8?b?sgvsbg8gv29ybgq=?="));
+        QCOMPARE(model.index(1, 1).data().toString(), QStringLiteral("grüße"));
+    }
+};
+
+QTEST_MAIN(DisplayTextsTest)
+#include "display_texts_test.moc"
