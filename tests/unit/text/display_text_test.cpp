@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 using namespace kestrix;
@@ -158,4 +159,20 @@ TEST(CaseFoldedUtf8, FoldsOverUnicode)
     EXPECT_EQ(caseFoldedUtf8("\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2"), "привет");
     EXPECT_EQ(caseFoldedUtf8("\xE2\x84\xAA"), "k");  // the Kelvin sign
     EXPECT_EQ(caseFoldedUtf8("ABC"), "abc");
+}
+
+TEST(DisplayHeaderText, GarbageAlwaysGivesValidUtf8)
+{
+    // Random texts over the characters that matter to encoded words, and any byte.
+    const std::string alphabet = "=?BbQq_ \t-8uft\xC3\xB6\xFF" "ABab09+/*";
+    std::mt19937 rng(2047);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int length = int(rng() % 40);
+        for (int i = 0; i < length; ++i)
+            text.push_back(rng() % 8 == 0 ? char(rng() % 256) : alphabet[rng() % alphabet.size()]);
+        const std::string shown = displayHeaderTextUtf8(text);
+        ASSERT_TRUE(isValidUtf8(shown)) << text;
+        ASSERT_EQ(QString::fromUtf8(shown.data(), qsizetype(shown.size())), displayHeaderText(text));
+    }
 }
