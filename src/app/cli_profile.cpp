@@ -2,6 +2,7 @@
 
 #include "app/cli_context.h"
 #include "app/cli_terminal.h"
+#include "profiles/new_profile_conf.h"
 #include "profiles/profile_conf.h"
 #include "profiles/profile_list.h"
 #include "profiles/profile_store.h"
@@ -93,13 +94,8 @@ int add(const GlobalOptions &global, const std::vector<std::string> &args)
     profile.settings.Host = *host;
     profile.settings.Port = port;
     profile.settings.UserId = user;
-    const QString confPath = profilePaths(*dir, name).conf;
-    ProfileConf conf = ProfileConf::load(confPath);
-    conf.setDecodeAll(true);
-    if (security)
-        conf.setSecurityMode(*security);
     // The profile's files first: a list that names a profile always finds them.
-    if (const FileResult saved = conf.save(confPath); !saved)
+    if (const FileResult saved = writeNewProfileConf(*dir, name, security); !saved)
         return failure(saved.error);
     if (const FileResult saved = SaveProfile(profile, *dir); !saved)
         return failure(saved.error);

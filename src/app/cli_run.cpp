@@ -7,6 +7,7 @@
 #include "profiles/password_keyring.h"
 #include "profiles/profile_conf.h"
 #include "profiles/profile_list.h"
+#include "profiles/profile_conf.h"
 #include "profiles/profile_store.h"
 #include "screening/screener.h"
 #include "text/latin1.h"
@@ -128,6 +129,8 @@ int run(const Options &options)
     screener.whitelist = std::move(profile.whitelist);
     screener.blacklist = std::move(profile.blacklist);
     screener.rejectedLog = std::move(profile.log);
+    // Blacklist words also against the display texts when the profile's NAME.conf says so.
+    screener.decodeAll = ProfileConf::load(paths.conf).decodeAll();
     screener.password = *secret;
     screener.attachmentsFolder = fromQString(dir) + "/Attachments";
     TNMPOP3 client;

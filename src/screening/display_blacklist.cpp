@@ -54,27 +54,35 @@ DisplayBlacklistMatcher::DisplayBlacklistMatcher(const std::vector<std::string> 
 
 bool DisplayBlacklistMatcher::matches(std::string_view text) const
 {
+    return matches(text, displaysAsIs(text));
+}
+
+bool DisplayBlacklistMatcher::matches(std::string_view text, bool asIs) const
+{
     if (m_folded.empty())
         return false;
     // Plain ASCII displays as itself, and folding ASCII is lower-casing A to Z, which the
     // matcher does as it reads.
-    if (displaysAsIs(text))
+    if (asIs)
         return m_folded.matchesLowerCased(text);
     // The thread's buffers keep their capacity from row to row.
     thread_local std::string display;
     thread_local std::string folded;
     display.clear();
-    folded.clear();
     appendDisplayHeaderTextUtf8(text, display);
+    if (isAscii(display))
+        return m_folded.matchesLowerCased(display);
+    folded.clear();
     appendCaseFoldedUtf8(display, folded);
     return m_folded.matchesLowerCased(folded);
 }
 
 bool DisplayBlacklistMatcher::matchesBeyondBytes(std::string_view text) const
 {
-    if (m_asciiAsBytes && displaysAsIs(text))
+    const bool asIs = displaysAsIs(text);
+    if (m_asciiAsBytes && asIs)
         return false;  // the byte matching has already answered for this text
-    return matches(text);
+    return matches(text, asIs);
 }
 
 }  // namespace kestrix

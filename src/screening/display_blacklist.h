@@ -27,6 +27,7 @@ public:
 private:
     DisplayBlacklistMatcher(const std::vector<std::string> &words,
                             const std::vector<std::string> &folded);
+    bool matches(std::string_view text, bool asIs) const;
 
     // The case-folded words in UTF-8, matched against the case-folded display text in UTF-8.
     BlacklistMatcher m_folded;

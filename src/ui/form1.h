@@ -155,6 +155,7 @@ public:
     QSpinBox *SpinEdit1 = nullptr, *SpinEdit2 = nullptr;
     QCheckBox *CheckBox9 = nullptr, *CheckBox5 = nullptr, *CheckBox7 = nullptr,
               *CheckBox3 = nullptr, *CheckBox4 = nullptr, *CheckBox6 = nullptr;
+    QCheckBox *CheckBoxDecodeAll = nullptr;  // the profile's "[headers] decodeAll"
     QToolButton *SpeedButton5 = nullptr, *SpeedButton22 = nullptr, *SpeedButton23 = nullptr,
                 *SpeedButton11 = nullptr;
     QGroupBox *RadioGroup1 = nullptr;

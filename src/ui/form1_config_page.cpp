@@ -144,6 +144,12 @@ void TForm1::buildConfigPage()
             column->addWidget(hidden);
             hidden->hide();
         }
+        CheckBoxDecodeAll = named(
+            new QCheckBox(L1("Read encoded and UTF-8 headers for the blacklist too"), TabSheet9),
+            "CheckBoxDecodeAll",
+            "Blacklist words are also looked for in senders and subjects as they are shown "
+            "(base64 and other charsets decoded, letter case ignored in every script)");
+        column->addWidget(CheckBoxDecodeAll);
         column->addStretch(1);
     }
 

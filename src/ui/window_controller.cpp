@@ -157,6 +157,8 @@ void WindowController::connectSettingsControls()
                 if (typing() && checked)
                     s.TrayAction = id == 0 ? 0 : 1;
             });
+    connect(m_form.CheckBoxDecodeAll, &QCheckBox::toggled, this,
+            [this](bool on) { m_profiles.decodeAllChanged(on); });
 }
 
 void WindowController::connectProfileCommands()

@@ -98,6 +98,7 @@ void WindowProfiles::load()
     m_screener.whitelist = profile.whitelist;
     m_screener.blacklist = profile.blacklist;
     m_screener.rejectedLog = profile.log;
+    loadDecodeAll();
 
     m_loading = true;
     m_form.showSettings(m_screener.settings);
@@ -244,6 +245,7 @@ void WindowProfiles::newProfile()
         load();
     // A new profile has no NAME.conf of its own; settings this version turns on for new
     // profiles are written here through ProfileConf, before the first save.
+    turnOnDecodeAllForNewProfile(name);
     save();
     load();
 }

@@ -39,6 +39,13 @@ public:
     void newProfile();
     void deleteProfile();
 
+    // The profile's "[headers] decodeAll" (window_decode_all.cpp): read into the Screener and
+    // the check box at every load; written to NAME.conf when the user changes the box; on for
+    // the profiles this version makes.
+    void loadDecodeAll();
+    void decodeAllChanged(bool on);
+    void turnOnDecodeAllForNewProfile(const std::string &name);
+
     // The typed password of the current profile, kept for this run only (PasswordMemory).
     void RememberPassword();
     void RestorePassword();

@@ -2,6 +2,8 @@
 // TAB-separated line per row; without it the bytes as received.
 #include "cli_fixture.h"
 
+#include "profiles/profile_conf.h"
+
 namespace kestrix::test {
 namespace {
 
@@ -36,6 +38,26 @@ TEST_F(CliTest, Utf8PrintsDisplayTextsAndTheDefaultStaysBytes)
     EXPECT_EQ(shown[2][4], "one\\ttwo \\\\ x");
     EXPECT_EQ(shown[0][0], raw[0][0]);
     EXPECT_EQ(shown[0][5], raw[0][5]);
+}
+
+TEST_F(CliTest, TheProfilesDecodeAllLetsTheBlacklistSeeEncodedSubjects)
+{
+    startServer({DovecotServer::makeMessage("a@example.org", "=?utf-8?B?RlJFRSBtb25leQ==?=")});
+    makeProfile();
+    saveProfile();
+
+    const CliResult off = run({"list", "--all"});
+    ASSERT_EQ(off.exitCode, 0) << off.err;
+    EXPECT_EQ(off.rows().at(0).at(3), "-");
+
+    ProfileConf conf;
+    conf.setDecodeAll(true);
+    ASSERT_TRUE(conf.save(ProfileConf::pathFor(dir.path(), "default")));
+    const CliResult on = run({"list", "--all"});
+    ASSERT_EQ(on.exitCode, 0) << on.err;
+    EXPECT_EQ(on.rows().at(0).at(3), "KNBP");
+    // The text printed stays the bytes as received.
+    EXPECT_EQ(on.rows().at(0).at(4), "=?utf-8?B?RlJFRSBtb25leQ==?=");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "ui/window_controller.h"
 #include "ui/wrap_grid.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
@@ -219,7 +220,10 @@ private slots:
         QVERIFY(QFile::exists(file("mybox.ini")));
         QVERIFY(QFile::exists(file("default.ini")));
         QVERIFY(!QFile::exists(file("mybox.acc")));  // an empty whitelist has no file
-        QVERIFY(!QFile::exists(file("mybox.conf")));  // nor a new profile a NAME.conf
+        // A profile this version makes reads encoded headers for the blacklist too.
+        QVERIFY(readFile(file("mybox.conf")).contains("decodeAll=true"));
+        QVERIFY(form.CheckBoxDecodeAll->isChecked());
+        QVERIFY(controller.screener().decodeAll);
         QVERIFY(form.Edit1->text().isEmpty());
         QVERIFY(form.Edit4->text().isEmpty());  // the old password never goes to a new server
         QVERIFY(readFile(file("default.ini")).contains("pop.default.example"));
@@ -241,7 +245,17 @@ private slots:
         QCOMPARE(form.Edit4->text(), QStringLiteral("pw-default"));
         QVERIFY(readFile(file("mybox.ini")).contains("pop.box.example"));
         QCOMPARE(readFile(file("Kestrix.lpr")), QByteArray("mybox"));  // written by the save
+        // A profile without NAME.conf keeps the switch off; the box writes its own file.
+        QVERIFY(!form.CheckBoxDecodeAll->isChecked());
+        QVERIFY(!controller.screener().decodeAll);
+        form.CheckBoxDecodeAll->click();
+        QVERIFY(controller.screener().decodeAll);
+        QVERIFY(readFile(file("default.conf")).contains("decodeAll=true"));
+        form.CheckBoxDecodeAll->click();
+        QVERIFY(!controller.screener().decodeAll);
+        QVERIFY(readFile(file("default.conf")).contains("decodeAll=false"));
         profiles.nextProfile();
+        QVERIFY(form.CheckBoxDecodeAll->isChecked());
         QCOMPARE(form.Edit1->text(), QStringLiteral("pop.box.example"));
         QCOMPARE(form.Edit4->text(), QStringLiteral("pw-box"));
         QCOMPARE(form.Label30->text(), QStringLiteral("boxer@pop.box.example"));
