@@ -16,14 +16,14 @@ using namespace kestrix;
 
 class SilentView : public View {
 public:
-    void setText(std::string_view, const std::string &) override {}
-    void setEnabled(std::string_view, bool) override {}
-    void setVisible(std::string_view, bool) override {}
-    void setChecked(std::string_view, bool) override {}
+    void setText(Control, const std::string &) override {}
+    void setEnabled(Control, bool) override {}
+    void setVisible(Control, bool) override {}
+    void setChecked(Control, bool) override {}
     void setStatus(const std::string &) override {}
     void setProgress(int, int) override {}
     void setBusyCursor(bool) override {}
-    void showPage(std::string_view) override {}
+    void showPage(Control) override {}
     void messageTableChanged() override {}
     void scrollMessageTable(int, int) override {}
     int messageTableClientHeight() const override { return 400; }
@@ -99,7 +99,7 @@ struct Scenario {
         for (int i = 0; i < 100000; ++i)
             screener.rejectedLog.appendRow(sender(), "re: " + word(rng) + " " + word(rng));
 
-        screener.rowCodes.push_back("0");
+        screener.startCode = "0";
         for (int i = 1; i <= 10001; ++i) {
             const std::string from = i % 10 == 0 ? whitelisted[rng() % whitelisted.size()] : sender();
             // UTF-8 subjects with an umlaut, a tenth of them holding a blacklist word.
@@ -108,11 +108,7 @@ struct Scenario {
                 plain += " free";
             const std::string subject = "=?utf-8?B?" + base64(plain) + "?=";
             const std::string code = std::to_string(1000000 + i) + "1310";
-            screener.ListBox1.push_back(std::to_string(i));
-            screener.ListBox2.push_back(from);
-            screener.ListBox3.push_back(subject);
-            screener.ListBox5.push_back(code);
-            screener.rowCodes.push_back(code);
+            screener.rows.push_back({std::to_string(i), from, subject, code});
             HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(i));
             record.lines = {"id:" + code, "Size: " + std::to_string(1000 + i) + " byte",
                             "From: " + from, "Subject: " + subject,

@@ -41,7 +41,7 @@ TEST_F(DovecotScreeningTest, DecodeAllAddsOnlyTheDisplayTextMatches)
         s.decodeAll = on;
         s.forgetResumeMarks();
         getAndCheck();
-        ASSERT_EQ(s.ListBox1.size(), mails.size());
+        ASSERT_EQ(s.rows.size(), mails.size());
         for (size_t i = 0; i < mails.size(); ++i) {
             const int row = int(i) + 1;
             SCOPED_TRACE(mails[i].subject + (on ? " (on)" : " (off)"));

@@ -30,14 +30,11 @@ private slots:
         const std::vector<std::pair<std::string, std::string>> rows = {
             {kJoerg, kHello}, {"Ren\xE9 <rene@example.fr>", "Caf\xE9"},
             {"plain@example.org", "=?utf-8?B?broken!?="}};
-        screener.rowCodes = {"0"};
+        screener.startCode = "0";
         for (size_t i = 0; i < rows.size(); ++i) {
             const int number = int(i) + 1;
-            screener.ListBox1.push_back(std::to_string(number));
-            screener.ListBox2.push_back(rows[i].first);
-            screener.ListBox3.push_back(rows[i].second);
-            screener.ListBox5.push_back(std::to_string(100 + number));
-            screener.rowCodes.push_back(std::to_string(100 + number));
+            screener.rows.push_back({std::to_string(number), rows[i].first, rows[i].second,
+                                     std::to_string(100 + number)});
             HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(number));
             record.lines = {"id:1", "Size: 900 byte", "From: " + rows[i].first,
                             "Subject: " + rows[i].second, "Content-Type: text/plain"};
