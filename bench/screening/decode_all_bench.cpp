@@ -20,6 +20,7 @@ public:
     void setEnabled(Control, bool) override {}
     void setVisible(Control, bool) override {}
     void setChecked(Control, bool) override {}
+    void setMainButtonMode(MainButtonMode) override {}
     void setStatus(const std::string &) override {}
     void setProgress(int, int) override {}
     void setBusyCursor(bool) override {}

@@ -6,6 +6,7 @@
 #include "profiles/new_profile_conf.h"
 #include "profiles/profile_conf.h"
 #include "profiles/profile_store.h"
+#include "screening/prompter.h"
 #include "screening/screener.h"
 #include "ui/form1.h"
 

@@ -70,10 +70,10 @@ TEST_F(CliTest, HelpPrintsTheUsage)
 {
     const CliResult result = run({"--help"});
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out.rfind("kestrix-cli [--dir DIR] [--profile NAME] [-v] COMMAND [options]", 0),
+    EXPECT_EQ(result.out.rfind("kestrix-cli [--dir DIR] [--profile NAME] [-v] [--utf8] COMMAND [options]", 0),
               0u);
     for (const char *command : {"list", "delete-known-bad", "delete", "profile add", "whitelist",
-                                "blacklist", "log list", "check-update", "in use now:"})
+                                "blacklist", "log list", "check-update", "in use now:", "--utf8"})
         EXPECT_NE(result.out.find(command), std::string::npos) << command;
 
     const CliResult version = run({"--version"});

@@ -1,6 +1,7 @@
 // Senders and subjects shown as people read them: the grid, the details pane and the list pages
 // decode encoded words and UTF-8, while the screening keeps and compares the bytes.
 #include "screening/screener.h"
+#include "support/window_fixture.h"
 #include "ui/form1.h"
 #include "ui/list_page_views.h"
 #include "ui/wrap_grid.h"
@@ -23,9 +24,9 @@ class DisplayTextsTest : public QObject {
 private slots:
     void gridAndDetailsShowTheDisplayText()
     {
-        TForm1 form;
-        Screener screener{form, form};
-        form.attachScreener(screener);
+        test::WindowFixture window;
+        TForm1 &form = window.form;
+        Screener &screener = window.screener();
         screener.blacklist.assign({});
         const std::vector<std::pair<std::string, std::string>> rows = {
             {kJoerg, kHello}, {"Ren\xE9 <rene@example.fr>", "Caf\xE9"},
