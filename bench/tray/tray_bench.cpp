@@ -62,7 +62,7 @@ void BM_AutoCheckUnchanged(benchmark::State &state)
     SilentPrompter prompter;
     Screener screener(view, prompter);
     TNMPOP3 client;
-    screener.attachPop3(client);
+    const Pop3Attachment attached = screener.attachPop3(client);
     screener.settings.Host = dovecot.host();
     screener.settings.Port = std::to_string(dovecot.port());
     screener.settings.UserId = dovecot.user();
