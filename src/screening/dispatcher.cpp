@@ -135,8 +135,12 @@ void Screener::recoverFromFailure(PendingCommand code, const std::string &what)
         } catch (...) {
         }
     }
-    if (lastServerError.empty() && !what.empty())
-        m_view.setStatus(withoutLineEnd(what));
+    // The server's refusal, else what went wrong here: after the close ("Disconnected").
+    const std::string why = !lastServerError.empty() ? lastServerError : what;
+    if (!why.empty()) {
+        m_view.setVisible(Control::Panel12, false);
+        m_view.setStatus(withoutLineEnd(why));
+    }
     setGridEnabled(true);
     m_view.setBusyCursor(false);
     m_view.setEnabled(Control::Timer2, true);
@@ -151,15 +155,19 @@ void Screener::getHeaders(bool thenReclassify)
     m_view.setVisible(Control::Panel14, true);
     if (thenReclassify)
         setGridEnabled(false);
-    if (connectSession())
-        downloadHeaders();
+    if (!connectSession()) {
+        // Nothing was read: the table stays as it was, without a verdict on it.
+        endSession();
+        return;
+    }
+    downloadHeaders();
     if (thenReclassify) {
         QCoreApplication::processEvents();
         reclassify();
     } else if (allTrusted && trustedCount > 0) {
         setMainButtonMode(MainButtonMode::Continue);
     }
-    closeSession();
+    endSession();
 }
 
 void Screener::runCommand(PendingCommand code)
@@ -209,7 +217,7 @@ void Screener::runCommand(PendingCommand code)
             setGridEnabled(false);
             if (connectSession())
                 deleteSelected();
-            closeSession();
+            endSession();
         } else {
             pendingCommand = cmdIdle;
         }
@@ -223,7 +231,7 @@ void Screener::runCommand(PendingCommand code)
         setGridEnabled(false);
         if (connectSession())
             checkNewMail();
-        closeSession();
+        endSession();
         finishCommand(code, true);
         return;
 
@@ -255,7 +263,7 @@ void Screener::runCommand(PendingCommand code)
             setGridEnabled(false);
             if (connectSession())
                 deleteKnownBad();
-            closeSession();
+            endSession();
         }
         pendingCommand = cmdIdle;
         finishCommand(code, true);

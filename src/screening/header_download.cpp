@@ -264,6 +264,7 @@ void Screener::downloadHeaders()
             lostSession.pop_back();
         status += " (download stopped: " + lostSession + ")";
         downloadStopped = lostSession;
+        commandFailure = status;
     }
     m_view.setStatus(status);
     updateSelectionFromGrid();

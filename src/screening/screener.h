@@ -146,6 +146,9 @@ public:
     // "-ERR" that the server sent in the current session (cleared by connectSession).
     std::string sessionError;
     std::string lastServerError;
+    // Why the command now running failed, as the status line ends on it ("" while all goes
+    // well; cleared when a session opens). The session's close reports "Disconnected" after it.
+    std::string commandFailure;
     // Why the last header download stopped before its end (the session was lost: a refusal, a
     // reset, a close); "" when it ran through.
     std::string downloadStopped;
@@ -163,6 +166,9 @@ public:
     bool connectSession();
     // QUIT (retried), then the connection indicator is hidden.
     void closeSession();
+    // closeSession at the end of a command; a failed command then leaves the status line on
+    // why and takes away the all-clear banner, so a failure never looks like an empty mailbox.
+    void endSession();
     // The client's status event: the status line, and the recovery from a "-ERR" reply (the
     // session is closed, the pending command dropped, the dispatcher and the poller restarted).
     void NMPOP31Status(const std::string &text);

@@ -87,6 +87,7 @@ bool Screener::connectSession()
 {
     sessionError.clear();
     lastServerError.clear();
+    commandFailure.clear();
     if (RememberPassword)
         RememberPassword();
     // Whatever the update check meets, the connection goes ahead.
@@ -100,6 +101,7 @@ bool Screener::connectSession()
 
     auto fail = [this](const std::string &why) {
         sessionError = why;
+        commandFailure = why;
         m_view.setBusyCursor(false);
         m_view.setVisible(Control::shape1, false);
         return false;
@@ -154,6 +156,15 @@ void Screener::closeSession()
     closingSession = false;
 }
 
+void Screener::endSession()
+{
+    closeSession();
+    if (commandFailure.empty())
+        return;
+    m_view.setVisible(Control::Panel12, false);
+    m_view.setStatus(commandFailure);
+}
+
 void Screener::NMPOP31Status(const std::string &text)
 {
     m_view.setStatus(text);
@@ -163,6 +174,9 @@ void Screener::NMPOP31Status(const std::string &text)
     if (pop3FirstWord(text).find("-ERR") == std::string::npos)
         return;
     lastServerError = text;
+    commandFailure = text;
+    while (!commandFailure.empty() && (commandFailure.back() == '\n' || commandFailure.back() == '\r'))
+        commandFailure.pop_back();
     // A refused QUIT inside closeSession must not start another close.
     if (sessionOpen() && !closingSession)
         closeSession();

@@ -1,0 +1,98 @@
+// A command that fails says so in the window: after a refused login or a refused connection the
+// status line keeps the reason, no "No new messages" banner appears, and the banners of the
+// previous, successful run are gone.
+#include "screening/pending_command.h"
+#include "screening/screener.h"
+#include "support/dovecot_server.h"
+#include "support/loopback_socket.h"
+#include "support/recording_prompter.h"
+#include "support/window_fixture.h"
+#include "ui/ui_widgets.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QWidget>
+
+#include <unistd.h>
+
+using namespace kestrix;
+
+namespace {
+
+void typeInto(QLineEdit *edit, const QString &text)
+{
+    edit->clear();
+    edit->setFocus();
+    QTest::keyClicks(edit, text);
+}
+
+// A loopback port with nobody listening on it.
+int refusedPort()
+{
+    std::uint16_t port = 0;
+    ::close(test::listenOnLoopback(port));
+    return port;
+}
+
+}  // namespace
+
+class FailedCommandTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aFailedCheckIsNotShownAsAnEmptyMailbox_data()
+    {
+        QTest::addColumn<bool>("wrongPassword");
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<QStringList>("asked");
+        QTest::newRow("wrong password")
+            << true << QStringLiteral("Authentication failed") << QStringList();
+        QTest::newRow("refused connection")
+            << false << QStringLiteral("Connection refused") << QStringList{QStringLiteral("Connection Failed")};
+    }
+
+    void aFailedCheckIsNotShownAsAnEmptyMailbox()
+    {
+        QFETCH(bool, wrongPassword);
+        QFETCH(QString, why);
+        QFETCH(QStringList, asked);
+        if (!test::DovecotServer::available())
+            QSKIP("Dovecot is not installed");
+        test::DovecotServer dovecot;  // an empty mailbox: the first, good run says so
+        test::RecordingPrompter prompter;
+        test::WindowFixture window(&prompter);
+        TForm1 &form = window.form;
+        Screener &screener = window.screener();
+        window.controller.start(std::nullopt);
+        form.show();
+        typeInto(form.Edit1, QString::fromStdString(dovecot.host()));
+        typeInto(form.Edit2, QString::number(dovecot.port()));
+        typeInto(form.Edit3, QString::fromStdString(dovecot.user()));
+        QTRY_VERIFY(form.Edit4->isEnabled());
+        typeInto(form.Edit4, QString::fromStdString(dovecot.password()));
+        const auto check = [&] {
+            QTRY_VERIFY(form.Button1->isEnabled());
+            QTest::mouseClick(form.Button1, Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(screener.pendingCommand == cmdIdle && !screener.dispatching(),
+                                     20000);
+        };
+        check();
+        QVERIFY(form.Panel12->isVisible());  // the good run: the mailbox really is empty
+
+        if (wrongPassword)
+            typeInto(form.Edit4, QStringLiteral("not-the-password"));
+        else
+            typeInto(form.Edit2, QString::number(refusedPort()));
+        prompter.asked.clear();
+        check();
+        QCOMPARE(prompter.asked, asked);
+        QVERIFY2(form.Panel12->isHidden(), qPrintable(form.Label24->text()));
+        QVERIFY(form.Panel3->isHidden());
+        QVERIFY2(form.statustext->text().contains(why), qPrintable(form.statustext->text()));
+    }
+};
+
+QTEST_MAIN(FailedCommandTest)
+#include "failed_command_test.moc"
