@@ -12,6 +12,7 @@
 #include "ui/app_icon.h"
 #include "ui/grid_paint_rules.h"
 #include "ui/help_page.h"
+#include "ui/port_validator.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 
@@ -176,7 +177,12 @@ void TForm1::connectConfigPage()
         updateAccountLabel();
         userIdChanged();
     });
-    connect(Edit2, &QLineEdit::textEdited, this, &TForm1::portEdited);
+    Edit2->setValidator(new PortValidator(Edit2));
+    Edit2->installEventFilter(this);
+    connect(Edit2, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (PortValidator::usable(text))
+            m_acceptedPort = text;
+    });
     connect(button16, &QPushButton::clicked, this, &TForm1::deletedCountResetRequested);
 }
 
@@ -241,6 +247,8 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         fitLayout();
     if (watched == shape1 && event->type() == QEvent::Hide)
         setBackground(shape1, colours::green);
+    if (watched == Edit2 && event->type() == QEvent::FocusOut)
+        portLeft();
     if (watched == Edit4 && event->type() == QEvent::KeyRelease)
         SpeedButton2->setEnabled(!Edit4->text().isEmpty());
     if ((watched == SpeedButton32 || watched == SpeedButton33) &&
@@ -274,24 +282,14 @@ void TForm1::userIdChanged()
     }
 }
 
-// A port is a number from 1 to 65535; anything else is refused as it is typed and the field
-// keeps what it had, so the connection never starts with a port it cannot use.
-void TForm1::portEdited(const QString &text)
+// The validator refuses keystrokes that cannot make a port; what it lets stand while typing
+// ("0") is put back to the last usable port when the field is left, with one message.
+void TForm1::portLeft()
 {
-    if (m_refusingPort)
+    if (m_refusingPort || Edit2->text().isEmpty() || PortValidator::usable(Edit2->text()))
         return;
-    bool digitsOnly = !text.isEmpty();
-    for (QChar c : text)
-        digitsOnly = digitsOnly && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    const auto number = digitsOnly ? parseDecimal(text.toLatin1().toStdString()) : std::nullopt;
-    if (text.isEmpty() || (number && *number >= 1 && *number <= 65535)) {
-        m_acceptedPort = text;
-        return;
-    }
     m_refusingPort = true;
-    const int cursor = std::max(0, Edit2->cursorPosition() - 1);
     Edit2->setText(m_acceptedPort);
-    Edit2->setCursorPosition(std::min(cursor, int(m_acceptedPort.size())));
     const std::string refusal = "The port must be a number from 1 to 65535 !";
     statustext->setText(L1(refusal.c_str()));
     m_screener->prompter().message(Prompter::Kind::Warning, refusal);

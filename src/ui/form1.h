@@ -311,7 +311,7 @@ private:
     // A press on the grid; a right-button press (also the arrow buttons' right click, row 0)
     // moves to the row under the pointer and sets the whitelist items.
     void prepareContextMenu(bool rightButton, int row);
-    void portEdited(const QString &text);
+    void portLeft();
     void userIdChanged();
     void updateAccountLabel();
     void splitterMoved();
