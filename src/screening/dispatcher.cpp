@@ -64,8 +64,10 @@ void Screener::updateSelectionInfo(int top, int bottom)
 {
     selTop = top;
     selBottom = bottom;
-    m_view.setText(Control::Label6, top == bottom ? std::to_string(top)
-                                           : std::to_string(top) + "-" + std::to_string(bottom));
+    // An empty table has no selection to count, whatever the grid's cursor says.
+    m_view.setText(Control::Label6, !hasMessages() ? std::string()
+                                    : top == bottom ? std::to_string(top)
+                                                    : std::to_string(top) + "-" + std::to_string(bottom));
     m_view.setEnabled(Control::SpeedButton24, top == bottom);
 }
 

@@ -271,9 +271,11 @@ void TForm1::updateSelectionInfo()
     const int bottom = stringgrid1->selectionBottom();
     m_screener->selTop = top;
     m_screener->selBottom = bottom;
-    Label6->setText(top == bottom ? QString::number(top)
-                                  : QString::number(top) + QLatin1Char('-') +
-                                        QString::number(bottom));
+    // An empty table has no selection to count, whatever the grid's cursor says.
+    Label6->setText(!hasMessages() ? QString()
+                    : top == bottom ? QString::number(top)
+                                    : QString::number(top) + QLatin1Char('-') +
+                                          QString::number(bottom));
     SpeedButton24->setEnabled(top == bottom);
 }
 

@@ -56,7 +56,20 @@ void WindowProfiles::resetMessageState()
     s.currentHeader.clear();
     s.headerStore.clear();
     s.detailsRow = -1;
-    s.view().messageTableChanged();
+    // Nothing of the previous profile's messages stays on screen: not its details, its class
+    // shape, its selection or its trusted counts, nor the buttons that act on its rows.
+    s.clearTrustedLists();
+    s.allTrusted = false;
+    s.trustedCount = 0;
+    View &view = s.view();
+    view.messageTableChanged();
+    view.setDetails({});
+    view.setText(Control::Label52, std::string());
+    view.setVisible(Control::Shape2, false);
+    view.setText(Control::Label6, std::string());
+    for (Control control : {Control::button7, Control::SpeedButton31, Control::button10,
+                            Control::Deleteselectedmails1, Control::SpeedButton24})
+        view.setEnabled(control, false);
 }
 
 void WindowProfiles::load()

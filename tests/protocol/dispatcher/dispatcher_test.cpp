@@ -304,6 +304,9 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     s.Button10Click();
     EXPECT_EQ(s.pendingCommand, cmdDeleteSelected);
 
+    for (int n = 1; n <= 7; ++n)
+        s.rows.push_back({std::to_string(n), "a@example.org", "Hi", "c" + std::to_string(n)});
+    s.buildMessageTable(false);
     s.updateSelectionInfo(3, 7);
     EXPECT_EQ(view.text(Control::Label6), "3-7");
     EXPECT_EQ(view.enabled(Control::SpeedButton24), false);
@@ -312,6 +315,11 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     EXPECT_EQ(view.enabled(Control::SpeedButton24), true);
     EXPECT_EQ(s.selTop, 4);
     EXPECT_EQ(s.selBottom, 4);
+    // An empty table has no selection to count.
+    s.rows.clear();
+    s.buildMessageTable(false);
+    s.updateSelectionInfo(1, 1);
+    EXPECT_EQ(view.text(Control::Label6), "");
 }
 
 }  // namespace

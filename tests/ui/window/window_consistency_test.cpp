@@ -1,0 +1,96 @@
+// What the window shows follows what it holds: a profile switch leaves nothing of the previous
+// profile's messages on screen (details, class shape, selection count, row buttons, trusted
+// counts), and showing, hiding and switching profiles keep the window where it was.
+#include "screening/screener.h"
+#include "support/recording_prompter.h"
+#include "support/window_fixture.h"
+#include "ui/form1.h"
+#include "ui/ui_widgets.h"
+#include "ui/window_profiles.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kestrix;
+using kestrix::test::WindowFixture;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Four messages from one trusted sender, as a download leaves them, with the first row's
+// details shown and all rows selected.
+void showTrustedMail(WindowFixture &w)
+{
+    Screener &s = w.screener();
+    s.whitelist.add("Alice <alice@example.org>");
+    for (int n = 1; n <= 4; ++n)
+        s.rows.push_back({std::to_string(n), "Alice <alice@example.org>", "Lunch", "c" + std::to_string(n)});
+    s.reclassify();
+    w.form.showDetails(1);
+    w.form.showDetailsText({"From: Alice <alice@example.org>", "Subject: Lunch"});
+    s.updateSelectionInfo(1, 4);
+    w.form.button7->setEnabled(true);
+}
+
+void switchTo(WindowFixture &w, const QString &name)
+{
+    w.form.ComboBox1->setCurrentIndex(w.form.ComboBox1->findText(name));
+    w.controller.profiles().ComboBox1Change();
+}
+
+}  // namespace
+
+class WindowConsistencyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aProfileSwitchLeavesNothingOfThePreviousMessages()
+    {
+        test::RecordingPrompter prompter;
+        WindowFixture w(&prompter);
+        writeFile(w.data.filePath(QStringLiteral("demo.ini")), "0\r\n");
+        writeFile(w.data.filePath(QStringLiteral("other.ini")), "0\r\n");
+        writeFile(w.data.filePath(QStringLiteral("Kestrix.pro")), "demo\r\nother\r\n");
+        w.controller.start(std::string("demo"));
+        TForm1 &form = w.form;
+        showTrustedMail(w);
+        QCOMPARE(form.Label52->text(), QStringLiteral("Known good address"));
+        QCOMPARE(form.Label6->text(), QStringLiteral("1-4"));
+        QVERIFY(!form.Memo2->toPlainText().isEmpty());
+
+        switchTo(w, QStringLiteral("other"));
+        switchTo(w, QStringLiteral("demo"));
+        form.refreshTick();
+        w.screener().Timer2Timer();
+        QVERIFY(!w.screener().hasMessages());
+        QCOMPARE(form.Memo2->toPlainText(), QString());
+        QVERIFY(form.Shape2->isHidden());
+        QCOMPARE(form.Label52->text(), QString());
+        QCOMPARE(form.Label6->text(), QString());
+        for (QWidget *button : {static_cast<QWidget *>(form.button7),
+                                static_cast<QWidget *>(form.SpeedButton31)})
+            QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+
+        // The whitelist loses an address: the banner speaks of the empty table, not of the
+        // trusted messages of before the switch.
+        w.screener().deleteWhitelistAddresses({0}, w.data.filePath(QStringLiteral("demo.acc")));
+        QVERIFY2(!form.Label24->text().contains(QStringLiteral("trusted")),
+                 qPrintable(form.Label24->text()));
+        QCOMPARE(prompter.asked.size(), 1);  // only: save the emptied whitelist?
+    }
+};
+
+QTEST_MAIN(WindowConsistencyTest)
+#include "window_consistency_test.moc"
