@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   dovecot-core dovecot-pop3d
+  libssl-dev openssl
   xvfb xauth qt6-qpa-plugins
   openbox trayer xdotool x11-utils xdg-utils
   qtkeychain-qt6-dev gnome-keyring dbus dbus-daemon dbus-bin

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with -j2 and runs every test layer (unit, protocol,
 # integration, ui), packages the build and checks the package (scripts/test_package.sh), then
-# runs the unit and protocol tests once more in a sanitizer build, then each fuzz target for
-# about 30 s (KESTRIX_FUZZ_SECONDS).
+# runs the unit and protocol tests and the TLS integration tests once more in a sanitizer build,
+# then each fuzz target for about 30 s (KESTRIX_FUZZ_SECONDS).
 # Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,7 +34,8 @@ if [ "${KESTRIX_SKIP_SANITIZE:-0}" != "1" ]; then
         -DKESTRIX_BUILD_UI=OFF -DKESTRIX_BUILD_BENCH=OFF
   cmake --build "$asan" -j2
   (cd "$asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-     ctest --output-on-failure -L 'unit|protocol' --timeout 300)
+     ctest --output-on-failure -L 'unit|protocol' --timeout 300 &&
+     ctest --output-on-failure -L integration -R 'Tls' --timeout 300)
 fi
 # Each fuzz target briefly, so they keep building and the seeds keep passing.
 if [ "${KESTRIX_SKIP_FUZZ:-0}" != "1" ]; then

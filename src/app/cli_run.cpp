@@ -101,6 +101,10 @@ int run(const Options &options)
     const LoadProfileResult loaded = LoadProfile(profile, dir);
     if (!loaded)
         return usageError(loaded.error);
+    // A security setting this version cannot read is a usage error, never another mode.
+    const ProfileConf conf = ProfileConf::load(paths.conf);
+    if (const std::string why = conf.securityError(); !why.empty())
+        return usageError(why);
     const ProfileSettings &account = profile.settings;
     if (account.Host.empty() || account.Port.empty() || account.UserId.empty())
         return usageError("profile \"" + *name + "\" lacks the host, port or user id");
@@ -133,6 +137,10 @@ int run(const Options &options)
     screener.decodeAll = ProfileConf::load(paths.conf).decodeAll();
     screener.password = *secret;
     screener.attachmentsFolder = fromQString(dir) + "/Attachments";
+    screener.conf = conf;
+    screener.confFile = paths.conf;
+    // A refused certificate is reported with its fingerprint; pinning it is an edit of NAME.conf.
+    screener.offerCertificateTrust = false;
     TNMPOP3 client;
     const Pop3Attachment attached = screener.attachPop3(client);
 

@@ -9,6 +9,7 @@
 // own (message_table_build.cpp, reclassify.cpp, row_counts.cpp, ...).
 
 #include "profiles/blacklist_words.h"
+#include "profiles/profile_conf.h"
 #include "profiles/profile_settings.h"
 #include "profiles/rejected_log.h"
 #include "profiles/whitelist.h"
@@ -31,6 +32,7 @@ class View;
 class Prompter;
 class Screener;
 class TNMPOP3;  // the POP3 client (transport)
+struct TlsCertificate;
 
 // The Screener's hold on a POP3 client's events (from attachPop3). While it lives the client's
 // events reach the Screener; when it goes (or is reset) they are taken back and the Screener no
@@ -140,6 +142,13 @@ public:
     // from senders not on the whitelist (once per newest message; unset: not counted at all).
     std::function<void(int count, int unknown)> NewMailFound;
     std::string noticedNewestCode = "-1";
+    // The profile's further settings (NAME.conf) and the file they are kept in: the security
+    // choice and a pinned certificate apply to every connection.
+    ProfileConf conf;
+    QString confFile;
+    // The window offers to trust a refused certificate (its fingerprint is then pinned in
+    // NAME.conf); the command line only reports it.
+    bool offerCertificateTrust = true;
     // Folder for the parts of a read message ("Attachments" beside the program).
     std::string attachmentsFolder;
     // Why the last connectSession failed ("" after a success), and the last reply containing
@@ -169,6 +178,8 @@ public:
     // closeSession at the end of a command; a failed command then leaves the status line on
     // why and takes away the all-clear banner, so a failure never looks like an empty mailbox.
     void endSession();
+    // A refused certificate: may pin it in NAME.conf after the user's Yes (session.cpp).
+    void offerToTrust(const TlsCertificate &certificate);
     // The client's status event: the status line, and the recovery from a "-ERR" reply (the
     // session is closed, the pending command dropped, the dispatcher and the poller restarted).
     void NMPOP31Status(const std::string &text);

@@ -6,6 +6,7 @@
 #include "screening/view.h"
 #include "text/latin1.h"
 #include "transport/pop3_client.h"
+#include "transport/tls_certificate.h"
 
 namespace kestrix {
 
@@ -13,6 +14,17 @@ namespace {
 
 constexpr int kTimeOutMs = 20000;
 constexpr int kReportLevel = 2;  // every server reply reaches the status event
+
+Pop3Security pop3Security(SecurityMode mode)
+{
+    switch (mode) {
+    case SecurityMode::Tls: return Pop3Security::Tls;
+    case SecurityMode::StartTls: return Pop3Security::StartTls;
+    case SecurityMode::None: return Pop3Security::None;
+    case SecurityMode::Auto: break;
+    }
+    return Pop3Security::Auto;
+}
 
 }  // namespace
 
@@ -50,7 +62,15 @@ void Pop3Attachment::reset()
 Pop3Attachment Screener::attachPop3(TNMPOP3 &client)
 {
     NMPOP31 = &client;
-    client.OnConnect = [this](TPowersock *) { m_view.setStatus("Connected"); };
+    // After the login: the status line names the protection in use.
+    client.OnConnect = [this](TPowersock *) {
+        const std::string protection = NMPOP31->Protection();
+        m_view.setStatus(protection.empty() ? std::string("Connected (no encryption)")
+                                            : "Connected (" + protection + ")");
+    };
+    client.OnPlainLogin = [this](TPowersock *) {
+        m_view.setStatus("Password sent without encryption");
+    };
     client.OnDisconnect = [this](TPowersock *) { m_view.setStatus("Disconnected"); };
     client.OnStatus = [this](TPowersock *, const std::string &text) { NMPOP31Status(text); };
     client.OnConnectionFailed = [this](TPowersock *) {
@@ -120,7 +140,16 @@ bool Screener::connectSession()
         return fail(why);
     }
 
+    // A security setting this version cannot read never turns into another one.
+    if (const std::string why = conf.securityError(); !why.empty()) {
+        m_view.setStatus(why);
+        m_prompter.message(Prompter::Kind::Error, why);
+        return fail(why);
+    }
+
     NMPOP31->setAttachFilePath(attachmentsFolder);
+    NMPOP31->Security = pop3Security(conf.securityMode());
+    NMPOP31->PinnedSha256 = conf.pinnedSha256();
     NMPOP31->DeleteOnRead = false;
     NMPOP31->ReportLevel = kReportLevel;
     NMPOP31->TimeOut = kTimeOutMs;
@@ -130,11 +159,40 @@ bool Screener::connectSession()
     NMPOP31->Password = password;
     try {
         NMPOP31->Connect();
+    } catch (const ECertificateError &error) {
+        m_view.setStatus(error.what());
+        fail(error.what());
+        if (offerCertificateTrust)
+            offerToTrust(error.certificate());
+        return false;
     } catch (const std::exception &error) {
         return fail(error.what());
     }
     quitConfirmed = false;
     return true;
+}
+
+void Screener::offerToTrust(const TlsCertificate &certificate)
+{
+    if (!certificate.present)
+        return;
+    const std::string question =
+        "The certificate of " + settings.Host + " is not trusted (" + certificate.problem + ").\n\n"
+        "Subject: " + certificate.subject + "\n"
+        "Issuer: " + certificate.issuer + "\n"
+        "Valid from " + certificate.notBefore + " to " + certificate.notAfter + "\n"
+        "SHA-256: " + colonFingerprint(certificate.sha256) + "\n\n"
+        "Trust this certificate for this profile?";
+    if (!m_prompter.askYesNo(Prompter::Kind::Warning, question))
+        return;
+    ProfileConf updated = ProfileConf::load(confFile);
+    updated.setPinnedSha256(certificate.sha256);
+    if (const FileResult saved = updated.save(confFile); !saved) {
+        m_prompter.message(Prompter::Kind::Error, saved.error);
+        return;
+    }
+    conf = updated;
+    m_view.setStatus("Certificate trusted for this profile");
 }
 
 void Screener::closeSession()

@@ -4,6 +4,8 @@
 // EAbortError an operation ended by Cancel, Abort or the time-out. Callers decide by type,
 // never by the message text.
 
+#include "transport/tls_certificate.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -35,6 +37,27 @@ public:
 class EHostLookupInterrupted : public ESockError {
 public:
     using ESockError::ESockError;
+};
+
+// TLS could not be set up: the handshake failed, stalled past the time-out or was refused.
+class ETlsError : public ESockError {
+public:
+    using ESockError::ESockError;
+};
+
+// The server's certificate failed the checks and no pinned fingerprint accepts it. The
+// connection was closed before anything was sent over it; the certificate is here for the user's
+// decision.
+class ECertificateError : public ETlsError {
+public:
+    ECertificateError(const std::string &message, TlsCertificate certificate)
+        : ETlsError(message), certificate_(std::move(certificate))
+    {
+    }
+    const TlsCertificate &certificate() const { return certificate_; }
+
+private:
+    TlsCertificate certificate_;
 };
 
 // A request while the client still waits for the answer to another one.

@@ -197,6 +197,18 @@ bool TNMHTTP::runPass()
         OnAboutToSend(this);
 
     TPowersock::Connect();
+    if (secure_) {
+        // The server's certificate is checked for Host before the request goes out.
+        try {
+            StartTls();
+        } catch (...) {
+            try {
+                TPowersock::Disconnect();
+            } catch (...) {
+            }
+            throw;
+        }
+    }
     {
         // A failure anywhere in the pass still closes the connection.
         ScopeExit closeOnFailure([this] {
@@ -276,14 +288,16 @@ void TNMHTTP::ParseURL()
         path_ = first == std::string::npos ? std::string() : url_.substr(first);
     }
 
+    secure_ = false;
     if (const std::size_t colon = url_.find(':'); colon != std::string::npos) {
         const std::string scheme = lowerAZ(url_.substr(0, colon));
-        if (scheme == "gopher")
+        secure_ = scheme == "https";
+        if (secure_)
+            Port = 443;
+        else if (scheme == "gopher")
             Port = 70;
         else if (scheme == "ftp")
             Port = 21;
-        else if (scheme == "https")
-            throw Exception("HTTP Secure Socket is not supported");
         else
             Port = 80;
     }

@@ -17,7 +17,8 @@
 // - a server that closes before its status line raises ESockError: no success with an empty
 //   page.
 // A reply code of 400 or more is no exception: OnFailure fires and Body holds the error page.
-// https is refused with "HTTP Secure Socket is not supported" (no TLS stream yet).
+// https goes through the session's TLS stream (port 443 unless the URL names one), with the
+// server's certificate checked against the system's trust store and the host name.
 
 #include "transport/ex_string_list.h"
 #include "transport/powersock.h"
@@ -110,6 +111,7 @@ private:
     std::uint8_t cmdCode_ = 0;
     int redirects_ = 0;
     bool deadlinePassed_ = false;
+    bool secure_ = false;  // the URL is https: TLS right after the connect
     std::unique_ptr<QTimer> deadline_;
 };
 

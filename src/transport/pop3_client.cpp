@@ -17,6 +17,8 @@ const char *const closedByServer = "Connection closed by server";
 // real delivery path. A server that goes on past it is stopped instead of filling the memory.
 constexpr std::size_t maxHeaderBytes = 1024 * 1024;
 constexpr std::size_t maxHeaderLines = 20000;
+// A CAPA reply names a dozen capabilities; a thousand lines are no capability list.
+constexpr std::size_t maxCapabilityLines = 1000;
 
 // Bytes waited before a command went out: they answer nothing the client asked.
 const char *const unexpectedData = "Unexpected data from the server";
@@ -118,11 +120,8 @@ std::string TNMPOP3::command(const std::string &text)
     // the wrong command (a second "+OK" of USER taken for PASS, a login banner for STAT), so
     // the session ends. No QUIT: its answer could not be told from the stray bytes either, and
     // deletions of a dialogue out of step are better not carried out.
-    if (Connected() && DataAvailable()) {
-        ReportStatus(1, unexpectedData);
-        CloseSocket();
-        throw Exception(unexpectedData);
-    }
+    if (Connected() && DataAvailable())
+        endOutOfStep();
     std::string reply;
     try {
         reply = Transaction(text);
@@ -133,6 +132,13 @@ std::string TNMPOP3::command(const std::string &text)
     if (reply.empty())
         dropLostConnection();
     return reply;
+}
+
+void TNMPOP3::endOutOfStep()
+{
+    ReportStatus(1, unexpectedData);
+    CloseSocket();
+    throw Exception(unexpectedData);
 }
 
 std::string TNMPOP3::readLine()
@@ -199,9 +205,13 @@ void TNMPOP3::Connect()
 
     TPowersock::Connect();
     try {
+        if (Security == Pop3Security::Tls || (Security == Pop3Security::Auto && Port == 995))
+            StartTls();
         const std::string greeting = readLine();
         if (!pop3ReplyContainsOk(greeting))
             throw replyError(greeting);
+        if (!Encrypted() && Security != Pop3Security::None)
+            upgradeWithStls();
 
         attempts = 0;
         // Passes on "+OK"; a refusal gives OnAuthenticationFailed one chance to correct
@@ -248,6 +258,54 @@ void TNMPOP3::Connect()
         }
         throw;
     }
+}
+
+bool TNMPOP3::serverOffersStls()
+{
+    const std::string reply = command("CAPA");
+    if (reply.empty())
+        throw replyError(reply);
+    if (!pop3ReplyContainsOk(reply))
+        return false;  // a server without CAPA announces nothing
+    bool offered = false;
+    for (std::size_t lines = 0;; ++lines) {
+        const std::string line = readLine();
+        if (line.empty())
+            throw ESockError(closedByServer);
+        const std::string capability = withoutLineEnd(line);
+        if (capability == ".")
+            return offered;
+        if (lines >= maxCapabilityLines) {
+            TPowersock::Disconnect();
+            throw Exception("CAPA reply too long");
+        }
+        if (equalsIgnoreCaseAZ(pop3FirstWord(capability), "STLS"))
+            offered = true;
+    }
+}
+
+void TNMPOP3::upgradeWithStls()
+{
+    if (!serverOffersStls()) {
+        if (Security == Pop3Security::StartTls)
+            throw Exception("The server does not offer STLS: the user name and password were not sent");
+        // Automatic: the server can only be spoken to in plain text.
+        ReportStatus(1, "Password sent without encryption");
+        fire(OnPlainLogin, this);
+        return;
+    }
+    // Once the server has offered STLS, a refusal or a failed upgrade ends the attempt: falling
+    // back to plain text would let anyone on the path strip the protection.
+    const std::string reply = command("STLS");
+    if (!pop3ReplyIsOk(reply))
+        throw Exception("The server refused STLS: " +
+                        withoutLineEnd(reply.empty() ? closedByServer : reply));
+    // The server speaks first in no TLS handshake: bytes after its "+OK" were put on the path
+    // before the protection (by the server or by someone between), and reading them as a reply
+    // of the protected session would let them answer our next command. The session ends.
+    if (DataAvailable())
+        endOutOfStep();
+    StartTls();
 }
 
 void TNMPOP3::Disconnect()

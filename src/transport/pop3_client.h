@@ -29,6 +29,16 @@
 
 namespace kestrix {
 
+// How a connection is protected:
+//   Auto      port 995: TLS from the first byte; else CAPA, and STLS when the server lists it,
+//             plain otherwise (reported as "Password sent without encryption");
+//   Tls       TLS from the first byte on any port;
+//   StartTls  STLS required: no USER or PASS is sent unless the upgrade succeeded;
+//   None      plain, no CAPA, no STLS.
+// Once a server has listed STLS, a refusal or a failed upgrade ends the connect: there is no
+// fall-back to plain text.
+enum class Pop3Security { Auto, Tls, StartTls, None };
+
 class TNMPOP3 : public TPowersock {
 public:
     explicit TNMPOP3(std::unique_ptr<Stream> stream = nullptr);
@@ -39,6 +49,7 @@ public:
     std::string Password;
     bool Parse = false;         // decode single-part messages on retrieval
     bool DeleteOnRead = false;  // send DELE after a retrieval
+    Pop3Security Security = Pop3Security::None;
 
     // Folder for parts of a retrieved message; a value without a trailing "/" gets one.
     const std::string &AttachFilePath() const { return attachFilePath_; }
@@ -53,15 +64,16 @@ public:
     TNotifyEvent OnRetrieveEnd;
     TNotifyEvent OnSuccess;                // DeleteMessage done
     TNotifyEvent OnFailure;                // DeleteMessage or FetchUniqueId refused
+    TNotifyEvent OnPlainLogin;             // Auto found no STLS: the password goes unprotected
 
     // Run-time state.
     std::int32_t MessageCount() const { return messageCount_; }  // from the last STAT
     TSummary Summary;                                            // from the last FetchSummary
     bool Busy() const { return busy_; }
 
-    // Greeting, USER, PASS, STAT. Raises "Authentication failed" when the login is refused
-    // (after QUIT), the reply line for any other refusal, "Unexpected reply to STAT: ..." when
-    // the STAT reply is not "+OK count size".
+    // TLS or STLS as Security says, greeting, USER, PASS, STAT. Raises "Authentication failed"
+    // when the login is refused (after QUIT), the reply line for any other refusal,
+    // "Unexpected reply to STAT: ..." when the STAT reply is not "+OK count size".
     void Connect() override;
     // QUIT (only while connected), then the socket is closed in every case.
     void Disconnect() override;
@@ -84,9 +96,12 @@ private:
     // mean the dialogue is out of step, and the session ends with "Unexpected data from the
     // server" (no QUIT).
     std::string command(const std::string &text);
+    [[noreturn]] void endOutOfStep();
     // ReadLn; a closed or failed connection ends the session on the spot.
     std::string readLine();
     void dropLostConnection();
+    bool serverOffersStls();
+    void upgradeWithStls();
 
     std::string attachFilePath_;
     std::int32_t messageCount_ = 0;

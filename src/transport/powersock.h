@@ -30,6 +30,7 @@ class QTimer;
 namespace kestrix {
 
 class HostLookup;
+class TlsStream;
 class TThreadTimer;
 
 class TPowersock {
@@ -79,6 +80,17 @@ public:
     bool Canceled() const { return canceled_; }
     std::uint32_t RemoteAddress() const { return remoteAddress_; }  // network order, 0 = none
 
+    // TLS (powersock_tls.cpp). StartTls puts TLS on the connection: right after Connect for
+    // implicit TLS, or after the server agreed to an upgrade. Bytes read ahead before it are
+    // dropped. The handshake waits like every operation, with the time-out, and Abort ends it.
+    // A certificate that fails the checks closes the connection before anything is sent over it
+    // (ECertificateError, with its fingerprint) unless its SHA-256 equals PinnedSha256. Every
+    // connection starts plain again.
+    std::string PinnedSha256;  // 64 lower-case hex digits, or empty
+    void StartTls();
+    bool Encrypted() const;
+    std::string Protection() const;  // "TLS 1.3"; empty on a plain connection
+
     // Operations. Failures raise ESockError (socket errors; EHostLookupFailed and
     // EHostLookupInterrupted for the look-up), EAbortError (ended by Cancel/Abort/time-out) or
     // Exception.
@@ -126,6 +138,8 @@ private:
     Stream &stream() { return wireLog_ ? static_cast<Stream &>(*wireLog_) : *stream_; }
     const Stream &stream() const { return wireLog_ ? static_cast<const Stream &>(*wireLog_) : *stream_; }
 
+    TlsStream *tlsStream() const;
+    void dropTls();
     void InitializeSocket();
     void openSocket(bool resetOnClose);
     void TimerTriggered();

@@ -137,6 +137,7 @@ void TPowersock::renewSocketQuietly()
     readNotifier_->setEnabled(false);
     writeNotifier_->setEnabled(false);
     stream().close();
+    dropTls();
     openSocket(false);
 }
 
@@ -185,6 +186,7 @@ void TPowersock::CloseSocket()
     readNotifier_->setEnabled(false);
     writeNotifier_->setEnabled(false);
     const int result = stream().close();
+    dropTls();
     if (result < 0)
         CheckError(socketErrorFromErrno(-result));
     if (destroying_)

@@ -149,6 +149,9 @@ public:
     QFrame *Panel7 = nullptr;
     QPushButton *Button13 = nullptr, *Button11 = nullptr;
     QComboBox *ComboBox1 = nullptr;
+    // "Security" on the account sub-page: Automatic / TLS / STARTTLS required / None, in the
+    // order of SecurityMode; kept in NAME.conf.
+    QComboBox *ComboBoxSecurity = nullptr;
     QToolButton *SpeedButton16 = nullptr, *SpeedButton14 = nullptr;
     QLineEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit5 = nullptr,
               *Edit6 = nullptr;

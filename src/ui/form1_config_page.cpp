@@ -107,8 +107,14 @@ void TForm1::buildConfigPage()
         Edit2 = named(new QLineEdit(L1("110"), account), "Edit2");
         Edit2->setMaximumWidth(80);
         Edit3 = named(new QLineEdit(account), "Edit3");
+        ComboBoxSecurity = named(new QComboBox(account), "ComboBoxSecurity");
+        for (const char *choice : {"Automatic", "TLS", "STARTTLS required", "None"})
+            ComboBoxSecurity->addItem(L1(choice));
+        ComboBoxSecurity->setToolTip(
+            L1("Automatic: TLS on port 995, elsewhere STARTTLS when the server offers it"));
         form->addRow(L1("Pop3 Host"), Edit1);
         form->addRow(L1("Port"), Edit2);
+        form->addRow(L1("Security"), ComboBoxSecurity);
         form->addRow(L1("User ID"), Edit3);
         column->addWidget(account);
         column->addStretch(1);

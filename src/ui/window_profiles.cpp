@@ -1,5 +1,6 @@
 #include "ui/window_profiles.h"
 
+#include "profiles/profile_conf.h"
 #include "profiles/profile_list.h"
 #include "profiles/profile_store.h"
 #include "profiles/settings_file.h"
@@ -112,6 +113,12 @@ void WindowProfiles::load()
     m_screener.blacklist = profile.blacklist;
     m_screener.rejectedLog = profile.log;
     loadDecodeAll();
+    // NAME.conf; a mode this version cannot read shows no choice (and stays as written).
+    m_screener.confFile = profilePaths(m_dataDir, m_current).conf;
+    m_screener.conf = ProfileConf::load(m_screener.confFile);
+    const bool modeReadable = m_screener.conf.problem(ProfileConf::kSecurityMode).empty();
+    m_form.ComboBoxSecurity->setCurrentIndex(
+        modeReadable ? int(m_screener.conf.securityMode()) : -1);
 
     m_loading = true;
     m_form.showSettings(m_screener.settings);
@@ -140,10 +147,31 @@ bool WindowProfiles::save()
     profile.whitelist = m_screener.whitelist;
     profile.blacklist = m_screener.blacklist;
     profile.log = m_screener.rejectedLog;
-    const FileResult result = SaveProfile(profile, m_dataDir);
+    FileResult result = SaveProfile(profile, m_dataDir);
+    if (result)
+        result = saveSecurityChoice();
     if (!result)
         ask().message(Prompter::Kind::Error, result.error);
     return bool(result);
+}
+
+// NAME.conf is written only when the choice differs from what it holds: a profile whose
+// security was never chosen keeps no such file.
+FileResult WindowProfiles::saveSecurityChoice()
+{
+    const int chosen = m_form.ComboBoxSecurity->currentIndex();
+    ProfileConf &conf = m_screener.conf;
+    if (chosen < 0 || m_screener.confFile.isEmpty())
+        return {};
+    const auto mode = SecurityMode(chosen);
+    if (mode == conf.securityMode() && conf.problem(ProfileConf::kSecurityMode).empty())
+        return {};
+    ProfileConf updated = ProfileConf::load(m_screener.confFile);
+    updated.setSecurityMode(mode);
+    FileResult saved = updated.save(m_screener.confFile);
+    if (saved)
+        conf = updated;
+    return saved;
 }
 
 bool WindowProfiles::saveAll()

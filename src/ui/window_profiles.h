@@ -3,6 +3,8 @@
 // start choice, LoadProfile into the Screener and the controls), switching, New and Delete,
 // the passwords kept for the run, and at close SaveProfile plus the profile list.
 
+#include "profiles/text_file.h"
+
 #include <QString>
 
 #include <functional>
@@ -62,6 +64,7 @@ public:
 private:
     std::vector<std::string> profileNames() const;
     bool busy() const;
+    FileResult saveSecurityChoice();
     Prompter &ask() const;  // the Screener's prompter: message boxes, or a test's answers
     // The item selected in the profile box, when the box's text is that item.
     std::optional<int> selectedItem() const;

@@ -146,6 +146,11 @@ DovecotServer::DovecotServer(const std::vector<std::string> &messages, const Opt
     std::string why;
     for (int attempt = 0; attempt < 3; ++attempt) {
         port_ = unusedLoopbackPort();
+        if (!options_.tlsCertificate.empty()) {
+            do
+                tlsPort_ = unusedLoopbackPort();
+            while (tlsPort_ == port_);
+        }
         writeConfig();
         startProcess();
         if (waitUntilListening(why))
@@ -170,6 +175,16 @@ std::string DovecotServer::logText() const
     return readFile(root_ + "/dovecot.log") + readFile(root_ + "/stderr.log");
 }
 
+std::string DovecotServer::tlsSettings() const
+{
+    if (options_.tlsCertificate.empty())
+        return "ssl = no\n";
+    return "ssl = yes\n"
+           "ssl_cert = <" + options_.tlsCertificate + "\n"
+           "ssl_key = <" + options_.tlsKey + "\n"
+           "ssl_min_protocol = TLSv1.2\n";
+}
+
 void DovecotServer::writeConfig()
 {
     const std::string uid = std::to_string(mailUid_);
@@ -183,7 +198,7 @@ void DovecotServer::writeConfig()
         "log_path = " + root_ + "/dovecot.log\n"
         "protocols = pop3\n"
         "listen = 127.0.0.1\n"
-        "ssl = no\n"
+        + tlsSettings() +
         "disable_plaintext_auth = no\n"
         "auth_mechanisms = plain\n"
         // Refused logins answer at once (the default waits two seconds).
@@ -209,7 +224,8 @@ void DovecotServer::writeConfig()
         "    port = " + std::to_string(port_) + "\n"
         "  }\n"
         "  inet_listener pop3s {\n"
-        "    port = 0\n"
+        "    address = 127.0.0.1\n"
+        "    port = " + std::to_string(tlsPort_) + "\n"
         "  }\n"
         "}\n";
     if (!root)

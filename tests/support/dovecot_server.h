@@ -8,7 +8,9 @@
 //   dovecot.messages();          // what is in the mailbox now, in server order
 //
 // Everything lives in a temp folder (config, base_dir, state_dir, passwd-file, maildir, log):
-// plain-text login (USER/PASS), no TLS, only POP3, listening on 127.0.0.1 on a free port. The
+// plain-text login (USER/PASS), only POP3, listening on 127.0.0.1 on a free port. With a TLS
+// certificate and key in the options it also offers STLS on that port and implicit TLS on a
+// second one (tlsPort()); plain logins stay allowed. The
 // mail processes run as `nobody` (the fixture may run as root); run as another user, everything
 // runs as that user. The messages keep the order given (maildir names with increasing times).
 // The destructor stops the server by its PID (SIGTERM, then waits) and removes the folder.
@@ -27,6 +29,8 @@ public:
     struct Options {
         std::string user = "kestrix";
         std::string password = "secret";
+        std::string tlsCertificate;  // PEM files; both empty: no TLS at all
+        std::string tlsKey;
     };
 
     explicit DovecotServer(const std::vector<std::string> &messages = {});
@@ -40,6 +44,7 @@ public:
 
     std::string host() const { return "127.0.0.1"; }
     int port() const { return port_; }
+    int tlsPort() const { return tlsPort_; }  // 0 without TLS
     const std::string &user() const { return options_.user; }
     const std::string &password() const { return options_.password; }
     pid_t pid() const { return pid_; }
@@ -61,6 +66,7 @@ public:
 
 private:
     void writeConfig();
+    std::string tlsSettings() const;
     void startProcess();
     bool waitUntilListening(std::string &why);
     std::vector<std::string> messageFiles() const;
@@ -69,6 +75,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::string root_;
     int port_ = 0;
+    int tlsPort_ = 0;
     pid_t pid_ = -1;
     uid_t mailUid_ = 0;
     gid_t mailGid_ = 0;

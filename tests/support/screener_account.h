@@ -16,6 +16,8 @@ namespace kestrix::test {
     s.settings.UserId = "joe";
     s.settings.CheckInterval = 5;
     s.password = "secret";
+    // The scripted dialogues are plain POP3 as older versions spoke it (no CAPA, no STLS).
+    s.conf.setSecurityMode(SecurityMode::None);
     return s.attachPop3(pop);
 }
 

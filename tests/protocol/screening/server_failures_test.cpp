@@ -8,6 +8,9 @@
 #include "text/header_decoding.h"
 #include "transport/pop3_client.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -296,6 +299,30 @@ TEST_F(ScreeningDialogueTest, RenumberRecordsFreesTheDeletedMessageAndLowersTheL
     EXPECT_EQ(s.sizeContentText(5), "600 /N.A.");
     s.renumberRecords(0);  // no message: nothing changes
     EXPECT_EQ(s.sizeContentText(6), "700 /N.A.");
+}
+
+}  // namespace
+}  // namespace kestrix::test
+
+namespace kestrix::test {
+namespace {
+
+TEST_F(ScreeningDialogueTest, AnUnreadableSecuritySettingStopsTheConnectWithFileAndKey)
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("work.conf"));
+    {
+        QFile conf(file);
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write("[security]\nmode=ssl\n");
+    }
+    s.confFile = file;
+    s.conf = ProfileConf::load(file);
+    prompter.expectMessage(Prompter::Kind::Error, "");
+    EXPECT_FALSE(s.connectSession());
+    EXPECT_NE(s.sessionError.find("[security] mode"), std::string::npos);
+    EXPECT_NE(s.sessionError.find("work.conf"), std::string::npos);
+    EXPECT_EQ(fake.connectionsAccepted(), 0);  // never another mode: nothing was sent
 }
 
 }  // namespace

@@ -1,0 +1,100 @@
+// kestrix-cli over TLS against Dovecot with a test CA: STLS and implicit TLS list what plain
+// POP3 lists; an untrusted certificate is reported with its fingerprint (exit 1) until NAME.conf
+// pins it; an unreadable security setting is a usage error (exit 2).
+#include "cli_fixture.h"
+#include "profiles/profile_conf.h"
+#include "support/test_certificates.h"
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+
+using namespace kestrix;
+using kestrix::test::CliResult;
+using kestrix::test::DovecotServer;
+using kestrix::test::TestCertificates;
+using ::testing::HasSubstr;
+
+namespace {
+
+class CliTlsTest : public kestrix::test::CliTest {
+protected:
+    void TearDown() override { ::unsetenv("SSL_CERT_FILE"); }
+
+    void writeConf(const std::string &text)
+    {
+        QFile file(ProfileConf::pathFor(dir.path(), "default"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.data(), qint64(text.size()));
+    }
+};
+
+std::string withColons(const std::string &digits)
+{
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); i += 2)
+        text += (i ? ":" : "") + digits.substr(i, 2);
+    for (char &c : text)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+TEST_F(CliTlsTest, ListsOverTlsAsOverPlainAndRefusesAnUntrustedCertificateUntilPinned)
+{
+    QTemporaryDir certificateFolder;
+    const TestCertificates certificates(certificateFolder.path().toStdString());
+    DovecotServer::Options options;
+    options.tlsCertificate = certificates.serverCertificate;
+    options.tlsKey = certificates.serverKey;
+    std::vector<std::string> messages;
+    for (int k = 1; k <= 3; ++k)
+        messages.push_back(DovecotServer::makeMessage(sender(k), subject(k)));
+    dovecot = std::make_unique<DovecotServer>(messages, options);
+    makeProfile();
+    saveProfile();
+    ::setenv("SSL_CERT_FILE", certificates.caFile.c_str(), 1);
+
+    writeConf("[security]\nmode=none\n");
+    const CliResult plain = run({"list"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_THAT(plain.err, HasSubstr("Connected (no encryption)"));
+    ASSERT_EQ(plain.numbers(), (std::vector<std::string>{"1", "2", "3"}));
+
+    // Automatic on the plain port upgrades with STLS.
+    writeConf("");
+    const CliResult stls = run({"list"});
+    ASSERT_EQ(stls.exitCode, 0) << stls.err;
+    EXPECT_THAT(stls.err, HasSubstr("Connected (TLS 1."));
+    EXPECT_EQ(stls.out, plain.out);
+
+    profile.settings.Port = std::to_string(dovecot->tlsPort());
+    saveProfile();
+    writeConf("[security]\nmode=tls\n");
+    const CliResult tls = run({"list"});
+    ASSERT_EQ(tls.exitCode, 0) << tls.err;
+    EXPECT_EQ(tls.out, plain.out);
+
+    // A trust store without the test CA: refused before login, with the fingerprint to pin.
+    ::setenv("SSL_CERT_FILE", certificates.serverKey.c_str(), 1);
+    const std::string fingerprint = TestCertificates::sha256Of(certificates.serverCertificate);
+    const CliResult refused = run({"list"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.err, HasSubstr(withColons(fingerprint)));
+    EXPECT_EQ(refused.out, "");
+
+    writeConf("[security]\nmode=tls\npinnedSha256=" + withColons(fingerprint) + "\n");
+    const CliResult pinned = run({"list"});
+    ASSERT_EQ(pinned.exitCode, 0) << pinned.err;
+    EXPECT_EQ(pinned.out, plain.out);
+
+    for (const std::string bad : {"[security]\nmode=ssl\n", "[security]\npinnedSha256=12:34\n"}) {
+        SCOPED_TRACE(bad);
+        writeConf(bad);
+        const CliResult usage = run({"list"});
+        EXPECT_EQ(usage.exitCode, 2);
+        EXPECT_THAT(usage.err, HasSubstr("default.conf"));
+        EXPECT_THAT(usage.err, HasSubstr("[security]"));
+    }
+}
