@@ -197,24 +197,15 @@ bool TNMHTTP::runPass()
         OnAboutToSend(this);
 
     TPowersock::Connect();
-    if (secure_) {
-        // The server's certificate is checked for Host before the request goes out.
-        try {
-            StartTls();
-        } catch (...) {
-            try {
-                TPowersock::Disconnect();
-            } catch (...) {
-            }
-            throw;
-        }
-    }
     {
         // A failure anywhere in the pass still closes the connection.
         ScopeExit closeOnFailure([this] {
             if (Connected())
                 TPowersock::Disconnect();
         });
+        // https: the server's certificate is checked for Host before the request goes out.
+        if (secure_)
+            StartTls();
         SendRequest();
         replyCodeRef() = 0;
         ReadReplyHeader();
