@@ -35,7 +35,7 @@ if [ "${KESTRIX_SKIP_SANITIZE:-0}" != "1" ]; then
   cmake --build "$asan" -j2
   (cd "$asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
      ctest --output-on-failure -L 'unit|protocol' --timeout 300 &&
-     ctest --output-on-failure -L integration -R 'Tls' --timeout 300)
+     ctest --output-on-failure -L integration -R 'Tls|Https' --timeout 300)
 fi
 # Each fuzz target briefly, so they keep building and the seeds keep passing.
 if [ "${KESTRIX_SKIP_FUZZ:-0}" != "1" ]; then
