@@ -97,6 +97,9 @@ TEST_F(CliTest, RefusedDeleEndsTheRunWithExitOneAndKeepsWhatWasDeleted)
         fake.send("+OK " + std::to_string(n) + " uid" + std::to_string(n) + "\r\n");
     };
     fake.send("+OK ready\r\n");
+    // Automatic security asks for the capabilities; without STLS the login goes plain.
+    fake.expect("CAPA\r\n");
+    fake.send("+OK\r\nUSER\r\nUIDL\r\n.\r\n");
     fake.expect("USER kestrix\r\n");
     fake.send("+OK\r\n");
     fake.expect("PASS secret\r\n");
@@ -129,6 +132,7 @@ TEST_F(CliTest, RefusedDeleEndsTheRunWithExitOneAndKeepsWhatWasDeleted)
     EXPECT_TRUE(fake.failures().empty());
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("-ERR mailbox is locked"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("Password sent without encryption"), std::string::npos) << result.err;
     // The table after the run shows the one message left.
     EXPECT_EQ(result.numbers(), (std::vector<std::string>{"1"}));
     const Profile saved = loadProfile();
@@ -141,6 +145,9 @@ TEST_F(CliTest, DeletionsWithoutAConfirmedQuitExitOne)
 {
     FakePop3Server fake;
     fake.send("+OK ready\r\n");
+    // Automatic security asks for the capabilities; without STLS the login goes plain.
+    fake.expect("CAPA\r\n");
+    fake.send("+OK\r\nUSER\r\nUIDL\r\n.\r\n");
     fake.expect("USER kestrix\r\n");
     fake.send("+OK\r\n");
     fake.expect("PASS secret\r\n");
