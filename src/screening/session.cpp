@@ -44,6 +44,7 @@ void Pop3Attachment::reset()
         return;
     TNMPOP3 &client = *m_client;
     client.OnConnect = nullptr;
+    client.OnPlainLogin = nullptr;
     client.OnDisconnect = nullptr;
     client.OnStatus = nullptr;
     client.OnConnectionFailed = nullptr;
