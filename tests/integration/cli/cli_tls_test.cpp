@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 
 #include <cstdlib>
+#include <optional>
 
 using namespace kestrix;
 using kestrix::test::CliResult;
@@ -57,14 +58,14 @@ TEST_F(CliTlsTest, ListsOverTlsAsOverPlainAndRefusesAnUntrustedCertificateUntilP
     ::setenv("SSL_CERT_FILE", certificates.caFile.c_str(), 1);
 
     writeConf("[security]\nmode=none\n");
-    const CliResult plain = run({"list"});
+    const CliResult plain = run({"-v", "list"});
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
     EXPECT_THAT(plain.err, HasSubstr("Connected (no encryption)"));
     ASSERT_EQ(plain.numbers(), (std::vector<std::string>{"1", "2", "3"}));
 
     // Automatic on the plain port upgrades with STLS.
     writeConf("");
-    const CliResult stls = run({"list"});
+    const CliResult stls = run({"-v", "list"});
     ASSERT_EQ(stls.exitCode, 0) << stls.err;
     EXPECT_THAT(stls.err, HasSubstr("Connected (TLS 1."));
     EXPECT_EQ(stls.out, plain.out);
@@ -96,5 +97,60 @@ TEST_F(CliTlsTest, ListsOverTlsAsOverPlainAndRefusesAnUntrustedCertificateUntilP
         EXPECT_EQ(usage.exitCode, 2);
         EXPECT_THAT(usage.err, HasSubstr("default.conf"));
         EXPECT_THAT(usage.err, HasSubstr("[security]"));
+    }
+}
+
+TEST_F(CliTlsTest, ADeletionOverTlsLeavesTheSameMailboxTableAndFilesAsOverPlain)
+{
+    QTemporaryDir certificateFolder;
+    const TestCertificates certificates(certificateFolder.path().toStdString());
+    ::setenv("SSL_CERT_FILE", certificates.caFile.c_str(), 1);
+    struct Case {
+        const char *name;
+        const char *conf;
+        bool tlsPort;
+        const char *connected;
+    };
+    const Case cases[] = {
+        {"plain", "[security]\nmode=none\n", false, "Connected (no encryption)"},
+        {"STLS (automatic)", "", false, "Connected (TLS 1."},
+        {"STLS required", "[security]\nmode=starttls\n", false, "Connected (TLS 1."},
+        {"implicit TLS", "[security]\nmode=tls\n", true, "Connected (TLS 1."},
+    };
+    std::optional<CliResult> plainRun;
+    std::map<std::string, QByteArray> plainFiles;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files))
+            ASSERT_TRUE(QFile::remove(dir.filePath(name)));
+        DovecotServer::Options options;
+        options.tlsCertificate = certificates.serverCertificate;
+        options.tlsKey = certificates.serverKey;
+        std::vector<std::string> messages;
+        for (int k = 1; k <= 4; ++k)
+            messages.push_back(DovecotServer::makeMessage(sender(k), subject(k)));
+        dovecot = std::make_unique<DovecotServer>(messages, options);
+        makeProfile().whitelist.add(sender(3));
+        if (c.tlsPort)
+            profile.settings.Port = std::to_string(dovecot->tlsPort());
+        saveProfile();
+        writeConf(c.conf);
+
+        const CliResult result = run({"-v", "delete", "2", "3"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_THAT(result.err, HasSubstr(c.connected));
+        EXPECT_EQ(sendersOnServer(), (std::vector<std::string>{sender(1), sender(3), sender(4)}));
+
+        // The files but the two that name the connection (port and security) are the same.
+        auto kept = files();
+        kept.erase("default.ini");
+        kept.erase("default.conf");
+        if (!plainRun) {
+            plainRun = result;
+            plainFiles = kept;
+            continue;
+        }
+        EXPECT_EQ(result.out, plainRun->out);
+        EXPECT_EQ(kept, plainFiles);
     }
 }
