@@ -14,10 +14,12 @@ namespace {
 
 class CliHostileServerTest : public CliTest {
 protected:
-    // Greeting, USER, PASS and the given STAT reply.
+    // Greeting, CAPA (automatic security; no STLS), USER, PASS and the given STAT reply.
     void scriptLogin(const std::string &statReply)
     {
         fake().send("+OK ready\r\n");
+        fake().expect("CAPA\r\n");
+        fake().send("+OK\r\nUSER\r\nUIDL\r\n.\r\n");
         fake().expect("USER kestrix\r\n");
         fake().send("+OK\r\n");
         fake().expect("PASS secret\r\n");
@@ -68,6 +70,8 @@ protected:
 TEST_F(CliHostileServerTest, AServerThatAnswersTwiceIsStoppedAndNotBelieved)
 {
     fake().send("+OK ready\r\n");
+    fake().expect("CAPA\r\n");
+    fake().send("+OK\r\nUSER\r\n.\r\n");
     fake().expect("USER kestrix\r\n");
     fake().send("+OK\r\n+OK\r\n");
     fake().waitForClientClose();

@@ -27,8 +27,10 @@ TEST_F(CliTest, ListPrintsTheTableAndTheNextListStartsAfterTheTrustedRun)
     EXPECT_EQ(rows[2][1], "-");
     for (const auto &row : rows)
         EXPECT_EQ(row.size(), 6u);
-    // Without -v standard error carries the summary, not the status texts.
-    EXPECT_EQ(first.err, "kestrix-cli: default: 3 message(s) listed, 2 trusted, 0 known bad or "
+    // Without -v standard error carries the summary (after the warning that this test server
+    // takes the password in clear), not the status texts.
+    EXPECT_EQ(first.err, "kestrix-cli: warning: Password sent without encryption\n"
+                         "kestrix-cli: default: 3 message(s) listed, 2 trusted, 0 known bad or "
                          "blacklisted\n");
     EXPECT_NE(loadProfile().settings.resumeCode, "-1");
 

@@ -216,7 +216,9 @@ TEST_F(CliTest, ListIsQuietByDefaultAndTellsEveryStatusWithV)
     saveProfile();
     const CliResult quiet = run({"list", "--all"});
     ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
-    EXPECT_EQ(quiet.err, "kestrix-cli: default: 2 message(s) listed, 0 trusted, 0 known bad or "
+    // The plain-password warning is said also without -v.
+    EXPECT_EQ(quiet.err, "kestrix-cli: warning: Password sent without encryption\n"
+                         "kestrix-cli: default: 2 message(s) listed, 0 trusted, 0 known bad or "
                          "blacklisted\n");
 
     const CliResult verbose = run({"-v", "list", "--all"});
@@ -226,10 +228,11 @@ TEST_F(CliTest, ListIsQuietByDefaultAndTellsEveryStatusWithV)
     EXPECT_NE(verbose.err.find("+OK"), std::string::npos) << verbose.err;
     EXPECT_EQ(verbose.err.substr(verbose.err.rfind("kestrix-cli:")),
               "kestrix-cli: default: 2 message(s) listed, 0 trusted, 0 known bad or blacklisted\n");
-    // A failure is one line also without -v.
+    // A failure is one line also without -v (after the plain-password warning).
     const CliResult refused = run({"list"}, "wrong");
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 2) << refused.err;
+    EXPECT_NE(refused.err.find("\nkestrix-cli: Authentication failed\n"), std::string::npos);
 }
 
 TEST_F(CliTest, OnATerminalAProgressLineRewritesItselfAndIsWipedAtTheEnd)

@@ -130,6 +130,7 @@ TEST_F(CliTlsTest, ADeletionOverTlsLeavesTheSameMailboxTableAndFilesAsOverPlain)
         for (int k = 1; k <= 4; ++k)
             messages.push_back(DovecotServer::makeMessage(sender(k), subject(k)));
         dovecot = std::make_unique<DovecotServer>(messages, options);
+        profile = Profile{};
         makeProfile().whitelist.add(sender(3));
         if (c.tlsPort)
             profile.settings.Port = std::to_string(dovecot->tlsPort());

@@ -166,7 +166,9 @@ TEST_F(InstallTest, InstalledCliMakesAPrivateFolderAndListsAMailbox)
         << listed.out;
     EXPECT_NE(listed.out.find("2\t-\tBob <bob@example.org>\t-\tLunch\t"), std::string::npos)
         << listed.out;
-    EXPECT_EQ(listed.err, "kestrix-cli: box: 2 message(s) listed, 0 trusted, 0 known bad or "
+    // The test server takes the password in clear: the warning comes before the summary.
+    EXPECT_EQ(listed.err, "kestrix-cli: warning: Password sent without encryption\n"
+                          "kestrix-cli: box: 2 message(s) listed, 0 trusted, 0 known bad or "
                           "blacklisted\n");
 }
 

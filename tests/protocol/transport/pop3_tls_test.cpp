@@ -69,6 +69,8 @@ TEST_F(Pop3TlsTest, WithoutStlsAutomaticLogsInPlainAndSaysSoWhileRequiredSendsNo
 TEST_F(Pop3TlsTest, RequiredStlsThatTheServerDoesNotOfferSendsNoCredentials)
 {
     scriptCapa("USER\r\n");
+    expectClient("QUIT\r\n");  // no credentials, but a polite end
+    server("+OK\r\n");
     configure(Pop3Security::StartTls);
     try {
         pop.Connect();
