@@ -22,7 +22,10 @@
 //   pop.Disconnect();                      // QUIT
 
 #include "transport/ex_string_list.h"
+#include "transport/mail_message.h"
+#include "transport/mime_extractor.h"
 #include "transport/powersock.h"
+#include "transport/uu_processor.h"
 
 #include <cstdint>
 #include <string>
@@ -88,8 +91,17 @@ public:
     // DELE n: the message is removed when the server receives QUIT.
     void DeleteMessage(std::int32_t n);
 
-    // Retrieval of whole messages (RETR n, CurrentMessage, GetMailMessage) belongs here too;
-    // it comes with the message decoding.
+    // RETR n (pop3_retrieve.cpp): the whole message into CurrentMessage, dot-unstuffed; a
+    // multipart message has its first part as Body and every further part stored as a file
+    // under AttachFilePath (decoded when base64 or X-UUENCODE). Events: OnRetrieveStart and
+    // OnRetrieveEnd around it, OnDecodeStart per stored part, OnPacketRecvd per line copied
+    // into a part. Status texts "Extracting file", "Decoding file", "Message Retrieved".
+    void FetchMessage(std::int32_t n);
+    TMailMessage CurrentMessage;
+    TNMUUProcessor UUProcessor;
+    std::function<void(std::string &fileName)> OnDecodeStart;  // may change the name
+    // TransferEncoding, PartFileName and ExtractMode of the retrieval.
+    TMimeExtractor &Mime() { return mime_; }
 
 private:
     // Transaction, after making sure no reply is waiting that no command asked for: such bytes
@@ -104,6 +116,7 @@ private:
     void upgradeWithStls();
 
     std::string attachFilePath_;
+    TMimeExtractor mime_{CurrentMessage, UUProcessor};
     std::int32_t messageCount_ = 0;
     bool busy_ = false;
 };
