@@ -136,6 +136,23 @@ void TNMUUProcessor::decodeMime(CoderLineReader &lines, std::string &out)
             continue;
 
         bool padded = false;
+        // Whole groups of four alphabet characters, the bulk of every line, in one pass.
+        char decoded[CoderLineReader::kLookAhead];
+        std::size_t made = 0;
+        while (i + 4 <= length) {
+            const int a = kMimeValues[static_cast<unsigned char>(line[i])];
+            const int b = kMimeValues[static_cast<unsigned char>(line[i + 1])];
+            const int c = kMimeValues[static_cast<unsigned char>(line[i + 2])];
+            const int d = kMimeValues[static_cast<unsigned char>(line[i + 3])];
+            if ((a | b | c | d) < 0)
+                break;
+            decoded[made] = char((a << 2) | (b >> 4));
+            decoded[made + 1] = char(((b & 15) << 4) | (c >> 2));
+            decoded[made + 2] = char(((c & 3) << 6) | d);
+            made += 3;
+            i += 4;
+        }
+        out.append(decoded, made);
         while (i < length) {
             const int v1 = kMimeValues[static_cast<unsigned char>(line[i])];
             if (v1 < 0) {
