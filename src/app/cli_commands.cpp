@@ -5,6 +5,7 @@
 #include "app/cli_log.h"
 #include "app/cli_options.h"
 #include "app/cli_profile.h"
+#include "app/cli_read.h"
 #include "app/cli_run.h"
 #include "app/cli_whitelist.h"
 #include "profiles/data_folder.h"
@@ -17,6 +18,7 @@ const std::vector<CommandEntry> &commandTable()
         {"list", runList, kScreeningUsage},
         {"delete-known-bad", runDeleteKnownBad, ""},
         {"delete", runDelete, ""},
+        {"read", runRead, kReadUsage},
         {"profile", runProfileCommand, kProfileUsage},
         {"whitelist", runWhitelistCommand, kWhitelistUsage},
         {"blacklist", runBlacklistCommand, kBlacklistUsage},

@@ -1,37 +1,23 @@
 #include "app/cli_run.h"
 
+#include "app/cli_account.h"
 #include "app/cli_context.h"
 #include "app/cli_table_printer.h"
 #include "app/cli_terminal.h"
 #include "profiles/data_folder.h"
-#include "profiles/password_keyring.h"
 #include "profiles/profile_list.h"
-#include "profiles/profile_conf.h"
 #include "profiles/profile_store.h"
 #include "screening/screener.h"
 #include "text/latin1.h"
 #include "transport/pop3_client.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace kestrix::cli {
 
 namespace {
-
-std::optional<std::string> password(std::string &why)
-{
-    if (const char *fromEnvironment = std::getenv("KESTRIX_PASSWORD"); fromEnvironment
-        && *fromEnvironment)
-        return std::string(fromEnvironment);
-    auto typed = readPasswordFromTerminal("Password: ");
-    if (!typed)
-        why = "no password: set KESTRIX_PASSWORD or run on a terminal";
-    return typed;
-}
 
 // The rows of the table that show these message numbers; numbers without a row are reported.
 std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> &numbers)
@@ -75,92 +61,6 @@ void printSummary(const std::string &profile, const Screener &screener)
     printError(line);
 }
 
-// The account a screening run works on, read and checked before anything is sent.
-struct Account {
-    std::string name;
-    ProfilePaths paths;
-    Profile profile;
-    ProfileConf conf;
-    std::string password;
-};
-
-// Loads the chosen profile and its NAME.conf and finds the password (KESTRIX_PASSWORD, the
-// keyring when the profile keeps it there, else the terminal). A profile without host,
-// port or user id, or with a security setting this version cannot read, is a usage error: the
-// run never falls back to another mode.
-std::optional<Account> openAccount(const Options &options, const QString &dir, int &status)
-{
-    const GlobalOptions global{options.dir, options.profile, options.verbose};
-    std::string why;
-    const auto name = chooseProfile(global, dir, why);
-    if (!name) {
-        status = usageError(why);
-        return std::nullopt;
-    }
-    Account account;
-    account.name = *name;
-    account.paths = profilePaths(dir, *name);
-    if (!QFileInfo::exists(account.paths.settings)) {
-        status = usageError("profile \"" + *name + "\" has no settings file "
-                            + fromQString(account.paths.settings));
-        return std::nullopt;
-    }
-    account.profile.name = *name;
-    if (const LoadProfileResult loaded = LoadProfile(account.profile, dir); !loaded) {
-        status = usageError(loaded.error);
-        return std::nullopt;
-    }
-    account.conf = ProfileConf::load(account.paths.conf);
-    if (const std::string unreadable = account.conf.securityError(); !unreadable.empty()) {
-        status = usageError(unreadable);
-        return std::nullopt;
-    }
-    const ProfileSettings &settings = account.profile.settings;
-    if (settings.Host.empty() || settings.Port.empty() || settings.UserId.empty()) {
-        status = usageError("profile \"" + *name + "\" lacks the host, port or user id");
-        return std::nullopt;
-    }
-    const auto port = parseDecimal(settings.Port);
-    if (!port || *port < 1 || *port > 65535) {
-        status = usageError("profile \"" + *name + "\" has the port \"" + settings.Port
-                            + "\"; it must be a number from 1 to 65535");
-        return std::nullopt;
-    }
-    // Without KESTRIX_PASSWORD a profile that keeps its password in the desktop keyring uses it.
-    std::optional<std::string> secret;
-    const char *fromEnvironment = std::getenv("KESTRIX_PASSWORD");
-    if ((!fromEnvironment || !*fromEnvironment) && account.conf.keyring()) {
-        std::string unreachable;
-        if (PasswordKeyring::reachable(unreachable))
-            secret = PasswordKeyring::read(*name);
-    }
-    if (!secret)
-        secret = password(why);
-    if (!secret) {
-        status = usageError(why);
-        return std::nullopt;
-    }
-    account.password = std::move(*secret);
-    return account;
-}
-
-// Hands the account to the screener, with its protection: a refused certificate is reported
-// with its fingerprint (no question on a command line; pinning it is an edit of NAME.conf).
-void giveAccount(Screener &screener, Account &account, const QString &dir)
-{
-    screener.settings = account.profile.settings;
-    screener.whitelist = std::move(account.profile.whitelist);
-    screener.blacklist = std::move(account.profile.blacklist);
-    screener.rejectedLog = std::move(account.profile.log);
-    // Blacklist words also against the display texts when the profile's NAME.conf says so.
-    screener.decodeAll = account.conf.decodeAll();
-    screener.password = account.password;
-    screener.attachmentsFolder = fromQString(dir) + "/Attachments";
-    screener.conf = account.conf;
-    screener.confFile = account.paths.conf;
-    screener.offerCertificateTrust = false;
-}
-
 }  // namespace
 
 int run(const Options &options)
@@ -171,7 +71,7 @@ int run(const Options &options)
     if (!folder)
         return status;
     const QString &dir = *folder;
-    auto account = openAccount(options, dir, status);
+    auto account = openAccount(global, dir, status);
     if (!account)
         return status;
     const std::string &name = account->name;
@@ -183,8 +83,7 @@ int run(const Options &options)
     giveAccount(screener, *account, dir);
     TNMPOP3 client;
     const Pop3Attachment attached = screener.attachPop3(client);
-    // Quiet or not, a password that crossed the network in clear is said on standard error.
-    client.OnPlainLogin = [](TPowersock *) { warn("Password sent without encryption"); };
+    warnOnPlainLogin(client);
 
     // As the window's get-and-check command: "/ All" first when asked, then the download.
     if (options.all)

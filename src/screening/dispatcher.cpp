@@ -247,9 +247,8 @@ void Screener::runCommand(PendingCommand code)
         return;
 
     case cmdReadMessage:
-        // Reading one message arrives with the message reader; until then: back to idle.
-        m_view.setEnabled(Control::Timer2, false);
-        finishCommand(code, true);
+        if (readSelectedMessage())
+            finishCommand(code, true);
         return;
 
     case cmdDeleteKnownBad: {

@@ -33,6 +33,7 @@ class Prompter;
 class Screener;
 class TNMPOP3;  // the POP3 client (transport)
 struct TlsCertificate;
+class TMailMessage;
 
 // The Screener's hold on a POP3 client's events (from attachPop3). While it lives the client's
 // events reach the Screener; when it goes (or is reset) they are taken back and the Screener no
@@ -258,6 +259,19 @@ public:
     bool resetDeletedCount();
     void showLogCount();  // Panel13: "N logged SPAM MAIL addresses"
 
+    // ---- Reading one whole message (read_message.cpp) ------------------------------------------
+    // The message reader's side (TForm4); a test or kestrix-cli may leave any of them empty.
+    struct ReaderHooks {
+        std::function<void(const std::string &folder)> showFolder;  // the attachment list
+        std::function<void(const TMailMessage &message)> fill;      // sender, subject, text
+        std::function<void()> show;                                 // shown and in front
+    };
+    ReaderHooks readerHooks;
+    // RETR number (never DELE) in the open session: true when NMPOP31->CurrentMessage holds the
+    // message and its parts are stored in attachmentsFolder; readError says why not.
+    bool retrieveMessage(int number);
+    std::string readError;
+
     // ---- Command dispatcher (dispatcher.cpp) ---------------------------------------------------
     // What the dispatcher asks of the window besides the View; the window sets these (a test may
     // leave any of them empty: the step is then skipped). The timers are switched through the
@@ -296,6 +310,9 @@ private:
     void finishCommand(PendingCommand code, bool enableGrid);
     void recoverFromFailure(PendingCommand code, const std::string &what);
     void getHeaders(bool thenReclassify);
+    // Command 7: the selected row's message into the reader (read_message.cpp). False while
+    // more than one row is selected: the command then waits, with the dispatcher running.
+    bool readSelectedMessage();
     void setGridEnabled(bool enabled);
     bool m_dispatching = false;
     bool m_gridDisabled = false;

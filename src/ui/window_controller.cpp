@@ -2,6 +2,8 @@
 
 #include "transport/host_lookup.h"
 #include "ui/form1.h"
+#include "transport/mail_message.h"
+#include "ui/form4_message_reader.h"
 #include "ui/ui_widgets.h"
 #include "ui/window_keyring.h"
 #include "ui/wrap_grid.h"
@@ -39,6 +41,7 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
     connectProfileCommands();
     connectDispatcher();
     connectDispatcherButtons();
+    connectMessageReader();
     connect(&m_form, &TForm1::aboutToExit, this, [this] {
         if (m_screener.sessionOpen())
             m_screener.closeSession();
@@ -51,6 +54,19 @@ WindowController::~WindowController()
     // The window may outlive the Screener (main() builds the window first): it must not paint
     // a freed table while it is being hidden or destroyed.
     m_form.detachScreener();
+}
+
+// Command 7 fills the reader with the message read and brings it to the front.
+void WindowController::connectMessageReader()
+{
+    m_form4 = new TForm4(&m_form);
+    m_form4->showFolder(fromBytes(m_screener.attachmentsFolder));
+    Screener::ReaderHooks &hooks = m_screener.readerHooks;
+    hooks.showFolder = [this](const std::string &folder) { m_form4->showFolder(fromBytes(folder)); };
+    hooks.fill = [this](const TMailMessage &message) {
+        m_form4->fill(message.From, message.Subject, message.Body);
+    };
+    hooks.show = [this] { m_form4->showReader(); };
 }
 
 void WindowController::start(const std::optional<std::string> &argument)

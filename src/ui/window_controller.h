@@ -19,6 +19,7 @@
 namespace kestrix {
 
 class TForm1;
+class TForm4;
 
 class WindowController : public QObject {
     Q_OBJECT
@@ -39,12 +40,14 @@ public:
     WindowProfiles &profiles() { return m_profiles; }
     TNMPOP3 &pop3() { return m_pop3; }
     WindowUpdateCheck &updateCheck() { return m_updateCheck; }
+    TForm4 &form4() { return *m_form4; }  // the message reader
 
 private:
     void connectSettingsControls();
     void connectProfileCommands();
     void connectDispatcher();
     void connectDispatcherButtons();
+    void connectMessageReader();
 
     TForm1 &m_form;
     WindowView m_view;
@@ -55,6 +58,7 @@ private:
     WindowProfiles m_profiles;
     WindowUpdateCheck m_updateCheck{m_form, m_screener, m_profiles};
     class WindowKeyring *m_keyring = nullptr;  // owned by the window
+    TForm4 *m_form4 = nullptr;  // the message reader, owned by the window
 };
 
 }  // namespace kestrix

@@ -31,6 +31,14 @@ TEST_F(CliTest, UsageErrorsExitTwoAndChangeNoFile)
         {{"--profile", "defualt", "list"}, "no profile named \"defualt\""},
         {{"--profile", "../default", "list"}, "no profile named"},
         {{"--profile", "work", "list"}, "no settings file"},
+        {{"read"}, "read needs a message number"},
+        {{"read", "0"}, "not a message number: 0"},
+        {{"read", "1", "2"}, "unexpected argument: 2"},
+        {{"read", "x1"}, "not a message number: x1"},
+        {{"read", "1", "--all"}, "unknown option: --all"},
+        {{"read", "1", "--attachments"}, "--attachments needs a folder"},
+        {{"read", "1", "--attachments="}, "--attachments needs a folder"},
+        {{"list", "--attachments", "/tmp"}, "unknown option: --attachments"},
     };
     for (const Case &c : cases) {
         std::string joined;
@@ -73,7 +81,7 @@ TEST_F(CliTest, HelpPrintsTheUsage)
     EXPECT_EQ(result.out.rfind("kestrix-cli [--dir DIR] [--profile NAME] [-v] [--utf8] COMMAND [options]", 0),
               0u);
     for (const char *command : {"list", "delete-known-bad", "delete", "profile add", "whitelist",
-                                "blacklist", "log list", "check-update", "in use now:", "--utf8"})
+                                "blacklist", "log list", "check-update", "in use now:", "--utf8", "read NUMBER"})
         EXPECT_NE(result.out.find(command), std::string::npos) << command;
 
     const CliResult version = run({"--version"});

@@ -1,0 +1,106 @@
+#include "app/cli_account.h"
+
+#include "app/cli_context.h"
+#include "app/cli_terminal.h"
+#include "profiles/password_keyring.h"
+#include "screening/screener.h"
+#include "text/latin1.h"
+#include "transport/pop3_client.h"
+
+#include <QFileInfo>
+
+#include <cstdlib>
+
+namespace kestrix::cli {
+
+namespace {
+
+std::optional<std::string> password(std::string &why)
+{
+    if (const char *fromEnvironment = std::getenv("KESTRIX_PASSWORD"); fromEnvironment
+        && *fromEnvironment)
+        return std::string(fromEnvironment);
+    auto typed = readPasswordFromTerminal("Password: ");
+    if (!typed)
+        why = "no password: set KESTRIX_PASSWORD or run on a terminal";
+    return typed;
+}
+
+}  // namespace
+
+std::optional<Account> openAccount(const GlobalOptions &global, const QString &dir, int &status)
+{
+    std::string why;
+    const auto name = chooseProfile(global, dir, why);
+    if (!name) {
+        status = usageError(why);
+        return std::nullopt;
+    }
+    Account account;
+    account.name = *name;
+    account.paths = profilePaths(dir, *name);
+    if (!QFileInfo::exists(account.paths.settings)) {
+        status = usageError("profile \"" + *name + "\" has no settings file "
+                            + fromQString(account.paths.settings));
+        return std::nullopt;
+    }
+    account.profile.name = *name;
+    if (const LoadProfileResult loaded = LoadProfile(account.profile, dir); !loaded) {
+        status = usageError(loaded.error);
+        return std::nullopt;
+    }
+    account.conf = ProfileConf::load(account.paths.conf);
+    if (const std::string unreadable = account.conf.securityError(); !unreadable.empty()) {
+        status = usageError(unreadable);
+        return std::nullopt;
+    }
+    const ProfileSettings &settings = account.profile.settings;
+    if (settings.Host.empty() || settings.Port.empty() || settings.UserId.empty()) {
+        status = usageError("profile \"" + *name + "\" lacks the host, port or user id");
+        return std::nullopt;
+    }
+    const auto port = parseDecimal(settings.Port);
+    if (!port || *port < 1 || *port > 65535) {
+        status = usageError("profile \"" + *name + "\" has the port \"" + settings.Port
+                            + "\"; it must be a number from 1 to 65535");
+        return std::nullopt;
+    }
+    // Without KESTRIX_PASSWORD a profile that keeps its password in the desktop keyring uses it.
+    std::optional<std::string> secret;
+    const char *fromEnvironment = std::getenv("KESTRIX_PASSWORD");
+    if ((!fromEnvironment || !*fromEnvironment) && account.conf.keyring()) {
+        std::string unreachable;
+        if (PasswordKeyring::reachable(unreachable))
+            secret = PasswordKeyring::read(*name);
+    }
+    if (!secret)
+        secret = password(why);
+    if (!secret) {
+        status = usageError(why);
+        return std::nullopt;
+    }
+    account.password = std::move(*secret);
+    return account;
+}
+
+void giveAccount(Screener &screener, Account &account, const QString &dir)
+{
+    screener.settings = account.profile.settings;
+    screener.whitelist = std::move(account.profile.whitelist);
+    screener.blacklist = std::move(account.profile.blacklist);
+    screener.rejectedLog = std::move(account.profile.log);
+    // Blacklist words also against the display texts when the profile's NAME.conf says so.
+    screener.decodeAll = account.conf.decodeAll();
+    screener.password = account.password;
+    screener.attachmentsFolder = fromQString(dir) + "/Attachments";
+    screener.conf = account.conf;
+    screener.confFile = account.paths.conf;
+    screener.offerCertificateTrust = false;
+}
+
+void warnOnPlainLogin(TNMPOP3 &client)
+{
+    client.OnPlainLogin = [](TPowersock *) { warn("Password sent without encryption"); };
+}
+
+}  // namespace kestrix::cli

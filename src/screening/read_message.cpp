@@ -1,0 +1,62 @@
+// Reading one whole message: the dispatcher's command 7 retrieves the selected row's message
+// into the message reader (the message stays on the server), and kestrix-cli read retrieves a
+// message by its number.
+#include "screening/screener.h"
+#include "screening/view.h"
+#include "text/latin1.h"
+#include "transport/pop3_client.h"
+
+#include <cstdint>
+
+namespace kestrix {
+
+bool Screener::retrieveMessage(int number)
+{
+    readError.clear();
+    if (!sessionOpen()) {
+        readError = sessionError.empty() ? std::string("No connection") : sessionError;
+        return false;
+    }
+    try {
+        NMPOP31->FetchMessage(number);
+        return true;
+    } catch (const std::exception &error) {
+        readError = error.what();
+    }
+    while (!readError.empty() && (readError.back() == '\n' || readError.back() == '\r'))
+        readError.pop_back();
+    return false;
+}
+
+bool Screener::readSelectedMessage()
+{
+    clearTrustedLists();
+    if (readerHooks.showFolder)
+        readerHooks.showFolder(attachmentsFolder);
+    if (selTop != selBottom)
+        return false;
+
+    m_view.setEnabled(Control::Timer2, false);
+    setAllowDeleteAccepted(false);
+    m_view.setVisible(Control::Panel14, true);
+    if (connectSession()) {
+        const std::size_t index = std::size_t(selTop) - 1;
+        const auto number = selTop >= 1 && index < ListBox1.size() ? parseDecimal(ListBox1[index])
+                                                                    : std::nullopt;
+        // A failed retrieval leaves the reader as it was; the reason goes to the status line.
+        if (number && *number > 0 && *number <= INT32_MAX) {
+            if (retrieveMessage(int(*number))) {
+                if (readerHooks.fill)
+                    readerHooks.fill(NMPOP31->CurrentMessage);
+            } else if (lastServerError.empty()) {
+                m_view.setStatus(readError);
+            }
+        }
+    }
+    closeSession();
+    if (readerHooks.show)
+        readerHooks.show();
+    return true;
+}
+
+}  // namespace kestrix

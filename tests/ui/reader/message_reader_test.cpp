@@ -1,0 +1,211 @@
+// The message reader TForm4: filled from a message's fields, the attachment scan with its
+// warning, "Delete" answered Yes and No, F5; and command 7 from the "&M" button in the
+// diagnostic mode, reading a message from a throw-away Dovecot into the reader.
+#include "screening/screener.h"
+#include "support/dovecot_server.h"
+#include "support/mime_messages.h"
+#include "ui/form1.h"
+#include "ui/form4_message_reader.h"
+#include "ui/window_controller.h"
+#include "ui/wrap_grid.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kestrix;
+
+namespace {
+
+void touch(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("x");
+}
+
+QStringList listed(const QListWidget *list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    return names;
+}
+
+QColor background(const QLabel *label)
+{
+    return label->palette().color(QPalette::Window);
+}
+
+}  // namespace
+
+class MessageReaderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(folder.isValid());
+        for (const QString &name : QDir(folder.path()).entryList(QDir::Files))
+            QFile::remove(folder.filePath(name));
+        reader = std::make_unique<TForm4>();
+        beeps = 0;
+        reader->beep = [this] { ++beeps; };
+        reader->showFolder(folder.path());
+    }
+    void cleanup() { reader.reset(); }
+
+    void layoutAndTitle()
+    {
+        QCOMPARE(reader->windowTitle(), QStringLiteral("Message Reader"));
+        QCOMPARE(reader->size(), QSize(497, 430));
+        QCOMPARE(reader->pos(), QPoint(196, 127));
+        QCOMPARE(reader->Panel1->height(), 70);
+        QVERIFY(reader->Memo1->isReadOnly());
+        QVERIFY(!reader->isModal());
+    }
+
+    // The scan: names from the "File ... extracted" lines only, joined; maroon and three beeps
+    // for a type that can run code; green and hidden otherwise.
+    void attachmentScan_data()
+    {
+        QTest::addColumn<QStringList>("body");
+        QTest::addColumn<QString>("names");
+        QTest::addColumn<bool>("dangerous");
+        const QString file = QStringLiteral("\r\nFile \"%1\" extracted");
+        QTest::newRow("pdf and exe") << QStringList{QStringLiteral("Hello"), file.arg(QStringLiteral("report.pdf")),
+                                                    file.arg(QStringLiteral("run.exe"))}
+                                     << QStringLiteral("report.pdf, run.exe") << true;
+        QTest::newRow("exe inside the name")
+            << QStringList{file.arg(QStringLiteral("notes.exe.txt"))} << QStringLiteral("notes.exe.txt") << true;
+        QTest::newRow("linux script") << QStringList{file.arg(QStringLiteral("Setup.SH"))}
+                                      << QStringLiteral("Setup.SH") << true;
+        QTest::newRow("desktop entry") << QStringList{file.arg(QStringLiteral("open.desktop"))}
+                                       << QStringLiteral("open.desktop") << true;
+        QTest::newRow("harmless") << QStringList{file.arg(QStringLiteral("photo.jpg"))}
+                                  << QStringLiteral("photo.jpg") << false;
+        QTest::newRow("not an extraction line")
+            << QStringList{QStringLiteral("File \"run.exe\" was not attached")} << QString() << false;
+        QTest::newRow("no parts") << QStringList{QStringLiteral("Just text")} << QString() << false;
+    }
+    void attachmentScan()
+    {
+        QFETCH(QStringList, body);
+        QFETCH(QString, names);
+        QFETCH(bool, dangerous);
+        touch(folder.filePath(QStringLiteral("old.txt")));  // a file of an earlier message
+        std::vector<std::string> lines;
+        for (const QString &line : body)
+            lines.push_back(line.toStdString());
+        reader->fill("Ann <ann@example.org>", " Report", lines);
+        reader->showReader();
+        QCOMPARE(reader->Label4->text(), QStringLiteral("Ann <ann@example.org>"));
+        QCOMPARE(reader->Label5->text(), QStringLiteral(" Report"));
+        QCOMPARE(reader->Label6->text(), names);
+        QCOMPARE(reader->Label6->isVisible(), !names.isEmpty());
+        QCOMPARE(background(reader->Label6), dangerous ? QColor(128, 0, 0) : QColor(0, 128, 0));
+        QCOMPARE(beeps, dangerous ? 3 : 0);
+        QCOMPARE(listed(reader->FileListBox1), QStringList{QStringLiteral("old.txt")});
+    }
+
+    void deleteAskedYesAndNo()
+    {
+        for (const char *name : {"a.pdf", "b.pdf", "c.pdf"})
+            touch(folder.filePath(QString::fromLatin1(name)));
+        reader->refreshFileList();
+        QStringList questions;
+        bool answer = false;
+        reader->confirm = [&](const QString &question) {
+            questions << question;
+            return answer;
+        };
+        reader->FileListBox1->item(0)->setSelected(true);
+        reader->FileListBox1->item(2)->setSelected(true);
+
+        QTest::mouseClick(reader->Button1, Qt::LeftButton);  // No: nothing goes
+        QCOMPARE(listed(reader->FileListBox1), (QStringList{QStringLiteral("a.pdf"), QStringLiteral("b.pdf"), QStringLiteral("c.pdf")}));
+
+        reader->FileListBox1->item(0)->setSelected(true);
+        reader->FileListBox1->item(2)->setSelected(true);
+        QFile::remove(folder.filePath(QStringLiteral("c.pdf")));  // vanished meanwhile: skipped
+        answer = true;
+        QTest::mouseClick(reader->Button1, Qt::LeftButton);
+        QCOMPARE(questions, (QStringList{QStringLiteral("Really delete selected 2 messages ?"),
+                                         QStringLiteral("Really delete selected 2 messages ?")}));
+        QCOMPARE(listed(reader->FileListBox1), QStringList{QStringLiteral("b.pdf")});
+    }
+
+    void f5RefreshesTheList()
+    {
+        QVERIFY(listed(reader->FileListBox1).isEmpty());
+        touch(folder.filePath(QStringLiteral("new.txt")));
+        QTest::keyClick(reader->FileListBox1, Qt::Key_F5);
+        QCOMPARE(listed(reader->FileListBox1), QStringList{QStringLiteral("new.txt")});
+    }
+
+    // Command 7 end to end: the "&M" button of the diagnostic mode reads the selected row's
+    // message into the reader; the message stays on the server.
+    void readButtonFillsTheReader()
+    {
+        if (!test::DovecotServer::available())
+            QSKIP("Dovecot is not installed");
+        test::DovecotServer::Options account;
+        account.user = "vellick";  // the diagnostic mode shows the "&M" button
+        account.password = "Qz7-pass-4711";
+        test::DovecotServer dovecot(
+            {test::multipartMessage("Report", {test::textPart("See the files.\r\n"),
+                                               test::base64Part("report.pdf", "%PDF"),
+                                               test::base64Part("run.exe", "MZ")})},
+            account);
+        QTemporaryDir data;
+        QVERIFY(data.isValid());
+        TForm1 form;
+        WindowController controller(form, data.path());
+        controller.start(std::nullopt);
+        form.show();
+        Screener &screener = controller.screener();
+        TForm4 &formReader = controller.form4();
+        int windowBeeps = 0;
+        formReader.beep = [&] { ++windowBeeps; };
+
+        form.Edit1->setText(QString::fromStdString(dovecot.host()));
+        form.Edit2->setText(QString::number(dovecot.port()));
+        form.Edit3->setText(QString::fromStdString(dovecot.user()));
+        QTRY_VERIFY(form.Edit4->isEnabled());
+        form.Edit4->setText(QString::fromStdString(dovecot.password()));
+        QTRY_VERIFY(form.Button1->isEnabled());
+        QTest::mouseClick(form.Button1, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle
+                                     && !screener.dispatching(), 20000);
+
+        form.stringgrid1->selectRows(1, 1, 1);
+        QTRY_VERIFY(form.SpeedButton24->isVisible() && form.SpeedButton24->isEnabled());
+        QTest::mouseClick(form.SpeedButton24, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(formReader.isVisible() && screener.pendingCommand == cmdIdle
+                                     && !screener.dispatching(), 20000);
+        QCOMPARE(formReader.Label5->text(), QStringLiteral(" Report"));
+        QVERIFY(formReader.Memo1->toPlainText().startsWith(QStringLiteral("See the files.")));
+        QCOMPARE(formReader.Label6->text(), QStringLiteral("report.pdf, run.exe"));
+        QCOMPARE(windowBeeps, 3);
+        QCOMPARE(formReader.folder(), data.filePath(QStringLiteral("Attachments")));
+        QVERIFY(listed(formReader.FileListBox1).contains(QStringLiteral("report.pdf")));
+        QVERIFY(!screener.sessionOpen());
+        QCOMPARE(dovecot.messages().size(), std::size_t(1));
+        form.ProgramExit();
+    }
+
+private:
+    QTemporaryDir folder;
+    std::unique_ptr<TForm4> reader;
+    int beeps = 0;
+};
+
+QTEST_MAIN(MessageReaderTest)
+#include "message_reader_test.moc"
