@@ -41,8 +41,8 @@ bool Screener::readSelectedMessage()
     m_view.setVisible(Control::Panel14, true);
     if (connectSession()) {
         const std::size_t index = std::size_t(selTop) - 1;
-        const auto number = selTop >= 1 && index < ListBox1.size() ? parseDecimal(ListBox1[index])
-                                                                    : std::nullopt;
+        const auto number = selTop >= 1 && index < rows.size() ? parseDecimal(rows[index].number)
+                                                                : std::nullopt;
         // A failed retrieval leaves the reader as it was; the reason goes to the status line.
         if (number && *number > 0 && *number <= INT32_MAX) {
             if (retrieveMessage(int(*number))) {
