@@ -1,6 +1,7 @@
 #include "ui/form4_message_reader.h"
 
 #include "screening/attachment_scan.h"
+#include "text/display_text.h"
 #include "ui/ui_widgets.h"
 
 #include <QApplication>
@@ -47,10 +48,11 @@ QLabel *valueLabel(const char *name, QWidget *parent)
     return label;
 }
 
-// The text as one line, for the labels (a header value could carry line breaks).
+// A header text as people read it (encoded words and UTF-8 decoded), as one line for the
+// labels (a header value could carry line breaks).
 QString oneLine(const std::string &text)
 {
-    QString line = fromBytes(text);
+    QString line = displayHeaderText(text);
     line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     return line;
 }

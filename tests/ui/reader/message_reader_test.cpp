@@ -115,6 +115,15 @@ private slots:
         QCOMPARE(listed(reader->FileListBox1), QStringList{QStringLiteral("old.txt")});
     }
 
+    void headerTextsAsPeopleReadThem()
+    {
+        // Encoded words and raw UTF-8 decoded; a folded header's line break shown as a blank.
+        reader->fill("=?utf-8?B?SsO2cmc=?= <joerg@example.de>",
+                     "=?iso-8859-1?Q?Gr=FC=DFe?= aus\r\n M\xC3\xBCnchen", {"Hi"});
+        QCOMPARE(reader->Label4->text(), QStringLiteral("Jörg <joerg@example.de>"));
+        QCOMPARE(reader->Label5->text(), QStringLiteral("Grüße aus   München"));
+    }
+
     void deleteAskedYesAndNo()
     {
         for (const char *name : {"a.pdf", "b.pdf", "c.pdf"})
