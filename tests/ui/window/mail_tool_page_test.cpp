@@ -55,7 +55,9 @@ private slots:
     void buttonsFollowWhetherThePathNamesAProgram()
     {
         QTemporaryDir dir;
-        TForm1 form;
+        // The window with its Screener: the window's timers query it from the first tick on.
+        test::WindowFixture window;
+        TForm1 &form = window.form;
         const QString program = dir.filePath(QStringLiteral("mailer"));
         const QString plain = dir.filePath(QStringLiteral("notes.txt"));
         writeScript(program, "#!/bin/sh\n");
@@ -97,7 +99,9 @@ private slots:
         qputenv("PATH", bin.toLocal8Bit() + ":/usr/bin:/bin");
         qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("share")).toLocal8Bit());
 
-        TForm1 form;
+        // The window with its Screener: the window's timers query it from the first tick on.
+        test::WindowFixture window;
+        TForm1 &form = window.form;
         form.Edit5->setText(QStringLiteral("/somewhere/else"));
         QTest::mouseClick(form.SpeedButton22, Qt::LeftButton);
         QCOMPARE(form.Edit5->text(), bin + QStringLiteral("/kmailer"));
@@ -131,7 +135,9 @@ private slots:
         const QString program = dir.filePath(QStringLiteral("mail tool"));
         const QString record = dir.filePath(QStringLiteral("record"));
         writeScript(program, recordingScript(record));
-        TForm1 form;
+        // The window with its Screener: the window's timers query it from the first tick on.
+        test::WindowFixture window;
+        TForm1 &form = window.form;
         form.show();
         form.Edit5->setText(program);
         form.Edit6->setText(QStringLiteral("-compose 'to=a b'"));
