@@ -10,11 +10,13 @@
 #include "screening/view.h"
 #include "text/header_decoding.h"
 #include "text/latin1.h"
+#include "transport/pop3_batch.h"
 #include "transport/pop3_client.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <optional>
 
 namespace kestrix {
 
@@ -190,6 +192,9 @@ void Screener::downloadHeaders()
 
     const int rowHeight = settings.RowHeight > 0 ? settings.RowHeight : 1;
     std::string lostSession;
+    // The download is one operation of the client: its commands go out ahead where the server
+    // allows pipelining, and the replies come back here message by message all the same.
+    std::optional<Pop3Batch> batch;
     for (int fetched = 0; fetched < toFetch; ++fetched) {
         const int i = start + fetched;
         if (i % 10 == 0) {
@@ -209,8 +214,9 @@ void Screener::downloadHeaders()
         std::vector<std::string> lines;
         std::string failure;
         try {
-            requireIdle(client);
-            client.FetchSummary(i);
+            if (!batch)
+                batch.emplace(client, i, count);  // a busy client fails this message
+            batch->fetchSummary(i);
             currentHeader = client.Summary.Header.Lines();
             sender = extractSender(currentHeader);
             subject = extractSubject(currentHeader);
@@ -218,7 +224,7 @@ void Screener::downloadHeaders()
             lines.push_back("id:-1");
             lines.push_back("Size: " + std::to_string(client.Summary.Bytes) + " byte");
             lines.insert(lines.end(), currentHeader.begin(), currentHeader.end());
-            code = codeOfMessage(client, i);
+            code = messageCode(batch->fetchUniqueId(i));
             lines[0] = "id:" + code;
         } catch (const std::exception &error) {
             // This message's remaining steps are skipped; the loop goes on while the session
@@ -253,6 +259,8 @@ void Screener::downloadHeaders()
             break;
         }
     }
+
+    batch.reset();
 
     m_view.setBusyCursor(true);
     buildMessageTable(true);

@@ -120,11 +120,26 @@ std::string TNMPOP3::command(const std::string &text)
     // the wrong command (a second "+OK" of USER taken for PASS, a login banner for STAT), so
     // the session ends. No QUIT: its answer could not be told from the stray bytes either, and
     // deletions of a dialogue out of step are better not carried out.
+    if (!Connected())
+        forgetInFlight();
+    if (!inFlight_.empty()) {
+        skipRepliesBefore(text);
+        if (!inFlight_.empty()) {
+            bytesInFlight_ -= inFlight_.front().size() + 2;
+            inFlight_.pop_front();
+            return received([this] { return ReadReply(); });
+        }
+    }
     if (Connected() && DataAvailable())
         endOutOfStep();
+    return received([&] { return Transaction(text); });
+}
+
+std::string TNMPOP3::received(const std::function<std::string()> &read)
+{
     std::string reply;
     try {
-        reply = Transaction(text);
+        reply = read();
     } catch (const ESockError &) {
         dropLostConnection();
         throw;
@@ -132,6 +147,28 @@ std::string TNMPOP3::command(const std::string &text)
     if (reply.empty())
         dropLostConnection();
     return reply;
+}
+
+void TNMPOP3::skipReply(const std::string &sent)
+{
+    // Unseen, as if the command had never gone out: no status text, no event.
+    const std::string first = readLine();
+    if (first.empty() || !startsWith(sent, "TOP ") || !pop3ReplyContainsOk(first))
+        return;
+    std::size_t bytes = 0;
+    for (std::size_t lines = 0;; ++lines) {
+        const std::string line = readLine();
+        if (line.empty())
+            return;
+        bytes += line.size();
+        if (bytes > maxHeaderBytes || lines >= maxHeaderLines) {
+            TPowersock::Disconnect();
+            throw Exception("Header too long: more than " + std::to_string(maxHeaderBytes)
+                            + " bytes or " + std::to_string(maxHeaderLines) + " lines");
+        }
+        if (withoutLineEnd(line) == ".")
+            return;
+    }
 }
 
 void TNMPOP3::endOutOfStep()
@@ -204,14 +241,20 @@ void TNMPOP3::Connect()
     });
 
     TPowersock::Connect();
+    forgetInFlight();
+    pipelining_ = false;
     try {
         if (Security == Pop3Security::Tls || (Security == Pop3Security::Auto && Port == 995))
             StartTls();
         const std::string greeting = readLine();
         if (!pop3ReplyContainsOk(greeting))
             throw replyError(greeting);
-        if (!Encrypted() && Security != Pop3Security::None)
-            upgradeWithStls();
+        if (Security != Pop3Security::None) {
+            if (Encrypted())
+                pipelining_ = askCapabilities().pipelining;
+            else
+                upgradeWithStls();
+        }
 
         attempts = 0;
         // Passes on "+OK"; a refusal gives OnAuthenticationFailed one chance to correct
@@ -260,14 +303,14 @@ void TNMPOP3::Connect()
     }
 }
 
-bool TNMPOP3::serverOffersStls()
+TNMPOP3::Capabilities TNMPOP3::askCapabilities()
 {
     const std::string reply = command("CAPA");
     if (reply.empty())
         throw replyError(reply);
+    Capabilities offered;
     if (!pop3ReplyContainsOk(reply))
-        return false;  // a server without CAPA announces nothing
-    bool offered = false;
+        return offered;  // a server without CAPA announces nothing
     for (std::size_t lines = 0;; ++lines) {
         const std::string line = readLine();
         if (line.empty())
@@ -279,19 +322,24 @@ bool TNMPOP3::serverOffersStls()
             TPowersock::Disconnect();
             throw Exception("CAPA reply too long");
         }
-        if (equalsIgnoreCaseAZ(pop3FirstWord(capability), "STLS"))
-            offered = true;
+        const std::string name = pop3FirstWord(capability);
+        if (equalsIgnoreCaseAZ(name, "STLS"))
+            offered.stls = true;
+        if (equalsIgnoreCaseAZ(name, "PIPELINING"))
+            offered.pipelining = true;
     }
 }
 
 void TNMPOP3::upgradeWithStls()
 {
-    if (!serverOffersStls()) {
+    const Capabilities offered = askCapabilities();
+    if (!offered.stls) {
         if (Security == Pop3Security::StartTls)
             throw Exception("The server does not offer STLS: the user name and password were not sent");
         // Automatic: the server can only be spoken to in plain text.
         ReportStatus(1, "Password sent without encryption");
         fire(OnPlainLogin, this);
+        pipelining_ = offered.pipelining;
         return;
     }
     // Once the server has offered STLS, a refusal or a failed upgrade ends the attempt: falling
@@ -306,6 +354,8 @@ void TNMPOP3::upgradeWithStls()
     if (DataAvailable())
         endOutOfStep();
     StartTls();
+    // What the server announced before the protection may have been forged on the way: ask again.
+    pipelining_ = askCapabilities().pipelining;
 }
 
 void TNMPOP3::Disconnect()
@@ -330,6 +380,7 @@ void TNMPOP3::Abort()
         TPowersock::Disconnect();
         ClearInput();
     }
+    forgetInFlight();
 }
 
 void TNMPOP3::FetchSummary(std::int32_t n)
@@ -338,7 +389,11 @@ void TNMPOP3::FetchSummary(std::int32_t n)
         return;
     busy_ = true;
     ScopeExit clearBusy([this] { busy_ = false; });
+    fetchSummary(n);
+}
 
+void TNMPOP3::fetchSummary(std::int32_t n)
+{
     CheckConnection();
     fire(OnRetrieveStart, this);
     const std::string top = command("TOP " + std::to_string(n) + " 0");
@@ -398,7 +453,11 @@ std::string TNMPOP3::FetchUniqueId(std::int32_t n)
         return {};
     busy_ = true;
     ScopeExit clearBusy([this] { busy_ = false; });
+    return fetchUniqueId(n);
+}
 
+std::string TNMPOP3::fetchUniqueId(std::int32_t n)
+{
     CheckConnection();
     const std::string reply = command("UIDL " + std::to_string(n));
     if (!pop3ReplyIsOk(reply)) {

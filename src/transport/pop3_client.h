@@ -28,7 +28,10 @@
 #include "transport/uu_processor.h"
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace kestrix {
 
@@ -73,6 +76,9 @@ public:
     std::int32_t MessageCount() const { return messageCount_; }  // from the last STAT
     TSummary Summary;                                            // from the last FetchSummary
     bool Busy() const { return busy_; }
+    // The server's CAPA listed PIPELINING (asked at every connect, after any upgrade; never in
+    // None): a Pop3Batch then sends its commands ahead.
+    bool Pipelining() const { return pipelining_; }
 
     // TLS or STLS as Security says, greeting, USER, PASS, STAT. Raises "Authentication failed"
     // when the login is refused (after QUIT), the reply line for any other refusal,
@@ -104,21 +110,40 @@ public:
     TMimeExtractor &Mime() { return mime_; }
 
 private:
+    friend class Pop3Batch;
+
     // Transaction, after making sure no reply is waiting that no command asked for: such bytes
     // mean the dialogue is out of step, and the session ends with "Unexpected data from the
-    // server" (no QUIT).
+    // server" (no QUIT). A command sent ahead by a batch is not sent again: its reply is the
+    // next one on the wire (the check is off inside a batch, where replies wait by design).
+    // Replies of commands sent ahead that this one passes over are read and dropped unseen.
     std::string command(const std::string &text);
+    std::string received(const std::function<std::string()> &read);
+    void sendAhead(const std::string &text, const std::vector<std::string> &commands);
+    void skipRepliesBefore(const std::string &text);
+    void skipReply(const std::string &sent);
+    void forgetInFlight();
+    // The bodies of FetchSummary and FetchUniqueId, without the Busy rule (a batch holds it).
+    void fetchSummary(std::int32_t n);
+    std::string fetchUniqueId(std::int32_t n);
     [[noreturn]] void endOutOfStep();
     // ReadLn; a closed or failed connection ends the session on the spot.
     std::string readLine();
     void dropLostConnection();
-    bool serverOffersStls();
+    struct Capabilities {
+        bool stls = false;
+        bool pipelining = false;
+    };
+    Capabilities askCapabilities();
     void upgradeWithStls();
 
     std::string attachFilePath_;
     TMimeExtractor mime_{CurrentMessage, UUProcessor};
     std::int32_t messageCount_ = 0;
     bool busy_ = false;
+    bool pipelining_ = false;
+    std::deque<std::string> inFlight_;  // commands sent ahead, oldest first, without CR LF
+    std::size_t bytesInFlight_ = 0;
 };
 
 // Reply tests of the client. The first word of a reply is its text before the first blank; a

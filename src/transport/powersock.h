@@ -193,6 +193,9 @@ protected:
     std::int32_t &bytesRecvdRef() { return bytesRecvd_; }
     std::int32_t &bytesTotalRef() { return bytesTotal_; }
     std::int16_t &replyCodeRef() { return replyCode_; }  // clients that read their own replies
+    // The reply half of Transaction: the next line as the reply to a command sent earlier
+    // (kept as LastReply, reported at level 1, its leading number as ReplyCode).
+    std::string ReadReply();
 };
 
 }  // namespace kestrix

@@ -117,8 +117,13 @@ std::string TPowersock::ReadLn()
 std::string TPowersock::Transaction(const std::string &command)
 {
     ReportStatus(8, "Transaction");
-    replyCode_ = 0;
     Writeln(command);
+    return ReadReply();
+}
+
+std::string TPowersock::ReadReply()
+{
+    replyCode_ = 0;
     std::string reply = ReadLn();
     lastReply_ = reply;
     if (!reply.empty()) {

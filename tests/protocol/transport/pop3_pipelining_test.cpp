@@ -1,0 +1,233 @@
+// The header download's batch against the fake server, with and without PIPELINING in CAPA:
+// the same replies, status texts and failures message by message, whether the replies come one
+// by one, merged into one segment after the whole window arrived, or split into small pieces;
+// "-ERR" for one TOP in the middle of a window; a close in the middle of a window; the Busy rule.
+#include "pop3_client_fixture.h"
+#include "transport/pop3_batch.h"
+
+#include <functional>
+#include <ostream>
+#include <utility>
+
+using namespace kestrix;
+using kestrix::test::FakePop3Server;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string number(int n) { return std::to_string(n); }
+std::string topReply(int n)
+{
+    return "+OK\r\nFrom: s" + number(n) + "@example.org\r\nSubject: m" + number(n) + "\r\n\r\n.\r\n";
+}
+std::string listReply(int n) { return "+OK " + number(n) + " " + number(100 + n) + "\r\n"; }
+std::string uidlReply(int n) { return "+OK " + number(n) + " uid" + number(n) + "\r\n"; }
+Strings commandsOf(int n)
+{
+    return {"TOP " + number(n) + " 0\r\n", "LIST " + number(n) + "\r\n", "UIDL " + number(n) + "\r\n"};
+}
+
+// What a run through one batch gave, message by message.
+struct Fetched {
+    Strings results;  // "subject|size|uid" or "failed: why"
+    Strings statuses;  // the status texts after the login
+    bool operator==(const Fetched &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const Fetched &f)
+{
+    for (const std::string &r : f.results)
+        out << "  " << r << "\n";
+    for (const std::string &s : f.statuses)
+        out << "  status: " << s;
+    return out;
+}
+
+class Pop3PipeliningTest : public ::testing::Test {
+protected:
+    // Greeting, CAPA (PIPELINING listed or not), USER, PASS, STAT.
+    static void scriptLogin(FakePop3Server &server, bool pipelining, int count)
+    {
+        server.send("+OK ready\r\n");
+        server.expect("CAPA\r\n");
+        server.send(std::string("+OK\r\nTOP\r\nUSER\r\nUIDL\r\n") + (pipelining ? "PIPELINING\r\n" : "")
+                    + ".\r\n");
+        server.expect("USER joe\r\n");
+        server.send("+OK\r\n");
+        server.expect("PASS secret\r\n");
+        server.send("+OK\r\n");
+        server.expect("STAT\r\n");
+        server.send("+OK " + number(count) + " 1000\r\n");
+    }
+
+    // Each command answered before the next is read.
+    static void scriptInTurn(FakePop3Server &server, int first, int last)
+    {
+        for (int n = first; n <= last; ++n) {
+            const Strings commands = commandsOf(n);
+            const Strings replies = {topReply(n), listReply(n), uidlReply(n)};
+            for (std::size_t k = 0; k < 3; ++k) {
+                server.expect(commands[k]);
+                server.send(replies[k]);
+            }
+        }
+    }
+
+    static void scriptQuit(FakePop3Server &server)
+    {
+        server.expect("QUIT\r\n");
+        server.send("+OK bye\r\n");
+    }
+
+    // Login, then every message 1..count through one batch as the download does it, then QUIT.
+    static Fetched fetchAll(FakePop3Server &server, int count)
+    {
+        TNMPOP3 pop;
+        pop.Host = "127.0.0.1";
+        pop.Port = server.port();
+        pop.TimeOut = 10000;
+        pop.ReportLevel = 2;
+        pop.UserID = "joe";
+        pop.Password = "secret";
+        pop.Security = Pop3Security::Auto;
+        Fetched out;
+        bool loggedIn = false;
+        pop.OnStatus = [&](TPowersock *, const std::string &text) {
+            if (loggedIn)
+                out.statuses.push_back(text);
+        };
+        pop.Connect();
+        loggedIn = true;
+        {
+            Pop3Batch batch(pop, 1, count);
+            for (int n = 1; n <= count && pop.Connected(); ++n) {
+                try {
+                    batch.fetchSummary(n);
+                    const std::string summary = pop.Summary.Subject + "|" + number(pop.Summary.Bytes);
+                    out.results.push_back(summary + "|" + batch.fetchUniqueId(n));
+                } catch (const std::exception &error) {
+                    out.results.push_back(std::string("failed: ") + error.what());
+                }
+            }
+        }
+        pop.Disconnect();
+        pop.OnStatus = nullptr;
+        return out;
+    }
+
+    static void expectScriptPlayed(FakePop3Server &server)
+    {
+        EXPECT_TRUE(server.waitUntilScriptDone());
+        for (const std::string &failure : server.failures())
+            ADD_FAILURE() << failure;
+    }
+};
+
+TEST_F(Pop3PipeliningTest, PipelinedOrNotTheBatchGivesTheSameRepliesAndStatusTexts)
+{
+    constexpr int window = int(Pop3Batch::windowCommands / 3);  // messages
+    constexpr int count = window + 9;  // more than one window
+    FakePop3Server oneByOne;
+    scriptLogin(oneByOne, false, count);
+    scriptInTurn(oneByOne, 1, count);
+    scriptQuit(oneByOne);
+    const Fetched yardstick = fetchAll(oneByOne, count);
+    expectScriptPlayed(oneByOne);
+    ASSERT_EQ(yardstick.results.size(), std::size_t(count));
+    EXPECT_EQ(yardstick.results[1], " m2|102|uid2\r\n");
+
+    struct Case {
+        const char *name;
+        // The replies of messages first..last, after the server read all their commands.
+        std::function<void(FakePop3Server &, const std::string &)> reply;
+    };
+    const Case cases[] = {
+        {"in one segment after the window arrived",
+         [](FakePop3Server &s, const std::string &replies) { s.send(replies); }},
+        {"split into pieces of 7 bytes",
+         [](FakePop3Server &s, const std::string &replies) {
+             s.sendInPieces(replies, 7, std::chrono::milliseconds(0));
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePop3Server server;
+        scriptLogin(server, true, count);
+        // The server answers only when all commands of the first window arrived, and does not
+        // read while it writes.
+        for (const auto &[first, last] : {std::pair{1, window}, std::pair{window + 1, count}}) {
+            std::string replies;
+            for (int n = first; n <= last; ++n) {
+                for (const std::string &command : commandsOf(n))
+                    server.expect(command);
+                replies += topReply(n) + listReply(n) + uidlReply(n);
+            }
+            c.reply(server, replies);
+        }
+        scriptQuit(server);
+        EXPECT_EQ(fetchAll(server, count), yardstick);
+        expectScriptPlayed(server);
+    }
+}
+
+TEST_F(Pop3PipeliningTest, ARefusedTopInTheMiddleOfAWindowFailsThatMessageOnly)
+{
+    // Message 2 is refused; the replies to its LIST and UIDL, sent ahead, are read unseen.
+    Fetched runs[2];
+    for (const bool pipelining : {false, true}) {
+        SCOPED_TRACE(pipelining ? "pipelined" : "one by one");
+        FakePop3Server server;
+        scriptLogin(server, pipelining, 3);
+        if (pipelining) {
+            for (int n = 1; n <= 3; ++n)
+                for (const std::string &command : commandsOf(n))
+                    server.expect(command);
+            server.send(topReply(1) + listReply(1) + uidlReply(1) + "-ERR no such message\r\n"
+                        + listReply(2) + uidlReply(2) + topReply(3) + listReply(3) + uidlReply(3));
+        } else {
+            scriptInTurn(server, 1, 1);
+            server.expect("TOP 2 0\r\n");
+            server.send("-ERR no such message\r\n");
+            scriptInTurn(server, 3, 3);
+        }
+        scriptQuit(server);
+        runs[pipelining] = fetchAll(server, 3);
+        expectScriptPlayed(server);
+    }
+    EXPECT_EQ(runs[1], runs[0]);
+    EXPECT_EQ(runs[1].results,
+              (Strings{" m1|101|uid1\r\n", "failed: -ERR no such message\r\n", " m3|103|uid3\r\n"}));
+}
+
+TEST_F(Pop3PipeliningTest, ACloseInTheMiddleOfAWindowEndsTheBatchAndNothingMoreIsSent)
+{
+    FakePop3Server server;
+    scriptLogin(server, true, 3);
+    for (int n = 1; n <= 3; ++n)
+        for (const std::string &command : commandsOf(n))
+            server.expect(command);
+    server.send(topReply(1) + listReply(1) + uidlReply(1) + "+OK\r\nFrom: s2@exam");
+    server.closeConnection();
+    const Fetched fetched = fetchAll(server, 3);
+    expectScriptPlayed(server);
+    ASSERT_EQ(fetched.results.size(), 2u);
+    EXPECT_EQ(fetched.results[0], " m1|101|uid1\r\n");
+    EXPECT_EQ(fetched.results[1].rfind("failed: ", 0), 0u);
+    // The nine commands of the window, then nothing (no QUIT on a closed connection).
+    EXPECT_EQ(server.received().size(), 4u + 9u);
+}
+
+TEST_F(Pop3PipeliningTest, ABatchIsOneOperationForTheBusyRule)
+{
+    TNMPOP3 pop;
+    {
+        Pop3Batch batch(pop, 1, 3);
+        EXPECT_TRUE(pop.Busy());
+        pop.FetchSummary(1);  // from an event handler meanwhile: nothing happens
+        EXPECT_THROW(Pop3Batch(pop, 1, 3), EBusyError);
+    }
+    EXPECT_FALSE(pop.Busy());
+}
+
+}  // namespace
