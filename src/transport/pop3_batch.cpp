@@ -18,6 +18,15 @@ Pop3Batch::Pop3Batch(TNMPOP3 &client, std::int32_t first, std::int32_t last)
 
 Pop3Batch::~Pop3Batch()
 {
+    // Replies of commands sent ahead for messages the caller did not come to are read here, so
+    // no later operation of the session (one that writes its own commands) takes them for its
+    // own. A failure doing so has closed the connection already.
+    try {
+        if (client_.Connected())
+            client_.skipRepliesBefore(std::string());
+    } catch (...) {
+    }
+    client_.forgetInFlight();
     client_.busy_ = wasBusy_;
 }
 

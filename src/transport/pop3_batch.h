@@ -8,7 +8,8 @@
 //
 // While a batch lives the client is busy for everyone else (the Busy rule: an operation started
 // from an event handler meanwhile does nothing), and a command sent ahead that the caller then
-// skips (after a failed LIST, say) has its reply read and dropped unseen.
+// skips (after a failed LIST, say) has its reply read and dropped unseen; so have the replies
+// still on their way when the batch ends.
 //
 //   Pop3Batch batch(pop, first, last);
 //   for (int n = first; n <= last; ++n) {
