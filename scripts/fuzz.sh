@@ -15,7 +15,8 @@ if command -v ccache >/dev/null 2>&1; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCH
 CXX=${KESTRIX_FUZZ_CXX:-clang++} cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKESTRIX_FUZZ=ON -DKESTRIX_BUILD_UI=OFF -DKESTRIX_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 
-all=(fuzz_header_decoding fuzz_stored_files fuzz_message_table fuzz_pop3_client fuzz_http_reply)
+all=(fuzz_header_decoding fuzz_stored_files fuzz_message_table fuzz_pop3_client fuzz_http_reply
+     fuzz_mime_split)
 read -r -a targets <<< "${KESTRIX_FUZZ_TARGETS:-${all[*]}}"
 cmake --build "$build" -j2 --target "${targets[@]}"
 
