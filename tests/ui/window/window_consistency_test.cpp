@@ -90,6 +90,33 @@ private slots:
                  qPrintable(form.Label24->text()));
         QCOMPARE(prompter.asked.size(), 1);  // only: save the emptied whitelist?
     }
+
+    // Hiding to the tray and showing again, and a round trip through another profile (which
+    // saves this profile's geometry and loads it again), leave the window where it was.
+    void showHideAndAProfileRoundTripKeepTheGeometry()
+    {
+        test::RecordingPrompter prompter;
+        WindowFixture w(&prompter);
+        writeFile(w.data.filePath(QStringLiteral("Kestrix.pro")), "demo\r\nother\r\n");
+        w.controller.start(std::string("demo"));
+        TForm1 &form = w.form;
+        form.setGeometry(120, 90, 780, 540);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect frame = form.frameGeometry();
+        const QRect client = form.geometry();
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            form.hide();
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            switchTo(w, QStringLiteral("other"));
+            switchTo(w, QStringLiteral("demo"));
+            QCoreApplication::processEvents();
+            QCOMPARE(form.frameGeometry(), frame);
+            QCOMPARE(form.geometry(), client);
+        }
+        QCOMPARE(prompter.asked, QStringList());
+    }
 };
 
 QTEST_MAIN(WindowConsistencyTest)
