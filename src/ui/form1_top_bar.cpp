@@ -76,8 +76,10 @@ void TForm1::buildTopBar()
                                     Panel8);
     SpeedButton12 = makeSpeedButton("SpeedButton12", "", "Previous Profile", Panel8);
     SpeedButton12->setArrowType(Qt::LeftArrow);
+    SpeedButton12->setToolButtonStyle(Qt::ToolButtonIconOnly);  // text-only would hide the arrow
     SpeedButton15 = makeSpeedButton("SpeedButton15", "", "Next Profile", Panel8);
     SpeedButton15->setArrowType(Qt::RightArrow);
+    SpeedButton15->setToolButtonStyle(Qt::ToolButtonIconOnly);
     Label28 = named(new ClickLabel(L1("Profile:"), Panel8), "Label28");
     Label29 = named(new ClickLabel(L1("default"), Panel8), "Label29", "Current Profile");
     Label32 = named(new ClickLabel(L1("Account:"), Panel8), "Label32");
