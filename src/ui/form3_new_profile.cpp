@@ -10,7 +10,9 @@
 namespace kestrix {
 
 TForm3::TForm3(QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint),
+    // A fixed tool dialog: a title and a close button, nothing to minimise or maximise.
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       Edit1(named(new QLineEdit(this), "Edit1")),
       BitBtn1(named(new QPushButton(L1("Cancel"), this), "BitBtn1")),
       BitBtn2(named(new QPushButton(L1("OK"), this), "BitBtn2"))

@@ -11,7 +11,9 @@
 namespace kestrix {
 
 TForm5::TForm5(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+    // A fixed dialog: a title and a close button, nothing to minimise or maximise.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       SpinEdit1(named(new QSpinBox(this), "SpinEdit1")),
       BitBtn1(named(new QPushButton(L1("&Yes"), this), "BitBtn1")),
       BitBtn2(named(new QPushButton(L1("&Cancel"), this), "BitBtn2"))

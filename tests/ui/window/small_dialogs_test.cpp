@@ -19,6 +19,21 @@ class SmallDialogsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Both are fixed dialogs: the window manager offers a close button, no minimise or maximise.
+    void fixedDialogsOfferOnlyClose()
+    {
+        TForm3 newProfile(nullptr);
+        TForm5 downloadControl(nullptr);
+        for (QDialog *dialog : {static_cast<QDialog *>(&newProfile),
+                                static_cast<QDialog *>(&downloadControl)}) {
+            const Qt::WindowFlags flags = dialog->windowFlags();
+            QVERIFY2(flags.testFlag(Qt::CustomizeWindowHint), qPrintable(dialog->windowTitle()));
+            QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+            QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+            QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        }
+    }
+
     void downloadControlEnterMeansYes()
     {
         WindowFixture w;
