@@ -95,6 +95,9 @@ void TForm1::buildConfigPage()
         SpeedButton16 = makeSpeedButton("SpeedButton16", "New", "Create a new profile", profiles);
         SpeedButton14 = makeSpeedButton("SpeedButton14", "Delete", "Delete an existing profile",
                                         profiles);
+        // Beside the profile box they are buttons, not flat captions.
+        SpeedButton16->setAutoRaise(false);
+        SpeedButton14->setAutoRaise(false);
         row->addWidget(new QLabel(L1("Profiles"), profiles));
         row->addWidget(ComboBox1, 1);
         row->addWidget(SpeedButton16);
@@ -164,7 +167,7 @@ void TForm1::buildConfigPage()
     {
         QVBoxLayout *column = subPage(TabSheet10, "E-Mail Client");
         column->addWidget(new QLabel(
-            L1("E-MAIL tool, e. g. c:\\Program Files\\Netscape\\Communicator\\netscape.exe"),
+            L1("E-MAIL tool, e. g. /usr/bin/thunderbird"),
             TabSheet10));
         auto *pathRow = new QHBoxLayout;
         Edit5 = named(new QLineEdit(TabSheet10), "Edit5");

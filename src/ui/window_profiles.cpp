@@ -16,6 +16,7 @@
 #include "ui/wrap_grid.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -130,6 +131,8 @@ void WindowProfiles::load()
     m_form.Label19->setText(QString::number(m_screener.whitelist.size()));
     const QString whitelistFile = profilePaths(m_dataDir, m_current).whitelist;
     m_form.Label10->setText(whitelistFile.section(QLatin1Char('/'), -1));
+    const QString logFile = profilePaths(m_dataDir, m_current).log.section(QLatin1Char('/'), -1);
+    m_form.CheckBox4->setText(QStringLiteral("Log file on rejected mails \"%1\"").arg(logFile));
     m_screener.view().setVisible(Control::Panel12, false);
     m_screener.view().setVisible(Control::Panel14, true);
     if (m_form.Edit4->isEnabled())

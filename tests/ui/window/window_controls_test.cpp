@@ -17,6 +17,8 @@
 #include <QHeaderView>
 #include <QComboBox>
 #include <QLabel>
+#include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -26,6 +28,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+
+#include <algorithm>
 
 using namespace kestrix;
 using kestrix::test::ModalAnswer;
@@ -211,6 +215,45 @@ private slots:
         QApplication::sendEvent(form.Edit2, &leave);
         QCOMPARE(form.Edit2->text(), QString());
         QCOMPARE(prompter.asked.size(), 1);
+    }
+
+    // The arrow buttons draw their arrows at rest, not only under the mouse.
+    void arrowButtonsShowTheirArrows()
+    {
+        WindowFixture w;
+        TForm1 &form = w.form;
+        form.show();
+        for (QToolButton *button :
+             {form.SpeedButton12, form.SpeedButton15, form.SpeedButton32, form.SpeedButton33}) {
+            // The same button without its arrow, for comparison.
+            QToolButton blank(button->parentWidget());
+            blank.setAutoRaise(button->autoRaise());
+            blank.setToolButtonStyle(button->toolButtonStyle());
+            blank.resize(button->size());
+            blank.show();
+            QVERIFY2(button->grab().toImage() != blank.grab().toImage(),
+                     qPrintable(button->objectName()));
+        }
+    }
+
+    // Texts that were examples from another desktop name this one's things.
+    void textsOfThisDesktop()
+    {
+        WindowFixture w;
+        QFile list(w.data.filePath(QStringLiteral("Kestrix.pro")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("demo\r\n");
+        list.close();
+        w.controller.start(std::string("demo"));
+        TForm1 &form = w.form;
+        QCOMPARE(form.CheckBox4->text(), QStringLiteral("Log file on rejected mails \"demo.log\""));
+        const QList<QLabel *> labels = form.TabSheet10->findChildren<QLabel *>();
+        const bool linuxExample = std::any_of(labels.begin(), labels.end(), [](QLabel *label) {
+            return label->text() == QStringLiteral("E-MAIL tool, e. g. /usr/bin/thunderbird");
+        });
+        QVERIFY(linuxExample);
+        QVERIFY(!form.SpeedButton16->autoRaise());  // "New" and "Delete" look like buttons
+        QVERIFY(!form.SpeedButton14->autoRaise());
     }
 
     void viewFindsControlsByName()
