@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -60,6 +61,17 @@ int runBox(QWidget *parent, Prompter::Kind kind, const std::string &text,
 {
     QMessageBox box(iconFor(kind), titleFor(kind), fromBytes(text), buttons, parent);
     box.setDefaultButton(byDefault);
+    // The box breaks any text wider than half the screen at its last space, which can leave a
+    // final "?" or "!" alone on a line; a sentence that fits in 3/5 of the screen stays whole.
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+        const QFontMetrics metrics(label->font());
+        int longest = 0;
+        for (const QString &line : box.text().split(QLatin1Char('\n')))
+            longest = std::max(longest, metrics.horizontalAdvance(line));
+        const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+        const int cap = screen ? screen->availableGeometry().width() * 3 / 5 : 600;
+        label->setMinimumWidth(std::min(longest + metrics.averageCharWidth(), cap));
+    }
     return box.exec();
 }
 

@@ -6,7 +6,9 @@
 #include "ui/form5_download_control.h"
 #include "modal_answer.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -31,6 +33,32 @@ private slots:
             QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
             QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
             QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        }
+    }
+
+    // A question ending in "?" or "!" reads as one sentence: the mark is not wrapped onto a
+    // line of its own.
+    void questionsKeepTheirFinalMarkOnTheLine()
+    {
+        WindowFixture w;
+        const char *const texts[] = {
+            "Really DELETE 12 blacklisted or known bad message(s) (No Recovery !) ?",
+            "Are you sure to DELETE ALL MESSAGES at your POP3 server ? ",
+            "Really DELETE selected 2 Message(s) (No Recovery) ?",
+        };
+        for (const char *text : texts) {
+            int lines = 0;
+            ModalAnswer answer;
+            kestrix::test::whenModal(answer, [&lines](QWidget *modal) {
+                auto *label = modal->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                const int height = label->heightForWidth(label->width());
+                lines = (height + label->fontMetrics().lineSpacing() / 2) /
+                        label->fontMetrics().lineSpacing();
+                static_cast<QMessageBox *>(modal)->button(QMessageBox::No)->click();
+            });
+            QVERIFY(!w.view().askYesNo(Prompter::Kind::Confirmation, text));
+            QCOMPARE(answer.seen, 1);
+            QVERIFY2(lines == 1, text);
         }
     }
 
