@@ -41,13 +41,27 @@ DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folde
                 ++row;
             m_form.stringgrid1->setCurrentRow(row);
             m_waited = 0;
-            after([this] { return m_waited >= 5; }, [this] {
+            after([this] { return m_waited >= 5; }, [this, &screener] {
                 if (!savePicture(QStringLiteral("messages-page.png")))
                     return;
-                std::fprintf(stdout, "demo-screen: pictures saved in %s\n",
-                             qPrintable(QDir(m_folder).absolutePath()));
-                std::fflush(stdout);
-                m_form.ProgramExit();
+                // The same check with a mistyped password: the window says the login failed.
+                m_form.Edit4->setText(QStringLiteral("mistyped"));
+                m_form.refreshTick();
+                m_form.Button1Click();
+                after([&screener] {
+                    return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
+                           !screener.commandFailure.empty();
+                }, [this] {
+                    m_waited = 0;
+                    after([this] { return m_waited >= 5; }, [this] {
+                        if (!savePicture(QStringLiteral("failed-login.png")))
+                            return;
+                        std::fprintf(stdout, "demo-screen: pictures saved in %s\n",
+                                     qPrintable(QDir(m_folder).absolutePath()));
+                        std::fflush(stdout);
+                        m_form.ProgramExit();
+                    });
+                });
             });
         });
     });

@@ -2,7 +2,8 @@
 // The window screening its demo mailbox by itself, for the pictures of the README: it shows the
 // start page, types the password from KESTRIX_DEMO_PASSWORD, presses the main button, waits
 // for the dispatcher to finish, and saves "start-page.png" and "messages-page.png" as the
-// screen shows the window. Then it ends the program as "Program Exit" does.
+// screen shows the window; then checks again with a mistyped password and saves
+// "failed-login.png". Then it ends the program as "Program Exit" does.
 
 #include <QObject>
 #include <QString>
