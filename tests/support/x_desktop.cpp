@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace kestrix::test {
@@ -42,14 +43,26 @@ XDesktop::XDesktop(Parts parts)
     m_display = QLatin1Char(':') + QString::fromLatin1(number);
 
     if (parts.windowManager) {
-        startPart(QStringLiteral("openbox"), {});
-        // Openbox announces itself on the root window once it manages the screen.
-        if (!waitFor([this] {
-                return run(QStringLiteral("xprop"),
+        // Openbox announces itself on the root window once it manages the screen. On a busy
+        // machine it has been seen to end before that: it gets a second start.
+        QByteArray why;
+        bool managing = false;
+        for (int attempt = 0; attempt < 2 && !managing; ++attempt) {
+            QProcess *manager = startPart(QStringLiteral("openbox"), {});
+            managing = waitFor([this, manager] {
+                return manager->state() == QProcess::NotRunning ||
+                       run(QStringLiteral("xprop"),
                            {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                    .contains(QStringLiteral("window id"));
-            }, 20000))
-            throw std::runtime_error("openbox did not start");
+                           .contains(QStringLiteral("window id"));
+            }, 20000) && manager->state() != QProcess::NotRunning;
+            why = manager->readAllStandardError();
+            if (!managing && manager->state() != QProcess::NotRunning) {
+                manager->kill();
+                manager->waitForFinished(5000);
+            }
+        }
+        if (!managing)
+            throw std::runtime_error("openbox did not start: " + why.toStdString());
     }
     if (parts.tray) {
         startPart(QStringLiteral("trayer"),
