@@ -65,6 +65,8 @@ void TForm1::connectMessagesPage()
 void TForm1::attachScreener(Screener &screener)
 {
     m_screener = &screener;
+    Timer2->start();
+    Timer4->start();
     stringgrid1->bindKnownBadSelectMode(&screener.knownBadSelectMode);
     stringgrid1->setTable(&screener.messageTable);
     screener.detailsRow = -1;

@@ -45,8 +45,8 @@ void TForm1::createTimers()
     // The indicator starts silver; once a connection has ended it is green, so the next
     // connection's blinking starts from green.
     shape1->installEventFilter(this);
-    Timer2->start();
-    Timer4->start();
+    // The dispatcher tick (Timer2) and the indicator (Timer4) read the Screener: they start when
+    // one is attached.
     Timer6->start();
 }
 
