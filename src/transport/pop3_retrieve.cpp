@@ -66,7 +66,7 @@ void TNMPOP3::FetchMessage(std::int32_t n)
             OnPacketRecvd(this);
     };
 
-    const std::string reply = Transaction("RETR " + std::to_string(n));
+    const std::string reply = command("RETR " + std::to_string(n));
     if (!pop3ReplyContainsOk(reply))
         throw Exception(reply.empty() ? std::string(closedByServer) : reply);
     mime_.Reset();
@@ -75,7 +75,7 @@ void TNMPOP3::FetchMessage(std::int32_t n)
     std::size_t bytes = 0;
     // The next line of the message, line end removed and dot-unstuffed; false at the final ".".
     auto nextLine = [&](std::string &line, std::size_t maxBytes, std::size_t lines, std::size_t maxLines) {
-        const std::string received = ReadLn();
+        const std::string received = readLine();
         if (received.empty())
             throw ESockError(closedByServer);
         bytes += received.size();
@@ -119,7 +119,7 @@ void TNMPOP3::FetchMessage(std::int32_t n)
     mime_.ExtractBody(Parse);
 
     if (DeleteOnRead) {
-        const std::string dele = Transaction("DELE " + std::to_string(n));
+        const std::string dele = command("DELE " + std::to_string(n));
         if (pop3ReplyIsErr(dele))
             throw Exception(dele);
     }

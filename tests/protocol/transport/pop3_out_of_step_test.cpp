@@ -76,6 +76,27 @@ TEST_F(Pop3OutOfStepTest, BytesWaitingBeforeACommandEndTheSession)
     }
 }
 
+// The retrieval asks through the same door: a stray reply waiting before RETR is not taken for
+// the message.
+TEST_F(Pop3OutOfStepTest, BytesWaitingBeforeRetrEndTheSession)
+{
+    server("+OK ready\r\n");
+    expectClient("USER joe\r\n");
+    server("+OK\r\n");
+    expectClient("PASS secret\r\n");
+    server("+OK\r\n");
+    expectClient("STAT\r\n");
+    server("+OK 1 100\r\n+OK stray\r\nSubject: not asked for\r\n\r\n.\r\n");
+    fake.waitForClientClose();
+    EXPECT_EQ(failureOf([&] {
+                  pop.Connect();
+                  pop.FetchMessage(1);
+              }),
+              "Unexpected data from the server");
+    EXPECT_FALSE(pop.Connected());
+    EXPECT_EQ(wire(), (std::vector<std::string>{"USER joe\r\n", "PASS secret\r\n", "STAT\r\n"}));
+}
+
 TEST_F(Pop3OutOfStepTest, AStatReplyThatIsNotCountAndSizeIsAFailure)
 {
     const char *const replies[] = {"+OK\r\n", "+OK logged in\r\n", "+OK 3\r\n", "+OK -1 0\r\n",
