@@ -1,9 +1,8 @@
 // buildMessageTable of 10,001 rows whose subjects are all base64 encoded words, with the
 // profile's decodeAll off (bytes only) and on (blacklist words also matched against the display
 // text), against a whitelist of 5,000 entries, a log of 100,000 and the built-in words.
-#include "screening/prompter.h"
 #include "screening/screener.h"
-#include "screening/view.h"
+#include "silent_screener.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,47 +12,9 @@
 namespace {
 
 using namespace kestrix;
-
-class SilentView : public View {
-public:
-    void setText(Control, const std::string &) override {}
-    void setEnabled(Control, bool) override {}
-    void setVisible(Control, bool) override {}
-    void setChecked(Control, bool) override {}
-    void setMainButtonMode(MainButtonMode) override {}
-    void setStatus(const std::string &) override {}
-    void setProgress(int, int) override {}
-    void setBusyCursor(bool) override {}
-    void showPage(Control) override {}
-    void messageTableChanged() override {}
-    void scrollMessageTable(int, int) override {}
-    int messageTableClientHeight() const override { return 400; }
-    void setDetails(const std::vector<std::string> &) override {}
-    void setNewMailSign(bool) override {}
-    void beep() override {}
-};
-
-class SilentPrompter : public Prompter {
-public:
-    void message(Kind, const std::string &) override {}
-    bool askYesNo(Kind, const std::string &) override { return false; }
-    bool askOkCancel(Kind, const std::string &) override { return false; }
-    std::optional<std::string> askText(const std::string &, const std::string &,
-                                       const std::string &) override { return std::nullopt; }
-    std::optional<int> askDownloadCount(int, int) override { return std::nullopt; }
-    std::optional<std::string> askNewProfileName() override { return std::nullopt; }
-};
-
-std::string word(std::mt19937 &rng)
-{
-    static const char *const syllables[] = {"ka", "lo", "mi", "ne", "ro", "tu", "sa", "vi",
-                                            "de", "ba", "jo", "qu", "zy", "pe", "wo", "ha"};
-    std::string w;
-    const int n = 2 + int(rng() % 3);
-    for (int i = 0; i < n; ++i)
-        w += syllables[rng() % 16];
-    return w;
-}
+using kestrix::bench::SilentPrompter;
+using kestrix::bench::SilentView;
+using kestrix::bench::word;
 
 std::string base64(const std::string &bytes)
 {
