@@ -55,14 +55,15 @@ protected:
     }
     static std::string subject(int k) { return "Subject " + std::to_string(k); }
 
-    // The window's get-and-check command: download, reclassify, QUIT.
+    // The window's get-and-check command (download, reclassify, QUIT), queued and run by one
+    // tick of the dispatcher as the window runs it.
     void getAndCheck()
     {
-        s.clearTrustedLists();
-        ASSERT_TRUE(s.connectSession()) << s.sessionError;
-        s.downloadHeaders();
-        s.reclassify();
-        s.closeSession();
+        s.pendingCommand = cmdGetAndCheck;
+        s.Timer2Timer();
+        ASSERT_TRUE(s.sessionError.empty()) << s.sessionError;
+        EXPECT_EQ(s.pendingCommand, cmdIdle);
+        EXPECT_FALSE(s.sessionOpen());
         prompter.verifyAllAsked();
     }
 
