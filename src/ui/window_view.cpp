@@ -234,12 +234,18 @@ bool WindowView::askOkCancel(Kind kind, const std::string &text)
 std::optional<std::string> WindowView::askText(const std::string &title, const std::string &prompt,
                                            const std::string &initial)
 {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(&m_form, fromBytes(title), fromBytes(prompt),
-                                                 QLineEdit::Normal, fromBytes(initial), &ok);
-    if (!ok)
+    // A dialog of fixed size with a title and a close button: a resizable one (or one marked as
+    // a tool window) gets the window manager's resize grip, a clipped strip below its buttons.
+    QInputDialog dialog(&m_form, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                     Qt::WindowCloseButtonHint);
+    dialog.setWindowTitle(fromBytes(title));
+    dialog.setLabelText(fromBytes(prompt));
+    dialog.setTextValue(fromBytes(initial));
+    dialog.adjustSize();
+    dialog.setFixedSize(dialog.sizeHint());
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return toBytes(answer);
+    return toBytes(dialog.textValue());
 }
 
 std::optional<int> WindowView::askDownloadCount(int maximum, int value)

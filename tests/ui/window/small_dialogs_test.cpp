@@ -127,7 +127,14 @@ private slots:
         QVERIFY(!form.askOkCancel(Prompter::Kind::Warning, "Connection Required. Connect?"));
 
         ModalAnswer input;
-        kestrix::test::whenModal(input, [](QWidget *modal) {
+        bool fixedWithCloseOnly = false;
+        kestrix::test::whenModal(input, [&fixedWithCloseOnly](QWidget *modal) {
+            // A box of fixed height (no resize grip under its buttons), closed but not minimised.
+            const Qt::WindowFlags flags = modal->windowFlags();
+            fixedWithCloseOnly = modal->minimumHeight() == modal->maximumHeight() &&
+                                 flags.testFlag(Qt::WindowCloseButtonHint) &&
+                                 !flags.testFlag(Qt::WindowMinimizeButtonHint) &&
+                                 !flags.testFlag(Qt::WindowMaximizeButtonHint);
             auto *edit = modal->findChild<QLineEdit *>();
             edit->setText(QString::fromLatin1("h\xF6st"));
             QTest::keyClick(edit, Qt::Key_Return);
@@ -135,6 +142,7 @@ private slots:
         const auto host = form.askText("Invalid Host!", "Specify a new host:", "old");
         QVERIFY(host.has_value());
         QCOMPARE(*host, std::string("h\xF6st"));
+        QVERIFY(fixedWithCloseOnly);
     }
 };
 
