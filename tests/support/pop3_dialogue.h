@@ -67,4 +67,20 @@ protected:
     FakePop3Server fake;
 };
 
+// Greeting, CAPA (PIPELINING listed or not), USER joe, PASS secret, and STAT answered with
+// "+OK count 1000": a login under the automatic security against a server without STLS.
+inline void scriptCapaLogin(FakePop3Server &server, bool pipelining, int count)
+{
+    server.send("+OK ready\r\n");
+    server.expect("CAPA\r\n");
+    server.send(std::string("+OK\r\nTOP\r\nUSER\r\nUIDL\r\n") + (pipelining ? "PIPELINING\r\n" : "")
+                + ".\r\n");
+    server.expect("USER joe\r\n");
+    server.send("+OK\r\n");
+    server.expect("PASS secret\r\n");
+    server.send("+OK\r\n");
+    server.expect("STAT\r\n");
+    server.send("+OK " + std::to_string(count) + " 1000\r\n");
+}
+
 }  // namespace kestrix::test

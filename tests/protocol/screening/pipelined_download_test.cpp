@@ -4,6 +4,7 @@
 // window keeps the rows before it and shows nothing after it.
 #include "screening/screener.h"
 #include "support/fake_pop3_server.h"
+#include "support/pop3_dialogue.h"
 #include "support/recording_view.h"
 #include "support/screener_account.h"
 #include "support/scripted_prompter.h"
@@ -61,16 +62,7 @@ protected:
     // first question).
     static void scriptLogin(FakePop3Server &server, bool pipelining, int count)
     {
-        server.send("+OK ready\r\n");
-        server.expect("CAPA\r\n");
-        server.send(std::string("+OK\r\nUSER\r\nUIDL\r\nTOP\r\n") + (pipelining ? "PIPELINING\r\n" : "")
-                    + ".\r\n");
-        server.expect("USER joe\r\n");
-        server.send("+OK\r\n");
-        server.expect("PASS secret\r\n");
-        server.send("+OK\r\n");
-        server.expect("STAT\r\n");
-        server.send("+OK " + number(count) + " 1000\r\n");
+        scriptCapaLogin(server, pipelining, count);
         server.expect("UIDL " + number(count) + "\r\n");
         server.send(repliesOf(count)[2]);
     }

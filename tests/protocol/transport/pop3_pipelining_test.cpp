@@ -3,6 +3,7 @@
 // by one, merged into one segment after the whole window arrived, or split into small pieces;
 // "-ERR" for one TOP in the middle of a window; a close in the middle of a window; the Busy rule.
 #include "pop3_client_fixture.h"
+#include "support/pop3_dialogue.h"
 #include "transport/pop3_batch.h"
 
 #include <functional>
@@ -46,19 +47,9 @@ std::ostream &operator<<(std::ostream &out, const Fetched &f)
 
 class Pop3PipeliningTest : public ::testing::Test {
 protected:
-    // Greeting, CAPA (PIPELINING listed or not), USER, PASS, STAT.
     static void scriptLogin(FakePop3Server &server, bool pipelining, int count)
     {
-        server.send("+OK ready\r\n");
-        server.expect("CAPA\r\n");
-        server.send(std::string("+OK\r\nTOP\r\nUSER\r\nUIDL\r\n") + (pipelining ? "PIPELINING\r\n" : "")
-                    + ".\r\n");
-        server.expect("USER joe\r\n");
-        server.send("+OK\r\n");
-        server.expect("PASS secret\r\n");
-        server.send("+OK\r\n");
-        server.expect("STAT\r\n");
-        server.send("+OK " + number(count) + " 1000\r\n");
+        kestrix::test::scriptCapaLogin(server, pipelining, count);
     }
 
     // Each command answered before the next is read.
