@@ -1,6 +1,7 @@
 #include "transport/http_client.h"
 
 #include "text/latin1.h"
+#include "text/line_end.h"
 #include "text/private_save_file.h"
 #include "transport/scope_exit.h"
 
@@ -26,15 +27,6 @@ std::size_t nthSlash(const std::string &text, int n)
             break;
     }
     return at;
-}
-
-std::string withoutLineEnd(std::string line)
-{
-    if (!line.empty() && line.back() == '\n')
-        line.pop_back();
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
 }
 
 std::string upperAZ(std::string text)

@@ -1,6 +1,7 @@
 // FetchMessage: one whole message with RETR, read line by line from the connection, then split
 // into the text shown and the parts stored as files (mime_extractor.cpp).
 #include "transport/pop3_client.h"
+#include "text/line_end.h"
 
 namespace kestrix {
 
@@ -15,15 +16,6 @@ constexpr std::size_t maxHeaderBytes = 1024 * 1024;
 constexpr std::size_t maxHeaderLines = 20000;
 constexpr std::size_t maxBodyBytes = 512u * 1024 * 1024;
 constexpr std::size_t maxBodyLines = 8u * 1024 * 1024;
-
-std::string withoutLineEnd(std::string line)
-{
-    if (!line.empty() && line.back() == '\n')
-        line.pop_back();
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
 
 }  // namespace
 
