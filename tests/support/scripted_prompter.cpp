@@ -52,10 +52,9 @@ void ScriptedPrompter::expectNewProfileName(std::optional<std::string> answer)
 
 void ScriptedPrompter::verifyAllAsked()
 {
-    for (const Step &step : m_script) {
-        ADD_FAILURE() << "expected " << sortName(int(step.sort)) << " question was never asked: \""
-                      << step.text << "\"";
-    }
+    for (const Step &step : m_script)
+        fail("expected " + std::string(sortName(int(step.sort))) + " question was never asked: \""
+             + step.text + "\"");
     m_script.clear();
 }
 
@@ -64,26 +63,34 @@ std::optional<ScriptedPrompter::Step> ScriptedPrompter::take(Sort sort, std::opt
 {
     asked.push_back(std::string(sortName(int(sort))) + ": " + text);
     if (m_script.empty()) {
-        ADD_FAILURE() << "unexpected " << sortName(int(sort)) << " question: \"" << text << "\"";
+        fail("unexpected " + std::string(sortName(int(sort))) + " question: \"" + text + "\"");
         return std::nullopt;
     }
     Step step = m_script.front();
     m_script.pop_front();
     if (step.sort != sort) {
-        ADD_FAILURE() << "expected a " << sortName(int(step.sort)) << " question \"" << step.text
-                      << "\", got a " << sortName(int(sort)) << " question \"" << text << "\"";
+        fail("expected a " + std::string(sortName(int(step.sort))) + " question \"" + step.text
+             + "\", got a " + sortName(int(sort)) + " question \"" + text + "\"");
         return std::nullopt;
     }
     if (!step.text.empty() && step.text != text) {
-        ADD_FAILURE() << "expected the question \"" << step.text << "\", got \"" << text << "\"";
+        fail("expected the question \"" + step.text + "\", got \"" + text + "\"");
         return std::nullopt;
     }
     if (step.kind && kind && *step.kind != *kind) {
-        ADD_FAILURE() << "question \"" << text << "\" asked with kind " << int(*kind)
-                      << ", expected " << int(*step.kind);
+        fail("question \"" + text + "\" asked with kind " + std::to_string(int(*kind))
+             + ", expected " + std::to_string(int(*step.kind)));
         return std::nullopt;
     }
     return step;
+}
+
+void ScriptedPrompter::fail(const std::string &why) const
+{
+    if (m_report)
+        m_report(why);
+    else
+        ADD_FAILURE() << why;
 }
 
 void ScriptedPrompter::message(Kind kind, const std::string &text)

@@ -1,11 +1,13 @@
 #pragma once
 // A Prompter that answers from a script. Every question must be the next one the test declared,
 // of the same sort and with the same text; anything else fails the test. Questions left
-// unasked when the prompter is destroyed fail it too.
+// unasked when the prompter is destroyed fail it too. Failures go to gtest unless another
+// report is given (the window tests report through QtTest).
 
 #include "screening/prompter.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +16,8 @@ namespace kestrix::test {
 
 class ScriptedPrompter : public Prompter {
 public:
+    using FailureReport = std::function<void(const std::string &)>;
+    explicit ScriptedPrompter(FailureReport report = {}) : m_report(std::move(report)) {}
     ~ScriptedPrompter() override;
 
     // Declare the next expected question and its answer. An empty text accepts any text.
@@ -54,7 +58,9 @@ private:
     };
     // The next step when it fits; nothing (and a test failure) otherwise.
     std::optional<Step> take(Sort sort, std::optional<Kind> kind, const std::string &text);
+    void fail(const std::string &why) const;
 
+    FailureReport m_report;
     std::deque<Step> m_script;
 };
 

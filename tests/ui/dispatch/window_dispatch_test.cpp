@@ -3,6 +3,7 @@
 // the start profile from the command line, and passwords that never reach a file.
 #include "screening/screener.h"
 #include "support/dovecot_server.h"
+#include "support/window_fixture.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 #include "ui/window_controller.h"
@@ -18,71 +19,14 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
-#include <deque>
-#include <memory>
 #include <optional>
 #include <string>
 
 using namespace kestrix;
 
 namespace {
-
-// Answers the questions a test declared, in order; any other question is kept as a surprise
-// (and answered No / Cancel) so the test can fail on it.
-class TestPrompter : public Prompter {
-public:
-    void expect(std::string text, bool yes = true)
-    {
-        m_script.push_back({std::move(text), yes, {}});
-    }
-    void expectName(std::string name) { m_script.push_back({"new profile name", true, name}); }
-    QStringList surprises;
-    bool allAsked() const { return m_script.empty(); }
-
-    void message(Kind, const std::string &text) override { take(text); }
-    bool askYesNo(Kind, const std::string &text) override { return take(text); }
-    bool askOkCancel(Kind, const std::string &text) override { return take(text); }
-    std::optional<std::string> askText(const std::string &, const std::string &prompt,
-                                       const std::string &) override
-    {
-        take(prompt);
-        return std::nullopt;
-    }
-    std::optional<int> askDownloadCount(int, int) override
-    {
-        take("download count");
-        return std::nullopt;
-    }
-    std::optional<std::string> askNewProfileName() override
-    {
-        if (!take("new profile name"))
-            return std::nullopt;
-        return m_lastName;
-    }
-
-private:
-    struct Step {
-        std::string text;
-        bool yes;
-        std::string name;
-    };
-    bool take(const std::string &text)
-    {
-        if (m_script.empty() || m_script.front().text != text) {
-            surprises << QString::fromLatin1(text.c_str());
-            return false;
-        }
-        const Step step = m_script.front();
-        m_script.pop_front();
-        m_lastName = step.name;
-        return step.yes;
-    }
-    std::deque<Step> m_script;
-    std::string m_lastName;
-};
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -128,10 +72,10 @@ private slots:
         writeFile(data.filePath(QStringLiteral("default.acc")),
                   QByteArray("Alice <alice@example.org>\r\n"));
 
-        TestPrompter prompter;
         {
-            TForm1 form;
-            WindowController controller(form, data.path(), &prompter);
+            test::WindowFixture w(data.path());
+            TForm1 &form = w.form;
+            WindowController &controller = w.controller;
             controller.start(std::nullopt);
             form.show();
             Screener &screener = controller.screener();
@@ -161,7 +105,8 @@ private slots:
             // Row 2 selected, "Delete selected unknown", Yes: the server loses that message.
             form.stringgrid1->selectRows(2, 2, 2);
             form.button10->setEnabled(true);
-            prompter.expect("Really DELETE selected 1 Message(s) (No Recovery) ?");
+            w.prompter.expectYesNo(Prompter::Kind::Confirmation,
+                                   "Really DELETE selected 1 Message(s) (No Recovery) ?", true);
             QTest::mouseClick(form.button10, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().size() == 1, 20000);
             QTRY_VERIFY(screener.pendingCommand == cmdIdle && !screener.dispatching());
@@ -170,17 +115,19 @@ private slots:
             QVERIFY(dovecot.messages().front().find("Lunch") != std::string::npos);
 
             // "Empty Server", two Yes answers: the mailbox is empty.
-            prompter.expect("Delete ALL 1 messages at POP3 SERVER ? ");
-            prompter.expect("Are you sure to DELETE ALL MESSAGES at your POP3 server ? ");
+            w.prompter.expectYesNo(Prompter::Kind::Confirmation,
+                                   "Delete ALL 1 messages at POP3 SERVER ? ", true);
+            w.prompter.expectYesNo(Prompter::Kind::Confirmation,
+                                   "Are you sure to DELETE ALL MESSAGES at your POP3 server ? ",
+                                   true);
             QVERIFY(form.SpeedButton2->isEnabled());
             QTest::mouseClick(form.SpeedButton2, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().empty(), 20000);
             QVERIFY(!screener.sessionOpen());
 
             form.ProgramExit();  // saves the profile and the list
+            QCOMPARE(w.prompter.pending(), size_t(0));
         }
-        QVERIFY2(prompter.surprises.isEmpty(), qPrintable(prompter.surprises.join(u'|')));
-        QVERIFY(prompter.allAsked());
 
         // The log holds the deleted sender; no file anywhere holds the password.
         QVERIFY(readFile(data.filePath(QStringLiteral("default.log"))).contains("prize.example"));
@@ -197,10 +144,10 @@ private slots:
 
     void newSwitchAndDeleteProfiles()
     {
-        QTemporaryDir data;
-        TestPrompter prompter;
-        TForm1 form;
-        WindowController controller(form, data.path(), &prompter);
+        test::WindowFixture w;
+        const QTemporaryDir &data = w.data;
+        TForm1 &form = w.form;
+        WindowController &controller = w.controller;
         controller.start(std::nullopt);
         WindowProfiles &profiles = controller.profiles();
         const auto file = [&data](const char *name) {
@@ -213,7 +160,7 @@ private slots:
         typeInto(form.Edit4, QStringLiteral("pw-default"));
         profiles.RememberPassword();
 
-        prompter.expectName("My Box");
+        w.prompter.expectNewProfileName("My Box");
         QTest::mouseClick(form.SpeedButton16, Qt::LeftButton);
         QCOMPARE(profiles.currentName(), std::string("mybox"));
         QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("mybox"));
@@ -228,8 +175,8 @@ private slots:
         QVERIFY(form.Edit4->text().isEmpty());  // the old password never goes to a new server
         QVERIFY(readFile(file("default.ini")).contains("pop.default.example"));
 
-        prompter.expectName("mybox");
-        prompter.expect("Profile already exists !");
+        w.prompter.expectNewProfileName("mybox");
+        w.prompter.expectMessage(Prompter::Kind::Information, "Profile already exists !");
         QTest::mouseClick(form.SpeedButton16, Qt::LeftButton);
 
         typeInto(form.Edit1, QStringLiteral("pop.box.example"));
@@ -261,22 +208,27 @@ private slots:
         QCOMPARE(form.Label30->text(), QStringLiteral("boxer@pop.box.example"));
 
         // "Next" on the last profile offers a new one.
-        prompter.expect("Would you like to create a new profile ?", false);
+        w.prompter.expectYesNo(Prompter::Kind::Confirmation,
+                               "Would you like to create a new profile ?", false);
         profiles.nextProfile();
 
         // Delete refuses a typed text that is no item and the default profile.
         form.ComboBox1->setEditText(QStringLiteral("nothing"));
-        prompter.expect("Select the profile to delete first !");
+        w.prompter.expectMessage(Prompter::Kind::Information,
+                                 "Select the profile to delete first !");
         QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
         form.ComboBox1->setCurrentIndex(0);
-        prompter.expect("default Profile can not be deleted !");
+        w.prompter.expectMessage(Prompter::Kind::Information,
+                                 "default Profile can not be deleted !");
         QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
 
         form.ComboBox1->setCurrentIndex(1);
         profiles.ComboBox1Change();
         writeFile(file("mybox.conf"), QByteArray("[security]\r\nmode=tls\r\n"));
-        prompter.expect("Really Delete Profile: mybox?");
-        prompter.expect("mybox : Delete all accepted addresses, logfile and settings  ?");
+        w.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really Delete Profile: mybox?", true);
+        w.prompter.expectYesNo(Prompter::Kind::Confirmation,
+                               "mybox : Delete all accepted addresses, logfile and settings  ?",
+                               true);
         QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
         QVERIFY(!QFile::exists(file("mybox.ini")));
         QVERIFY(!QFile::exists(file("mybox.conf")));
@@ -287,8 +239,7 @@ private slots:
 
         form.ProgramExit();
         QCOMPARE(readFile(file("Kestrix.pro")), QByteArray("default\r\n"));
-        QVERIFY2(prompter.surprises.isEmpty(), qPrintable(prompter.surprises.join(u'|')));
-        QVERIFY(prompter.allAsked());
+        QCOMPARE(w.prompter.pending(), size_t(0));
         for (const char *name : {"default.ini", "Kestrix.pro", "Kestrix.lpr"}) {
             QVERIFY(!readFile(file(name)).contains("pw-"));
         }
@@ -296,14 +247,14 @@ private slots:
 
     void startsWithTheProfileNamedOnTheCommandLine()
     {
-        QTemporaryDir data;
+        test::WindowFixture w;
+        const QTemporaryDir &data = w.data;
         writeFile(data.filePath(QStringLiteral("Kestrix.pro")), "default\r\nwork\r\n");
         writeFile(data.filePath(QStringLiteral("Kestrix.lpr")), "default");
         writeFile(data.filePath(QStringLiteral("work.ini")),
                   "3\r\npop.work.example\r\n110\r\nwally\r\n");
-        TestPrompter prompter;
-        TForm1 form;
-        WindowController controller(form, data.path(), &prompter);
+        TForm1 &form = w.form;
+        WindowController &controller = w.controller;
         controller.start(std::string("Work"));
         QCOMPARE(controller.profiles().currentName(), std::string("work"));
         QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("work"));
@@ -315,24 +266,22 @@ private slots:
         QCOMPARE(controller.screener().settings.DeletedCount, 3);
         QCOMPARE(form.activePage(), form.TabSheet1);
         QVERIFY(QDir(data.filePath(QStringLiteral("Attachments"))).exists());
-        QVERIFY(prompter.surprises.isEmpty());
+        QVERIFY(w.prompter.asked.empty());
     }
 
     void theDispatcherWaitsOnTheConfigurationPage()
     {
-        QTemporaryDir data;
-        TestPrompter prompter;
-        TForm1 form;
-        WindowController controller(form, data.path(), &prompter);
-        controller.start(std::nullopt);
-        Screener &screener = controller.screener();
+        test::WindowFixture w;
+        TForm1 &form = w.form;
+        w.controller.start(std::nullopt);
+        Screener &screener = w.screener();
         form.showConfigAccounts();
         screener.pendingCommand = cmdReclassify;
         form.Timer2Timer();
         QCOMPARE(screener.pendingCommand, cmdReclassify);
         QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
         QTRY_COMPARE(screener.pendingCommand, cmdIdle);
-        QVERIFY(prompter.surprises.isEmpty());
+        QVERIFY(w.prompter.asked.empty());
     }
 };
 

@@ -5,7 +5,6 @@
 #include "ui/control_glossary.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
-#include "ui/window/modal_answer.h"
 #include "pages_fixture.h"
 
 #include <QCheckBox>
@@ -22,7 +21,6 @@
 
 using namespace kestrix;
 using kestrix::test::fileBytes;
-using kestrix::test::ModalAnswer;
 using kestrix::test::PagesFixture;
 
 namespace {
@@ -167,17 +165,15 @@ private slots:
                  QStringLiteral("Subject"));
 
         f.form.setLogCurrentRow(2);
-        ModalAnswer no;
-        kestrix::test::pressButton(no, QMessageBox::No);
+        f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really delete current line ?", false);
         f.form.SpeedButton29->click();
-        QCOMPARE(no.text, QStringLiteral("Really delete current line ?"));
+        QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(f.form.StringGrid2->model()->index(1, 0).data().toString(),
                  QStringLiteral("b@spam.example"));
 
-        ModalAnswer yes;
-        kestrix::test::pressButton(yes, QMessageBox::Yes);
+        f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really delete current line ?", true);
         f.form.SpeedButton29->click();
-        QCOMPARE(yes.seen, 1);
+        QCOMPARE(f.prompter.pending(), size_t(0));
         QVERIFY(f.form.StringGrid2->model()->index(1, 0).data().toString().isEmpty());
         QVERIFY(f.form.StringGrid2->model()->index(1, 1).data().toString().isEmpty());
         QCOMPARE(f.form.logCurrentRow(), 2);
@@ -186,19 +182,17 @@ private slots:
         f.screener.view().showPage(Control::TabSheet6);
         QCOMPARE(f.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
 
-        ModalAnswer keep;
-        kestrix::test::pressButton(keep, QMessageBox::No);
+        f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really erase log file ?", false);
         f.form.SpeedButton8->click();
-        QCOMPARE(keep.text, QStringLiteral("Really erase log file ?"));
+        QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(fileBytes(f.files.log), QByteArray("a@spam.example\tfirst offer\r\n"));
         QCOMPARE(f.form.StringGrid2->model()->rowCount(), 3);
 
         // Clearing writes the empty file even with the log switched off.
         f.form.CheckBox4->setChecked(false);
-        ModalAnswer erase;
-        kestrix::test::pressButton(erase, QMessageBox::Yes);
+        f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really erase log file ?", true);
         f.form.SpeedButton8->click();
-        QCOMPARE(erase.seen, 1);
+        QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(fileBytes(f.files.log), QByteArray(""));
         QCOMPARE(f.form.StringGrid2->model()->rowCount(), 0);
         QCOMPARE(f.screener.rejectedLog.rowCount(), 1);
@@ -206,10 +200,9 @@ private slots:
         // With no entry current the question is asked and nothing changes.
         fillLog(f.screener);
         f.form.syncListPages();
-        ModalAnswer none;
-        kestrix::test::pressButton(none, QMessageBox::Yes);
+        f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really delete current line ?", true);
         f.form.SpeedButton29->click();
-        QCOMPARE(none.seen, 1);
+        QCOMPARE(f.prompter.pending(), size_t(0));
         QVERIFY(f.screener.rejectedLog.isKnownBadSender("a@spam.example"));
     }
 
@@ -286,16 +279,14 @@ private slots:
         f.screener.view().showPage(Control::TabSheet1);
         QCOMPARE(f.form.Label21->text(), QStringLiteral("7"));
 
-        ModalAnswer no;
-        kestrix::test::pressButton(no, QMessageBox::No);
+        f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Reset SPAM count?", false);
         f.form.button16->click();
-        QCOMPARE(no.text, QStringLiteral("Reset SPAM count?"));
+        QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(f.screener.settings.DeletedCount, 7);
 
-        ModalAnswer yes;
-        kestrix::test::pressButton(yes, QMessageBox::Yes);
+        f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Reset SPAM count?", true);
         QTest::mouseClick(f.form.Label21, Qt::LeftButton);
-        QCOMPARE(yes.seen, 1);
+        QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(f.screener.settings.DeletedCount, 0);
         QCOMPARE(f.form.Label21->text(), QStringLiteral("0"));
     }

@@ -7,29 +7,20 @@
 #include "screening/pending_command.h"
 #include "screening/screener.h"
 #include "support/dovecot_server.h"
-#include "transport/pop3_client.h"
+#include "support/window_fixture.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
-#include "ui/window_controller.h"
 #include "ui/wrap_grid.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QFile>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
-
-#include <deque>
-#include <memory>
 
 using namespace kestrix;
 using kestrix::test::DovecotServer;
@@ -41,69 +32,24 @@ std::string senderOf(int k)
     return "Sender" + std::to_string(k) + " <s" + std::to_string(k) + "@example.org>";
 }
 
-// Answers the window's message boxes from a list of expected questions; anything else is
-// recorded as unexpected and closed, so a surprise fails the test instead of hanging it.
-class ModalGuard : public QObject {
-public:
-    ModalGuard()
-    {
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this, [this] { answer(); });
-        m_timer.start();
-    }
-    void expect(const QString &text, QMessageBox::StandardButton button)
-    {
-        m_expected.push_back({text, button});
-    }
-    QStringList unexpected;
-    bool allAnswered() const { return m_expected.empty(); }
-
-private:
-    void answer()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        if (!m_expected.empty() && m_expected.front().first == box->text()) {
-            const QMessageBox::StandardButton button = m_expected.front().second;
-            m_expected.pop_front();
-            box->button(button)->click();
-            return;
-        }
-        unexpected << box->text();
-        box->reject();
-    }
-    QTimer m_timer;
-    std::deque<std::pair<QString, QMessageBox::StandardButton>> m_expected;
-};
-
-// One run of the program: the window with its controller (Screener, POP3 client, profiles)
-// on the data folder, as main() puts them together.
-struct ProgramRun {
-    TForm1 form;
-    WindowController controller;
-    Screener &screener;
-
-    ProgramRun(const QString &dataDir, const DovecotServer &dovecot)
-        : controller(form, dataDir), screener(controller.screener())
+// One run of the program on the data folder: the window as main() puts it together, with the
+// account as the user types it (the password stays in memory only).
+struct ProgramRun : kestrix::test::WindowFixture {
+    ProgramRun(const QString &dataDir, const DovecotServer &dovecot) : WindowFixture(dataDir)
     {
         controller.start(std::nullopt);
         form.show();
-        // The account as the user types it (the password stays in memory only).
         form.Edit1->setText(QString::fromLatin1(dovecot.host().c_str()));
         form.Edit2->setText(QString::number(dovecot.port()));
         form.Edit3->setText(QString::fromLatin1(dovecot.user().c_str()));
         form.Edit4->setText(QString::fromLatin1(dovecot.password().c_str()));
-        form.collectSettings(screener.settings);
-        screener.password = dovecot.password();
         form.refreshTick();
     }
-    ~ProgramRun() { form.hide(); }
 
     // What the 50 ms dispatcher tick does with the queued command.
     void dispatch()
     {
-        screener.Timer2Timer();
+        screener().Timer2Timer();
         form.refreshTick();
     }
 
@@ -135,11 +81,10 @@ private slots:
             messages.push_back(DovecotServer::makeMessage(senderOf(k), "Subject " + std::to_string(k)));
         DovecotServer dovecot(messages);
         QTemporaryDir data;
-        ModalGuard modals;
         ProfileSettings savedSettings;
         {
             ProgramRun run(data.path(), dovecot);
-            Screener &s = run.screener;
+            Screener &s = run.screener();
             QCOMPARE(run.form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
             QVERIFY(run.form.Button1->isEnabled());
 
@@ -162,19 +107,19 @@ private slots:
             QVERIFY(s.messageTable.isTrusted(1));
             QVERIFY(s.messageTable.isTrusted(2));
             QVERIFY(!s.messageTable.isTrusted(3));
-            run.screener.view().showPage(Control::TabSheet4);
+            s.view().showPage(Control::TabSheet4);
             QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
             QCOMPARE(run.form.Label13->text(), QStringLiteral("2 trusted addresses"));
-            run.screener.view().showPage(Control::TabSheet3);
+            s.view().showPage(Control::TabSheet3);
 
             // Delete the unknown row 3 (message 3) by hand: it is logged and counted.
             run.clickRow(3);
             QVERIFY(run.form.button10->isEnabled());
             run.form.button10->click();
-            modals.expect(QStringLiteral("Really DELETE selected 1 Message(s) (No Recovery) ?"),
-                          QMessageBox::Yes);
+            run.prompter.expectYesNo(Prompter::Kind::Confirmation,
+                                     "Really DELETE selected 1 Message(s) (No Recovery) ?", true);
             run.dispatch();
-            QVERIFY(modals.allAnswered());
+            QCOMPARE(run.prompter.pending(), size_t(0));
             QCOMPARE(s.settings.DeletedCount, 1);
             QCOMPARE(dovecot.messages().size(), size_t(3));
             QVERIFY(s.rejectedLog.isKnownBadSender(senderOf(3)));
@@ -192,29 +137,28 @@ private slots:
             run.form.SpeedButton27->click();
             QVERIFY(run.form.button10->isEnabled());
             run.form.button10->click();
-            modals.expect(QStringLiteral(
-                              "Really DELETE 1 blacklisted or known bad message(s) (No Recovery !) ?"),
-                          QMessageBox::Yes);
+            run.prompter.expectYesNo(
+                Prompter::Kind::Confirmation,
+                "Really DELETE 1 blacklisted or known bad message(s) (No Recovery !) ?", true);
             run.dispatch();
-            QVERIFY(modals.allAnswered());
+            QCOMPARE(run.prompter.pending(), size_t(0));
             QCOMPARE(s.settings.DeletedCount, 2);
             QCOMPARE(dovecot.messages().size(), size_t(3));
             // A first start without a settings file leaves the empty entry row of the profile
             // load in front of the two logged deletions; it counts until the log is written.
             QCOMPARE(s.rejectedLog.rowCount(), 4);
-            run.screener.view().showPage(Control::TabSheet6);
+            s.view().showPage(Control::TabSheet6);
             QCOMPARE(run.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
             QCOMPARE(run.form.StringGrid2->model()->rowCount(), 3);
 
             run.form.ProgramExit();
             savedSettings = s.settings;
         }
-        QVERIFY2(modals.unexpected.isEmpty(), qPrintable(modals.unexpected.join(QStringLiteral(" | "))));
 
         // A new window on the same data folder.
         {
             ProgramRun run(data.path(), dovecot);
-            Screener &s = run.screener;
+            Screener &s = run.screener();
             QCOMPARE(s.whitelist.entries(), std::vector<std::string>({senderOf(1), senderOf(2)}));
             QCOMPARE(s.settings.DeletedCount, 2);
             QCOMPARE(s.settings.resumeCode, savedSettings.resumeCode);
@@ -222,10 +166,10 @@ private slots:
             QCOMPARE(s.settings.resumeCodeCopy, savedSettings.resumeCodeCopy);
             QVERIFY(s.settings.resumeCode != "-1");
 
-            run.screener.view().showPage(Control::TabSheet1);
+            s.view().showPage(Control::TabSheet1);
             QCOMPARE(run.form.Label21->text(), QStringLiteral("2"));
             QCOMPARE(run.form.Label19->text(), QStringLiteral("2"));
-            run.screener.view().showPage(Control::TabSheet4);
+            s.view().showPage(Control::TabSheet4);
             QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
             // The file keeps both deletions; reading it takes a sender once, so the second
             // line (the same sender again) is left out of the table.
@@ -233,7 +177,7 @@ private slots:
             QVERIFY(logFile.open(QIODevice::ReadOnly));
             QCOMPARE(logFile.readAll(), QByteArray("sender3 <s3@example.org>\tsubject 3\r\n"
                                                    "sender3 <s3@example.org>\tsubject 3 again\r\n"));
-            run.screener.view().showPage(Control::TabSheet6);
+            s.view().showPage(Control::TabSheet6);
             QCOMPARE(run.form.Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
             QAbstractItemModel *log = run.form.StringGrid2->model();
             QCOMPARE(log->rowCount(), 1);
@@ -248,7 +192,6 @@ private slots:
             QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(4)}));
             run.form.ProgramExit();
         }
-        QVERIFY2(modals.unexpected.isEmpty(), qPrintable(modals.unexpected.join(QStringLiteral(" | "))));
     }
 };
 

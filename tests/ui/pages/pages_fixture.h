@@ -20,6 +20,7 @@ struct PagesFixture {
     WindowFixture window;
     TForm1 &form = window.form;
     Screener &screener = window.screener();
+    ScriptedPrompter &prompter = window.prompter;
     ProfilePaths files;
 
     PagesFixture()

@@ -4,7 +4,6 @@
 #include "screening/pending_command.h"
 #include "ui/form1.h"
 #include "ui/wrap_grid.h"
-#include "ui/window/modal_answer.h"
 #include "pages_fixture.h"
 
 #include <QAction>
@@ -19,7 +18,6 @@
 
 using namespace kestrix;
 using kestrix::test::fileBytes;
-using kestrix::test::ModalAnswer;
 using kestrix::test::PagesFixture;
 
 namespace {
@@ -205,10 +203,10 @@ private slots:
 
         // Deleting the last entries asks whether to save the empty list.
         selectListRows(f.form.ListBox4, {0, 1});
-        ModalAnswer question;
-        kestrix::test::pressButton(question, QMessageBox::Yes);
+        f.prompter.expectYesNo(Prompter::Kind::Confirmation,
+                               "Save empty list of trusted addresses ?", true);
         f.form.button8->click();
-        QCOMPARE(question.text, QStringLiteral("Save empty list of trusted addresses ?"));
+        QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(fileBytes(f.files.whitelist), QByteArray(""));
         QCOMPARE(f.form.Label13->text(), QStringLiteral("0 trusted addresses"));
 
@@ -221,11 +219,10 @@ private slots:
 
         // A missing file cannot be loaded: the error is shown and the list stays.
         QVERIFY(QFile::remove(f.files.whitelist));
-        ModalAnswer error;
-        kestrix::test::pressButton(error, QMessageBox::Ok);
+        f.prompter.expectMessage(Prompter::Kind::Error, "");
         f.form.button9->click();
-        QCOMPARE(error.seen, 1);
-        QVERIFY(!error.text.isEmpty());
+        QCOMPARE(f.prompter.pending(), size_t(0));
+        QVERIFY(f.prompter.asked.back() != "message: ");
         QCOMPARE(listRows(f.form.ListBox4), QStringList({QStringLiteral("kept@example.org")}));
     }
 

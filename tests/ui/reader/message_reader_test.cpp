@@ -4,9 +4,9 @@
 #include "screening/screener.h"
 #include "support/dovecot_server.h"
 #include "support/mime_messages.h"
+#include "support/window_fixture.h"
 #include "ui/form1.h"
 #include "ui/form4_message_reader.h"
-#include "ui/window_controller.h"
 #include "ui/wrap_grid.h"
 
 #include <QDir>
@@ -173,10 +173,9 @@ private slots:
                                                test::base64Part("report.pdf", "%PDF"),
                                                test::base64Part("run.exe", "MZ")})},
             account);
-        QTemporaryDir data;
-        QVERIFY(data.isValid());
-        TForm1 form;
-        WindowController controller(form, data.path());
+        test::WindowFixture window;
+        TForm1 &form = window.form;
+        WindowController &controller = window.controller;
         controller.start(std::nullopt);
         form.show();
         Screener &screener = controller.screener();
@@ -203,7 +202,7 @@ private slots:
         QVERIFY(formReader.Memo1->toPlainText().startsWith(QStringLiteral("See the files.")));
         QCOMPARE(formReader.Label6->text(), QStringLiteral("report.pdf, run.exe"));
         QCOMPARE(windowBeeps, 3);
-        QCOMPARE(formReader.folder(), data.filePath(QStringLiteral("Attachments")));
+        QCOMPARE(formReader.folder(), window.data.filePath(QStringLiteral("Attachments")));
         QVERIFY(listed(formReader.FileListBox1).contains(QStringLiteral("report.pdf")));
         QVERIFY(!screener.sessionOpen());
         QCOMPARE(dovecot.messages().size(), std::size_t(1));

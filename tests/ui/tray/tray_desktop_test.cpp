@@ -7,11 +7,11 @@
 #include "screening/screener.h"
 #include "screening/tray_control.h"
 #include "support/dovecot_server.h"
+#include "support/window_fixture.h"
 #include "support/x_desktop.h"
 #include "ui/form1.h"
 #include "ui/tray_icon.h"
 #include "ui/ui_widgets.h"
-#include "ui/window_controller.h"
 
 #include <QAction>
 #include <QApplication>
@@ -143,8 +143,9 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
     writeFile(data.filePath(QStringLiteral("default.ini")), profileFor(dovecot));
     writeFile(data.filePath(QStringLiteral("default.acc")), "Alice <alice@example.org>\r\n");
 
-    TForm1 form;
-    WindowController controller(form, data.path());
+    test::WindowFixture run(data.path());
+    TForm1 &form = run.form;
+    WindowController &controller = run.controller;
     controller.start(std::nullopt);
     form.createTrayIcon();
     QVERIFY(form.trayIcon());
@@ -180,10 +181,9 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
 
 void TrayDesktopTest::minimiseHidesWithoutAFrameAndTheTrayRestoresNormal()
 {
-    QTemporaryDir data;
-    TForm1 form;
-    WindowController controller(form, data.path());
-    controller.start(std::nullopt);
+    test::WindowFixture run;
+    TForm1 &form = run.form;
+    run.controller.start(std::nullopt);
     form.createTrayIcon();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -216,8 +216,9 @@ void TrayDesktopTest::menuOffersHideOnlyWhileShownAndStartsTheMailTool()
     writeFile(mailTool, "#!/bin/sh\necho \"$@\" > '" + record.toLocal8Bit() + "'\n");
     QFile::setPermissions(mailTool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    TForm1 form;
-    WindowController controller(form, data.path());
+    test::WindowFixture run(data.path());
+    TForm1 &form = run.form;
+    WindowController &controller = run.controller;
     controller.start(std::nullopt);
     form.createTrayIcon();
     TTBNArea &tray = *form.trayIcon();

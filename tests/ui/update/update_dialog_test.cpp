@@ -3,24 +3,19 @@
 // daily-check box and the dialog's own box turn the daily check off.
 #include "screening/screener.h"
 #include "support/fake_http_server.h"
+#include "support/window_fixture.h"
 #include "text/version.h"
 #include "ui/form1.h"
 #include "ui/form2_update.h"
 #include "ui/ui_widgets.h"
-#include "ui/window_controller.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,25 +27,8 @@ namespace {
 const std::string kNewRelease =
     "<html>\r\n<b>3.0.3 - May 2004</b>\r\n<pre>\r\nfaster screening\r\nfewer clicks\r\n";
 
-// Runs act on the update dialog as soon as it is shown modally.
-void whenDialogShown(std::function<void(TForm2 *)> act, bool &seen)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, &seen] {
-        auto *dialog = qobject_cast<TForm2 *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        seen = true;
-        act(dialog);
-    });
-    timer->start();
-}
-
-struct Window {
-    explicit Window(const QString &dir) : controller(form, dir)
+struct Window : kestrix::test::WindowFixture {
+    Window()
     {
         controller.start(std::nullopt);
         form.show();
@@ -59,8 +37,6 @@ struct Window {
         };
         controller.updateCheck().check().today = [] { return std::string("07.12.26"); };
     }
-    TForm1 form;
-    WindowController controller;
     std::vector<std::string> opened;
 };
 
@@ -74,8 +50,7 @@ private slots:
     {
         FakeHttpServer web;
         web.on("/release.txt", FakeHttpServer::reply(200, "OK", kNewRelease));
-        QTemporaryDir data;
-        Window w(data.path());
+        Window w;
         w.controller.updateCheck().check().releaseUrl = web.url("/release.txt");
         QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
         QVERIFY(w.controller.screener().settings.DailyUpdateCheck);
@@ -88,8 +63,9 @@ private slots:
             bool onTop = false;
             bool boxChecked = true;
         } shown;
-        bool seen = false;
-        whenDialogShown([&shown](TForm2 *dialog) {
+        w.dialogs.expect([&shown](QWidget *modal) {
+            auto *dialog = qobject_cast<TForm2 *>(modal);
+            QVERIFY(dialog);
             shown = {dialog->windowTitle(),       dialog->Label4->text(),
                      dialog->Label5->text(),      dialog->Label3->text(),
                      dialog->Label2->text(),      dialog->Memo1->toPlainText(),
@@ -98,10 +74,10 @@ private slots:
                      dialog->CheckBox1->isChecked()};
             QTest::mouseClick(dialog->CheckBox1, Qt::LeftButton);
             QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);  // No
-        }, seen);
+        });
         QTest::mouseClick(w.form.SpeedButton20, Qt::LeftButton);  // "Updates"
 
-        QVERIFY(seen);
+        QVERIFY(w.dialogs.allShown());
         QCOMPARE(shown.title, QStringLiteral("Check for Updates"));
         QCOMPARE(shown.size, QSize(262, 328));
         QVERIFY(shown.onTop);
@@ -123,8 +99,7 @@ private slots:
     {
         FakeHttpServer web;
         web.on("/release.txt", FakeHttpServer::reply(200, "OK", kNewRelease));
-        QTemporaryDir data;
-        Window w(data.path());
+        Window w;
         UpdateCheck &check = w.controller.updateCheck().check();
         check.releaseUrl = web.url("/release.txt");
         check.downloadUrl = "http://download.example/kestrix";
@@ -134,11 +109,13 @@ private slots:
         QVERIFY(w.form.StaticText2->isVisible());
         QCOMPARE(w.controller.screener().settings.LastUpdateCheck, std::string("07.12.26"));
 
-        bool seen = false;
-        whenDialogShown([](TForm2 *dialog) { QTest::mouseClick(dialog->BitBtn2, Qt::LeftButton); },
-                        seen);
+        w.dialogs.expect([](QWidget *modal) {
+            auto *dialog = qobject_cast<TForm2 *>(modal);
+            QVERIFY(dialog);
+            QTest::mouseClick(dialog->BitBtn2, Qt::LeftButton);  // Yes
+        });
         QTest::mouseClick(w.form.StaticText2, Qt::LeftButton);
-        QVERIFY(seen);
+        QVERIFY(w.dialogs.allShown());
         QVERIFY(!w.form.StaticText2->isVisible());
         QCOMPARE(w.opened, std::vector<std::string>{"http://download.example/kestrix"});
         QVERIFY(w.form.CheckBox6->isChecked());  // the dialog's box was left clear
@@ -148,8 +125,7 @@ private slots:
     {
         FakeHttpServer web;
         web.on("/release.txt", FakeHttpServer::reply(200, "OK", kNewRelease));
-        QTemporaryDir data;
-        Window w(data.path());
+        Window w;
         w.controller.updateCheck().check().releaseUrl = web.url("/release.txt");
         QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
         w.controller.screener().dailyUpdateCheck();
@@ -163,8 +139,7 @@ private slots:
 
     void captionEndsWithTheInstalledVersion()
     {
-        QTemporaryDir data;
-        Window w(data.path());
+        Window w;
         QCOMPARE(w.form.windowTitle(),
                  QStringLiteral("Kestrix for POP3 - Version ") + QString::fromLatin1(kVersionText));
     }

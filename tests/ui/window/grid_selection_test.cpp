@@ -7,7 +7,6 @@
 #include "support/window_fixture.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
-#include "modal_answer.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,7 +17,6 @@
 #include <QToolButton>
 
 using namespace kestrix;
-using kestrix::test::ModalAnswer;
 using kestrix::test::WindowFixture;
 
 namespace {
@@ -103,11 +101,11 @@ private slots:
         QVERIFY(f.form.button10->isEnabled());
         QVERIFY(f.form.button7->isEnabled());
 
-        ModalAnswer warning;
-        kestrix::test::pressButton(warning, QMessageBox::Ok);
+        f.window.prompter.expectMessage(
+            Prompter::Kind::Warning,
+            "Selected E-MAILs from accepted Sender Addresses can be deleted now !");
         f.form.CheckBox1->click();
-        QCOMPARE(warning.text,
-                 QStringLiteral("Selected E-MAILs from accepted Sender Addresses can be deleted now !"));
+        QCOMPARE(f.window.prompter.pending(), size_t(0));
         QVERIFY(f.screener.allowDeleteAccepted);
         QCOMPARE(f.form.Button66->text(), QStringLiteral("Select all"));
         QCOMPARE(f.form.button10->text(), QStringLiteral("Delete selected"));

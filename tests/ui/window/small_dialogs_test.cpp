@@ -1,10 +1,10 @@
 // The two small dialogs: "Download Control" answers Yes on Enter in its number field with the
-// value typed; "New Profile" keeps the name typed last time. Both through the Prompter.
+// value typed; "New Profile" keeps the name typed last time. Both through the Prompter, on the
+// real dialogs, like the message boxes and the input box.
 #include "ui/form1.h"
 #include "support/window_fixture.h"
 #include "ui/form3_new_profile.h"
 #include "ui/form5_download_control.h"
-#include "modal_answer.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +14,6 @@
 #include <QTest>
 
 using namespace kestrix;
-using kestrix::test::ModalAnswer;
 using kestrix::test::WindowFixture;
 
 class SmallDialogsTest : public QObject {
@@ -48,8 +47,7 @@ private slots:
         };
         for (const char *text : texts) {
             int lines = 0;
-            ModalAnswer answer;
-            kestrix::test::whenModal(answer, [&lines](QWidget *modal) {
+            w.dialogs.expect([&lines](QWidget *modal) {
                 auto *label = modal->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
                 const int height = label->heightForWidth(label->width());
                 lines = (height + label->fontMetrics().lineSpacing() / 2) /
@@ -57,7 +55,7 @@ private slots:
                 static_cast<QMessageBox *>(modal)->button(QMessageBox::No)->click();
             });
             QVERIFY(!w.view().askYesNo(Prompter::Kind::Confirmation, text));
-            QCOMPARE(answer.seen, 1);
+            QVERIFY(w.dialogs.allShown());
             QVERIFY2(lines == 1, text);
         }
     }
@@ -66,8 +64,7 @@ private slots:
     {
         WindowFixture w;
         WindowView &form = w.view();
-        ModalAnswer answer;
-        kestrix::test::whenModal(answer, [](QWidget *modal) {
+        w.dialogs.expect([](QWidget *modal) {
             auto *spin = modal->findChild<QSpinBox *>(QStringLiteral("SpinEdit1"));
             QCOMPARE(spin->maximum(), 300);
             QCOMPARE(spin->value(), 20);
@@ -76,13 +73,12 @@ private slots:
             QTest::keyClick(spin->findChild<QLineEdit *>(), Qt::Key_Return);
         });
         const std::optional<int> count = form.askDownloadCount(300, 20);
-        QCOMPARE(answer.seen, 1);
+        QVERIFY(w.dialogs.allShown());
         QVERIFY(count.has_value());
         QCOMPARE(*count, 45);
         QCOMPARE(form.form5().windowTitle(), QStringLiteral("Download Control"));
 
-        ModalAnswer cancel;
-        kestrix::test::whenModal(cancel, [](QWidget *modal) {
+        w.dialogs.expect([](QWidget *modal) {
             modal->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
         });
         QVERIFY(!form.askDownloadCount(300, 20).has_value());
@@ -92,8 +88,7 @@ private slots:
     {
         WindowFixture w;
         WindowView &form = w.view();
-        ModalAnswer first;
-        kestrix::test::whenModal(first, [](QWidget *modal) {
+        w.dialogs.expect([](QWidget *modal) {
             auto *edit = modal->findChild<QLineEdit *>(QStringLiteral("Edit1"));
             QTest::keyClicks(edit, QStringLiteral("My Box"));
             modal->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
@@ -102,9 +97,8 @@ private slots:
         QVERIFY(name.has_value());
         QCOMPARE(QString::fromStdString(*name), QStringLiteral("My Box"));
 
-        ModalAnswer second;
         QString shownAgain;
-        kestrix::test::whenModal(second, [&shownAgain](QWidget *modal) {
+        w.dialogs.expect([&shownAgain](QWidget *modal) {
             shownAgain = modal->findChild<QLineEdit *>(QStringLiteral("Edit1"))->text();
             modal->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
         });
@@ -117,18 +111,15 @@ private slots:
     {
         WindowFixture w;
         WindowView &form = w.view();
-        ModalAnswer yes;
-        kestrix::test::pressButton(yes, QMessageBox::Yes);
+        w.dialogs.expectBox(QStringLiteral("Really DELETE selected 2 Message(s) (No Recovery) ?"),
+                            QMessageBox::Yes);
         QVERIFY(form.askYesNo(Prompter::Kind::Confirmation,
                               "Really DELETE selected 2 Message(s) (No Recovery) ?"));
-        QCOMPARE(yes.text, QStringLiteral("Really DELETE selected 2 Message(s) (No Recovery) ?"));
-        ModalAnswer cancel;
-        kestrix::test::pressButton(cancel, QMessageBox::Cancel);
+        w.dialogs.expectBox(QStringLiteral("Connection Required. Connect?"), QMessageBox::Cancel);
         QVERIFY(!form.askOkCancel(Prompter::Kind::Warning, "Connection Required. Connect?"));
 
-        ModalAnswer input;
         bool fixedWithCloseOnly = false;
-        kestrix::test::whenModal(input, [&fixedWithCloseOnly](QWidget *modal) {
+        w.dialogs.expect([&fixedWithCloseOnly](QWidget *modal) {
             // A box of fixed height (no resize grip under its buttons), closed but not minimised.
             const Qt::WindowFlags flags = modal->windowFlags();
             fixedWithCloseOnly = modal->minimumHeight() == modal->maximumHeight() &&

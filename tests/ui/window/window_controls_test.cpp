@@ -2,14 +2,12 @@
 // typed, the password field's keys, the configuration sub-page walk, the port field, the View
 // by control names, the size guard, the settings round trip and closing without a tray.
 #include "ui/control_glossary.h"
-#include "support/recording_prompter.h"
 #include "support/window_fixture.h"
 #include "screening/screener.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 #include "screening/pending_command.h"
-#include "modal_answer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,7 +30,6 @@
 #include <algorithm>
 
 using namespace kestrix;
-using kestrix::test::ModalAnswer;
 using kestrix::test::WindowFixture;
 
 class WindowControlsTest : public QObject {
@@ -121,10 +118,9 @@ private slots:
 
         screener.setMainButtonMode(MainButtonMode::GetNew);
         QCOMPARE(form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
-        ModalAnswer answer;
-        kestrix::test::pressButton(answer, QMessageBox::Ok);
+        w.prompter.expectMessage(Prompter::Kind::Information, "Password has not been specified !");
         form.Button1Click();  // no password
-        QCOMPARE(answer.text, QStringLiteral("Password has not been specified !"));
+        QCOMPARE(w.prompter.pending(), size_t(0));
         QCOMPARE(screener.pendingCommand, cmdIdle);
         QVERIFY(!form.SpeedButton2->isEnabled());
 
@@ -178,8 +174,7 @@ private slots:
     // message.
     void portFieldAndSettingAgree()
     {
-        test::RecordingPrompter prompter;
-        WindowFixture w(&prompter);
+        WindowFixture w;
         TForm1 &form = w.form;
         w.controller.start(std::nullopt);
         QCOMPARE(form.Edit2->text(), QStringLiteral("110"));
@@ -198,14 +193,16 @@ private slots:
             QCOMPARE(form.Edit2->text(), QString::fromLatin1(c.shown));
             QCOMPARE(w.screener().settings.Port, std::string(c.shown));
         }
-        QCOMPARE(prompter.asked, QStringList());
+        QVERIFY(w.prompter.asked.empty());
 
         form.Edit2->selectAll();
         QTest::keyClicks(form.Edit2, QStringLiteral("0"));
         QCOMPARE(w.screener().settings.Port, std::string("0"));
         QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+        w.prompter.expectMessage(Prompter::Kind::Warning,
+                                 "The port must be a number from 1 to 65535 !");
         QApplication::sendEvent(form.Edit2, &leave);
-        QCOMPARE(prompter.asked, QStringList{QStringLiteral("The port must be a number from 1 to 65535 !")});
+        QCOMPARE(w.prompter.pending(), size_t(0));
         QCOMPARE(form.Edit2->text(), QStringLiteral("6553"));
         QCOMPARE(w.screener().settings.Port, std::string("6553"));
 
@@ -214,7 +211,7 @@ private slots:
         QTest::keyClick(form.Edit2, Qt::Key_Backspace);
         QApplication::sendEvent(form.Edit2, &leave);
         QCOMPARE(form.Edit2->text(), QString());
-        QCOMPARE(prompter.asked.size(), 1);
+        QCOMPARE(w.prompter.asked.size(), size_t(1));
     }
 
     // The arrow buttons draw their arrows at rest, not only under the mouse.
@@ -281,11 +278,13 @@ private slots:
         QVERIFY(!form.Deleteselectedmails1->isEnabled());
         view.setVisible(Control::Panel12, true);
         QVERIFY(!form.Panel12->isHidden());
-        ModalAnswer warning;  // checking "Allow delete of accepted" warns first
-        kestrix::test::pressButton(warning, QMessageBox::Ok);
+        // Checking "Allow delete of accepted" warns first.
+        w.prompter.expectMessage(
+            Prompter::Kind::Warning,
+            "Selected E-MAILs from accepted Sender Addresses can be deleted now !");
         view.setChecked(Control::CheckBox1, true);
         QVERIFY(form.CheckBox1->isChecked());
-        QCOMPARE(warning.seen, 1);
+        QCOMPARE(w.prompter.pending(), size_t(0));
         view.setChecked(Control::CheckBox1, false);
         QVERIFY(!form.CheckBox1->isChecked());
         view.setEnabled(Control::Poller, true);

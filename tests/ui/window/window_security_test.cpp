@@ -1,6 +1,6 @@
 // The account's protection in the window: the "Security" choice loaded from and saved to
-// NAME.conf, and the question to trust a refused certificate, answered on the real message box
-// against a Dovecot whose certificate comes from a CA the trust store does not hold.
+// NAME.conf, and the question to trust a refused certificate, answered through the window's
+// prompter against a Dovecot whose certificate comes from a CA the trust store does not hold.
 #include "profiles/profile_conf.h"
 #include "screening/pending_command.h"
 #include "screening/screener.h"
@@ -11,17 +11,14 @@
 #include "ui/form1.h"
 #include "ui/window_profiles.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdlib>
 
@@ -44,34 +41,6 @@ QByteArray readFile(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-// Answers every message box while it lives: Yes to the trust question when told so, otherwise
-// the box's escape answer (No, or OK). The texts are kept in order.
-class MessageBoxAnswers {
-public:
-    explicit MessageBoxAnswers(bool trust) : m_trust(trust)
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            texts << box->text();
-            const bool question = box->text().contains(QStringLiteral("Trust this certificate"));
-            if (question && m_trust)
-                box->button(QMessageBox::Yes)->click();
-            else if (QAbstractButton *no = box->button(QMessageBox::No))
-                no->click();
-            else
-                box->button(QMessageBox::Ok)->click();
-        });
-        m_timer.start(10);
-    }
-    QStringList texts;
-
-private:
-    bool m_trust;
-    QTimer m_timer;
-};
 
 }  // namespace
 
@@ -175,12 +144,12 @@ private slots:
         QVERIFY(w.controller.profiles().save());  // the choice reaches NAME.conf
 
         const std::string fingerprint = TestCertificates::sha256Of(certificates.serverCertificate);
-        MessageBoxAnswers answers(trust);
+        w.prompter.expectYesNo(Prompter::Kind::Warning, "", trust);
         QTest::mouseClick(w.form.Button1, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!answers.texts.isEmpty() && screener.pendingCommand == cmdIdle &&
+        QTRY_VERIFY_WITH_TIMEOUT(!w.prompter.asked.empty() && screener.pendingCommand == cmdIdle &&
                                      !screener.dispatching(),
                                  20000);
-        const QString question = answers.texts.first();
+        const QString question = QString::fromStdString(w.prompter.asked.front());
         QVERIFY2(question.contains(QStringLiteral("Trust this certificate for this profile?")),
                  qPrintable(question));
         for (const QString &part : {QStringLiteral("Subject: "), QStringLiteral("Issuer: "),
@@ -202,7 +171,7 @@ private slots:
                                      !screener.dispatching(),
                                  20000);
         QCOMPARE(int(screener.rows.size()), 2);
-        QCOMPARE(answers.texts.size(), 1);  // no second question
+        QCOMPARE(w.prompter.asked.size(), size_t(1));  // no second question
     }
 };
 
