@@ -28,7 +28,7 @@ DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folde
     after([this] { return m_form.isVisible() && m_waited >= 5; }, [this, &screener] {
         if (!savePicture(QStringLiteral("start-page.png")))
             return;
-        m_form.Edit4->setText(QString::fromLocal8Bit(qgetenv("KESTRIX_DEMO_PASSWORD")));
+        m_form.topBar->Edit4->setText(QString::fromLocal8Bit(qgetenv("KESTRIX_DEMO_PASSWORD")));
         m_form.refreshTick();
         m_form.Button1Click();
         after([&screener] {
@@ -39,13 +39,13 @@ DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folde
             int row = 1;
             while (row < int(screener.rows.size()) && screener.messageTable.isTrusted(row))
                 ++row;
-            m_form.stringgrid1->setCurrentRow(row);
+            m_form.messagesPage->stringgrid1->setCurrentRow(row);
             m_waited = 0;
             after([this] { return m_waited >= 5; }, [this, &screener] {
                 if (!savePicture(QStringLiteral("messages-page.png")))
                     return;
                 // The same check with a mistyped password: the window says the login failed.
-                m_form.Edit4->setText(QStringLiteral("mistyped"));
+                m_form.topBar->Edit4->setText(QStringLiteral("mistyped"));
                 m_form.refreshTick();
                 m_form.Button1Click();
                 after([&screener] {

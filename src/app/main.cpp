@@ -56,7 +56,7 @@ int main(int argc, char **argv)
     if (!folder)
         std::fprintf(stderr, "kestrix: %s\n", folder.error.c_str());
     kestrix::TForm1 form;
-    form.showDataFolder(QFile::decodeName(kestrix::describeDataFolder(folder.choice).c_str()));
+    form.startPage->showDataFolder(QFile::decodeName(kestrix::describeDataFolder(folder.choice).c_str()));
     kestrix::WindowController controller(form, folder.choice.path);
     QObject::connect(&form, &kestrix::TForm1::aboutToExit, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
@@ -74,7 +74,7 @@ int main(int argc, char **argv)
     }
     if (selfTest) {
         QTimer::singleShot(0, &form, [&form] {
-            const bool shown = form.isVisible() && form.activePage() == form.TabSheet1;
+            const bool shown = form.isVisible() && form.activePage() == form.startPage;
             std::fprintf(stdout, "self-test: window %s\n", shown ? "shown" : "NOT shown");
             form.ProgramExit();
             if (!shown)

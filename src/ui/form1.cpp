@@ -10,9 +10,15 @@
 #include "screening/tray_control.h"
 #include "text/latin1.h"
 #include "ui/app_icon.h"
+#include "ui/config_page.h"
 #include "ui/grid_paint_rules.h"
 #include "ui/help_page.h"
-#include "ui/port_validator.h"
+#include "ui/list_pages.h"
+#include "ui/messages_page.h"
+#include "ui/start_page.h"
+#include "ui/status_bar.h"
+#include "ui/top_bar.h"
+#include "ui/tray_icon.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 
@@ -68,17 +74,16 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     central->setAutoFillBackground(true);
     setCentralWidget(central);
 
-    buildTopBar();
+    topBar = new TopBar(this);
     buildPages();
-    buildStatusBar();
+    statusArea = new StatusBar(this);
 
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(Panel8);
+    column->addWidget(topBar);
     column->addWidget(PageControl1, 1);
-    column->addWidget(ProgressBar1);
-    column->addWidget(Panel9);
+    column->addWidget(statusArea);
 
     Timer3 = new QTimer(this);
     Timer3->setObjectName(L1("Timer3"));
@@ -92,98 +97,143 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     createTimers();
 
     connectTopBar();
-    connectMessagesPage();
-    connectConfigPage();
-    connectMailToolPage();
-    // The description box and the list/details split follow their own panels' sizes.
-    Panel10->installEventFilter(this);
-    TabSheet3->installEventFilter(this);
+    connectPages();
+    connectListPages();
 
-    m_splitRatio = kDesignSplitRatio;
+    messagesPage->setSplitRatio(kDesignSplitRatio);
     resize(761, 526);
-    PageControl1->setCurrentWidget(TabSheet1);
+    PageControl1->setCurrentWidget(startPage);
 }
 
 TForm1::~TForm1() { m_trayControl.reset(); }
 
+void TForm1::attachScreener(Screener &screener)
+{
+    m_screener = &screener;
+    Timer2->start();
+    Timer4->start();
+    messagesPage->attachScreener(screener);
+    attachTrayControl(screener);
+    connect(this, &TForm1::commandQueued, this,
+            [&screener](int code) { screener.pendingCommand = PendingCommand(code); });
+    connect(statusArea->CheckBox1, &QCheckBox::toggled, this,
+            [&screener](bool checked) { screener.allowDeleteAccepted = checked; });
+    // The counts a page shows are read each time it is shown, and the list pages show the
+    // lists as they are now.
+    connect(this, &TForm1::pageShown, this, [this, &screener](const QString &page) {
+        if (page == QLatin1String("TabSheet1"))
+            screener.showStartPageCounts();
+        else if (page == QLatin1String("TabSheet4"))
+            screener.TabSheet4Show();
+        else if (page == QLatin1String("TabSheet6"))
+            screener.showLogCount();
+        syncListPages();
+    });
+    showPageWidget(startPage);
+    refreshTick();
+    Timer3->start();
+}
+
+void TForm1::detachScreener()
+{
+    hide();
+    const QList<QTimer *> timers = findChildren<QTimer *>();
+    for (QTimer *timer : timers)
+        timer->stop();
+    messagesPage->detachScreener();
+    if (m_screener)
+        m_screener->NewMailFound = nullptr;
+    m_trayControl.reset();
+}
+
 void TForm1::buildPages()
 {
     PageControl1 = named(new QStackedWidget(this), "PageControl1");
-    const auto page = [this](const char *name) {
-        auto *w = named(new QWidget(PageControl1), name);
-        PageControl1->addWidget(w);
-        return w;
-    };
-    TabSheet1 = page("TabSheet1");
-    TabSheet3 = page("TabSheet3");
-    TabSheet4 = page("TabSheet4");
-    TabSheet5 = page("TabSheet5");
-    TabSheet6 = page("TabSheet6");
-    TabSheet7 = page("TabSheet7");
-    TabSheet2 = page("TabSheet2");  // holds nothing visible; never shown
-    buildStartPage();
-    buildMessagesPage();
-    buildConfigPage();
-    buildListPages();
+    startPage = new StartPage(PageControl1);
+    messagesPage = new MessagesPage(PageControl1);
+    whitelistPage = new WhitelistPage(PageControl1);
+    configPage = new ConfigPage(PageControl1);
+    logPage = new LogPage(PageControl1);
+    blacklistPage = new BlacklistPage(PageControl1);
+    TabSheet2 = named(new QWidget(PageControl1), "TabSheet2");
+    for (QWidget *page : std::initializer_list<QWidget *>{
+             startPage, messagesPage, whitelistPage, configPage, logPage, blacklistPage, TabSheet2})
+        PageControl1->addWidget(page);
 }
 
 void TForm1::connectTopBar()
 {
-    connect(SpeedButton3, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet1); });
-    connect(SpeedButton4, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet3); });
-    connect(SpeedButton17, &QToolButton::clicked, this, &TForm1::showConfigAccounts);
-    connect(SpeedButton18, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet4); });
-    connect(SpeedButton19, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet6); });
-    connect(SpeedButton7, &QToolButton::clicked, this, [this] { showPageWidget(TabSheet7); });
-    connect(SpeedButton6, &QToolButton::clicked, this, [this] { queueCommand(cmdStartMailTool); });
-    connect(SpeedButton13, &QToolButton::clicked, this, &TForm1::HideWindow);
-    connect(SpeedButton20, &QToolButton::clicked, this, &TForm1::updateCheckRequested);
-    connect(SpeedButton21, &QToolButton::clicked, this, [this] {
+    TopBar &bar = *topBar;
+    connect(bar.SpeedButton3, &QToolButton::clicked, this, [this] { showPageWidget(startPage); });
+    connect(bar.SpeedButton4, &QToolButton::clicked, this,
+            [this] { showPageWidget(messagesPage); });
+    connect(bar.SpeedButton17, &QToolButton::clicked, this, &TForm1::showConfigAccounts);
+    connect(bar.SpeedButton18, &QToolButton::clicked, this,
+            [this] { showPageWidget(whitelistPage); });
+    connect(bar.SpeedButton19, &QToolButton::clicked, this, [this] { showPageWidget(logPage); });
+    connect(bar.SpeedButton7, &QToolButton::clicked, this, [this] {
+        blacklistPage->startLogWalk();
+        showPageWidget(blacklistPage);
+    });
+    connect(bar.SpeedButton6, &QToolButton::clicked, this, [this] { queueCommand(cmdStartMailTool); });
+    connect(bar.SpeedButton13, &QToolButton::clicked, this, &TForm1::HideWindow);
+    connect(bar.SpeedButton20, &QToolButton::clicked, this, &TForm1::updateCheckRequested);
+    connect(bar.SpeedButton21, &QToolButton::clicked, this, [this] {
         // The HTML help page beside the program or where the installation put it, in the
         // desktop's browser; the status line says so when there is none to open.
         if (!openHelpPage())
-            statustext->setText(QStringLiteral("No help page to open (kestrix-help.html)"));
+            statusArea->statustext->setText(QStringLiteral("No help page to open (kestrix-help.html)"));
     });
 
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(SpeedButton30, &QToolButton::clicked, this, &TForm1::SpeedButton30Click);
-    connect(Edit4, &QLineEdit::returnPressed, this, [this] {
-        if (Button1->isEnabled())
+    connect(bar.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(bar.SpeedButton30, &QToolButton::clicked, this, &TForm1::SpeedButton30Click);
+    connect(bar.Edit4, &QLineEdit::returnPressed, this, [this] {
+        if (topBar->Button1->isEnabled())
             Button1Click();
     });
-    Edit4->installEventFilter(this);
-    connect(SpeedButton12, &QToolButton::clicked, this, [this] {
+    bar.Edit4->installEventFilter(this);
+    connect(bar.SpeedButton12, &QToolButton::clicked, this, [this] {
         if (!m_busy)
             emit profileSwitchRequested(-1);
     });
-    connect(SpeedButton15, &QToolButton::clicked, this, [this] {
+    connect(bar.SpeedButton15, &QToolButton::clicked, this, [this] {
         if (!m_busy)
             emit profileSwitchRequested(+1);
     });
-    for (ClickLabel *label : {Label28, Label29, Label32, Label30})
+    for (ClickLabel *label : {bar.Label28, bar.Label29, bar.Label32, bar.Label30})
         connect(label, &ClickLabel::clicked, this, &TForm1::showConfigAccounts);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::ProgramExit);
-    connect(StaticText2, &ClickLabel::clicked, this, &TForm1::updateCheckRequested);
-    connect(Label21, &ClickLabel::clicked, this, &TForm1::deletedCountResetRequested);
-    connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::allowDeleteClicked);
+    connect(bar.SpeedButton1, &QToolButton::clicked, this, &TForm1::ProgramExit);
 }
 
-void TForm1::connectConfigPage()
+// What one page or bar asks of another, or of the Screener.
+void TForm1::connectPages()
 {
-    connect(Button13, &QPushButton::clicked, this, &TForm1::configPrevious);
-    connect(Button11, &QPushButton::clicked, this, &TForm1::configNext);
-    connect(Edit1, &QLineEdit::textChanged, this, &TForm1::updateAccountLabel);
-    connect(Edit3, &QLineEdit::textChanged, this, [this] {
-        updateAccountLabel();
-        userIdChanged();
+    StatusBar &status = *statusArea;
+    connect(status.StaticText2, &ClickLabel::clicked, this, &TForm1::updateCheckRequested);
+    connect(status.CheckBox1, &QCheckBox::toggled, messagesPage, &MessagesPage::allowDeleteClicked);
+    connect(startPage->Label21, &ClickLabel::clicked, this, &TForm1::deletedCountResetRequested);
+
+    connect(messagesPage, &MessagesPage::deleteRequested, this, &TForm1::Button10Click);
+    connect(messagesPage, &MessagesPage::addToWhitelistRequested, this,
+            &TForm1::AddToWhitelistClick);
+    connect(messagesPage, &MessagesPage::removeFromWhitelistRequested, this,
+            &TForm1::RemoveFromWhitelistClick);
+    connect(messagesPage, &MessagesPage::readMessageRequested, this,
+            [this] { queueCommand(cmdReadMessage); });
+
+    ConfigPage &config = *configPage;
+    const auto showAccount = [this] { topBar->Label30->setText(configPage->accountText()); };
+    connect(&config, &ConfigPage::accountChanged, this, showAccount);
+    connect(&config, &ConfigPage::diagnosticModeChanged, this, [this](bool on) {
+        messagesPage->setDiagnosticMode(on);
+        if (on)
+            configPage->SpeedButton11->show();
     });
-    Edit2->setValidator(new PortValidator(Edit2));
-    Edit2->installEventFilter(this);
-    connect(Edit2, &QLineEdit::textEdited, this, [this](const QString &text) {
-        if (PortValidator::usable(text))
-            m_acceptedPort = text;
-    });
-    connect(button16, &QPushButton::clicked, this, &TForm1::deletedCountResetRequested);
+    connect(&config, &ConfigPage::mailToolChanged, this, &TForm1::mailToolChanged);
+    connect(&config, &ConfigPage::statusText, status.statustext, &QLabel::setText);
+    connect(&config, &ConfigPage::portRefused, this, &TForm1::portRefused);
+    connect(&config, &ConfigPage::deletedCountResetRequested, this,
+            &TForm1::deletedCountResetRequested);
 }
 
 // ---- pages -------------------------------------------------------------------------------
@@ -193,37 +243,25 @@ QWidget *TForm1::activePage() const { return PageControl1->currentWidget(); }
 void TForm1::showPageWidget(QWidget *page)
 {
     PageControl1->setCurrentWidget(page);
-    if (page == TabSheet1)
-        Label15->setText(QString::fromLatin1(m_localIp.data(), qsizetype(m_localIp.size())));
+    if (page == startPage)
+        startPage->showLocalIp();
     emit pageShown(page->objectName());
 }
 
 void TForm1::showConfigAccounts()
 {
-    PageControl2->setCurrentWidget(TabSheet8);
-    showPageWidget(TabSheet5);
-}
-
-void TForm1::configPrevious()
-{
-    const int index = PageControl2->currentIndex();
-    if (index > 0)
-        PageControl2->setCurrentIndex(index - 1);
-}
-
-void TForm1::configNext()
-{
-    const int index = PageControl2->currentIndex();
-    if (index < PageControl2->count() - 1)
-        PageControl2->setCurrentIndex(index + 1);
+    configPage->showAccounts();
+    showPageWidget(configPage);
 }
 
 void TForm1::setLocalIp(const std::string &ip)
 {
-    m_localIp = ip;
-    if (activePage() == TabSheet1)
-        Label15->setText(QString::fromLatin1(ip.data(), qsizetype(ip.size())));
+    startPage->setLocalIp(ip);
+    if (activePage() == startPage)
+        startPage->showLocalIp();
 }
+
+void TForm1::setConnectionOpen(bool open) { messagesPage->setConnectionOpen(open); }
 
 // ---- main button and friends ------------------------------------------------------------
 
@@ -243,60 +281,23 @@ void TForm1::Button10Click()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == Panel10 || watched == TabSheet3) && event->type() == QEvent::Resize)
-        fitLayout();
-    if (watched == shape1 && event->type() == QEvent::Hide)
-        setBackground(shape1, colours::green);
-    if (watched == Edit2 && event->type() == QEvent::FocusOut)
-        portLeft();
-    if (watched == Edit4 && event->type() == QEvent::KeyRelease)
-        SpeedButton2->setEnabled(!Edit4->text().isEmpty());
-    if ((watched == SpeedButton32 || watched == SpeedButton33) &&
-        event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
-        auto *button = static_cast<QWidget *>(watched);
-        prepareContextMenu(true, 0);  // as a right click on the grid, staying on the row
-        PopupMenu2->popup(button->mapToGlobal(QPoint(0, button->height())));
-        return true;
-    }
+    if (watched == topBar->Edit4 && event->type() == QEvent::KeyRelease)
+        statusArea->SpeedButton2->setEnabled(!topBar->Edit4->text().isEmpty());
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::updateAccountLabel()
+void TForm1::portRefused(const std::string &text)
 {
-    Label30->setText(Edit3->text() + QLatin1Char('@') + Edit1->text());
+    statusArea->statustext->setText(fromBytes(text));
+    m_screener->prompter().message(Prompter::Kind::Warning, text);
 }
 
-bool TForm1::diagnosticMode() const
+void TForm1::mailToolChanged(bool present)
 {
-    return isDiagnosticUser(toBytes(Edit3->text()));
+    topBar->SpeedButton6->setEnabled(present);
+    if (m_tray)
+        m_tray->setMailToolEnabled(present);
 }
-
-void TForm1::userIdChanged()
-{
-    if (diagnosticMode()) {
-        SpeedButton24->show();
-        SpeedButton11->show();
-    } else {
-        SpeedButton24->hide();
-    }
-}
-
-// The validator refuses keystrokes that cannot make a port; what it lets stand while typing
-// ("0") is put back to the last usable port when the field is left, with one message.
-void TForm1::portLeft()
-{
-    if (m_refusingPort || Edit2->text().isEmpty() || PortValidator::usable(Edit2->text()))
-        return;
-    m_refusingPort = true;
-    Edit2->setText(m_acceptedPort);
-    const std::string refusal = "The port must be a number from 1 to 65535 !";
-    statustext->setText(L1(refusal.c_str()));
-    m_screener->prompter().message(Prompter::Kind::Warning, refusal);
-    m_refusingPort = false;
-}
-
-int TForm1::selectedProfileIndex() const { return ComboBox1->currentIndex(); }
 
 void TForm1::setBusy(bool busy)
 {
@@ -375,33 +376,14 @@ void TForm1::resizeEvent(QResizeEvent *event)
     Timer5->start();
 }
 
-void TForm1::fitLayout()
-{
-    Memo1->resize(std::min(460, std::max(100, Panel10->width() - 16)),
-                  std::min(200, std::max(60, Panel10->height() - 16)));
-    Memo1->move(Panel10->width() / 2 - Memo1->width() / 2,
-                Panel10->height() / 2 - Memo1->height() / 2);
-    const int pageHeight = TabSheet3->height();
-    const int listHeight = int(pageHeight * m_splitRatio);
-    const int available = Splitter1->height() - Splitter1->handleWidth();
-    if (available > 0) {
-        const int list = std::clamp(listHeight, 0, available);
-        Splitter1->setSizes({list, available - list});
-    }
-    fitLastColumn();
-}
-
-void TForm1::splitterMoved()
-{
-    if (TabSheet3->height() > 0)
-        m_splitRatio = double(Panel14->height()) / double(TabSheet3->height());
-}
+void TForm1::fitLayout() { messagesPage->fitSplit(); }
 
 // The window never stays narrower than the top bar's "Help" button or lower than 450 pixels.
 void TForm1::sizeGuard()
 {
     Timer5->stop();
-    const int helpRight = SpeedButton21->mapTo(this, QPoint(SpeedButton21->width(), 0)).x();
+    const QToolButton *help = topBar->SpeedButton21;
+    const int helpRight = help->mapTo(this, QPoint(help->width(), 0)).x();
     const int minWidth = helpRight + 10;
     QSize size = this->size();
     if (size.width() < minWidth)
@@ -411,7 +393,5 @@ void TForm1::sizeGuard()
     if (size != this->size())
         resize(size);
 }
-
-void TForm1::fitLastColumn() { stringgrid1->fitLastColumn(); }
 
 }  // namespace kestrix

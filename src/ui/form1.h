@@ -7,53 +7,30 @@
 
 #include "profiles/profile_settings.h"
 #include "profiles/profile_store.h"
+// The pages and bars are part of the window's interface: callers reach a control through them.
+#include "ui/config_page.h"
+#include "ui/list_pages.h"
+#include "ui/messages_page.h"
+#include "ui/start_page.h"
+#include "ui/status_bar.h"
+#include "ui/top_bar.h"
 
-#include <QHash>
 #include <QMainWindow>
-#include <QPointer>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-class QAction;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListView;
 class QMenu;
-class QPlainTextEdit;
-class QProgressBar;
-class QPushButton;
-class QSpinBox;
-class QSplitter;
 class QStackedWidget;
 class QSystemTrayIcon;
-class QTabWidget;
-class QTableView;
 class QTimer;
-class QToolButton;
 
 namespace kestrix {
 
-class CaptionPanel;
-class ClickLabel;
-class HeaderStore;
-class LogTableModel;
-class MessageTable;
 class Screener;
-class TForm3;
-class TForm5;
 class TrayControl;
 class TTBNArea;
-class TextListModel;
-class TWrapGrid;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -70,7 +47,7 @@ public:
     void detachScreener();
     Screener &screener() const { return *m_screener; }
     // A POP3 session is open (no selection commands meanwhile).
-    void setConnectionOpen(bool open) { m_connectionOpen = open; }
+    void setConnectionOpen(bool open);
     // The local address shown on the start page ("Your IP is:").
     void setLocalIp(const std::string &ip);
     // Whether a tray icon is in the notification area; without one, closing the window or
@@ -80,8 +57,6 @@ public:
     bool isBusy() const { return m_busy; }
     // The busy state and its wait cursor.
     void setBusy(bool busy);
-    // The header details pane (Memo2) shows these lines; a virus hint turns it orange.
-    void showDetailsText(const std::vector<std::string> &lines);
     // Makes a page of PageControl1 the active one and tells who shows its counts.
     void showPageWidget(QWidget *page);
 
@@ -90,7 +65,6 @@ public:
     void collectSettings(ProfileSettings &settings) const;
     void applyGeometry(const ProfileSettings &settings);
     void storeGeometry(ProfileSettings &settings) const;
-    double splitRatio() const { return m_splitRatio; }
 
     // --- Handlers (also run by tests and by the dispatcher stage) ------------------------
     void Button1Click();
@@ -99,107 +73,26 @@ public:
     void ProgramExit();         // "Program Exit": ends the program unless busy
     void HideWindow();          // "Hide"
     void refreshTick();         // the enabling rules, run every 70 ms
-    void configPrevious();
-    void configNext();
     void showConfigAccounts();
     QWidget *activePage() const;
-    // The start page's "Data folder:" line.
-    void showDataFolder(const QString &text);
 
-    // Selection commands of the message grid.
-    void selectAllUnknown();
-    void selectKnownBad();
-    void nextUnknown();
-    void previousUnknown();
-    void allowDeleteClicked(bool checked);
-    void showDetails(int row);
-    void updateSelectionInfo();
-    int detailsRow() const;
-    void resetDetailsRow();
-    bool diagnosticMode() const;
-
-    // --- Controls, by their component names ----------------------------------------------
-    // top bar
-    QFrame *Panel8 = nullptr;
-    QToolButton *SpeedButton3 = nullptr, *SpeedButton4 = nullptr, *SpeedButton17 = nullptr,
-                *SpeedButton18 = nullptr, *SpeedButton19 = nullptr, *SpeedButton7 = nullptr,
-                *SpeedButton6 = nullptr, *SpeedButton13 = nullptr, *SpeedButton20 = nullptr,
-                *SpeedButton21 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLineEdit *Edit4 = nullptr;
-    QPushButton *Button1 = nullptr;
-    QToolButton *SpeedButton30 = nullptr, *SpeedButton12 = nullptr, *SpeedButton15 = nullptr,
-                *SpeedButton1 = nullptr;
-    ClickLabel *Label28 = nullptr, *Label29 = nullptr, *Label32 = nullptr, *Label30 = nullptr;
-    // pages
-    QStackedWidget *PageControl1 = nullptr;
-    QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr, *TabSheet3 = nullptr,
-            *TabSheet4 = nullptr, *TabSheet5 = nullptr, *TabSheet6 = nullptr,
-            *TabSheet7 = nullptr;
-    // start page
-    QLabel *Label5 = nullptr, *Label15 = nullptr, *Label17 = nullptr, *Label19 = nullptr;
-    ClickLabel *Label21 = nullptr;
-    QLabel *dataFolderLabel = nullptr;  // the folder of the state files (showDataFolder)
-    QFrame *Panel10 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
-    // configuration page
-    QTabWidget *PageControl2 = nullptr;
-    QWidget *TabSheet8 = nullptr, *TabSheet9 = nullptr, *TabSheet10 = nullptr,
-            *TabSheet11 = nullptr, *TabSheet12 = nullptr, *TabSheet13 = nullptr;
-    QFrame *Panel7 = nullptr;
-    QPushButton *Button13 = nullptr, *Button11 = nullptr;
-    QComboBox *ComboBox1 = nullptr;
-    // "Security" on the account sub-page: Automatic / TLS / STARTTLS required / None, in the
-    // order of SecurityMode; kept in NAME.conf.
-    QComboBox *ComboBoxSecurity = nullptr;
-    QToolButton *SpeedButton16 = nullptr, *SpeedButton14 = nullptr;
-    QLineEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit5 = nullptr,
-              *Edit6 = nullptr;
-    QSpinBox *SpinEdit1 = nullptr, *SpinEdit2 = nullptr;
-    QCheckBox *CheckBox9 = nullptr, *CheckBox5 = nullptr, *CheckBox7 = nullptr,
-              *CheckBox3 = nullptr, *CheckBox4 = nullptr, *CheckBox6 = nullptr;
-    QCheckBox *CheckBoxDecodeAll = nullptr;  // the profile's "[headers] decodeAll"
-    QToolButton *SpeedButton5 = nullptr, *SpeedButton22 = nullptr, *SpeedButton23 = nullptr,
-                *SpeedButton11 = nullptr;
-    QGroupBox *RadioGroup1 = nullptr;
-    QButtonGroup *RadioGroup1Items = nullptr;
-    QPushButton *button16 = nullptr;
-    QLabel *Label10 = nullptr, *Label13 = nullptr, *Label25 = nullptr;
-    CaptionPanel *Panel13 = nullptr;
-    // messages page
-    QFrame *Panel4 = nullptr;
-    CaptionPanel *Panel3 = nullptr, *Panel12 = nullptr;
-    QLabel *shape4 = nullptr, *shape5 = nullptr, *Label24 = nullptr;
-    QSplitter *Splitter1 = nullptr;
-    QFrame *Panel14 = nullptr, *Panel1 = nullptr, *Panel2 = nullptr;
-    QPushButton *button7 = nullptr, *button10 = nullptr, *Button66 = nullptr;
-    QToolButton *SpeedButton24 = nullptr, *SpeedButton27 = nullptr, *SpeedButton31 = nullptr,
-                *SpeedButton32 = nullptr, *SpeedButton33 = nullptr;
-    TWrapGrid *stringgrid1 = nullptr;
-    QLabel *Label7 = nullptr, *Label8 = nullptr, *Label51 = nullptr, *Label6 = nullptr,
-           *Label52 = nullptr, *Label48 = nullptr, *Label53 = nullptr, *StaticText1 = nullptr;
-    QFrame *Shape3 = nullptr, *Shape2 = nullptr;
-    QSpinBox *SpinEdit3 = nullptr;
-    QPlainTextEdit *Memo2 = nullptr;
-    QMenu *PopupMenu2 = nullptr;
-    QAction *RemoveFromWhitelist1 = nullptr, *AddToWhitelist1 = nullptr,
-            *SelectKnownBad1 = nullptr, *SelectAllUnknown1 = nullptr,
-            *Deleteselectedmails1 = nullptr;
-    // progress and status bar
-    QProgressBar *ProgressBar1 = nullptr;
-    QFrame *Panel9 = nullptr;
-    QLabel *Image3 = nullptr, *statustext = nullptr;
-    QToolButton *SpeedButton2 = nullptr;
-    QLabel *Label46 = nullptr;
-    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr;
-    ClickLabel *StaticText2 = nullptr;
-    QFrame *shape1 = nullptr;
+    // --- The pages and bars, each holding its controls by their component names ----------
+    TopBar *topBar = nullptr;                // Panel8
+    QStackedWidget *PageControl1 = nullptr;  // the pages, one shown at a time
+    StartPage *startPage = nullptr;          // TabSheet1
+    MessagesPage *messagesPage = nullptr;    // TabSheet3
+    WhitelistPage *whitelistPage = nullptr;  // TabSheet4
+    ConfigPage *configPage = nullptr;        // TabSheet5
+    LogPage *logPage = nullptr;              // TabSheet6
+    BlacklistPage *blacklistPage = nullptr;  // TabSheet7
+    QWidget *TabSheet2 = nullptr;            // holds nothing visible; never shown
+    StatusBar *statusArea = nullptr;         // ProgressBar1 and Panel9
     // timers
     QTimer *Timer3 = nullptr;  // refresh tick
     QTimer *Timer5 = nullptr;  // size guard after a resize
 
     // --- The list pages: whitelist (TabSheet4), rejected-mail log (TabSheet6), blacklist
-    // (TabSheet7); form1_list_pages.cpp, form1_list_commands.cpp -------------------------------
+    // (TabSheet7): what their controls run (form1_list_commands.cpp) ---------------------------
     // Where the current profile's whitelist and log files are; asked at each command, so a
     // profile switch needs no further notice.
     void setProfileFiles(std::function<ProfilePaths()> files) { m_profileFiles = std::move(files); }
@@ -220,21 +113,6 @@ public:
     // Shows the lists as the Screener holds them now; a list whose view is up to date keeps
     // its selection and current row.
     void syncListPages();
-    void fitLogGrid();
-    // StringGrid2's current row in log rows: 0 the title row (no entry current), entries from 1.
-    int logCurrentRow() const;
-    void setLogCurrentRow(int row);
-    std::vector<int> whitelistSelection() const;  // ListBox4's selected indexes
-
-    QListView *ListBox4 = nullptr;
-    QPushButton *button8 = nullptr, *button9 = nullptr, *button4 = nullptr;
-    QTableView *StringGrid2 = nullptr;
-    QToolButton *SpeedButton8 = nullptr, *SpeedButton29 = nullptr;
-    QLabel *Label49 = nullptr;
-    QLineEdit *Edit7 = nullptr;
-    QListView *ListBox7 = nullptr;
-    QToolButton *SpeedButton10 = nullptr, *SpeedButton9 = nullptr, *SpeedButton28 = nullptr,
-                *SpeedButton25 = nullptr, *SpeedButton26 = nullptr;
 
     // ---- Dispatcher, window timers and tray icon (form1_timers.cpp, form1_tray.cpp) ------
     QTimer *Timer1 = nullptr;  // hide again after a check started from the tray (one-shot)
@@ -263,13 +141,6 @@ public:
     // "&Exit" of the tray menu: ends the program whatever state the window is in.
     void exitProgram();
 
-    // ---- The "&E-Mail Client" sub-page (form1_mail_tool.cpp) -------------------------------
-    // "Mail Tool" and the tray's "Mailtool" are enabled exactly when Edit5 names an executable.
-    void updateMailToolButtons();
-    void SpeedButton5Click();   // "..."
-    void SpeedButton22Click();  // "Set to Default Mail Tool"
-    void SpeedButton23Click();  // "Test Mail Tool Settings"
-
 signals:
     // A server operation or the mail program is asked for (a PendingCommand code).
     void commandQueued(int code);
@@ -289,56 +160,27 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void buildTopBar();
     void buildPages();
-    void buildStartPage();
-    void buildMessagesPage();
-    void buildConfigPage();
-    void buildListPages();
-    void buildStatusBar();
     void connectTopBar();
-    void connectMessagesPage();
-    void connectConfigPage();
-    void createTimers();
-    void connectMailToolPage();
-    void attachTrayControl(Screener &screener);
+    void connectPages();
     void connectListPages();
+    void createTimers();
+    void attachTrayControl(Screener &screener);
     void applyListPageRules();  // run by the refresh tick
+    void mailToolChanged(bool present);
 
     void queueCommand(int code);
     void fitLayout();
     void sizeGuard();
-    void fitLastColumn();
-    void applyGridRules();
-    void gridMousePressed(Qt::MouseButton button, int row);
-    // A press on the grid; a right-button press (also the arrow buttons' right click, row 0)
-    // moves to the row under the pointer and sets the whitelist items.
-    void prepareContextMenu(bool rightButton, int row);
-    void portLeft();
-    void userIdChanged();
-    void updateAccountLabel();
-    void splitterMoved();
-    bool hasMessages() const;
-    void goToUnknown(int row);  // the walks' common end: row -1 stays
-    bool rowTrusted(int row) const;
-    int selectedProfileIndex() const;
+    void portRefused(const std::string &text);
 
     Screener *m_screener = nullptr;  // set by attachScreener before any event reaches us
     TTBNArea *m_tray = nullptr;
     std::unique_ptr<TrayControl> m_trayControl;
-    std::string m_localIp;
-    QString m_acceptedPort = QStringLiteral("110");
-    double m_splitRatio = 0.4;
-    bool m_connectionOpen = false;
     bool m_busy = false;
     bool m_trayIconPresent = false;
     bool m_exiting = false;
-    bool m_refusingPort = false;
-    // list pages
     std::function<ProfilePaths()> m_profileFiles;
-    TextListModel *m_whitelistModel = nullptr;
-    TextListModel *m_blacklistModel = nullptr;
-    LogTableModel *m_logModel = nullptr;
 };
 
 }  // namespace kestrix

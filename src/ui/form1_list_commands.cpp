@@ -6,18 +6,22 @@
 
 #include "screening/list_commands.h"
 #include "screening/screener.h"
-#include "ui/list_page_views.h"
+#include "ui/config_page.h"
+#include "ui/list_pages.h"
+#include "ui/messages_page.h"
+#include "ui/start_page.h"
+#include "ui/top_bar.h"
 #include "ui/ui_widgets.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QHeaderView>
-#include <QItemSelectionModel>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QStackedWidget>
-#include <QTableView>
 #include <QToolButton>
 
 #include <algorithm>
@@ -36,12 +40,40 @@ ProfilePaths currentFiles(const std::function<ProfilePaths()> &profileFiles)
 
 }  // namespace
 
+void TForm1::connectListPages()
+{
+    WhitelistPage &white = *whitelistPage;
+    connect(white.button8, &QPushButton::clicked, this, &TForm1::button8Click);
+    connect(white.button9, &QPushButton::clicked, this, &TForm1::button9Click);
+    connect(white.button4, &QPushButton::clicked, this, &TForm1::button4Click);
+
+    connect(logPage->SpeedButton8, &QToolButton::clicked, this, &TForm1::clearLogClick);
+    connect(logPage->SpeedButton29, &QToolButton::clicked, this, &TForm1::deleteLogLineClick);
+    connect(this, &TForm1::deletedCountResetRequested, this, &TForm1::resetDeletedCountClick);
+    // The row height of the messages grid is the log grid's too.
+    connect(messagesPage->SpinEdit3, &QSpinBox::valueChanged, logPage, &LogPage::setRowHeight);
+    connect(configPage->CheckBox4, &QCheckBox::toggled, this, &TForm1::logRejectedChanged);
+
+    BlacklistPage &black = *blacklistPage;
+    connect(black.SpeedButton10, &QToolButton::clicked, this, &TForm1::addBlacklistItem);
+    connect(black.Edit7, &QLineEdit::returnPressed, this, &TForm1::addBlacklistItem);
+    connect(black.SpeedButton9, &QToolButton::clicked, this, &TForm1::deleteBlacklistItem);
+    connect(black.SpeedButton26, &QToolButton::clicked, this, [this] { walkLog(true); });
+    connect(black.SpeedButton25, &QToolButton::clicked, this, [this] { walkLog(false); });
+
+    // The page control's own next/previous-page keys.
+    auto *next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    auto *previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
+    connect(next, &QShortcut::activated, this, [this] { stepPage(+1); });
+    connect(previous, &QShortcut::activated, this, [this] { stepPage(-1); });
+}
+
 // ---- whitelist ---------------------------------------------------------------------------
 
 void TForm1::AddToWhitelistClick()
 {
     // The selection as the grid shows it now, not as the last refresh tick saw it.
-    updateSelectionInfo();
+    messagesPage->updateSelectionInfo();
     const ProfilePaths files = currentFiles(m_profileFiles);
     m_screener->AddToWhitelist(files.whitelist);
     // The user is at work in the window: it no longer hides itself after a tray check.
@@ -51,17 +83,9 @@ void TForm1::AddToWhitelistClick()
 
 void TForm1::RemoveFromWhitelistClick()
 {
-    updateSelectionInfo();
+    messagesPage->updateSelectionInfo();
     m_screener->RemoveFromWhitelist();
     syncListPages();
-}
-
-std::vector<int> TForm1::whitelistSelection() const
-{
-    std::vector<int> rows;
-    for (const QModelIndex &index : ListBox4->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    return rows;
 }
 
 void TForm1::button8Click()
@@ -69,7 +93,7 @@ void TForm1::button8Click()
     // The selection must name the entries the list holds now.
     syncListPages();
     const ProfilePaths files = currentFiles(m_profileFiles);
-    m_screener->deleteWhitelistAddresses(whitelistSelection(), files.whitelist);
+    m_screener->deleteWhitelistAddresses(whitelistPage->selection(), files.whitelist);
     syncListPages();
 }
 
@@ -90,12 +114,9 @@ void TForm1::button4Click()
 
 void TForm1::addBlacklistItem()
 {
-    const size_t at = m_screener->addBlacklistWord(Edit7->text().toLatin1().toStdString());
+    const size_t at = m_screener->addBlacklistWord(toBytes(blacklistPage->Edit7->text()));
     syncListPages();
-    // The new entry becomes the current one, so the user sees where it went.
-    const QModelIndex index = m_blacklistModel->index(int(at), 0);
-    ListBox7->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    ListBox7->scrollTo(index);
+    blacklistPage->showEntry(at);
 }
 
 void TForm1::deleteBlacklistItem()
@@ -103,8 +124,7 @@ void TForm1::deleteBlacklistItem()
     // A list that changed behind the view loses its current entry here, so nothing is deleted
     // that the user did not see.
     syncListPages();
-    const QModelIndex current = ListBox7->currentIndex();
-    if (m_screener->deleteBlacklistWord(current.isValid() ? current.row() : -1))
+    if (m_screener->deleteBlacklistWord(blacklistPage->currentEntry()))
         syncListPages();
 }
 
@@ -113,32 +133,14 @@ void TForm1::walkLog(bool forward)
     syncListPages();
     const RejectedLog &log = m_screener->rejectedLog;
     const LogStep step =
-        forward ? nextLogRow(log, logCurrentRow()) : previousLogRow(log, logCurrentRow());
-    setLogCurrentRow(step.row);
+        forward ? nextLogRow(log, logPage->logCurrentRow())
+                : previousLogRow(log, logPage->logCurrentRow());
+    logPage->setLogCurrentRow(step.row);
     if (step.row >= 1)
-        Edit7->setText(fromBytes(step.text));
+        blacklistPage->Edit7->setText(fromBytes(step.text));
 }
 
 // ---- rejected-mail log -------------------------------------------------------------------
-
-int TForm1::logCurrentRow() const
-{
-    const QModelIndex current = StringGrid2->currentIndex();
-    return current.isValid() ? current.row() + 1 : 0;
-}
-
-void TForm1::setLogCurrentRow(int row)
-{
-    QItemSelectionModel *selection = StringGrid2->selectionModel();
-    if (row < 1 || row > m_logModel->rowCount()) {
-        selection->clear();
-        return;
-    }
-    const QModelIndex index = m_logModel->index(row - 1, 0);
-    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                          QItemSelectionModel::Rows);
-    StringGrid2->scrollTo(index);
-}
 
 void TForm1::clearLogClick()
 {
@@ -150,10 +152,10 @@ void TForm1::clearLogClick()
 void TForm1::deleteLogLineClick()
 {
     syncListPages();
-    const int row = logCurrentRow();
+    const int row = logPage->logCurrentRow();
     if (m_screener->deleteLogLine(row)) {
         syncListPages();
-        setLogCurrentRow(row);
+        logPage->setLogCurrentRow(row);
     }
 }
 
@@ -162,49 +164,35 @@ void TForm1::resetDeletedCountClick()
     m_screener->resetDeletedCount();
 }
 
-void TForm1::fitLogGrid()
-{
-    // A hidden grid has no width of its own yet; fitting it then would narrow the columns for
-    // good.
-    if (!StringGrid2->isVisible())
-        return;
-    QHeaderView *header = StringGrid2->horizontalHeader();
-    const LogColumnWidths widths = fitLogColumns(StringGrid2->width(), header->sectionSize(0));
-    if (header->sectionSize(0) != widths.sender)
-        header->resizeSection(0, widths.sender);
-    if (header->sectionSize(1) != widths.subject)
-        header->resizeSection(1, widths.subject);
-}
-
 void TForm1::logRejectedChanged(bool on)
 {
-    SpeedButton19->setVisible(on);
-    if (!on && activePage() == TabSheet6)
-        showPageWidget(TabSheet1);
+    topBar->SpeedButton19->setVisible(on);
+    if (!on && activePage() == logPage)
+        showPageWidget(startPage);
 }
 
 // ---- keeping the views up to date --------------------------------------------------------
 
 void TForm1::syncListPages()
 {
-    m_whitelistModel->sync(m_screener->whitelist.entries());
-    m_blacklistModel->sync(m_screener->blacklist.words());
-    m_logModel->sync(m_screener->rejectedLog);
+    whitelistPage->sync(m_screener->whitelist.entries());
+    blacklistPage->sync(m_screener->blacklist.words());
+    logPage->sync(m_screener->rejectedLog);
     const ProfilePaths files = currentFiles(m_profileFiles);
-    Label10->setText(QFileInfo(files.whitelist).fileName());
+    whitelistPage->Label10->setText(QFileInfo(files.whitelist).fileName());
 }
 
 void TForm1::applyListPageRules()
 {
-    fitLogGrid();
+    logPage->fitLogGrid();
     // Only the page in view: deletions and profile loads change the lists behind it.
     QWidget *page = activePage();
-    if (page == TabSheet4)
-        m_whitelistModel->sync(m_screener->whitelist.entries());
-    else if (page == TabSheet7)
-        m_blacklistModel->sync(m_screener->blacklist.words());
-    else if (page == TabSheet6)
-        m_logModel->sync(m_screener->rejectedLog);
+    if (page == whitelistPage)
+        whitelistPage->sync(m_screener->whitelist.entries());
+    else if (page == blacklistPage)
+        blacklistPage->sync(m_screener->blacklist.words());
+    else if (page == logPage)
+        logPage->sync(m_screener->rejectedLog);
 }
 
 // ---- the page control's own page change ----------------------------------------------------
@@ -216,7 +204,7 @@ void TForm1::stepPage(int direction)
     std::vector<QWidget *> pages;
     for (int i = 0; i < PageControl1->count(); ++i) {
         QWidget *page = PageControl1->widget(i);
-        if (page == TabSheet2 || (page == TabSheet6 && !CheckBox4->isChecked()))
+        if (page == TabSheet2 || (page == logPage && !configPage->CheckBox4->isChecked()))
             continue;
         pages.push_back(page);
     }
@@ -230,11 +218,11 @@ void TForm1::stepPage(int direction)
 void TForm1::PageControl1Change()
 {
     QWidget *page = activePage();
-    if (page == TabSheet6)
+    if (page == logPage)
         m_screener->showLogCount();
-    else if (page == TabSheet4)
+    else if (page == whitelistPage)
         m_screener->whitelistPageChanged();
-    else if (page == TabSheet3)
+    else if (page == messagesPage)
         m_screener->buildMessageTable(false);
 }
 

@@ -4,9 +4,12 @@
 
 #include "screening/screener.h"
 
+#include "ui/config_page.h"
 #include "ui/grid_paint_rules.h"
+#include "ui/messages_page.h"
+#include "ui/status_bar.h"
+#include "ui/top_bar.h"
 #include "ui/ui_widgets.h"
-#include "ui/wrap_grid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,37 +23,39 @@ namespace kestrix {
 
 void TForm1::refreshTick()
 {
-    applyGridRules();
+    messagesPage->applyGridRules();
 
-    CheckBox2->setEnabled(!m_busy);
+    statusArea->CheckBox2->setEnabled(!m_busy);
 
-    Button13->setEnabled(PageControl2->currentWidget() != TabSheet8);
-    Button11->setEnabled(PageControl2->currentWidget() != TabSheet13);
-    const int profile = selectedProfileIndex();
-    SpeedButton12->setEnabled(profile > 0);
+    ConfigPage &config = *configPage;
+    config.Button13->setEnabled(config.PageControl2->currentWidget() != config.TabSheet8);
+    config.Button11->setEnabled(config.PageControl2->currentWidget() != config.TabSheet13);
+    const int profile = config.ComboBox1->currentIndex();
+    topBar->SpeedButton12->setEnabled(profile > 0);
     // On the last profile "Next Profile" offers to create a new one, so it stays enabled.
-    SpeedButton15->setEnabled(profile < ComboBox1->count());
+    topBar->SpeedButton15->setEnabled(profile < config.ComboBox1->count());
 
-    fitLastColumn();
     applyListPageRules();
 
-    const bool accountFilled =
-        !Edit1->text().isEmpty() && !Edit2->text().isEmpty() && !Edit3->text().isEmpty();
-    const bool passwordFilled = !Edit4->text().isEmpty();
+    const bool accountFilled = config.accountFilled();
+    const bool passwordFilled = !topBar->Edit4->text().isEmpty();
     const bool wasConfiguring = m_screener->mainButtonMode() == MainButtonMode::Configure;
     m_screener->followAccount(accountFilled);
-    // Configuring with an account still missing leaves the button as it is.
+    // Configuring with an account still missing leaves the buttons as they are.
     if (!wasConfiguring || accountFilled) {
-        Button1->setEnabled(accountFilled ? passwordFilled : true);
-        SpeedButton30->setEnabled(Button1->isEnabled());
+        const bool mayStart = accountFilled ? passwordFilled : true;
+        topBar->Button1->setEnabled(mayStart);
+        topBar->SpeedButton30->setEnabled(mayStart);
     }
 
-    Edit4->setEnabled(m_screener->mainButtonMode() != MainButtonMode::Configure);
-    Label4->setEnabled(Edit4->isEnabled());
-    setTextColour(Label4, passwordFilled ? QColor(Qt::black) : colours::navy);
+    // The password is typed once there is an account to use it with.
+    const bool passwordWanted = m_screener->mainButtonMode() != MainButtonMode::Configure;
+    topBar->Edit4->setEnabled(passwordWanted);
+    topBar->Label4->setEnabled(passwordWanted);
+    setTextColour(topBar->Label4, passwordFilled ? QColor(Qt::black) : colours::navy);
 
-    for (QToolButton *page : {SpeedButton4, SpeedButton17, SpeedButton18, SpeedButton19,
-                              SpeedButton7})
+    for (QToolButton *page : {topBar->SpeedButton4, topBar->SpeedButton17, topBar->SpeedButton18,
+                              topBar->SpeedButton19, topBar->SpeedButton7})
         page->setEnabled(accountFilled);
 }
 

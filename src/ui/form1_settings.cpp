@@ -2,6 +2,10 @@
 // window's place and size, the split of the messages page and the grid's row height.
 #include "ui/form1.h"
 
+#include "ui/config_page.h"
+#include "ui/messages_page.h"
+#include "ui/start_page.h"
+#include "ui/status_bar.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 
@@ -32,41 +36,16 @@ int columnPercent(int width, int besideNumber)
 
 void TForm1::showSettings(const ProfileSettings &s)
 {
-    Edit1->setText(fromBytes(s.Host));
-    Edit2->setText(fromBytes(s.Port));
-    m_acceptedPort = Edit2->text();
-    Edit3->setText(fromBytes(s.UserId));
-    SpinEdit1->setValue(s.NotifyLimit);
-    Edit5->setText(fromBytes(s.MailToolPath));
-    CheckBox2->setChecked(s.IncrementalDownload);
-    CheckBox3->setChecked(s.HideOnMailTool);
-    Edit6->setText(fromBytes(s.MailToolParams));
-    updateMailToolButtons();
-    if (QAbstractButton *item = RadioGroup1Items->button(s.TrayAction == 0 ? 0 : 1))
-        item->setChecked(true);
-    SpinEdit2->setValue(s.CheckInterval);
-    CheckBox4->setChecked(s.LogRejected);
-    CheckBox7->setChecked(s.CheckAfterDownload);
-    CheckBox6->setChecked(s.DailyUpdateCheck);
-    SpinEdit3->setValue(s.RowHeight);
-    Label21->setText(QString::number(s.DeletedCount));
+    configPage->showSettings(s);
+    statusArea->CheckBox2->setChecked(s.IncrementalDownload);
+    messagesPage->SpinEdit3->setValue(s.RowHeight);
+    startPage->Label21->setText(QString::number(s.DeletedCount));
 }
 
 void TForm1::collectSettings(ProfileSettings &s) const
 {
-    s.Host = toBytes(Edit1->text());
-    s.Port = toBytes(Edit2->text());
-    s.UserId = toBytes(Edit3->text());
-    s.NotifyLimit = SpinEdit1->value();
-    s.MailToolPath = toBytes(Edit5->text());
-    s.IncrementalDownload = CheckBox2->isChecked();
-    s.HideOnMailTool = CheckBox3->isChecked();
-    s.MailToolParams = toBytes(Edit6->text());
-    s.TrayAction = RadioGroup1Items->checkedId() == 0 ? 0 : 1;
-    s.CheckInterval = SpinEdit2->value();
-    s.LogRejected = CheckBox4->isChecked();
-    s.CheckAfterDownload = CheckBox7->isChecked();
-    s.DailyUpdateCheck = CheckBox6->isChecked();
+    configPage->collectSettings(s);
+    s.IncrementalDownload = statusArea->CheckBox2->isChecked();
     storeGeometry(s);
 }
 
@@ -85,9 +64,9 @@ void TForm1::applyGeometry(const ProfileSettings &s)
     }
     move(frame.topLeft());
     resize(frame.size());
-    m_splitRatio = std::max(0.4, s.SplitRatio);
-    SpinEdit3->setValue(s.RowHeight);
-    stringgrid1->setDefaultRowHeight(SpinEdit3->value());
+    messagesPage->setSplitRatio(std::max(0.4, s.SplitRatio));
+    messagesPage->SpinEdit3->setValue(s.RowHeight);
+    messagesPage->stringgrid1->setDefaultRowHeight(messagesPage->SpinEdit3->value());
     fitLayout();
     Timer5->start();
 }
@@ -99,12 +78,13 @@ void TForm1::storeGeometry(ProfileSettings &s) const
     s.WindowTop = pos().y();
     s.WindowWidth = frame.width();
     s.WindowHeight = frame.height();
-    s.SplitRatio = m_splitRatio;
-    s.RowHeight = SpinEdit3->value();
-    const int beside = stringgrid1->viewport()->width() - stringgrid1->columnWidth(0);
+    s.SplitRatio = messagesPage->splitRatio();
+    s.RowHeight = messagesPage->SpinEdit3->value();
+    const TWrapGrid *grid = messagesPage->stringgrid1;
+    const int beside = grid->viewport()->width() - grid->columnWidth(0);
     if (beside > 0) {
-        s.Col1Percent = columnPercent(stringgrid1->columnWidth(1), beside);
-        s.Col2Percent = columnPercent(stringgrid1->columnWidth(2), beside);
+        s.Col1Percent = columnPercent(grid->columnWidth(1), beside);
+        s.Col2Percent = columnPercent(grid->columnWidth(2), beside);
     }
 }
 

@@ -7,10 +7,12 @@
 #include "screening/screener.h"
 #include "screening/tray_control.h"
 #include "ui/grid_paint_rules.h"
+#include "ui/messages_page.h"
+#include "ui/status_bar.h"
 #include "ui/ui_widgets.h"
-#include "ui/wrap_grid.h"
 
 #include <QEvent>
+#include <QFrame>
 #include <QLabel>
 #include <QTimer>
 
@@ -42,9 +44,6 @@ void TForm1::createTimers()
     connect(Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
     connect(Timer6, &QTimer::timeout, this, &TForm1::Timer6Timer);
     connect(Poller, &QTimer::timeout, this, &TForm1::PollerTimer);
-    // The indicator starts silver; once a connection has ended it is green, so the next
-    // connection's blinking starts from green.
-    shape1->installEventFilter(this);
     // The dispatcher tick (Timer2) and the indicator (Timer4) read the Screener: they start when
     // one is attached.
     Timer6->start();
@@ -52,7 +51,7 @@ void TForm1::createTimers()
 
 void TForm1::Timer2Timer()
 {
-    m_connectionOpen = m_screener->sessionOpen();
+    setConnectionOpen(m_screener->sessionOpen());
     m_screener->Timer2Timer();
 }
 
@@ -67,6 +66,7 @@ void TForm1::Timer1Timer()
 
 void TForm1::Timer4Timer()
 {
+    QFrame *shape1 = statusArea->shape1;
     if (shape1->isHidden())
         return;
     // Yellow while the session is being closed: the blinking stops.
@@ -80,14 +80,7 @@ void TForm1::Timer4Timer()
     setBackground(shape1, now == colours::indicatorOrange ? colours::silver : colours::indicatorOrange);
 }
 
-void TForm1::Timer6Timer()
-{
-    if (Panel3->isHidden())
-        return;
-    const bool shown = !shape4->isHidden();
-    shape4->setVisible(!shown);
-    shape5->setVisible(!shown);
-}
+void TForm1::Timer6Timer() { messagesPage->blinkBanner(); }
 
 void TForm1::PollerTimer()
 {

@@ -6,6 +6,9 @@
 
 #include "screening/screener.h"
 #include "screening/tray_control.h"
+#include "ui/messages_page.h"
+#include "ui/status_bar.h"
+#include "ui/top_bar.h"
 #include "ui/tray_icon.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
@@ -43,8 +46,8 @@ void TForm1::createTrayIcon()
             m_trayControl->mailToolItem();
     });
     connect(m_tray, &TTBNArea::exitChosen, this, &TForm1::exitProgram);
-    m_tray->setNewMail(!Image3->isHidden());
-    m_tray->setMailToolEnabled(SpeedButton6->isEnabled());
+    m_tray->setNewMail(!statusArea->Image3->isHidden());
+    m_tray->setMailToolEnabled(topBar->SpeedButton6->isEnabled());
     m_tray->setEnabled(true);
     setTrayIconPresent(true);
 }
@@ -82,11 +85,12 @@ void TForm1::attachTrayControl(Screener &screener)
     window.active = [this] { return isVisible() && isActiveWindow(); };
     window.showNormal = [this] { showFromTray(); };
     window.hide = [this] { HideWindow(); };
-    window.unknownBannerShown = [this] { return !Panel3->isHidden(); };
+    window.unknownBannerShown = [this] { return !messagesPage->Panel3->isHidden(); };
     window.restoreGridColour = [this] {
-        QPalette palette = stringgrid1->palette();
+        QWidget *grid = messagesPage->stringgrid1;
+        QPalette palette = grid->palette();
         palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
-        stringgrid1->setPalette(palette);
+        grid->setPalette(palette);
     };
     window.notify = [this](const std::string &text) {
         if (m_tray)
@@ -100,3 +104,4 @@ void TForm1::attachTrayControl(Screener &screener)
 }
 
 }  // namespace kestrix
+

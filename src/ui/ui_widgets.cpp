@@ -1,8 +1,11 @@
 #include "ui/ui_widgets.h"
 
+#include <QAction>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLinearGradient>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace kestrix {
 
@@ -17,6 +20,33 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }
+
+namespace {
+
+// Keeps an action's enabled state with its widget's; lives as long as the widget.
+class EnabledFollower : public QObject {
+public:
+    EnabledFollower(QWidget *leader, QAction *follower) : QObject(leader), m_follower(follower)
+    {
+        leader->installEventFilter(this);
+        follower->setEnabled(leader->isEnabled());
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::EnabledChange && m_follower)
+            m_follower->setEnabled(static_cast<QWidget *>(watched)->isEnabled());
+        return false;
+    }
+
+private:
+    QPointer<QAction> m_follower;
+};
+
+}  // namespace
+
+void followEnabled(QWidget *leader, QAction *follower) { new EnabledFollower(leader, follower); }
 
 CaptionPanel::CaptionPanel(const QString &text, QWidget *parent)
     : QFrame(parent), m_caption(new QLabel(text, this))

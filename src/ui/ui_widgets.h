@@ -8,6 +8,7 @@
 
 #include <string>
 
+class QAction;
 class QWidget;
 
 namespace kestrix {
@@ -59,6 +60,9 @@ inline QString fromBytes(const std::string &text)
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 inline std::string toBytes(const QString &text) { return text.toLatin1().toStdString(); }
+
+// The action is enabled exactly while the widget is: a menu item that repeats a button.
+void followEnabled(QWidget *leader, QAction *follower);
 
 // Background colour of a plain widget (panels, the connection indicator).
 void setBackground(QWidget *widget, const QColor &colour);

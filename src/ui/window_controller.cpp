@@ -105,36 +105,36 @@ void WindowController::connectSettingsControls()
 {
     ProfileSettings &s = m_screener.settings;
     const auto typing = [this] { return !m_profiles.loading(); };
-    connect(m_form.Edit1, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    connect(m_form.configPage->Edit1, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.Host = toBytes(text);
     });
-    connect(m_form.Edit2, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    connect(m_form.configPage->Edit2, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.Port = toBytes(text);
     });
-    connect(m_form.Edit3, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    connect(m_form.configPage->Edit3, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.UserId = toBytes(text);
     });
     // The password is kept in memory only, whatever happens to the settings.
-    connect(m_form.Edit4, &QLineEdit::textChanged, this,
+    connect(m_form.topBar->Edit4, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_screener.password = toBytes(text); });
-    connect(m_form.SpinEdit1, &QSpinBox::valueChanged, this, [&s, typing](int value) {
+    connect(m_form.configPage->SpinEdit1, &QSpinBox::valueChanged, this, [&s, typing](int value) {
         if (typing())
             s.NotifyLimit = value;
     });
-    connect(m_form.SpinEdit2, &QSpinBox::valueChanged, this, [this, &s, typing](int minutes) {
+    connect(m_form.configPage->SpinEdit2, &QSpinBox::valueChanged, this, [this, &s, typing](int minutes) {
         if (!typing())
             return;
         s.CheckInterval = minutes;
         m_form.SpinEdit2Change(minutes);
     });
-    connect(m_form.SpinEdit3, &QSpinBox::valueChanged, this, [&s, typing](int height) {
+    connect(m_form.messagesPage->SpinEdit3, &QSpinBox::valueChanged, this, [&s, typing](int height) {
         if (typing())
             s.RowHeight = height;
     });
-    connect(m_form.CheckBox2, &QCheckBox::toggled, this, [&s, typing](bool on) {
+    connect(m_form.statusArea->CheckBox2, &QCheckBox::toggled, this, [&s, typing](bool on) {
         if (!typing())
             return;
         s.IncrementalDownload = on;
@@ -147,41 +147,41 @@ void WindowController::connectSettingsControls()
             s.spareCode2 = "-1";
         }
     });
-    connect(m_form.CheckBox7, &QCheckBox::toggled, this, [&s, typing](bool on) {
+    connect(m_form.configPage->CheckBox7, &QCheckBox::toggled, this, [&s, typing](bool on) {
         if (typing())
             s.CheckAfterDownload = on;
     });
-    connect(m_form.CheckBox4, &QCheckBox::toggled, this, [&s, typing](bool on) {
+    connect(m_form.configPage->CheckBox4, &QCheckBox::toggled, this, [&s, typing](bool on) {
         if (typing())
             s.LogRejected = on;
     });
     // The mail program and the tray click.
-    connect(m_form.Edit5, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    connect(m_form.configPage->Edit5, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.MailToolPath = toBytes(text);
     });
-    connect(m_form.Edit6, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    connect(m_form.configPage->Edit6, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.MailToolParams = toBytes(text);
     });
-    connect(m_form.CheckBox3, &QCheckBox::toggled, this, [&s, typing](bool on) {
+    connect(m_form.configPage->CheckBox3, &QCheckBox::toggled, this, [&s, typing](bool on) {
         if (typing())
             s.HideOnMailTool = on;
     });
-    connect(m_form.RadioGroup1Items, &QButtonGroup::idToggled, this,
+    connect(m_form.configPage->RadioGroup1Items, &QButtonGroup::idToggled, this,
             [&s, typing](int id, bool checked) {
                 if (typing() && checked)
                     s.TrayAction = id == 0 ? 0 : 1;
             });
-    connect(m_form.CheckBoxDecodeAll, &QCheckBox::toggled, this,
+    connect(m_form.configPage->CheckBoxDecodeAll, &QCheckBox::toggled, this,
             [this](bool on) { m_profiles.decodeAllChanged(on); });
 }
 
 void WindowController::connectProfileCommands()
 {
     // A text typed into the box is never made an item: profiles come from "New".
-    m_form.ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    connect(m_form.ComboBox1, &QComboBox::activated, this,
+    m_form.configPage->ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    connect(m_form.configPage->ComboBox1, &QComboBox::activated, this,
             [this] { m_profiles.ComboBox1Change(); });
     connect(&m_form, &TForm1::profileSwitchRequested, this, [this](int step) {
         if (step < 0)
@@ -189,28 +189,28 @@ void WindowController::connectProfileCommands()
         else
             m_profiles.nextProfile();
     });
-    connect(m_form.SpeedButton16, &QToolButton::clicked, this, [this] { m_profiles.newProfile(); });
-    connect(m_form.SpeedButton14, &QToolButton::clicked, this,
+    connect(m_form.configPage->SpeedButton16, &QToolButton::clicked, this, [this] { m_profiles.newProfile(); });
+    connect(m_form.configPage->SpeedButton14, &QToolButton::clicked, this,
             [this] { m_profiles.deleteProfile(); });
 }
 
 void WindowController::connectDispatcherButtons()
 {
     // "Empty Server" runs at once (it refuses while a command is queued or running).
-    connect(m_form.SpeedButton2, &QToolButton::clicked, this, [this] { m_screener.emptyServer(); });
+    connect(m_form.statusArea->SpeedButton2, &QToolButton::clicked, this, [this] { m_screener.emptyServer(); });
 }
 
 void WindowController::connectDispatcher()
 {
     Screener::DispatcherHooks &hooks = m_screener.dispatcherHooks;
     TForm1 &form = m_form;
-    hooks.configurationPageShown = [&form] { return form.activePage() == form.TabSheet5; };
+    hooks.configurationPageShown = [&form] { return form.activePage() == form.configPage; };
     hooks.gridSelection = [&form] {
-        return std::pair<int, int>(form.stringgrid1->selectionTop(),
-                                   form.stringgrid1->selectionBottom());
+        return std::pair<int, int>(form.messagesPage->stringgrid1->selectionTop(),
+                                   form.messagesPage->stringgrid1->selectionBottom());
     };
-    hooks.currentRow = [&form] { return form.stringgrid1->currentRow(); };
-    hooks.showDetails = [&form](int row) { form.showDetails(row); };
+    hooks.currentRow = [&form] { return form.messagesPage->stringgrid1->currentRow(); };
+    hooks.showDetails = [&form](int row) { form.messagesPage->showDetails(row); };
     hooks.hideWindow = [&form] { form.HideWindow(); };
 }
 

@@ -20,7 +20,7 @@ void WindowProfiles::loadDecodeAll()
     m_screener.decodeAll = conf.decodeAll();
     const bool wasLoading = m_loading;
     m_loading = true;
-    m_form.CheckBoxDecodeAll->setChecked(m_screener.decodeAll);
+    m_form.configPage->CheckBoxDecodeAll->setChecked(m_screener.decodeAll);
     m_loading = wasLoading;
 }
 
@@ -43,7 +43,7 @@ void WindowProfiles::decodeAllChanged(bool on)
         // The file keeps what it had; so do the switch and the classification.
         ask().message(Prompter::Kind::Error, saved.error);
         m_loading = true;
-        m_form.CheckBoxDecodeAll->setChecked(m_screener.decodeAll);
+        m_form.configPage->CheckBoxDecodeAll->setChecked(m_screener.decodeAll);
         m_loading = false;
         return;
     }

@@ -21,9 +21,9 @@ WindowKeyring::WindowKeyring(TForm1 &form, WindowProfiles &profiles, QString dat
     , m_dataDir(std::move(dataDir))
 {
     m_box = new QCheckBox(QStringLiteral("Remember password in the desktop keyring"),
-                          form.TabSheet8);
+                          form.configPage->TabSheet8);
     m_box->setObjectName(QStringLiteral("CheckBoxKeyring"));
-    if (auto *column = qobject_cast<QBoxLayout *>(form.TabSheet8->layout()))
+    if (auto *column = qobject_cast<QBoxLayout *>(form.configPage->TabSheet8->layout()))
         column->insertWidget(column->count() - 1, m_box);  // above the closing stretch
     std::string why;
     m_reachable = PasswordKeyring::reachable(why);
@@ -41,7 +41,7 @@ bool WindowKeyring::setKeyringFlag(bool on)
     conf.setKeyring(on);
     const FileResult saved = conf.save(path);
     if (!saved)
-        m_form.statustext->setText(fromBytes(saved.error));
+        m_form.statusArea->statustext->setText(fromBytes(saved.error));
     return bool(saved);
 }
 
@@ -59,9 +59,9 @@ void WindowKeyring::profileLoaded()
     std::string error;
     if (const auto password = PasswordKeyring::read(m_profiles.currentName(), &error)) {
         m_stored = *password;
-        m_form.Edit4->setText(fromBytes(*password));
+        m_form.topBar->Edit4->setText(fromBytes(*password));
     } else if (!error.empty()) {
-        m_form.statustext->setText(fromBytes(error));
+        m_form.statusArea->statustext->setText(fromBytes(error));
     }
 }
 
@@ -69,14 +69,14 @@ void WindowKeyring::rememberTyped()
 {
     if (!m_reachable || !m_box->isChecked())
         return;
-    const std::string typed = toBytes(m_form.Edit4->text());
+    const std::string typed = toBytes(m_form.topBar->Edit4->text());
     if (typed.empty() || typed == m_stored)
         return;
     std::string error;
     if (PasswordKeyring::write(m_profiles.currentName(), typed, &error))
         m_stored = typed;
     else
-        m_form.statustext->setText(fromBytes(error));
+        m_form.statusArea->statustext->setText(fromBytes(error));
 }
 
 void WindowKeyring::toggled(bool on)
@@ -90,7 +90,7 @@ void WindowKeyring::toggled(bool on)
     } else {
         m_stored.clear();
         if (!PasswordKeyring::remove(m_profiles.currentName(), &error))
-            m_form.statustext->setText(fromBytes(error));
+            m_form.statusArea->statustext->setText(fromBytes(error));
     }
 }
 
@@ -100,7 +100,7 @@ void WindowKeyring::profileDeleted(const std::string &name)
         return;
     std::string error;
     if (!PasswordKeyring::remove(name, &error))
-        m_form.statustext->setText(fromBytes(error));
+        m_form.statusArea->statustext->setText(fromBytes(error));
 }
 
 }  // namespace kestrix

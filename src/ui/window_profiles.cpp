@@ -37,12 +37,12 @@ void WindowProfiles::start(const std::optional<std::string> &argument)
     (void)makePrivateFolder(m_dataDir + QStringLiteral("/Attachments"));
     migrateLegacyFiles(m_dataDir);
     const std::vector<std::string> names = readProfileList(m_dataDir);
-    m_form.ComboBox1->clear();
+    m_form.configPage->ComboBox1->clear();
     for (const std::string &name : names)
-        m_form.ComboBox1->addItem(fromBytes(name));
+        m_form.configPage->ComboBox1->addItem(fromBytes(name));
     const StartProfile choice = chooseStartProfile(names, argument, m_dataDir);
-    m_form.ComboBox1->setCurrentIndex(choice.index);
-    m_form.ComboBox1->setEditText(fromBytes(choice.name));
+    m_form.configPage->ComboBox1->setCurrentIndex(choice.index);
+    m_form.configPage->ComboBox1->setEditText(fromBytes(choice.name));
     m_current = choice.name;
     load();
     m_screener.view().showPage(Control::TabSheet1);
@@ -101,10 +101,10 @@ void WindowProfiles::load()
     m_screener.view().setVisible(Control::Panel3, false);
     m_screener.view().setVisible(Control::StaticText1, false);
     // The password belongs to the profile that was current; a switch restores this one's.
-    m_form.Edit4->clear();
+    m_form.topBar->Edit4->clear();
     resetMessageState();
     m_form.hideAfterCheck = false;
-    m_form.stringgrid1->setStartColumnWidths();
+    m_form.messagesPage->stringgrid1->setStartColumnWidths();
 
     const LoadProfileResult result = LoadProfile(profile, m_dataDir, onChange);
     if (!result)
@@ -118,7 +118,7 @@ void WindowProfiles::load()
     m_screener.confFile = profilePaths(m_dataDir, m_current).conf;
     m_screener.conf = ProfileConf::load(m_screener.confFile);
     const bool modeReadable = m_screener.conf.problem(ProfileConf::kSecurityMode).empty();
-    m_form.ComboBoxSecurity->setCurrentIndex(
+    m_form.configPage->ComboBoxSecurity->setCurrentIndex(
         modeReadable ? int(m_screener.conf.securityMode()) : -1);
 
     m_loading = true;
@@ -126,17 +126,17 @@ void WindowProfiles::load()
     m_form.applyGeometry(m_screener.settings);
     m_loading = false;
 
-    m_form.Label29->setText(m_form.ComboBox1->currentText());
+    m_form.topBar->Label29->setText(m_form.configPage->ComboBox1->currentText());
     m_form.setWindowTitle(fromBytes(mainWindowCaption()));
-    m_form.Label19->setText(QString::number(m_screener.whitelist.size()));
+    m_form.startPage->Label19->setText(QString::number(m_screener.whitelist.size()));
     const QString whitelistFile = profilePaths(m_dataDir, m_current).whitelist;
-    m_form.Label10->setText(whitelistFile.section(QLatin1Char('/'), -1));
+    m_form.whitelistPage->Label10->setText(whitelistFile.section(QLatin1Char('/'), -1));
     const QString logFile = profilePaths(m_dataDir, m_current).log.section(QLatin1Char('/'), -1);
-    m_form.CheckBox4->setText(QStringLiteral("Log file on rejected mails \"%1\"").arg(logFile));
+    m_form.configPage->CheckBox4->setText(QStringLiteral("Log file on rejected mails \"%1\"").arg(logFile));
     m_screener.view().setVisible(Control::Panel12, false);
     m_screener.view().setVisible(Control::Panel14, true);
-    if (m_form.Edit4->isEnabled())
-        m_form.Edit4->setFocus();
+    if (m_form.topBar->Edit4->isEnabled())
+        m_form.topBar->Edit4->setFocus();
     if (afterLoad)
         afterLoad();
 }
@@ -162,7 +162,7 @@ bool WindowProfiles::save()
 // security was never chosen keeps no such file.
 FileResult WindowProfiles::saveSecurityChoice()
 {
-    const int chosen = m_form.ComboBoxSecurity->currentIndex();
+    const int chosen = m_form.configPage->ComboBoxSecurity->currentIndex();
     ProfileConf &conf = m_screener.conf;
     if (chosen < 0 || m_screener.confFile.isEmpty())
         return {};
@@ -189,8 +189,8 @@ bool WindowProfiles::saveAll()
 std::vector<std::string> WindowProfiles::profileNames() const
 {
     std::vector<std::string> names;
-    for (int i = 0; i < m_form.ComboBox1->count(); ++i)
-        names.push_back(toBytes(m_form.ComboBox1->itemText(i)));
+    for (int i = 0; i < m_form.configPage->ComboBox1->count(); ++i)
+        names.push_back(toBytes(m_form.configPage->ComboBox1->itemText(i)));
     return names;
 }
 
@@ -205,7 +205,7 @@ bool WindowProfiles::busy() const
 
 std::optional<int> WindowProfiles::selectedItem() const
 {
-    const QComboBox *box = m_form.ComboBox1;
+    const QComboBox *box = m_form.configPage->ComboBox1;
     const int index = box->currentIndex();
     if (index < 0 || box->itemText(index) != box->currentText())
         return std::nullopt;
@@ -214,13 +214,13 @@ std::optional<int> WindowProfiles::selectedItem() const
 
 void WindowProfiles::ComboBox1Change()
 {
-    if (busy() || m_form.ComboBox1->count() == 0)
+    if (busy() || m_form.configPage->ComboBox1->count() == 0)
         return;
     const std::optional<int> item = selectedItem();
     if (!item)
         return;
     save();
-    m_current = toBytes(m_form.ComboBox1->itemText(*item));
+    m_current = toBytes(m_form.configPage->ComboBox1->itemText(*item));
     load();
     RestorePassword();
 }
@@ -229,10 +229,10 @@ void WindowProfiles::previousProfile()
 {
     if (busy())
         return;
-    const int index = m_form.ComboBox1->currentIndex();
+    const int index = m_form.configPage->ComboBox1->currentIndex();
     if (index <= 0)
         return;
-    m_form.ComboBox1->setCurrentIndex(index - 1);
+    m_form.configPage->ComboBox1->setCurrentIndex(index - 1);
     ComboBox1Change();
 }
 
@@ -240,9 +240,9 @@ void WindowProfiles::nextProfile()
 {
     if (busy())
         return;
-    const int index = m_form.ComboBox1->currentIndex();
-    if (index + 1 < m_form.ComboBox1->count()) {
-        m_form.ComboBox1->setCurrentIndex(index + 1);
+    const int index = m_form.configPage->ComboBox1->currentIndex();
+    if (index + 1 < m_form.configPage->ComboBox1->count()) {
+        m_form.configPage->ComboBox1->setCurrentIndex(index + 1);
         ComboBox1Change();
         return;
     }
@@ -276,13 +276,13 @@ void WindowProfiles::newProfile()
     m_screener.whitelist.clear();
     m_screener.rejectedLog = RejectedLog();
 
-    m_form.ComboBox1->addItem(fromBytes(name));
+    m_form.configPage->ComboBox1->addItem(fromBytes(name));
     m_current = name;
-    m_form.ComboBox1->setEditText(fromBytes(name));
-    m_form.Edit1->clear();
-    m_form.Edit3->clear();
-    m_form.Label30->setText(QStringLiteral("@"));
-    m_form.ComboBox1->setCurrentIndex(m_form.ComboBox1->count() - 1);
+    m_form.configPage->ComboBox1->setEditText(fromBytes(name));
+    m_form.configPage->Edit1->clear();
+    m_form.configPage->Edit3->clear();
+    m_form.topBar->Label30->setText(QStringLiteral("@"));
+    m_form.configPage->ComboBox1->setCurrentIndex(m_form.configPage->ComboBox1->count() - 1);
 
     // Files left over from an earlier profile of the same name are taken over.
     if (pathExists(profilePaths(m_dataDir, name).settings))
@@ -302,7 +302,7 @@ void WindowProfiles::deleteProfile()
         ask().message(Prompter::Kind::Information, "Select the profile to delete first !");
         return;
     }
-    const std::string selected = toBytes(m_form.ComboBox1->itemText(*item));
+    const std::string selected = toBytes(m_form.configPage->ComboBox1->itemText(*item));
     if (equalsIgnoreCaseAZ(selected, kDefaultProfile)) {
         ask().message(Prompter::Kind::Information, "default Profile can not be deleted !");
         return;
@@ -321,14 +321,14 @@ void WindowProfiles::deleteProfile()
         if (afterDelete)
             afterDelete(selected);
     }
-    m_form.ComboBox1->removeItem(*item);
+    m_form.configPage->ComboBox1->removeItem(*item);
     int fallback = 0;
     if (const auto index = findProfile(profileNames(), kDefaultProfile))
         fallback = int(*index);
     else
-        m_form.ComboBox1->insertItem(0, L1(kDefaultProfile));
-    m_form.ComboBox1->setCurrentIndex(fallback);
-    m_form.ComboBox1->setEditText(L1(kDefaultProfile));
+        m_form.configPage->ComboBox1->insertItem(0, L1(kDefaultProfile));
+    m_form.configPage->ComboBox1->setCurrentIndex(fallback);
+    m_form.configPage->ComboBox1->setEditText(L1(kDefaultProfile));
     m_current = kDefaultProfile;
     load();
 }
@@ -337,7 +337,7 @@ void WindowProfiles::deleteProfile()
 
 void WindowProfiles::RememberPassword()
 {
-    const std::string typed = toBytes(m_form.Edit4->text());
+    const std::string typed = toBytes(m_form.topBar->Edit4->text());
     if (typed.empty())
         return;
     for (auto &[name, password] : m_passwordMemory) {
@@ -355,7 +355,7 @@ void WindowProfiles::RestorePassword()
     // this profile earlier in this run wins.
     for (const auto &[name, password] : m_passwordMemory) {
         if (name == m_current) {
-            m_form.Edit4->setText(fromBytes(password));
+            m_form.topBar->Edit4->setText(fromBytes(password));
             return;
         }
     }

@@ -29,11 +29,11 @@ WindowUpdateCheck::WindowUpdateCheck(TForm1 &form, Screener &screener,
     };
     connect(&form, &TForm1::updateCheckRequested, this, [this] { m_check.manualCheck(); });
     // The box holds the setting; only a click (not a profile load) forgets the day.
-    connect(form.CheckBox6, &QCheckBox::toggled, this, [&screener, &profiles](bool on) {
+    connect(form.configPage->CheckBox6, &QCheckBox::toggled, this, [&screener, &profiles](bool on) {
         if (!profiles.loading())
             screener.settings.DailyUpdateCheck = on;
     });
-    connect(form.CheckBox6, &QCheckBox::clicked, this,
+    connect(form.configPage->CheckBox6, &QCheckBox::clicked, this,
             [this](bool on) { m_check.dailyCheckClicked(on); });
 }
 

@@ -88,7 +88,7 @@ WindowView::~WindowView() = default;
 
 void WindowView::setMainButtonMode(MainButtonMode mode)
 {
-    m_form.Button1->setText(QString::fromLatin1(mainButtonCaption(mode)));
+    m_form.topBar->Button1->setText(QString::fromLatin1(mainButtonCaption(mode)));
 }
 
 // The dispatcher and the screening operations name controls on every tick; a control found once
@@ -101,7 +101,7 @@ QObject *WindowView::control(Control id) const
     const QString objectName = QString::fromLatin1(controlName(id));
     QObject *found = m_form.centralWidget()->findChild<QWidget *>(objectName);
     if (!found)
-        found = m_form.PopupMenu2->findChild<QAction *>(objectName);
+        found = m_form.messagesPage->PopupMenu2->findChild<QAction *>(objectName);
     if (!found)
         found = m_form.findChild<QObject *>(objectName);
     known = found;
@@ -159,12 +159,12 @@ void WindowView::setChecked(Control name, bool checked)
         action->setChecked(checked);
 }
 
-void WindowView::setStatus(const std::string &text) { m_form.statustext->setText(fromBytes(text)); }
+void WindowView::setStatus(const std::string &text) { m_form.statusArea->statustext->setText(fromBytes(text)); }
 
 void WindowView::setProgress(int maximum, int position)
 {
-    m_form.ProgressBar1->setRange(0, std::max(0, maximum));
-    m_form.ProgressBar1->setValue(std::clamp(position, 0, std::max(0, maximum)));
+    m_form.statusArea->ProgressBar1->setRange(0, std::max(0, maximum));
+    m_form.statusArea->ProgressBar1->setValue(std::clamp(position, 0, std::max(0, maximum)));
 }
 
 void WindowView::setBusyCursor(bool busy)
@@ -179,33 +179,33 @@ void WindowView::showPage(Control name)
         return;
     if (m_form.PageControl1->indexOf(page) >= 0) {
         m_form.showPageWidget(page);
-    } else if (m_form.PageControl2->indexOf(page) >= 0) {
-        m_form.PageControl2->setCurrentWidget(page);
-        m_form.showPageWidget(m_form.TabSheet5);
+    } else if (m_form.configPage->PageControl2->indexOf(page) >= 0) {
+        m_form.configPage->PageControl2->setCurrentWidget(page);
+        m_form.showPageWidget(m_form.configPage);
     }
 }
 
 void WindowView::messageTableChanged()
 {
-    m_form.stringgrid1->refresh();
-    m_form.resetDetailsRow();
+    m_form.messagesPage->stringgrid1->refresh();
+    m_form.messagesPage->resetDetailsRow();
 }
 
 void WindowView::scrollMessageTable(int topRow, int currentRow)
 {
     if (topRow >= 1)
-        m_form.stringgrid1->setTopRow(topRow);
+        m_form.messagesPage->stringgrid1->setTopRow(topRow);
     if (currentRow >= 1)
-        m_form.stringgrid1->setCurrentRow(currentRow);
+        m_form.messagesPage->stringgrid1->setCurrentRow(currentRow);
 }
 
-int WindowView::messageTableClientHeight() const { return m_form.stringgrid1->viewport()->height(); }
+int WindowView::messageTableClientHeight() const { return m_form.messagesPage->stringgrid1->viewport()->height(); }
 
-void WindowView::setDetails(const std::vector<std::string> &lines) { m_form.showDetailsText(lines); }
+void WindowView::setDetails(const std::vector<std::string> &lines) { m_form.messagesPage->showDetailsText(lines); }
 
 void WindowView::setNewMailSign(bool newMail)
 {
-    m_form.Image3->setVisible(newMail);
+    m_form.statusArea->Image3->setVisible(newMail);
     if (TTBNArea *tray = m_form.trayIcon())
         tray->setNewMail(newMail);
 }

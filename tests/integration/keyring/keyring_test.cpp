@@ -85,7 +85,7 @@ private slots:
             QVERIFY(box);
             QVERIFY(box->isEnabled());
             QVERIFY(!box->isChecked());
-            form.Edit4->setText(password);
+            form.topBar->Edit4->setText(password);
             box->setChecked(true);
             QVERIFY(ProfileConf::load(ProfileConf::pathFor(data.path(), "default")).keyring());
             QCOMPARE(PasswordKeyring::read("default"), std::optional<std::string>(dovecot.password()));
@@ -97,7 +97,7 @@ private slots:
             WindowController controller(form, data.path());
             controller.start(std::string("default"));
             QVERIFY(keyringBox(form)->isChecked());
-            QCOMPARE(form.Edit4->text(), password);
+            QCOMPARE(form.topBar->Edit4->text(), password);
             QCOMPARE(controller.screener().password, dovecot.password());
             form.ProgramExit();
         }
@@ -134,9 +134,9 @@ private slots:
             TForm1 form;
             WindowController controller(form, data.path(), &prompter);
             controller.start(std::string("work"));
-            QCOMPARE(form.Edit4->text(), QStringLiteral("work-secret-77"));
-            form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(QStringLiteral("work")));
-            QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
+            QCOMPARE(form.topBar->Edit4->text(), QStringLiteral("work-secret-77"));
+            form.configPage->ComboBox1->setCurrentIndex(form.configPage->ComboBox1->findText(QStringLiteral("work")));
+            QTest::mouseClick(form.configPage->SpeedButton14, Qt::LeftButton);
             QCOMPARE(prompter.asked.size(), 2);
             QCOMPARE(PasswordKeyring::read("work"), std::nullopt);
             form.ProgramExit();

@@ -65,31 +65,31 @@ private slots:
         Screener &screener = window.screener();
         window.controller.start(std::nullopt);
         form.show();
-        typeInto(form.Edit1, QString::fromStdString(dovecot.host()));
-        typeInto(form.Edit2, QString::number(dovecot.port()));
-        typeInto(form.Edit3, QString::fromStdString(dovecot.user()));
-        QTRY_VERIFY(form.Edit4->isEnabled());
-        typeInto(form.Edit4, QString::fromStdString(dovecot.password()));
+        typeInto(form.configPage->Edit1, QString::fromStdString(dovecot.host()));
+        typeInto(form.configPage->Edit2, QString::number(dovecot.port()));
+        typeInto(form.configPage->Edit3, QString::fromStdString(dovecot.user()));
+        QTRY_VERIFY(form.topBar->Edit4->isEnabled());
+        typeInto(form.topBar->Edit4, QString::fromStdString(dovecot.password()));
         const auto check = [&] {
-            QTRY_VERIFY(form.Button1->isEnabled());
-            QTest::mouseClick(form.Button1, Qt::LeftButton);
+            QTRY_VERIFY(form.topBar->Button1->isEnabled());
+            QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(screener.pendingCommand == cmdIdle && !screener.dispatching(),
                                      20000);
         };
         check();
-        QVERIFY(form.Panel12->isVisible());  // the good run: the mailbox really is empty
+        QVERIFY(form.messagesPage->Panel12->isVisible());  // the good run: the mailbox really is empty
 
         if (wrongPassword)
-            typeInto(form.Edit4, QStringLiteral("not-the-password"));
+            typeInto(form.topBar->Edit4, QStringLiteral("not-the-password"));
         else
-            typeInto(form.Edit2, QString::number(refusedPort()));
+            typeInto(form.configPage->Edit2, QString::number(refusedPort()));
         if (!told.isEmpty())
             window.prompter.expectMessage(Prompter::Kind::Information, told.toStdString());
         check();
         QCOMPARE(window.prompter.pending(), size_t(0));
-        QVERIFY2(form.Panel12->isHidden(), qPrintable(form.Label24->text()));
-        QVERIFY(form.Panel3->isHidden());
-        QVERIFY2(form.statustext->text().contains(why), qPrintable(form.statustext->text()));
+        QVERIFY2(form.messagesPage->Panel12->isHidden(), qPrintable(form.messagesPage->Label24->text()));
+        QVERIFY(form.messagesPage->Panel3->isHidden());
+        QVERIFY2(form.statusArea->statustext->text().contains(why), qPrintable(form.statusArea->statustext->text()));
     }
 };
 

@@ -80,34 +80,34 @@ private slots:
             form.show();
             Screener &screener = controller.screener();
 
-            typeInto(form.Edit1, QString::fromStdString(dovecot.host()));
-            typeInto(form.Edit2, QString::number(dovecot.port()));
-            typeInto(form.Edit3, QString::fromStdString(dovecot.user()));
-            QTRY_VERIFY(form.Edit4->isEnabled());  // the refresh tick turned "Configure"
-            QCOMPARE(form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
-            typeInto(form.Edit4, QString::fromStdString(dovecot.password()));
-            QTRY_VERIFY(form.Button1->isEnabled());
+            typeInto(form.configPage->Edit1, QString::fromStdString(dovecot.host()));
+            typeInto(form.configPage->Edit2, QString::number(dovecot.port()));
+            typeInto(form.configPage->Edit3, QString::fromStdString(dovecot.user()));
+            QTRY_VERIFY(form.topBar->Edit4->isEnabled());  // the refresh tick turned "Configure"
+            QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
+            typeInto(form.topBar->Edit4, QString::fromStdString(dovecot.password()));
+            QTRY_VERIFY(form.topBar->Button1->isEnabled());
 
-            QTest::mouseClick(form.Button1, Qt::LeftButton);
-            QCOMPARE(form.activePage(), form.TabSheet3);
+            QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
+            QCOMPARE(form.activePage(), form.messagesPage);
             QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle &&
                                          !screener.dispatching(),
                                      20000);
             QCOMPARE(int(screener.ListBox1().size()), 2);
             QVERIFY(screener.messageTable.isTrusted(1));
             QVERIFY(!screener.messageTable.isTrusted(2));
-            QVERIFY(form.Panel3->isVisible());  // mail from an unknown sender
-            QVERIFY(form.stringgrid1->isEnabled());
+            QVERIFY(form.messagesPage->Panel3->isVisible());  // mail from an unknown sender
+            QVERIFY(form.messagesPage->stringgrid1->isEnabled());
             QVERIFY(form.Timer2->isActive());
             QVERIFY(!screener.sessionOpen());
-            QVERIFY(form.shape1->isHidden());
+            QVERIFY(form.statusArea->shape1->isHidden());
 
             // Row 2 selected, "Delete selected unknown", Yes: the server loses that message.
-            form.stringgrid1->selectRows(2, 2, 2);
-            form.button10->setEnabled(true);
+            form.messagesPage->stringgrid1->selectRows(2, 2, 2);
+            form.messagesPage->button10->setEnabled(true);
             w.prompter.expectYesNo(Prompter::Kind::Confirmation,
                                    "Really DELETE selected 1 Message(s) (No Recovery) ?", true);
-            QTest::mouseClick(form.button10, Qt::LeftButton);
+            QTest::mouseClick(form.messagesPage->button10, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().size() == 1, 20000);
             QTRY_VERIFY(screener.pendingCommand == cmdIdle && !screener.dispatching());
             QCOMPARE(screener.settings.DeletedCount, 1);
@@ -120,8 +120,8 @@ private slots:
             w.prompter.expectYesNo(Prompter::Kind::Confirmation,
                                    "Are you sure to DELETE ALL MESSAGES at your POP3 server ? ",
                                    true);
-            QVERIFY(form.SpeedButton2->isEnabled());
-            QTest::mouseClick(form.SpeedButton2, Qt::LeftButton);
+            QVERIFY(form.statusArea->SpeedButton2->isEnabled());
+            QTest::mouseClick(form.statusArea->SpeedButton2, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().empty(), 20000);
             QVERIFY(!screener.sessionOpen());
 
@@ -154,58 +154,58 @@ private slots:
             return data.filePath(QString::fromLatin1(name));
         };
 
-        typeInto(form.Edit1, QStringLiteral("pop.default.example"));
-        typeInto(form.Edit3, QStringLiteral("dee"));
+        typeInto(form.configPage->Edit1, QStringLiteral("pop.default.example"));
+        typeInto(form.configPage->Edit3, QStringLiteral("dee"));
         form.refreshTick();  // the account is filled: the password field opens
-        typeInto(form.Edit4, QStringLiteral("pw-default"));
+        typeInto(form.topBar->Edit4, QStringLiteral("pw-default"));
         profiles.RememberPassword();
 
         w.prompter.expectNewProfileName("My Box");
-        QTest::mouseClick(form.SpeedButton16, Qt::LeftButton);
+        QTest::mouseClick(form.configPage->SpeedButton16, Qt::LeftButton);
         QCOMPARE(profiles.currentName(), std::string("mybox"));
-        QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("mybox"));
+        QCOMPARE(form.configPage->ComboBox1->currentText(), QStringLiteral("mybox"));
         QVERIFY(QFile::exists(file("mybox.ini")));
         QVERIFY(QFile::exists(file("default.ini")));
         QVERIFY(!QFile::exists(file("mybox.acc")));  // an empty whitelist has no file
         // A profile this version makes reads encoded headers for the blacklist too.
         QVERIFY(readFile(file("mybox.conf")).contains("decodeAll=true"));
-        QVERIFY(form.CheckBoxDecodeAll->isChecked());
+        QVERIFY(form.configPage->CheckBoxDecodeAll->isChecked());
         QVERIFY(controller.screener().decodeAll);
-        QVERIFY(form.Edit1->text().isEmpty());
-        QVERIFY(form.Edit4->text().isEmpty());  // the old password never goes to a new server
+        QVERIFY(form.configPage->Edit1->text().isEmpty());
+        QVERIFY(form.topBar->Edit4->text().isEmpty());  // the old password never goes to a new server
         QVERIFY(readFile(file("default.ini")).contains("pop.default.example"));
 
         w.prompter.expectNewProfileName("mybox");
         w.prompter.expectMessage(Prompter::Kind::Information, "Profile already exists !");
-        QTest::mouseClick(form.SpeedButton16, Qt::LeftButton);
+        QTest::mouseClick(form.configPage->SpeedButton16, Qt::LeftButton);
 
-        typeInto(form.Edit1, QStringLiteral("pop.box.example"));
-        typeInto(form.Edit3, QStringLiteral("boxer"));
+        typeInto(form.configPage->Edit1, QStringLiteral("pop.box.example"));
+        typeInto(form.configPage->Edit3, QStringLiteral("boxer"));
         form.refreshTick();
-        typeInto(form.Edit4, QStringLiteral("pw-box"));
+        typeInto(form.topBar->Edit4, QStringLiteral("pw-box"));
         profiles.RememberPassword();
 
         // Previous: back to default, its host and its password of this run.
         profiles.previousProfile();
         QCOMPARE(profiles.currentName(), std::string("default"));
-        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.default.example"));
-        QCOMPARE(form.Edit4->text(), QStringLiteral("pw-default"));
+        QCOMPARE(form.configPage->Edit1->text(), QStringLiteral("pop.default.example"));
+        QCOMPARE(form.topBar->Edit4->text(), QStringLiteral("pw-default"));
         QVERIFY(readFile(file("mybox.ini")).contains("pop.box.example"));
         QCOMPARE(readFile(file("Kestrix.lpr")), QByteArray("mybox"));  // written by the save
         // A profile without NAME.conf keeps the switch off; the box writes its own file.
-        QVERIFY(!form.CheckBoxDecodeAll->isChecked());
+        QVERIFY(!form.configPage->CheckBoxDecodeAll->isChecked());
         QVERIFY(!controller.screener().decodeAll);
-        form.CheckBoxDecodeAll->click();
+        form.configPage->CheckBoxDecodeAll->click();
         QVERIFY(controller.screener().decodeAll);
         QVERIFY(readFile(file("default.conf")).contains("decodeAll=true"));
-        form.CheckBoxDecodeAll->click();
+        form.configPage->CheckBoxDecodeAll->click();
         QVERIFY(!controller.screener().decodeAll);
         QVERIFY(readFile(file("default.conf")).contains("decodeAll=false"));
         profiles.nextProfile();
-        QVERIFY(form.CheckBoxDecodeAll->isChecked());
-        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.box.example"));
-        QCOMPARE(form.Edit4->text(), QStringLiteral("pw-box"));
-        QCOMPARE(form.Label30->text(), QStringLiteral("boxer@pop.box.example"));
+        QVERIFY(form.configPage->CheckBoxDecodeAll->isChecked());
+        QCOMPARE(form.configPage->Edit1->text(), QStringLiteral("pop.box.example"));
+        QCOMPARE(form.topBar->Edit4->text(), QStringLiteral("pw-box"));
+        QCOMPARE(form.topBar->Label30->text(), QStringLiteral("boxer@pop.box.example"));
 
         // "Next" on the last profile offers a new one.
         w.prompter.expectYesNo(Prompter::Kind::Confirmation,
@@ -213,29 +213,29 @@ private slots:
         profiles.nextProfile();
 
         // Delete refuses a typed text that is no item and the default profile.
-        form.ComboBox1->setEditText(QStringLiteral("nothing"));
+        form.configPage->ComboBox1->setEditText(QStringLiteral("nothing"));
         w.prompter.expectMessage(Prompter::Kind::Information,
                                  "Select the profile to delete first !");
-        QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
-        form.ComboBox1->setCurrentIndex(0);
+        QTest::mouseClick(form.configPage->SpeedButton14, Qt::LeftButton);
+        form.configPage->ComboBox1->setCurrentIndex(0);
         w.prompter.expectMessage(Prompter::Kind::Information,
                                  "default Profile can not be deleted !");
-        QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
+        QTest::mouseClick(form.configPage->SpeedButton14, Qt::LeftButton);
 
-        form.ComboBox1->setCurrentIndex(1);
+        form.configPage->ComboBox1->setCurrentIndex(1);
         profiles.ComboBox1Change();
         writeFile(file("mybox.conf"), QByteArray("[security]\r\nmode=tls\r\n"));
         w.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really Delete Profile: mybox?", true);
         w.prompter.expectYesNo(Prompter::Kind::Confirmation,
                                "mybox : Delete all accepted addresses, logfile and settings  ?",
                                true);
-        QTest::mouseClick(form.SpeedButton14, Qt::LeftButton);
+        QTest::mouseClick(form.configPage->SpeedButton14, Qt::LeftButton);
         QVERIFY(!QFile::exists(file("mybox.ini")));
         QVERIFY(!QFile::exists(file("mybox.conf")));
         QVERIFY(!QFile::exists(file("mybox.log")));
-        QCOMPARE(form.ComboBox1->count(), 1);
+        QCOMPARE(form.configPage->ComboBox1->count(), 1);
         QCOMPARE(profiles.currentName(), std::string("default"));
-        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.default.example"));
+        QCOMPARE(form.configPage->Edit1->text(), QStringLiteral("pop.default.example"));
 
         form.ProgramExit();
         QCOMPARE(readFile(file("Kestrix.pro")), QByteArray("default\r\n"));
@@ -257,14 +257,14 @@ private slots:
         WindowController &controller = w.controller;
         controller.start(std::string("Work"));
         QCOMPARE(controller.profiles().currentName(), std::string("work"));
-        QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("work"));
-        QCOMPARE(form.ComboBox1->currentIndex(), 1);
-        QCOMPARE(form.Label29->text(), QStringLiteral("work"));
-        QCOMPARE(form.Edit1->text(), QStringLiteral("pop.work.example"));
-        QCOMPARE(form.Label30->text(), QStringLiteral("wally@pop.work.example"));
+        QCOMPARE(form.configPage->ComboBox1->currentText(), QStringLiteral("work"));
+        QCOMPARE(form.configPage->ComboBox1->currentIndex(), 1);
+        QCOMPARE(form.topBar->Label29->text(), QStringLiteral("work"));
+        QCOMPARE(form.configPage->Edit1->text(), QStringLiteral("pop.work.example"));
+        QCOMPARE(form.topBar->Label30->text(), QStringLiteral("wally@pop.work.example"));
         QCOMPARE(controller.screener().settings.Host, std::string("pop.work.example"));
         QCOMPARE(controller.screener().settings.DeletedCount, 3);
-        QCOMPARE(form.activePage(), form.TabSheet1);
+        QCOMPARE(form.activePage(), form.startPage);
         QVERIFY(QDir(data.filePath(QStringLiteral("Attachments"))).exists());
         QVERIFY(w.prompter.asked.empty());
     }
@@ -279,7 +279,7 @@ private slots:
         screener.pendingCommand = cmdReclassify;
         form.Timer2Timer();
         QCOMPARE(screener.pendingCommand, cmdReclassify);
-        QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(form.topBar->SpeedButton3, Qt::LeftButton);
         QTRY_COMPARE(screener.pendingCommand, cmdIdle);
         QVERIFY(w.prompter.asked.empty());
     }

@@ -35,9 +35,9 @@ QStringList listRows(const QAbstractItemView *view)
 
 void fillAccount(TForm1 &form)
 {
-    form.Edit1->setText(QStringLiteral("pop.example.org"));
-    form.Edit2->setText(QStringLiteral("110"));
-    form.Edit3->setText(QStringLiteral("joe"));
+    form.configPage->Edit1->setText(QStringLiteral("pop.example.org"));
+    form.configPage->Edit2->setText(QStringLiteral("110"));
+    form.configPage->Edit3->setText(QStringLiteral("joe"));
     form.refreshTick();
 }
 
@@ -58,31 +58,31 @@ private slots:
     {
         PagesFixture f;
         fillAccount(f.form);
-        f.form.Edit7->setText(QStringLiteral("left over"));
-        QVERIFY(!f.form.SpeedButton25->isEnabled());
-        QVERIFY(!f.form.SpeedButton26->isEnabled());
-        f.form.SpeedButton7->click();
-        QCOMPARE(f.form.activePage(), f.form.TabSheet7);
-        QVERIFY(f.form.Edit7->text().isEmpty());
-        QVERIFY(f.form.SpeedButton25->isEnabled());
-        QVERIFY(f.form.SpeedButton26->isEnabled());
-        QCOMPARE(f.form.Label49->text(), QString::fromLatin1(kBlacklistExplanation));
+        f.form.blacklistPage->Edit7->setText(QStringLiteral("left over"));
+        QVERIFY(!f.form.blacklistPage->SpeedButton25->isEnabled());
+        QVERIFY(!f.form.blacklistPage->SpeedButton26->isEnabled());
+        f.form.topBar->SpeedButton7->click();
+        QCOMPARE(f.form.activePage(), f.form.blacklistPage);
+        QVERIFY(f.form.blacklistPage->Edit7->text().isEmpty());
+        QVERIFY(f.form.blacklistPage->SpeedButton25->isEnabled());
+        QVERIFY(f.form.blacklistPage->SpeedButton26->isEnabled());
+        QCOMPARE(f.form.blacklistPage->Label49->text(), QString::fromLatin1(kBlacklistExplanation));
         // With no log entries the walk finds nothing to copy, not even the headings.
-        f.form.Edit7->setText(QStringLiteral("kept"));
-        f.form.SpeedButton26->click();
-        f.form.SpeedButton25->click();
-        QCOMPARE(f.form.Edit7->text(), QStringLiteral("kept"));
+        f.form.blacklistPage->Edit7->setText(QStringLiteral("kept"));
+        f.form.blacklistPage->SpeedButton26->click();
+        f.form.blacklistPage->SpeedButton25->click();
+        QCOMPARE(f.form.blacklistPage->Edit7->text(), QStringLiteral("kept"));
         // The built-in words, in four columns.
         f.form.show();
-        QCOMPARE(f.form.ListBox7->model()->rowCount(), 68);
-        QCOMPARE(f.form.ListBox7->selectionMode(), QAbstractItemView::ExtendedSelection);
-        QTRY_VERIFY(f.form.ListBox7->viewport()->width() > 100);
-        const int columnWidth = f.form.ListBox7->viewport()->width() / 4;
-        const QRect first = f.form.ListBox7->visualRect(f.form.ListBox7->model()->index(0, 0));
+        QCOMPARE(f.form.blacklistPage->ListBox7->model()->rowCount(), 68);
+        QCOMPARE(f.form.blacklistPage->ListBox7->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QTRY_VERIFY(f.form.blacklistPage->ListBox7->viewport()->width() > 100);
+        const int columnWidth = f.form.blacklistPage->ListBox7->viewport()->width() / 4;
+        const QRect first = f.form.blacklistPage->ListBox7->visualRect(f.form.blacklistPage->ListBox7->model()->index(0, 0));
         QCOMPARE(first.width(), columnWidth);
         QSet<int> columns;
         for (int r = 0; r < 68; ++r)
-            columns.insert(f.form.ListBox7->visualRect(f.form.ListBox7->model()->index(r, 0)).x());
+            columns.insert(f.form.blacklistPage->ListBox7->visualRect(f.form.blacklistPage->ListBox7->model()->index(r, 0)).x());
         QVERIFY(columns.size() >= 2);
     }
 
@@ -92,35 +92,35 @@ private slots:
         f.screener.blacklist.assign({"alpha", "gamma"});
         f.form.show();
         f.screener.view().showPage(Control::TabSheet7);
-        QTest::keyClicks(f.form.Edit7, QStringLiteral("Free Money"));
-        QTest::keyClick(f.form.Edit7, Qt::Key_Return);
-        QCOMPARE(listRows(f.form.ListBox7),
+        QTest::keyClicks(f.form.blacklistPage->Edit7, QStringLiteral("Free Money"));
+        QTest::keyClick(f.form.blacklistPage->Edit7, Qt::Key_Return);
+        QCOMPARE(listRows(f.form.blacklistPage->ListBox7),
                  QStringList({QStringLiteral("alpha"), QStringLiteral("free money"),
                               QStringLiteral("gamma")}));
-        QCOMPARE(f.form.ListBox7->currentIndex().row(), 1);
-        QCOMPARE(f.form.Edit7->text(), QStringLiteral("Free Money"));
+        QCOMPARE(f.form.blacklistPage->ListBox7->currentIndex().row(), 1);
+        QCOMPARE(f.form.blacklistPage->Edit7->text(), QStringLiteral("Free Money"));
         // Nothing is checked: the same text again is a second entry.
-        f.form.SpeedButton10->click();
+        f.form.blacklistPage->SpeedButton10->click();
         QCOMPARE(f.screener.blacklist.words(),
                  std::vector<std::string>({"alpha", "free money", "free money", "gamma"}));
 
         // Only the current entry goes, however many are selected.
-        QItemSelectionModel *selection = f.form.ListBox7->selectionModel();
-        selection->select(QItemSelection(f.form.ListBox7->model()->index(0, 0),
-                                         f.form.ListBox7->model()->index(3, 0)),
+        QItemSelectionModel *selection = f.form.blacklistPage->ListBox7->selectionModel();
+        selection->select(QItemSelection(f.form.blacklistPage->ListBox7->model()->index(0, 0),
+                                         f.form.blacklistPage->ListBox7->model()->index(3, 0)),
                           QItemSelectionModel::Select);
-        selection->setCurrentIndex(f.form.ListBox7->model()->index(3, 0),
+        selection->setCurrentIndex(f.form.blacklistPage->ListBox7->model()->index(3, 0),
                                    QItemSelectionModel::NoUpdate);
-        f.form.SpeedButton9->click();
+        f.form.blacklistPage->SpeedButton9->click();
         QCOMPARE(f.screener.blacklist.words(),
                  std::vector<std::string>({"alpha", "free money", "free money"}));
         // No current entry: nothing to delete.
-        QVERIFY(!f.form.ListBox7->currentIndex().isValid());
-        f.form.SpeedButton9->click();
+        QVERIFY(!f.form.blacklistPage->ListBox7->currentIndex().isValid());
+        f.form.blacklistPage->SpeedButton9->click();
         QCOMPARE(f.screener.blacklist.size(), size_t(3));
 
-        f.form.SpeedButton28->click();
-        QVERIFY(f.form.Edit7->text().isEmpty());
+        f.form.blacklistPage->SpeedButton28->click();
+        QVERIFY(f.form.blacklistPage->Edit7->text().isEmpty());
     }
 
     void arrowsWalkTheLogIntoTheEditField()
@@ -129,23 +129,23 @@ private slots:
         fillLog(f.screener);
         fillAccount(f.form);
         f.form.show();
-        f.form.SpeedButton7->click();
+        f.form.topBar->SpeedButton7->click();
         f.form.syncListPages();
-        f.form.setLogCurrentRow(2);
-        f.form.SpeedButton26->click();
-        QCOMPARE(f.form.logCurrentRow(), 3);
-        QCOMPARE(f.form.Edit7->text(), QStringLiteral("c@spam.example third offer"));
-        f.form.SpeedButton26->click();
-        QCOMPARE(f.form.logCurrentRow(), 1);
-        QCOMPARE(f.form.Edit7->text(), QStringLiteral("a@spam.example first offer"));
-        f.form.SpeedButton25->click();
-        QCOMPARE(f.form.logCurrentRow(), 3);
-        f.form.SpeedButton25->click();
-        QCOMPARE(f.form.logCurrentRow(), 2);
-        QCOMPARE(f.form.Edit7->text(), QStringLiteral("b@spam.example second offer"));
+        f.form.logPage->setLogCurrentRow(2);
+        f.form.blacklistPage->SpeedButton26->click();
+        QCOMPARE(f.form.logPage->logCurrentRow(), 3);
+        QCOMPARE(f.form.blacklistPage->Edit7->text(), QStringLiteral("c@spam.example third offer"));
+        f.form.blacklistPage->SpeedButton26->click();
+        QCOMPARE(f.form.logPage->logCurrentRow(), 1);
+        QCOMPARE(f.form.blacklistPage->Edit7->text(), QStringLiteral("a@spam.example first offer"));
+        f.form.blacklistPage->SpeedButton25->click();
+        QCOMPARE(f.form.logPage->logCurrentRow(), 3);
+        f.form.blacklistPage->SpeedButton25->click();
+        QCOMPARE(f.form.logPage->logCurrentRow(), 2);
+        QCOMPARE(f.form.blacklistPage->Edit7->text(), QStringLiteral("b@spam.example second offer"));
         // The walked text can be cut down and added as a word.
-        f.form.Edit7->setText(QStringLiteral("Second Offer"));
-        f.form.SpeedButton10->click();
+        f.form.blacklistPage->Edit7->setText(QStringLiteral("Second Offer"));
+        f.form.blacklistPage->SpeedButton10->click();
         QVERIFY(std::count(f.screener.blacklist.words().begin(),
                            f.screener.blacklist.words().end(), "second offer") == 1);
     }
@@ -157,51 +157,51 @@ private slots:
         QVERIFY(kestrix::test::writeBytes(f.files.log, "a@spam.example\tfirst offer\r\n"));
         f.form.show();
         f.screener.view().showPage(Control::TabSheet6);
-        QCOMPARE(f.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
-        QCOMPARE(f.form.StringGrid2->model()->rowCount(), 3);
-        QCOMPARE(f.form.StringGrid2->model()->headerData(0, Qt::Horizontal).toString(),
+        QCOMPARE(f.form.logPage->Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
+        QCOMPARE(f.form.logPage->StringGrid2->model()->rowCount(), 3);
+        QCOMPARE(f.form.logPage->StringGrid2->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("Sender"));
-        QCOMPARE(f.form.StringGrid2->model()->headerData(1, Qt::Horizontal).toString(),
+        QCOMPARE(f.form.logPage->StringGrid2->model()->headerData(1, Qt::Horizontal).toString(),
                  QStringLiteral("Subject"));
 
-        f.form.setLogCurrentRow(2);
+        f.form.logPage->setLogCurrentRow(2);
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really delete current line ?", false);
-        f.form.SpeedButton29->click();
+        f.form.logPage->SpeedButton29->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
-        QCOMPARE(f.form.StringGrid2->model()->index(1, 0).data().toString(),
+        QCOMPARE(f.form.logPage->StringGrid2->model()->index(1, 0).data().toString(),
                  QStringLiteral("b@spam.example"));
 
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really delete current line ?", true);
-        f.form.SpeedButton29->click();
+        f.form.logPage->SpeedButton29->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
-        QVERIFY(f.form.StringGrid2->model()->index(1, 0).data().toString().isEmpty());
-        QVERIFY(f.form.StringGrid2->model()->index(1, 1).data().toString().isEmpty());
-        QCOMPARE(f.form.logCurrentRow(), 2);
+        QVERIFY(f.form.logPage->StringGrid2->model()->index(1, 0).data().toString().isEmpty());
+        QVERIFY(f.form.logPage->StringGrid2->model()->index(1, 1).data().toString().isEmpty());
+        QCOMPARE(f.form.logPage->logCurrentRow(), 2);
         QVERIFY(!f.screener.rejectedLog.isKnownBadSender("b@spam.example"));
         // The emptied entry still counts until the log is written and read again.
         f.screener.view().showPage(Control::TabSheet6);
-        QCOMPARE(f.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
+        QCOMPARE(f.form.logPage->Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
 
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really erase log file ?", false);
-        f.form.SpeedButton8->click();
+        f.form.logPage->SpeedButton8->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(fileBytes(f.files.log), QByteArray("a@spam.example\tfirst offer\r\n"));
-        QCOMPARE(f.form.StringGrid2->model()->rowCount(), 3);
+        QCOMPARE(f.form.logPage->StringGrid2->model()->rowCount(), 3);
 
         // Clearing writes the empty file even with the log switched off.
-        f.form.CheckBox4->setChecked(false);
+        f.form.configPage->CheckBox4->setChecked(false);
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really erase log file ?", true);
-        f.form.SpeedButton8->click();
+        f.form.logPage->SpeedButton8->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(fileBytes(f.files.log), QByteArray(""));
-        QCOMPARE(f.form.StringGrid2->model()->rowCount(), 0);
+        QCOMPARE(f.form.logPage->StringGrid2->model()->rowCount(), 0);
         QCOMPARE(f.screener.rejectedLog.rowCount(), 1);
 
         // With no entry current the question is asked and nothing changes.
         fillLog(f.screener);
         f.form.syncListPages();
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really delete current line ?", true);
-        f.form.SpeedButton29->click();
+        f.form.logPage->SpeedButton29->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
         QVERIFY(f.screener.rejectedLog.isKnownBadSender("a@spam.example"));
     }
@@ -211,32 +211,32 @@ private slots:
         PagesFixture f;
         f.form.show();
         f.screener.view().showPage(Control::TabSheet6);
-        QHeaderView *header = f.form.StringGrid2->horizontalHeader();
+        QHeaderView *header = f.form.logPage->StringGrid2->horizontalHeader();
         // Deletions append behind the page; the refresh tick shows them.
         f.screener.rejectedLog.appendRejected("Late@Spam.example", "Hello");
         f.form.refreshTick();
-        QCOMPARE(f.form.StringGrid2->model()->index(0, 0).data().toString(),
+        QCOMPARE(f.form.logPage->StringGrid2->model()->index(0, 0).data().toString(),
                  QStringLiteral("late@spam.example"));
 
         f.form.resize(700, 500);
-        QTRY_VERIFY(f.form.StringGrid2->width() > 0);
+        QTRY_VERIFY(f.form.logPage->StringGrid2->width() > 0);
         f.form.refreshTick();
-        int width = f.form.StringGrid2->width();
+        int width = f.form.logPage->StringGrid2->width();
         LogColumnWidths expected = fitLogColumns(width, kLogSenderColumnStart);
         QCOMPARE(header->sectionSize(0), expected.sender);
         QCOMPARE(header->sectionSize(1), expected.subject);
 
         // Narrower than the sender column: it gives way.
-        f.form.StringGrid2->setMinimumWidth(0);
-        f.form.StringGrid2->setMaximumWidth(250);
-        QTRY_COMPARE(f.form.StringGrid2->width(), 250);
+        f.form.logPage->StringGrid2->setMinimumWidth(0);
+        f.form.logPage->StringGrid2->setMaximumWidth(250);
+        QTRY_COMPARE(f.form.logPage->StringGrid2->width(), 250);
         f.form.refreshTick();
         QCOMPARE(header->sectionSize(0), 250 - 38);
         QCOMPARE(header->sectionSize(1), 250 - (250 - 38) - 27);
 
         // The messages grid's row height is the log grid's too.
-        f.form.SpinEdit3->setValue(31);
-        QCOMPARE(f.form.StringGrid2->verticalHeader()->defaultSectionSize(), 31);
+        f.form.messagesPage->SpinEdit3->setValue(31);
+        QCOMPARE(f.form.logPage->StringGrid2->verticalHeader()->defaultSectionSize(), 31);
     }
 
     void logRejectedSwitchShowsAndHidesTheLogPage()
@@ -244,31 +244,31 @@ private slots:
         PagesFixture f;
         fillAccount(f.form);
         f.form.show();
-        QVERIFY(f.form.CheckBox4->isChecked());
-        QVERIFY(f.form.SpeedButton19->isVisible());
-        f.form.SpeedButton19->click();
-        QCOMPARE(f.form.activePage(), f.form.TabSheet6);
+        QVERIFY(f.form.configPage->CheckBox4->isChecked());
+        QVERIFY(f.form.topBar->SpeedButton19->isVisible());
+        f.form.topBar->SpeedButton19->click();
+        QCOMPARE(f.form.activePage(), f.form.logPage);
 
-        f.form.CheckBox4->click();
-        QVERIFY(!f.form.SpeedButton19->isVisible());
-        QVERIFY(f.form.activePage() != f.form.TabSheet6);
+        f.form.configPage->CheckBox4->click();
+        QVERIFY(!f.form.topBar->SpeedButton19->isVisible());
+        QVERIFY(f.form.activePage() != f.form.logPage);
         // The page control's own page keys pass over it too.
         f.screener.view().showPage(Control::TabSheet5);
         f.form.stepPage(+1);
-        QCOMPARE(f.form.activePage(), f.form.TabSheet7);
+        QCOMPARE(f.form.activePage(), f.form.blacklistPage);
         f.form.stepPage(-1);
-        QCOMPARE(f.form.activePage(), f.form.TabSheet5);
+        QCOMPARE(f.form.activePage(), f.form.configPage);
 
-        f.form.CheckBox4->click();
-        QVERIFY(f.form.SpeedButton19->isVisible());
+        f.form.configPage->CheckBox4->click();
+        QVERIFY(f.form.topBar->SpeedButton19->isVisible());
         f.form.stepPage(+1);
-        QCOMPARE(f.form.activePage(), f.form.TabSheet6);
+        QCOMPARE(f.form.activePage(), f.form.logPage);
 
         // A profile load sets the switch, and with it the page.
         ProfileSettings settings;
         settings.LogRejected = false;
         f.form.showSettings(settings);
-        QVERIFY(!f.form.SpeedButton19->isVisible());
+        QVERIFY(!f.form.topBar->SpeedButton19->isVisible());
     }
 
     void deletedCountResetAsksFirst()
@@ -277,18 +277,18 @@ private slots:
         f.screener.settings.DeletedCount = 7;
         f.form.show();
         f.screener.view().showPage(Control::TabSheet1);
-        QCOMPARE(f.form.Label21->text(), QStringLiteral("7"));
+        QCOMPARE(f.form.startPage->Label21->text(), QStringLiteral("7"));
 
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Reset SPAM count?", false);
-        f.form.button16->click();
+        f.form.configPage->button16->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(f.screener.settings.DeletedCount, 7);
 
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Reset SPAM count?", true);
-        QTest::mouseClick(f.form.Label21, Qt::LeftButton);
+        QTest::mouseClick(f.form.startPage->Label21, Qt::LeftButton);
         QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(f.screener.settings.DeletedCount, 0);
-        QCOMPARE(f.form.Label21->text(), QStringLiteral("0"));
+        QCOMPARE(f.form.startPage->Label21->text(), QStringLiteral("0"));
     }
 
     // With KESTRIX_GRAB_DIR set, saves pictures of the three list pages (for looking, not

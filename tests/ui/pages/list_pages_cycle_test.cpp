@@ -39,10 +39,10 @@ struct ProgramRun : kestrix::test::WindowFixture {
     {
         controller.start(std::nullopt);
         form.show();
-        form.Edit1->setText(QString::fromLatin1(dovecot.host().c_str()));
-        form.Edit2->setText(QString::number(dovecot.port()));
-        form.Edit3->setText(QString::fromLatin1(dovecot.user().c_str()));
-        form.Edit4->setText(QString::fromLatin1(dovecot.password().c_str()));
+        form.configPage->Edit1->setText(QString::fromLatin1(dovecot.host().c_str()));
+        form.configPage->Edit2->setText(QString::number(dovecot.port()));
+        form.configPage->Edit3->setText(QString::fromLatin1(dovecot.user().c_str()));
+        form.topBar->Edit4->setText(QString::fromLatin1(dovecot.password().c_str()));
         form.refreshTick();
     }
 
@@ -55,7 +55,7 @@ struct ProgramRun : kestrix::test::WindowFixture {
 
     void clickRow(int row, Qt::KeyboardModifiers modifiers = {})
     {
-        TWrapGrid *grid = form.stringgrid1;
+        TWrapGrid *grid = form.messagesPage->stringgrid1;
         const QPoint at = grid->visualRect(grid->model()->index(row - 1, 1)).center();
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, at);
         form.refreshTick();
@@ -85,37 +85,37 @@ private slots:
         {
             ProgramRun run(data.path(), dovecot);
             Screener &s = run.screener();
-            QCOMPARE(run.form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
-            QVERIFY(run.form.Button1->isEnabled());
+            QCOMPARE(run.form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
+            QVERIFY(run.form.topBar->Button1->isEnabled());
 
-            run.form.Button1->click();
+            run.form.topBar->Button1->click();
             QVERIFY(s.pendingCommand == cmdGetHeaders || s.pendingCommand == cmdGetAndCheck);
             run.dispatch();
             QCOMPARE(s.pendingCommand, cmdIdle);
             QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(1), senderOf(2), senderOf(3), senderOf(4)}));
-            QVERIFY(!run.form.Panel3->isHidden());
+            QVERIFY(!run.form.messagesPage->Panel3->isHidden());
 
             // Whitelist the first two rows from the grid.
             run.clickRow(1);
             run.clickRow(2, Qt::ShiftModifier);
             QCOMPARE(s.selTop, 1);
             QCOMPARE(s.selBottom, 2);
-            QVERIFY(run.form.button7->isEnabled());
-            run.form.button7->click();
+            QVERIFY(run.form.messagesPage->button7->isEnabled());
+            run.form.messagesPage->button7->click();
             QCOMPARE(s.pendingCommand, cmdReclassify);
             run.dispatch();
             QVERIFY(s.messageTable.isTrusted(1));
             QVERIFY(s.messageTable.isTrusted(2));
             QVERIFY(!s.messageTable.isTrusted(3));
             s.view().showPage(Control::TabSheet4);
-            QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
-            QCOMPARE(run.form.Label13->text(), QStringLiteral("2 trusted addresses"));
+            QCOMPARE(run.form.whitelistPage->ListBox4->model()->rowCount(), 2);
+            QCOMPARE(run.form.whitelistPage->Label13->text(), QStringLiteral("2 trusted addresses"));
             s.view().showPage(Control::TabSheet3);
 
             // Delete the unknown row 3 (message 3) by hand: it is logged and counted.
             run.clickRow(3);
-            QVERIFY(run.form.button10->isEnabled());
-            run.form.button10->click();
+            QVERIFY(run.form.messagesPage->button10->isEnabled());
+            run.form.messagesPage->button10->click();
             run.prompter.expectYesNo(Prompter::Kind::Confirmation,
                                      "Really DELETE selected 1 Message(s) (No Recovery) ?", true);
             run.dispatch();
@@ -127,16 +127,16 @@ private slots:
             // The same sender writes again; the next download fetches only what follows the
             // trusted run of messages 1 and 2.
             dovecot.addMessage(DovecotServer::makeMessage(senderOf(3), "Subject 3 again"));
-            run.form.Button1->click();
+            run.form.topBar->Button1->click();
             run.dispatch();
             QCOMPARE(s.ListBox1(), std::vector<std::string>({"3", "4"}));
             QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(4), senderOf(3)}));
-            QVERIFY(run.form.SpeedButton27->isEnabled());
+            QVERIFY(run.form.messagesPage->SpeedButton27->isEnabled());
 
             // Delete every known-bad row at once.
-            run.form.SpeedButton27->click();
-            QVERIFY(run.form.button10->isEnabled());
-            run.form.button10->click();
+            run.form.messagesPage->SpeedButton27->click();
+            QVERIFY(run.form.messagesPage->button10->isEnabled());
+            run.form.messagesPage->button10->click();
             run.prompter.expectYesNo(
                 Prompter::Kind::Confirmation,
                 "Really DELETE 1 blacklisted or known bad message(s) (No Recovery !) ?", true);
@@ -148,8 +148,8 @@ private slots:
             // load in front of the two logged deletions; it counts until the log is written.
             QCOMPARE(s.rejectedLog.rowCount(), 4);
             s.view().showPage(Control::TabSheet6);
-            QCOMPARE(run.form.Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
-            QCOMPARE(run.form.StringGrid2->model()->rowCount(), 3);
+            QCOMPARE(run.form.logPage->Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
+            QCOMPARE(run.form.logPage->StringGrid2->model()->rowCount(), 3);
 
             run.form.ProgramExit();
             savedSettings = s.settings;
@@ -167,10 +167,10 @@ private slots:
             QVERIFY(s.settings.resumeCode != "-1");
 
             s.view().showPage(Control::TabSheet1);
-            QCOMPARE(run.form.Label21->text(), QStringLiteral("2"));
-            QCOMPARE(run.form.Label19->text(), QStringLiteral("2"));
+            QCOMPARE(run.form.startPage->Label21->text(), QStringLiteral("2"));
+            QCOMPARE(run.form.startPage->Label19->text(), QStringLiteral("2"));
             s.view().showPage(Control::TabSheet4);
-            QCOMPARE(run.form.ListBox4->model()->rowCount(), 2);
+            QCOMPARE(run.form.whitelistPage->ListBox4->model()->rowCount(), 2);
             // The file keeps both deletions; reading it takes a sender once, so the second
             // line (the same sender again) is left out of the table.
             QFile logFile(profilePaths(data.path(), "default").log);
@@ -178,15 +178,15 @@ private slots:
             QCOMPARE(logFile.readAll(), QByteArray("sender3 <s3@example.org>\tsubject 3\r\n"
                                                    "sender3 <s3@example.org>\tsubject 3 again\r\n"));
             s.view().showPage(Control::TabSheet6);
-            QCOMPARE(run.form.Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
-            QAbstractItemModel *log = run.form.StringGrid2->model();
+            QCOMPARE(run.form.logPage->Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
+            QAbstractItemModel *log = run.form.logPage->StringGrid2->model();
             QCOMPARE(log->rowCount(), 1);
             QCOMPARE(log->index(0, 0).data().toString(), QStringLiteral("sender3 <s3@example.org>"));
             QCOMPARE(log->index(0, 1).data().toString(), QStringLiteral("subject 3"));
             QVERIFY(s.rejectedLog.isKnownBadSender(senderOf(3)));
 
             // The marks still say where new mail begins: only message 3 (sender 4) follows.
-            run.form.Button1->click();
+            run.form.topBar->Button1->click();
             run.dispatch();
             QCOMPARE(s.ListBox1(), std::vector<std::string>({"3"}));
             QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(4)}));

@@ -37,7 +37,7 @@ QStringList listRows(const QListView *view)
 // A right-button press on a table row, as the user makes it.
 void rightClickRow(TForm1 &form, int row)
 {
-    TWrapGrid *grid = form.stringgrid1;
+    TWrapGrid *grid = form.messagesPage->stringgrid1;
     const QRect cell = grid->visualRect(grid->model()->index(row - 1, 1));
     QTest::mousePress(grid->viewport(), Qt::RightButton, {}, cell.center());
     QTest::mouseRelease(grid->viewport(), Qt::RightButton, {}, cell.center());
@@ -67,57 +67,57 @@ private slots:
         f.fillTable({kAnn, kMallory, kBob});
         f.form.show();
         f.screener.view().showPage(Control::TabSheet3);
-        QVERIFY(!f.form.button7->isEnabled());
+        QVERIFY(!f.form.messagesPage->button7->isEnabled());
 
         rightClickRow(f.form, 2);
-        QCOMPARE(f.form.stringgrid1->currentRow(), 2);
-        QVERIFY(f.form.AddToWhitelist1->isEnabled());
-        QVERIFY(f.form.AddToWhitelist1->isVisible());
-        QVERIFY(!f.form.RemoveFromWhitelist1->isEnabled());
-        QVERIFY(!f.form.RemoveFromWhitelist1->isVisible());
-        f.form.PopupMenu2->hide();
+        QCOMPARE(f.form.messagesPage->stringgrid1->currentRow(), 2);
+        QVERIFY(f.form.messagesPage->AddToWhitelist1->isEnabled());
+        QVERIFY(f.form.messagesPage->AddToWhitelist1->isVisible());
+        QVERIFY(!f.form.messagesPage->RemoveFromWhitelist1->isEnabled());
+        QVERIFY(!f.form.messagesPage->RemoveFromWhitelist1->isVisible());
+        f.form.messagesPage->PopupMenu2->hide();
 
         // The menu item runs the command even though the button itself is off.
-        f.form.stringgrid1->selectRows(2, 2, 2);
+        f.form.messagesPage->stringgrid1->selectRows(2, 2, 2);
         f.form.hideAfterCheck = true;
-        f.form.AddToWhitelist1->trigger();
+        f.form.messagesPage->AddToWhitelist1->trigger();
         QVERIFY(!f.form.hideAfterCheck);
         QVERIFY(f.screener.whitelist.contains(kMallory));
         QCOMPARE(f.screener.pendingCommand, cmdReclassify);
-        QCOMPARE(f.form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
-        QVERIFY(!f.form.button7->isEnabled());
-        QVERIFY(f.form.SpeedButton31->isEnabled());
+        QCOMPARE(f.form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
+        QVERIFY(!f.form.messagesPage->button7->isEnabled());
+        QVERIFY(f.form.messagesPage->SpeedButton31->isEnabled());
         // Written at once, in list order, and the sender no longer counts as known bad.
         QCOMPARE(fileBytes(f.files.whitelist),
                  QByteArray("Ann <ann@example.org>\r\nmallory@bad.example\r\n"));
         QVERIFY(!f.screener.rejectedLog.isKnownBadSender(kMallory));
         QVERIFY(f.screener.rejectedLog.isKnownBadSender("carol@example.org"));
-        QCOMPARE(listRows(f.form.ListBox4),
+        QCOMPARE(listRows(f.form.whitelistPage->ListBox4),
                  QStringList({QString::fromLatin1(kAnn.c_str()), QStringLiteral("mallory@bad.example")}));
 
         // The dispatcher's reclassify marks the row trusted; the menu now offers removal.
         f.screener.reclassify();
         QVERIFY(f.screener.messageTable.isTrusted(2));
         rightClickRow(f.form, 2);
-        QVERIFY(f.form.RemoveFromWhitelist1->isEnabled());
-        QVERIFY(f.form.RemoveFromWhitelist1->isVisible());
-        QVERIFY(!f.form.AddToWhitelist1->isVisible());
-        f.form.PopupMenu2->hide();
+        QVERIFY(f.form.messagesPage->RemoveFromWhitelist1->isEnabled());
+        QVERIFY(f.form.messagesPage->RemoveFromWhitelist1->isVisible());
+        QVERIFY(!f.form.messagesPage->AddToWhitelist1->isVisible());
+        f.form.messagesPage->PopupMenu2->hide();
 
         // An unknown row offers adding again.
         rightClickRow(f.form, 3);
-        QVERIFY(f.form.AddToWhitelist1->isEnabled());
-        QVERIFY(!f.form.RemoveFromWhitelist1->isEnabled());
-        f.form.PopupMenu2->hide();
+        QVERIFY(f.form.messagesPage->AddToWhitelist1->isEnabled());
+        QVERIFY(!f.form.messagesPage->RemoveFromWhitelist1->isEnabled());
+        f.form.messagesPage->PopupMenu2->hide();
 
         rightClickRow(f.form, 2);
-        f.form.PopupMenu2->hide();
-        f.form.stringgrid1->selectRows(1, 2, 2);
-        f.form.RemoveFromWhitelist1->trigger();
-        QCOMPARE(f.form.statustext->text(), QStringLiteral("2 Addresses removed from whitelist"));
+        f.form.messagesPage->PopupMenu2->hide();
+        f.form.messagesPage->stringgrid1->selectRows(1, 2, 2);
+        f.form.messagesPage->RemoveFromWhitelist1->trigger();
+        QCOMPARE(f.form.statusArea->statustext->text(), QStringLiteral("2 Addresses removed from whitelist"));
         QVERIFY(f.screener.whitelist.empty());
         QVERIFY(!f.screener.messageTable.isTrusted(1));
-        QCOMPARE(f.form.ListBox4->model()->rowCount(), 0);
+        QCOMPARE(f.form.whitelistPage->ListBox4->model()->rowCount(), 0);
         // Removal leaves the file to the next profile save.
         QCOMPARE(fileBytes(f.files.whitelist),
                  QByteArray("Ann <ann@example.org>\r\nmallory@bad.example\r\n"));
@@ -134,17 +134,17 @@ private slots:
 
         // "Remove from whitelist" follows "Add to whitelist" (or a table of trusted rows only).
         f.form.refreshTick();
-        QVERIFY(!f.form.SpeedButton31->isEnabled());
-        f.form.stringgrid1->selectRows(1, 2, 1);
+        QVERIFY(!f.form.messagesPage->SpeedButton31->isEnabled());
+        f.form.messagesPage->stringgrid1->selectRows(1, 2, 1);
         f.form.refreshTick();
-        f.form.SpeedButton33->click();  // next unknown sender: row 3, "Add to whitelist" on
-        QVERIFY(f.form.button7->isEnabled());
+        f.form.messagesPage->SpeedButton33->click();  // next unknown sender: row 3, "Add to whitelist" on
+        QVERIFY(f.form.messagesPage->button7->isEnabled());
         f.form.refreshTick();
-        QVERIFY(f.form.SpeedButton31->isEnabled());
+        QVERIFY(f.form.messagesPage->SpeedButton31->isEnabled());
 
-        f.form.stringgrid1->selectRows(1, 2, 1);
-        f.form.SpeedButton31->click();
-        QCOMPARE(f.form.statustext->text(), QStringLiteral("1 Addresses removed from whitelist"));
+        f.form.messagesPage->stringgrid1->selectRows(1, 2, 1);
+        f.form.messagesPage->SpeedButton31->click();
+        QCOMPARE(f.form.statusArea->statustext->text(), QStringLiteral("1 Addresses removed from whitelist"));
         QVERIFY(f.screener.whitelist.empty());
     }
 
@@ -156,11 +156,11 @@ private slots:
         f.fillTable({kBob, kMallory, "win@casino.example", kAnn});
         f.form.show();
         f.screener.view().showPage(Control::TabSheet3);
-        f.form.stringgrid1->selectRows(1, 1, 1);
-        f.form.SpeedButton27->setEnabled(true);
-        f.form.SpeedButton27->click();
-        QVERIFY(f.form.button7->isEnabled());
-        f.form.button7->click();
+        f.form.messagesPage->stringgrid1->selectRows(1, 1, 1);
+        f.form.messagesPage->SpeedButton27->setEnabled(true);
+        f.form.messagesPage->SpeedButton27->click();
+        QVERIFY(f.form.messagesPage->button7->isEnabled());
+        f.form.messagesPage->button7->click();
         QCOMPARE(f.screener.whitelist.entries(),
                  std::vector<std::string>({kMallory, "win@casino.example"}));
     }
@@ -172,58 +172,58 @@ private slots:
             f.screener.whitelist.add(entry);
         f.form.show();
         f.screener.view().showPage(Control::TabSheet4);
-        QCOMPARE(f.form.Label13->text(), QStringLiteral("3 trusted addresses"));
-        QCOMPARE(f.form.Label25->text(), QStringLiteral("3 trusted addresses"));
-        QCOMPARE(f.form.Label10->text(), QStringLiteral("default.acc"));
-        QCOMPARE(listRows(f.form.ListBox4),
+        QCOMPARE(f.form.whitelistPage->Label13->text(), QStringLiteral("3 trusted addresses"));
+        QCOMPARE(f.form.whitelistPage->Label25->text(), QStringLiteral("3 trusted addresses"));
+        QCOMPARE(f.form.whitelistPage->Label10->text(), QStringLiteral("default.acc"));
+        QCOMPARE(listRows(f.form.whitelistPage->ListBox4),
                  QStringList({QStringLiteral("Ann@example.org"), QStringLiteral("bob@example.org"),
                               QStringLiteral("zed@example.org")}));
-        QCOMPARE(f.form.ListBox4->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(f.form.whitelistPage->ListBox4->selectionMode(), QAbstractItemView::ExtendedSelection);
 
         // Delete Address: the selected entries; a list that is not empty is not written.
-        selectListRows(f.form.ListBox4, {0, 2});
-        f.form.button8->click();
-        QCOMPARE(listRows(f.form.ListBox4), QStringList({QStringLiteral("bob@example.org")}));
-        QCOMPARE(f.form.Label13->text(), QStringLiteral("1 trusted addresses"));
-        QCOMPARE(f.form.Label25->text(), QStringLiteral("1 trusted addresses"));
-        QCOMPARE(f.form.activePage(), f.form.TabSheet4);
+        selectListRows(f.form.whitelistPage->ListBox4, {0, 2});
+        f.form.whitelistPage->button8->click();
+        QCOMPARE(listRows(f.form.whitelistPage->ListBox4), QStringList({QStringLiteral("bob@example.org")}));
+        QCOMPARE(f.form.whitelistPage->Label13->text(), QStringLiteral("1 trusted addresses"));
+        QCOMPARE(f.form.whitelistPage->Label25->text(), QStringLiteral("1 trusted addresses"));
+        QCOMPARE(f.form.activePage(), f.form.whitelistPage);
         QCOMPARE(fileBytes(f.files.whitelist), QByteArray("<missing>"));
 
-        f.form.button4->click();
+        f.form.whitelistPage->button4->click();
         QCOMPARE(fileBytes(f.files.whitelist), QByteArray("bob@example.org\r\n"));
 
         // Load takes the lines as they stand, quotes and all.
         QVERIFY(kestrix::test::writeBytes(f.files.whitelist,
                                           "one@example.org\r\n\"Q\" <q@example.org>\r\n"));
-        f.form.button9->click();
-        QCOMPARE(listRows(f.form.ListBox4),
+        f.form.whitelistPage->button9->click();
+        QCOMPARE(listRows(f.form.whitelistPage->ListBox4),
                  QStringList({QStringLiteral("\"Q\" <q@example.org>"),
                               QStringLiteral("one@example.org")}));
-        QCOMPARE(f.form.Label13->text(), QStringLiteral("2 trusted addresses"));
+        QCOMPARE(f.form.whitelistPage->Label13->text(), QStringLiteral("2 trusted addresses"));
 
         // Deleting the last entries asks whether to save the empty list.
-        selectListRows(f.form.ListBox4, {0, 1});
+        selectListRows(f.form.whitelistPage->ListBox4, {0, 1});
         f.prompter.expectYesNo(Prompter::Kind::Confirmation,
                                "Save empty list of trusted addresses ?", true);
-        f.form.button8->click();
+        f.form.whitelistPage->button8->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(fileBytes(f.files.whitelist), QByteArray(""));
-        QCOMPARE(f.form.Label13->text(), QStringLiteral("0 trusted addresses"));
+        QCOMPARE(f.form.whitelistPage->Label13->text(), QStringLiteral("0 trusted addresses"));
 
         // An empty selection deletes nothing.
         f.screener.whitelist.add("kept@example.org");
         f.form.syncListPages();
-        f.form.ListBox4->selectionModel()->clear();
-        f.form.button8->click();
+        f.form.whitelistPage->ListBox4->selectionModel()->clear();
+        f.form.whitelistPage->button8->click();
         QCOMPARE(f.screener.whitelist.size(), size_t(1));
 
         // A missing file cannot be loaded: the error is shown and the list stays.
         QVERIFY(QFile::remove(f.files.whitelist));
         f.prompter.expectMessage(Prompter::Kind::Error, "");
-        f.form.button9->click();
+        f.form.whitelistPage->button9->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
         QVERIFY(f.prompter.asked.back() != "message: ");
-        QCOMPARE(listRows(f.form.ListBox4), QStringList({QStringLiteral("kept@example.org")}));
+        QCOMPARE(listRows(f.form.whitelistPage->ListBox4), QStringList({QStringLiteral("kept@example.org")}));
     }
 
     void pageControlChangeShowsTheAcceptedCount()
@@ -233,12 +233,12 @@ private slots:
         f.screener.whitelist.add("b@example.org");
         f.screener.view().showPage(Control::TabSheet3);
         f.form.stepPage(+1);
-        QCOMPARE(f.form.activePage(), f.form.TabSheet4);
-        QCOMPARE(f.form.Label25->text(), QStringLiteral("2 accepted E-MAIL Addresses"));
-        QCOMPARE(f.form.Label13->text(), QStringLiteral("2 trusted addresses"));
+        QCOMPARE(f.form.activePage(), f.form.whitelistPage);
+        QCOMPARE(f.form.whitelistPage->Label25->text(), QStringLiteral("2 accepted E-MAIL Addresses"));
+        QCOMPARE(f.form.whitelistPage->Label13->text(), QStringLiteral("2 trusted addresses"));
         // The page buttons show the plain count.
         f.screener.view().showPage(Control::TabSheet4);
-        QCOMPARE(f.form.Label25->text(), QStringLiteral("2 trusted addresses"));
+        QCOMPARE(f.form.whitelistPage->Label25->text(), QStringLiteral("2 trusted addresses"));
     }
 
     void listFollowsChangesMadeBehindThePage()
@@ -247,13 +247,13 @@ private slots:
         f.form.show();
         f.screener.view().showPage(Control::TabSheet4);
         f.screener.whitelist.add("late@example.org");
-        QCOMPARE(f.form.ListBox4->model()->rowCount(), 0);
+        QCOMPARE(f.form.whitelistPage->ListBox4->model()->rowCount(), 0);
         f.form.refreshTick();
-        QCOMPARE(listRows(f.form.ListBox4), QStringList({QStringLiteral("late@example.org")}));
+        QCOMPARE(listRows(f.form.whitelistPage->ListBox4), QStringList({QStringLiteral("late@example.org")}));
         // An unchanged list keeps the user's selection through the tick.
-        selectListRows(f.form.ListBox4, {0});
+        selectListRows(f.form.whitelistPage->ListBox4, {0});
         f.form.refreshTick();
-        QCOMPARE(f.form.whitelistSelection(), std::vector<int>({0}));
+        QCOMPARE(f.form.whitelistPage->selection(), std::vector<int>({0}));
     }
 };
 

@@ -183,19 +183,19 @@ private slots:
         int windowBeeps = 0;
         formReader.beep = [&] { ++windowBeeps; };
 
-        form.Edit1->setText(QString::fromStdString(dovecot.host()));
-        form.Edit2->setText(QString::number(dovecot.port()));
-        form.Edit3->setText(QString::fromStdString(dovecot.user()));
-        QTRY_VERIFY(form.Edit4->isEnabled());
-        form.Edit4->setText(QString::fromStdString(dovecot.password()));
-        QTRY_VERIFY(form.Button1->isEnabled());
-        QTest::mouseClick(form.Button1, Qt::LeftButton);
+        form.configPage->Edit1->setText(QString::fromStdString(dovecot.host()));
+        form.configPage->Edit2->setText(QString::number(dovecot.port()));
+        form.configPage->Edit3->setText(QString::fromStdString(dovecot.user()));
+        QTRY_VERIFY(form.topBar->Edit4->isEnabled());
+        form.topBar->Edit4->setText(QString::fromStdString(dovecot.password()));
+        QTRY_VERIFY(form.topBar->Button1->isEnabled());
+        QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle
                                      && !screener.dispatching(), 20000);
 
-        form.stringgrid1->selectRows(1, 1, 1);
-        QTRY_VERIFY(form.SpeedButton24->isVisible() && form.SpeedButton24->isEnabled());
-        QTest::mouseClick(form.SpeedButton24, Qt::LeftButton);
+        form.messagesPage->stringgrid1->selectRows(1, 1, 1);
+        QTRY_VERIFY(form.messagesPage->SpeedButton24->isVisible() && form.messagesPage->SpeedButton24->isEnabled());
+        QTest::mouseClick(form.messagesPage->SpeedButton24, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(formReader.isVisible() && screener.pendingCommand == cmdIdle
                                      && !screener.dispatching(), 20000);
         QCOMPARE(formReader.Label5->text(), QStringLiteral(" Report"));

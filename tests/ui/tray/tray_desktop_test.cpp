@@ -152,13 +152,13 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
     form.Timer1->setInterval(300);  // the hide-again step, shortened
     Screener &screener = controller.screener();
     QCOMPARE(screener.settings.TrayAction, 1);
-    form.Edit4->setText(QString::fromStdString(dovecot.password()));
+    form.topBar->Edit4->setText(QString::fromStdString(dovecot.password()));
 
     // Hidden in the tray, all mail trusted: a click shows the window, checks, hides again.
     QVERIFY(!form.isVisible());
     QVERIFY(clickTrayIcon(*g_desktop, ownClass(), 1));
     QTRY_VERIFY(form.isVisible());
-    QCOMPARE(form.activePage(), form.TabSheet3);
+    QCOMPARE(form.activePage(), form.messagesPage);
     QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle &&
                                  !screener.dispatching(),
                              20000);
@@ -174,7 +174,7 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
                                  holdsSender(screener, "Mallory"),
                              20000);
     QTRY_VERIFY(!form.Timer1->isActive());
-    QVERIFY(form.Panel3->isVisible());
+    QVERIFY(form.messagesPage->Panel3->isVisible());
     QVERIFY(form.isVisible());
     form.exitProgram();
 }
@@ -232,10 +232,10 @@ void TrayDesktopTest::menuOffersHideOnlyWhileShownAndStartsTheMailTool()
                                     QStringLiteral("&Exit")}));
     QVERIFY(!tray.Mailtool1->isEnabled());
 
-    form.Edit5->setText(mailTool);
-    form.Edit6->setText(QStringLiteral("-compose"));
-    form.CheckBox3->setChecked(true);
-    form.updateMailToolButtons();
+    form.configPage->Edit5->setText(mailTool);
+    form.configPage->Edit6->setText(QStringLiteral("-compose"));
+    form.configPage->CheckBox3->setChecked(true);
+    form.configPage->updateMailToolButtons();
     QVERIFY(tray.Mailtool1->isEnabled());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));

@@ -52,7 +52,7 @@ private slots:
         web.on("/release.txt", FakeHttpServer::reply(200, "OK", kNewRelease));
         Window w;
         w.controller.updateCheck().check().releaseUrl = web.url("/release.txt");
-        QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
+        QTest::mouseClick(w.form.configPage->CheckBox6, Qt::LeftButton);
         QVERIFY(w.controller.screener().settings.DailyUpdateCheck);
 
         // What the dialog showed, taken while it is open and compared after it closed (a failed
@@ -75,7 +75,7 @@ private slots:
             QTest::mouseClick(dialog->CheckBox1, Qt::LeftButton);
             QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);  // No
         });
-        QTest::mouseClick(w.form.SpeedButton20, Qt::LeftButton);  // "Updates"
+        QTest::mouseClick(w.form.topBar->SpeedButton20, Qt::LeftButton);  // "Updates"
 
         QVERIFY(w.dialogs.allShown());
         QCOMPARE(shown.title, QStringLiteral("Check for Updates"));
@@ -91,7 +91,7 @@ private slots:
         QVERIFY(!shown.boxChecked);
         QCOMPARE(web.requestCount(), std::size_t(1));
         QVERIFY(w.opened.empty());
-        QVERIFY(!w.form.CheckBox6->isChecked());
+        QVERIFY(!w.form.configPage->CheckBox6->isChecked());
         QVERIFY(!w.controller.screener().settings.DailyUpdateCheck);
     }
 
@@ -103,10 +103,10 @@ private slots:
         UpdateCheck &check = w.controller.updateCheck().check();
         check.releaseUrl = web.url("/release.txt");
         check.downloadUrl = "http://download.example/kestrix";
-        QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
+        QTest::mouseClick(w.form.configPage->CheckBox6, Qt::LeftButton);
 
         w.controller.screener().dailyUpdateCheck();  // as the connect step runs it
-        QVERIFY(w.form.StaticText2->isVisible());
+        QVERIFY(w.form.statusArea->StaticText2->isVisible());
         QCOMPARE(w.controller.screener().settings.LastUpdateCheck, std::string("07.12.26"));
 
         w.dialogs.expect([](QWidget *modal) {
@@ -114,11 +114,11 @@ private slots:
             QVERIFY(dialog);
             QTest::mouseClick(dialog->BitBtn2, Qt::LeftButton);  // Yes
         });
-        QTest::mouseClick(w.form.StaticText2, Qt::LeftButton);
+        QTest::mouseClick(w.form.statusArea->StaticText2, Qt::LeftButton);
         QVERIFY(w.dialogs.allShown());
-        QVERIFY(!w.form.StaticText2->isVisible());
+        QVERIFY(!w.form.statusArea->StaticText2->isVisible());
         QCOMPARE(w.opened, std::vector<std::string>{"http://download.example/kestrix"});
-        QVERIFY(w.form.CheckBox6->isChecked());  // the dialog's box was left clear
+        QVERIFY(w.form.configPage->CheckBox6->isChecked());  // the dialog's box was left clear
     }
 
     void uncheckingTheDailyCheckHidesTheNoticeAndForgetsTheDay()
@@ -127,12 +127,12 @@ private slots:
         web.on("/release.txt", FakeHttpServer::reply(200, "OK", kNewRelease));
         Window w;
         w.controller.updateCheck().check().releaseUrl = web.url("/release.txt");
-        QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
+        QTest::mouseClick(w.form.configPage->CheckBox6, Qt::LeftButton);
         w.controller.screener().dailyUpdateCheck();
-        QVERIFY(w.form.StaticText2->isVisible());
+        QVERIFY(w.form.statusArea->StaticText2->isVisible());
 
-        QTest::mouseClick(w.form.CheckBox6, Qt::LeftButton);
-        QVERIFY(!w.form.StaticText2->isVisible());
+        QTest::mouseClick(w.form.configPage->CheckBox6, Qt::LeftButton);
+        QVERIFY(!w.form.statusArea->StaticText2->isVisible());
         QCOMPARE(w.controller.screener().settings.LastUpdateCheck, std::string());
         QVERIFY(!w.controller.screener().settings.DailyUpdateCheck);
     }

@@ -42,7 +42,7 @@ private slots:
         }
         screener.buildMessageTable(false);
 
-        const QAbstractItemModel *model = form.stringgrid1->model();
+        const QAbstractItemModel *model = form.messagesPage->stringgrid1->model();
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("Jörg <joerg@example.de>"));
         QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("Hello World"));
         QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("René <rene@example.fr>"));
@@ -51,8 +51,8 @@ private slots:
         // The table itself keeps the bytes as received.
         QCOMPARE(screener.messageTable.text(MessageTable::ColSender, 1), kJoerg);
 
-        form.showDetails(1);
-        const QString details = form.Memo2->toPlainText();
+        form.messagesPage->showDetails(1);
+        const QString details = form.messagesPage->Memo2->toPlainText();
         QVERIFY2(details.contains(QStringLiteral("From: Jörg <joerg@example.de>")), qPrintable(details));
         QVERIFY(details.contains(QStringLiteral("Subject: Hello World")));
     }

@@ -51,7 +51,7 @@ struct Fixture {
         screener.buildMessageTable(false);
     }
 
-    TWrapGrid &grid() { return *form.stringgrid1; }
+    TWrapGrid &grid() { return *form.messagesPage->stringgrid1; }
 };
 
 }  // namespace
@@ -71,11 +71,11 @@ private slots:
         // The cell shows the sender as received, section sign included.
         const QString shown = f.grid().model()->index(1, 1).data().toString();
         QCOMPARE(shown, QString::fromLatin1(kLookAlike.c_str()));
-        f.form.showDetails(2);
-        QCOMPARE(f.form.Label52->text(), QStringLiteral("US: Unknown Sender"));
-        QVERIFY(!f.form.Shape2->isHidden());
+        f.form.messagesPage->showDetails(2);
+        QCOMPARE(f.form.messagesPage->Label52->text(), QStringLiteral("US: Unknown Sender"));
+        QVERIFY(!f.form.messagesPage->Shape2->isHidden());
         // Selected and protected: painted like any unknown row, highlighted.
-        f.form.selectAllUnknown();
+        f.form.messagesPage->selectAllUnknown();
         QVERIFY(f.grid().decision(2).highlighted);
         QVERIFY(!f.grid().decision(1).highlighted);
     }
@@ -83,40 +83,40 @@ private slots:
     void selectAllUnknownAndAllowDelete()
     {
         Fixture f;
-        f.form.selectAllUnknown();
+        f.form.messagesPage->selectAllUnknown();
         QCOMPARE(f.grid().selectionTop(), 1);
         QCOMPARE(f.grid().selectionBottom(), 5);
         QCOMPARE(f.screener.selTop, 1);
         QCOMPARE(f.screener.selBottom, 5);
-        QCOMPARE(f.form.Label6->text(), QStringLiteral("1-5"));
+        QCOMPARE(f.form.messagesPage->Label6->text(), QStringLiteral("1-5"));
         // No unknown-senders banner and no "Allow delete": nothing to delete or add.
-        QVERIFY(!f.form.button10->isEnabled());
-        QVERIFY(!f.form.button7->isEnabled());
-        QVERIFY(!f.form.Deleteselectedmails1->isEnabled());
+        QVERIFY(!f.form.messagesPage->button10->isEnabled());
+        QVERIFY(!f.form.messagesPage->button7->isEnabled());
+        QVERIFY(!f.form.messagesPage->Deleteselectedmails1->isEnabled());
         QVERIFY(!f.grid().decision(4).highlighted);
         QVERIFY(f.grid().decision(3).highlighted);
 
-        f.form.Panel3->show();
-        f.form.selectAllUnknown();
-        QVERIFY(f.form.button10->isEnabled());
-        QVERIFY(f.form.button7->isEnabled());
+        f.form.messagesPage->Panel3->show();
+        f.form.messagesPage->selectAllUnknown();
+        QVERIFY(f.form.messagesPage->button10->isEnabled());
+        QVERIFY(f.form.messagesPage->button7->isEnabled());
 
         f.window.prompter.expectMessage(
             Prompter::Kind::Warning,
             "Selected E-MAILs from accepted Sender Addresses can be deleted now !");
-        f.form.CheckBox1->click();
+        f.form.statusArea->CheckBox1->click();
         QCOMPARE(f.window.prompter.pending(), size_t(0));
         QVERIFY(f.screener.allowDeleteAccepted);
-        QCOMPARE(f.form.Button66->text(), QStringLiteral("Select all"));
-        QCOMPARE(f.form.button10->text(), QStringLiteral("Delete selected"));
+        QCOMPARE(f.form.messagesPage->Button66->text(), QStringLiteral("Select all"));
+        QCOMPARE(f.form.messagesPage->button10->text(), QStringLiteral("Delete selected"));
         QVERIFY(f.grid().decision(4).highlighted);
 
         // The download unchecks the box from the screening side: protection comes back.
         f.screener.setAllowDeleteAccepted(false);
-        QVERIFY(!f.form.CheckBox1->isChecked());
+        QVERIFY(!f.form.statusArea->CheckBox1->isChecked());
         QVERIFY(f.grid().protectTrusted());
-        QCOMPARE(f.form.Button66->text(), QStringLiteral("Select all unknown"));
-        QCOMPARE(f.form.button10->text(), QStringLiteral("Delete selected unknown"));
+        QCOMPARE(f.form.messagesPage->Button66->text(), QStringLiteral("Select all unknown"));
+        QCOMPARE(f.form.messagesPage->button10->text(), QStringLiteral("Delete selected unknown"));
         QVERIFY(!f.grid().decision(4).highlighted);
     }
 
@@ -124,11 +124,11 @@ private slots:
     {
         Fixture f;
         f.grid().setCurrentRow(2);
-        f.form.selectKnownBad();
+        f.form.messagesPage->selectKnownBad();
         QVERIFY(f.screener.knownBadSelectMode);
         QVERIFY(f.grid().decision(3).highlighted);
         QVERIFY(!f.grid().decision(2).highlighted);  // selected, but not known bad
-        QVERIFY(f.form.button10->isEnabled());
+        QVERIFY(f.form.messagesPage->button10->isEnabled());
         f.form.Button10Click();
         QCOMPARE(int(f.screener.pendingCommand), int(cmdDeleteKnownBad));
 
@@ -143,22 +143,22 @@ private slots:
     {
         Fixture f;
         f.grid().setCurrentRow(1);
-        f.form.nextUnknown();
+        f.form.messagesPage->nextUnknown();
         QCOMPARE(f.grid().currentRow(), 2);
-        QVERIFY(f.form.button10->isEnabled());
-        f.form.nextUnknown();
+        QVERIFY(f.form.messagesPage->button10->isEnabled());
+        f.form.messagesPage->nextUnknown();
         QCOMPARE(f.grid().currentRow(), 3);
         // Below row 3 every row is trusted: the step ends on the last row.
-        f.form.nextUnknown();
+        f.form.messagesPage->nextUnknown();
         QCOMPARE(f.grid().currentRow(), 5);
-        QVERIFY(!f.form.button10->isEnabled());
-        f.form.nextUnknown();  // on the last row: nothing
+        QVERIFY(!f.form.messagesPage->button10->isEnabled());
+        f.form.messagesPage->nextUnknown();  // on the last row: nothing
         QCOMPARE(f.grid().currentRow(), 5);
-        f.form.previousUnknown();
+        f.form.messagesPage->previousUnknown();
         QCOMPARE(f.grid().currentRow(), 3);
-        f.form.previousUnknown();
+        f.form.messagesPage->previousUnknown();
         QCOMPARE(f.grid().currentRow(), 2);
-        f.form.previousUnknown();  // row 1 is trusted, but stepping stops there
+        f.form.messagesPage->previousUnknown();  // row 1 is trusted, but stepping stops there
         QCOMPARE(f.grid().currentRow(), 1);
     }
 
@@ -167,20 +167,20 @@ private slots:
         Fixture f;
         f.grid().setCurrentRow(3);
         f.form.refreshTick();
-        QVERIFY(f.form.SpeedButton32->isEnabled());
-        QVERIFY(f.form.SpeedButton33->isEnabled());
-        QVERIFY(f.form.Button66->isEnabled());  // not all trusted, messages, no session
+        QVERIFY(f.form.messagesPage->SpeedButton32->isEnabled());
+        QVERIFY(f.form.messagesPage->SpeedButton33->isEnabled());
+        QVERIFY(f.form.messagesPage->Button66->isEnabled());  // not all trusted, messages, no session
         QCOMPARE(f.screener.detailsRow, 3);
-        QCOMPARE(f.form.Label6->text(), QStringLiteral("3"));
-        QCOMPARE(f.form.Label52->text(), QStringLiteral("KB: Known Bad address"));
-        QVERIFY(f.form.Memo2->toPlainText().startsWith(QStringLiteral("Size: 900 byte")));
-        QVERIFY(f.form.StaticText1->isHidden());
+        QCOMPARE(f.form.messagesPage->Label6->text(), QStringLiteral("3"));
+        QCOMPARE(f.form.messagesPage->Label52->text(), QStringLiteral("KB: Known Bad address"));
+        QVERIFY(f.form.messagesPage->Memo2->toPlainText().startsWith(QStringLiteral("Size: 900 byte")));
+        QVERIFY(f.form.messagesPage->StaticText1->isHidden());
         f.form.setConnectionOpen(true);
         f.form.refreshTick();
-        QVERIFY(!f.form.Button66->isEnabled());
+        QVERIFY(!f.form.messagesPage->Button66->isEnabled());
         f.grid().setCurrentRow(5);
         f.form.refreshTick();
-        QVERIFY(!f.form.SpeedButton33->isEnabled());
+        QVERIFY(!f.form.messagesPage->SpeedButton33->isEnabled());
     }
 
     void pagesShowTheirCounts()
@@ -188,13 +188,13 @@ private slots:
         Fixture f;
         f.screener.settings.DeletedCount = 12;
         f.screener.view().showPage(Control::TabSheet4);
-        QCOMPARE(f.form.Label25->text(), QStringLiteral("1 trusted addresses"));
-        QCOMPARE(f.form.Label13->text(), QStringLiteral("1 trusted addresses"));
+        QCOMPARE(f.form.whitelistPage->Label25->text(), QStringLiteral("1 trusted addresses"));
+        QCOMPARE(f.form.whitelistPage->Label13->text(), QStringLiteral("1 trusted addresses"));
         f.screener.view().showPage(Control::TabSheet6);
-        QCOMPARE(f.form.Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
-        f.form.SpeedButton3->click();
-        QCOMPARE(f.form.Label19->text(), QStringLiteral("1"));
-        QCOMPARE(f.form.Label21->text(), QStringLiteral("12"));
+        QCOMPARE(f.form.logPage->Panel13->text(), QStringLiteral("1 logged SPAM MAIL addresses"));
+        f.form.topBar->SpeedButton3->click();
+        QCOMPARE(f.form.startPage->Label19->text(), QStringLiteral("1"));
+        QCOMPARE(f.form.startPage->Label21->text(), QStringLiteral("12"));
     }
 
     // With KESTRIX_GRAB_DIR set, saves a picture of the painted grid (for looking, not testing).
@@ -206,7 +206,7 @@ private slots:
         Fixture f;
         f.form.show();
         f.screener.view().showPage(Control::TabSheet3);
-        f.form.Panel3->show();
+        f.form.messagesPage->Panel3->show();
         f.grid().selectRows(2, 4, 4);
         f.form.refreshTick();
         QCoreApplication::processEvents();
@@ -218,13 +218,13 @@ private slots:
         Fixture f;
         f.screener.headerStore.at(1).lines.push_back("X-Virus-Scanned: clean");
         f.screener.headerStore.at(1).lines.push_back("Content-Type: multipart/mixed");
-        f.form.showDetails(2);
-        QVERIFY(f.form.Memo2->toPlainText().startsWith(
+        f.form.messagesPage->showDetails(2);
+        QVERIFY(f.form.messagesPage->Memo2->toPlainText().startsWith(
             QStringLiteral("Your provider might have detected a virus in this mail !")));
-        QCOMPARE(f.form.Memo2->palette().color(QPalette::Base), QColor(255, 128, 0));
-        QVERIFY(!f.form.StaticText1->isHidden());
-        f.form.showDetails(1);
-        QCOMPARE(f.form.Memo2->palette().color(QPalette::Base), QColor(255, 251, 240));
+        QCOMPARE(f.form.messagesPage->Memo2->palette().color(QPalette::Base), QColor(255, 128, 0));
+        QVERIFY(!f.form.messagesPage->StaticText1->isHidden());
+        f.form.messagesPage->showDetails(1);
+        QCOMPARE(f.form.messagesPage->Memo2->palette().color(QPalette::Base), QColor(255, 251, 240));
     }
 };
 

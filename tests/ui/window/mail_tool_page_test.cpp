@@ -62,7 +62,7 @@ private slots:
         const QString plain = dir.filePath(QStringLiteral("notes.txt"));
         writeScript(program, "#!/bin/sh\n");
         writeScript(plain, "text", false);
-        QVERIFY(!form.SpeedButton6->isEnabled());  // disabled at start
+        QVERIFY(!form.topBar->SpeedButton6->isEnabled());  // disabled at start
         const struct {
             QString path;
             bool enabled;
@@ -70,18 +70,18 @@ private slots:
                      {dir.filePath(QStringLiteral("none")), false}, {QString(), false},
                      {program, true}};
         for (const auto &c : cases) {
-            form.Edit5->setText(c.path);
-            emit form.Edit5->editingFinished();
-            QVERIFY2(form.SpeedButton6->isEnabled() == c.enabled, qPrintable(c.path));
+            form.configPage->Edit5->setText(c.path);
+            emit form.configPage->Edit5->editingFinished();
+            QVERIFY2(form.topBar->SpeedButton6->isEnabled() == c.enabled, qPrintable(c.path));
         }
         // A profile whose path names no program loads with the button off.
         ProfileSettings settings;
         settings.MailToolPath = plain.toStdString();
         form.showSettings(settings);
-        QVERIFY(!form.SpeedButton6->isEnabled());
+        QVERIFY(!form.topBar->SpeedButton6->isEnabled());
         settings.MailToolPath = program.toStdString();
         form.showSettings(settings);
-        QVERIFY(form.SpeedButton6->isEnabled());
+        QVERIFY(form.topBar->SpeedButton6->isEnabled());
     }
 
     void defaultMailToolFromTheDesktop()
@@ -102,25 +102,25 @@ private slots:
         // The window with its Screener: the window's timers query it from the first tick on.
         test::WindowFixture window;
         TForm1 &form = window.form;
-        form.Edit5->setText(QStringLiteral("/somewhere/else"));
-        QTest::mouseClick(form.SpeedButton22, Qt::LeftButton);
-        QCOMPARE(form.Edit5->text(), bin + QStringLiteral("/kmailer"));
-        QVERIFY(form.SpeedButton6->isEnabled());
+        form.configPage->Edit5->setText(QStringLiteral("/somewhere/else"));
+        QTest::mouseClick(form.configPage->SpeedButton22, Qt::LeftButton);
+        QCOMPARE(form.configPage->Edit5->text(), bin + QStringLiteral("/kmailer"));
+        QVERIFY(form.topBar->SpeedButton6->isEnabled());
 
         // Choosing the sub-page by its tab looks only while no path is set.
-        const int tab = form.PageControl2->indexOf(form.TabSheet10);
-        form.Edit5->setText(QStringLiteral("/kept/as/typed"));
-        emit form.PageControl2->tabBarClicked(tab);
-        QCOMPARE(form.Edit5->text(), QStringLiteral("/kept/as/typed"));
-        form.Edit5->clear();
-        emit form.PageControl2->tabBarClicked(tab);
-        QCOMPARE(form.Edit5->text(), bin + QStringLiteral("/kmailer"));
+        const int tab = form.configPage->PageControl2->indexOf(form.configPage->TabSheet10);
+        form.configPage->Edit5->setText(QStringLiteral("/kept/as/typed"));
+        emit form.configPage->PageControl2->tabBarClicked(tab);
+        QCOMPARE(form.configPage->Edit5->text(), QStringLiteral("/kept/as/typed"));
+        form.configPage->Edit5->clear();
+        emit form.configPage->PageControl2->tabBarClicked(tab);
+        QCOMPARE(form.configPage->Edit5->text(), bin + QStringLiteral("/kmailer"));
 
         // No handler: the field is emptied.
         writeScript(bin + QStringLiteral("/xdg-mime"), "#!/bin/sh\nexit 0\n");
-        QTest::mouseClick(form.SpeedButton22, Qt::LeftButton);
-        QCOMPARE(form.Edit5->text(), QString());
-        QVERIFY(!form.SpeedButton6->isEnabled());
+        QTest::mouseClick(form.configPage->SpeedButton22, Qt::LeftButton);
+        QCOMPARE(form.configPage->Edit5->text(), QString());
+        QVERIFY(!form.topBar->SpeedButton6->isEnabled());
 
         qputenv("PATH", savedPath);
         if (savedHome.isNull())
@@ -139,19 +139,19 @@ private slots:
         test::WindowFixture window;
         TForm1 &form = window.form;
         form.show();
-        form.Edit5->setText(program);
-        form.Edit6->setText(QStringLiteral("-compose 'to=a b'"));
-        QTest::mouseClick(form.SpeedButton23, Qt::LeftButton);
+        form.configPage->Edit5->setText(program);
+        form.configPage->Edit6->setText(QStringLiteral("-compose 'to=a b'"));
+        QTest::mouseClick(form.configPage->SpeedButton23, Qt::LeftButton);
         QTRY_VERIFY(QFile::exists(record));
         QCOMPARE(readFile(record), QByteArray("-compose\nto=a b\n"));
         QVERIFY(form.isVisible());  // the test start never hides the window
-        QCOMPARE(form.statustext->text(), QString());
+        QCOMPARE(form.statusArea->statustext->text(), QString());
 
-        form.Edit5->setText(dir.filePath(QStringLiteral("missing")));
-        QTest::mouseClick(form.SpeedButton23, Qt::LeftButton);
-        QVERIFY2(form.statustext->text().startsWith(QStringLiteral("Mail tool could not be started: ")),
-                 qPrintable(form.statustext->text()));
-        QVERIFY(form.statustext->text().contains(QStringLiteral("missing")));
+        form.configPage->Edit5->setText(dir.filePath(QStringLiteral("missing")));
+        QTest::mouseClick(form.configPage->SpeedButton23, Qt::LeftButton);
+        QVERIFY2(form.statusArea->statustext->text().startsWith(QStringLiteral("Mail tool could not be started: ")),
+                 qPrintable(form.statusArea->statustext->text()));
+        QVERIFY(form.statusArea->statustext->text().contains(QStringLiteral("missing")));
     }
 
     void mailToolRunsThroughTheDispatcherAndHides()
@@ -165,15 +165,15 @@ private slots:
         window.controller.start(std::nullopt);
         form.show();
         Screener &screener = window.screener();
-        form.Edit5->setText(program);
-        form.Edit6->setText(QStringLiteral("-mail"));
-        form.CheckBox3->setChecked(true);
-        emit form.Edit5->editingFinished();
-        QVERIFY(form.SpeedButton6->isEnabled());
+        form.configPage->Edit5->setText(program);
+        form.configPage->Edit6->setText(QStringLiteral("-mail"));
+        form.configPage->CheckBox3->setChecked(true);
+        emit form.configPage->Edit5->editingFinished();
+        QVERIFY(form.topBar->SpeedButton6->isEnabled());
         QCOMPARE(screener.settings.MailToolPath, program.toStdString());
         QVERIFY(screener.settings.HideOnMailTool);
 
-        QTest::mouseClick(form.SpeedButton6, Qt::LeftButton);
+        QTest::mouseClick(form.topBar->SpeedButton6, Qt::LeftButton);
         QCOMPARE(screener.pendingCommand, cmdStartMailTool);
         // One dispatcher tick starts it and hides the window (minimised without a tray).
         QTRY_VERIFY(screener.pendingCommand == cmdIdle);
@@ -184,8 +184,8 @@ private slots:
 
         // A program that cannot start is ignored: the command still ends.
         form.showNormal();
-        form.CheckBox3->setChecked(false);
-        form.Edit5->setText(dir.filePath(QStringLiteral("gone")));
+        form.configPage->CheckBox3->setChecked(false);
+        form.configPage->Edit5->setText(dir.filePath(QStringLiteral("gone")));
         screener.pendingCommand = cmdStartMailTool;
         QTRY_VERIFY(screener.pendingCommand == cmdIdle);
         QVERIFY(form.isVisible() && !form.isMinimized());

@@ -37,15 +37,15 @@ void showTrustedMail(WindowFixture &w)
     for (int n = 1; n <= 4; ++n)
         s.rows.push_back({std::to_string(n), "Alice <alice@example.org>", "Lunch", "c" + std::to_string(n)});
     s.reclassify();
-    w.form.showDetails(1);
-    w.form.showDetailsText({"From: Alice <alice@example.org>", "Subject: Lunch"});
+    w.form.messagesPage->showDetails(1);
+    w.form.messagesPage->showDetailsText({"From: Alice <alice@example.org>", "Subject: Lunch"});
     s.updateSelectionInfo(1, 4);
-    w.form.button7->setEnabled(true);
+    w.form.messagesPage->button7->setEnabled(true);
 }
 
 void switchTo(WindowFixture &w, const QString &name)
 {
-    w.form.ComboBox1->setCurrentIndex(w.form.ComboBox1->findText(name));
+    w.form.configPage->ComboBox1->setCurrentIndex(w.form.configPage->ComboBox1->findText(name));
     w.controller.profiles().ComboBox1Change();
 }
 
@@ -64,21 +64,21 @@ private slots:
         w.controller.start(std::string("demo"));
         TForm1 &form = w.form;
         showTrustedMail(w);
-        QCOMPARE(form.Label52->text(), QStringLiteral("Known good address"));
-        QCOMPARE(form.Label6->text(), QStringLiteral("1-4"));
-        QVERIFY(!form.Memo2->toPlainText().isEmpty());
+        QCOMPARE(form.messagesPage->Label52->text(), QStringLiteral("Known good address"));
+        QCOMPARE(form.messagesPage->Label6->text(), QStringLiteral("1-4"));
+        QVERIFY(!form.messagesPage->Memo2->toPlainText().isEmpty());
 
         switchTo(w, QStringLiteral("other"));
         switchTo(w, QStringLiteral("demo"));
         form.refreshTick();
         w.screener().Timer2Timer();
         QVERIFY(!w.screener().hasMessages());
-        QCOMPARE(form.Memo2->toPlainText(), QString());
-        QVERIFY(form.Shape2->isHidden());
-        QCOMPARE(form.Label52->text(), QString());
-        QCOMPARE(form.Label6->text(), QString());
-        for (QWidget *button : {static_cast<QWidget *>(form.button7),
-                                static_cast<QWidget *>(form.SpeedButton31)})
+        QCOMPARE(form.messagesPage->Memo2->toPlainText(), QString());
+        QVERIFY(form.messagesPage->Shape2->isHidden());
+        QCOMPARE(form.messagesPage->Label52->text(), QString());
+        QCOMPARE(form.messagesPage->Label6->text(), QString());
+        for (QWidget *button : {static_cast<QWidget *>(form.messagesPage->button7),
+                                static_cast<QWidget *>(form.messagesPage->SpeedButton31)})
             QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
 
         // The whitelist loses an address: the banner speaks of the empty table, not of the
@@ -86,8 +86,8 @@ private slots:
         w.prompter.expectYesNo(Prompter::Kind::Confirmation, "Save empty list of trusted addresses ?",
                                false);
         w.screener().deleteWhitelistAddresses({0}, w.data.filePath(QStringLiteral("demo.acc")));
-        QVERIFY2(!form.Label24->text().contains(QStringLiteral("trusted")),
-                 qPrintable(form.Label24->text()));
+        QVERIFY2(!form.messagesPage->Label24->text().contains(QStringLiteral("trusted")),
+                 qPrintable(form.messagesPage->Label24->text()));
         QCOMPARE(w.prompter.asked.size(), size_t(1));
     }
 

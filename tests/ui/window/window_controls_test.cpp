@@ -48,39 +48,39 @@ private slots:
         WindowFixture w;
         TForm1 &form = w.form;
         form.refreshTick();
-        QCOMPARE(form.Button1->text(), QStringLiteral("Configure"));
-        QVERIFY(form.Button1->isEnabled());
-        QVERIFY(!form.Edit4->isEnabled());
-        QVERIFY(!form.Label4->isEnabled());
-        QVERIFY(!form.SpeedButton4->isEnabled());  // "Messages" needs an account
+        QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Configure"));
+        QVERIFY(form.topBar->Button1->isEnabled());
+        QVERIFY(!form.topBar->Edit4->isEnabled());
+        QVERIFY(!form.topBar->Label4->isEnabled());
+        QVERIFY(!form.topBar->SpeedButton4->isEnabled());  // "Messages" needs an account
 
-        typeInto(form.Edit1, "pop.example.org");
-        typeInto(form.Edit3, "joe");
+        typeInto(form.configPage->Edit1, "pop.example.org");
+        typeInto(form.configPage->Edit3, "joe");
         form.refreshTick();
-        QCOMPARE(form.Label30->text(), QStringLiteral("joe@pop.example.org"));
+        QCOMPARE(form.topBar->Label30->text(), QStringLiteral("joe@pop.example.org"));
         // Port keeps "110"; with host and user filled the caption turns at the next tick.
-        QCOMPARE(form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
-        QVERIFY(!form.Button1->isEnabled());
-        QVERIFY(!form.SpeedButton30->isEnabled());
-        QVERIFY(form.Edit4->isEnabled());
-        QVERIFY(form.SpeedButton4->isEnabled());
-        QCOMPARE(form.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+        QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
+        QVERIFY(!form.topBar->Button1->isEnabled());
+        QVERIFY(!form.topBar->SpeedButton30->isEnabled());
+        QVERIFY(form.topBar->Edit4->isEnabled());
+        QVERIFY(form.topBar->SpeedButton4->isEnabled());
+        QCOMPARE(form.topBar->Label4->palette().color(QPalette::WindowText), QColor(0, 0, 128));
 
-        typeInto(form.Edit4, "secret");
+        typeInto(form.topBar->Edit4, "secret");
         form.refreshTick();
-        QVERIFY(form.Button1->isEnabled());
-        QVERIFY(form.SpeedButton30->isEnabled());
-        QCOMPARE(form.Edit4->echoMode(), QLineEdit::Password);
-        QCOMPARE(form.Label4->palette().color(QPalette::WindowText), QColor(Qt::black));
-        QVERIFY(form.SpeedButton2->isEnabled());  // key release with a password
+        QVERIFY(form.topBar->Button1->isEnabled());
+        QVERIFY(form.topBar->SpeedButton30->isEnabled());
+        QCOMPARE(form.topBar->Edit4->echoMode(), QLineEdit::Password);
+        QCOMPARE(form.topBar->Label4->palette().color(QPalette::WindowText), QColor(Qt::black));
+        QVERIFY(form.statusArea->SpeedButton2->isEnabled());  // key release with a password
 
         // Emptying the user id brings "Configure" back, enabled, and locks the password field.
-        form.Edit3->clear();
+        form.configPage->Edit3->clear();
         form.refreshTick();
-        QCOMPARE(form.Button1->text(), QStringLiteral("Configure"));
-        QVERIFY(form.Button1->isEnabled());
-        QVERIFY(!form.Edit4->isEnabled());
-        QVERIFY(!form.SpeedButton17->isEnabled());
+        QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Configure"));
+        QVERIFY(form.topBar->Button1->isEnabled());
+        QVERIFY(!form.topBar->Edit4->isEnabled());
+        QVERIFY(!form.topBar->SpeedButton17->isEnabled());
     }
 
     void enterInPasswordField()
@@ -88,22 +88,22 @@ private slots:
         WindowFixture w;
         TForm1 &form = w.form;
         Screener &screener = w.screener();
-        form.Edit1->setText(QStringLiteral("pop.example.org"));
-        form.Edit3->setText(QStringLiteral("joe"));
+        form.configPage->Edit1->setText(QStringLiteral("pop.example.org"));
+        form.configPage->Edit3->setText(QStringLiteral("joe"));
         form.refreshTick();
-        form.Edit4->setText(QStringLiteral("x"));
-        form.Button1->setEnabled(false);  // as between a key and the next tick
-        QTest::keyClick(form.Edit4, Qt::Key_Return);
+        form.topBar->Edit4->setText(QStringLiteral("x"));
+        form.topBar->Button1->setEnabled(false);  // as between a key and the next tick
+        QTest::keyClick(form.topBar->Edit4, Qt::Key_Return);
         QCOMPARE(screener.pendingCommand, cmdIdle);
-        QCOMPARE(form.activePage(), form.TabSheet1);
+        QCOMPARE(form.activePage(), form.startPage);
 
         form.refreshTick();
-        QVERIFY(form.Button1->isEnabled());
-        QTest::keyClick(form.Edit4, Qt::Key_Return);
+        QVERIFY(form.topBar->Button1->isEnabled());
+        QTest::keyClick(form.topBar->Edit4, Qt::Key_Return);
         QCOMPARE(screener.pendingCommand, cmdGetHeaders);
-        QCOMPARE(form.activePage(), form.TabSheet3);
-        QVERIFY(form.SpeedButton2->isEnabled());
-        QVERIFY(form.SpeedButton6->isEnabled());
+        QCOMPARE(form.activePage(), form.messagesPage);
+        QVERIFY(form.statusArea->SpeedButton2->isEnabled());
+        QVERIFY(form.topBar->SpeedButton6->isEnabled());
     }
 
     void mainButtonModes()
@@ -112,29 +112,29 @@ private slots:
         TForm1 &form = w.form;
         Screener &screener = w.screener();
         form.Button1Click();  // "Configure"
-        QCOMPARE(form.activePage(), form.TabSheet5);
-        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet8);
+        QCOMPARE(form.activePage(), form.configPage);
+        QCOMPARE(form.configPage->PageControl2->currentWidget(), form.configPage->TabSheet8);
         QCOMPARE(screener.pendingCommand, cmdIdle);
 
         screener.setMainButtonMode(MainButtonMode::GetNew);
-        QCOMPARE(form.Button1->text(), QStringLiteral("Get Mail Headers: New"));
+        QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
         w.prompter.expectMessage(Prompter::Kind::Information, "Password has not been specified !");
         form.Button1Click();  // no password
         QCOMPARE(w.prompter.pending(), size_t(0));
         QCOMPARE(screener.pendingCommand, cmdIdle);
-        QVERIFY(!form.SpeedButton2->isEnabled());
+        QVERIFY(!form.statusArea->SpeedButton2->isEnabled());
 
         screener.setMainButtonMode(MainButtonMode::Continue);
-        QCOMPARE(form.Button1->text(), QStringLiteral("Continue..."));
+        QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Continue..."));
         form.Button1Click();
-        QCOMPARE(form.activePage(), form.TabSheet3);
+        QCOMPARE(form.activePage(), form.messagesPage);
         QCOMPARE(screener.pendingCommand, cmdReclassify);
 
         // "/ All" resets the marks first, then acts as the main button.
         screener.pendingCommand = cmdIdle;
         screener.settings.resumeCode = "12";
         screener.setMainButtonMode(MainButtonMode::Process);
-        QCOMPARE(form.Button1->text(), QStringLiteral("Process Suspicuous Mails"));
+        QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Process Suspicuous Mails"));
         form.SpeedButton30Click();
         QCOMPARE(screener.settings.resumeCode, std::string("-1"));
         QCOMPARE(screener.pendingCommand, cmdReclassify);
@@ -146,27 +146,27 @@ private slots:
         TForm1 &form = w.form;
         form.showConfigAccounts();
         form.refreshTick();
-        QVERIFY(!form.Button13->isEnabled());
-        QVERIFY(form.Button11->isEnabled());
-        form.configPrevious();  // nothing before "&Accounts"
-        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet8);
+        QVERIFY(!form.configPage->Button13->isEnabled());
+        QVERIFY(form.configPage->Button11->isEnabled());
+        form.configPage->configPrevious();  // nothing before "&Accounts"
+        QCOMPARE(form.configPage->PageControl2->currentWidget(), form.configPage->TabSheet8);
 
-        const QList<QWidget *> order{form.TabSheet9, form.TabSheet10, form.TabSheet11,
-                                     form.TabSheet12, form.TabSheet13};
+        const QList<QWidget *> order{form.configPage->TabSheet9, form.configPage->TabSheet10, form.configPage->TabSheet11,
+                                     form.configPage->TabSheet12, form.configPage->TabSheet13};
         for (QWidget *expected : order) {
-            QTest::mouseClick(form.Button11, Qt::LeftButton);
-            QCOMPARE(form.PageControl2->currentWidget(), expected);
+            QTest::mouseClick(form.configPage->Button11, Qt::LeftButton);
+            QCOMPARE(form.configPage->PageControl2->currentWidget(), expected);
         }
         form.refreshTick();
-        QVERIFY(form.Button13->isEnabled());
-        QVERIFY(!form.Button11->isEnabled());
-        form.configNext();  // nothing after "Auto Check for Updates"
-        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet13);
-        QCOMPARE(form.PageControl2->tabText(0), QStringLiteral("&Accounts"));
-        QCOMPARE(form.PageControl2->tabPosition(), QTabWidget::South);
+        QVERIFY(form.configPage->Button13->isEnabled());
+        QVERIFY(!form.configPage->Button11->isEnabled());
+        form.configPage->configNext();  // nothing after "Auto Check for Updates"
+        QCOMPARE(form.configPage->PageControl2->currentWidget(), form.configPage->TabSheet13);
+        QCOMPARE(form.configPage->PageControl2->tabText(0), QStringLiteral("&Accounts"));
+        QCOMPARE(form.configPage->PageControl2->tabPosition(), QTabWidget::South);
         for (int i = 0; i < 5; ++i)
-            QTest::mouseClick(form.Button13, Qt::LeftButton);
-        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet8);
+            QTest::mouseClick(form.configPage->Button13, Qt::LeftButton);
+        QCOMPARE(form.configPage->PageControl2->currentWidget(), form.configPage->TabSheet8);
     }
 
     // Keystrokes that cannot make a port are refused quietly; what the field shows is what the
@@ -177,7 +177,7 @@ private slots:
         WindowFixture w;
         TForm1 &form = w.form;
         w.controller.start(std::nullopt);
-        QCOMPARE(form.Edit2->text(), QStringLiteral("110"));
+        QCOMPARE(form.configPage->Edit2->text(), QStringLiteral("110"));
         const struct {
             const char *typed;
             const char *shown;
@@ -186,31 +186,31 @@ private slots:
             {"-1", "1"},       {"65535", "65535"},  {"65536", "6553"},
         };
         for (const auto &c : cases) {
-            form.Edit2->setFocus();
-            form.Edit2->selectAll();
-            QTest::keyClick(form.Edit2, Qt::Key_Backspace);
-            QTest::keyClicks(form.Edit2, QString::fromLatin1(c.typed));
-            QCOMPARE(form.Edit2->text(), QString::fromLatin1(c.shown));
+            form.configPage->Edit2->setFocus();
+            form.configPage->Edit2->selectAll();
+            QTest::keyClick(form.configPage->Edit2, Qt::Key_Backspace);
+            QTest::keyClicks(form.configPage->Edit2, QString::fromLatin1(c.typed));
+            QCOMPARE(form.configPage->Edit2->text(), QString::fromLatin1(c.shown));
             QCOMPARE(w.screener().settings.Port, std::string(c.shown));
         }
         QVERIFY(w.prompter.asked.empty());
 
-        form.Edit2->selectAll();
-        QTest::keyClicks(form.Edit2, QStringLiteral("0"));
+        form.configPage->Edit2->selectAll();
+        QTest::keyClicks(form.configPage->Edit2, QStringLiteral("0"));
         QCOMPARE(w.screener().settings.Port, std::string("0"));
         QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
         w.prompter.expectMessage(Prompter::Kind::Warning,
                                  "The port must be a number from 1 to 65535 !");
-        QApplication::sendEvent(form.Edit2, &leave);
+        QApplication::sendEvent(form.configPage->Edit2, &leave);
         QCOMPARE(w.prompter.pending(), size_t(0));
-        QCOMPARE(form.Edit2->text(), QStringLiteral("6553"));
+        QCOMPARE(form.configPage->Edit2->text(), QStringLiteral("6553"));
         QCOMPARE(w.screener().settings.Port, std::string("6553"));
 
         // Emptying the field is allowed: it only turns the main button to "Configure".
-        form.Edit2->selectAll();
-        QTest::keyClick(form.Edit2, Qt::Key_Backspace);
-        QApplication::sendEvent(form.Edit2, &leave);
-        QCOMPARE(form.Edit2->text(), QString());
+        form.configPage->Edit2->selectAll();
+        QTest::keyClick(form.configPage->Edit2, Qt::Key_Backspace);
+        QApplication::sendEvent(form.configPage->Edit2, &leave);
+        QCOMPARE(form.configPage->Edit2->text(), QString());
         QCOMPARE(w.prompter.asked.size(), size_t(1));
     }
 
@@ -221,7 +221,7 @@ private slots:
         TForm1 &form = w.form;
         form.show();
         for (QToolButton *button :
-             {form.SpeedButton12, form.SpeedButton15, form.SpeedButton32, form.SpeedButton33}) {
+             {form.topBar->SpeedButton12, form.topBar->SpeedButton15, form.messagesPage->SpeedButton32, form.messagesPage->SpeedButton33}) {
             // The same button without its arrow, for comparison.
             QToolButton blank(button->parentWidget());
             blank.setAutoRaise(button->autoRaise());
@@ -243,14 +243,14 @@ private slots:
         list.close();
         w.controller.start(std::string("demo"));
         TForm1 &form = w.form;
-        QCOMPARE(form.CheckBox4->text(), QStringLiteral("Log file on rejected mails \"demo.log\""));
-        const QList<QLabel *> labels = form.TabSheet10->findChildren<QLabel *>();
+        QCOMPARE(form.configPage->CheckBox4->text(), QStringLiteral("Log file on rejected mails \"demo.log\""));
+        const QList<QLabel *> labels = form.configPage->TabSheet10->findChildren<QLabel *>();
         const bool linuxExample = std::any_of(labels.begin(), labels.end(), [](QLabel *label) {
             return label->text() == QStringLiteral("E-MAIL tool, e. g. /usr/bin/thunderbird");
         });
         QVERIFY(linuxExample);
-        QVERIFY(!form.SpeedButton16->autoRaise());  // "New" and "Delete" look like buttons
-        QVERIFY(!form.SpeedButton14->autoRaise());
+        QVERIFY(!form.configPage->SpeedButton16->autoRaise());  // "New" and "Delete" look like buttons
+        QVERIFY(!form.configPage->SpeedButton14->autoRaise());
     }
 
     void viewFindsControlsByName()
@@ -268,39 +268,39 @@ private slots:
             QVERIFY2(*entry.meaning, entry.objectName);
         }
         view.setText(Control::Label24, "3 messages from trusted e-mail addresses");
-        QCOMPARE(form.Label24->text(), QStringLiteral("3 messages from trusted e-mail addresses"));
+        QCOMPARE(form.messagesPage->Label24->text(), QStringLiteral("3 messages from trusted e-mail addresses"));
         view.setText(Control::Panel3, "caption");
         view.setMainButtonMode(MainButtonMode::Process);
-        QCOMPARE(form.Button1->text(), QStringLiteral("Process Suspicuous Mails"));
+        QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Process Suspicuous Mails"));
         view.setStatus(std::string("+OK ") + char(0xE9) + "t\xE9");
-        QCOMPARE(form.statustext->text(), QStringLiteral("+OK \u00e9t\u00e9"));
+        QCOMPARE(form.statusArea->statustext->text(), QStringLiteral("+OK \u00e9t\u00e9"));
         view.setEnabled(Control::Deleteselectedmails1, false);
-        QVERIFY(!form.Deleteselectedmails1->isEnabled());
+        QVERIFY(!form.messagesPage->Deleteselectedmails1->isEnabled());
         view.setVisible(Control::Panel12, true);
-        QVERIFY(!form.Panel12->isHidden());
+        QVERIFY(!form.messagesPage->Panel12->isHidden());
         // Checking "Allow delete of accepted" warns first.
         w.prompter.expectMessage(
             Prompter::Kind::Warning,
             "Selected E-MAILs from accepted Sender Addresses can be deleted now !");
         view.setChecked(Control::CheckBox1, true);
-        QVERIFY(form.CheckBox1->isChecked());
+        QVERIFY(form.statusArea->CheckBox1->isChecked());
         QCOMPARE(w.prompter.pending(), size_t(0));
         view.setChecked(Control::CheckBox1, false);
-        QVERIFY(!form.CheckBox1->isChecked());
+        QVERIFY(!form.statusArea->CheckBox1->isChecked());
         view.setEnabled(Control::Poller, true);
         QVERIFY(form.Poller->isActive());
         view.setEnabled(Control::Poller, false);
         QVERIFY(!form.Poller->isActive());
         view.showPage(Control::TabSheet8);
-        QCOMPARE(form.activePage(), form.TabSheet5);
-        QCOMPARE(form.PageControl2->currentWidget(), form.TabSheet8);
+        QCOMPARE(form.activePage(), form.configPage);
+        QCOMPARE(form.configPage->PageControl2->currentWidget(), form.configPage->TabSheet8);
         view.showPage(Control::TabSheet3);
-        QCOMPARE(form.activePage(), form.TabSheet3);
+        QCOMPARE(form.activePage(), form.messagesPage);
         view.setProgress(10, 4);
         view.setBusyCursor(true);
         QVERIFY(form.isBusy());
         form.refreshTick();
-        QVERIFY(!form.CheckBox2->isEnabled());
+        QVERIFY(!form.statusArea->CheckBox2->isEnabled());
         view.setBusyCursor(false);
         QVERIFY(!form.isBusy());
     }
@@ -311,8 +311,8 @@ private slots:
         TForm1 &form = w.form;
         QSignalSpy shown(&form, &TForm1::pageShown);
         form.setLocalIp("192.0.2.7");
-        QCOMPARE(form.Label15->text(), QStringLiteral("192.0.2.7"));
-        form.SpeedButton3->click();
+        QCOMPARE(form.startPage->Label15->text(), QStringLiteral("192.0.2.7"));
+        form.topBar->SpeedButton3->click();
         QCOMPARE(shown.count(), 1);
         QCOMPARE(shown.at(0).at(0).toString(), QStringLiteral("TabSheet1"));
     }
@@ -325,7 +325,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.resize(300, 300);
         const int helpRight =
-            form.SpeedButton21->mapTo(&form, QPoint(form.SpeedButton21->width(), 0)).x();
+            form.topBar->SpeedButton21->mapTo(&form, QPoint(form.topBar->SpeedButton21->width(), 0)).x();
         QTRY_VERIFY_WITH_TIMEOUT(form.height() >= 450, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(form.width() >= helpRight + 10, 5000);
     }
@@ -365,20 +365,20 @@ private slots:
         QCOMPARE(out.WindowWidth, 800);
         QCOMPARE(out.WindowHeight, 600);
         QCOMPARE(out.SplitRatio, 0.4);
-        QCOMPARE(form.stringgrid1->verticalHeader()->defaultSectionSize(), 24);
+        QCOMPARE(form.messagesPage->stringgrid1->verticalHeader()->defaultSectionSize(), 24);
     }
 
     void diagnosticUserShowsReaderButton()
     {
         WindowFixture w;
         TForm1 &form = w.form;
-        QVERIFY(form.SpeedButton24->isHidden());
-        form.Edit3->setText(QStringLiteral("VELLICK"));
-        QVERIFY(!form.SpeedButton24->isHidden());
-        QVERIFY(!form.SpeedButton11->isHidden());
-        form.Edit3->setText(QStringLiteral("joe"));
-        QVERIFY(form.SpeedButton24->isHidden());
-        QVERIFY(!form.SpeedButton11->isHidden());
+        QVERIFY(form.messagesPage->SpeedButton24->isHidden());
+        form.configPage->Edit3->setText(QStringLiteral("VELLICK"));
+        QVERIFY(!form.messagesPage->SpeedButton24->isHidden());
+        QVERIFY(!form.configPage->SpeedButton11->isHidden());
+        form.configPage->Edit3->setText(QStringLiteral("joe"));
+        QVERIFY(form.messagesPage->SpeedButton24->isHidden());
+        QVERIFY(!form.configPage->SpeedButton11->isHidden());
     }
 
     void closeWithoutTrayEndsProgram()
@@ -415,25 +415,25 @@ private slots:
             QSKIP("KESTRIX_GRAB_DIR not set");
         WindowFixture w;
         TForm1 &form = w.form;
-        form.Edit1->setText(QStringLiteral("pop.example.org"));
-        form.Edit3->setText(QStringLiteral("joe"));
-        form.Edit4->setText(QStringLiteral("secret"));
+        form.configPage->Edit1->setText(QStringLiteral("pop.example.org"));
+        form.configPage->Edit3->setText(QStringLiteral("joe"));
+        form.topBar->Edit4->setText(QStringLiteral("secret"));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.refreshTick();
-        for (QWidget *page : {form.TabSheet1, form.TabSheet3, form.TabSheet5}) {
+        for (QWidget *page : {form.startPage, form.messagesPage, form.configPage}) {
             form.PageControl1->setCurrentWidget(page);
             QCoreApplication::processEvents();
             QVERIFY(form.grab().save(dir + QLatin1Char('/') + page->objectName() +
                                      QStringLiteral(".png")));
         }
         // Each sub-page of the configuration page.
-        form.PageControl1->setCurrentWidget(form.TabSheet5);
-        for (int i = 0; i < form.PageControl2->count(); ++i) {
-            form.PageControl2->setCurrentIndex(i);
+        form.PageControl1->setCurrentWidget(form.configPage);
+        for (int i = 0; i < form.configPage->PageControl2->count(); ++i) {
+            form.configPage->PageControl2->setCurrentIndex(i);
             QCoreApplication::processEvents();
             QVERIFY(form.grab().save(dir + QLatin1Char('/') +
-                                     form.PageControl2->widget(i)->objectName() +
+                                     form.configPage->PageControl2->widget(i)->objectName() +
                                      QStringLiteral(".png")));
         }
     }
@@ -450,9 +450,9 @@ private slots:
               "ComboBox1", "RadioGroup1", "CheckBox4", "CheckBox6", "Edit5", "Edit6"})
             QVERIFY2(form.centralWidget()->findChild<QWidget *>(QString::fromLatin1(name)),
                      name);
-        QCOMPARE(form.SpeedButton7->toolTip(), QStringLiteral("Logfile on rejected Addresses"));
-        QCOMPARE(form.shape1->toolTip(), QStringLiteral("Connection to POP3 server"));
-        QVERIFY(form.shape1->isHidden());
+        QCOMPARE(form.topBar->SpeedButton7->toolTip(), QStringLiteral("Logfile on rejected Addresses"));
+        QCOMPARE(form.statusArea->shape1->toolTip(), QStringLiteral("Connection to POP3 server"));
+        QVERIFY(form.statusArea->shape1->isHidden());
         QCOMPARE(form.windowTitle(),
                  QStringLiteral("Kestrix for POP3 - Version 3.0.2 - October 2003"));
         QVERIFY(!form.windowIcon().isNull());

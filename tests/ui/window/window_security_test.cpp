@@ -86,7 +86,7 @@ private slots:
             writeFile(file(w, "default.conf"), conf);
         w.controller.start(std::nullopt);
 
-        QComboBox *security = w.form.ComboBoxSecurity;
+        QComboBox *security = w.form.configPage->ComboBoxSecurity;
         QCOMPARE(security->count(), 4);
         const QStringList items{security->itemText(0), security->itemText(1),
                                 security->itemText(2), security->itemText(3)};
@@ -134,18 +134,18 @@ private slots:
         w.controller.start(std::nullopt);
         w.form.show();
         Screener &screener = w.screener();
-        w.form.Edit1->setText(QString::fromStdString(dovecot.host()));
-        w.form.Edit2->setText(QString::number(dovecot.tlsPort()));
-        w.form.Edit3->setText(QString::fromStdString(dovecot.user()));
-        w.form.ComboBoxSecurity->setCurrentIndex(int(SecurityMode::Tls));
-        QTRY_VERIFY(w.form.Edit4->isEnabled());
-        w.form.Edit4->setText(QString::fromStdString(dovecot.password()));
-        QTRY_VERIFY(w.form.Button1->isEnabled());
+        w.form.configPage->Edit1->setText(QString::fromStdString(dovecot.host()));
+        w.form.configPage->Edit2->setText(QString::number(dovecot.tlsPort()));
+        w.form.configPage->Edit3->setText(QString::fromStdString(dovecot.user()));
+        w.form.configPage->ComboBoxSecurity->setCurrentIndex(int(SecurityMode::Tls));
+        QTRY_VERIFY(w.form.topBar->Edit4->isEnabled());
+        w.form.topBar->Edit4->setText(QString::fromStdString(dovecot.password()));
+        QTRY_VERIFY(w.form.topBar->Button1->isEnabled());
         QVERIFY(w.controller.profiles().save());  // the choice reaches NAME.conf
 
         const std::string fingerprint = TestCertificates::sha256Of(certificates.serverCertificate);
         w.prompter.expectYesNo(Prompter::Kind::Warning, "", trust);
-        QTest::mouseClick(w.form.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.form.topBar->Button1, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.prompter.asked.empty() && screener.pendingCommand == cmdIdle &&
                                      !screener.dispatching(),
                                  20000);
@@ -165,8 +165,8 @@ private slots:
             return;
 
         // The next command connects with the pin and lists both messages.
-        QTRY_VERIFY(w.form.Button1->isEnabled());
-        QTest::mouseClick(w.form.Button1, Qt::LeftButton);
+        QTRY_VERIFY(w.form.topBar->Button1->isEnabled());
+        QTest::mouseClick(w.form.topBar->Button1, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle &&
                                      !screener.dispatching(),
                                  20000);

@@ -1,6 +1,6 @@
 // The top bar (Panel8): row 1 the page buttons, row 2 the password field, the main button,
 // the profile controls and the exit button.
-#include "ui/form1.h"
+#include "ui/top_bar.h"
 
 #include "ui/app_icon.h"
 #include "ui/ui_widgets.h"
@@ -27,35 +27,35 @@ QFrame *separator(QWidget *parent)
 
 }  // namespace
 
-void TForm1::buildTopBar()
+TopBar::TopBar(QWidget *parent) : QFrame(parent)
 {
-    Panel8 = named(new QFrame(this), "Panel8");
-    Panel8->setFrameShape(QFrame::NoFrame);
-    setShadedBackground(Panel8, QColor(236, 240, 248), QColor(200, 208, 224));
+    setObjectName(L1("Panel8"));
+    setFrameShape(QFrame::NoFrame);
+    setShadedBackground(this, QColor(236, 240, 248), QColor(200, 208, 224));
 
-    auto *rows = new QVBoxLayout(Panel8);
+    auto *rows = new QVBoxLayout(this);
     rows->setContentsMargins(4, 2, 4, 2);
     rows->setSpacing(1);
 
     auto *row1 = new QHBoxLayout;
     row1->setSpacing(0);
     const auto pageButton = [this, row1](const char *name, const char *caption, const char *hint) {
-        QToolButton *b = makeSpeedButton(name, caption, hint, Panel8);
+        QToolButton *b = makeSpeedButton(name, caption, hint, this);
         b->setFixedWidth(62);
         row1->addWidget(b);
         return b;
     };
     SpeedButton3 = pageButton("SpeedButton3", "Start", "Go to Start Page");
     SpeedButton4 = pageButton("SpeedButton4", "Messages", "Read Message Headers");
-    row1->addWidget(separator(Panel8));
+    row1->addWidget(separator(this));
     SpeedButton17 = pageButton("SpeedButton17", "Configure", "Configure Profiles and Accounts");
     SpeedButton18 = pageButton("SpeedButton18", "Whitelist", "Whitelist of accepted Addresses");
     SpeedButton19 = pageButton("SpeedButton19", "Logfile", "Logfile on rejected Addresses");
     SpeedButton7 = pageButton("SpeedButton7", "Blacklist", "Logfile on rejected Addresses");
-    row1->addWidget(separator(Panel8));
+    row1->addWidget(separator(this));
     SpeedButton6 = pageButton("SpeedButton6", "Mail Tool", "Your regular Mail Tool");
     SpeedButton13 = pageButton("SpeedButton13", "Hide", "Hide the Program (Restart at Taskbar Icon)");
-    row1->addWidget(separator(Panel8));
+    row1->addWidget(separator(this));
     SpeedButton20 = pageButton("SpeedButton20", "Updates", "Goto to Program Homepage");
     SpeedButton21 = pageButton("SpeedButton21", "Help", "Start Help here !");
     row1->addStretch(1);
@@ -65,30 +65,30 @@ void TForm1::buildTopBar()
 
     auto *row2 = new QHBoxLayout;
     row2->setSpacing(4);
-    Label4 = named(new QLabel(L1("Password:"), Panel8), "Label4");
-    Edit4 = named(new QLineEdit(Panel8), "Edit4", "Enter password here !");
+    Label4 = named(new QLabel(L1("Password:"), this), "Label4");
+    Edit4 = named(new QLineEdit(this), "Edit4", "Enter password here !");
     Edit4->setEchoMode(QLineEdit::Password);
     Edit4->setFixedWidth(110);
-    Button1 = named(new QPushButton(L1("Configure"), Panel8), "Button1",
+    Button1 = named(new QPushButton(L1("Configure"), this), "Button1",
                     "Get new E-MAIL Headers from Server");
     Button1->setFixedWidth(169);
     SpeedButton30 = makeSpeedButton("SpeedButton30", "/ All", "Get all E-Mail Headers from Server",
-                                    Panel8);
-    SpeedButton12 = makeSpeedButton("SpeedButton12", "", "Previous Profile", Panel8);
+                                    this);
+    SpeedButton12 = makeSpeedButton("SpeedButton12", "", "Previous Profile", this);
     SpeedButton12->setArrowType(Qt::LeftArrow);
     SpeedButton12->setToolButtonStyle(Qt::ToolButtonIconOnly);  // text-only would hide the arrow
-    SpeedButton15 = makeSpeedButton("SpeedButton15", "", "Next Profile", Panel8);
+    SpeedButton15 = makeSpeedButton("SpeedButton15", "", "Next Profile", this);
     SpeedButton15->setArrowType(Qt::RightArrow);
     SpeedButton15->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    Label28 = named(new ClickLabel(L1("Profile:"), Panel8), "Label28");
-    Label29 = named(new ClickLabel(L1("default"), Panel8), "Label29", "Current Profile");
-    Label32 = named(new ClickLabel(L1("Account:"), Panel8), "Label32");
-    Label30 = named(new ClickLabel(L1("user@server"), Panel8), "Label30", "Current account");
+    Label28 = named(new ClickLabel(L1("Profile:"), this), "Label28");
+    Label29 = named(new ClickLabel(L1("default"), this), "Label29", "Current Profile");
+    Label32 = named(new ClickLabel(L1("Account:"), this), "Label32");
+    Label30 = named(new ClickLabel(L1("user@server"), this), "Label30", "Current account");
     QFont bold = Label29->font();
     bold.setBold(true);
     Label29->setFont(bold);
     Label30->setFont(bold);
-    SpeedButton1 = makeSpeedButton("SpeedButton1", "", "Program Exit", Panel8);
+    SpeedButton1 = makeSpeedButton("SpeedButton1", "", "Program Exit", this);
     SpeedButton1->setIcon(exitIcon());
     SpeedButton1->setToolButtonStyle(Qt::ToolButtonIconOnly);
 

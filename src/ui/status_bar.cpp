@@ -1,21 +1,24 @@
 // The thin progress bar and the status bar (Panel9): new-mail picture, status text,
 // "Empty Server", "Allow delete of accepted", the update notice and the connection indicator.
-#include "ui/form1.h"
+#include "ui/status_bar.h"
 
 #include "ui/app_icon.h"
 #include "ui/grid_paint_rules.h"
 #include "ui/ui_widgets.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace kestrix {
 
-void TForm1::buildStatusBar()
+StatusBar::StatusBar(QWidget *parent) : QWidget(parent)
 {
+    setObjectName(L1("StatusArea"));
     ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
@@ -62,6 +65,22 @@ void TForm1::buildStatusBar()
     row->addWidget(StaticText2);
     row->addWidget(shape1);
     row->addWidget(CheckBox2);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(ProgressBar1);
+    column->addWidget(Panel9);
+    shape1->installEventFilter(this);
+}
+
+bool StatusBar::eventFilter(QObject *watched, QEvent *event)
+{
+    // The indicator starts silver; once a connection has ended it is green, so the next
+    // connection's blinking starts from green.
+    if (watched == shape1 && event->type() == QEvent::Hide)
+        setBackground(shape1, colours::green);
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace kestrix

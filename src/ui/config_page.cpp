@@ -1,14 +1,18 @@
-// The configuration page (TabSheet5): six sub-pages with tabs at the bottom and the
+// The configuration page (this): six sub-pages with tabs at the bottom and the
 // "&Previous"/"&Next" buttons under them.
-#include "ui/form1.h"
+#include "ui/config_page.h"
 
+#include "screening/diagnostic_mode.h"
 #include "screening/update_check.h"
 
+#include "ui/port_validator.h"
 #include "ui/ui_widgets.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -53,17 +57,24 @@ QVBoxLayout *subPage(QWidget *page, const char *title)
 
 }  // namespace
 
-void TForm1::buildConfigPage()
+ConfigPage::ConfigPage(QWidget *parent) : QWidget(parent)
 {
-    auto *outer = new QVBoxLayout(TabSheet5);
+    setObjectName(L1("TabSheet5"));
+    build();
+    connectControls();
+}
+
+void ConfigPage::build()
+{
+    auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
-    PageControl2 = named(new QTabWidget(TabSheet5), "PageControl2");
+    PageControl2 = named(new QTabWidget(this), "PageControl2");
     PageControl2->setTabPosition(QTabWidget::South);
     PageControl2->setDocumentMode(true);
     outer->addWidget(PageControl2, 1);
 
-    Panel7 = named(new QFrame(TabSheet5), "Panel7");
+    Panel7 = named(new QFrame(this), "Panel7");
     auto *buttons = new QHBoxLayout(Panel7);
     buttons->setContentsMargins(8, 4, 8, 4);
     Button13 = named(new QPushButton(L1("&Previous"), Panel7), "Button13",
@@ -247,6 +258,104 @@ void TForm1::buildConfigPage()
         column->addWidget(SpeedButton11, 0, Qt::AlignLeft);
         column->addStretch(1);
     }
+}
+
+void ConfigPage::connectControls()
+{
+    connect(Button13, &QPushButton::clicked, this, &ConfigPage::configPrevious);
+    connect(Button11, &QPushButton::clicked, this, &ConfigPage::configNext);
+    connect(Edit1, &QLineEdit::textChanged, this, &ConfigPage::accountChanged);
+    connect(Edit3, &QLineEdit::textChanged, this, [this] {
+        emit accountChanged();
+        emit diagnosticModeChanged(diagnosticMode());
+    });
+    Edit2->setValidator(new PortValidator(Edit2));
+    Edit2->installEventFilter(this);
+    connect(Edit2, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (PortValidator::usable(text))
+            m_acceptedPort = text;
+    });
+    connect(button16, &QPushButton::clicked, this, &ConfigPage::deletedCountResetRequested);
+    connectMailTool();
+}
+
+void ConfigPage::showAccounts() { PageControl2->setCurrentWidget(TabSheet8); }
+
+void ConfigPage::configPrevious()
+{
+    const int index = PageControl2->currentIndex();
+    if (index > 0)
+        PageControl2->setCurrentIndex(index - 1);
+}
+
+void ConfigPage::configNext()
+{
+    const int index = PageControl2->currentIndex();
+    if (index < PageControl2->count() - 1)
+        PageControl2->setCurrentIndex(index + 1);
+}
+
+QString ConfigPage::accountText() const { return Edit3->text() + QLatin1Char('@') + Edit1->text(); }
+
+bool ConfigPage::accountFilled() const
+{
+    return !Edit1->text().isEmpty() && !Edit2->text().isEmpty() && !Edit3->text().isEmpty();
+}
+
+bool ConfigPage::diagnosticMode() const { return isDiagnosticUser(toBytes(Edit3->text())); }
+
+void ConfigPage::showSettings(const ProfileSettings &s)
+{
+    Edit1->setText(fromBytes(s.Host));
+    Edit2->setText(fromBytes(s.Port));
+    m_acceptedPort = Edit2->text();
+    Edit3->setText(fromBytes(s.UserId));
+    SpinEdit1->setValue(s.NotifyLimit);
+    Edit5->setText(fromBytes(s.MailToolPath));
+    CheckBox3->setChecked(s.HideOnMailTool);
+    Edit6->setText(fromBytes(s.MailToolParams));
+    updateMailToolButtons();
+    if (QAbstractButton *item = RadioGroup1Items->button(s.TrayAction == 0 ? 0 : 1))
+        item->setChecked(true);
+    SpinEdit2->setValue(s.CheckInterval);
+    CheckBox4->setChecked(s.LogRejected);
+    CheckBox7->setChecked(s.CheckAfterDownload);
+    CheckBox6->setChecked(s.DailyUpdateCheck);
+}
+
+void ConfigPage::collectSettings(ProfileSettings &s) const
+{
+    s.Host = toBytes(Edit1->text());
+    s.Port = toBytes(Edit2->text());
+    s.UserId = toBytes(Edit3->text());
+    s.NotifyLimit = SpinEdit1->value();
+    s.MailToolPath = toBytes(Edit5->text());
+    s.HideOnMailTool = CheckBox3->isChecked();
+    s.MailToolParams = toBytes(Edit6->text());
+    s.TrayAction = RadioGroup1Items->checkedId() == 0 ? 0 : 1;
+    s.CheckInterval = SpinEdit2->value();
+    s.LogRejected = CheckBox4->isChecked();
+    s.CheckAfterDownload = CheckBox7->isChecked();
+    s.DailyUpdateCheck = CheckBox6->isChecked();
+}
+
+bool ConfigPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Edit2 && event->type() == QEvent::FocusOut)
+        portLeft();
+    return QWidget::eventFilter(watched, event);
+}
+
+// The validator refuses keystrokes that cannot make a port; what it lets stand while typing
+// ("0") is put back to the last usable port when the field is left, with one message.
+void ConfigPage::portLeft()
+{
+    if (m_refusingPort || Edit2->text().isEmpty() || PortValidator::usable(Edit2->text()))
+        return;
+    m_refusingPort = true;
+    Edit2->setText(m_acceptedPort);
+    emit portRefused("The port must be a number from 1 to 65535 !");
+    m_refusingPort = false;
 }
 
 }  // namespace kestrix

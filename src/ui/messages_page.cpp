@@ -1,6 +1,6 @@
-// The messages page (TabSheet3): the banners, the button row, the message grid with its status
+// The messages page (this): the banners, the button row, the message grid with its status
 // line, the splitter and the header details pane; and the grid's context menu.
-#include "ui/form1.h"
+#include "ui/messages_page.h"
 
 #include "ui/app_icon.h"
 #include "ui/grid_paint_rules.h"
@@ -20,14 +20,21 @@
 
 namespace kestrix {
 
-void TForm1::buildMessagesPage()
+MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
 {
-    auto *column = new QVBoxLayout(TabSheet3);
+    setObjectName(L1("TabSheet3"));
+    build();
+    connectControls();
+}
+
+void MessagesPage::build()
+{
+    auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
     // Banner area: one of the two banners shows after a download or reclassify run.
-    Panel4 = named(new QFrame(TabSheet3), "Panel4");
+    Panel4 = named(new QFrame(this), "Panel4");
     Panel4->setFixedHeight(23);
     auto *banners = new QHBoxLayout(Panel4);
     banners->setContentsMargins(0, 0, 0, 0);
@@ -56,7 +63,7 @@ void TForm1::buildMessagesPage()
     banners->addWidget(Panel12);
     column->addWidget(Panel4);
 
-    Splitter1 = named(new QSplitter(Qt::Vertical, TabSheet3), "Splitter1");
+    Splitter1 = named(new QSplitter(Qt::Vertical, this), "Splitter1");
     Splitter1->setChildrenCollapsible(false);
     column->addWidget(Splitter1, 1);
 
@@ -187,6 +194,11 @@ void TForm1::buildMessagesPage()
                                  "Deleteselectedmails1");
     for (QAction *a : {RemoveFromWhitelist1, AddToWhitelist1, SelectKnownBad1, SelectAllUnknown1})
         a->setEnabled(false);
+    // Three of the menu's items are the command bar's buttons again: they are usable exactly
+    // when their button is.
+    followEnabled(SpeedButton27, SelectKnownBad1);
+    followEnabled(Button66, SelectAllUnknown1);
+    followEnabled(button10, Deleteselectedmails1);
 }
 
 }  // namespace kestrix

@@ -1,5 +1,5 @@
 // The start page (TabSheet1): title, addresses, counts and a short description.
-#include "ui/form1.h"
+#include "ui/start_page.h"
 
 #include "ui/ui_widgets.h"
 
@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextDocument>
+#include <QEvent>
 #include <QVBoxLayout>
 
 namespace kestrix {
@@ -28,9 +29,10 @@ const char *const kDescription =
 
 }  // namespace
 
-void TForm1::buildStartPage()
+StartPage::StartPage(QWidget *parent) : QWidget(parent)
 {
-    auto *page = TabSheet1;
+    setObjectName(L1("TabSheet1"));
+    auto *page = this;
     auto *column = new QVBoxLayout(page);
     column->setContentsMargins(16, 12, 16, 12);
     column->setSpacing(10);
@@ -85,12 +87,32 @@ void TForm1::buildStartPage()
     Memo1->setPalette(plain);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     column->addWidget(Panel10, 1);
+    Panel10->installEventFilter(this);
 }
 
-void TForm1::showDataFolder(const QString &text)
+void StartPage::showDataFolder(const QString &text)
 {
     dataFolderLabel->setText(text);
     dataFolderLabel->setToolTip(text);
+}
+
+void StartPage::setLocalIp(const std::string &ip) { m_localIp = ip; }
+
+void StartPage::showLocalIp() { Label15->setText(fromBytes(m_localIp)); }
+
+bool StartPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Panel10 && event->type() == QEvent::Resize)
+        centreDescription();
+    return QWidget::eventFilter(watched, event);
+}
+
+void StartPage::centreDescription()
+{
+    Memo1->resize(std::min(460, std::max(100, Panel10->width() - 16)),
+                  std::min(200, std::max(60, Panel10->height() - 16)));
+    Memo1->move(Panel10->width() / 2 - Memo1->width() / 2,
+                Panel10->height() / 2 - Memo1->height() / 2);
 }
 
 }  // namespace kestrix

@@ -1,8 +1,6 @@
 // The message grid's side of the window: the selection commands, the details pane, the
 // context menu, "Allow delete of accepted" and the grid's enabling rules.
-#include "ui/form1.h"
-
-#include "screening/tray_control.h"
+#include "ui/messages_page.h"
 
 #include "screening/header_store.h"
 #include "screening/message_table.h"
@@ -21,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -31,26 +30,27 @@
 
 namespace kestrix {
 
-void TForm1::connectMessagesPage()
+void MessagesPage::connectControls()
 {
-    connect(Button66, &QPushButton::clicked, this, &TForm1::selectAllUnknown);
-    connect(SelectAllUnknown1, &QAction::triggered, this, &TForm1::selectAllUnknown);
-    connect(SpeedButton27, &QToolButton::clicked, this, &TForm1::selectKnownBad);
-    connect(SelectKnownBad1, &QAction::triggered, this, &TForm1::selectKnownBad);
-    connect(SpeedButton32, &QToolButton::clicked, this, &TForm1::previousUnknown);
-    connect(SpeedButton33, &QToolButton::clicked, this, &TForm1::nextUnknown);
+    connect(Button66, &QPushButton::clicked, this, &MessagesPage::selectAllUnknown);
+    connect(SelectAllUnknown1, &QAction::triggered, this, &MessagesPage::selectAllUnknown);
+    connect(SpeedButton27, &QToolButton::clicked, this, &MessagesPage::selectKnownBad);
+    connect(SelectKnownBad1, &QAction::triggered, this, &MessagesPage::selectKnownBad);
+    connect(SpeedButton32, &QToolButton::clicked, this, &MessagesPage::previousUnknown);
+    connect(SpeedButton33, &QToolButton::clicked, this, &MessagesPage::nextUnknown);
     SpeedButton32->installEventFilter(this);
     SpeedButton33->installEventFilter(this);
-    connect(button10, &QPushButton::clicked, this, &TForm1::Button10Click);
-    connect(Deleteselectedmails1, &QAction::triggered, this, &TForm1::Button10Click);
-    connect(SpeedButton24, &QToolButton::clicked, this, [this] { queueCommand(cmdReadMessage); });
+    connect(button10, &QPushButton::clicked, this, &MessagesPage::deleteRequested);
+    connect(Deleteselectedmails1, &QAction::triggered, this, &MessagesPage::deleteRequested);
+    connect(SpeedButton24, &QToolButton::clicked, this, &MessagesPage::readMessageRequested);
     // The menu's whitelist items run the buttons' commands, also while a button is disabled.
-    connect(button7, &QPushButton::clicked, this, &TForm1::AddToWhitelistClick);
-    connect(AddToWhitelist1, &QAction::triggered, this, &TForm1::AddToWhitelistClick);
-    connect(SpeedButton31, &QToolButton::clicked, this, &TForm1::RemoveFromWhitelistClick);
-    connect(RemoveFromWhitelist1, &QAction::triggered, this, &TForm1::RemoveFromWhitelistClick);
+    connect(button7, &QPushButton::clicked, this, &MessagesPage::addToWhitelistRequested);
+    connect(AddToWhitelist1, &QAction::triggered, this, &MessagesPage::addToWhitelistRequested);
+    connect(SpeedButton31, &QToolButton::clicked, this, &MessagesPage::removeFromWhitelistRequested);
+    connect(RemoveFromWhitelist1, &QAction::triggered, this,
+            &MessagesPage::removeFromWhitelistRequested);
 
-    connect(stringgrid1, &TWrapGrid::pressed, this, &TForm1::gridMousePressed);
+    connect(stringgrid1, &TWrapGrid::pressed, this, &MessagesPage::gridMousePressed);
     connect(stringgrid1, &TWrapGrid::shiftKeyPressed, this,
             [this] { stringgrid1->setKnownBadSelectMode(false); });
     connect(stringgrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
@@ -59,102 +59,77 @@ void TForm1::connectMessagesPage()
     });
     connect(SpinEdit3, &QSpinBox::valueChanged, this,
             [this](int height) { stringgrid1->setDefaultRowHeight(height); });
-    connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::splitterMoved);
+    connect(Splitter1, &QSplitter::splitterMoved, this, &MessagesPage::splitterMoved);
 }
 
-void TForm1::attachScreener(Screener &screener)
+void MessagesPage::attachScreener(Screener &screener)
 {
     m_screener = &screener;
-    Timer2->start();
-    Timer4->start();
     stringgrid1->bindKnownBadSelectMode(&screener.knownBadSelectMode);
     stringgrid1->setTable(&screener.messageTable);
     screener.detailsRow = -1;
-    attachTrayControl(screener);
-    connect(this, &TForm1::commandQueued, this,
-            [&screener](int code) { screener.pendingCommand = PendingCommand(code); });
-    connect(CheckBox1, &QCheckBox::toggled, this,
-            [&screener](bool checked) { screener.allowDeleteAccepted = checked; });
-    // The counts a page shows are read each time it is shown, and the list pages show the
-    // lists as they are now.
-    connect(this, &TForm1::pageShown, this, [this, &screener](const QString &page) {
-        if (page == QLatin1String("TabSheet1"))
-            screener.showStartPageCounts();
-        else if (page == QLatin1String("TabSheet4"))
-            screener.TabSheet4Show();
-        else if (page == QLatin1String("TabSheet6"))
-            screener.showLogCount();
-        syncListPages();
-    });
-    showPageWidget(TabSheet1);
-    refreshTick();
-    Timer3->start();
 }
 
-void TForm1::detachScreener()
+void MessagesPage::detachScreener()
 {
-    hide();
-    const QList<QTimer *> timers = findChildren<QTimer *>();
-    for (QTimer *timer : timers)
-        timer->stop();
     stringgrid1->bindKnownBadSelectMode(nullptr);
     stringgrid1->setTable(nullptr);
-    if (m_screener)
-        m_screener->NewMailFound = nullptr;
-    m_trayControl.reset();
 }
 
-int TForm1::detailsRow() const { return m_screener->detailsRow; }
+void MessagesPage::setDiagnosticMode(bool on)
+{
+    m_diagnosticMode = on;
+    if (on)
+        SpeedButton24->show();
+    else
+        SpeedButton24->hide();
+}
 
-void TForm1::resetDetailsRow() { m_screener->detailsRow = -1; }
+int MessagesPage::detailsRow() const { return m_screener->detailsRow; }
 
-bool TForm1::hasMessages() const
+void MessagesPage::resetDetailsRow() { m_screener->detailsRow = -1; }
+
+bool MessagesPage::hasMessages() const
 {
     const MessageTable &table = m_screener->messageTable;
     return table.lastRow() >= 1 && !table.text(MessageTable::ColNumber, 1).empty();
 }
 
-bool TForm1::rowTrusted(int row) const { return m_screener->messageTable.isTrusted(row); }
+bool MessagesPage::rowTrusted(int row) const { return m_screener->messageTable.isTrusted(row); }
 
 // ---- selection commands ------------------------------------------------------------------
 
-void TForm1::selectAllUnknown()
+void MessagesPage::selectAllUnknown()
 {
     stringgrid1->setKnownBadSelectMode(false);
     stringgrid1->selectRows(1, stringgrid1->lastRow(), 1);
-    button10->setEnabled(false);
-    button7->setEnabled(false);
     const bool unknownShown = !Panel3->isHidden();
-    if (unknownShown || CheckBox1->isChecked())
-        button10->setEnabled(true);
-    if (unknownShown)
-        button7->setEnabled(true);
-    Deleteselectedmails1->setEnabled(button10->isEnabled());
+    button10->setEnabled(unknownShown || m_screener->allowDeleteAccepted);
+    button7->setEnabled(unknownShown);
     updateSelectionInfo();
 }
 
-void TForm1::selectKnownBad()
+void MessagesPage::selectKnownBad()
 {
     // Rows are always selected across all four columns, so only the mode changes.
     stringgrid1->setKnownBadSelectMode(true);
     button10->setEnabled(true);
-    Deleteselectedmails1->setEnabled(true);
     button7->setEnabled(true);
 }
 
-void TForm1::nextUnknown()
+void MessagesPage::nextUnknown()
 {
     stringgrid1->setKnownBadSelectMode(false);
     goToUnknown(m_screener->nextUnknownRow(stringgrid1->currentRow(), stringgrid1->lastRow()));
 }
 
-void TForm1::previousUnknown()
+void MessagesPage::previousUnknown()
 {
     stringgrid1->setKnownBadSelectMode(false);
     goToUnknown(m_screener->previousUnknownRow(stringgrid1->currentRow()));
 }
 
-void TForm1::goToUnknown(int row)
+void MessagesPage::goToUnknown(int row)
 {
     if (row < 1)
         return;
@@ -165,7 +140,7 @@ void TForm1::goToUnknown(int row)
     button10->setEnabled(!rowTrusted(row));
 }
 
-void TForm1::allowDeleteClicked(bool checked)
+void MessagesPage::allowDeleteClicked(bool checked)
 {
     if (checked) {
         Button66->setText(L1("Select all"));
@@ -181,12 +156,11 @@ void TForm1::allowDeleteClicked(bool checked)
         button10->setText(L1("Delete selected unknown"));
         stringgrid1->setProtectTrusted(true);
     }
-    Deleteselectedmails1->setEnabled(button10->isEnabled());
 }
 
 // ---- mouse on the grid and its menu ------------------------------------------------------
 
-void TForm1::gridMousePressed(Qt::MouseButton button, int row)
+void MessagesPage::gridMousePressed(Qt::MouseButton button, int row)
 {
     if (!hasMessages())
         return;
@@ -195,12 +169,11 @@ void TForm1::gridMousePressed(Qt::MouseButton button, int row)
     prepareContextMenu(button == Qt::RightButton, row);
 }
 
-void TForm1::prepareContextMenu(bool rightButton, int row)
+void MessagesPage::prepareContextMenu(bool rightButton, int row)
 {
     const bool unknownShown = !Panel3->isHidden();
-    if (unknownShown || CheckBox1->isChecked())
+    if (unknownShown || m_screener->allowDeleteAccepted)
         button10->setEnabled(true);
-    Deleteselectedmails1->setEnabled(button10->isEnabled());
     if (unknownShown)
         button7->setEnabled(true);
     if (rightButton) {
@@ -218,18 +191,17 @@ void TForm1::prepareContextMenu(bool rightButton, int row)
             item->setEnabled(on);
         }
     }
-    SelectKnownBad1->setEnabled(SpeedButton27->isEnabled());
-    SelectAllUnknown1->setEnabled(Button66->isEnabled());
     // Each whitelist item is shown exactly while it is enabled.
     RemoveFromWhitelist1->setVisible(RemoveFromWhitelist1->isEnabled());
     AddToWhitelist1->setVisible(AddToWhitelist1->isEnabled());
+    // Unlike the button, the menu's delete item follows the row under the pointer.
     Deleteselectedmails1->setEnabled(!rowTrusted(stringgrid1->currentRow()) ||
                                      !stringgrid1->protectTrusted());
 }
 
 // ---- details and bookkeeping -------------------------------------------------------------
 
-void TForm1::showDetails(int row)
+void MessagesPage::showDetails(int row)
 {
     m_screener->detailsRow = row;
     setBackground(Memo2, colours::cream);
@@ -250,13 +222,14 @@ void TForm1::showDetails(int row)
     Shape2->show();
 
     if (record && !record->lines.empty()) {
-        const DetailsText details = detailsText(record->lines, m_screener->newestCode, diagnosticMode());
+        const DetailsText details =
+            detailsText(record->lines, m_screener->newestCode, m_diagnosticMode);
         showDetailsText(details.lines);
     }
     Memo2->moveCursor(QTextCursor::Start);
 }
 
-void TForm1::showDetailsText(const std::vector<std::string> &lines)
+void MessagesPage::showDetailsText(const std::vector<std::string> &lines)
 {
     QStringList text;
     for (const std::string &line : lines)
@@ -267,7 +240,7 @@ void TForm1::showDetailsText(const std::vector<std::string> &lines)
     Memo2->moveCursor(QTextCursor::Start);
 }
 
-void TForm1::updateSelectionInfo()
+void MessagesPage::updateSelectionInfo()
 {
     const int top = stringgrid1->selectionTop();
     const int bottom = stringgrid1->selectionBottom();
@@ -281,18 +254,67 @@ void TForm1::updateSelectionInfo()
     SpeedButton24->setEnabled(top == bottom);
 }
 
-void TForm1::applyGridRules()
+void MessagesPage::applyGridRules()
 {
     const bool allTrusted = m_screener->allTrusted;
     SpeedButton31->setEnabled(button7->isEnabled() || allTrusted);
     const int current = stringgrid1->currentRow();
     SpeedButton32->setEnabled(current > 1);
     SpeedButton33->setEnabled(current < stringgrid1->lastRow());
-    Button66->setEnabled((!allTrusted || CheckBox1->isChecked()) && hasMessages() &&
+    Button66->setEnabled((!allTrusted || m_screener->allowDeleteAccepted) && hasMessages() &&
                          !m_connectionOpen);
     updateSelectionInfo();
     if (hasMessages() && current >= 1 && current != m_screener->detailsRow)
         showDetails(current);
+    stringgrid1->fitLastColumn();
+}
+
+
+// ---- banners, layout and the arrows' right click -------------------------------------------
+
+void MessagesPage::blinkBanner()
+{
+    if (Panel3->isHidden())
+        return;
+    const bool shown = !shape4->isHidden();
+    shape4->setVisible(!shown);
+    shape5->setVisible(!shown);
+}
+
+void MessagesPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitSplit();
+}
+
+void MessagesPage::fitSplit()
+{
+    const int listHeight = int(height() * m_splitRatio);
+    const int available = Splitter1->height() - Splitter1->handleWidth();
+    if (available > 0) {
+        const int list = std::clamp(listHeight, 0, available);
+        Splitter1->setSizes({list, available - list});
+    }
+    stringgrid1->fitLastColumn();
+}
+
+void MessagesPage::splitterMoved()
+{
+    if (height() > 0)
+        m_splitRatio = double(Panel14->height()) / double(height());
+}
+
+bool MessagesPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == SpeedButton32 || watched == SpeedButton33) &&
+        event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+        auto *button = static_cast<QWidget *>(watched);
+        prepareContextMenu(true, 0);  // as a right click on the grid, staying on the row
+        PopupMenu2->popup(button->mapToGlobal(QPoint(0, button->height())));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace kestrix

@@ -1,10 +1,9 @@
 // The "&E-Mail Client" sub-page: the mail program's path (Edit5) with its file search and the
 // desktop's default, its parameter text (Edit6), the test start, and the enabling of "Mail Tool"
 // and the tray's "Mailtool" by whether the path names an executable file.
-#include "ui/form1.h"
+#include "ui/config_page.h"
 
 #include "screening/mail_tool.h"
-#include "ui/tray_icon.h"
 #include "ui/ui_widgets.h"
 
 #include <QFileDialog>
@@ -14,12 +13,12 @@
 
 namespace kestrix {
 
-void TForm1::connectMailToolPage()
+void ConfigPage::connectMailTool()
 {
-    connect(Edit5, &QLineEdit::editingFinished, this, &TForm1::updateMailToolButtons);
-    connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
-    connect(SpeedButton22, &QToolButton::clicked, this, &TForm1::SpeedButton22Click);
-    connect(SpeedButton23, &QToolButton::clicked, this, &TForm1::SpeedButton23Click);
+    connect(Edit5, &QLineEdit::editingFinished, this, &ConfigPage::updateMailToolButtons);
+    connect(SpeedButton5, &QToolButton::clicked, this, &ConfigPage::SpeedButton5Click);
+    connect(SpeedButton22, &QToolButton::clicked, this, &ConfigPage::SpeedButton22Click);
+    connect(SpeedButton23, &QToolButton::clicked, this, &ConfigPage::SpeedButton23Click);
     // Choosing the sub-page by its tab with no mail program set looks for the default one.
     connect(PageControl2, &QTabWidget::tabBarClicked, this, [this](int index) {
         if (PageControl2->widget(index) == TabSheet10 && Edit5->text().isEmpty())
@@ -27,15 +26,13 @@ void TForm1::connectMailToolPage()
     });
 }
 
-void TForm1::updateMailToolButtons()
+void ConfigPage::updateMailToolButtons()
 {
     const bool present = isExecutableFile(toBytes(Edit5->text()));
-    SpeedButton6->setEnabled(present);
-    if (m_tray)
-        m_tray->setMailToolEnabled(present);
+    emit mailToolChanged(present);
 }
 
-void TForm1::SpeedButton5Click()
+void ConfigPage::SpeedButton5Click()
 {
     // Programs are files with the execute permission; the name says nothing about it here.
     QFileDialog dialog(this, QStringLiteral("File Search"));
@@ -51,19 +48,19 @@ void TForm1::SpeedButton5Click()
     updateMailToolButtons();
 }
 
-void TForm1::SpeedButton22Click()
+void ConfigPage::SpeedButton22Click()
 {
     Edit5->setText(fromBytes(FindDefaultMailTool()));
     updateMailToolButtons();
 }
 
-void TForm1::SpeedButton23Click()
+void ConfigPage::SpeedButton23Click()
 {
     // Started at once, not through the dispatcher; the window stays. Unlike the start from
     // "Mail Tool", a failure is told, so the user learns why the settings do not work.
     const std::string failure = startMailTool(toBytes(Edit5->text()), toBytes(Edit6->text()));
     if (!failure.empty())
-        statustext->setText(fromBytes(failure));
+        emit statusText(fromBytes(failure));
 }
 
 }  // namespace kestrix
