@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,12 +19,26 @@ std::string toBytes(const QString &text)
     return QFile::encodeName(text).toStdString();
 }
 
+// Whether a file can be written into the folder now. A real write, because the permission bits
+// do not tell: root passes them everywhere, and a full disk or a quota fails anyway.
+bool folderTakesWrites(const QString &dir)
+{
+    QByteArray probe = QFile::encodeName(dir) + "/.kestrix-write-test-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, "x", 1) == 1;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return written;
+}
+
 // The executable's folder counts only when someone set it up as the data folder before.
 bool programFolderHoldsData(const QString &programDir)
 {
     if (programDir.isEmpty() || !QFileInfo::exists(dataFilePath(programDir, "Kestrix.pro")))
         return false;
-    return ::access(QFile::encodeName(programDir).constData(), W_OK | X_OK) == 0;
+    return folderTakesWrites(programDir);
 }
 
 }  // namespace

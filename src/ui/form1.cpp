@@ -1,5 +1,5 @@
-// TForm1: construction, navigation between pages, the main button, the password and account
-// fields, closing, and the layout rules on resize.
+// TForm1: putting the pages and bars together and wiring them, the Screener's attachment,
+// navigation between pages, the main button, closing, and the size rules on resize.
 #include "ui/form1.h"
 
 #include "screening/diagnostic_mode.h"

@@ -1,7 +1,8 @@
 #pragma once
-// TForm1: the main window. It shows the pages, the top bar, the message grid and the status
-// bar over one Screener, attached before the window is used (WindowController does it); the
-// screening logic reaches the widgets through WindowView. It never talks to the server: a
+// TForm1: the main window. It puts together the top bar, the pages and the status bar, each a
+// widget holding its own controls, over one Screener attached before the window is used
+// (WindowController does it), and wires what one page asks of another; the screening logic
+// reaches the widgets through WindowView. It never talks to the server: a
 // server operation is asked for by queuing a command code (commandQueued), which the
 // dispatcher runs.
 

@@ -421,7 +421,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.refreshTick();
-        for (QWidget *page : {form.startPage, form.messagesPage, form.configPage}) {
+        for (QWidget *page : std::initializer_list<QWidget *>{form.startPage, form.messagesPage,
+                                                             form.configPage}) {
             form.PageControl1->setCurrentWidget(page);
             QCoreApplication::processEvents();
             QVERIFY(form.grab().save(dir + QLatin1Char('/') + page->objectName() +

@@ -1,9 +1,11 @@
 // The data-folder rule: KESTRIX_DIR, else the program's folder when it holds Kestrix.pro and
 // can be written, else $XDG_DATA_HOME/kestrix (or ~/.local/share/kestrix), made private.
 #include "profiles/data_folder.h"
+#include "support/file_size_limit.h"
 #include "temp_folder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -66,15 +68,27 @@ TEST(DataFolder, TheRuleTakesTheFirstFolderThatApplies)
 
 TEST(DataFolder, AProgramFolderThatCannotBeWrittenIsPassedOver)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write into any folder";
     TempFolder program;
     program.write("Kestrix.pro", "default\r\n");
-    ASSERT_EQ(::chmod(QFile::encodeName(program.dir()).constData(), 0500), 0);
-    const DataFolderChoice choice =
-        chooseDataFolder(QString(), program.dir(), QStringLiteral("/data"), QStringLiteral("/h"));
-    ::chmod(QFile::encodeName(program.dir()).constData(), 0700);
-    EXPECT_EQ(choice.source, Source::UserData);
+    const auto choose = [&] {
+        return chooseDataFolder(QString(), program.dir(), QStringLiteral("/data"),
+                                QStringLiteral("/h"))
+            .source;
+    };
+    EXPECT_EQ(choose(), Source::ProgramFolder);
+    {
+        // No byte can be written (a full disk): root is bound by the limit too.
+        FileSizeLimit full(0);
+        ASSERT_TRUE(full.active());
+        EXPECT_EQ(choose(), Source::UserData);
+    }
+    if (::geteuid() != 0) {  // root passes the permission bits
+        ASSERT_EQ(::chmod(QFile::encodeName(program.dir()).constData(), 0500), 0);
+        EXPECT_EQ(choose(), Source::UserData);
+        ::chmod(QFile::encodeName(program.dir()).constData(), 0700);
+    }
+    // The write test leaves nothing behind.
+    EXPECT_EQ(QDir(program.dir()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST(DataFolder, TheUserFolderIsMadePrivateAndAnOldOneKeepsItsMode)
