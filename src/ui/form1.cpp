@@ -175,14 +175,16 @@ void TForm1::connectTopBar()
         blacklistPage->startLogWalk();
         showPageWidget(blacklistPage);
     });
-    connect(bar.SpeedButton6, &QToolButton::clicked, this, [this] { queueCommand(cmdStartMailTool); });
+    connect(bar.SpeedButton6, &QToolButton::clicked, this,
+            [this] { queueCommand(cmdStartMailTool); });
     connect(bar.SpeedButton13, &QToolButton::clicked, this, &TForm1::HideWindow);
     connect(bar.SpeedButton20, &QToolButton::clicked, this, &TForm1::updateCheckRequested);
     connect(bar.SpeedButton21, &QToolButton::clicked, this, [this] {
         // The HTML help page beside the program or where the installation put it, in the
         // desktop's browser; the status line says so when there is none to open.
         if (!openHelpPage())
-            statusArea->statustext->setText(QStringLiteral("No help page to open (kestrix-help.html)"));
+            statusArea->statustext->setText(
+                QStringLiteral("No help page to open (kestrix-help.html)"));
     });
 
     connect(bar.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);

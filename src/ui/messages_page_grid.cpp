@@ -4,7 +4,6 @@
 
 #include "screening/header_store.h"
 #include "screening/message_table.h"
-#include "screening/pending_command.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
 #include "text/display_text.h"
@@ -15,7 +14,6 @@
 #include "ui/wrap_grid.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -25,7 +23,6 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTextCursor>
-#include <QTimer>
 #include <QToolButton>
 
 namespace kestrix {
@@ -46,7 +43,8 @@ void MessagesPage::connectControls()
     // The menu's whitelist items run the buttons' commands, also while a button is disabled.
     connect(button7, &QPushButton::clicked, this, &MessagesPage::addToWhitelistRequested);
     connect(AddToWhitelist1, &QAction::triggered, this, &MessagesPage::addToWhitelistRequested);
-    connect(SpeedButton31, &QToolButton::clicked, this, &MessagesPage::removeFromWhitelistRequested);
+    connect(SpeedButton31, &QToolButton::clicked, this,
+            &MessagesPage::removeFromWhitelistRequested);
     connect(RemoveFromWhitelist1, &QAction::triggered, this,
             &MessagesPage::removeFromWhitelistRequested);
 

@@ -105,32 +105,34 @@ void WindowController::connectSettingsControls()
 {
     ProfileSettings &s = m_screener.settings;
     const auto typing = [this] { return !m_profiles.loading(); };
-    connect(m_form.configPage->Edit1, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    ConfigPage &config = *m_form.configPage;
+    connect(config.Edit1, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.Host = toBytes(text);
     });
-    connect(m_form.configPage->Edit2, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    connect(config.Edit2, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.Port = toBytes(text);
     });
-    connect(m_form.configPage->Edit3, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    connect(config.Edit3, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.UserId = toBytes(text);
     });
     // The password is kept in memory only, whatever happens to the settings.
     connect(m_form.topBar->Edit4, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_screener.password = toBytes(text); });
-    connect(m_form.configPage->SpinEdit1, &QSpinBox::valueChanged, this, [&s, typing](int value) {
+    connect(config.SpinEdit1, &QSpinBox::valueChanged, this, [&s, typing](int value) {
         if (typing())
             s.NotifyLimit = value;
     });
-    connect(m_form.configPage->SpinEdit2, &QSpinBox::valueChanged, this, [this, &s, typing](int minutes) {
+    connect(config.SpinEdit2, &QSpinBox::valueChanged, this, [this, &s, typing](int minutes) {
         if (!typing())
             return;
         s.CheckInterval = minutes;
         m_form.SpinEdit2Change(minutes);
     });
-    connect(m_form.messagesPage->SpinEdit3, &QSpinBox::valueChanged, this, [&s, typing](int height) {
+    connect(m_form.messagesPage->SpinEdit3, &QSpinBox::valueChanged, this,
+            [&s, typing](int height) {
         if (typing())
             s.RowHeight = height;
     });
@@ -147,33 +149,33 @@ void WindowController::connectSettingsControls()
             s.spareCode2 = "-1";
         }
     });
-    connect(m_form.configPage->CheckBox7, &QCheckBox::toggled, this, [&s, typing](bool on) {
+    connect(config.CheckBox7, &QCheckBox::toggled, this, [&s, typing](bool on) {
         if (typing())
             s.CheckAfterDownload = on;
     });
-    connect(m_form.configPage->CheckBox4, &QCheckBox::toggled, this, [&s, typing](bool on) {
+    connect(config.CheckBox4, &QCheckBox::toggled, this, [&s, typing](bool on) {
         if (typing())
             s.LogRejected = on;
     });
     // The mail program and the tray click.
-    connect(m_form.configPage->Edit5, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    connect(config.Edit5, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.MailToolPath = toBytes(text);
     });
-    connect(m_form.configPage->Edit6, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
+    connect(config.Edit6, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
         if (typing())
             s.MailToolParams = toBytes(text);
     });
-    connect(m_form.configPage->CheckBox3, &QCheckBox::toggled, this, [&s, typing](bool on) {
+    connect(config.CheckBox3, &QCheckBox::toggled, this, [&s, typing](bool on) {
         if (typing())
             s.HideOnMailTool = on;
     });
-    connect(m_form.configPage->RadioGroup1Items, &QButtonGroup::idToggled, this,
+    connect(config.RadioGroup1Items, &QButtonGroup::idToggled, this,
             [&s, typing](int id, bool checked) {
                 if (typing() && checked)
                     s.TrayAction = id == 0 ? 0 : 1;
             });
-    connect(m_form.configPage->CheckBoxDecodeAll, &QCheckBox::toggled, this,
+    connect(config.CheckBoxDecodeAll, &QCheckBox::toggled, this,
             [this](bool on) { m_profiles.decodeAllChanged(on); });
 }
 
@@ -189,7 +191,8 @@ void WindowController::connectProfileCommands()
         else
             m_profiles.nextProfile();
     });
-    connect(m_form.configPage->SpeedButton16, &QToolButton::clicked, this, [this] { m_profiles.newProfile(); });
+    connect(m_form.configPage->SpeedButton16, &QToolButton::clicked, this,
+            [this] { m_profiles.newProfile(); });
     connect(m_form.configPage->SpeedButton14, &QToolButton::clicked, this,
             [this] { m_profiles.deleteProfile(); });
 }
@@ -197,7 +200,8 @@ void WindowController::connectProfileCommands()
 void WindowController::connectDispatcherButtons()
 {
     // "Empty Server" runs at once (it refuses while a command is queued or running).
-    connect(m_form.statusArea->SpeedButton2, &QToolButton::clicked, this, [this] { m_screener.emptyServer(); });
+    connect(m_form.statusArea->SpeedButton2, &QToolButton::clicked, this,
+            [this] { m_screener.emptyServer(); });
 }
 
 void WindowController::connectDispatcher()
