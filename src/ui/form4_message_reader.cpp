@@ -77,10 +77,6 @@ TForm4::TForm4(QWidget *parent)
     setWindowTitle(L1("Message Reader"));
     setGeometry(196, 127, 497, 430);
     beep = [] { QApplication::beep(); };
-    confirm = [this](const QString &question) {
-        return QMessageBox::question(this, L1("Confirm"), question, QMessageBox::Yes | QMessageBox::No)
-               == QMessageBox::Yes;
-    };
 
     // Top panel: sender, subject, the attached names and the close button.
     paint(Panel1, kSilver);
@@ -222,7 +218,10 @@ void TForm4::scanAttachments()
 void TForm4::Button1Click()
 {
     const QList<QListWidgetItem *> selected = FileListBox1->selectedItems();
-    if (confirm(L1("Really delete selected ") + QString::number(selected.size()) + L1(" messages ?"))) {
+    const QString question =
+        L1("Really delete selected ") + QString::number(selected.size()) + L1(" messages ?");
+    if (QMessageBox::question(this, L1("Confirm"), question, QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes) {
         for (const QListWidgetItem *item : selected) {
             // The name itself goes, never what a link points to; a vanished file is skipped.
             const QString path = m_folder + QLatin1Char('/') + item->text();

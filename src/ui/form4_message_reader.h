@@ -33,9 +33,8 @@ public:
     void showReader();
     QString folder() const { return m_folder; }
 
-    // Seams: the system beep, and the question before "Delete" (true for Yes).
+    // Seam: the system beep.
     std::function<void()> beep;
-    std::function<bool(const QString &question)> confirm;
 
     QWidget *Panel1;           // top: sender, subject, attached names, close
     QLabel *Label4;            // the sender

@@ -1,8 +1,9 @@
 #pragma once
-// The real modal dialogs a window test meets (the Prompter's own boxes and dialogs, the update
-// dialog), answered in the order the test declares them. Any other modal dialog fails the test
-// with its text and is closed, so a surprise never hangs a test; a declared dialog never shown
-// fails it when the script ends. Questions asked through the Prompter go to a ScriptedPrompter.
+// The real modal dialogs a window test meets (the window's own message boxes and small dialogs,
+// the update dialog, the reader's question), answered in the order the test declares them. Any
+// other modal dialog fails the test with its text and is closed, so a surprise never hangs a
+// test; a declared dialog never shown fails it when the script ends. Questions asked through the
+// Prompter go to a ScriptedPrompter instead.
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -129,25 +129,21 @@ private slots:
         for (const char *name : {"a.pdf", "b.pdf", "c.pdf"})
             touch(folder.filePath(QString::fromLatin1(name)));
         reader->refreshFileList();
-        QStringList questions;
-        bool answer = false;
-        reader->confirm = [&](const QString &question) {
-            questions << question;
-            return answer;
-        };
+        test::ModalScript dialogs;
+        const QString question = QStringLiteral("Really delete selected 2 messages ?");
         reader->FileListBox1->item(0)->setSelected(true);
         reader->FileListBox1->item(2)->setSelected(true);
 
+        dialogs.expectBox(question, QMessageBox::No);
         QTest::mouseClick(reader->Button1, Qt::LeftButton);  // No: nothing goes
         QCOMPARE(listed(reader->FileListBox1), (QStringList{QStringLiteral("a.pdf"), QStringLiteral("b.pdf"), QStringLiteral("c.pdf")}));
 
         reader->FileListBox1->item(0)->setSelected(true);
         reader->FileListBox1->item(2)->setSelected(true);
         QFile::remove(folder.filePath(QStringLiteral("c.pdf")));  // vanished meanwhile: skipped
-        answer = true;
+        dialogs.expectBox(question, QMessageBox::Yes);
         QTest::mouseClick(reader->Button1, Qt::LeftButton);
-        QCOMPARE(questions, (QStringList{QStringLiteral("Really delete selected 2 messages ?"),
-                                         QStringLiteral("Really delete selected 2 messages ?")}));
+        QVERIFY(dialogs.allShown());
         QCOMPARE(listed(reader->FileListBox1), QStringList{QStringLiteral("b.pdf")});
     }
 
