@@ -1,13 +1,8 @@
 #pragma once
-// A Screener on a recording view and a scripted prompter, with its POP3 client pointed at a
-// throw-away Dovecot, and the get-and-check command of the window as one call.
-#include "screening/screener.h"
+// The tests' Screener with its POP3 client pointed at a throw-away Dovecot, and the get-and-check
+// command of the window as one call.
 #include "support/dovecot_server.h"
-#include "support/recording_view.h"
-#include "support/scripted_prompter.h"
-#include "transport/pop3_client.h"
-
-#include <gtest/gtest.h>
+#include "support/screener_fixture.h"
 
 #include <memory>
 #include <string>
@@ -15,18 +10,12 @@
 
 namespace kestrix::test {
 
-class DovecotScreeningTest : public ::testing::Test {
+class DovecotScreeningTest : public ScreenerTest {
 protected:
     static void SetUpTestSuite()
     {
         if (!DovecotServer::available())
             GTEST_SKIP() << "dovecot is not installed";
-    }
-
-    void TearDown() override
-    {
-        pop.OnStatus = nullptr;
-        pop.OnDisconnect = nullptr;
     }
 
     // Starts the server with messages from the senders "Sender<k> <s<k>@example.org>" and the
@@ -42,11 +31,7 @@ protected:
     void startServer(const std::vector<std::string> &messages)
     {
         dovecot = std::make_unique<DovecotServer>(messages);
-        s.settings.Host = dovecot->host();
-        s.settings.Port = std::to_string(dovecot->port());
-        s.settings.UserId = dovecot->user();
-        s.password = dovecot->password();
-        attached = s.attachPop3(pop);
+        pointAt(*dovecot);
     }
 
     static std::string sender(int k)
@@ -78,11 +63,6 @@ protected:
     }
 
     std::unique_ptr<DovecotServer> dovecot;
-    TNMPOP3 pop;
-    RecordingView view;
-    ScriptedPrompter prompter;
-    Screener s{view, prompter};
-    Pop3Attachment attached;
 };
 
 }  // namespace kestrix::test

@@ -2,15 +2,7 @@
 // run, queued commands wait on the configuration page, deletions that end before the server
 // send nothing, a server error in the middle of a download, failures without a server reply,
 // and the buttons that only queue.
-#include "screening/screener.h"
-#include "support/pop3_dialogue.h"
-#include "support/recording_view.h"
-#include "support/screener_account.h"
-#include "support/scripted_prompter.h"
-#include "text/header_decoding.h"
-#include "transport/pop3_client.h"
-
-#include <gtest/gtest.h>
+#include "support/screener_fixture.h"
 
 #include <string>
 #include <utility>
@@ -21,31 +13,21 @@ namespace {
 
 using Kind = Prompter::Kind;
 
-class DispatcherTest : public ::testing::Test, protected Pop3Dialogue {
+class DispatcherTest : public ScreenerDialogueTest {
 protected:
     void SetUp() override
     {
-        attached = pointScreenerAt(s, pop, fake.port());
+        ScreenerDialogueTest::SetUp();
         s.dispatcherHooks.configurationPageShown = [this] { return configPageShown; };
         s.dispatcherHooks.gridSelection = [this] { return selection; };
     }
 
-    void TearDown() override
-    {
-        pop.OnStatus = nullptr;
-        pop.OnDisconnect = nullptr;
-    }
-
-    // The code a row carries for the unique id the server sends (the id keeps its line end).
-    static std::string codeOf(const std::string &uid) { return messageCode(uid + "\r\n"); }
-
     // Rows of a download, without a server; row n carries the id "uid-n".
     void addRows(const std::vector<std::string> &senders)
     {
-        s.startCode = "0";
         for (size_t i = 0; i < senders.size(); ++i) {
-            const std::string number = std::to_string(i + 1);
-            s.rows.push_back({number, senders[i], "subject " + number, codeOf("uid-" + number)});
+            const int n = int(i) + 1;
+            addMessage(n, senders[i], "subject " + std::to_string(n), codeOf("uid-" + std::to_string(n)));
         }
         s.buildMessageTable(false);
     }
@@ -60,11 +42,6 @@ protected:
         EXPECT_FALSE(s.dispatching());
     }
 
-    TNMPOP3 pop;
-    RecordingView view;
-    ScriptedPrompter prompter;
-    Screener s{view, prompter};
-    Pop3Attachment attached;
     bool configPageShown = false;
     std::pair<int, int> selection{1, 1};
 };

@@ -2,17 +2,8 @@
 // the same rows, codes, sizes, marks and status texts; the download-control question answered
 // with fewer messages than there are (only those are asked for); a refusal in the middle of a
 // window keeps the rows before it and shows nothing after it.
-#include "screening/screener.h"
-#include "support/fake_pop3_server.h"
-#include "support/pop3_dialogue.h"
-#include "support/recording_view.h"
-#include "support/screener_account.h"
-#include "support/scripted_prompter.h"
-#include "text/header_decoding.h"
+#include "support/screener_fixture.h"
 #include "transport/pop3_batch.h"
-#include "transport/pop3_client.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <optional>
@@ -91,25 +82,20 @@ protected:
     static Outcome download(FakePop3Server &server, int notifyLimit = 1000,
                             std::optional<int> answer = std::nullopt)
     {
-        RecordingView view;
-        ScriptedPrompter prompter;
-        Screener s{view, prompter};
-        TNMPOP3 pop;
+        ScreenerFixture f;
+        Screener &s = f.s;
+        f.pointAt(server.port());
+        s.conf.setSecurityMode(SecurityMode::Auto);
+        s.settings.NotifyLimit = notifyLimit;
+        if (answer)
+            f.prompter.expectDownloadCount(answer);
+        EXPECT_TRUE(s.connectSession()) << s.sessionError;
+        const std::size_t afterLogin = f.view.statusHistory.size();
+        s.downloadHeaders();
+        s.closeSession();
+        f.prompter.verifyAllAsked();
         Outcome out;
-        {
-            const Pop3Attachment attached = pointScreenerAt(s, pop, server.port());
-            s.conf.setSecurityMode(SecurityMode::Auto);
-            s.settings.NotifyLimit = notifyLimit;
-            if (answer)
-                prompter.expectDownloadCount(answer);
-            EXPECT_TRUE(s.connectSession()) << s.sessionError;
-            const std::size_t afterLogin = view.statusHistory.size();
-            s.downloadHeaders();
-            s.closeSession();
-            prompter.verifyAllAsked();
-            out.statuses.assign(view.statusHistory.begin() + long(afterLogin),
-                                view.statusHistory.end());
-        }
+        out.statuses.assign(f.view.statusHistory.begin() + long(afterLogin), f.view.statusHistory.end());
         out.numbers = s.ListBox1();
         out.senders = s.ListBox2();
         out.subjects = s.ListBox3();

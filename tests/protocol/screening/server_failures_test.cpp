@@ -1,51 +1,20 @@
 // The header download and the deletion runs against a scripted server: a server error in the
 // middle of a download, a refused DELE, and the order of the DELE commands.
-#include "screening/screener.h"
-#include "support/pop3_dialogue.h"
-#include "support/recording_view.h"
-#include "support/screener_account.h"
-#include "support/scripted_prompter.h"
-#include "text/header_decoding.h"
-#include "transport/pop3_client.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "support/screener_fixture.h"
 
 #include <algorithm>
-
 #include <string>
 #include <vector>
 
 namespace kestrix::test {
 namespace {
 
-class ScreeningDialogueTest : public ::testing::Test, protected Pop3Dialogue {
+class ScreeningDialogueTest : public ScreenerDialogueTest {
 protected:
-    void SetUp() override
-    {
-        attached = pointScreenerAt(s, pop, fake.port());
-    }
-
-    void TearDown() override
-    {
-        pop.OnStatus = nullptr;
-        pop.OnDisconnect = nullptr;
-    }
-
-    // The code a row carries for the unique id the server sends (the id keeps its line end).
-    static std::string codeOf(const std::string &uid) { return messageCode(uid + "\r\n"); }
-
     // One row as a download leaves it.
     void addRow(int number, const std::string &sender, const std::string &uid, int size)
     {
-        s.startCode = "0";
-        s.rows.push_back({std::to_string(number), sender, "subject " + std::to_string(number),
-                          codeOf(uid)});
-        HeaderRecord &record = s.headerStore.at(s.headerStore.append(number));
-        record.lines = {"id:" + codeOf(uid), "Size: " + std::to_string(size) + " byte",
-                        "From: " + sender};
+        addMessage(number, sender, "subject " + std::to_string(number), codeOf(uid), size, "");
     }
 
     std::vector<std::string> deleCommands() const
@@ -57,12 +26,6 @@ protected:
         }
         return deles;
     }
-
-    TNMPOP3 pop;
-    RecordingView view;
-    ScriptedPrompter prompter;
-    Screener s{view, prompter};
-    Pop3Attachment attached;
 };
 
 TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadKeepsRowsAlignedAndRestartsTheDispatcher)
@@ -301,23 +264,11 @@ TEST_F(ScreeningDialogueTest, RenumberRecordsFreesTheDeletedMessageAndLowersTheL
     EXPECT_EQ(s.sizeContentText(6), "700 /N.A.");
 }
 
-}  // namespace
-}  // namespace kestrix::test
-
-namespace kestrix::test {
-namespace {
-
 TEST_F(ScreeningDialogueTest, AnUnreadableSecuritySettingStopsTheConnectWithFileAndKey)
 {
-    QTemporaryDir folder;
-    const QString file = folder.filePath(QStringLiteral("work.conf"));
-    {
-        QFile conf(file);
-        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-        conf.write("[security]\nmode=ssl\n");
-    }
-    s.confFile = file;
-    s.conf = ProfileConf::load(file);
+    folder.write("work.conf", "[security]\nmode=ssl\n");
+    s.confFile = folder.path("work.conf");
+    s.conf = ProfileConf::load(s.confFile);
     prompter.expectMessage(Prompter::Kind::Error, "");
     EXPECT_FALSE(s.connectSession());
     EXPECT_NE(s.sessionError.find("[security] mode"), std::string::npos);

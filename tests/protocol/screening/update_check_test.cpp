@@ -1,17 +1,10 @@
 // The daily and the manual update check with the real HTTP client against a fake web server;
 // the date comes from a clock the test sets, the dialog answers from the test.
-#include "screening/screener.h"
 #include "screening/update_check.h"
 #include "support/fake_http_server.h"
-#include "support/pop3_dialogue.h"
-#include "support/recording_view.h"
-#include "support/screener_account.h"
-#include "support/scripted_prompter.h"
+#include "support/screener_fixture.h"
 #include "text/version.h"
 #include "transport/http_client.h"
-#include "transport/pop3_client.h"
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -184,10 +177,9 @@ class DailyCheckOnConnectTest : public UpdateCheckTest, protected Pop3Dialogue {
 
 TEST_F(DailyCheckOnConnectTest, SilentWebServerDoesNotStopTheMailCheck)
 {
-    ScriptedPrompter prompter;
-    Screener s(view, prompter);
-    TNMPOP3 pop;
-    const Pop3Attachment attached = pointScreenerAt(s, pop, fake.port());
+    ScreenerFixture screener;
+    Screener &s = screener.s;
+    screener.pointAt(fake.port());
     UpdateCheck daily(view, s.settings);
     daily.readPage = check.readPage;
     daily.today = check.today;
@@ -205,8 +197,6 @@ TEST_F(DailyCheckOnConnectTest, SilentWebServerDoesNotStopTheMailCheck)
     EXPECT_FALSE(noticeShown());
     s.closeSession();
     finishDialogue();
-    pop.OnStatus = nullptr;
-    pop.OnDisconnect = nullptr;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // can be written, else $XDG_DATA_HOME/kestrix (or ~/.local/share/kestrix), made private.
 #include "profiles/data_folder.h"
 #include "support/file_size_limit.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>

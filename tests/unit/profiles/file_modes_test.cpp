@@ -2,7 +2,7 @@
 // (0600) whatever the umask; a file that exists keeps its mode. (Folders: data_folder_test.)
 #include "profiles/profile_store.h"
 #include "profiles/text_file.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

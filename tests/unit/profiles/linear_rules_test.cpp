@@ -1,7 +1,7 @@
 // The indexed lookups and the log reader against the plain linear rules they replace, on many
 // texts that collide in letter case, with emptied rows and the title row in play.
 #include "profiles/list_files.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 #include "text/header_decoding.h"
 #include "text/latin1.h"
 

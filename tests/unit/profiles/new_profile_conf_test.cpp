@@ -2,7 +2,7 @@
 // left-over file's other keys taken over, an unreadable one left alone.
 #include "profiles/new_profile_conf.h"
 #include "profiles/profile_conf.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // NAME.conf through ProfileConf, on real files: defaults, round trip, bad values, private files.
 #include "profiles/profile_conf.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <QDir>
 #include <QFile>

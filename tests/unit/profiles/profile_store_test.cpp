@@ -1,7 +1,7 @@
 // LoadProfile, SaveProfile, the profile list and the start-up choice, on real files.
 #include "profiles/data_folder.h"
 #include "profiles/profile_store.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // The whitelist, the blacklist words and the rejected-mail log, in memory and in their files.
 #include "profiles/list_files.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "profiles/text_file.h"
 #include "support/file_size_limit.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Classification of the rows by buildMessageTable: the order of the tests, the whitelist, log and
 // blacklist rules, and the table's own shape.
-#include "screener_fixture.h"
+#include "support/screener_fixture.h"
 
 #include "text/header_decoding.h"
 

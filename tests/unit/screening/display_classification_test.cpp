@@ -1,6 +1,6 @@
 // Blacklist words matched against the display text of senders and subjects, for profiles whose
 // "[headers] decodeAll" is on; with it off the bytes alone decide, as always.
-#include "screener_fixture.h"
+#include "support/screener_fixture.h"
 
 #include "screening/display_blacklist.h"
 

@@ -2,13 +2,11 @@
 // commands, with the log file in a temp folder.
 #include "profiles/list_files.h"
 #include "profiles/profile_store.h"
-#include "screener_fixture.h"
 #include "screening/list_commands.h"
-#include "unit/profiles/temp_folder.h"
+#include "support/screener_fixture.h"
 
 using namespace kestrix;
 using kestrix::test::ScreenerTest;
-using kestrix::test::TempFolder;
 using Kind = Prompter::Kind;
 
 namespace {
@@ -22,8 +20,7 @@ protected:
         s.rejectedLog.appendRow("c@example.org", "third");
     }
 
-    TempFolder folder;
-    const QString file = profilePaths(folder.dir(), "default").log;
+    const QString file = files.log;
 };
 
 }  // namespace
@@ -146,11 +143,10 @@ TEST_F(LogCommands, LogGridColumnsFollowTheTableWidth)
     EXPECT_EQ(w.subject, 0);
 }
 
-TEST(BlacklistCommands, AddLowerCasesAndAllowsDuplicatesAndEmptyText)
+using BlacklistCommands = ScreenerTest;
+
+TEST_F(BlacklistCommands, AddLowerCasesAndAllowsDuplicatesAndEmptyText)
 {
-    test::RecordingView view;
-    test::ScriptedPrompter prompter;
-    Screener s{view, prompter};
     s.blacklist.assign({"cash", "money", "sex"});
 
     EXPECT_EQ(s.addBlacklistWord("Free Money"), 1u);

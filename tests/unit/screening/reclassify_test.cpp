@@ -1,5 +1,5 @@
 // The reclassify run: trusted rows, banners, captions and buttons as the view sees them.
-#include "screener_fixture.h"
+#include "support/screener_fixture.h"
 
 using namespace kestrix;
 using kestrix::test::ScreenerTest;

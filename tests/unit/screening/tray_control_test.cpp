@@ -1,7 +1,7 @@
 // The tray's rules on a recording view and a window made of plain flags: the left click by
 // TrayAction, the menu items, the hide-again step, the poller and the new-mail notice.
 #include "screening/tray_control.h"
-#include "unit/screening/screener_fixture.h"
+#include "support/screener_fixture.h"
 
 #include <optional>
 #include <string>

@@ -1,12 +1,10 @@
 // The whitelist commands on a Screener, with the whitelist file in a temp folder.
 #include "profiles/profile_store.h"
-#include "screener_fixture.h"
 #include "screening/list_commands.h"
-#include "unit/profiles/temp_folder.h"
+#include "support/screener_fixture.h"
 
 using namespace kestrix;
 using kestrix::test::ScreenerTest;
-using kestrix::test::TempFolder;
 using Kind = Prompter::Kind;
 
 namespace {
@@ -20,8 +18,7 @@ protected:
         s.selBottom = bottom;
     }
 
-    TempFolder folder;
-    const QString file = profilePaths(folder.dir(), "default").whitelist;
+    const QString file = files.whitelist;
 };
 
 }  // namespace

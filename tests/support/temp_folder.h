@@ -1,5 +1,5 @@
 #pragma once
-// A temp folder with byte-exact file helpers for the profile file tests.
+// A temp folder with byte-exact file helpers for the tests of files on disk.
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,52 @@
+#include "support/screener_fixture.h"
+
+#include "support/dovecot_server.h"
+#include "text/header_decoding.h"
+
+namespace kestrix::test {
+
+ScreenerFixture::ScreenerFixture()
+{
+    s.confFile = files.conf;
+    s.attachmentsFolder = folder.path("Attachments").toStdString();
+}
+
+void ScreenerFixture::pointAt(int port)
+{
+    s.settings.Host = "127.0.0.1";
+    s.settings.Port = std::to_string(port);
+    s.settings.UserId = "joe";
+    s.settings.CheckInterval = 5;
+    s.password = "secret";
+    s.conf.setSecurityMode(SecurityMode::None);
+    attached = s.attachPop3(pop);
+}
+
+void ScreenerFixture::pointAt(const DovecotServer &server)
+{
+    s.settings.Host = server.host();
+    s.settings.Port = std::to_string(server.port());
+    s.settings.UserId = server.user();
+    s.password = server.password();
+    attached = s.attachPop3(pop);
+}
+
+void ScreenerFixture::addMessage(int number, const std::string &sender, const std::string &subject,
+                                 const std::string &code, int size, const std::string &contentType)
+{
+    const std::string c = code.empty() ? "code" + std::to_string(number) : code;
+    s.startCode = "0";
+    s.rows.push_back({std::to_string(number), sender, subject, c});
+    HeaderRecord &record = s.headerStore.at(s.headerStore.append(number));
+    record.lines = {"id:" + c, "Size: " + std::to_string(size) + " byte", "From: " + sender,
+                    "Subject: " + subject};
+    if (!contentType.empty())
+        record.lines.push_back("Content-Type: " + contentType);
+}
+
+std::string ScreenerFixture::codeOf(const std::string &uid)
+{
+    return messageCode(uid + "\r\n");
+}
+
+}  // namespace kestrix::test
