@@ -356,6 +356,19 @@ std::vector<std::string> DovecotServer::messages() const
     return contents;
 }
 
+std::vector<std::string> DovecotServer::senders() const
+{
+    std::vector<std::string> out;
+    for (const std::string &raw : messages()) {
+        const size_t from = raw.find("From: ");
+        std::string line = raw.substr(from + 6, raw.find('\n', from) - from - 6);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        out.push_back(line);
+    }
+    return out;
+}
+
 std::string DovecotServer::makeMessage(const std::string &from, const std::string &subject,
                                        const std::string &body)
 {
@@ -365,6 +378,21 @@ std::string DovecotServer::makeMessage(const std::string &from, const std::strin
            "Date: Mon, 1 Jan 2024 10:00:00 +0000\r\n"
            "Message-ID: <" + std::to_string(std::hash<std::string>{}(from + subject)) + "@example.org>\r\n"
            "\r\n" + body;
+}
+
+std::string NumberedMailbox::sender(int k)
+{
+    return "Sender" + std::to_string(k) + " <s" + std::to_string(k) + "@example.org>";
+}
+
+std::string NumberedMailbox::subject(int k) { return "Subject " + std::to_string(k); }
+
+std::vector<std::string> NumberedMailbox::numberedMessages(int count)
+{
+    std::vector<std::string> messages;
+    for (int k = 1; k <= count; ++k)
+        messages.push_back(DovecotServer::makeMessage(sender(k), subject(k)));
+    return messages;
 }
 
 }  // namespace kestrix::test

@@ -55,8 +55,9 @@ public:
     // position number (in server order) straight from the maildir.
     void addMessage(const std::string &raw);
     void removeMessage(int number);
-    // The raw messages in the mailbox now, in server order.
+    // The raw messages in the mailbox now, in server order, and the text of their From lines.
     std::vector<std::string> messages() const;
+    std::vector<std::string> senders() const;
 
     void stop();
 
@@ -80,6 +81,14 @@ private:
     uid_t mailUid_ = 0;
     gid_t mailGid_ = 0;
     long nextTime_ = 1000000001;
+};
+
+// The mailbox of the Dovecot tests: message k comes from "Sender<k> <s<k>@example.org>" with the
+// subject "Subject <k>". A fixture derives from it to name the messages by their number.
+struct NumberedMailbox {
+    static std::string sender(int k);
+    static std::string subject(int k);
+    static std::vector<std::string> numberedMessages(int count);  // messages 1..count
 };
 
 }  // namespace kestrix::test

@@ -23,7 +23,7 @@ TEST_F(CliTest, DeleteKnownBadLeavesWhitelistedRowsAloneAndKeepsLogAndCount)
 
     const CliResult result = run({"delete-known-bad"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(sendersOnServer(),
+    EXPECT_EQ(dovecot->senders(),
               (Strings{"Friend <friend@example.org>", "Colleague <col@example.org>"}));
     // The table after the deletion, renumbered as the server numbers the rest now.
     const auto rows = result.rows();
@@ -49,7 +49,7 @@ TEST_F(CliTest, DeleteRemovesTheNamedRowsAndReportsNumbersWithoutARow)
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find("no row shows message number 9"), std::string::npos);
     // Row 3 is whitelisted: without --allow-accepted it stays.
-    EXPECT_EQ(sendersOnServer(), (Strings{sender(1), sender(3), sender(4)}));
+    EXPECT_EQ(dovecot->senders(), (Strings{sender(1), sender(3), sender(4)}));
     EXPECT_EQ(result.numbers(), (Strings{"1", "2", "3"}));
     EXPECT_EQ(result.rows()[1][2], sender(3));
     const Profile saved = loadProfile();
@@ -58,7 +58,7 @@ TEST_F(CliTest, DeleteRemovesTheNamedRowsAndReportsNumbersWithoutARow)
 
     const CliResult accepted = run({"delete", "--allow-accepted", "--all", "2"});
     ASSERT_EQ(accepted.exitCode, 0) << accepted.err;
-    EXPECT_EQ(sendersOnServer(), (Strings{sender(1), sender(4)}));
+    EXPECT_EQ(dovecot->senders(), (Strings{sender(1), sender(4)}));
     // A whitelisted sender is never logged.
     EXPECT_FALSE(loadProfile().log.isKnownBadSender(lowerAZ(sender(3))));
 }

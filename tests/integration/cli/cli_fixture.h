@@ -58,7 +58,7 @@ struct CliResult {
     }
 };
 
-class CliTest : public ::testing::Test {
+class CliTest : public ::testing::Test, protected NumberedMailbox {
 protected:
     static void SetUpTestSuite()
     {
@@ -68,19 +68,7 @@ protected:
 
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
-    static std::string sender(int k)
-    {
-        return "Sender" + std::to_string(k) + " <s" + std::to_string(k) + "@example.org>";
-    }
-    static std::string subject(int k) { return "Subject " + std::to_string(k); }
-
-    void startServer(int count)
-    {
-        std::vector<std::string> messages;
-        for (int k = 1; k <= count; ++k)
-            messages.push_back(DovecotServer::makeMessage(sender(k), subject(k)));
-        startServer(messages);
-    }
+    void startServer(int count) { startServer(numberedMessages(count)); }
     void startServer(const std::vector<std::string> &messages)
     {
         dovecot = std::make_unique<DovecotServer>(messages);
@@ -150,20 +138,6 @@ protected:
             QFile file(dir.filePath(name));
             EXPECT_TRUE(file.open(QIODevice::ReadOnly));
             out[name.toStdString()] = file.readAll();
-        }
-        return out;
-    }
-
-    // The senders left in the mailbox, in server order.
-    std::vector<std::string> sendersOnServer() const
-    {
-        std::vector<std::string> out;
-        for (const std::string &raw : dovecot->messages()) {
-            const size_t from = raw.find("From: ");
-            std::string line = raw.substr(from + 6, raw.find('\n', from) - from - 6);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            out.push_back(line);
         }
         return out;
     }

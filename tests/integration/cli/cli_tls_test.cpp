@@ -140,7 +140,7 @@ TEST_F(CliTlsTest, ADeletionOverTlsLeavesTheSameMailboxTableAndFilesAsOverPlain)
         const CliResult result = run({"-v", "delete", "2", "3"});
         ASSERT_EQ(result.exitCode, 0) << result.err;
         EXPECT_THAT(result.err, HasSubstr(c.connected));
-        EXPECT_EQ(sendersOnServer(), (std::vector<std::string>{sender(1), sender(3), sender(4)}));
+        EXPECT_EQ(dovecot->senders(), (std::vector<std::string>{sender(1), sender(3), sender(4)}));
 
         // The files but the two that name the connection (port and security) are the same.
         auto kept = files();

@@ -7,20 +7,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// The senders left in the mailbox, in server order.
-Strings sendersOnServer(const DovecotServer &server)
-{
-    Strings out;
-    for (const std::string &raw : server.messages()) {
-        const size_t from = raw.find("From: ");
-        std::string line = raw.substr(from + 6, raw.find('\n', from) - from - 6);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        out.push_back(line);
-    }
-    return out;
-}
-
 TEST_F(DovecotScreeningTest, SelectedRowsAreDeletedLoggedCountedAndRenumbered)
 {
     startServer(10);
@@ -40,8 +26,7 @@ TEST_F(DovecotScreeningTest, SelectedRowsAreDeletedLoggedCountedAndRenumbered)
     s.closeSession();
 
     EXPECT_EQ(s.lastDeletion.deleted, 3);
-    EXPECT_EQ(sendersOnServer(*dovecot),
-              sendersOf({1, 2, 3, 4, 5, 6, 10, 11}));
+    EXPECT_EQ(dovecot->senders(), sendersOf({1, 2, 3, 4, 5, 6, 10, 11}));
     EXPECT_EQ(numbers(), (Strings{"6", "7", "8"}));
     EXPECT_EQ(s.ListBox2(), sendersOf({6, 10, 11}));
     EXPECT_EQ(s.settings.DeletedCount, 3);
@@ -56,7 +41,7 @@ TEST_F(DovecotScreeningTest, SelectedRowsAreDeletedLoggedCountedAndRenumbered)
     s.deleteSelected();
     s.closeSession();
     EXPECT_EQ(s.lastDeletion.deleted, 1);
-    EXPECT_EQ(sendersOnServer(*dovecot), sendersOf({1, 2, 3, 4, 5, 6, 11}));
+    EXPECT_EQ(dovecot->senders(), sendersOf({1, 2, 3, 4, 5, 6, 11}));
 }
 
 TEST_F(DovecotScreeningTest, WhitelistedRowsInTheSelectionNeedAllowDeleteOfAccepted)
@@ -70,7 +55,7 @@ TEST_F(DovecotScreeningTest, WhitelistedRowsInTheSelectionNeedAllowDeleteOfAccep
     ASSERT_TRUE(s.connectSession());
     s.deleteSelected();
     s.closeSession();
-    EXPECT_EQ(sendersOnServer(*dovecot), sendersOf({2}));
+    EXPECT_EQ(dovecot->senders(), sendersOf({2}));
     EXPECT_EQ(s.settings.DeletedCount, 2);
 
     // With "Allow delete of accepted" the row goes too, but is neither logged nor counted.
@@ -104,7 +89,7 @@ TEST_F(DovecotScreeningTest, KnownBadDeletionLeavesWhitelistedRowsAlone)
     s.deleteKnownBad();
     s.closeSession();
 
-    EXPECT_EQ(sendersOnServer(*dovecot),
+    EXPECT_EQ(dovecot->senders(),
               (Strings{"Friend <friend@example.org>", "Colleague <col@example.org>"}));
     EXPECT_EQ(numbers(), (Strings{"1", "2"}));
     EXPECT_EQ(s.settings.DeletedCount, 2);
@@ -132,7 +117,7 @@ TEST_F(DovecotScreeningTest, DeletionAfterAnotherClientRemovedAMessageDeletesNot
     // Only row 1 still named its own message; rows 2..4 named others and were left alone.
     EXPECT_EQ(s.lastDeletion.deleted, 1);
     EXPECT_EQ(s.lastDeletion.leftAlone, 3);
-    EXPECT_EQ(sendersOnServer(*dovecot), sendersOf({3, 4}));
+    EXPECT_EQ(dovecot->senders(), sendersOf({3, 4}));
     EXPECT_EQ(s.settings.DeletedCount, 1);
     EXPECT_EQ(s.rejectedLog.rowCount(), 2);
 }

@@ -10,7 +10,7 @@
 
 namespace kestrix::test {
 
-class DovecotScreeningTest : public ScreenerTest {
+class DovecotScreeningTest : public ScreenerTest, protected NumberedMailbox {
 protected:
     static void SetUpTestSuite()
     {
@@ -18,27 +18,12 @@ protected:
             GTEST_SKIP() << "dovecot is not installed";
     }
 
-    // Starts the server with messages from the senders "Sender<k> <s<k>@example.org>" and the
-    // subjects "Subject <k>", k = 1..count.
-    void startServer(int count)
-    {
-        std::vector<std::string> messages;
-        for (int k = 1; k <= count; ++k)
-            messages.push_back(DovecotServer::makeMessage(sender(k), subject(k)));
-        startServer(messages);
-    }
-
+    void startServer(int count) { startServer(numberedMessages(count)); }
     void startServer(const std::vector<std::string> &messages)
     {
         dovecot = std::make_unique<DovecotServer>(messages);
         pointAt(*dovecot);
     }
-
-    static std::string sender(int k)
-    {
-        return "Sender" + std::to_string(k) + " <s" + std::to_string(k) + "@example.org>";
-    }
-    static std::string subject(int k) { return "Subject " + std::to_string(k); }
 
     // The window's get-and-check command (download, reclassify, QUIT), queued and run by one
     // tick of the dispatcher as the window runs it.
