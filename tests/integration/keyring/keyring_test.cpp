@@ -8,8 +8,8 @@
 #include "profiles/profile_store.h"
 #include "screening/screener.h"
 #include "support/dovecot_server.h"
+#include "support/window_fixture.h"
 #include "ui/form1.h"
-#include "ui/window_controller.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,26 +25,6 @@ using namespace kestrix;
 using test::DovecotServer;
 
 namespace {
-
-// Says Yes to every question (the profile deletion asks twice) and remembers them.
-class YesPrompter : public Prompter {
-public:
-    QStringList asked;
-    void message(Kind, const std::string &text) override { asked << QString::fromStdString(text); }
-    bool askYesNo(Kind, const std::string &text) override
-    {
-        asked << QString::fromStdString(text);
-        return true;
-    }
-    bool askOkCancel(Kind, const std::string &text) override { return askYesNo(Kind::Confirmation, text); }
-    std::optional<std::string> askText(const std::string &, const std::string &,
-                                       const std::string &) override
-    {
-        return std::nullopt;
-    }
-    std::optional<int> askDownloadCount(int, int value) override { return value; }
-    std::optional<std::string> askNewProfileName() override { return std::nullopt; }
-};
 
 QCheckBox *keyringBox(TForm1 &form) { return form.findChild<QCheckBox *>(QStringLiteral("CheckBoxKeyring")); }
 
@@ -78,9 +58,9 @@ private slots:
 
         // Check the box with a typed password: stored at the next connection, flag in NAME.conf.
         {
-            TForm1 form;
-            WindowController controller(form, data.path());
-            controller.start(std::string("default"));
+            test::WindowFixture run(data.path());
+            TForm1 &form = run.form;
+            run.controller.start(std::string("default"));
             QCheckBox *box = keyringBox(form);
             QVERIFY(box);
             QVERIFY(box->isEnabled());
@@ -93,12 +73,12 @@ private slots:
         }
         // The next start fills the password in: an automatic check can run at once.
         {
-            TForm1 form;
-            WindowController controller(form, data.path());
-            controller.start(std::string("default"));
+            test::WindowFixture run(data.path());
+            TForm1 &form = run.form;
+            run.controller.start(std::string("default"));
             QVERIFY(keyringBox(form)->isChecked());
             QCOMPARE(form.topBar->Edit4->text(), password);
-            QCOMPARE(controller.screener().password, dovecot.password());
+            QCOMPARE(run.screener().password, dovecot.password());
             form.ProgramExit();
         }
         // kestrix-cli takes it from the keyring when KESTRIX_PASSWORD is not set.
@@ -116,9 +96,9 @@ private slots:
         }
         // Unchecking removes the secret; the flag goes off.
         {
-            TForm1 form;
-            WindowController controller(form, data.path());
-            controller.start(std::string("default"));
+            test::WindowFixture run(data.path());
+            TForm1 &form = run.form;
+            run.controller.start(std::string("default"));
             keyringBox(form)->setChecked(false);
             QCOMPARE(PasswordKeyring::read("default"), std::nullopt);
             QVERIFY(!ProfileConf::load(ProfileConf::pathFor(data.path(), "default")).keyring());
@@ -130,14 +110,18 @@ private slots:
             ProfileConf work;
             work.setKeyring(true);
             QVERIFY(work.save(ProfileConf::pathFor(data.path(), "work")));
-            YesPrompter prompter;
-            TForm1 form;
-            WindowController controller(form, data.path(), &prompter);
-            controller.start(std::string("work"));
+            test::WindowFixture run(data.path());
+            TForm1 &form = run.form;
+            run.controller.start(std::string("work"));
             QCOMPARE(form.topBar->Edit4->text(), QStringLiteral("work-secret-77"));
             form.configPage->ComboBox1->setCurrentIndex(form.configPage->ComboBox1->findText(QStringLiteral("work")));
+            run.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really Delete Profile: work?",
+                                     true);
+            run.prompter.expectYesNo(
+                Prompter::Kind::Confirmation,
+                "work : Delete all accepted addresses, logfile and settings  ?", true);
             QTest::mouseClick(form.configPage->SpeedButton14, Qt::LeftButton);
-            QCOMPARE(prompter.asked.size(), 2);
+            QCOMPARE(run.prompter.asked.size(), size_t(2));
             QCOMPARE(PasswordKeyring::read("work"), std::nullopt);
             form.ProgramExit();
         }
