@@ -91,12 +91,8 @@ void MessagesPage::build()
                      "Select multiple mails");
     SpeedButton31 = makeSpeedButton("SpeedButton31", "Remove from whitelist",
                                     "Accept selected mail(s)", Panel1);
-    SpeedButton32 = makeSpeedButton("SpeedButton32", "", "previous unknown sender", Panel1);
-    SpeedButton32->setArrowType(Qt::UpArrow);
-    SpeedButton32->setToolButtonStyle(Qt::ToolButtonIconOnly);  // text-only would hide the arrow
-    SpeedButton33 = makeSpeedButton("SpeedButton33", "", "next unknown sender", Panel1);
-    SpeedButton33->setArrowType(Qt::DownArrow);
-    SpeedButton33->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    SpeedButton32 = makeArrowButton("SpeedButton32", Qt::UpArrow, "previous unknown sender", Panel1);
+    SpeedButton33 = makeArrowButton("SpeedButton33", Qt::DownArrow, "next unknown sender", Panel1);
     SpeedButton32->setAutoRaise(false);
     SpeedButton33->setAutoRaise(false);
     for (QWidget *w : std::initializer_list<QWidget *>{button7, button10, SpeedButton27, Button66,

@@ -74,12 +74,8 @@ TopBar::TopBar(QWidget *parent) : QFrame(parent)
     Button1->setFixedWidth(169);
     SpeedButton30 = makeSpeedButton("SpeedButton30", "/ All", "Get all E-Mail Headers from Server",
                                     this);
-    SpeedButton12 = makeSpeedButton("SpeedButton12", "", "Previous Profile", this);
-    SpeedButton12->setArrowType(Qt::LeftArrow);
-    SpeedButton12->setToolButtonStyle(Qt::ToolButtonIconOnly);  // text-only would hide the arrow
-    SpeedButton15 = makeSpeedButton("SpeedButton15", "", "Next Profile", this);
-    SpeedButton15->setArrowType(Qt::RightArrow);
-    SpeedButton15->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    SpeedButton12 = makeArrowButton("SpeedButton12", Qt::LeftArrow, "Previous Profile", this);
+    SpeedButton15 = makeArrowButton("SpeedButton15", Qt::RightArrow, "Next Profile", this);
     Label28 = named(new ClickLabel(L1("Profile:"), this), "Label28");
     Label29 = named(new ClickLabel(L1("default"), this), "Label29", "Current Profile");
     Label32 = named(new ClickLabel(L1("Account:"), this), "Label32");

@@ -72,6 +72,15 @@ QToolButton *makeSpeedButton(const char *name, const char *caption, const char *
     return button;
 }
 
+QToolButton *makeArrowButton(const char *name, Qt::ArrowType arrow, const char *hint,
+                             QWidget *parent)
+{
+    QToolButton *button = makeSpeedButton(name, "", hint, parent);
+    button->setArrowType(arrow);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    return button;
+}
+
 void setBackground(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();

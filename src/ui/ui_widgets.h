@@ -42,6 +42,10 @@ private:
 QToolButton *makeSpeedButton(const char *name, const char *caption, const char *hint,
                              QWidget *parent);
 
+// A speed button that shows only an arrow (a text-only style would hide the arrow).
+QToolButton *makeArrowButton(const char *name, Qt::ArrowType arrow, const char *hint,
+                             QWidget *parent);
+
 // Object name and tool tip in one step; returns the widget.
 template <typename W>
 W *named(W *widget, const char *name, const char *hint = nullptr)

@@ -304,7 +304,8 @@ void closeByWindowManager(XDesktop &desktop, const QString &window,
         desktop.run(QStringLiteral("xdotool"),
                     {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
         desktop.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
-        QTest::qWaitFor(closed, 2000);
+        if (QTest::qWaitFor(closed, 2000))
+            return;
     }
 }
 
