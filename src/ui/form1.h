@@ -32,6 +32,7 @@ namespace kestrix {
 class Screener;
 class TrayControl;
 class TTBNArea;
+class WindowPlace;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -178,6 +179,7 @@ private:
     Screener *m_screener = nullptr;  // set by attachScreener before any event reaches us
     TTBNArea *m_tray = nullptr;
     std::unique_ptr<TrayControl> m_trayControl;
+    WindowPlace *m_windowPlace = nullptr;  // made by the first applyGeometry
     bool m_busy = false;
     bool m_trayIconPresent = false;
     bool m_exiting = false;

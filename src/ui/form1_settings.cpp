@@ -7,6 +7,7 @@
 #include "ui/start_page.h"
 #include "ui/status_bar.h"
 #include "ui/ui_widgets.h"
+#include "ui/window_place.h"
 #include "ui/wrap_grid.h"
 
 #include <QButtonGroup>
@@ -62,8 +63,9 @@ void TForm1::applyGeometry(const ProfileSettings &s)
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
         frame.moveTopLeft(available.topLeft());
     }
-    move(frame.topLeft());
-    resize(frame.size());
+    if (!m_windowPlace)
+        m_windowPlace = new WindowPlace(*this);
+    m_windowPlace->restore(frame);
     messagesPage->setSplitRatio(std::max(0.4, s.SplitRatio));
     messagesPage->SpinEdit3->setValue(s.RowHeight);
     messagesPage->stringgrid1->setDefaultRowHeight(messagesPage->SpinEdit3->value());
@@ -73,11 +75,15 @@ void TForm1::applyGeometry(const ProfileSettings &s)
 
 void TForm1::storeGeometry(ProfileSettings &s) const
 {
-    const QRect frame = (isMaximized() || isMinimized()) ? normalGeometry() : geometry();
-    s.WindowLeft = pos().x();
-    s.WindowTop = pos().y();
-    s.WindowWidth = frame.width();
-    s.WindowHeight = frame.height();
+    // The frame's top left corner and the client area's size, as applyGeometry restores them.
+    const QRect place = m_windowPlace ? m_windowPlace->place()
+                                      : QRect(pos(), (isMaximized() || isMinimized())
+                                                         ? normalGeometry().size()
+                                                         : size());
+    s.WindowLeft = place.left();
+    s.WindowTop = place.top();
+    s.WindowWidth = place.width();
+    s.WindowHeight = place.height();
     s.SplitRatio = messagesPage->splitRatio();
     s.RowHeight = messagesPage->SpinEdit3->value();
     const TWrapGrid *grid = messagesPage->stringgrid1;

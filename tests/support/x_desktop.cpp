@@ -139,6 +139,32 @@ QString XDesktop::mapState(unsigned long window) const
     return at < 0 ? QString() : info.mid(at + 10).section(QLatin1Char('\n'), 0, 0).trimmed();
 }
 
+QRect XDesktop::frameOf(unsigned long window) const
+{
+    if (mapState(window) != QStringLiteral("IsViewable"))
+        return {};
+    const QString id = QString::number(window);
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+    const QStringList extents = run(QStringLiteral("xprop"), {QStringLiteral("-id"), id,
+                                                              QStringLiteral("_NET_FRAME_EXTENTS")})
+                                    .section(QLatin1Char('='), 1)
+                                    .split(QLatin1Char(','));
+    if (extents.size() != 4)
+        return {};
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+    const auto field = [&info](const char *name) {
+        const QString label = QLatin1String(name) + QLatin1Char(':');
+        const qsizetype at = info.indexOf(label);
+        if (at < 0)
+            return 0;
+        return info.mid(at + label.size()).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
+    };
+    const QRect client(field("Absolute upper-left X"), field("Absolute upper-left Y"),
+                       field("Width"), field("Height"));
+    return client.adjusted(-extents[0].trimmed().toInt(), -extents[2].trimmed().toInt(),
+                           extents[1].trimmed().toInt(), extents[3].trimmed().toInt());
+}
+
 bool XDesktop::waitFor(const std::function<bool()> &condition, int limitMs) const
 {
     QDeadlineTimer deadline(limitMs);

@@ -9,6 +9,7 @@
 //   qputenv("DISPLAY", desktop.display().toLocal8Bit());
 
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -44,6 +45,10 @@ public:
     QString run(const QString &program, const QStringList &arguments) const;
     // "IsViewable", "IsUnMapped", ... of a window, by xwininfo.
     QString mapState(unsigned long window) const;
+    // Where the window manager drew a window's frame: the client area as the X server has it,
+    // widened by the frame the manager announces (_NET_FRAME_EXTENTS). Empty while the window
+    // is not mapped or not framed.
+    QRect frameOf(unsigned long window) const;
 
 private:
     QProcess *startPart(const QString &program, const QStringList &arguments);

@@ -1,0 +1,165 @@
+// The window stays where the user put it, on an X server (Xvfb) with a window manager
+// (openbox) that frames it and a tray host (trayer) to hide it to: hiding and showing it from
+// the tray, a profile round trip right after it came back (which saves the profile's place and
+// restores it) and restarts after it was closed hidden or minimised all leave its frame where
+// it was. The frame is measured by the X tools, not taken from Qt.
+#include "support/x_desktop.h"
+#include "ui/form1.h"
+#include "ui/ui_widgets.h"
+#include "ui/window_controller.h"
+#include "ui/window_profiles.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+using namespace kestrix;
+using test::XDesktop;
+
+namespace {
+
+XDesktop *g_desktop = nullptr;
+
+// The window and its program parts, started on a data folder as the program starts them.
+struct Run {
+    explicit Run(const QString &dataDir) : controller(form, dataDir)
+    {
+        controller.start(std::string("demo"));
+        form.createTrayIcon();
+    }
+    ~Run() { form.exitProgram(); }
+
+    QRect frame() { return g_desktop->frameOf(form.winId()); }
+    void switchTo(const QString &name)
+    {
+        form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(name));
+        controller.profiles().ComboBox1Change();
+    }
+
+    TForm1 form;
+    WindowController controller;
+};
+
+bool unmapped(TForm1 &form)
+{
+    return !form.isVisible() &&
+           g_desktop->mapState(form.winId()) == QStringLiteral("IsUnMapped");
+}
+
+// The ways the window leaves the screen while the program stays in the tray.
+struct Away {
+    const char *name;
+    std::function<void(TForm1 &)> leave;
+};
+
+const Away kAways[] = {
+    {"hide button", [](TForm1 &form) { form.HideWindow(); }},
+    {"close to the tray", [](TForm1 &form) { form.close(); }},
+    // The window manager may still be busy with the window that just came back and drop the
+    // request; a user would simply click again.
+    {"minimise", [](TForm1 &form) {
+         for (int attempt = 0; attempt < 10 && !unmapped(form); ++attempt) {
+             g_desktop->run(QStringLiteral("xdotool"),
+                            {QStringLiteral("windowminimize"), QString::number(form.winId())});
+             QTest::qWaitFor([&form] { return unmapped(form); }, 1500);
+         }
+     }},
+};
+
+}  // namespace
+
+class WindowPlaceDesktopTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hidingProfileRoundTripsAndRestartsKeepTheFrame();
+};
+
+void WindowPlaceDesktopTest::hidingProfileRoundTripsAndRestartsKeepTheFrame()
+{
+    QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
+    QTemporaryDir data;
+    QFile list(data.filePath(QStringLiteral("Kestrix.pro")));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("demo\r\nother\r\n");
+    list.close();
+
+    // The user's place: the window shown, framed, then put somewhere.
+    QRect place;
+    {
+        Run run(data.path());
+        run.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&run.form));
+        QTRY_VERIFY_WITH_TIMEOUT(!run.frame().isEmpty(), 15000);
+        const QRect client(QPoint(200, 150), run.form.size());
+        run.form.setGeometry(client);
+        QTRY_VERIFY_WITH_TIMEOUT((place = run.frame()).contains(client) && place != client, 15000);
+
+        for (int cycle = 0; cycle < 4; ++cycle) {
+            for (const Away &away : kAways) {
+                away.leave(run.form);
+                QTRY_VERIFY2_WITH_TIMEOUT(unmapped(run.form), away.name, 15000);
+                // Back from the tray, and at once through another profile and back: both
+                // saves and restores happen before the window manager has framed it again.
+                run.form.showFromTray();
+                run.switchTo(QStringLiteral("other"));
+                run.switchTo(QStringLiteral("demo"));
+                QTRY_COMPARE_WITH_TIMEOUT(run.frame(), place, 15000);
+            }
+        }
+        // The program ends while its window is in the tray.
+        run.form.HideWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(unmapped(run.form), 15000);
+    }
+    // Restarts: the window comes back with its frame where it was, also after the program
+    // ended with the window minimised, and after a profile round trip right at the start.
+    for (const Away &away : kAways) {
+        Run run(data.path());
+        run.form.show();
+        run.switchTo(QStringLiteral("other"));
+        run.switchTo(QStringLiteral("demo"));
+        QTRY_COMPARE_WITH_TIMEOUT(run.frame(), place, 15000);
+        away.leave(run.form);
+        QTRY_VERIFY2_WITH_TIMEOUT(unmapped(run.form), away.name, 15000);
+    }
+    Run last(data.path());
+    last.form.show();
+    QTRY_COMPARE_WITH_TIMEOUT(last.frame(), place, 15000);
+}
+
+// The desktop must exist before the application connects to it; without the X tools the test
+// is skipped (exit code 77) and says why.
+int main(int argc, char **argv)
+{
+    std::string why;
+    if (!XDesktop::available(why)) {
+        std::printf("SKIP: %s\n", why.c_str());
+        return 77;
+    }
+    std::unique_ptr<XDesktop> desktop;
+    try {
+        desktop = std::make_unique<XDesktop>(XDesktop::Parts{true, true});
+    } catch (const std::exception &error) {
+        std::printf("FAIL: %s\n", error.what());
+        return 1;
+    }
+    g_desktop = desktop.get();
+    qputenv("DISPLAY", desktop->display().toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        WindowPlaceDesktopTest test;
+        result = QTest::qExec(&test, argc, argv);
+    }
+    return result;
+}
+
+#include "window_place_desktop_test.moc"
