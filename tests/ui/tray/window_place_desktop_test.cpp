@@ -3,10 +3,10 @@
 // the tray, a profile round trip right after it came back (which saves the profile's place and
 // restores it) and restarts after it was closed hidden or minimised all leave its frame where
 // it was. The frame is measured by the X tools, not taken from Qt.
+#include "support/window_fixture.h"
 #include "support/x_desktop.h"
+#include "ui/config_page.h"
 #include "ui/form1.h"
-#include "ui/ui_widgets.h"
-#include "ui/window_controller.h"
 #include "ui/window_profiles.h"
 
 #include <QApplication>
@@ -27,9 +27,10 @@ namespace {
 
 XDesktop *g_desktop = nullptr;
 
-// The window and its program parts, started on a data folder as the program starts them.
-struct Run {
-    explicit Run(const QString &dataDir) : controller(form, dataDir)
+// The window on a data folder, started as the program starts it; the fixture fails the test on
+// any question or dialog.
+struct Run : test::WindowFixture {
+    explicit Run(const QString &dataDir) : test::WindowFixture(dataDir)
     {
         controller.start(std::string("demo"));
         form.createTrayIcon();
@@ -39,12 +40,10 @@ struct Run {
     QRect frame() { return g_desktop->frameOf(form.winId()); }
     void switchTo(const QString &name)
     {
-        form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(name));
+        QComboBox *profiles = form.configPage->ComboBox1;
+        profiles->setCurrentIndex(profiles->findText(name));
         controller.profiles().ComboBox1Change();
     }
-
-    TForm1 form;
-    WindowController controller;
 };
 
 bool unmapped(TForm1 &form)
