@@ -17,9 +17,10 @@ export QT_QPA_PLATFORM=offscreen
 (cd "$build" && ctest --output-on-failure -L 'unit|protocol|integration|ui' --timeout 300) |
   tee "$build/ctest-output.log"
 # As root deps.sh installed the X desktop and the keyring: their tests must run, not skip.
+desktop_tests='tray_desktop_test|window_place_desktop_test|keyring_test'
 if [ "$(id -u)" -eq 0 ] &&
-   grep -E 'Test +#[0-9]+: (tray_desktop_test|keyring_test) .*Skipped' "$build/ctest-output.log"; then
-  echo "the tray or keyring test was skipped although deps.sh installed what it needs" >&2
+   grep -E "Test +#[0-9]+: ($desktop_tests) .*Skipped" "$build/ctest-output.log"; then
+  echo "a tray, desktop or keyring test was skipped although deps.sh installed what it needs" >&2
   exit 1
 fi
 
@@ -33,10 +34,10 @@ if [ "${KESTRIX_SKIP_SANITIZE:-0}" != "1" ]; then
   cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=Debug -DKESTRIX_SANITIZE=ON \
         -DKESTRIX_BUILD_UI=ON -DKESTRIX_BUILD_BENCH=OFF
   cmake --build "$asan" -j2
-  # The window tests run offscreen here too; the tray and keyring tests drive an X desktop and a
+  # The window tests run offscreen here too; the desktop and keyring tests drive an X desktop and a
   # D-Bus keyring whose own libraries are not ours to check.
   (cd "$asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-     ctest --output-on-failure -L 'unit|protocol|ui' -E '^(tray_desktop_test|keyring_test)$' \
+     ctest --output-on-failure -L 'unit|protocol|ui' -E "^($desktop_tests)\$" \
            --timeout 300 &&
      ctest --output-on-failure -L integration -R 'Tls|Https' --timeout 300)
 fi
