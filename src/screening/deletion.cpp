@@ -127,14 +127,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
             rejectedLog.appendRejected(rows[i].sender, rows[i].subject);
         rows.erase(rows.begin() + std::ptrdiff_t(i));
         QCoreApplication::processEvents();
-        if (!rows.empty()) {
-            renumberRecords(m);
-            for (DownloadedRow &row : rows) {
-                const int n = numberInCell(row.number);
-                if (n > m)
-                    row.number = std::to_string(n - 1);
-            }
-        }
+        renumberAfterDeletion(m);
         if (countDeletions)
             ++settings.DeletedCount;
     }
@@ -167,16 +160,14 @@ void Screener::finishDeletion(bool knownBadRun)
     startPollerIfInterval();
 }
 
-void Screener::renumberRecords(int number)
+void Screener::renumberAfterDeletion(int number)
 {
     if (number < 1)
         return;
-    for (size_t j = 0; j < headerStore.size(); ++j) {
-        const int stored = headerStore.records()[j].number;
-        if (stored == number)
-            headerStore.at(j).number = -1;
-        else if (stored > number)
-            headerStore.at(j).number = stored - 1;
+    for (DownloadedRow &row : rows) {
+        const int n = numberInCell(row.number);
+        if (n > number)
+            row.number = std::to_string(n - 1);
     }
 }
 

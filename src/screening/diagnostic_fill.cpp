@@ -13,7 +13,7 @@ void Screener::fillFromRejectedLog()
     startCode = "0";
     const auto &logRows = rejectedLog.rows();
     for (size_t r = 1; r < logRows.size(); ++r)
-        rows.push_back({std::to_string(r + 124), logRows[r].sender, logRows[r].subject, "", true});
+        rows.push_back({std::to_string(r + 124), logRows[r].sender, logRows[r].subject, "", {}, true});
 
     m_view.setVisible(Control::TabSheet3, true);
     m_view.setVisible(Control::TabSheet4, true);

@@ -1,10 +1,11 @@
 #pragma once
 // One downloaded message as a row of the message table. The Screener keeps one record per row
 // (table row r is record r - 1); the table is rebuilt from the records, so a row's number,
-// sender, subject and code can never drift apart. The header lines stay in the HeaderStore,
-// found by the message number.
+// sender, subject, code and header lines can never drift apart.
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kestrix {
 
@@ -13,12 +14,31 @@ struct DownloadedRow {
     std::string sender;   // as received
     std::string subject;  // as received
     std::string code;     // the message code; "-1" when it could not be fetched
+    // "id:" + code, "Size: " + bytes + " byte", then the header lines as received. Empty for a
+    // row from the log: no header arrived for it.
+    std::vector<std::string> headerLines = {};
     // The row was filled from the rejected-mail log (diagnostic): no server message behind it.
     bool fromLog = false;
 
     // The resume mark the row leaves for the next download: its code, "0" for a row from
     // the log.
     std::string markCode() const { return fromLog ? std::string("0") : code; }
+
+    // The size and content text of the table: "1834 / text/plain; charset=iso-8859-1",
+    // "1834 /N.A." without a content line, "N.A." without header lines.
+    std::string sizeContentText() const;
 };
+
+// The first row in row order whose message number is n and whose header arrived; nullptr for
+// none and for n = -1.
+const DownloadedRow *findRow(const std::vector<DownloadedRow> &rows, int number);
+
+// A message number as a downloaded row holds it; -1 (none) when the text is not a decimal
+// number that fits a signed 32-bit value.
+int messageNumberOf(std::string_view text);
+
+// The size and content text of header lines as a row holds them (see
+// DownloadedRow::sizeContentText), for lines that are there.
+std::string sizeContentText(const std::vector<std::string> &lines);
 
 }  // namespace kestrix

@@ -1,6 +1,6 @@
 // The header download: finds where new mail begins by the resume marks, asks before a large
 // download, and fetches for each new message its header lines (TOP n 0), its size (LIST n) and
-// its unique id (UIDL n) into one row record per message and the header store. Also the light
+// its unique id (UIDL n) into one row record per message. Also the light
 // new-mail check of the poller.
 #include "screening/diagnostic_mode.h"
 #include "screening/new_mail_count.h"
@@ -188,7 +188,6 @@ void Screener::downloadHeaders()
     messageTable.writeTitles();
     m_view.scrollMessageTable(1, -1);
     startCode = start < 2 ? std::string("0") : codeOfMessage(client, 1);
-    headerStore.clear();
 
     const int rowHeight = settings.RowHeight > 0 ? settings.RowHeight : 1;
     std::string lostSession;
@@ -201,7 +200,6 @@ void Screener::downloadHeaders()
             m_view.messageTableChanged();
             QCoreApplication::processEvents();
         }
-        const size_t slot = headerStore.append(i);
         m_view.setProgress(toFetch, fetched + 1);
 
         // A message gets its row only once its header has arrived: a row of empty texts could
@@ -231,12 +229,8 @@ void Screener::downloadHeaders()
             // lasts.
             failure = error.what();
         }
-        const bool headerArrived = !lines.empty();
-        if (!headerArrived)
-            headerStore.at(slot).number = -1;  // the slot stays free
-        headerStore.at(slot).lines = std::move(lines);
-        if (headerArrived) {
-            rows.push_back({std::to_string(i), sender, subject, code});
+        if (!lines.empty()) {
+            rows.push_back({std::to_string(i), sender, subject, code, std::move(lines)});
 
             const int row = int(rows.size());
             messageTable.setRowCount(row + 1);

@@ -43,8 +43,7 @@ void Screener::buildMessageTable(bool scrollToEnd)
         } else {
             allTrusted = false;
         }
-        messageTable.setCell(MessageTable::ColSizeContent, r,
-                             sizeContentText(messageNumberOf(row.number)));
+        messageTable.setCell(MessageTable::ColSizeContent, r, row.sizeContentText());
     }
     m_view.messageTableChanged();
 

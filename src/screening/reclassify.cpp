@@ -50,7 +50,7 @@ void Screener::reclassify()
         trustedNumbers.push_back(row.number);
         trustedSenders.push_back(sender);
         trustedSubjects.push_back(row.subject);
-        trustedSizes.push_back(sizeContentText(messageNumberOf(row.number)));
+        trustedSizes.push_back(row.sizeContentText());
     }
     if (anyUntrusted)
         setMainButtonMode(MainButtonMode::GetNew);

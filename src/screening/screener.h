@@ -1,6 +1,6 @@
 #pragma once
 // The run-time state of the screening window and the operations on it: the current profile's
-// settings and lists, the message table with one record per row, the header store, the
+// settings and lists, the message table with one record per row (header lines included), the
 // resume marks and the grid's flags. It reaches the screen only through a View and asks only
 // through a Prompter, so it runs the same under the window, the command line and the tests.
 //
@@ -14,7 +14,6 @@
 #include "profiles/rejected_log.h"
 #include "profiles/whitelist.h"
 #include "screening/downloaded_row.h"
-#include "screening/header_store.h"
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
 #include "screening/view.h"
@@ -91,7 +90,6 @@ public:
     std::vector<std::string> ListBox5() const { return column(&DownloadedRow::code); }
     std::vector<std::string> column(std::string DownloadedRow::*field) const;
 
-    HeaderStore headerStore;
     // The header lines of the message whose summary was fetched last.
     std::vector<std::string> currentHeader;
 
@@ -196,8 +194,14 @@ public:
     int countKnownBad() const;
     // Selected rows (selTop..selBottom) the deletion of selected rows will delete.
     int mySelCount() const;
-    // The size and content text of message number n, from the header store.
-    std::string sizeContentText(int number) const { return headerStore.sizeContentText(number); }
+    // The row of message number n whose header arrived (the first in row order); nullptr for none.
+    const DownloadedRow *rowOfMessage(int number) const { return findRow(rows, number); }
+    // The size and content text of message number n, from its row; "N.A." without one.
+    std::string sizeContentText(int number) const
+    {
+        const DownloadedRow *row = rowOfMessage(number);
+        return row ? row->sizeContentText() : std::string("N.A.");
+    }
 
     // ---- Header download (header_download.cpp) -------------------------------------------------
     void downloadHeaders();
@@ -225,7 +229,9 @@ public:
     void deleteKnownBad();
     // The deletion of a selection over any set of table rows (kestrix-cli's message numbers).
     void deleteRows(std::vector<int> tableRows);
-    void renumberRecords(int number);
+    // Lowers the numbers of the rows above a deleted message, as the server will number them
+    // after QUIT.
+    void renumberAfterDeletion(int number);
     // "Empty Server" (SpeedButton2): asks twice, then DELE N..1; no log, no count, no table.
     void emptyServer();
 

@@ -2,7 +2,6 @@
 // context menu, "Allow delete of accepted" and the grid's enabling rules.
 #include "ui/messages_page.h"
 
-#include "screening/header_store.h"
 #include "screening/message_table.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
@@ -207,8 +206,8 @@ void MessagesPage::showDetails(int row)
     const MessageTable &table = m_screener->messageTable;
     const auto parsed = parseDecimal(table.text(MessageTable::ColNumber, row));
     const int number = parsed && *parsed >= INT32_MIN && *parsed <= INT32_MAX ? int(*parsed) : -1;
-    const HeaderRecord *record = number != -1 ? m_screener->headerStore.find(number) : nullptr;
-    StaticText1->setVisible(number != -1 && hasNoText(record ? &record->lines : nullptr));
+    const DownloadedRow *shown = number != -1 ? m_screener->rowOfMessage(number) : nullptr;
+    StaticText1->setVisible(number != -1 && hasNoText(shown ? &shown->headerLines : nullptr));
 
     const ClassShape shape = classShapeFor(rowMarksOf(table, row));
     Label52->setText(L1(shape.caption));
@@ -219,9 +218,9 @@ void MessagesPage::showDetails(int row)
                               .arg(shape.fill.name(), shape.text.name()));
     Shape2->show();
 
-    if (record && !record->lines.empty()) {
+    if (shown) {
         const DetailsText details =
-            detailsText(record->lines, m_screener->newestCode, m_diagnosticMode);
+            detailsText(shown->headerLines, m_screener->newestCode, m_diagnosticMode);
         showDetailsText(details.lines);
     }
     Memo2->moveCursor(QTextCursor::Start);

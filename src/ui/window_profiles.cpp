@@ -48,7 +48,7 @@ void WindowProfiles::start(const std::optional<std::string> &argument)
     m_screener.view().showPage(Control::TabSheet1);
 }
 
-// The table, its rows and the header store belong to the profile that was current.
+// The table and its rows (with their header lines) belong to the profile that was current.
 void WindowProfiles::resetMessageState()
 {
     Screener &s = m_screener;
@@ -56,7 +56,6 @@ void WindowProfiles::resetMessageState()
     s.rows.clear();
     s.startCode = "-1";
     s.currentHeader.clear();
-    s.headerStore.clear();
     s.detailsRow = -1;
     // Nothing of the previous profile's messages stays on screen: not its details, its class
     // shape, its selection or its trusted counts, nor the buttons that act on its rows.

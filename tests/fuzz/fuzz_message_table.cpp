@@ -3,7 +3,7 @@
 // the rejected-mail log (sender TAB subject), then one block per message whose first line is the
 // message number as the list holds it, its second the size, and the rest its header lines.
 #include "screening/classification.h"
-#include "screening/header_store.h"
+#include "screening/downloaded_row.h"
 #include "screening/message_table.h"
 #include "text/header_decoding.h"
 
@@ -54,32 +54,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
 
-    HeaderStore store;
-    std::vector<std::string> numbers, senders, subjects;
+    std::vector<DownloadedRow> rows;
     for (size_t b = 3; b < parts.size(); ++b) {
         const std::vector<std::string> &block = parts[b];
         const std::string number = block.empty() ? std::string() : block[0];
         std::vector<std::string> header(block.begin() + std::min<size_t>(block.size(), 2), block.end());
-        HeaderRecord &record = store.at(store.append(messageNumberOf(number)));
-        record.lines = {"id:" + messageCode(number),
-                        "Size: " + (block.size() > 1 ? block[1] : std::string()) + " byte"};
-        record.lines.insert(record.lines.end(), header.begin(), header.end());
-        numbers.push_back(number);
-        senders.push_back(extractSender(header));
-        subjects.push_back(extractSubject(header));
+        DownloadedRow &row = rows.emplace_back();
+        row.number = number;
+        row.sender = extractSender(header);
+        row.subject = extractSubject(header);
+        row.code = messageCode(number);
+        row.headerLines = {"id:" + row.code,
+                           "Size: " + (block.size() > 1 ? block[1] : std::string()) + " byte"};
+        row.headerLines.insert(row.headerLines.end(), header.begin(), header.end());
     }
 
     MessageTable table;
-    table.setRowCount(int(numbers.size()) + 1);
+    table.setRowCount(int(rows.size()) + 1);
     table.writeTitles();
     const Classifier classifier(whitelist, blacklist, log);
-    for (size_t i = 0; i < numbers.size(); ++i) {
+    for (size_t i = 0; i < rows.size(); ++i) {
         const int r = int(i) + 1;
-        const RowMarkers markers = classifier.classify(senders[i], subjects[i]);
-        table.setCell(MessageTable::ColNumber, r, numbers[i]);
-        table.setCell(MessageTable::ColSender, r, senders[i], markers.sender);
-        table.setCell(MessageTable::ColSubject, r, subjects[i], markers.subject);
-        table.setCell(MessageTable::ColSizeContent, r, store.sizeContentText(messageNumberOf(numbers[i])));
+        const RowMarkers markers = classifier.classify(rows[i].sender, rows[i].subject);
+        table.setCell(MessageTable::ColNumber, r, rows[i].number);
+        table.setCell(MessageTable::ColSender, r, rows[i].sender, markers.sender);
+        table.setCell(MessageTable::ColSubject, r, rows[i].subject, markers.subject);
+        table.setCell(MessageTable::ColSizeContent, r, rows[i].sizeContentText());
     }
     for (int r = 0; r < table.rowCount(); ++r) {
         for (int c = 0; c < MessageTable::columnCount; ++c)

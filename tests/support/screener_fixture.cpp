@@ -36,12 +36,11 @@ void ScreenerFixture::addMessage(int number, const std::string &sender, const st
 {
     const std::string c = code.empty() ? "code" + std::to_string(number) : code;
     s.startCode = "0";
-    s.rows.push_back({std::to_string(number), sender, subject, c});
-    HeaderRecord &record = s.headerStore.at(s.headerStore.append(number));
-    record.lines = {"id:" + c, "Size: " + std::to_string(size) + " byte", "From: " + sender,
-                    "Subject: " + subject};
+    DownloadedRow &row = s.rows.emplace_back(DownloadedRow{std::to_string(number), sender, subject, c});
+    row.headerLines = {"id:" + c, "Size: " + std::to_string(size) + " byte", "From: " + sender,
+                       "Subject: " + subject};
     if (!contentType.empty())
-        record.lines.push_back("Content-Type: " + contentType);
+        row.headerLines.push_back("Content-Type: " + contentType);
 }
 
 std::string ScreenerFixture::codeOf(const std::string &uid)

@@ -59,7 +59,7 @@ TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadKeepsRowsAlignedA
     EXPECT_EQ(s.ListBox5(), (std::vector<std::string>{codeOf("uid-a")}));
     EXPECT_EQ(s.startCode, "0");
     EXPECT_EQ(s.sizeContentText(1), "120 /N.A.");
-    EXPECT_EQ(s.sizeContentText(2), "N.A.");  // its slot in the store stays free
+    EXPECT_EQ(s.sizeContentText(2), "N.A.");  // no row holds its header
     EXPECT_EQ(s.messageTable.rowCount(), 2);  // the titles and the one row
     EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 1), "alice@example.org");
     EXPECT_NE(view.statusHistory.back().find("1 new messages from server"), std::string::npos);
@@ -250,17 +250,15 @@ TEST_F(ScreeningDialogueTest, DiagnosticFillShowsTheLogAsATableWithoutAServer)
     EXPECT_EQ(fake.connectionsAccepted(), 0);
 }
 
-TEST_F(ScreeningDialogueTest, RenumberRecordsFreesTheDeletedMessageAndLowersTheLater)
+TEST_F(ScreeningDialogueTest, RenumberingAfterADeletionLowersTheLaterMessages)
 {
     for (int n = 4; n <= 7; ++n)
         addRow(n, "x@example.com", "u" + std::to_string(n), 100 * n);
-    s.renumberRecords(5);
-    std::vector<int> numbers;
-    for (const HeaderRecord &record : s.headerStore.records())
-        numbers.push_back(record.number);
-    EXPECT_EQ(numbers, (std::vector<int>{4, -1, 5, 6}));
+    s.rows.erase(s.rows.begin() + 1);  // message 5, deleted
+    s.renumberAfterDeletion(5);
+    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"4", "5", "6"}));
     EXPECT_EQ(s.sizeContentText(5), "600 /N.A.");
-    s.renumberRecords(0);  // no message: nothing changes
+    s.renumberAfterDeletion(0);  // no message: nothing changes
     EXPECT_EQ(s.sizeContentText(6), "700 /N.A.");
 }
 

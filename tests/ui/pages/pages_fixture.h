@@ -36,10 +36,9 @@ struct PagesFixture {
             const int number = int(i) + 1;
             screener.rows.push_back({std::to_string(number), senders[i],
                                      "hello " + std::to_string(number),
-                                     std::to_string(100 + number)});
-            HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(number));
-            record.lines = {"id:" + std::to_string(100 + number), "Size: 900 byte",
-                            "From: " + senders[i], "Content-Type: text/plain"};
+                                     std::to_string(100 + number),
+                                     {"id:" + std::to_string(100 + number), "Size: 900 byte",
+                                      "From: " + senders[i], "Content-Type: text/plain"}});
         }
         screener.startCode = "0";
         screener.buildMessageTable(false);

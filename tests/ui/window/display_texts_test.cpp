@@ -35,10 +35,9 @@ private slots:
         for (size_t i = 0; i < rows.size(); ++i) {
             const int number = int(i) + 1;
             screener.rows.push_back({std::to_string(number), rows[i].first, rows[i].second,
-                                     std::to_string(100 + number)});
-            HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(number));
-            record.lines = {"id:1", "Size: 900 byte", "From: " + rows[i].first,
-                            "Subject: " + rows[i].second, "Content-Type: text/plain"};
+                                     std::to_string(100 + number),
+                                     {"id:1", "Size: 900 byte", "From: " + rows[i].first,
+                                      "Subject: " + rows[i].second, "Content-Type: text/plain"}});
         }
         screener.buildMessageTable(false);
 

@@ -42,10 +42,9 @@ struct Fixture {
             const int number = i + 1;
             screener.rows.push_back({std::to_string(number), senders[size_t(i)],
                                      "hello " + std::to_string(number),
-                                     std::to_string(100 + number)});
-            HeaderRecord &record = screener.headerStore.at(screener.headerStore.append(number));
-            record.lines = {"id:" + std::to_string(100 + number), "Size: 900 byte",
-                            "From: " + senders[size_t(i)], "Content-Type: text/plain"};
+                                     std::to_string(100 + number),
+                                     {"id:" + std::to_string(100 + number), "Size: 900 byte",
+                                      "From: " + senders[size_t(i)], "Content-Type: text/plain"}});
         }
         screener.startCode = "0";
         screener.buildMessageTable(false);
@@ -216,8 +215,8 @@ private slots:
     void detailsPaneVirusHint()
     {
         Fixture f;
-        f.screener.headerStore.at(1).lines.push_back("X-Virus-Scanned: clean");
-        f.screener.headerStore.at(1).lines.push_back("Content-Type: multipart/mixed");
+        f.screener.rows.at(1).headerLines.push_back("X-Virus-Scanned: clean");
+        f.screener.rows.at(1).headerLines.push_back("Content-Type: multipart/mixed");
         f.form.messagesPage->showDetails(2);
         QVERIFY(f.form.messagesPage->Memo2->toPlainText().startsWith(
             QStringLiteral("Your provider might have detected a virus in this mail !")));

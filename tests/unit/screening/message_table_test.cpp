@@ -1,4 +1,4 @@
-#include "screening/header_store.h"
+#include "screening/downloaded_row.h"
 #include "screening/message_table.h"
 
 #include <gtest/gtest.h>
@@ -55,37 +55,37 @@ TEST(MessageTable, ClassesComeFromTheMarkersNotFromTheText)
     EXPECT_EQ(table.rowCount(), 6);
 }
 
-TEST(HeaderStore, LookupsFindTheFirstRecordInStoreOrder)
+TEST(DownloadedRow, LookupsFindTheFirstRowWithAHeaderInRowOrder)
 {
-    HeaderStore store;
-    store.at(store.append(5)).lines = {"id:1", "Size: 10 byte"};
-    store.at(store.append(5)).lines = {"id:2", "Size: 20 byte"};
-    store.at(store.append(-1)).lines = {"id:3", "Size: 30 byte"};
-    ASSERT_NE(store.find(5), nullptr);
-    EXPECT_EQ(store.find(5)->lines[0], "id:1");
-    EXPECT_EQ(store.find(-1), nullptr);
-    EXPECT_EQ(store.find(6), nullptr);
+    std::vector<DownloadedRow> rows(4);
+    rows[0] = {"5", "", "", "1", {"id:1", "Size: 10 byte"}};
+    rows[1] = {"5", "", "", "2", {"id:2", "Size: 20 byte"}};
+    rows[2] = {"-1", "", "", "3", {"id:3", "Size: 30 byte"}};
+    rows[3] = {"7", "", "", "", {}, true};  // from the log: no header
+    ASSERT_NE(findRow(rows, 5), nullptr);
+    EXPECT_EQ(findRow(rows, 5)->headerLines[0], "id:1");
+    EXPECT_EQ(findRow(rows, -1), nullptr);
+    EXPECT_EQ(findRow(rows, 6), nullptr);
+    EXPECT_EQ(findRow(rows, 7), nullptr);
     // A changed number is seen by the next lookup.
-    store.at(0).number = 6;
-    EXPECT_EQ(store.find(5)->lines[0], "id:2");
-    EXPECT_EQ(store.find(6)->lines[0], "id:1");
-    store.clear();
-    EXPECT_EQ(store.find(6), nullptr);
+    rows[0].number = "6";
+    EXPECT_EQ(findRow(rows, 5)->headerLines[0], "id:2");
+    EXPECT_EQ(findRow(rows, 6)->headerLines[0], "id:1");
+    rows.clear();
+    EXPECT_EQ(findRow(rows, 6), nullptr);
 }
 
-TEST(HeaderStore, SizeAndContentText)
+TEST(DownloadedRow, SizeAndContentText)
 {
-    HeaderStore store;
-    store.at(store.append(1)).lines = {"id:1", "Size: 1834 byte", "From: a",
-                                       "Content-Type: text/plain; charset=ISO-8859-1"};
-    store.at(store.append(2)).lines = {"id:2", "Size: 1834 byte", "From: a"};
+    DownloadedRow rows[4];
+    rows[0].headerLines = {"id:1", "Size: 1834 byte", "From: a",
+                           "Content-Type: text/plain; charset=ISO-8859-1"};
+    rows[1].headerLines = {"id:2", "Size: 1834 byte", "From: a"};
     // The last content line wins, and only header lines (entry 2 on) are looked at.
-    store.at(store.append(3)).lines = {"id:3 content-type", "Size: 5 byte",
-                                       "Content-Type: multipart/mixed", "X: 1",
-                                       "CONTENT-TYPE: Text/HTML"};
-    EXPECT_EQ(store.sizeContentText(1), "1834 / text/plain; charset=iso-8859-1");
-    EXPECT_EQ(store.sizeContentText(2), "1834 /N.A.");
-    EXPECT_EQ(store.sizeContentText(3), "5 / text/html");
-    EXPECT_EQ(store.sizeContentText(4), "N.A.");
-    EXPECT_EQ(store.sizeContentText(-1), "N.A.");
+    rows[2].headerLines = {"id:3 content-type", "Size: 5 byte", "Content-Type: multipart/mixed",
+                           "X: 1", "CONTENT-TYPE: Text/HTML"};
+    EXPECT_EQ(rows[0].sizeContentText(), "1834 / text/plain; charset=iso-8859-1");
+    EXPECT_EQ(rows[1].sizeContentText(), "1834 /N.A.");
+    EXPECT_EQ(rows[2].sizeContentText(), "5 / text/html");
+    EXPECT_EQ(rows[3].sizeContentText(), "N.A.");  // no header arrived
 }

@@ -1,4 +1,4 @@
-#include "screening/header_store.h"
+#include "screening/downloaded_row.h"
 
 #include "text/latin1.h"
 
@@ -28,51 +28,20 @@ size_t findLowered(const std::string &haystack, std::string_view needle)
 
 }  // namespace
 
-HeaderRecord &HeaderStore::at(size_t index)
+std::string DownloadedRow::sizeContentText() const
 {
-    m_indexValid = false;
-    return m_records.at(index);
+    return headerLines.empty() ? std::string("N.A.") : kestrix::sizeContentText(headerLines);
 }
 
-size_t HeaderStore::append(int number)
-{
-    m_records.push_back(HeaderRecord{number, {}});
-    m_indexValid = false;
-    return m_records.size() - 1;
-}
-
-void HeaderStore::clear()
-{
-    m_records.clear();
-    m_firstByNumber.clear();
-    m_indexValid = true;
-}
-
-void HeaderStore::rebuildIndex() const
-{
-    m_firstByNumber.clear();
-    m_firstByNumber.reserve(m_records.size());
-    for (size_t i = 0; i < m_records.size(); ++i)
-        m_firstByNumber.try_emplace(m_records[i].number, i);  // keeps the first
-    m_indexValid = true;
-}
-
-const HeaderRecord *HeaderStore::find(int number) const
+const DownloadedRow *findRow(const std::vector<DownloadedRow> &rows, int number)
 {
     if (number == -1)
         return nullptr;
-    if (!m_indexValid)
-        rebuildIndex();
-    const auto it = m_firstByNumber.find(number);
-    return it == m_firstByNumber.end() ? nullptr : &m_records[it->second];
-}
-
-std::string HeaderStore::sizeContentText(int number) const
-{
-    const HeaderRecord *record = find(number);
-    if (!record)
-        return "N.A.";
-    return kestrix::sizeContentText(record->lines);
+    for (const DownloadedRow &row : rows) {
+        if (!row.headerLines.empty() && messageNumberOf(row.number) == number)
+            return &row;
+    }
+    return nullptr;
 }
 
 int messageNumberOf(std::string_view text)
