@@ -240,8 +240,12 @@ TEST_F(ScreeningDialogueTest, DiagnosticFillShowsTheLogAsATableWithoutAServer)
     s.rejectedLog.appendRejected("Spam <spam@example.net>", "Offer");
     s.rejectedLog.appendRejected("Other <o@example.net>", "Deal");
     s.whitelist.add("Friend <f@example.org>");
+    addRow(125, "x@example.com", "u125", 900);  // left by an earlier download
     s.fillFromRejectedLog();
     EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"125", "126"}));
+    // A row from the log has no header: it never shows the size of the message it replaced.
+    EXPECT_EQ(s.messageTable.text(MessageTable::ColSizeContent, 1), "N.A.");
+    EXPECT_EQ(s.rowOfMessage(125), nullptr);
     EXPECT_EQ(s.startCode, "0");
     EXPECT_EQ(s.rows.back().markCode(), "0");
     EXPECT_EQ(s.messageTable.marker(MessageTable::ColSender, 1), CellMarker::KNBA);
