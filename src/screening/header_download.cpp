@@ -1,7 +1,7 @@
 // The header download: finds where new mail begins by the resume marks, asks before a large
 // download, and fetches for each new message its header lines (TOP n 0), its size (LIST n) and
-// its unique id (UIDL n) into one row record per message. Also the light
-// new-mail check of the poller.
+// its unique id (UIDL n) into one row record per message. Also the light new-mail check of the
+// poller.
 #include "screening/diagnostic_mode.h"
 #include "screening/new_mail_count.h"
 #include "screening/pop3_requests.h"
