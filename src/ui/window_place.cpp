@@ -1,6 +1,7 @@
 #include "ui/window_place.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
@@ -22,6 +23,11 @@ QRect WindowPlace::place() const
 
 void WindowPlace::restore(const QRect &place)
 {
+    // A maximised window keeps its own place (a profile round trip): the window manager puts
+    // it back there, with the frame of a normal window, which is not known while maximised.
+    const Qt::WindowStates large = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (place == m_place && (m_window.windowState() & large))
+        return;
     m_place = place;
     if (settled()) {
         applyNow();
@@ -39,14 +45,25 @@ bool WindowPlace::settled() const
 {
     const Qt::WindowStates away = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
     const QWindow *handle = m_window.windowHandle();
-    return m_window.isVisible() && !(m_window.windowState() & away) && handle &&
-           handle->isExposed();
+    if (!m_window.isVisible() || (m_window.windowState() & away) || !handle ||
+        !handle->isExposed())
+        return false;
+    // Under an X11 window manager a place needs the frame: until it is known, nothing is read.
+    return !frame().isNull() || QGuiApplication::platformName() != QLatin1String("xcb");
+}
+
+QMargins WindowPlace::frame() const
+{
+    // Right after the window came back the window system may not have the frame yet and says
+    // none; the window manager draws the same frame around the same window each time.
+    const QMargins live = m_window.windowHandle()->frameMargins();
+    return live.isNull() ? m_knownFrame : live;
 }
 
 QPoint WindowPlace::clientOffset() const
 {
-    const QMargins frame = m_window.windowHandle()->frameMargins();
-    return QPoint(frame.left(), frame.top());
+    const QMargins margins = frame();
+    return QPoint(margins.left(), margins.top());
 }
 
 void WindowPlace::applyNow()
@@ -57,6 +74,13 @@ void WindowPlace::applyNow()
 
 void WindowPlace::follow()
 {
+    const Qt::WindowStates away = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    const QWindow *handle = m_window.windowHandle();
+    if (handle && handle->isExposed() && !(m_window.windowState() & away)) {
+        const QMargins live = handle->frameMargins();
+        if (!live.isNull())
+            m_knownFrame = live;
+    }
     if (!settled())
         return;
     if (m_pending)

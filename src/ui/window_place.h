@@ -11,6 +11,7 @@
 // is not so is applied once it is. A hidden, minimised or maximised window keeps the place it
 // had.
 
+#include <QMargins>
 #include <QObject>
 #include <QRect>
 
@@ -32,6 +33,7 @@ protected:
 
 private:
     bool settled() const;
+    QMargins frame() const;       // the window manager's frame around the client area
     QPoint clientOffset() const;  // from the frame's top left corner to the client area's
     void follow();
     void applyNow();
@@ -39,6 +41,7 @@ private:
     QWidget &m_window;
     QObject *m_watchedHandle = nullptr;  // the window system's window, once there is one
     QRect m_place;
+    QMargins m_knownFrame;  // the frame last seen around the window in its normal state
     bool m_pending = false;  // restored while not settled: applied once the window settles
 };
 

@@ -85,30 +85,46 @@ const Away kAways[] = {
 class WindowPlaceDesktopTest : public QObject {
     Q_OBJECT
 
+public:
+    // Two profiles; each test starts on "demo".
+    WindowPlaceDesktopTest()
+    {
+        QFile list(m_data.filePath(QStringLiteral("Kestrix.pro")));
+        if (list.open(QIODevice::WriteOnly))
+            list.write("demo\r\nother\r\n");
+    }
+
 private slots:
     void hidingProfileRoundTripsAndRestartsKeepTheFrame();
+    void aMaximisedWindowKeepsItsNormalPlace();
+
+private:
+    QTemporaryDir m_data;
+    QRect startOnPlace(Run &run);  // shows the window and puts it somewhere; returns its frame
 };
+
+// The user's place: the window shown, framed, then put somewhere.
+QRect WindowPlaceDesktopTest::startOnPlace(Run &run)
+{
+    QRect place;
+    run.form.show();
+    if (!QTest::qWaitForWindowExposed(&run.form))
+        return place;
+    const QRect client(QPoint(200, 150), run.form.size());
+    run.form.setGeometry(client);
+    QTest::qWaitFor([&] { return (place = run.frame()).contains(client) && place != client; },
+                    15000);
+    return place;
+}
 
 void WindowPlaceDesktopTest::hidingProfileRoundTripsAndRestartsKeepTheFrame()
 {
     QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
-    QTemporaryDir data;
-    QFile list(data.filePath(QStringLiteral("Kestrix.pro")));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write("demo\r\nother\r\n");
-    list.close();
-
-    // The user's place: the window shown, framed, then put somewhere.
     QRect place;
     {
-        Run run(data.path());
-        run.form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&run.form));
-        QTRY_VERIFY_WITH_TIMEOUT(!run.frame().isEmpty(), 15000);
-        const QRect client(QPoint(200, 150), run.form.size());
-        run.form.setGeometry(client);
-        QTRY_VERIFY_WITH_TIMEOUT((place = run.frame()).contains(client) && place != client, 15000);
-
+        Run run(m_data.path());
+        place = startOnPlace(run);
+        QVERIFY(!place.isEmpty());
         for (int cycle = 0; cycle < 8; ++cycle) {
             for (const Away &away : kAways) {
                 away.leave(run.form);
@@ -129,7 +145,7 @@ void WindowPlaceDesktopTest::hidingProfileRoundTripsAndRestartsKeepTheFrame()
     // Restarts: the window comes back with its frame where it was, also after the program
     // ended with the window minimised, and after a profile round trip right at the start.
     for (const Away &away : kAways) {
-        Run run(data.path());
+        Run run(m_data.path());
         run.form.show();
         run.switchTo(QStringLiteral("other"));
         run.switchTo(QStringLiteral("demo"));
@@ -137,9 +153,35 @@ void WindowPlaceDesktopTest::hidingProfileRoundTripsAndRestartsKeepTheFrame()
         away.leave(run.form);
         QTRY_VERIFY2_WITH_TIMEOUT(unmapped(run.form), away.name, 15000);
     }
-    Run last(data.path());
+    Run last(m_data.path());
     last.form.show();
     QTRY_COMPARE_WITH_TIMEOUT(last.frame(), place, 15000);
+}
+
+// Maximised, a profile round trip leaves the window maximised, and back in its normal state it
+// sits where it was, also after the program ended maximised.
+void WindowPlaceDesktopTest::aMaximisedWindowKeepsItsNormalPlace()
+{
+    QRect place;
+    {
+        Run run(m_data.path());
+        place = startOnPlace(run);
+        QVERIFY(!place.isEmpty());
+        run.form.showMaximized();
+        QTRY_VERIFY_WITH_TIMEOUT(run.frame().width() > place.width(), 15000);
+        const QRect maximised = run.frame();
+        run.switchTo(QStringLiteral("other"));
+        run.switchTo(QStringLiteral("demo"));
+        QVERIFY(run.form.isMaximized());
+        QCOMPARE(run.frame(), maximised);
+        run.form.showNormal();
+        QTRY_COMPARE_WITH_TIMEOUT(run.frame(), place, 15000);
+        run.form.showMaximized();
+        QTRY_COMPARE_WITH_TIMEOUT(run.frame(), maximised, 15000);
+    }
+    Run again(m_data.path());
+    again.form.show();
+    QTRY_COMPARE_WITH_TIMEOUT(again.frame(), place, 15000);
 }
 
 // The desktop must exist before the application connects to it; without the X tools the test
