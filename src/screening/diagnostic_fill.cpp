@@ -12,8 +12,14 @@ void Screener::fillFromRejectedLog()
     m_view.setVisible(Control::Panel12, false);
     startCode = "0";
     const auto &logRows = rejectedLog.rows();
-    for (size_t r = 1; r < logRows.size(); ++r)
-        rows.push_back({std::to_string(r + 124), logRows[r].sender, logRows[r].subject, "", {}, true});
+    for (size_t r = 1; r < logRows.size(); ++r) {
+        DownloadedRow row;
+        row.number = std::to_string(r + 124);
+        row.sender = logRows[r].sender;
+        row.subject = logRows[r].subject;
+        row.fromLog = true;
+        rows.push_back(std::move(row));
+    }
 
     m_view.setVisible(Control::TabSheet3, true);
     m_view.setVisible(Control::TabSheet4, true);

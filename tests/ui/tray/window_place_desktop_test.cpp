@@ -75,7 +75,8 @@ const Away kAways[] = {
          for (int attempt = 0; attempt < 10 && !unmapped(form); ++attempt) {
              g_desktop->run(QStringLiteral("xdotool"),
                             {QStringLiteral("windowminimize"), QString::number(form.winId())});
-             QTest::qWaitFor([&form] { return unmapped(form); }, 1500);
+             if (QTest::qWaitFor([&form] { return unmapped(form); }, 1500))
+                 break;
          }
      }},
 };
@@ -112,8 +113,9 @@ QRect WindowPlaceDesktopTest::startOnPlace(Run &run)
         return place;
     const QRect client(QPoint(200, 150), run.form.size());
     run.form.setGeometry(client);
-    QTest::qWaitFor([&] { return (place = run.frame()).contains(client) && place != client; },
-                    15000);
+    if (!QTest::qWaitFor(
+            [&] { return (place = run.frame()).contains(client) && place != client; }, 15000))
+        return {};
     return place;
 }
 
