@@ -141,8 +141,7 @@ void TForm1::detachScreener()
     for (QTimer *timer : timers)
         timer->stop();
     messagesPage->detachScreener();
-    if (m_screener)
-        m_screener->NewMailFound = nullptr;
+    m_screener->NewMailFound = nullptr;
     m_trayControl.reset();
 }
 
