@@ -8,7 +8,7 @@
 #include "screening/tray_control.h"
 #include "support/dovecot_server.h"
 #include "support/window_fixture.h"
-#include "support/x_desktop.h"
+#include "support/x_desktop_main.h"
 #include "ui/form1.h"
 #include "ui/tray_icon.h"
 #include "ui/ui_widgets.h"
@@ -354,32 +354,12 @@ void TrayDesktopTest::withoutATrayHostCloseEndsTheProgramAndSaves()
     QVERIFY(QFile::exists(data.filePath(QStringLiteral("default.ini"))));
 }
 
-// The desktop must exist before the application connects to it; without the X tools the whole
-// test is skipped (exit code 77) and says why.
 int main(int argc, char **argv)
 {
-    std::string why;
-    if (!XDesktop::available(why)) {
-        std::printf("SKIP: %s\n", why.c_str());
-        return 77;
-    }
-    std::unique_ptr<XDesktop> desktop;
-    try {
-        desktop = std::make_unique<XDesktop>(XDesktop::Parts{true, true});
-    } catch (const std::exception &error) {
-        std::printf("FAIL: %s\n", error.what());
-        return 1;
-    }
-    g_desktop = desktop.get();
-    qputenv("DISPLAY", desktop->display().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    int result = 0;
-    {
-        QApplication app(argc, argv);
+    return runOnXDesktop(argc, argv, g_desktop, [&] {
         TrayDesktopTest test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    return result;
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "tray_desktop_test.moc"

@@ -4,7 +4,7 @@
 // restores it) and restarts after it was closed hidden or minimised all leave its frame where
 // it was. The frame is measured by the X tools, not taken from Qt.
 #include "support/window_fixture.h"
-#include "support/x_desktop.h"
+#include "support/x_desktop_main.h"
 #include "ui/config_page.h"
 #include "ui/form1.h"
 #include "ui/window_profiles.h"
@@ -186,32 +186,12 @@ void WindowPlaceDesktopTest::aMaximisedWindowKeepsItsNormalPlace()
     QTRY_COMPARE_WITH_TIMEOUT(again.frame(), place, 15000);
 }
 
-// The desktop must exist before the application connects to it; without the X tools the test
-// is skipped (exit code 77) and says why.
 int main(int argc, char **argv)
 {
-    std::string why;
-    if (!XDesktop::available(why)) {
-        std::printf("SKIP: %s\n", why.c_str());
-        return 77;
-    }
-    std::unique_ptr<XDesktop> desktop;
-    try {
-        desktop = std::make_unique<XDesktop>(XDesktop::Parts{true, true});
-    } catch (const std::exception &error) {
-        std::printf("FAIL: %s\n", error.what());
-        return 1;
-    }
-    g_desktop = desktop.get();
-    qputenv("DISPLAY", desktop->display().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    int result = 0;
-    {
-        QApplication app(argc, argv);
+    return runOnXDesktop(argc, argv, g_desktop, [&] {
         WindowPlaceDesktopTest test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    return result;
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "window_place_desktop_test.moc"
