@@ -1,5 +1,6 @@
 #include "text/charset_decoders.h"
 
+#include "text/latin1.h"
 #include "text/utf8.h"
 
 #include <QByteArrayView>
@@ -11,16 +12,6 @@ namespace {
 
 constexpr size_t kTableSize = 64;
 constexpr size_t kLongestName = 64;
-
-std::string lowerAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char &c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    }
-    return out;
-}
 
 std::unique_ptr<CharsetDecoder> open(const std::string &name)
 {
@@ -79,23 +70,15 @@ CharsetDecoders::~CharsetDecoders() = default;
 
 const CharsetDecoder *CharsetDecoders::find(std::string_view charset, int &opensLeft)
 {
+    // Names are kept in lower case.
     for (const Entry &entry : m_entries) {
-        if (entry.name.size() != charset.size())
-            continue;
-        bool same = true;
-        for (size_t i = 0; i < charset.size() && same; ++i) {
-            char c = charset[i];
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-            same = c == entry.name[i];
-        }
-        if (same)
+        if (equalsIgnoreCaseAZ(entry.name, charset))
             return entry.decoder.get();
     }
     if (opensLeft <= 0)
         return nullptr;
     --opensLeft;
-    std::string name = lowerAscii(charset);
+    std::string name = lowerAZ(charset);
     std::unique_ptr<CharsetDecoder> decoder = open(name);
     if (m_entries.size() >= kTableSize) {
         m_overflow = std::move(decoder);

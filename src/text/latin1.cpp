@@ -12,6 +12,16 @@ std::string lowerAZ(std::string_view text)
     return out;
 }
 
+std::string upperAZ(std::string_view text)
+{
+    std::string out(text);
+    for (char &c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+    return out;
+}
+
 bool equalsIgnoreCaseAZ(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

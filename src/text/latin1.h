@@ -11,6 +11,7 @@ namespace kestrix {
 inline char lowerAZ(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 std::string lowerAZ(std::string_view text);
+std::string upperAZ(std::string_view text);
 
 // Whole-text equality ignoring the case of A to Z only.
 bool equalsIgnoreCaseAZ(std::string_view a, std::string_view b);

@@ -29,14 +29,6 @@ std::size_t nthSlash(const std::string &text, int n)
     return at;
 }
 
-std::string upperAZ(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return text;
-}
-
 std::string firstWord(const std::string &line)
 {
     return line.substr(0, line.find(' '));

@@ -16,16 +16,6 @@ namespace {
 constexpr std::size_t kFieldLimit = 256;
 constexpr std::size_t kWriteBlock = 64 * 1024;
 
-std::string upperAZ(std::string_view text)
-{
-    std::string upper(text);
-    for (char &c : upper) {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-    return upper;
-}
-
 // Up to 256 characters from the 0-based position on ("" when the line is shorter).
 std::string fieldFrom(const std::string &line, std::size_t position)
 {
