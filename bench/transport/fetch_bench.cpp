@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <memory>
 
 namespace {
@@ -44,7 +43,6 @@ private:
 
 double fetchAllWithKestrix(CallCounts &counts)
 {
-    const auto start = std::chrono::steady_clock::now();
     kestrix::TNMPOP3 pop(std::make_unique<CountingStream>(counts));
     pop.Host = benchmarkDovecot().host();
     pop.Port = benchmarkDovecot().port();
@@ -52,13 +50,7 @@ double fetchAllWithKestrix(CallCounts &counts)
     pop.Password = benchmarkDovecot().password();
     pop.TimeOut = 20000;
     pop.ReportLevel = 2;
-    pop.Connect();
-    for (int n = 1; n <= pop.MessageCount(); ++n) {
-        pop.FetchSummary(n);
-        benchmark::DoNotOptimize(pop.FetchUniqueId(n));
-    }
-    pop.Disconnect();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return kestrix::bench::fetchEveryMessage(pop);
 }
 
 void BM_FetchTopListUidl1000(benchmark::State &state)

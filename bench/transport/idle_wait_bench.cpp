@@ -1,5 +1,6 @@
 // CPU time used by a ReadLn that waits 5 seconds on a server which accepts and says nothing.
 // Target: well under 0.05 s (the wait blocks in the event dispatcher; it never spins).
+#include "pop3_bench_support.h"
 #include "support/fake_pop3_server.h"
 #include "transport/powersock.h"
 
@@ -9,12 +10,7 @@
 
 namespace {
 
-double cpuSeconds(clockid_t clock)
-{
-    timespec now{};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
+using kestrix::bench::cpuSeconds;
 
 void BM_WaitOnSilentServer(benchmark::State &state)
 {

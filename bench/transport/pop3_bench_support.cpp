@@ -1,5 +1,9 @@
 #include "pop3_bench_support.h"
 
+#include "transport/pop3_client.h"
+
+#include <benchmark/benchmark.h>
+
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -41,6 +45,25 @@ PoplibRun runPoplibLoop()
     run.processSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.loopSeconds = std::stod(line);
     return run;
+}
+
+double fetchEveryMessage(TNMPOP3 &pop)
+{
+    const auto start = std::chrono::steady_clock::now();
+    pop.Connect();
+    for (int n = 1; n <= pop.MessageCount(); ++n) {
+        pop.FetchSummary(n);
+        benchmark::DoNotOptimize(pop.FetchUniqueId(n));
+    }
+    pop.Disconnect();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double cpuSeconds(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 }  // namespace kestrix::bench

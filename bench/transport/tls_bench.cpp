@@ -2,6 +2,7 @@
 // and UIDL n for every message, the two runs alternating (target: TLS at most 1.3 x plain).
 // And the CPU used while a logged-in TLS session waits 5 s for a server that says nothing
 // (target: under 0.05 s, as for plain).
+#include "pop3_bench_support.h"
 #include "support/dovecot_server.h"
 #include "support/test_certificates.h"
 #include "transport/pop3_client.h"
@@ -10,7 +11,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -19,6 +19,8 @@ namespace {
 
 using kestrix::Pop3Security;
 using kestrix::TNMPOP3;
+using kestrix::bench::cpuSeconds;
+using kestrix::bench::fetchEveryMessage;
 using kestrix::test::DovecotServer;
 using kestrix::test::TestCertificates;
 
@@ -65,16 +67,9 @@ void configure(TNMPOP3 &pop, bool tls)
 
 double fetchAll(bool tls)
 {
-    const auto start = std::chrono::steady_clock::now();
     TNMPOP3 pop;
     configure(pop, tls);
-    pop.Connect();
-    for (int n = 1; n <= pop.MessageCount(); ++n) {
-        pop.FetchSummary(n);
-        benchmark::DoNotOptimize(pop.FetchUniqueId(n));
-    }
-    pop.Disconnect();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return fetchEveryMessage(pop);
 }
 
 void BM_FetchTopListUidl1000TlsBesidePlain(benchmark::State &state)
@@ -99,13 +94,6 @@ BENCHMARK(BM_FetchTopListUidl1000TlsBesidePlain)
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-
-double cpuSeconds(clockid_t clock)
-{
-    timespec now{};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 void BM_WaitOnSilentTlsServer(benchmark::State &state)
 {
