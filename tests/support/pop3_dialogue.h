@@ -17,15 +17,21 @@ protected:
     void server(const std::string &bytes) { fake.send(bytes); }
     void expectClient(const std::string &line) { fake.expect(line); }
 
-    // Greeting, USER joe, PASS secret and STAT answered with "+OK count 1000".
-    void scriptLogin(int count)
+    // USER joe and PASS secret accepted, then STAT expected; its answer is the test's.
+    void scriptUserPassStat()
     {
-        server("+OK POP3 ready\r\n");
         expectClient("USER joe\r\n");
         server("+OK\r\n");
         expectClient("PASS secret\r\n");
         server("+OK logged in\r\n");
         expectClient("STAT\r\n");
+    }
+
+    // Greeting, USER joe, PASS secret and STAT answered with "+OK count 1000".
+    void scriptLogin(int count)
+    {
+        server("+OK POP3 ready\r\n");
+        scriptUserPassStat();
         server("+OK " + std::to_string(count) + " 1000\r\n");
     }
 

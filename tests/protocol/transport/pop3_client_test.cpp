@@ -135,11 +135,7 @@ TEST_F(Pop3ClientTest, AFailedStatStillReportsTheLogin)
     int connects = 0;
     pop.OnConnect = [&](TPowersock *) { ++connects; };
     server("+OK ready\r\n");
-    expectClient("USER joe\r\n");
-    server("+OK\r\n");
-    expectClient("PASS secret\r\n");
-    server("+OK\r\n");
-    expectClient("STAT\r\n");
+    scriptUserPassStat();
     server("-ERR mailbox locked\r\n");
     scriptQuit();
     EXPECT_EQ(failureOf([&] { pop.Connect(); }), "-ERR mailbox locked\r\n");

@@ -81,11 +81,7 @@ TEST_F(Pop3OutOfStepTest, BytesWaitingBeforeACommandEndTheSession)
 TEST_F(Pop3OutOfStepTest, BytesWaitingBeforeRetrEndTheSession)
 {
     server("+OK ready\r\n");
-    expectClient("USER joe\r\n");
-    server("+OK\r\n");
-    expectClient("PASS secret\r\n");
-    server("+OK\r\n");
-    expectClient("STAT\r\n");
+    scriptUserPassStat();
     server("+OK 1 100\r\n+OK stray\r\nSubject: not asked for\r\n\r\n.\r\n");
     fake.waitForClientClose();
     EXPECT_EQ(failureOf([&] {

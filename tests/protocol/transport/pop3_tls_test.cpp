@@ -52,11 +52,7 @@ protected:
 TEST_F(Pop3TlsTest, WithoutStlsAutomaticLogsInPlainAndSaysSoWhileRequiredSendsNothing)
 {
     scriptCapa("USER\r\n");
-    expectClient("USER joe\r\n");
-    server("+OK\r\n");
-    expectClient("PASS secret\r\n");
-    server("+OK\r\n");
-    expectClient("STAT\r\n");
+    scriptUserPassStat();
     server("+OK 0 0\r\n");
     configure(Pop3Security::Auto);
     ASSERT_NO_THROW(pop.Connect());

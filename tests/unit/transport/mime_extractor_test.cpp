@@ -1,6 +1,7 @@
 // Splitting a retrieved message into its text and stored parts, on real files in a temp folder:
 // the names and collision rule, the transfer encodings, hostile names and symbolic links.
 #include "support/mime_messages.h"
+#include "support/random_bytes.h"
 #include "transport/mime_extractor.h"
 #include "transport/uu_processor.h"
 
@@ -11,22 +12,13 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <unistd.h>
 
 namespace kestrix {
 namespace {
 
 using test::MimePart;
-
-std::string randomBytes(std::size_t count, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::string bytes(count, '\0');
-    for (char &c : bytes)
-        c = char(random() & 0xff);
-    return bytes;
-}
+using test::randomBytes;
 
 class MimeExtractorTest : public ::testing::Test {
 protected:

@@ -1,46 +1,43 @@
 // The coder: base64 and uuencode against known vectors, both round trips, the end of uuencoded
 // data, and the coder's line reading.
+#include "support/random_bytes.h"
 #include "transport/uu_processor.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
 namespace kestrix {
 namespace {
 
-std::string decode(UUMethods method, const std::string &encoded)
+using test::randomBytes;
+
+// The coder over a whole text, in one direction; an encoded output is left at its start.
+std::string runCoder(UUMethods method, const std::string &text, bool encoding)
 {
     TNMUUProcessor coder;
     coder.Method = method;
-    TMemoryStream in(encoded), out;
+    TMemoryStream in(text), out;
     coder.InputStream = &in;
     coder.OutputStream = &out;
-    coder.Decode();
+    if (encoding) {
+        coder.Encode();
+        EXPECT_EQ(out.Position(), 0);
+    } else {
+        coder.Decode();
+    }
     return out.Bytes();
+}
+
+std::string decode(UUMethods method, const std::string &encoded)
+{
+    return runCoder(method, encoded, false);
 }
 
 std::string encode(UUMethods method, const std::string &bytes)
 {
-    TNMUUProcessor coder;
-    coder.Method = method;
-    TMemoryStream in(bytes), out;
-    coder.InputStream = &in;
-    coder.OutputStream = &out;
-    coder.Encode();
-    EXPECT_EQ(out.Position(), 0);
-    return out.Bytes();
-}
-
-std::string randomBytes(std::size_t count, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::string bytes(count, '\0');
-    for (char &c : bytes)
-        c = char(random() & 0xff);
-    return bytes;
+    return runCoder(method, bytes, true);
 }
 
 TEST(Base64Coder, Rfc4648VectorsEncodeAndDecode)
