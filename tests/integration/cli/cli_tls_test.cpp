@@ -28,6 +28,15 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text.data(), qint64(text.size()));
     }
+
+    // Messages 1..count on a Dovecot that also speaks TLS with the test server certificate.
+    void startTlsDovecot(const TestCertificates &certificates, int count)
+    {
+        DovecotServer::Options options;
+        options.tlsCertificate = certificates.serverCertificate;
+        options.tlsKey = certificates.serverKey;
+        dovecot = std::make_unique<DovecotServer>(numberedMessages(count), options);
+    }
 };
 
 std::string withColons(const std::string &digits)
@@ -46,13 +55,7 @@ TEST_F(CliTlsTest, ListsOverTlsAsOverPlainAndRefusesAnUntrustedCertificateUntilP
 {
     QTemporaryDir certificateFolder;
     const TestCertificates certificates(certificateFolder.path().toStdString());
-    DovecotServer::Options options;
-    options.tlsCertificate = certificates.serverCertificate;
-    options.tlsKey = certificates.serverKey;
-    std::vector<std::string> messages;
-    for (int k = 1; k <= 3; ++k)
-        messages.push_back(DovecotServer::makeMessage(sender(k), subject(k)));
-    dovecot = std::make_unique<DovecotServer>(messages, options);
+    startTlsDovecot(certificates, 3);
     makeProfile();
     saveProfile();
     ::setenv("SSL_CERT_FILE", certificates.caFile.c_str(), 1);
@@ -123,13 +126,7 @@ TEST_F(CliTlsTest, ADeletionOverTlsLeavesTheSameMailboxTableAndFilesAsOverPlain)
         SCOPED_TRACE(c.name);
         for (const QString &name : QDir(dir.path()).entryList(QDir::Files))
             ASSERT_TRUE(QFile::remove(dir.filePath(name)));
-        DovecotServer::Options options;
-        options.tlsCertificate = certificates.serverCertificate;
-        options.tlsKey = certificates.serverKey;
-        std::vector<std::string> messages;
-        for (int k = 1; k <= 4; ++k)
-            messages.push_back(DovecotServer::makeMessage(sender(k), subject(k)));
-        dovecot = std::make_unique<DovecotServer>(messages, options);
+        startTlsDovecot(certificates, 4);
         profile = Profile{};
         makeProfile().whitelist.add(sender(3));
         if (c.tlsPort)
