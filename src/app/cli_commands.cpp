@@ -2,6 +2,7 @@
 
 #include "app/cli_blacklist.h"
 #include "app/cli_check_update.h"
+#include "app/cli_learn.h"
 #include "app/cli_log.h"
 #include "app/cli_options.h"
 #include "app/cli_profile.h"
@@ -24,6 +25,8 @@ const std::vector<CommandEntry> &commandTable()
         {"blacklist", runBlacklistCommand, kBlacklistUsage},
         {"log", runLogCommand, kLogUsage},
         {"check-update", runCheckUpdate, kCheckUpdateUsage},
+        {"learn", runLearnCommand, kLearnUsage},
+        {"score", runScoreCommand, kScoreUsage},
     };
     return table;
 }

@@ -152,6 +152,28 @@ ProfileConf ProfileConf::load(const QString &path)
     };
     readFlag(kKeyring, conf.m_keyring);
     readFlag(kDecodeAll, conf.m_decodeAll);
+    readFlag(kSelectSpam, conf.m_selectSpam);
+    auto readCutoff = [&](const char *key, double &field) {
+        const QVariant raw = file.value(qkey(key));
+        if (!raw.isValid())
+            return;
+        bool ok = false;
+        const std::string text(trimmed(valueText(raw)));
+        const double value = QByteArray::fromStdString(text).toDouble(&ok);
+        if (ok && value >= 0.0 && value <= 1.0)
+            field = value;
+        else
+            invalid(key, raw, "a number from 0 to 1");
+    };
+    readCutoff(kHamCutoff, conf.m_hamCutoff);
+    readCutoff(kSpamCutoff, conf.m_spamCutoff);
+    if (conf.m_hamCutoff > conf.m_spamCutoff) {
+        // Crossed cutoffs would score one message both ways: both keep their defaults.
+        const char *key = file.contains(qkey(kSpamCutoff)) ? kSpamCutoff : kHamCutoff;
+        invalid(key, file.value(qkey(key)), "cutoffs with hamCutoff not above spamCutoff");
+        conf.m_hamCutoff = 0.20;
+        conf.m_spamCutoff = 0.90;
+    }
     return conf;
 }
 
@@ -188,6 +210,9 @@ FileResult ProfileConf::save(const QString &path) const
             put(kPinnedSha256, QString::fromLatin1(m_pin));
         put(kKeyring, m_keyring);
         put(kDecodeAll, m_decodeAll);
+        put(kHamCutoff, m_hamCutoff);
+        put(kSpamCutoff, m_spamCutoff);
+        put(kSelectSpam, m_selectSpam);
         out.sync();
         if (out.status() != QSettings::NoError)
             return FileResult::failure("Cannot write file \"" + bytes(path) + "\"");
@@ -234,6 +259,12 @@ void ProfileConf::setDecodeAll(bool on)
     markSet(kDecodeAll);
 }
 
+void ProfileConf::setSelectSpam(bool on)
+{
+    m_selectSpam = on;
+    markSet(kSelectSpam);
+}
+
 std::string ProfileConf::securityError() const
 {
     if (!m_fileError.empty())
@@ -249,7 +280,8 @@ std::string ProfileConf::error() const
 {
     if (!m_fileError.empty())
         return m_fileError;
-    for (const char *key : {kSecurityMode, kPinnedSha256, kKeyring, kDecodeAll}) {
+    for (const char *key :
+         {kSecurityMode, kPinnedSha256, kKeyring, kDecodeAll, kHamCutoff, kSpamCutoff, kSelectSpam}) {
         if (std::string message = problem(key); !message.empty())
             return message;
     }

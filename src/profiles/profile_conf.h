@@ -34,6 +34,11 @@ public:
     static constexpr char kPinnedSha256[] = "security/pinnedSha256";
     static constexpr char kKeyring[] = "password/keyring";
     static constexpr char kDecodeAll[] = "headers/decodeAll";
+    // The learned score: good below hamCutoff, spam above spamCutoff, unsure between; rows
+    // scored spam join "Select Known Bad" while selectSpam is on.
+    static constexpr char kHamCutoff[] = "learning/hamCutoff";
+    static constexpr char kSpamCutoff[] = "learning/spamCutoff";
+    static constexpr char kSelectSpam[] = "learning/selectSpam";
 
     // dataDir + "/NAME.conf".
     static QString pathFor(const QString &dataDir, std::string_view profileName);
@@ -59,6 +64,10 @@ public:
     void setKeyring(bool on);
     bool decodeAll() const { return m_decodeAll; }
     void setDecodeAll(bool on);
+    double hamCutoff() const { return m_hamCutoff; }
+    double spamCutoff() const { return m_spamCutoff; }
+    bool selectSpam() const { return m_selectSpam; }
+    void setSelectSpam(bool on);
 
     // The message of the first [security] problem (a value that is not a mode, a malformed pin,
     // or the file itself unreadable); empty when the security keys are sound. A connection must
@@ -81,6 +90,9 @@ private:
     std::string m_pin;
     bool m_keyring = false;
     bool m_decodeAll = false;
+    double m_hamCutoff = 0.20;
+    double m_spamCutoff = 0.90;
+    bool m_selectSpam = true;
     std::map<std::string, Invalid, std::less<>> m_invalid;
     std::string m_fileError;
 };

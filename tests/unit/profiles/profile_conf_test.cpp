@@ -152,3 +152,33 @@ TEST(ProfileConf, UnreadableFileIsAnErrorAndIsNeverOverwritten)
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_THAT(tmp.entries(), ElementsAre(QStringLiteral("p.conf")));
 }
+
+TEST(ProfileConf, LearningCutoffsAndSelectSpam)
+{
+    const struct {
+        const char *file;
+        double ham, spam;
+        bool selectSpam;
+        const char *problem;  // part of error(), or ""
+    } cases[] = {
+        {"", 0.20, 0.90, true, ""},
+        {"[learning]\nhamCutoff=0.1\nspamCutoff = 0.95\nselectSpam=off\n", 0.1, 0.95, false, ""},
+        {"[learning]\nhamCutoff=low\n", 0.20, 0.90, true, "[learning] hamCutoff"},
+        {"[learning]\nspamCutoff=1.5\n", 0.20, 0.90, true, "a number from 0 to 1"},
+        {"[learning]\nhamCutoff=0.8\nspamCutoff=0.5\n", 0.20, 0.90, true, "[learning] spamCutoff"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        TempFolder tmp;
+        tmp.write("p.conf", c.file);
+        const ProfileConf conf = ProfileConf::load(tmp.path("p.conf"));
+        EXPECT_DOUBLE_EQ(conf.hamCutoff(), c.ham);
+        EXPECT_DOUBLE_EQ(conf.spamCutoff(), c.spam);
+        EXPECT_EQ(conf.selectSpam(), c.selectSpam);
+        if (*c.problem)
+            EXPECT_THAT(conf.error(), HasSubstr(c.problem));
+        else
+            EXPECT_EQ(conf.error(), "");
+        EXPECT_EQ(conf.securityError(), "");  // the learning keys never stop a connection
+    }
+}

@@ -1,0 +1,90 @@
+// The tokens the learned score reads from header lines: a table of real-looking header sets.
+#include "screening/downloaded_row.h"
+#include "screening/header_tokens.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace kestrix;
+using ::testing::Contains;
+using ::testing::IsSupersetOf;
+using ::testing::Not;
+
+TEST(HeaderTokens, TableOfHeaderSets)
+{
+    const struct {
+        const char *name;
+        std::vector<std::string> lines;
+        long long size;
+        std::vector<std::string> verdicts;
+        std::vector<std::string> expected;
+        std::vector<std::string> absent;
+    } cases[] = {
+        {"bulk offer",
+         {"Return-Path: <bounce@mass.example>",
+          "Received: from dd_it7 ([210.97.77.167])",
+          "\tby webnote.net (8.9.3/8.9.3) with ESMTP id NAA04623",
+          "Received: from localhost (localhost [127.0.0.1]) by mx.home.example",
+          "From: \"Cheap Meds\" <Sales@Mail.Cheap.example>",
+          "Subject: =?iso-8859-1?Q?V=EDagra?= NOW!!!",
+          "Message-ID: <0103c1042001882DD_IT7@dd_it7>",
+          "X-Mailer: Microsoft Outlook Express 6.00.2600.0000",
+          "Content-Type: multipart/alternative;", "\tboundary=\"----=_NextPart_000_0027_01C2\""},
+         3000,
+         {"forged"},
+         {"from:sales@mail.cheap.example", "from:@mail.cheap.example", "from:@@cheap.example",
+          "from-name:Cheap", "from-name:cheap", "from-name:Meds", "subj:V\xc3\xad" "agra", "subj:v\xc3\xad" "agra",
+          "subj:NOW", "subj:now", "subj:punct:!!!", "subj-cs:iso-8859-1",
+          "return-path:@mass.example", "msgid:@dd_it7", "rcvd-hops:2", "rcvd-from:dd_it7",
+          "rcvd-by:webnote.net", "rcvd-with:esmtp", "rcvd-ip:210.97.77", "rcvd-ip:127.0.0",
+          "mailer:microsoft_outlook_express_#.#.#.#", "mailer-word:microsoft",
+          "ct:multipart/alternative", "ct-boundary:-=_AaAa_9_9_9A9", "list-id:no",
+          "list-unsubscribe:no", "size:2^11", "header:x-mailer", "verdict:forged"},
+         {"from-name:none", "reply-to:same", "msgid:from-domain"}},
+        {"mailing list",
+         {"From: ann@work.example", "Reply-To: ann@work.example", "Subject: Re: [list] minutes",
+          "List-Id: <team.work.example>", "List-Unsubscribe: <mailto:leave@work.example>",
+          "Message-ID: <1234.5678@work.example>", "User-Agent: Mutt/1.4i"},
+         -1,
+         {},
+         {"from:ann@work.example", "from-name:none", "reply-to:same", "subj:Re", "subj:re",
+          "subj:list", "subj:minutes", "subj:punct:[", "msgid:@work.example",
+          "msgid:from-domain", "msgid-shape:9.9", "mailer:mutt/#.#i", "mailer-word:mutt",
+          "ct:none", "list-id:yes", "list-unsubscribe:yes", "rcvd-hops:0"},
+         {"subj:minutes:", "size:2^0"}},
+        {"nothing there",
+         {"X-Odd: no colon on the next line", "garbage line"},
+         10,
+         {},
+         {"from:none", "subj:none", "msgid:invalid", "mailer:none", "ct:none", "size:2^3",
+          "header:x-odd"},
+         {"header:garbage line"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> tokens = headerTokens(c.lines, c.size, c.verdicts);
+        EXPECT_THAT(tokens, IsSupersetOf(c.expected));
+        for (const std::string &absent : c.absent)
+            EXPECT_THAT(tokens, Not(Contains(absent)));
+        EXPECT_TRUE(std::is_sorted(tokens.begin(), tokens.end()));
+        EXPECT_EQ(std::adjacent_find(tokens.begin(), tokens.end()), tokens.end());
+        for (const std::string &token : tokens)
+            EXPECT_EQ(token.find_first_of(" \t\r\n"), std::string::npos) << token;
+    }
+}
+
+TEST(HeaderTokens, RowsAndMessageKeys)
+{
+    DownloadedRow row;
+    row.headerLines = {"id:4950", "Size: 5000 byte", "From: a@b.example", "Subject: Hi"};
+    EXPECT_EQ(rowHeaderLines(row), (std::vector<std::string>{"From: a@b.example", "Subject: Hi"}));
+    EXPECT_EQ(rowTokens(row), headerTokens(rowHeaderLines(row), 5000));
+    EXPECT_THAT(rowTokens(row), Contains("size:2^12"));
+    EXPECT_EQ(rowTokens(DownloadedRow{}), std::vector<std::string>{});
+
+    const std::string key = messageKey(rowHeaderLines(row));
+    EXPECT_EQ(key.size(), 16u);
+    EXPECT_EQ(key, messageKey({"From: a@b.example", "Subject: Hi"}));
+    EXPECT_NE(key, messageKey({"From: a@b.example", "Subject: Hi!"}));
+    EXPECT_NE(messageKey({"ab", "c"}), messageKey({"a", "bc"}));
+}
