@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the window need, when run as root and
-# something is missing. Never starts the system's own Dovecot service.
+# something is missing. Never starts the system's own POP3 services (Dovecot, GNU Mailutils pop3d).
 set -euo pipefail
 
 packages=(
@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   dovecot-core dovecot-pop3d
+  mailutils-pop3d
   libssl-dev openssl
   xvfb xauth qt6-qpa-plugins
   openbox trayer xdotool x11-utils xdg-utils
@@ -43,7 +44,7 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 0
 fi
 
-# Keep package scripts from starting services (the tests start their own Dovecot).
+# Keep package scripts from starting services (the tests start their own POP3 servers).
 policy=/usr/sbin/policy-rc.d
 created_policy=0
 if [ ! -e "$policy" ]; then
@@ -55,6 +56,8 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends "${missing[@]}"
 if [ "$created_policy" -eq 1 ]; then rm -f "$policy"; fi
-# Package installs on some machines still start the service: stop it, the tests use their own.
-if command -v systemctl >/dev/null 2>&1; then systemctl stop dovecot >/dev/null 2>&1 || true; fi
+# Package installs on some machines still start the services: stop them, the tests use their own.
+if command -v systemctl >/dev/null 2>&1; then
+  for service in dovecot mailutils-pop3d; do systemctl stop "$service" >/dev/null 2>&1 || true; done
+fi
 make_locale

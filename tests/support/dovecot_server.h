@@ -15,6 +15,8 @@
 // runs as that user. The messages keep the order given (maildir names with increasing times).
 // The destructor stops the server by its PID (SIGTERM, then waits) and removes the folder.
 
+#include "support/server_process.h"
+
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -47,7 +49,7 @@ public:
     int tlsPort() const { return tlsPort_; }  // 0 without TLS
     const std::string &user() const { return options_.user; }
     const std::string &password() const { return options_.password; }
-    pid_t pid() const { return pid_; }
+    pid_t pid() const { return process_.pid(); }
     std::string folder() const;
     std::string logText() const;
 
@@ -68,16 +70,14 @@ public:
 private:
     void writeConfig();
     std::string tlsSettings() const;
-    void startProcess();
-    bool waitUntilListening(std::string &why);
-    std::vector<std::string> messageFiles() const;
+    std::string maildir() const { return root_ + "/mail"; }
 
     Options options_;
     std::unique_ptr<QTemporaryDir> dir_;
     std::string root_;
     int port_ = 0;
     int tlsPort_ = 0;
-    pid_t pid_ = -1;
+    ServerProcess process_;
     uid_t mailUid_ = 0;
     gid_t mailGid_ = 0;
     long nextTime_ = 1000000001;

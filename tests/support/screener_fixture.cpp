@@ -1,6 +1,5 @@
 #include "support/screener_fixture.h"
 
-#include "support/dovecot_server.h"
 #include "text/header_decoding.h"
 
 namespace kestrix::test {
@@ -22,12 +21,13 @@ void ScreenerFixture::pointAt(int port)
     attached = s.attachPop3(pop);
 }
 
-void ScreenerFixture::pointAt(const DovecotServer &server)
+void ScreenerFixture::pointAt(const std::string &host, int port, const std::string &user,
+                              const std::string &password)
 {
-    s.settings.Host = server.host();
-    s.settings.Port = std::to_string(server.port());
-    s.settings.UserId = server.user();
-    s.password = server.password();
+    s.settings.Host = host;
+    s.settings.Port = std::to_string(port);
+    s.settings.UserId = user;
+    s.password = password;
     attached = s.attachPop3(pop);
 }
 

@@ -3,7 +3,7 @@
 // the scripted prompter, a temp data folder holding the profile "default"'s files (NAME.acc,
 // NAME.log, NAME.conf) and the attachments, and a POP3 client. What differs between the tests
 // is the account the client is pointed at: none (no server), the fake POP3 server of a scripted
-// dialogue, or a throw-away Dovecot.
+// dialogue, or a throw-away real server.
 //
 //   ScreenerFixture        the parts, for a test that needs a fresh Screener per run
 //   ScreenerTest           a test fixture on them, without a server
@@ -23,16 +23,22 @@
 
 namespace kestrix::test {
 
-class DovecotServer;
-
 struct ScreenerFixture {
     ScreenerFixture();
 
     // The account of the scripted dialogues on 127.0.0.1:port (user joe, password "secret"),
     // in plain POP3 as older versions spoke it (no CAPA, no STLS); attaches the client.
     void pointAt(int port);
-    // The Dovecot's account, under the profile's own security choice; attaches the client.
-    void pointAt(const DovecotServer &server);
+    // A real server's account (DovecotServer, MailutilsServer), under the profile's own
+    // security choice; attaches the client.
+    template <class Server>
+        requires requires(const Server &server) { server.host(); }
+    void pointAt(const Server &server)
+    {
+        pointAt(server.host(), server.port(), server.user(), server.password());
+    }
+    void pointAt(const std::string &host, int port, const std::string &user,
+                 const std::string &password);
 
     // Appends one row as a download leaves it: number, sender, subject and code (made from the
     // number when empty), with a stored header of `size` bytes whose content line is

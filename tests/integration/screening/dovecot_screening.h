@@ -1,6 +1,7 @@
 #pragma once
-// The tests' Screener with its POP3 client pointed at a throw-away Dovecot, and the get-and-check
-// command of the window as one call.
+// The tests' Screener run as the window runs it against a real server: the get-and-check
+// command as one call and the rows it leaves; DovecotScreeningTest points it at a throw-away
+// Dovecot.
 #include "support/dovecot_server.h"
 #include "support/screener_fixture.h"
 
@@ -10,7 +11,35 @@
 
 namespace kestrix::test {
 
-class DovecotScreeningTest : public ScreenerTest, protected NumberedMailbox {
+class ScreeningRunTest : public ScreenerTest, protected NumberedMailbox {
+protected:
+    // A command queued and run by one tick of the dispatcher, as the window runs it; it must
+    // go through and leave no session open.
+    void runCommand(PendingCommand code)
+    {
+        s.pendingCommand = code;
+        s.Timer2Timer();
+        ASSERT_TRUE(s.sessionError.empty()) << s.sessionError;
+        EXPECT_TRUE(s.commandFailure.empty()) << s.commandFailure;
+        EXPECT_EQ(s.pendingCommand, cmdIdle);
+        EXPECT_FALSE(s.sessionOpen());
+        prompter.verifyAllAsked();
+    }
+    // The window's get-and-check command (download, reclassify, QUIT).
+    void getAndCheck() { runCommand(cmdGetAndCheck); }
+
+    std::vector<std::string> numbers() const { return s.ListBox1(); }
+    // Message k's sender for each row.
+    std::vector<std::string> sendersOf(std::initializer_list<int> ks) const
+    {
+        std::vector<std::string> out;
+        for (int k : ks)
+            out.push_back(sender(k));
+        return out;
+    }
+};
+
+class DovecotScreeningTest : public ScreeningRunTest {
 protected:
     static void SetUpTestSuite()
     {
@@ -23,28 +52,6 @@ protected:
     {
         dovecot = std::make_unique<DovecotServer>(messages);
         pointAt(*dovecot);
-    }
-
-    // The window's get-and-check command (download, reclassify, QUIT), queued and run by one
-    // tick of the dispatcher as the window runs it.
-    void getAndCheck()
-    {
-        s.pendingCommand = cmdGetAndCheck;
-        s.Timer2Timer();
-        ASSERT_TRUE(s.sessionError.empty()) << s.sessionError;
-        EXPECT_EQ(s.pendingCommand, cmdIdle);
-        EXPECT_FALSE(s.sessionOpen());
-        prompter.verifyAllAsked();
-    }
-
-    std::vector<std::string> numbers() const { return s.ListBox1(); }
-    // Message k's sender for each row.
-    std::vector<std::string> sendersOf(std::initializer_list<int> ks) const
-    {
-        std::vector<std::string> out;
-        for (int k : ks)
-            out.push_back(sender(k));
-        return out;
     }
 
     std::unique_ptr<DovecotServer> dovecot;
