@@ -10,6 +10,7 @@ packages=(
   dovecot-core dovecot-pop3d
   mailutils-pop3d
   libssl-dev openssl
+  libicu-dev
   xvfb xauth qt6-qpa-plugins
   openbox trayer xdotool x11-utils xdg-utils
   qtkeychain-qt6-dev gnome-keyring dbus dbus-daemon dbus-bin

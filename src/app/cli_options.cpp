@@ -20,16 +20,16 @@ std::optional<int> numberArgument(const std::string &text, int min)
 }  // namespace
 
 const char *const kScreeningUsage =
-    "  list [--all] [--last N]\n"
+    "  list [--all] [--last N] [--verdicts]\n"
     "      connect, download headers (resume marks; --all resets them as \"/ All\" does),\n"
     "      reclassify, print the table, QUIT, save the profile\n"
     "      when more messages are new than the notify threshold: --last N answers the\n"
     "      download-control question with N; without --last, the question is asked on a\n"
     "      terminal, and without a terminal all new messages are fetched\n"
-    "  delete-known-bad [--all] [--last N]\n"
+    "  delete-known-bad [--all] [--last N] [--verdicts]\n"
     "      as list, then delete every known-bad or blacklisted row from an unknown sender\n"
     "      in the same session; print the table after the deletion; QUIT; save the profile\n"
-    "  delete [--allow-accepted] [--all] [--last N] NUMBER...\n"
+    "  delete [--allow-accepted] [--all] [--last N] [--verdicts] NUMBER...\n"
     "      as list, then delete the rows with those message numbers as the deletion of a\n"
     "      selection would (bottom-up, logged, counted; whitelisted rows only with\n"
     "      --allow-accepted); print the table after the deletion; QUIT; save the profile\n"
@@ -40,7 +40,8 @@ const char *const kScreeningUsage =
     "      number, sender marker (KNGA, KNBA or -), sender text, subject marker (KNBS, KNBP\n"
     "      or -), subject text, size-and-content text; texts as the raw single-byte bytes\n"
     "      without their marker; \\, TAB, CR and LF inside a text are written as \\\\, \\t,\n"
-    "      \\r and \\n. On standard error: failures, warnings and a one-line summary (-v: every\n"
+    "      \\r and \\n. --verdicts adds a seventh field: the row's verdicts, comma-separated\n"
+    "      (forged, impostor, look-alike, provider-spam) or - for none. On standard error: failures, warnings and a one-line summary (-v: every\n"
     "      status text as well); on a terminal a progress line while headers download\n";
 
 ParseResult parseScreeningArguments(Command command, const GlobalOptions &global,
@@ -52,7 +53,7 @@ ParseResult parseScreeningArguments(Command command, const GlobalOptions &global
         return result;
     };
     const CommandArguments split =
-        splitCommandArguments(args, {"--last"}, {"--all", "--allow-accepted"});
+        splitCommandArguments(args, {"--last"}, {"--all", "--allow-accepted", "--verdicts"});
     if (!split.error.empty()) {
         if (split.error == "--last needs a value")
             return error("--last needs a number");
@@ -67,6 +68,7 @@ ParseResult parseScreeningArguments(Command command, const GlobalOptions &global
     options.command = command;
     options.all = split.flag("--all");
     options.allowAccepted = split.flag("--allow-accepted");
+    options.verdicts = split.flag("--verdicts");
     if (const auto text = split.value("--last")) {
         const auto n = numberArgument(*text, 0);
         if (!n)

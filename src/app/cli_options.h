@@ -21,6 +21,7 @@ struct Options {
     std::optional<int> last;     // --last N: the answer to the download-control question
     bool allowAccepted = false;  // --allow-accepted (delete only)
     bool utf8 = false;           // --utf8: sender and subject as display text in UTF-8
+    bool verdicts = false;       // --verdicts: a last column with each row's verdicts
     std::vector<int> numbers;    // delete: message numbers
 };
 

@@ -39,9 +39,10 @@ std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> 
     return rows;
 }
 
-void printTable(const Screener &screener, bool utf8)
+void printTable(const Screener &screener, const Options &options)
 {
-    const std::string text = formatTable(screener.messageTable, int(screener.rows.size()), utf8);
+    const std::string text = formatTable(screener.messageTable, int(screener.rows.size()),
+                                         options.utf8, options.verdicts);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }
@@ -128,7 +129,7 @@ int run(const Options &options)
         failure = error.what();
     }
     view.endProgress();
-    printTable(screener, options.utf8);
+    printTable(screener, options);
     screener.closeSession();
     // The server carries out the deletions only when it confirms QUIT.
     if (screener.lastDeletion.deleted > 0 && !screener.quitConfirmed) {

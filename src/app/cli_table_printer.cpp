@@ -37,7 +37,7 @@ std::string escapeField(std::string_view text)
     return out;
 }
 
-std::string formatTable(const MessageTable &table, int rows, bool utf8)
+std::string formatTable(const MessageTable &table, int rows, bool utf8, bool verdicts)
 {
     auto shown = [utf8](const std::string &text) {
         return escapeField(utf8 ? displayHeaderTextUtf8(text) : text);
@@ -55,6 +55,10 @@ std::string formatTable(const MessageTable &table, int rows, bool utf8)
         out += shown(table.text(MessageTable::ColSubject, r));
         out += '\t';
         out += escapeField(table.text(MessageTable::ColSizeContent, r));
+        if (verdicts) {
+            out += '\t';
+            out += verdictColumnText(table.verdicts(r));
+        }
         out += '\n';
     }
     return out;

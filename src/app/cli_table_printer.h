@@ -16,7 +16,9 @@ namespace kestrix::cli {
 std::string escapeField(std::string_view text);
 
 // The lines for rows 1..rows of the table (rows: the number of message rows). With utf8 the
-// sender and subject are their display text in UTF-8 instead of the raw bytes.
-std::string formatTable(const MessageTable &table, int rows, bool utf8 = false);
+// sender and subject are their display text in UTF-8 instead of the raw bytes. With verdicts
+// each line gets a seventh field: the row's verdicts ("forged,look-alike", "-" for none).
+std::string formatTable(const MessageTable &table, int rows, bool utf8 = false,
+                        bool verdicts = false);
 
 }  // namespace kestrix::cli

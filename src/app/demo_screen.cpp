@@ -35,10 +35,17 @@ DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folde
             return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
                    screener.hasMessages();
         }, [this, &screener] {
-            // Show the details of the first row from an unknown sender.
+            // Show the details of the first row with a verdict, else of the first row from
+            // an unknown sender.
+            const int last = int(screener.rows.size());
             int row = 1;
-            while (row < int(screener.rows.size()) && screener.messageTable.isTrusted(row))
+            while (row < last && !screener.messageTable.verdicts(row).any())
                 ++row;
+            if (!screener.messageTable.verdicts(row).any()) {
+                row = 1;
+                while (row < last && screener.messageTable.isTrusted(row))
+                    ++row;
+            }
             m_form.messagesPage->stringgrid1->setCurrentRow(row);
             m_waited = 0;
             after([this] { return m_waited >= 5; }, [this, &screener] {

@@ -174,6 +174,10 @@ ProfileConf ProfileConf::load(const QString &path)
         conf.m_hamCutoff = 0.20;
         conf.m_spamCutoff = 0.90;
     }
+    if (const QVariant raw = file.value(qkey(kTrustedAuthservId)); raw.isValid())
+        conf.m_trustedAuthservId = std::string(trimmed(valueText(raw)));
+    readFlag(kTrustSpamFlag, conf.m_trustSpamFlag);
+    readFlag(kForgedIsBad, conf.m_forgedIsBad);
     return conf;
 }
 
@@ -213,6 +217,16 @@ FileResult ProfileConf::save(const QString &path) const
         put(kHamCutoff, m_hamCutoff);
         put(kSpamCutoff, m_spamCutoff);
         put(kSelectSpam, m_selectSpam);
+        // The sender checks are written once they differ from their defaults (or the file
+        // already names them), so a profile that never touched them keeps a short file.
+        auto putUnlessDefault = [&](const char *key, const QVariant &value, bool isDefault) {
+            if (!isDefault || out.contains(qkey(key)) || m_invalid.count(std::string_view(key)))
+                put(key, value);
+        };
+        putUnlessDefault(kTrustedAuthservId, QString::fromLatin1(m_trustedAuthservId),
+                         m_trustedAuthservId.empty());
+        putUnlessDefault(kTrustSpamFlag, m_trustSpamFlag, m_trustSpamFlag);
+        putUnlessDefault(kForgedIsBad, m_forgedIsBad, m_forgedIsBad);
         out.sync();
         if (out.status() != QSettings::NoError)
             return FileResult::failure("Cannot write file \"" + bytes(path) + "\"");
@@ -265,6 +279,24 @@ void ProfileConf::setSelectSpam(bool on)
     markSet(kSelectSpam);
 }
 
+void ProfileConf::setTrustedAuthservId(std::string_view id)
+{
+    m_trustedAuthservId = std::string(trimmed(id));
+    markSet(kTrustedAuthservId);
+}
+
+void ProfileConf::setTrustSpamFlag(bool on)
+{
+    m_trustSpamFlag = on;
+    markSet(kTrustSpamFlag);
+}
+
+void ProfileConf::setForgedIsBad(bool on)
+{
+    m_forgedIsBad = on;
+    markSet(kForgedIsBad);
+}
+
 std::string ProfileConf::securityError() const
 {
     if (!m_fileError.empty())
@@ -280,8 +312,8 @@ std::string ProfileConf::error() const
 {
     if (!m_fileError.empty())
         return m_fileError;
-    for (const char *key :
-         {kSecurityMode, kPinnedSha256, kKeyring, kDecodeAll, kHamCutoff, kSpamCutoff, kSelectSpam}) {
+    for (const char *key : {kSecurityMode, kPinnedSha256, kKeyring, kDecodeAll, kHamCutoff,
+                            kSpamCutoff, kSelectSpam, kTrustSpamFlag, kForgedIsBad}) {
         if (std::string message = problem(key); !message.empty())
             return message;
     }

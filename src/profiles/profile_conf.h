@@ -39,6 +39,9 @@ public:
     static constexpr char kHamCutoff[] = "learning/hamCutoff";
     static constexpr char kSpamCutoff[] = "learning/spamCutoff";
     static constexpr char kSelectSpam[] = "learning/selectSpam";
+    static constexpr char kTrustedAuthservId[] = "screening/trustedAuthservId";
+    static constexpr char kTrustSpamFlag[] = "screening/trustSpamFlag";
+    static constexpr char kForgedIsBad[] = "screening/forgedIsBad";
 
     // dataDir + "/NAME.conf".
     static QString pathFor(const QString &dataDir, std::string_view profileName);
@@ -68,6 +71,15 @@ public:
     double spamCutoff() const { return m_spamCutoff; }
     bool selectSpam() const { return m_selectSpam; }
     void setSelectSpam(bool on);
+    // The sender checks: the authserv-id whose Authentication-Results are trusted (empty: learnt
+    // from the downloaded messages), whether the provider's X-Spam-Flag counts (default on),
+    // and whether the rows with a verdict join the known-bad selection (default on).
+    const std::string &trustedAuthservId() const { return m_trustedAuthservId; }
+    void setTrustedAuthservId(std::string_view id);
+    bool trustSpamFlag() const { return m_trustSpamFlag; }
+    void setTrustSpamFlag(bool on);
+    bool forgedIsBad() const { return m_forgedIsBad; }
+    void setForgedIsBad(bool on);
 
     // The message of the first [security] problem (a value that is not a mode, a malformed pin,
     // or the file itself unreadable); empty when the security keys are sound. A connection must
@@ -93,6 +105,9 @@ private:
     double m_hamCutoff = 0.20;
     double m_spamCutoff = 0.90;
     bool m_selectSpam = true;
+    std::string m_trustedAuthservId;
+    bool m_trustSpamFlag = true;
+    bool m_forgedIsBad = true;
     std::map<std::string, Invalid, std::less<>> m_invalid;
     std::string m_fileError;
 };

@@ -115,7 +115,8 @@ Classifier::Classifier(const Whitelist &whitelist, const BlacklistWords &blackli
 
 Classifier::~Classifier() = default;
 
-RowMarkers Classifier::classify(const std::string &sender, const std::string &subject) const
+RowMarkers Classifier::classify(const std::string &sender, const std::string &subject,
+                                bool whitelistMayTrust) const
 {
     RowMarkers markers;
     if (m_log.isKnownBadSubject(subject)) {
@@ -131,7 +132,7 @@ RowMarkers Classifier::classify(const std::string &sender, const std::string &su
     }
     if (m_log.isKnownBadSender(sender))
         markers.sender = CellMarker::KNBA;
-    if (m_whitelist.contains(sender))
+    if (whitelistMayTrust && m_whitelist.contains(sender))
         markers.sender = CellMarker::KNGA;
     return markers;
 }

@@ -52,7 +52,10 @@ public:
                const RejectedLog &log, bool matchDisplayText = false);
     ~Classifier();
 
-    RowMarkers classify(const std::string &sender, const std::string &subject) const;
+    // whitelistMayTrust: false for a row whose sender is forged or an impostor; the whitelist
+    // then gives no trust, and the other markers stand as if the sender were not on it.
+    RowMarkers classify(const std::string &sender, const std::string &subject,
+                        bool whitelistMayTrust = true) const;
 
 private:
     const Whitelist &m_whitelist;

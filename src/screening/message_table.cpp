@@ -21,12 +21,14 @@ const std::array<std::string, MessageTable::columnCount> &MessageTable::stringGr
 MessageTable::MessageTable()
 {
     m_rows.resize(2);
+    m_verdicts.resize(2);
     writeTitles();
 }
 
 void MessageTable::setRowCount(int rows)
 {
     m_rows.resize(size_t(std::max(rows, 2)));
+    m_verdicts.resize(m_rows.size());
 }
 
 void MessageTable::clearCells()
@@ -38,6 +40,8 @@ void MessageTable::clearCells()
             cell.text.clear();
         }
     }
+    for (RowVerdicts &verdicts : m_verdicts)
+        verdicts = RowVerdicts{};
 }
 
 void MessageTable::writeTitles()
@@ -59,7 +63,7 @@ void MessageTable::setCell(int column, int row, std::string_view text, CellMarke
     if (column < 0 || column >= columnCount || row < 0)
         return;
     if (row >= rowCount())
-        m_rows.resize(size_t(row) + 1);
+        setRowCount(row + 1);
     TableCell &cell = m_rows[size_t(row)][size_t(column)];
     cell.marker = marker;
     cell.text.assign(text);  // reuses the cell's storage
@@ -72,6 +76,23 @@ void MessageTable::setMarker(int column, int row, CellMarker marker)
     m_rows[size_t(row)][size_t(column)].marker = marker;
 }
 
+const RowVerdicts &MessageTable::verdicts(int row) const
+{
+    static const RowVerdicts none;
+    if (row < 0 || row >= rowCount())
+        return none;
+    return m_verdicts[size_t(row)];
+}
+
+void MessageTable::setVerdicts(int row, RowVerdicts verdicts)
+{
+    if (row < 0)
+        return;
+    if (row >= rowCount())
+        setRowCount(row + 1);
+    m_verdicts[size_t(row)] = std::move(verdicts);
+}
+
 std::string MessageTable::displayText(int column, int row) const
 {
     const TableCell &c = cell(column, row);
@@ -82,7 +103,7 @@ bool MessageTable::isKnownBadOrBlacklisted(int row) const
 {
     const CellMarker subject = marker(ColSubject, row);
     return subject == CellMarker::KNBS || subject == CellMarker::KNBP
-        || marker(ColSender, row) == CellMarker::KNBA;
+        || marker(ColSender, row) == CellMarker::KNBA || verdicts(row).countsAsBad;
 }
 
 RowClass MessageTable::rowClass(int row) const

@@ -5,6 +5,7 @@
 // asks the markers, never the first bytes of the text.
 
 #include "screening/cell_marker.h"
+#include "screening/row_verdicts.h"
 
 #include <array>
 #include <string>
@@ -52,18 +53,25 @@ public:
     void setCell(int column, int row, std::string_view text, CellMarker marker = CellMarker::None);
     void setMarker(int column, int row, CellMarker marker);
 
+    // The row's verdicts (row_verdicts.h), written by the table build beside the markers and
+    // emptied with them; out-of-range reads give an empty record.
+    const RowVerdicts &verdicts(int row) const;
+    void setVerdicts(int row, RowVerdicts verdicts);
+
     // The cell as one text: the five-character marker, then the text.
     std::string displayText(int column, int row) const;
 
     // Row classes, from the markers only.
     bool isTrusted(int row) const { return marker(ColSender, row) == CellMarker::KNGA; }
-    // The known-bad deletion's test: known-bad subject, blacklisted, or known-bad sender
-    // (trusted rows included; callers exclude them where the rules say so).
+    // The known-bad deletion's test: known-bad subject, blacklisted, known-bad sender, or a
+    // verdict that counts as bad (trusted rows included; callers exclude them where the rules
+    // say so).
     bool isKnownBadOrBlacklisted(int row) const;
     RowClass rowClass(int row) const;
 
 private:
     std::vector<std::array<TableCell, columnCount>> m_rows;
+    std::vector<RowVerdicts> m_verdicts;  // one per row of m_rows
 };
 
 }  // namespace kestrix

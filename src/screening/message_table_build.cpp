@@ -2,9 +2,11 @@
 // scrolling, and the resume marks that tell the next download where new mail begins.
 #include "screening/classification.h"
 #include "screening/screener.h"
+#include "screening/sender_verdicts.h"
 #include "screening/view.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace kestrix {
 
@@ -26,12 +28,23 @@ void Screener::buildMessageTable(bool scrollToEnd)
     messageTable.writeTitles();
 
     const Classifier classifier(whitelist, blacklist, rejectedLog, decodeAll);
+    std::optional<SenderVerdicts> judge;
+    if (checkSenders && rowCount > 0)
+        judge.emplace(whitelist, rows, senderCheckSettings());
     for (size_t i = 0; i < rowCount; ++i) {
         const int r = int(i) + 1;
         const DownloadedRow &row = rows[i];
         const std::string &sender = row.sender;
         const std::string &subject = row.subject;
-        const RowMarkers markers = classifier.classify(sender, subject);
+        RowVerdicts verdicts = judge ? judge->judge(row) : RowVerdicts{};
+        const RowMarkers markers =
+            classifier.classify(sender, subject, !verdicts.untrustsWhitelist());
+        // A row the whitelist still trusts (a provider's spam flag on a friend's mail) shows
+        // its verdict but is never selected as bad.
+        if (markers.sender == CellMarker::KNGA)
+            verdicts.countsAsBad = false;
+        if (verdicts.any())
+            messageTable.setVerdicts(r, std::move(verdicts));
 
         messageTable.setCell(MessageTable::ColNumber, r, row.number);
         messageTable.setCell(MessageTable::ColSender, r, sender, markers.sender);
@@ -53,6 +66,15 @@ void Screener::buildMessageTable(bool scrollToEnd)
     detailsRow = -1;
 
     setResumeMarks();
+}
+
+SenderCheckSettings Screener::senderCheckSettings() const
+{
+    SenderCheckSettings settings;
+    settings.trustedAuthservId = conf.trustedAuthservId();
+    settings.trustSpamFlag = conf.trustSpamFlag();
+    settings.forgedIsBad = conf.forgedIsBad();
+    return settings;
 }
 
 void Screener::scrollTableToEnd()

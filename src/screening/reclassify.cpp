@@ -5,11 +5,6 @@
 
 namespace kestrix {
 
-namespace {
-
-
-}  // namespace
-
 void Screener::reclassify()
 {
     m_view.setEnabled(Control::SpeedButton27, false);
@@ -37,34 +32,35 @@ void Screener::reclassify()
     settings.resumeCodeCopy = "-1";
     setAllowDeleteAccepted(false);
 
-    // Collected afresh on every run, so repeated runs do not count the same rows twice.
+    // Collected afresh on every run, so repeated runs do not count the same rows twice. The
+    // table is built first: a whitelisted sender that is forged or an impostor is not trusted.
     clearTrustedLists();
+    buildMessageTable(false);
     bool anyUntrusted = false;
     for (size_t i = rows.size(); i-- > 0;) {
         const DownloadedRow &row = rows[i];
-        const std::string &sender = row.sender;
-        if (whitelist.empty() || !whitelist.contains(sender)) {
+        if (whitelist.empty() || !messageTable.isTrusted(int(i) + 1)) {
             anyUntrusted = true;
             continue;
         }
         trustedNumbers.push_back(row.number);
-        trustedSenders.push_back(sender);
+        trustedSenders.push_back(row.sender);
         trustedSubjects.push_back(row.subject);
         trustedSizes.push_back(row.sizeContentText());
     }
     if (anyUntrusted)
         setMainButtonMode(MainButtonMode::GetNew);
 
-    buildMessageTable(false);
-
     // "Select known bad or blacklisted " is offered for known-bad rows of unknown senders (read
-    // from the table just built; with an empty whitelist it stays off).
-    if (!whitelist.empty()) {
-        for (int r = 1; r <= int(rows.size()); ++r) {
-            if (!messageTable.isTrusted(r) && messageTable.isKnownBadOrBlacklisted(r)) {
-                m_view.setEnabled(Control::SpeedButton27, true);
-                break;
-            }
+    // from the table just built; with an empty whitelist it stays off), and for rows whose
+    // verdicts count as bad whatever the whitelist holds.
+    for (int r = 1; r <= int(rows.size()); ++r) {
+        if (messageTable.isTrusted(r))
+            continue;
+        if (whitelist.empty() ? messageTable.verdicts(r).countsAsBad
+                              : messageTable.isKnownBadOrBlacklisted(r)) {
+            m_view.setEnabled(Control::SpeedButton27, true);
+            break;
         }
     }
 

@@ -33,6 +33,7 @@ class Screener;
 class TNMPOP3;  // the POP3 client (transport)
 struct TlsCertificate;
 class TMailMessage;
+struct SenderCheckSettings;
 
 // The Screener's hold on a POP3 client's events (from attachPop3). While it lives the client's
 // events reach the Screener; when it goes (or is reset) they are taken back and the Screener no
@@ -73,6 +74,11 @@ public:
     // The profile's "[headers] decodeAll": blacklist words are also matched against the display
     // text of senders and subjects. Off for profiles that do not say so.
     bool decodeAll = false;
+    // The sender checks (forged senders, impostor names, look-alike domains, the provider's
+    // spam flag) run at every table build, with the "[screening]" keys of `conf`. Off only to
+    // measure what they cost.
+    bool checkSenders = true;
+    SenderCheckSettings senderCheckSettings() const;
 
     // ---- The message table and its rows --------------------------------------------------------
     // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt

@@ -2,6 +2,23 @@
 
 namespace kestrix {
 
+namespace {
+
+Badge badgeOf(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Forged: return Badge::Forged;
+    case Verdict::Impostor: return Badge::Impostor;
+    case Verdict::LookAlike: return Badge::LookAlike;
+    case Verdict::ProviderSpam: return Badge::ProviderSpam;
+    }
+    return Badge::None;
+}
+
+bool isVerdictBadge(Badge badge) { return badge >= Badge::Forged; }
+
+}  // namespace
+
 RowPaintDecision decideRowPaint(const PaintRowInput &row, const GridPaintState &state)
 {
     RowPaintDecision d;
@@ -9,14 +26,18 @@ RowPaintDecision decideRowPaint(const PaintRowInput &row, const GridPaintState &
     d.selected = state.selTop >= 0 && state.selTop <= r && r <= state.selBottom;
     d.highlighted = d.selected && !(row.cls.trusted && state.protectTrusted);
     if (state.knownBadSelectMode)
-        d.highlighted = row.cls.knownBad() || row.cls.isBlacklisted();
+        d.highlighted = row.cls.knownBad() || row.cls.isBlacklisted() || row.cls.badByVerdict();
     if (row.sizeEmpty) {
         d.highlighted = false;
         d.selected = false;
     }
     d.edge = d.selected && !d.highlighted && (r == state.selTop || r == state.selBottom);
 
-    if (!row.cls.trusted && !row.senderEmpty) {
+    if (row.cls.hasVerdict && !row.senderEmpty) {
+        // A verdict is news the class badge cannot tell; a trusted row shows it too.
+        d.badge = badgeOf(row.cls.verdict);
+        d.verdictColour = true;
+    } else if (!row.cls.trusted && !row.senderEmpty) {
         if (row.cls.knownBad())
             d.badge = Badge::KnownBad;
         else if (row.cls.unknown())
@@ -35,6 +56,14 @@ ClassShape classShapeFor(const RowMarks &cls)
 {
     if (cls.trusted)
         return {"Known good address", colours::cream, Qt::black};
+    if (cls.hasVerdict) {
+        switch (cls.verdict) {
+        case Verdict::Forged: return {"FG: Forged sender", colours::purple, Qt::white};
+        case Verdict::Impostor: return {"IM: Impostor name", colours::purple, Qt::white};
+        case Verdict::LookAlike: return {"LA: Look-alike domain", colours::purple, Qt::white};
+        case Verdict::ProviderSpam: return {"PS: Spam by the provider", colours::purple, Qt::white};
+        }
+    }
     if (cls.knownBadSender)
         return {"KB: Known Bad address", colours::maroon, Qt::white};
     if (cls.knownBadSubject)
@@ -50,6 +79,10 @@ const char *badgeText(Badge badge)
     case Badge::KnownBad: return "KB";
     case Badge::Unknown: return "US";
     case Badge::Blacklisted: return "BL";
+    case Badge::Forged: return "FG";
+    case Badge::Impostor: return "IM";
+    case Badge::LookAlike: return "LA";
+    case Badge::ProviderSpam: return "PS";
     case Badge::None: break;
     }
     return "";
@@ -61,6 +94,10 @@ QColor badgeFill(Badge badge)
     case Badge::KnownBad: return colours::maroon;
     case Badge::Unknown: return colours::yellow;
     case Badge::Blacklisted: return colours::orange;
+    case Badge::Forged:
+    case Badge::Impostor:
+    case Badge::LookAlike:
+    case Badge::ProviderSpam: return colours::purple;
     case Badge::None: break;
     }
     return colours::cream;
@@ -68,7 +105,7 @@ QColor badgeFill(Badge badge)
 
 QColor badgeTextColour(Badge badge)
 {
-    return badge == Badge::KnownBad ? QColor(Qt::white) : QColor(Qt::black);
+    return badge == Badge::KnownBad || isVerdictBadge(badge) ? QColor(Qt::white) : QColor(Qt::black);
 }
 
 }  // namespace kestrix

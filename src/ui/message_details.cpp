@@ -5,7 +5,7 @@
 namespace kestrix {
 
 DetailsText detailsText(const std::vector<std::string> &stored, const std::string &newestCode,
-                        bool diagnosticMode)
+                        bool diagnosticMode, const std::vector<std::string> &verdicts)
 {
     DetailsText out;
     out.lines = stored;
@@ -29,6 +29,7 @@ DetailsText detailsText(const std::vector<std::string> &stored, const std::strin
             break;
         }
     }
+    out.lines.insert(out.lines.begin(), verdicts.begin(), verdicts.end());
     if (out.virusHint)
         out.lines.insert(out.lines.begin(), kVirusHint);
     return out;

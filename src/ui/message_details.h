@@ -15,9 +15,11 @@ struct DetailsText {
 };
 
 // stored: the record's lines (empty when there is no record). newestCode goes into the id line,
-// which only the diagnostic mode keeps.
+// which only the diagnostic mode keeps. verdicts: the lines saying why the row carries its
+// verdicts ("Authentication-Results from mx.example.net: dmarc=fail"), shown first (after the
+// virus hint).
 DetailsText detailsText(const std::vector<std::string> &stored, const std::string &newestCode,
-                        bool diagnosticMode);
+                        bool diagnosticMode, const std::vector<std::string> &verdicts = {});
 
 // True when the message's last Content-Type header line does not name a text type, or when
 // there is no such line or no record at all.

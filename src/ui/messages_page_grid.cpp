@@ -219,8 +219,8 @@ void MessagesPage::showDetails(int row)
     Shape2->show();
 
     if (shown) {
-        const DetailsText details =
-            detailsText(shown->headerLines, m_screener->newestCode, m_diagnosticMode);
+        const DetailsText details = detailsText(shown->headerLines, m_screener->newestCode,
+                                                m_diagnosticMode, table.verdicts(row).reasons);
         showDetailsText(details.lines);
     }
     Memo2->moveCursor(QTextCursor::Start);

@@ -73,6 +73,11 @@ RowMarks rowMarksOf(const MessageTable &table, int row)
     marks.knownBadSender = sender == CellMarker::KNBA;
     marks.knownBadSubject = subject == CellMarker::KNBS;
     marks.blacklisted = subject == CellMarker::KNBP;
+    const RowVerdicts &verdicts = table.verdicts(row);
+    marks.hasVerdict = verdicts.any();
+    if (marks.hasVerdict)
+        marks.verdict = verdicts.first();
+    marks.verdictBad = verdicts.countsAsBad;
     return marks;
 }
 
@@ -129,7 +134,8 @@ public:
                 painter->drawLine(cell.right(), cell.top(), cell.right(), cell.bottom());
             }
         } else {
-            painter->setPen(Qt::black);
+            const bool warn = d.verdictColour && index.column() == MessageTable::ColSender;
+            painter->setPen(warn ? colours::purple : QColor(Qt::black));
             painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop, text);
             painter->setPen(colours::silver);
             if (d.topEdgeLine)

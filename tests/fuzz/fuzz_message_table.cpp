@@ -1,10 +1,13 @@
 // The message table built from arbitrary header texts and list contents, the way a download
 // fills it: the input is blocks separated by a line "--": the whitelist, the blacklist words,
 // the rejected-mail log (sender TAB subject), then one block per message whose first line is the
-// message number as the list holds it, its second the size, and the rest its header lines.
+// message number as the list holds it, its second the size, and the rest its header lines;
+// every row is also judged by the sender checks (Authentication-Results, spam flags, names and
+// domains against the whitelist).
 #include "screening/classification.h"
 #include "screening/downloaded_row.h"
 #include "screening/message_table.h"
+#include "screening/sender_verdicts.h"
 #include "text/header_decoding.h"
 
 #include <cstdint>
@@ -73,9 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     table.setRowCount(int(rows.size()) + 1);
     table.writeTitles();
     const Classifier classifier(whitelist, blacklist, log);
+    // The sender checks read every header line: Authentication-Results, spam flags, names.
+    const SenderVerdicts judge(whitelist, rows, SenderCheckSettings{});
     for (size_t i = 0; i < rows.size(); ++i) {
         const int r = int(i) + 1;
-        const RowMarkers markers = classifier.classify(rows[i].sender, rows[i].subject);
+        RowVerdicts verdicts = judge.judge(rows[i]);
+        const RowMarkers markers = classifier.classify(rows[i].sender, rows[i].subject,
+                                                       !verdicts.untrustsWhitelist());
+        (void)verdictColumnText(verdicts);
+        table.setVerdicts(r, std::move(verdicts));
         table.setCell(MessageTable::ColNumber, r, rows[i].number);
         table.setCell(MessageTable::ColSender, r, rows[i].sender, markers.sender);
         table.setCell(MessageTable::ColSubject, r, rows[i].subject, markers.subject);

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -210,6 +211,44 @@ private slots:
         f.form.refreshTick();
         QCoreApplication::processEvents();
         QVERIFY(f.form.grab().save(dir + QStringLiteral("/grid.png")));
+    }
+
+    // Ann's mail in row 4 fails the provider's DMARC; row 2 carries its spam flag.
+    void verdictBadgeColourAndWhy()
+    {
+        Fixture f;
+        auto &forged = f.screener.rows.at(3).headerLines;
+        forged.insert(forged.begin() + 2, "Authentication-Results: mx.example.net; dmarc=fail "
+                                          "header.from=example.org");
+        auto &flagged = f.screener.rows.at(1).headerLines;
+        flagged.insert(flagged.begin() + 2, "X-Spam-Flag: YES");
+        f.screener.buildMessageTable(false);
+
+        QCOMPARE(f.grid().decision(4).badge, Badge::Forged);
+        QVERIFY(f.grid().decision(4).verdictColour);
+        QCOMPARE(f.grid().decision(2).badge, Badge::ProviderSpam);
+        QCOMPARE(f.grid().decision(1).badge, Badge::None);
+        QVERIFY(!rowMarksOf(f.screener.messageTable, 4).trusted);  // whitelisted, but forged
+
+        // The badge is painted in its colour at the left of the number cell.
+        f.form.show();
+        f.screener.view().showPage(Control::TabSheet3);
+        QCoreApplication::processEvents();
+        const QRect cell = f.grid().visualRect(f.grid().model()->index(3, 0));
+        const QImage painted = f.grid().viewport()->grab().toImage();
+        QCOMPARE(painted.pixelColor(0, cell.top() + 3), QColor(128, 0, 128));
+
+        f.form.messagesPage->showDetails(4);
+        QCOMPARE(f.form.messagesPage->Label52->text(), QStringLiteral("FG: Forged sender"));
+        QCOMPARE(f.form.messagesPage->Memo2->toPlainText().section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("Authentication-Results from mx.example.net: dmarc=fail"));
+
+        // "Select known bad" takes both verdict rows beside the known-bad one.
+        f.form.messagesPage->selectKnownBad();
+        for (const int row : {2, 3, 4})
+            QVERIFY(f.grid().decision(row).highlighted);
+        QVERIFY(!f.grid().decision(5).highlighted);
+        QCOMPARE(f.screener.countKnownBad(), 3);
     }
 
     void detailsPaneVirusHint()

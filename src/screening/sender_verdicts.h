@@ -1,0 +1,41 @@
+#pragma once
+// Every verdict of a row, for one build of the message table: the provider's (under the trusted
+// authserv-id, set in the profile or learnt from the rows) and those of the sender text
+// against the whitelist. Built once per table build, then asked row by row.
+
+#include "profiles/whitelist.h"
+#include "screening/downloaded_row.h"
+#include "screening/row_verdicts.h"
+#include "screening/sender_likeness.h"
+
+#include <string>
+#include <vector>
+
+namespace kestrix {
+
+// The profile's "[screening]" keys of NAME.conf.
+struct SenderCheckSettings {
+    std::string trustedAuthservId;  // empty: learnt from the downloaded rows
+    bool trustSpamFlag = true;      // the provider's X-Spam-Flag makes a verdict
+    bool forgedIsBad = true;        // verdict rows join the known-bad selection
+};
+
+class SenderVerdicts {
+public:
+    SenderVerdicts(const Whitelist &whitelist, const std::vector<DownloadedRow> &rows,
+                   const SenderCheckSettings &settings);
+
+    // The row's verdicts; countsAsBad is set for any verdict when forgedIsBad is on (the table
+    // build takes it back for a row the whitelist still trusts).
+    RowVerdicts judge(const DownloadedRow &row) const;
+
+    // The authserv-id whose Authentication-Results are read ("" when none is trusted).
+    const std::string &trustedAuthservId() const { return m_trustedId; }
+
+private:
+    SenderCheckSettings m_settings;
+    std::string m_trustedId;
+    SenderLikeness m_likeness;
+};
+
+}  // namespace kestrix

@@ -1,0 +1,162 @@
+#include "text/confusables.h"
+
+#include "text/latin1.h"
+
+#include <QString>
+
+#include <unicode/uidna.h>
+#include <unicode/uspoof.h>
+
+#include <array>
+
+namespace kestrix {
+
+namespace {
+
+bool isAscii(std::string_view text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// The process's spoof checker, configured once; ICU allows concurrent use of a configured one.
+struct Checker {
+    USpoofChecker *spoof = nullptr;
+    UIDNA *idna = nullptr;
+    // Key of each lower-cased ASCII character, from ICU, with the simple swaps of this program.
+    std::array<std::string, 128> asciiKey;
+
+    Checker()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        spoof = uspoof_open(&status);
+        if (U_FAILURE(status))
+            spoof = nullptr;
+        status = U_ZERO_ERROR;
+        idna = uidna_openUTS46(UIDNA_DEFAULT, &status);
+        if (U_FAILURE(status))
+            idna = nullptr;
+        for (int c = 0; c < 128; ++c) {
+            const char lowered = lowerAZ(char(c));
+            asciiKey[size_t(c)] = lowerAZ(skeleton(std::string_view(&lowered, 1)));
+        }
+        // The swaps people make by hand, whatever the ICU data says: "rn" for "m", "1" (and
+        // "|") for "l", "0" for "o".
+        asciiKey[size_t('m')] = "rn";
+        asciiKey[size_t('1')] = "l";
+        asciiKey[size_t('|')] = "l";
+        asciiKey[size_t('0')] = "o";
+    }
+    ~Checker()
+    {
+        if (spoof)
+            uspoof_close(spoof);
+        if (idna)
+            uidna_close(idna);
+    }
+    Checker(const Checker &) = delete;
+    Checker &operator=(const Checker &) = delete;
+
+    // ICU's skeleton of UTF-8 text; the text itself when ICU fails.
+    std::string skeleton(std::string_view utf8) const
+    {
+        if (!spoof)
+            return std::string(utf8);
+        std::string out(utf8.size() * 2 + 8, '\0');
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            UErrorCode status = U_ZERO_ERROR;
+            const int32_t n = uspoof_getSkeletonUTF8(spoof, 0, utf8.data(), int32_t(utf8.size()),
+                                                     out.data(), int32_t(out.size()), &status);
+            if (status == U_BUFFER_OVERFLOW_ERROR) {
+                out.resize(size_t(n) + 1);
+                continue;
+            }
+            if (U_FAILURE(status))
+                return std::string(utf8);
+            out.resize(size_t(n));
+            return out;
+        }
+        return std::string(utf8);
+    }
+};
+
+const Checker &checker()
+{
+    static const Checker instance;
+    return instance;
+}
+
+// Valid UTF-8, case-folded (invalid bytes become U+FFFD on the way through QString).
+std::string foldedUtf8(std::string_view utf8)
+{
+    const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    return text.toCaseFolded().toUtf8().toStdString();
+}
+
+}  // namespace
+
+std::string confusableKey(std::string_view utf8)
+{
+    const Checker &c = checker();
+    std::string key;
+    if (isAscii(utf8)) {
+        key.reserve(utf8.size() + 4);
+        for (const char ch : utf8)
+            key += c.asciiKey[static_cast<unsigned char>(ch)];
+        return key;
+    }
+    key = lowerAZ(c.skeleton(foldedUtf8(utf8)));
+    // ICU leaves "0" as a capital O and keeps "m" whole when the text is not plain ASCII; the
+    // swaps apply all the same.
+    std::string swapped;
+    swapped.reserve(key.size() + 4);
+    for (const char ch : key) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b < 0x80)
+            swapped += c.asciiKey[b];
+        else
+            swapped += ch;
+    }
+    return swapped;
+}
+
+std::string domainToUnicode(std::string_view domain)
+{
+    const Checker &c = checker();
+    std::string lowered = lowerAZ(domain);
+    if (!c.idna || lowered.find("xn--") == std::string::npos)
+        return std::string(domain);
+    std::string out(domain.size() * 4 + 16, '\0');
+    UErrorCode status = U_ZERO_ERROR;
+    UIDNAInfo info = UIDNA_INFO_INITIALIZER;
+    const int32_t n = uidna_nameToUnicodeUTF8(c.idna, lowered.data(), int32_t(lowered.size()),
+                                              out.data(), int32_t(out.size()), &info, &status);
+    if (U_FAILURE(status) || n < 0 || size_t(n) > out.size())
+        return std::string(domain);
+    out.resize(size_t(n));
+    return out;
+}
+
+std::string domainConfusableKey(std::string_view domain)
+{
+    if (isAscii(domain) && lowerAZ(domain).find("xn--") == std::string::npos)
+        return confusableKey(domain);
+    return confusableKey(domainToUnicode(domain));
+}
+
+bool mixesScripts(std::string_view utf8)
+{
+    const Checker &c = checker();
+    if (!c.spoof || isAscii(utf8))
+        return false;
+    const std::string folded = foldedUtf8(utf8);
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t result =
+        uspoof_checkUTF8(c.spoof, folded.data(), int32_t(folded.size()), nullptr, &status);
+    return U_SUCCESS(status) && (result & USPOOF_RESTRICTION_LEVEL) != 0;
+}
+
+}  // namespace kestrix
