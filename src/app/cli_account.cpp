@@ -95,6 +95,9 @@ void giveAccount(Screener &screener, Account &account, const QString &dir)
     screener.attachmentsFolder = fromQString(dir) + "/Attachments";
     screener.conf = account.conf;
     screener.confFile = account.paths.conf;
+    screener.learning.open(dir, account.name, account.conf);
+    if (!screener.learning.problem().empty())
+        warn(screener.learning.problem());
     screener.offerCertificateTrust = false;
 }
 

@@ -22,8 +22,8 @@ const char *const kProfileUsage =
     "      one line per listed profile on standard output: name, host, port, user,\n"
     "      security mode (TAB-separated)\n"
     "  profile remove [--keep-files] NAME\n"
-    "      takes the profile off the list and deletes its log, settings and whitelist\n"
-    "      files (not with --keep-files); \"default\" can not be removed\n";
+    "      takes the profile off the list and deletes its log, settings, whitelist and\n"
+    "      learned-score files (not with --keep-files); \"default\" can not be removed\n";
 
 namespace {
 
@@ -159,7 +159,8 @@ int remove(const GlobalOptions &global, const std::vector<std::string> &args)
         return failure(written.error);
     if (!split.flag("--keep-files") && isUsableProfileName(name)) {
         const ProfilePaths paths = profilePaths(*dir, name);
-        for (const QString &path : {paths.log, paths.settings, paths.whitelist, paths.conf}) {
+        for (const QString &path :
+             {paths.log, paths.settings, paths.whitelist, paths.conf, paths.tokens}) {
             DeleteFileIfPresent(path);
             if (pathExists(path))
                 warn("could not delete " + fromQString(path));

@@ -49,7 +49,8 @@ void resetForLoad(Profile &profile, std::vector<int> &changed, const SettingsCha
 ProfilePaths profilePaths(const QString &dataDir, std::string_view name)
 {
     return ProfilePaths{stemFile(dataDir, name, ".ini"), stemFile(dataDir, name, ".acc"),
-                        stemFile(dataDir, name, ".log"), stemFile(dataDir, name, ".conf")};
+                        stemFile(dataDir, name, ".log"), stemFile(dataDir, name, ".conf"),
+                        stemFile(dataDir, name, ".tokens")};
 }
 
 QString blacklistPath(const QString &dataDir) { return dataFilePath(dataDir, "kestrix.blk"); }

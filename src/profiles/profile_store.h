@@ -32,6 +32,7 @@ struct ProfilePaths {
     QString whitelist;  // NAME.acc
     QString log;        // NAME.log
     QString conf;       // NAME.conf, read and written through ProfileConf
+    QString tokens;     // NAME.tokens, the learned score's store (TokenStore)
 };
 
 ProfilePaths profilePaths(const QString &dataDir, std::string_view name);

@@ -123,8 +123,11 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
 
         // The server acknowledged the DELE: only now is the row logged, removed and counted.
         ++lastDeletion.deleted;
-        if (!trusted)
+        if (!trusted) {
             rejectedLog.appendRejected(rows[i].sender, rows[i].subject);
+            // The user's deletion is the learned score's word for spam.
+            trainRow(r, Judgement::Spam);
+        }
         rows.erase(rows.begin() + std::ptrdiff_t(i));
         QCoreApplication::processEvents();
         renumberAfterDeletion(m);
@@ -143,6 +146,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
 
 void Screener::finishDeletion(bool knownBadRun)
 {
+    saveLearning();
     buildMessageTable(false);
     m_view.setEnabled(Control::button10, false);
     m_view.setEnabled(Control::Deleteselectedmails1, false);

@@ -3,6 +3,8 @@
 // (table row r is record r - 1); the table is rebuilt from the records, so a row's number,
 // sender, subject, code and header lines can never drift apart.
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +21,9 @@ struct DownloadedRow {
     std::vector<std::string> headerLines = {};
     // The row was filled from the rejected-mail log (diagnostic): no server message behind it.
     bool fromLog = false;
+    // The learned score's token ids of the header lines (rowTokenIds), read at the first table
+    // build that scores the row and kept: a rebuild scores without reading the lines again.
+    mutable std::shared_ptr<const std::vector<uint64_t>> learnedTokenIds = {};
 
     // The resume mark the row leaves for the next download: its code, "0" for a row from
     // the log.

@@ -410,6 +410,17 @@ std::vector<std::string> rowTokens(const DownloadedRow &row, const std::vector<s
     return headerTokens(rowHeaderLines(row), size, verdicts);
 }
 
+const std::vector<uint64_t> &rowTokenIds(const DownloadedRow &row)
+{
+    if (!row.learnedTokenIds) {
+        auto ids = std::make_shared<std::vector<uint64_t>>();
+        for (const std::string &token : rowTokens(row))
+            ids->push_back(tokenId(token));
+        row.learnedTokenIds = std::move(ids);
+    }
+    return *row.learnedTokenIds;
+}
+
 std::string messageKey(const std::vector<std::string> &lines)
 {
     uint64_t hash = 14695981039346656037ull;

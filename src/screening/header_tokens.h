@@ -24,6 +24,8 @@ std::vector<std::string> headerTokens(const std::vector<std::string> &lines, lon
 // starts with, and the size those name. Empty for a row without header lines.
 std::vector<std::string> rowTokens(const DownloadedRow &row,
                                    const std::vector<std::string> &verdicts = {});
+// The ids of rowTokens(row), read once and kept in the row.
+const std::vector<uint64_t> &rowTokenIds(const DownloadedRow &row);
 // The header lines of a row without the two lines the download puts first.
 std::vector<std::string> rowHeaderLines(const DownloadedRow &row);
 

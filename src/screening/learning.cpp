@@ -21,9 +21,11 @@ void Learning::open(const QString &dataDir, std::string_view profileName, const 
 
 void Learning::applyConf(const ProfileConf &conf)
 {
+    m_selectSpam = conf.selectSpam();
+    if (m_settings.hamCutoff == conf.hamCutoff() && m_settings.spamCutoff == conf.spamCutoff())
+        return;
     m_settings.hamCutoff = conf.hamCutoff();
     m_settings.spamCutoff = conf.spamCutoff();
-    m_selectSpam = conf.selectSpam();
     m_scorerBuilt = false;
 }
 

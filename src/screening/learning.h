@@ -22,7 +22,7 @@ public:
     // Reads the store of the profile (an empty one when there is none). A damaged store starts
     // empty and problem() says so, once; the next save replaces it.
     void open(const QString &dataDir, std::string_view profileName, const ProfileConf &conf);
-    // Takes the cutoffs of NAME.conf; the store stays.
+    // Takes the cutoffs and selectSpam of NAME.conf; the store stays.
     void applyConf(const ProfileConf &conf);
     const std::string &problem() const { return m_problem; }
     const QString &path() const { return m_path; }

@@ -1,6 +1,7 @@
 // Rebuilding the message table from the downloaded rows: classification of every row,
 // scrolling, and the resume marks that tell the next download where new mail begins.
 #include "screening/classification.h"
+#include "screening/header_tokens.h"
 #include "screening/screener.h"
 #include "screening/sender_verdicts.h"
 #include "screening/view.h"
@@ -31,19 +32,23 @@ void Screener::buildMessageTable(bool scrollToEnd)
     std::optional<SenderVerdicts> judge;
     if (checkSenders && rowCount > 0)
         judge.emplace(whitelist, rows, senderCheckSettings());
+    learning.applyConf(conf);
+    const LearnedScorer &scorer = learning.scorer();
     for (size_t i = 0; i < rowCount; ++i) {
         const int r = int(i) + 1;
         const DownloadedRow &row = rows[i];
         const std::string &sender = row.sender;
         const std::string &subject = row.subject;
         RowVerdicts verdicts = judge ? judge->judge(row) : RowVerdicts{};
+        if (scorer.trained() && !row.headerLines.empty())
+            scoreRow(scorer, row, verdicts);
         const RowMarkers markers =
             classifier.classify(sender, subject, !verdicts.untrustsWhitelist());
         // A row the whitelist still trusts (a provider's spam flag on a friend's mail) shows
         // its verdict but is never selected as bad.
         if (markers.sender == CellMarker::KNGA)
             verdicts.countsAsBad = false;
-        if (verdicts.any())
+        if (verdicts.any() || verdicts.learned != LearnedVerdict::NotTrained)
             messageTable.setVerdicts(r, std::move(verdicts));
 
         messageTable.setCell(MessageTable::ColNumber, r, row.number);
@@ -66,6 +71,23 @@ void Screener::buildMessageTable(bool scrollToEnd)
     detailsRow = -1;
 
     setResumeMarks();
+}
+
+void Screener::scoreRow(const LearnedScorer &scorer, const DownloadedRow &row,
+                        RowVerdicts &verdicts) const
+{
+    // The row's own tokens (read once) and its sender verdicts, as training saw them.
+    thread_local std::vector<uint64_t> ids;
+    ids = rowTokenIds(row);
+    for (const Verdict verdict : kAllVerdicts) {
+        if (verdicts.has(verdict))
+            ids.push_back(tokenId(std::string("verdict:") + verdictName(verdict)));
+    }
+    const LearnedResult result = scorer.score(ids);
+    verdicts.learned = result.verdict;
+    verdicts.learnedScore = result.score;
+    if (result.verdict == LearnedVerdict::Spam && learning.selectSpam())
+        verdicts.countsAsBad = true;
 }
 
 SenderCheckSettings Screener::senderCheckSettings() const

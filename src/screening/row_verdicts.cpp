@@ -1,5 +1,7 @@
 #include "screening/row_verdicts.h"
 
+#include <cstdio>
+
 namespace kestrix {
 
 Verdict RowVerdicts::first() const
@@ -37,6 +39,14 @@ std::string verdictColumnText(const RowVerdicts &verdicts)
         if (!text.empty())
             text += ',';
         text += verdictName(v);
+    }
+    if (verdicts.learned != LearnedVerdict::NotTrained) {
+        char score[16];
+        std::snprintf(score, sizeof score, " %.3f", verdicts.learnedScore);
+        if (!text.empty())
+            text += ',';
+        text += learnedVerdictName(verdicts.learned);
+        text += score;
     }
     return text.empty() ? std::string("-") : text;
 }

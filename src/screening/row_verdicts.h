@@ -6,6 +6,8 @@
 // the details pane, the command line's verdict column and the known-bad selection all read the
 // same answer. A further judgement of a row (a learned score, say) belongs in this record too.
 
+#include "screening/learned_score.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +33,11 @@ struct RowVerdicts {
     // One line per verdict saying why, for the details pane
     // ("Authentication-Results from mx.example.net: dmarc=fail").
     std::vector<std::string> reasons;
+    // The learned score of the row; NotTrained until the profile has learnt enough (and for a
+    // row without header lines). A row scored spam counts as bad while "[learning] selectSpam"
+    // is on; an unsure row never does.
+    LearnedVerdict learned = LearnedVerdict::NotTrained;
+    double learnedScore = 0.5;
 
     bool any() const { return flags != 0; }
     bool has(Verdict v) const { return (flags & std::uint8_t(v)) != 0; }
@@ -45,7 +52,8 @@ struct RowVerdicts {
 const char *verdictName(Verdict v);
 
 // The verdict column of `kestrix-cli --verdicts`: the names joined by commas in the order above
-// ("forged,look-alike"), "-" when there is none.
+// ("forged,look-alike"), then the learned score once there is one ("forged,spam 0.987",
+// "good 0.020"); "-" when there is nothing.
 std::string verdictColumnText(const RowVerdicts &verdicts);
 
 }  // namespace kestrix

@@ -13,6 +13,7 @@
 #include "profiles/profile_settings.h"
 #include "profiles/rejected_log.h"
 #include "profiles/whitelist.h"
+#include "screening/learning.h"
 #include "screening/downloaded_row.h"
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
@@ -79,6 +80,8 @@ public:
     // measure what they cost.
     bool checkSenders = true;
     SenderCheckSettings senderCheckSettings() const;
+    // The learned score of the profile: its token store and cutoffs, opened with the profile.
+    Learning learning;
 
     // ---- The message table and its rows --------------------------------------------------------
     // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt
@@ -209,6 +212,23 @@ public:
         return row ? row->sizeContentText() : std::string("N.A.");
     }
 
+    // ---- The learned score (learning_commands.cpp) ----------------------------------------------
+    // "Mark as spam" / "Mark as good" on the selected rows: trains them (a message trained
+    // before moves to that side, never counted twice), saves the store, queues the reclassify.
+    void markSelected(Judgement side);
+    // Trains one table row with its sender verdicts; false for a row without header lines.
+    bool trainRow(int tableRow, Judgement side);
+    // Takes a message's training off again (a deleted message restored); saves when it did.
+    bool unlearnMessage(const std::vector<std::string> &headerLines, long long size,
+                        const std::vector<std::string> &verdicts = {});
+    // Writes the store when training changed it; a failed write is reported.
+    void saveLearning();
+    // The details pane's line for a row: "Learned score 0.987 (spam): subj:viagra 0.99, ...",
+    // or why there is no score yet; "" for a row without header lines.
+    std::string learnedDetails(int tableRow);
+    // The names of a table row's sender verdicts ("forged", ...), the tokens they add.
+    std::vector<std::string> verdictNames(int tableRow) const;
+
     // ---- Header download (header_download.cpp) -------------------------------------------------
     void downloadHeaders();
     int findResumePoint();
@@ -331,6 +351,7 @@ private:
 
     void scrollTableToEnd();
     void setResumeMarks();
+    void scoreRow(const LearnedScorer &scorer, const DownloadedRow &row, RowVerdicts &verdicts) const;
     // deletion.cpp
     void deleteRowSet(std::vector<int> tableRows, bool knownBadRun);
     void finishDeletion(bool knownBadRun);

@@ -49,6 +49,8 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
         const std::string &sender = messageTable.text(MessageTable::ColSender, r);
         if (!whitelist.contains(sender))
             whitelist.add(sender);
+        // Trusting the sender says the message is good.
+        trainRow(r, Judgement::Good);
         // A trusted sender no longer counts as known bad.
         rejectedLog.clearSender(lowerAZ(sender));
     }
@@ -65,6 +67,7 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
 
     if (const FileResult written = saveWhitelistFile(whitelistFile, whitelist); !written)
         m_prompter.message(Prompter::Kind::Error, written.error);
+    saveLearning();
     m_view.setEnabled(Control::SpeedButton31, true);
 }
 

@@ -15,7 +15,19 @@ Badge badgeOf(Verdict verdict)
     return Badge::None;
 }
 
-bool isVerdictBadge(Badge badge) { return badge >= Badge::Forged; }
+bool isVerdictBadge(Badge badge) { return badge >= Badge::Forged && badge <= Badge::ProviderSpam; }
+
+// An unknown sender's badge tells what the learned score makes of the message.
+Badge learnedBadge(LearnedVerdict learned)
+{
+    switch (learned) {
+    case LearnedVerdict::Spam: return Badge::LearnedSpam;
+    case LearnedVerdict::Unsure: return Badge::LearnedUnsure;
+    case LearnedVerdict::Good:
+    case LearnedVerdict::NotTrained: break;
+    }
+    return Badge::Unknown;
+}
 
 }  // namespace
 
@@ -41,7 +53,7 @@ RowPaintDecision decideRowPaint(const PaintRowInput &row, const GridPaintState &
         if (row.cls.knownBad())
             d.badge = Badge::KnownBad;
         else if (row.cls.unknown())
-            d.badge = Badge::Unknown;
+            d.badge = learnedBadge(row.cls.learned);
         else if (row.cls.isBlacklisted())
             d.badge = Badge::Blacklisted;
     }
@@ -70,6 +82,10 @@ ClassShape classShapeFor(const RowMarks &cls)
         return {"KB: Known Bad subject", colours::maroon, Qt::white};
     if (cls.blacklisted)
         return {"BL: Content in Black List", colours::orange, Qt::black};
+    if (cls.learned == LearnedVerdict::Spam)
+        return {"SP: Unknown Sender, learned spam", colours::learnedRed, Qt::white};
+    if (cls.learned == LearnedVerdict::Unsure)
+        return {"SU: Unknown Sender, learned score unsure", colours::unsureBlue, Qt::black};
     return {"US: Unknown Sender", colours::yellow, Qt::black};
 }
 
@@ -83,6 +99,8 @@ const char *badgeText(Badge badge)
     case Badge::Impostor: return "IM";
     case Badge::LookAlike: return "LA";
     case Badge::ProviderSpam: return "PS";
+    case Badge::LearnedSpam: return "SP";
+    case Badge::LearnedUnsure: return "SU";
     case Badge::None: break;
     }
     return "";
@@ -98,6 +116,8 @@ QColor badgeFill(Badge badge)
     case Badge::Impostor:
     case Badge::LookAlike:
     case Badge::ProviderSpam: return colours::purple;
+    case Badge::LearnedSpam: return colours::learnedRed;
+    case Badge::LearnedUnsure: return colours::unsureBlue;
     case Badge::None: break;
     }
     return colours::cream;
@@ -105,7 +125,8 @@ QColor badgeFill(Badge badge)
 
 QColor badgeTextColour(Badge badge)
 {
-    return badge == Badge::KnownBad || isVerdictBadge(badge) ? QColor(Qt::white) : QColor(Qt::black);
+    const bool dark = badge == Badge::KnownBad || badge == Badge::LearnedSpam || isVerdictBadge(badge);
+    return dark ? QColor(Qt::white) : QColor(Qt::black);
 }
 
 }  // namespace kestrix

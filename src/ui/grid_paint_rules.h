@@ -19,6 +19,8 @@ struct RowMarks {
     bool hasVerdict = false;
     Verdict verdict = Verdict::Forged;
     bool verdictBad = false;
+    // The learned score's verdict (NotTrained: no score).
+    LearnedVerdict learned = LearnedVerdict::NotTrained;
 
     // Known bad and blacklisted only count for rows of senders that are not trusted.
     bool knownBad() const { return !trusted && (knownBadSender || knownBadSubject); }
@@ -42,7 +44,10 @@ struct GridPaintState {
     bool knownBadSelectMode = false;
 };
 
-enum class Badge { None, KnownBad, Unknown, Blacklisted, Forged, Impostor, LookAlike, ProviderSpam };
+enum class Badge {
+    None, KnownBad, Unknown, Blacklisted, Forged, Impostor, LookAlike, ProviderSpam,
+    LearnedSpam, LearnedUnsure
+};
 
 struct RowPaintDecision {
     bool selected = false;
@@ -66,7 +71,8 @@ struct ClassShape {
 ClassShape classShapeFor(const RowMarks &cls);
 
 // Badge caption and colours ("KB" maroon, "US" yellow, "BL" orange; the verdicts "FG" forged,
-// "IM" impostor, "LA" look-alike and "PS" spam by the provider in purple).
+// "IM" impostor, "LA" look-alike and "PS" spam by the provider in purple; an unknown sender's
+// learned score "SP" spam in red, "SU" unsure in light blue).
 const char *badgeText(Badge badge);
 QColor badgeFill(Badge badge);
 QColor badgeTextColour(Badge badge);
@@ -83,6 +89,8 @@ inline const QColor warningOrange{255, 128, 0};
 inline const QColor navy{0, 0, 128};
 inline const QColor green{0, 255, 0};
 inline const QColor indicatorOrange{255, 128, 0};
+inline const QColor learnedRed{200, 0, 0};
+inline const QColor unsureBlue{173, 216, 230};
 }  // namespace colours
 
 }  // namespace kestrix

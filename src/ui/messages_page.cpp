@@ -180,6 +180,8 @@ void MessagesPage::build()
     RemoveFromWhitelist1 = named(PopupMenu2->addAction(L1("&Remove from whitelist")),
                                  "RemoveFromWhitelist1");
     AddToWhitelist1 = named(PopupMenu2->addAction(L1("&Add to whitelist")), "AddToWhitelist1");
+    MarkAsSpam1 = named(PopupMenu2->addAction(L1("Mark as spam")), "MarkAsSpam1");
+    MarkAsGood1 = named(PopupMenu2->addAction(L1("Mark as good")), "MarkAsGood1");
     PopupMenu2->addSeparator();
     SelectKnownBad1 = named(PopupMenu2->addAction(L1("Select &Known Bad or blacklisted")),
                             "SelectKnownBad1");

@@ -4,6 +4,8 @@
 // the Screener's table and runs the selection commands; deleting, whitelisting and reading a
 // message are asked of the window by signals.
 
+#include "profiles/token_store.h"
+
 #include <QWidget>
 
 #include <string>
@@ -79,6 +81,8 @@ public:
     QAction *RemoveFromWhitelist1 = nullptr, *AddToWhitelist1 = nullptr,
             *SelectKnownBad1 = nullptr, *SelectAllUnknown1 = nullptr,
             *Deleteselectedmails1 = nullptr;
+    // "Mark as spam", "Mark as good": train the learned score on the selected rows.
+    QAction *MarkAsSpam1 = nullptr, *MarkAsGood1 = nullptr;
 
 signals:
     void deleteRequested();               // "Delete selected unknown", the menu's delete
@@ -98,6 +102,7 @@ private:
     // moves to the row under the pointer and sets the whitelist items.
     void prepareContextMenu(bool rightButton, int row);
     void goToUnknown(int row);  // the walks' common end: row -1 stays
+    void markSelection(Judgement side);
     bool rowTrusted(int row) const;
     void splitterMoved();
 

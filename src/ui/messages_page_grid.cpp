@@ -47,6 +47,10 @@ void MessagesPage::connectControls()
     connect(RemoveFromWhitelist1, &QAction::triggered, this,
             &MessagesPage::removeFromWhitelistRequested);
 
+    // The learned score learns from the rows the user marks.
+    connect(MarkAsSpam1, &QAction::triggered, this, [this] { markSelection(Judgement::Spam); });
+    connect(MarkAsGood1, &QAction::triggered, this, [this] { markSelection(Judgement::Good); });
+
     connect(stringgrid1, &TWrapGrid::pressed, this, &MessagesPage::gridMousePressed);
     connect(stringgrid1, &TWrapGrid::shiftKeyPressed, this,
             [this] { stringgrid1->setKnownBadSelectMode(false); });
@@ -219,11 +223,20 @@ void MessagesPage::showDetails(int row)
     Shape2->show();
 
     if (shown) {
+        std::vector<std::string> verdictLines = table.verdicts(row).reasons;
+        if (std::string learned = m_screener->learnedDetails(row); !learned.empty())
+            verdictLines.push_back(std::move(learned));
         const DetailsText details = detailsText(shown->headerLines, m_screener->newestCode,
-                                                m_diagnosticMode, table.verdicts(row).reasons);
+                                                m_diagnosticMode, verdictLines);
         showDetailsText(details.lines);
     }
     Memo2->moveCursor(QTextCursor::Start);
+}
+
+void MessagesPage::markSelection(Judgement side)
+{
+    updateSelectionInfo();  // the selection as the grid shows it now
+    m_screener->markSelected(side);
 }
 
 void MessagesPage::showDetailsText(const std::vector<std::string> &lines)

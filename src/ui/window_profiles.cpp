@@ -116,6 +116,10 @@ void WindowProfiles::load()
     // NAME.conf; a mode this version cannot read shows no choice (and stays as written).
     m_screener.confFile = profilePaths(m_dataDir, m_current).conf;
     m_screener.conf = ProfileConf::load(m_screener.confFile);
+    // The learned score's store (NAME.tokens); a damaged one was rebuilt empty: say so once.
+    m_screener.learning.open(m_dataDir, m_current, m_screener.conf);
+    if (!m_screener.learning.problem().empty())
+        ask().message(Prompter::Kind::Warning, m_screener.learning.problem());
     const bool modeReadable = m_screener.conf.problem(ProfileConf::kSecurityMode).empty();
     m_form.configPage->ComboBoxSecurity->setCurrentIndex(
         modeReadable ? int(m_screener.conf.securityMode()) : -1);
@@ -317,6 +321,7 @@ void WindowProfiles::deleteProfile()
         DeleteFileIfPresent(paths.settings);
         DeleteFileIfPresent(paths.whitelist);
         DeleteFileIfPresent(paths.conf);
+        DeleteFileIfPresent(paths.tokens);
         if (afterDelete)
             afterDelete(selected);
     }

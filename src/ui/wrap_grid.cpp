@@ -78,6 +78,7 @@ RowMarks rowMarksOf(const MessageTable &table, int row)
     if (marks.hasVerdict)
         marks.verdict = verdicts.first();
     marks.verdictBad = verdicts.countsAsBad;
+    marks.learned = verdicts.learned;
     return marks;
 }
 

@@ -117,3 +117,40 @@ TEST_F(CliLearnTest, LearnsFromMboxAndMaildirScoresFilesAndNeverCountsTwice)
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_THAT(missing.err, HasSubstr("no such file or folder"));
 }
+
+TEST_F(CliLearnTest, ListVerdictsAddsTheScoreAndADeletionTrainsSpam)
+{
+    startServer({DovecotServer::makeMessage("Offer <offer77@cheap.example>", "Cheap pills 77"),
+                 DovecotServer::makeMessage("Ann <ann@work.example>", "Minutes 77")});
+    makeProfile();
+    saveProfile();
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("spam")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("good")));
+    for (int i = 0; i < 20; ++i) {
+        const QString name = QStringLiteral("/%1.eml").arg(i);
+        write(QStringLiteral("spam") + name,
+              DovecotServer::makeMessage("Offer <offer" + std::to_string(i) + "@cheap.example>",
+                                         "Cheap pills " + std::to_string(i)));
+        write(QStringLiteral("good") + name,
+              DovecotServer::makeMessage("Ann <ann@work.example>", "Minutes " + std::to_string(i)));
+    }
+    ASSERT_EQ(run({"learn", "spam", path("spam")}).exitCode, 0);
+    ASSERT_EQ(run({"learn", "good", path("good")}).exitCode, 0);
+
+    const CliResult plain = run({"list", "--all"});
+    const CliResult judged = run({"list", "--all", "--verdicts"});
+    ASSERT_EQ(judged.exitCode, 0) << judged.err;
+    const auto rows = judged.rows();
+    ASSERT_EQ(rows.size(), 2u) << judged.out;
+    EXPECT_EQ(plain.rows()[0].size() + 1, rows[0].size());  // the plain table keeps its columns
+    EXPECT_TRUE(std::regex_match(rows[0].back(), std::regex("spam 0\\.9[0-9]{2}|spam 1\\.000")))
+        << rows[0].back();
+    EXPECT_TRUE(std::regex_match(rows[1].back(), std::regex("good 0\\.[01][0-9]{2}"))) << rows[1].back();
+
+    // Deleting the message is the user's word for spam: the store learns it.
+    const CliResult deleted = run({"delete", "--all", "1"});
+    ASSERT_EQ(deleted.exitCode, 0) << deleted.err;
+    QFile store(dir.filePath(QStringLiteral("default.tokens")));
+    ASSERT_TRUE(store.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(store.readAll().contains("\r\nmessages 21 20\r\n"));
+}
