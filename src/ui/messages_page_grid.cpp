@@ -223,11 +223,17 @@ void MessagesPage::showDetails(int row)
     Shape2->show();
 
     if (shown) {
+        // A score and its clues come first with the verdicts; until there are scores, the
+        // last line says how far the learning is.
         std::vector<std::string> verdictLines = table.verdicts(row).reasons;
-        if (std::string learned = m_screener->learnedDetails(row); !learned.empty())
-            verdictLines.push_back(std::move(learned));
-        const DetailsText details = detailsText(shown->headerLines, m_screener->newestCode,
-                                                m_diagnosticMode, verdictLines);
+        std::string learned = m_screener->learnedDetails(row);
+        const bool scored = m_screener->learning.scorer().trained();
+        if (scored && !learned.empty())
+            verdictLines.push_back(learned);
+        DetailsText details = detailsText(shown->headerLines, m_screener->newestCode,
+                                          m_diagnosticMode, verdictLines);
+        if (!scored && !learned.empty())
+            details.lines.push_back(learned);
         showDetailsText(details.lines);
     }
     Memo2->moveCursor(QTextCursor::Start);

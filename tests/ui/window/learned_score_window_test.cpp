@@ -93,7 +93,7 @@ private slots:
         Fixture f;
         f.screener.buildMessageTable(false);
         QCOMPARE(f.grid().decision(1).badge, Badge::Unknown);  // nothing learnt yet
-        QVERIFY(f.details(1).contains(QStringLiteral(
+        QVERIFY(f.details(1).endsWith(QStringLiteral(
             "Learned score: none yet (Learned: 0 spam and 0 good messages; scores start at 20 of each)")));
 
         f.train();
