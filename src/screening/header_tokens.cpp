@@ -348,6 +348,38 @@ void addSize(Tokens &tokens, long long size)
     tokens.add("size:2^", std::to_string(bits));
 }
 
+// The Date line's zone and shape, the recipients, and the priority and encoding lines: bulk
+// senders write them their own way.
+void addDateAndRecipients(Tokens &tokens, const std::vector<Field> &fields)
+{
+    // The Date line's time zone, as written ("+0100", "-1600", "EDT").
+    if (const Field *date = find(fields, "date")) {
+        const std::string &v = date->value;
+        const size_t last = v.find_last_of(" \t");
+        tokens.add("date-zone:",
+                   last == std::string::npos ? std::string("none") : v.substr(last + 1));
+        tokens.add("date-shape:", shapeOf(v));
+    } else {
+        tokens.add("date:", "none");
+    }
+    // The recipients: how many, and whether the list is hidden.
+    if (const Field *to = find(fields, "to")) {
+        const long count = std::count(to->value.begin(), to->value.end(), '@');
+        tokens.add("to-count:", std::to_string(std::min(count, 5L)));
+        const std::string lower = lowerAZ(to->value);
+        if (lower.find("undisclosed") != std::string::npos)
+            tokens.add("to:", "undisclosed");
+        tokens.add("to:@", domainOf(addressOf(to->value)));
+    } else {
+        tokens.add("to:", "none");
+    }
+    for (const char *name :
+         {"x-priority", "x-msmail-priority", "content-transfer-encoding", "importance"}) {
+        if (const Field *f = find(fields, name))
+            tokens.add(std::string(name) + ":", lowerAZ(f->value.substr(0, 20)));
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> headerTokens(const std::vector<std::string> &lines, long long size,
@@ -376,6 +408,7 @@ std::vector<std::string> headerTokens(const std::vector<std::string> &lines, lon
     tokens.add("list-id:", find(fields, "list-id") ? "yes" : "no");
     tokens.add("list-unsubscribe:", find(fields, "list-unsubscribe") ? "yes" : "no");
     addSize(tokens, size);
+    addDateAndRecipients(tokens, fields);
     // Which header names are there at all: mail programs and bulk senders each write their own set.
     for (const Field &field : fields)
         tokens.add("header:", field.name);
