@@ -1,8 +1,10 @@
 // Every reader of the data folder's files on arbitrary content: the settings file, the
 // whitelist, the blacklist words and the rejected-mail log, through the profile load and through
-// each list reader alone; then the profile is saved and read back.
+// each list reader alone; then the profile is saved and read back. The learned score's store
+// too: a file it reads as sound is saved and read back the same.
 #include "profiles/list_files.h"
 #include "profiles/profile_store.h"
+#include "profiles/token_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,5 +58,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     again.name = "fuzz";
     if (!LoadProfile(again, folder))
         std::abort();
+
+    writeFile(paths.tokens, data, size);
+    std::string problem;
+    const TokenStore store = TokenStore::load(paths.tokens, problem);
+    if (problem.empty()) {
+        if (!store.save(paths.tokens))
+            std::abort();
+        const TokenStore reread = TokenStore::load(paths.tokens, problem);
+        if (!problem.empty() || reread.tokenCount() != store.tokenCount()
+            || reread.spamMessages() != store.spamMessages()
+            || reread.goodMessages() != store.goodMessages())
+            std::abort();  // what was read as sound must survive a save
+    }
     return 0;
 }
