@@ -33,14 +33,14 @@ std::optional<Account> openAccount(const GlobalOptions &global, const QString &d
     std::string why;
     const auto name = chooseProfile(global, dir, why);
     if (!name) {
-        status = usageError(why);
+        status = failure(why);
         return std::nullopt;
     }
     Account account;
     account.name = *name;
     account.paths = profilePaths(dir, *name);
     if (!QFileInfo::exists(account.paths.settings)) {
-        status = usageError("profile \"" + *name + "\" has no settings file "
+        status = failure("profile \"" + *name + "\" has no settings file "
                             + fromQString(account.paths.settings));
         return std::nullopt;
     }
@@ -99,6 +99,7 @@ void giveAccount(Screener &screener, Account &account, const QString &dir)
     if (!screener.learning.problem().empty())
         warn(screener.learning.problem());
     screener.offerCertificateTrust = false;
+    screener.offerSecuritySwitch = false;
 }
 
 void warnOnPlainLogin(TNMPOP3 &client)

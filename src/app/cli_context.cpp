@@ -50,8 +50,15 @@ std::optional<QString> openFolder(const GlobalOptions &global, int &status)
         }
         dir = opened.choice.path;
     }
+    // A folder named with --dir that does not exist yet is made as the user folder is (0700).
+    if (!QFileInfo::exists(dir)) {
+        if (const std::string why = makePrivateFolder(dir); !why.empty()) {
+            status = failure(why);
+            return std::nullopt;
+        }
+    }
     if (!QFileInfo(dir).isDir()) {
-        status = usageError("no data folder " + fromQString(dir));
+        status = failure("not a folder: " + fromQString(dir));
         return std::nullopt;
     }
     return dir;
@@ -78,12 +85,12 @@ std::optional<Profile> loadChosenProfile(const GlobalOptions &global, const QStr
     std::string why;
     const auto name = chooseProfile(global, dir, why);
     if (!name) {
-        status = usageError(why);
+        status = failure(why);
         return std::nullopt;
     }
     const ProfilePaths paths = profilePaths(dir, *name);
     if (!QFileInfo::exists(paths.settings)) {
-        status = usageError("profile \"" + *name + "\" has no settings file "
+        status = failure("profile \"" + *name + "\" has no settings file "
                             + fromQString(paths.settings)
                             + " (kestrix-cli profile add makes one)");
         return std::nullopt;

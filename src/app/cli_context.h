@@ -22,8 +22,9 @@ int failure(const std::string &text);
 // "kestrix-cli: warning: " + text, one line on standard error.
 void warn(const std::string &text);
 
-// The data folder of this run: --dir (which must exist), else the folder rule, which makes the
-// user folder when it is missing. On failure the error line is printed and status is set.
+// The data folder of this run: --dir, else the folder rule; a missing --dir folder and a missing
+// user folder are made private (0700), as the window makes its data folder. On failure the
+// error line is printed and status is set.
 std::optional<QString> openFolder(const GlobalOptions &global, int &status);
 
 // The profile this run works on: the named one only when Kestrix.pro lists it (a typo must

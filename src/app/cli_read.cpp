@@ -78,7 +78,7 @@ int runRead(const GlobalOptions &global, const std::vector<std::string> &args)
         return failure("cannot create the attachment folder " + fromQString(folder));
 
     TerminalView view(global.verbose);
-    TerminalPrompter prompter(std::nullopt);
+    TerminalPrompter prompter(std::nullopt, global.verbose);
     Screener screener(view, prompter);
     giveAccount(screener, *account, *dir);
     screener.attachmentsFolder = fromQString(folder);

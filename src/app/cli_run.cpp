@@ -7,6 +7,7 @@
 #include "profiles/data_folder.h"
 #include "profiles/profile_list.h"
 #include "profiles/profile_store.h"
+#include "screening/refusal_text.h"
 #include "screening/screener.h"
 #include "text/latin1.h"
 #include "transport/pop3_client.h"
@@ -19,8 +20,10 @@ namespace kestrix::cli {
 
 namespace {
 
-// The rows of the table that show these message numbers; numbers without a row are reported.
-std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> &numbers)
+// The rows of the table that show these message numbers; the numbers without a row go to
+// missing.
+std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> &numbers,
+                               std::vector<std::string> &missing)
 {
     std::vector<int> rows;
     for (const int number : numbers) {
@@ -34,9 +37,30 @@ std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> 
             }
         }
         if (!found)
-            printError("kestrix-cli: no row shows message number " + text + "; skipped");
+            missing.push_back(text);
     }
     return rows;
+}
+
+std::string joined(const std::vector<std::string> &words)
+{
+    std::string text;
+    for (const std::string &word : words)
+        text += (text.empty() ? "" : ", ") + word;
+    return text;
+}
+
+std::string withoutLineEnd(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+// Two failures of one run in one line.
+void addFailure(std::string &failure, const std::string &more)
+{
+    failure = failure.empty() ? more : failure + "; " + more;
 }
 
 void printTable(const Screener &screener, const Options &options)
@@ -79,7 +103,7 @@ int run(const Options &options)
     Profile &profile = account->profile;
 
     TerminalView view(options.verbose);
-    TerminalPrompter prompter(options.last);
+    TerminalPrompter prompter(options.last, options.verbose);
     Screener screener(view, prompter);
     giveAccount(screener, *account, dir);
     TNMPOP3 client;
@@ -93,26 +117,29 @@ int run(const Options &options)
     screener.setAllowDeleteAccepted(false);
     if (!screener.connectSession()) {
         // Nothing was read from the server: the profile's files stay as they are.
-        printError("kestrix-cli: " + screener.sessionError);
-        return ExitServerFailure;
+        return failure(screener.sessionError);
     }
 
-    std::string failure;
+    std::string failed;
     try {
         screener.downloadHeaders();
         QCoreApplication::processEvents();
         screener.reclassify();
         if (!screener.downloadStopped.empty()) {
-            failure = "download stopped: " + screener.downloadStopped;
+            failed = "download stopped: " + screener.downloadStopped;
         } else if (!screener.sessionOpen()) {
-            failure = screener.lastServerError.empty() ? std::string("connection lost")
-                                                       : screener.lastServerError;
+            failed = "connection lost";
         } else if (options.command == Command::DeleteKnownBad) {
             if (screener.countKnownBad() > 0)
                 screener.deleteKnownBad();
         } else if (options.command == Command::Delete) {
-            std::vector<int> rows = rowsOfNumbers(screener, options.numbers);
-            if (!options.allowAccepted) {
+            std::vector<std::string> missing;
+            std::vector<int> rows = rowsOfNumbers(screener, options.numbers, missing);
+            if (!missing.empty()) {
+                // A mistyped number deletes nothing at all: the rest may be mistyped too.
+                failed = "no row shows message number " + joined(missing) + "; nothing deleted";
+                rows.clear();
+            } else if (!options.allowAccepted) {
                 for (const int row : rows) {
                     if (screener.messageTable.isTrusted(row))
                         printError("kestrix-cli: message " + screener.rows[size_t(row) - 1].number
@@ -125,18 +152,19 @@ int run(const Options &options)
                 screener.deleteRows(std::move(rows));
             }
         }
+    } catch (const EPop3Refusal &refusal) {
+        failed = refusalText(refusal);
     } catch (const std::exception &error) {
-        failure = error.what();
+        failed = withoutLineEnd(error.what());
     }
     view.endProgress();
     printTable(screener, options);
     screener.closeSession();
     // The server carries out the deletions only when it confirms QUIT.
     if (screener.lastDeletion.deleted > 0 && !screener.quitConfirmed) {
-        const std::string unconfirmed = "the server did not confirm QUIT: the "
-                                      + std::to_string(screener.lastDeletion.deleted)
-                                      + " deletion(s) it acknowledged may not have been carried out";
-        failure = failure.empty() ? unconfirmed : failure + "; " + unconfirmed;
+        addFailure(failed, "the server did not confirm QUIT: the "
+                               + std::to_string(screener.lastDeletion.deleted)
+                               + " deletion(s) it acknowledged may not have been carried out");
     }
 
     // What the run learnt (resume marks, deletions logged and counted) is kept even when the
@@ -145,17 +173,12 @@ int run(const Options &options)
     profile.whitelist = std::move(screener.whitelist);
     profile.blacklist = std::move(screener.blacklist);
     profile.log = std::move(screener.rejectedLog);
-    const FileResult saved = SaveProfile(profile, dir);
-    if (!saved) {
-        printError("kestrix-cli: " + saved.error);
-        if (failure.empty())
-            return ExitServerFailure;
-    }
+    if (const FileResult saved = SaveProfile(profile, dir); !saved)
+        addFailure(failed, saved.error);
+    // One line for a failure; the summary only after a run that went through.
+    if (!failed.empty())
+        return failure(failed);
     printSummary(name, screener);
-    if (!failure.empty()) {
-        printError("kestrix-cli: " + failure);
-        return ExitServerFailure;
-    }
     return ExitDone;
 }
 

@@ -136,18 +136,21 @@ void TerminalView::setStatus(const std::string &text)
 
 void TerminalPrompter::message(Kind, const std::string &text)
 {
-    printError(text);
+    if (m_verbose)
+        printError(text);
 }
 
 bool TerminalPrompter::askYesNo(Kind, const std::string &text)
 {
-    printError(text + " -> No");
+    if (m_verbose)
+        printError(text + " -> No");
     return false;
 }
 
 bool TerminalPrompter::askOkCancel(Kind, const std::string &text)
 {
-    printError(text + " -> Cancel");
+    if (m_verbose)
+        printError(text + " -> Cancel");
     return false;
 }
 
@@ -155,7 +158,8 @@ std::optional<std::string> TerminalPrompter::askText(const std::string &title,
                                                      const std::string &prompt,
                                                      const std::string &)
 {
-    printError(title + " " + prompt + " -> Cancel");
+    if (m_verbose)
+        printError(title + " " + prompt + " -> Cancel");
     return std::nullopt;
 }
 

@@ -46,12 +46,17 @@ private:
 
 class TerminalPrompter : public Prompter {
 public:
-    // last: the answer to the download-control question (--last N), if given.
-    explicit TerminalPrompter(std::optional<int> last) : m_last(last) {}
+    // last: the answer to the download-control question (--last N), if given. verbose: the
+    // message boxes and questions are shown (with -v); otherwise a failure is told once, as the
+    // command's one error line.
+    explicit TerminalPrompter(std::optional<int> last, bool verbose = false)
+        : m_last(last), m_verbose(verbose)
+    {
+    }
 
     void message(Kind kind, const std::string &text) override;
     // The command line asks no Yes/No or OK/Cancel question of its own: what to delete is said
-    // on the command line. Any such question is shown and answered No/Cancel.
+    // on the command line. Any such question is answered No/Cancel (and shown with -v).
     bool askYesNo(Kind kind, const std::string &text) override;
     bool askOkCancel(Kind kind, const std::string &text) override;
     std::optional<std::string> askText(const std::string &title, const std::string &prompt,
@@ -62,6 +67,7 @@ public:
 
 private:
     std::optional<int> m_last;
+    bool m_verbose;
 };
 
 // Writes one line to standard error: the text without its line end. A progress line on the

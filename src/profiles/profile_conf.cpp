@@ -141,6 +141,13 @@ ProfileConf ProfileConf::load(const QString &path)
         else
             invalid(kPinnedSha256, raw, "64 hex digits, colons allowed");
     }
+    if (const QVariant raw = file.value(qkey(kStrongest)); raw.isValid()) {
+        const auto mode = securityModeFromName(valueText(raw));
+        if (mode && *mode != SecurityMode::Auto)
+            conf.m_strongest = *mode;
+        else
+            invalid(kStrongest, raw, "tls, starttls or none");
+    }
     auto readFlag = [&](const char *key, bool &field) {
         const QVariant raw = file.value(qkey(key));
         if (!raw.isValid())
@@ -212,6 +219,10 @@ FileResult ProfileConf::save(const QString &path) const
             out.remove(qkey(kPinnedSha256));
         else
             put(kPinnedSha256, QString::fromLatin1(m_pin));
+        if (m_strongest == SecurityMode::None && !m_invalid.count(std::string_view(kStrongest)))
+            out.remove(qkey(kStrongest));
+        else
+            put(kStrongest, QString::fromLatin1(securityModeName(m_strongest)));
         put(kKeyring, m_keyring);
         put(kDecodeAll, m_decodeAll);
         put(kHamCutoff, m_hamCutoff);
@@ -261,6 +272,18 @@ bool ProfileConf::setPinnedSha256(std::string_view text)
     return true;
 }
 
+bool ProfileConf::rememberProtection(SecurityMode mode)
+{
+    auto rank = [](SecurityMode m) {
+        return m == SecurityMode::Tls ? 2 : m == SecurityMode::StartTls ? 1 : 0;
+    };
+    if (rank(mode) <= rank(m_strongest) && problem(kStrongest).empty())
+        return false;
+    m_strongest = rank(mode) > rank(m_strongest) ? mode : m_strongest;
+    markSet(kStrongest);
+    return true;
+}
+
 void ProfileConf::setKeyring(bool on)
 {
     m_keyring = on;
@@ -301,7 +324,7 @@ std::string ProfileConf::securityError() const
 {
     if (!m_fileError.empty())
         return m_fileError;
-    for (const char *key : {kSecurityMode, kPinnedSha256}) {
+    for (const char *key : {kSecurityMode, kPinnedSha256, kStrongest}) {
         if (std::string message = problem(key); !message.empty())
             return message;
     }
@@ -312,8 +335,8 @@ std::string ProfileConf::error() const
 {
     if (!m_fileError.empty())
         return m_fileError;
-    for (const char *key : {kSecurityMode, kPinnedSha256, kKeyring, kDecodeAll, kHamCutoff,
-                            kSpamCutoff, kSelectSpam, kTrustSpamFlag, kForgedIsBad}) {
+    for (const char *key : {kSecurityMode, kPinnedSha256, kStrongest, kKeyring, kDecodeAll,
+                            kHamCutoff, kSpamCutoff, kSelectSpam, kTrustSpamFlag, kForgedIsBad}) {
         if (std::string message = problem(key); !message.empty())
             return message;
     }

@@ -32,6 +32,7 @@ public:
     // The keys, as QSettings names them ("section/key").
     static constexpr char kSecurityMode[] = "security/mode";
     static constexpr char kPinnedSha256[] = "security/pinnedSha256";
+    static constexpr char kStrongest[] = "security/strongest";
     static constexpr char kKeyring[] = "password/keyring";
     static constexpr char kDecodeAll[] = "headers/decodeAll";
     // The learned score: good below hamCutoff, spam above spamCutoff, unsure between; rows
@@ -63,6 +64,13 @@ public:
     // Takes any form normalizeSha256 reads, or an empty text to remove the pin; false (and no
     // change) for anything else.
     bool setPinnedSha256(std::string_view text);
+    // The strongest protection the server has given this profile at a login: "starttls" or
+    // "tls" in the file (None until the first protected login, so profiles made before keep
+    // logging in as they did). Once set, the automatic security never logs in without TLS.
+    SecurityMode strongestProtection() const { return m_strongest; }
+    // Raises the remembered protection to mode (TLS above STARTTLS above None); true when it
+    // rose, false when the profile had seen as much already.
+    bool rememberProtection(SecurityMode mode);
     bool keyring() const { return m_keyring; }
     void setKeyring(bool on);
     bool decodeAll() const { return m_decodeAll; }
@@ -100,6 +108,7 @@ private:
 
     SecurityMode m_mode = SecurityMode::Auto;
     std::string m_pin;
+    SecurityMode m_strongest = SecurityMode::None;
     bool m_keyring = false;
     bool m_decodeAll = false;
     double m_hamCutoff = 0.20;

@@ -91,8 +91,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         // A session lost after the last acknowledged DELE ends the run here: a request now
         // would ask to reconnect, and a new session numbers the messages differently.
         if (!sessionOpen()) {
-            lastDeletion.failure = lastServerError.empty() ? std::string("Connection lost")
-                                                           : lastServerError;
+            lastDeletion.failure = "Connection lost";
             failure = std::make_exception_ptr(Exception(lastDeletion.failure));
             break;
         }
@@ -114,8 +113,8 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
             requireIdle(client);
             client.DeleteMessage(m);
         } catch (const std::exception &error) {
-            // A refusal has closed the session (status handler); nothing more may be deleted
-            // until the table is rebuilt below.
+            // A refusal or a lost connection: nothing more may be deleted until the table is
+            // rebuilt below; the failure then goes to the caller, which ends the session.
             lastDeletion.failure = error.what();
             failure = std::current_exception();
             break;
@@ -192,7 +191,7 @@ void Screener::emptyServer()
                 requireIdle(*NMPOP31);
                 NMPOP31->DeleteMessage(n);
             } catch (const std::exception &) {
-                break;  // a refusal closed the session; the rest cannot be deleted now
+                break;  // refused or lost: the rest is not deleted now; QUIT below
             }
         }
     }

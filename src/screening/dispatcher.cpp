@@ -3,10 +3,13 @@
 // to idle. Also the main button, "/ All" and "Delete selected unknown", which only queue.
 #include "screening/mail_tool.h"
 #include "screening/prompter.h"
+#include "screening/refusal_text.h"
 #include "screening/screener.h"
 #include "screening/view.h"
 
 #include <QCoreApplication>
+
+#include <utility>
 
 namespace kestrix {
 
@@ -101,6 +104,8 @@ void Screener::Timer2Timer()
     m_dispatching = true;
     try {
         runCommand(code);
+    } catch (const EPop3Refusal &refusal) {
+        recoverFromRefusal(code, refusal);
     } catch (const std::exception &error) {
         recoverFromFailure(code, error.what());
     } catch (...) {
@@ -124,10 +129,25 @@ void Screener::finishCommand(PendingCommand code, bool enableGrid)
     m_view.setEnabled(Control::Timer2, true);
 }
 
-// Whatever failed, the dispatcher runs again: the command is dropped (unless another one was
-// queued meanwhile), a session left open is closed and the grid and cursor are given back.
-// A failure without a server reply of its own is shown in the status line rather than lost.
+void Screener::recoverFromRefusal(PendingCommand code, const EPop3Refusal &refusal)
+{
+    // The session ends first: a message box waits for the user, the server would not.
+    endFailedCommand(code, refusalText(refusal));
+    tellRefusal(refusal);
+}
+
 void Screener::recoverFromFailure(PendingCommand code, const std::string &what)
+{
+    endFailedCommand(code, what);
+    // A UIDL or DELE that failed without a refusal (the connection was lost).
+    if (std::exchange(m_operationFailed, false))
+        m_prompter.message(Prompter::Kind::Error, "Operation failed. " + withoutLineEnd(what));
+}
+
+// Whatever failed, the dispatcher runs again: the command is dropped (unless another one was
+// queued meanwhile), a session left open is closed (QUIT: what the server acknowledged stands),
+// the grid and cursor are given back and the poller runs. The failure stays in the status line.
+void Screener::endFailedCommand(PendingCommand code, const std::string &what)
 {
     if (pendingCommand == code)
         pendingCommand = cmdIdle;
@@ -137,15 +157,16 @@ void Screener::recoverFromFailure(PendingCommand code, const std::string &what)
         } catch (...) {
         }
     }
-    // The server's refusal, else what went wrong here: after the close ("Disconnected").
-    const std::string why = !lastServerError.empty() ? lastServerError : what;
-    if (!why.empty()) {
+    // After the close ("Disconnected"): why the command ended.
+    if (!what.empty()) {
         m_view.setVisible(Control::Panel12, false);
-        m_view.setStatus(withoutLineEnd(why));
+        m_view.setStatus(withoutLineEnd(what));
     }
     setGridEnabled(true);
     m_view.setBusyCursor(false);
     m_view.setEnabled(Control::Timer2, true);
+    if (settings.CheckInterval > 0)
+        m_view.setEnabled(Control::Poller, true);
 }
 
 void Screener::getHeaders(bool thenReclassify)

@@ -190,7 +190,8 @@ void Screener::downloadHeaders()
     startCode = start < 2 ? std::string("0") : codeOfMessage(client, 1);
 
     const int rowHeight = settings.RowHeight > 0 ? settings.RowHeight : 1;
-    std::string lostSession;
+    std::string stopped;
+    std::optional<EPop3Refusal> refusal;
     // The download is one operation of the client: its commands go out ahead where the server
     // allows pipelining, and the replies come back here message by message all the same.
     std::optional<Pop3Batch> batch;
@@ -224,6 +225,10 @@ void Screener::downloadHeaders()
             lines.insert(lines.end(), currentHeader.begin(), currentHeader.end());
             code = messageCode(batch->fetchUniqueId(i));
             lines[0] = "id:" + code;
+        } catch (const EPop3Refusal &refused) {
+            // The server refused one of this message's commands: the download stops here with
+            // the rows fetched so far (the command that runs it then ends the session).
+            refusal = refused;
         } catch (const std::exception &error) {
             // This message's remaining steps are skipped; the loop goes on while the session
             // lasts.
@@ -242,14 +247,11 @@ void Screener::downloadHeaders()
                 m_view.scrollMessageTable(std::max(1, row - clientHeight / rowHeight + 1), -1);
         }
 
-        // Once the session is gone (a server error closes it) every further request could
-        // only fail, or reconnect in the middle of the run: stop with the rows fetched so far.
-        if (!sessionOpen()) {
-            // The server's refusal, else what ended the session on our side (a header over
-            // the size bound, a dropped connection).
-            lostSession = !lastServerError.empty() ? lastServerError
-                          : !failure.empty()       ? failure
-                                                   : std::string("connection lost");
+        // Once the session is gone (a header over the size bound, a dropped connection) every
+        // further request could only fail, or reconnect in the middle of the run: stop with the
+        // rows fetched so far.
+        if (refusal || !sessionOpen()) {
+            stopped = !failure.empty() ? failure : std::string("connection lost");
             break;
         }
     }
@@ -258,14 +260,16 @@ void Screener::downloadHeaders()
 
     m_view.setBusyCursor(true);
     buildMessageTable(true);
+    if (refusal)
+        stopped = tellRefusal(*refusal);
     if (hasMessages())
         setMainButtonMode(MainButtonMode::Process);
     std::string status = std::to_string(rows.size()) + " new messages from server";
-    if (!lostSession.empty()) {
-        while (!lostSession.empty() && (lostSession.back() == '\n' || lostSession.back() == '\r'))
-            lostSession.pop_back();
-        status += " (download stopped: " + lostSession + ")";
-        downloadStopped = lostSession;
+    if (!stopped.empty()) {
+        while (!stopped.empty() && (stopped.back() == '\n' || stopped.back() == '\r'))
+            stopped.pop_back();
+        status += " (download stopped: " + stopped + ")";
+        downloadStopped = stopped;
         commandFailure = status;
     }
     m_view.setStatus(status);

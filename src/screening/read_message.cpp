@@ -1,6 +1,7 @@
 // Reading one whole message: the dispatcher's command 7 retrieves the selected row's message
 // into the message reader (the message stays on the server), and kestrix-cli read retrieves a
 // message by its number.
+#include "screening/refusal_text.h"
 #include "screening/screener.h"
 #include "screening/view.h"
 #include "text/latin1.h"
@@ -20,6 +21,8 @@ bool Screener::retrieveMessage(int number)
     try {
         NMPOP31->FetchMessage(number);
         return true;
+    } catch (const EPop3Refusal &refusal) {
+        readError = refusalText(refusal);
     } catch (const std::exception &error) {
         readError = error.what();
     }
@@ -48,7 +51,7 @@ bool Screener::readSelectedMessage()
             if (retrieveMessage(int(*number))) {
                 if (readerHooks.fill)
                     readerHooks.fill(NMPOP31->CurrentMessage);
-            } else if (lastServerError.empty()) {
+            } else {
                 m_view.setStatus(readError);
             }
         }

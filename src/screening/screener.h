@@ -18,10 +18,12 @@
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
 #include "screening/view.h"
+#include "transport/pop3_refusal.h"
 
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -157,12 +159,17 @@ public:
     // The window offers to trust a refused certificate (its fingerprint is then pinned in
     // NAME.conf); the command line only reports it.
     bool offerCertificateTrust = true;
+    // The window offers to switch Security to "Automatic" when a server wants TLS for the login
+    // and the profile says "None"; the command line only reports it. securityModeShown shows a
+    // mode chosen that way on screen.
+    bool offerSecuritySwitch = true;
+    std::function<void(SecurityMode)> securityModeShown;
     // Folder for the parts of a read message ("Attachments" beside the program).
     std::string attachmentsFolder;
-    // Why the last connectSession failed ("" after a success), and the last reply containing
-    // "-ERR" that the server sent in the current session (cleared by connectSession).
+    // Why the last connectSession failed ("" after a success), and the server's refusal that
+    // ended the login or the last command of the session (cleared by connectSession).
     std::string sessionError;
-    std::string lastServerError;
+    std::optional<EPop3Refusal> lastRefusal;
     // Why the command now running failed, as the status line ends on it ("" while all goes
     // well; cleared when a session opens). The session's close reports "Disconnected" after it.
     std::string commandFailure;
@@ -186,11 +193,18 @@ public:
     // closeSession at the end of a command; a failed command then leaves the status line on
     // why and takes away the all-clear banner, so a failure never looks like an empty mailbox.
     void endSession();
+    // After a protected login: NAME.conf remembers the strongest protection the server gave, so
+    // the automatic security never logs into it in plain text again.
+    void rememberProtection();
     // A refused certificate: may pin it in NAME.conf after the user's Yes (session.cpp).
     void offerToTrust(const TlsCertificate &certificate);
-    // The client's status event: the status line, and the recovery from a "-ERR" reply (the
-    // session is closed, the pending command dropped, the dispatcher and the poller restarted).
+    // The client's status event: the status line, nothing else (a refusal reaches the command
+    // that was refused as an EPop3Refusal).
     void NMPOP31Status(const std::string &text);
+    // Tells the user why the server refused (refusal_text.h): a message box when the user can act
+    // on it or the client reported a failed operation; the offer to switch Security when the
+    // server wants TLS. Returns the text for the status line and kestrix-cli's error line.
+    std::string tellRefusal(const EPop3Refusal &refusal);
 
     // ---- Classification and the message table (message_table_build.cpp, reclassify.cpp) --------
     bool hasMessages() const { return !rows.empty(); }
@@ -340,7 +354,10 @@ public:
 private:
     void runCommand(PendingCommand code);
     void finishCommand(PendingCommand code, bool enableGrid);
+    // The trap: the command ends (endFailedCommand), then the user is told why.
     void recoverFromFailure(PendingCommand code, const std::string &what);
+    void recoverFromRefusal(PendingCommand code, const EPop3Refusal &refusal);
+    void endFailedCommand(PendingCommand code, const std::string &what);
     void getHeaders(bool thenReclassify);
     // Command 7: the selected row's message into the reader (read_message.cpp). False while
     // more than one row is selected: the command then waits, with the dispatcher running.
@@ -348,6 +365,10 @@ private:
     void setGridEnabled(bool enabled);
     bool m_dispatching = false;
     bool m_gridDisabled = false;
+    // The client fired OnFailure (a refused or lost UIDL or DELE) since the last report: the
+    // window's "Operation failed" box is still due.
+    bool m_operationFailed = false;
+    void offerToSwitchSecurity();
 
     void scrollTableToEnd();
     void setResumeMarks();

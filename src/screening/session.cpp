@@ -1,7 +1,9 @@
 // Opening and closing the POP3 session around each server operation, and the handlers of the
-// POP3 client's events: status line, the recovery from a server's "-ERR" reply, and the
-// questions the client may ask while it works.
+// POP3 client's events: the status line and the questions the client may ask while it works.
+// A server's refusal never acts through the status line: it reaches the code that sent the
+// command as an EPop3Refusal, and that code (or the dispatcher's trap) decides.
 #include "screening/prompter.h"
+#include "screening/refusal_text.h"
 #include "screening/screener.h"
 #include "screening/view.h"
 #include "text/latin1.h"
@@ -83,9 +85,9 @@ Pop3Attachment Screener::attachPop3(TNMPOP3 &client)
         handled = true;
         NMPOP31->Connect();
     };
-    client.OnFailure = [this](TPowersock *) {
-        m_prompter.message(Prompter::Kind::Information, "Operation failed");
-    };
+    // The box comes with the reason, once the command that failed has ended (tellRefusal or
+    // the dispatcher's trap).
+    client.OnFailure = [this](TPowersock *) { m_operationFailed = true; };
     client.OnHostResolved = [this](TPowersock *) { m_view.setStatus("Host Resolved"); };
     client.OnInvalidHost = [this](bool &handled) {
         const auto host = m_prompter.askText("Invalid Host!", "Specify a new host:", NMPOP31->Host);
@@ -107,8 +109,9 @@ bool Screener::sessionOpen() const
 bool Screener::connectSession()
 {
     sessionError.clear();
-    lastServerError.clear();
+    lastRefusal.reset();
     commandFailure.clear();
+    m_operationFailed = false;
     if (RememberPassword)
         RememberPassword();
     // Whatever the update check meets, the connection goes ahead.
@@ -151,6 +154,7 @@ bool Screener::connectSession()
     NMPOP31->setAttachFilePath(attachmentsFolder);
     NMPOP31->Security = pop3Security(conf.securityMode());
     NMPOP31->PinnedSha256 = conf.pinnedSha256();
+    NMPOP31->TlsSpokenBefore = conf.strongestProtection() != SecurityMode::None;
     NMPOP31->DeleteOnRead = false;
     NMPOP31->ReportLevel = kReportLevel;
     NMPOP31->TimeOut = kTimeOutMs;
@@ -166,11 +170,75 @@ bool Screener::connectSession()
         if (offerCertificateTrust)
             offerToTrust(error.certificate());
         return false;
+    } catch (const EPop3Refusal &refusal) {
+        fail(refusalText(refusal));
+        tellRefusal(refusal);
+        return false;
+    } catch (const EProtectionMissing &error) {
+        // Nothing secret went out; the user must decide (the text says how).
+        m_view.setStatus(error.what());
+        fail(error.what());
+        m_prompter.message(Prompter::Kind::Error, error.what());
+        return false;
     } catch (const std::exception &error) {
         return fail(error.what());
     }
     quitConfirmed = false;
+    rememberProtection();
     return true;
+}
+
+void Screener::rememberProtection()
+{
+    if (!NMPOP31->Encrypted())
+        return;
+    const bool implicit = NMPOP31->Security == Pop3Security::Tls
+                          || (NMPOP31->Security == Pop3Security::Auto && NMPOP31->Port == 995);
+    const SecurityMode given = implicit ? SecurityMode::Tls : SecurityMode::StartTls;
+    if (!conf.rememberProtection(given) || confFile.isEmpty())
+        return;
+    // The file may hold what the window changed meanwhile: only this key is raised in it.
+    ProfileConf updated = ProfileConf::load(confFile);
+    updated.rememberProtection(given);
+    if (const FileResult saved = updated.save(confFile); !saved) {
+        m_view.setStatus("The protection of this server could not be remembered: " + saved.error);
+        return;
+    }
+    conf = updated;
+}
+
+std::string Screener::tellRefusal(const EPop3Refusal &refusal)
+{
+    lastRefusal = refusal;
+    const std::string text = refusalText(refusal);
+    const bool operationFailed = std::exchange(m_operationFailed, false);
+    if (!refusalNeedsMessage(refusal) && !operationFailed)
+        return text;  // the status line says it, as every reply
+    m_prompter.message(Prompter::Kind::Error, operationFailed ? "Operation failed. " + text : text);
+    if (refusal.reason() == Pop3RefusalReason::TlsRequired)
+        offerToSwitchSecurity();
+    return text;
+}
+
+void Screener::offerToSwitchSecurity()
+{
+    // Only "None" has a better choice at hand: "Automatic" upgrades with STLS when the server
+    // lists it. Under the other modes the message already says to choose "TLS".
+    if (!offerSecuritySwitch || conf.securityMode() != SecurityMode::None || confFile.isEmpty())
+        return;
+    if (!m_prompter.askYesNo(Prompter::Kind::Confirmation,
+                             "Switch Security to \"Automatic\" for this profile?"))
+        return;
+    ProfileConf updated = ProfileConf::load(confFile);
+    updated.setSecurityMode(SecurityMode::Auto);
+    if (const FileResult saved = updated.save(confFile); !saved) {
+        m_prompter.message(Prompter::Kind::Error, saved.error);
+        return;
+    }
+    conf = updated;
+    if (securityModeShown)
+        securityModeShown(SecurityMode::Auto);
+    m_view.setStatus("Security is now \"Automatic\"; check again to log in with it");
 }
 
 void Screener::offerToTrust(const TlsCertificate &certificate)
@@ -226,23 +294,8 @@ void Screener::endSession()
 
 void Screener::NMPOP31Status(const std::string &text)
 {
+    // Only the user reads it: a refusal reaches the command that was refused, which decides.
     m_view.setStatus(text);
-    // A refusal carries "-ERR" in its first word. The rest of a reply is the server's text,
-    // where "-ERR" may occur by chance: a unique id made from a sender's Message-ID must not
-    // end the session at that message on every download.
-    if (pop3FirstWord(text).find("-ERR") == std::string::npos)
-        return;
-    lastServerError = text;
-    commandFailure = text;
-    while (!commandFailure.empty() && (commandFailure.back() == '\n' || commandFailure.back() == '\r'))
-        commandFailure.pop_back();
-    // A refused QUIT inside closeSession must not start another close.
-    if (sessionOpen() && !closingSession)
-        closeSession();
-    pendingCommand = cmdIdle;
-    m_view.setEnabled(Control::Timer2, true);
-    if (settings.CheckInterval > 0)
-        m_view.setEnabled(Control::Poller, true);
 }
 
 }  // namespace kestrix

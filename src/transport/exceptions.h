@@ -60,6 +60,14 @@ private:
     TlsCertificate certificate_;
 };
 
+// The connection cannot be protected as the settings require (STARTTLS required, or a server
+// that spoke TLS with this profile before offers no STLS now). Neither the user name nor the
+// password was sent.
+class EProtectionMissing : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // A request while the client still waits for the answer to another one.
 class EBusyError : public Exception {
 public:

@@ -4,6 +4,7 @@
 #include "transport/scope_exit.h"
 
 #include <limits>
+#include <optional>
 
 namespace kestrix {
 
@@ -205,6 +206,20 @@ void TNMPOP3::dropLostConnection()
     }
 }
 
+void TNMPOP3::refuse(const std::string &commandWord, const std::string &reply,
+                     const std::string &message)
+{
+    if (reply.empty())
+        throw replyError(reply);
+    std::optional<bool> listed;
+    if (capabilities_.answered && commandWord == "TOP")
+        listed = capabilities_.top;
+    if (capabilities_.answered && commandWord == "UIDL")
+        listed = capabilities_.uidl;
+    throw EPop3Refusal(commandWord, reply,
+                       classifyPop3Refusal(commandWord, reply, Encrypted(), listed), message);
+}
+
 void TNMPOP3::setAttachFilePath(const std::string &path)
 {
     // An empty value stays empty: a lone "/" would send the parts to the root folder.
@@ -243,12 +258,13 @@ void TNMPOP3::Connect()
     TPowersock::Connect();
     forgetInFlight();
     pipelining_ = false;
+    capabilities_ = {};
     try {
         if (Security == Pop3Security::Tls || (Security == Pop3Security::Auto && Port == 995))
             StartTls();
         const std::string greeting = readLine();
         if (!pop3ReplyContainsOk(greeting))
-            throw replyError(greeting);
+            refuse(std::string(), greeting);
         if (Security != Pop3Security::None) {
             if (Encrypted())
                 pipelining_ = askCapabilities().pipelining;
@@ -260,31 +276,31 @@ void TNMPOP3::Connect()
         // Passes on "+OK"; a refusal gives OnAuthenticationFailed one chance to correct
         // UserID or Password, after which the login starts again with USER. No reply at
         // all is a closed connection, not a refusal: nothing to correct.
-        auto replyCheck = [&](const std::string &reply) {
+        auto replyCheck = [&](const char *word, const std::string &reply) {
             if (pop3ReplyContainsOk(reply))
                 return true;
             if (reply.empty())
                 throw replyError(reply);
             if (attempts > 0 || !OnAuthenticationFailed)
-                throw Exception("Authentication failed");
+                refuse(word, reply, "Authentication failed");
             bool handled = false;
             OnAuthenticationFailed(handled);
             if (!handled)
-                throw Exception("Authentication failed");
+                refuse(word, reply, "Authentication failed");
             ++attempts;
             return false;
         };
         bool done = false;
         do {
-            if (replyCheck(command("USER " + UserID)))
-                done = replyCheck(command("PASS " + Password));
+            if (replyCheck("USER", command("USER " + UserID)))
+                done = replyCheck("PASS", command("PASS " + Password));
             ++attempts;
         } while (!done);
 
         loginPassed = true;
         const std::string stat = command("STAT");
         if (!pop3ReplyContainsOk(stat))
-            throw replyError(stat);
+            refuse("STAT", stat);
         // "+OK count size", both numbers: anything else is no message count, and taking it for
         // zero would report an empty mailbox that is not.
         const auto count = parseDecimal(pop3Field(stat, 2));
@@ -309,15 +325,19 @@ TNMPOP3::Capabilities TNMPOP3::askCapabilities()
     if (reply.empty())
         throw replyError(reply);
     Capabilities offered;
+    capabilities_ = offered;
     if (!pop3ReplyContainsOk(reply))
-        return offered;  // a server without CAPA announces nothing
+        return offered;  // a server without CAPA announces nothing: the login goes on
+    offered.answered = true;
     for (std::size_t lines = 0;; ++lines) {
         const std::string line = readLine();
         if (line.empty())
             throw ESockError(closedByServer);
         const std::string capability = withoutLineEnd(line);
-        if (capability == ".")
+        if (capability == ".") {
+            capabilities_ = offered;
             return offered;
+        }
         if (lines >= maxCapabilityLines) {
             TPowersock::Disconnect();
             throw Exception("CAPA reply too long");
@@ -327,6 +347,10 @@ TNMPOP3::Capabilities TNMPOP3::askCapabilities()
             offered.stls = true;
         if (equalsIgnoreCaseAZ(name, "PIPELINING"))
             offered.pipelining = true;
+        if (equalsIgnoreCaseAZ(name, "TOP"))
+            offered.top = true;
+        if (equalsIgnoreCaseAZ(name, "UIDL"))
+            offered.uidl = true;
     }
 }
 
@@ -335,7 +359,12 @@ void TNMPOP3::upgradeWithStls()
     const Capabilities offered = askCapabilities();
     if (!offered.stls) {
         if (Security == Pop3Security::StartTls)
-            throw Exception("The server does not offer STLS: the user name and password were not sent");
+            throw EProtectionMissing(
+                "The server does not offer STLS: the user name and password were not sent");
+        if (TlsSpokenBefore)
+            throw EProtectionMissing(Host + " no longer offers encryption; the password was not "
+                                            "sent. If the server changed, choose \"None\" in "
+                                            "Security.");
         // Automatic: the server can only be spoken to in plain text.
         ReportStatus(1, "Password sent without encryption");
         fire(OnPlainLogin, this);
@@ -345,9 +374,10 @@ void TNMPOP3::upgradeWithStls()
     // Once the server has offered STLS, a refusal or a failed upgrade ends the attempt: falling
     // back to plain text would let anyone on the path strip the protection.
     const std::string reply = command("STLS");
+    if (reply.empty())
+        throw Exception(std::string("The server refused STLS: ") + closedByServer);
     if (!pop3ReplyIsOk(reply))
-        throw Exception("The server refused STLS: " +
-                        withoutLineEnd(reply.empty() ? closedByServer : reply));
+        refuse("STLS", reply, "The server refused STLS: " + withoutLineEnd(reply));
     // The server speaks first in no TLS handshake: bytes after its "+OK" were put on the path
     // before the protection (by the server or by someone between), and reading them as a reply
     // of the protected session would let them answer our next command. The session ends.
@@ -369,7 +399,7 @@ void TNMPOP3::Disconnect()
     });
     const std::string reply = command("QUIT");
     if (!pop3ReplyContainsOk(reply))
-        throw replyError(reply);
+        refuse("QUIT", reply);
 }
 
 void TNMPOP3::Abort()
@@ -398,7 +428,7 @@ void TNMPOP3::fetchSummary(std::int32_t n)
     fire(OnRetrieveStart, this);
     const std::string top = command("TOP " + std::to_string(n) + " 0");
     if (!pop3ReplyContainsOk(top))
-        throw replyError(top);
+        refuse("TOP", top);
 
     Summary.Header.Clear();
     Summary.Subject.clear();
@@ -436,6 +466,8 @@ void TNMPOP3::fetchSummary(std::int32_t n)
     const std::string list = command("LIST " + std::to_string(n));
     if (list.empty())
         throw ESockError(closedByServer);
+    if (pop3ReplyIsErr(list))
+        refuse("LIST", list);
     const std::string size = trimControls(pop3Field(list, 3));
     const auto bytes = parseDecimal(size);
     if (!bytes || *bytes < std::numeric_limits<std::int32_t>::min() ||
@@ -462,7 +494,7 @@ std::string TNMPOP3::fetchUniqueId(std::int32_t n)
     const std::string reply = command("UIDL " + std::to_string(n));
     if (!pop3ReplyIsOk(reply)) {
         fire(OnFailure, this);
-        throw replyError(reply);
+        refuse("UIDL", reply);
     }
     return pop3Field(reply, 3);
 }
@@ -479,7 +511,7 @@ void TNMPOP3::DeleteMessage(std::int32_t n)
         // Only a first word of exactly "-ERR" is a refusal; no reply at all is no deletion.
         if (reply.empty() || pop3ReplyIsErr(reply)) {
             fire(OnFailure, this);
-            throw replyError(reply);
+            refuse("DELE", reply);
         }
     }
     fire(OnSuccess, this);

@@ -3,8 +3,10 @@
 // count (STAT), the header and size of one message (TOP n 0, LIST n), its unique id (UIDL n),
 // deletes (DELE n) and quits (QUIT). Every operation blocks in the manner of TPowersock, so the
 // event loop keeps running while the server is slow; failures are exceptions, a server's
-// refusal an Exception whose message is the reply line (CR LF included). Every reply line read
-// is reported as a status text at level 1.
+// refusal an EPop3Refusal (pop3_refusal.h) whose message is the reply line (CR LF included) and
+// which names the command, the response code and what the refusal means. The client never ends
+// a session because of a refusal on its own: the caller decides. Every reply line read is
+// reported as a status text at level 1 (for the user only; nothing decides on it).
 //
 // Busy: an operation started from an event handler while another one waits for the server
 // (FetchSummary, FetchUniqueId, DeleteMessage) returns at once without sending anything, so
@@ -24,6 +26,7 @@
 #include "transport/ex_string_list.h"
 #include "transport/mail_message.h"
 #include "transport/mime_extractor.h"
+#include "transport/pop3_refusal.h"
 #include "transport/powersock.h"
 #include "transport/uu_processor.h"
 
@@ -37,7 +40,8 @@ namespace kestrix {
 
 // How a connection is protected:
 //   Auto      port 995: TLS from the first byte; else CAPA, and STLS when the server lists it,
-//             plain otherwise (reported as "Password sent without encryption");
+//             plain otherwise (reported as "Password sent without encryption") unless
+//             TlsSpokenBefore: then the connect ends before the login (EProtectionMissing);
 //   Tls       TLS from the first byte on any port;
 //   StartTls  STLS required: no USER or PASS is sent unless the upgrade succeeded;
 //   None      plain, no CAPA, no STLS.
@@ -56,6 +60,9 @@ public:
     bool Parse = false;         // decode single-part messages on retrieval
     bool DeleteOnRead = false;  // send DELE after a retrieval
     Pop3Security Security = Pop3Security::None;
+    // The profile has spoken TLS with this server before: under Auto a server that offers no
+    // STLS now is refused before the user name goes out (someone may have stripped it).
+    bool TlsSpokenBefore = false;
 
     // Folder for parts of a retrieved message; a value without a trailing "/" gets one.
     const std::string &AttachFilePath() const { return attachFilePath_; }
@@ -80,9 +87,11 @@ public:
     // None): a Pop3Batch then sends its commands ahead.
     bool Pipelining() const { return pipelining_; }
 
-    // TLS or STLS as Security says, greeting, USER, PASS, STAT. Raises "Authentication failed"
-    // when the login is refused (after QUIT), the reply line for any other refusal,
-    // "Unexpected reply to STAT: ..." when the STAT reply is not "+OK count size".
+    // TLS or STLS as Security says, greeting, USER, PASS, STAT. A refused login raises an
+    // EPop3Refusal "Authentication failed" (after QUIT) whose reason tells a wrong password from a
+    // mailbox in use, a server fault or a server that wants TLS; any other refusal raises the
+    // reply line; "Unexpected reply to STAT: ..." when the STAT reply is not "+OK count size".
+    // A CAPA the server refuses means no capabilities: the login goes on.
     void Connect() override;
     // QUIT (only while connected), then the socket is closed in every case.
     void Disconnect() override;
@@ -90,7 +99,8 @@ public:
     // carried out.
     void Abort() override;
 
-    // TOP n 0 then LIST n: fills Summary.
+    // TOP n 0 then LIST n: fills Summary. A refused LIST is a refusal; a LIST reply without a
+    // size is a conversion error.
     void FetchSummary(std::int32_t n);
     // UIDL n: the third field of the reply, i.e. the unique id followed by the reply's CR LF.
     std::string FetchUniqueId(std::int32_t n);
@@ -131,11 +141,20 @@ private:
     std::string readLine();
     void dropLostConnection();
     struct Capabilities {
+        bool answered = false;  // CAPA got "+OK" and its list
         bool stls = false;
         bool pipelining = false;
+        bool top = false;
+        bool uidl = false;
     };
     Capabilities askCapabilities();
     void upgradeWithStls();
+    // The refusal of a command (its word: "TOP", "USER", ...) for this reply; a missing reply is
+    // a closed connection instead.
+    [[noreturn]] void refuse(const std::string &commandWord, const std::string &reply,
+                             const std::string &message = {});
+
+    Capabilities capabilities_;  // from the last CAPA of this session
 
     std::string attachFilePath_;
     TMimeExtractor mime_{CurrentMessage, UUProcessor};

@@ -60,7 +60,7 @@ void TNMPOP3::FetchMessage(std::int32_t n)
 
     const std::string reply = command("RETR " + std::to_string(n));
     if (!pop3ReplyContainsOk(reply))
-        throw Exception(reply.empty() ? std::string(closedByServer) : reply);
+        refuse("RETR", reply);
     mime_.Reset();
     bytesRecvdRef() = 0;
 
@@ -113,7 +113,7 @@ void TNMPOP3::FetchMessage(std::int32_t n)
     if (DeleteOnRead) {
         const std::string dele = command("DELE " + std::to_string(n));
         if (pop3ReplyIsErr(dele))
-            throw Exception(dele);
+            refuse("DELE", dele);
     }
     ReportStatus(1, "Message Retrieved");
 }

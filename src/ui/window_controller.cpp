@@ -216,6 +216,10 @@ void WindowController::connectDispatcher()
     hooks.currentRow = [&form] { return form.messagesPage->stringgrid1->currentRow(); };
     hooks.showDetails = [&form](int row) { form.messagesPage->showDetails(row); };
     hooks.hideWindow = [&form] { form.HideWindow(); };
+    // Security switched after a server asked for TLS (the choice is saved already).
+    m_screener.securityModeShown = [&form](SecurityMode mode) {
+        form.configPage->ComboBoxSecurity->setCurrentIndex(int(mode));
+    };
 }
 
 }  // namespace kestrix

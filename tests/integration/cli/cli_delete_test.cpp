@@ -39,15 +39,21 @@ TEST_F(CliTest, DeleteKnownBadLeavesWhitelistedRowsAloneAndKeepsLogAndCount)
     EXPECT_TRUE(saved.log.isKnownBadSubject("easy cash now"));
 }
 
-TEST_F(CliTest, DeleteRemovesTheNamedRowsAndReportsNumbersWithoutARow)
+TEST_F(CliTest, DeleteRemovesTheNamedRowsAndNothingWhenANumberNamesNoRow)
 {
     startServer(4);
     makeProfile().whitelist.add(sender(3));
     saveProfile();
 
-    const CliResult result = run({"delete", "2", "3", "9"});
+    // A mistyped number: nothing at all is deleted, and the one line names it.
+    const CliResult mistyped = run({"delete", "2", "9"});
+    EXPECT_EQ(mistyped.exitCode, 1);
+    EXPECT_EQ(mistyped.errorLines(),
+              (Strings{"kestrix-cli: no row shows message number 9; nothing deleted"}));
+    EXPECT_EQ(dovecot->senders().size(), 4u);
+
+    const CliResult result = run({"delete", "--all", "2", "3"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.err.find("no row shows message number 9"), std::string::npos);
     // Row 3 is whitelisted: without --allow-accepted it stays.
     EXPECT_EQ(dovecot->senders(), (Strings{sender(1), sender(3), sender(4)}));
     EXPECT_EQ(result.numbers(), (Strings{"1", "2", "3"}));
@@ -73,6 +79,7 @@ TEST_F(CliTest, WrongPasswordExitsOneAndChangesNoFile)
     const CliResult result = run({"delete-known-bad"}, "wrong");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.out.empty());
+    ASSERT_EQ(result.errorLines().size(), 1u) << result.err;
     EXPECT_NE(result.err.find("Authentication failed"), std::string::npos) << result.err;
     EXPECT_EQ(files(), before);
     EXPECT_EQ(dovecot->messages().size(), 2u);
@@ -86,6 +93,7 @@ TEST_F(CliTest, UnreachableServerExitsOne)
     const auto before = files();
     const CliResult result = run({"list"});
     EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_EQ(result.errorLines().size(), 1u) << result.err;
     EXPECT_EQ(files(), before);
 }
 
@@ -131,7 +139,7 @@ TEST_F(CliTest, RefusedDeleEndsTheRunWithExitOneAndKeepsWhatWasDeleted)
     EXPECT_TRUE(fake.waitUntilScriptDone());
     EXPECT_TRUE(fake.failures().empty());
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("-ERR mailbox is locked"), std::string::npos) << result.err;
+    EXPECT_EQ(result.errorLines(), (Strings{"kestrix-cli: -ERR mailbox is locked"}));
     EXPECT_NE(result.err.find("Password sent without encryption"), std::string::npos) << result.err;
     // The table after the run shows the one message left.
     EXPECT_EQ(result.numbers(), (std::vector<std::string>{"1"}));

@@ -48,6 +48,23 @@ struct CliResult {
         }
         return result;
     }
+    // The lines of standard error that are not warnings ("kestrix-cli: warning: ..."): a failure
+    // is exactly one.
+    std::vector<std::string> errorLines() const
+    {
+        std::vector<std::string> lines;
+        size_t pos = 0;
+        while (pos < err.size()) {
+            size_t end = err.find('\n', pos);
+            if (end == std::string::npos)
+                end = err.size();
+            const std::string line = err.substr(pos, end - pos);
+            if (line.rfind("kestrix-cli: warning: ", 0) != 0)
+                lines.push_back(line);
+            pos = end + 1;
+        }
+        return lines;
+    }
     // Column 0 of every row.
     std::vector<std::string> numbers() const
     {

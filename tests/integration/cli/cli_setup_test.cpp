@@ -64,8 +64,11 @@ TEST_F(CliTest, ProfileAddListAndRemoveFollowTheWindowsRules)
     for (const Refusal &r : std::vector<Refusal>{
              {{"profile", "add", "MYBOX", "--host", "h"}, "Profile already exists !"},
              {{"profile", "remove", "Default"}, "default Profile can not be deleted !"},
-             {{"profile", "remove", "nosuch"}, "no profile named \"nosuch\""}}) {
-        SCOPED_TRACE(r.args[1] + " " + r.args[2]);
+             {{"profile", "remove", "nosuch"}, "no profile named \"nosuch\""},
+             {{"--profile", "nosuch", "list"}, "no profile named \"nosuch\""},
+             {{"--profile", "../default", "list"}, "no profile named"},
+             {{"--profile", "nosuch", "whitelist", "list"}, "no profile named \"nosuch\""}}) {
+        SCOPED_TRACE(r.args[0] + " " + r.args[1] + " " + r.args[2]);
         const CliResult result = run(r.args);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_NE(result.err.find(r.message), std::string::npos) << result.err;
@@ -119,7 +122,6 @@ TEST_F(CliTest, BadNamesAndArgumentsAreUsageErrorsThatTouchNothing)
         {{"blacklist", "add", ""}, "needs a word of one line"},
         {{"log", "erase"}, "log needs list or clear"},
         {{"log", "clear", "now"}, "takes no arguments"},
-        {{"--profile", "nosuch", "whitelist", "list"}, "no profile named \"nosuch\""},
     };
     for (const Case &c : cases) {
         std::string joined;
@@ -232,7 +234,9 @@ TEST_F(CliTest, ListIsQuietByDefaultAndTellsEveryStatusWithV)
     const CliResult refused = run({"list"}, "wrong");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 2) << refused.err;
-    EXPECT_NE(refused.err.find("\nkestrix-cli: Authentication failed\n"), std::string::npos);
+    EXPECT_NE(refused.err.find("\nkestrix-cli: Authentication failed: the server did not accept"),
+              std::string::npos)
+        << refused.err;
 }
 
 TEST_F(CliTest, OnATerminalAProgressLineRewritesItselfAndIsWipedAtTheEnd)
@@ -260,6 +264,17 @@ TEST_F(CliTest, OnATerminalAProgressLineRewritesItselfAndIsWipedAtTheEnd)
     // Wiped before the summary, which starts a clean line.
     EXPECT_NE(shown.find("\r\033[Kkestrix-cli: default: 3 message(s) listed"), std::string::npos)
         << shown;
+}
+
+TEST_F(CliTest, AMissingDataFolderIsMadePrivateAsTheWindowMakesIt)
+{
+    const std::string missing = dir.filePath(QStringLiteral("new/data")).toStdString();
+    const CliResult result = run({"--dir", missing, "profile", "add", "box", "--host", "h"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    struct stat info {};
+    ASSERT_EQ(::stat(missing.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(missing + "/box.ini")));
 }
 
 }  // namespace

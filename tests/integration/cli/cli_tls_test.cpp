@@ -3,6 +3,7 @@
 // pins it; an unreadable security setting is a usage error (exit 2).
 #include "cli_fixture.h"
 #include "profiles/profile_conf.h"
+#include "support/fake_pop3_server.h"
 #include "support/test_certificates.h"
 
 #include <gmock/gmock.h>
@@ -72,6 +73,32 @@ TEST_F(CliTlsTest, ListsOverTlsAsOverPlainAndRefusesAnUntrustedCertificateUntilP
     ASSERT_EQ(stls.exitCode, 0) << stls.err;
     EXPECT_THAT(stls.err, HasSubstr("Connected (TLS 1."));
     EXPECT_EQ(stls.out, plain.out);
+
+    // The protected login is remembered: a server of this profile that offers no STLS now (it
+    // was stripped on the way) is refused before the user name goes out.
+    const QString confFile = ProfileConf::pathFor(dir.path(), "default");
+    EXPECT_EQ(ProfileConf::load(confFile).strongestProtection(), SecurityMode::StartTls);
+    {
+        kestrix::test::FakePop3Server stripped;
+        stripped.send("+OK ready\r\n");
+        stripped.expect("CAPA\r\n");
+        stripped.send("+OK\r\nUSER\r\nTOP\r\nUIDL\r\n.\r\n");
+        stripped.expect("QUIT\r\n");
+        stripped.send("+OK\r\n");
+        profile.settings.Port = std::to_string(stripped.port());
+        saveProfile();
+        const CliResult downgraded = run({"list"});
+        EXPECT_EQ(downgraded.exitCode, 1);
+        EXPECT_EQ(downgraded.errorLines(),
+                  std::vector<std::string>{"kestrix-cli: " + profile.settings.Host
+                                           + " no longer offers encryption; the password was not "
+                                             "sent. If the server changed, choose \"None\" in "
+                                             "Security."});
+        EXPECT_TRUE(stripped.waitUntilScriptDone());
+        EXPECT_EQ(stripped.received(), (std::vector<std::string>{"CAPA\r\n", "QUIT\r\n"}));
+        profile.settings.Port = std::to_string(dovecot->port());
+        saveProfile();
+    }
 
     profile.settings.Port = std::to_string(dovecot->tlsPort());
     saveProfile();

@@ -147,11 +147,13 @@ TEST_F(DovecotScreeningTest, WrongPasswordLeavesTheSessionClosedAndSaysWhy)
 {
     startServer(1);
     s.password = "wrong";
-    s.pendingCommand = cmdGetAndCheck;
+    prompter.expectMessage(Prompter::Kind::Error, "");
     EXPECT_FALSE(s.connectSession());
     EXPECT_FALSE(s.sessionOpen());
-    EXPECT_EQ(s.sessionError, "Authentication failed");
-    EXPECT_EQ(s.pendingCommand, cmdIdle);  // the "-ERR" reply reset the command
+    EXPECT_EQ(s.sessionError.rfind("Authentication failed: the server did not accept", 0), 0u)
+        << s.sessionError;
+    ASSERT_TRUE(s.lastRefusal);
+    EXPECT_EQ(s.lastRefusal->reason(), Pop3RefusalReason::Login);
     EXPECT_EQ(view.visible(Control::shape1), false);
 }
 

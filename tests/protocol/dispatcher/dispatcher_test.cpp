@@ -187,7 +187,8 @@ TEST_F(DispatcherTest, ServerErrorDuringADownloadClosesTheSessionAndTheDispatche
     finishDialogue();
 
     expectIdleAndRunning();
-    EXPECT_NE(s.lastServerError.find("-ERR no such message"), std::string::npos);
+    ASSERT_TRUE(s.lastRefusal);
+    EXPECT_EQ(s.lastRefusal->command(), "TOP");
     bool errorShown = false;
     for (const std::string &status : view.statusHistory)
         errorShown = errorShown || status.find("-ERR no such message") != std::string::npos;

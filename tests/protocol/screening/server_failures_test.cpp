@@ -28,28 +28,26 @@ protected:
     }
 };
 
-TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadKeepsRowsAlignedAndRestartsTheDispatcher)
+TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadStopsItWithRowsAligned)
 {
     scriptLogin(3);
     scriptUidl(3, "uid-c");
     scriptSummary(1, "alice@example.org", "first", 120);
     scriptUidl(1, "uid-a");
-    // Message 2 is refused: the session is closed at once (QUIT) and the download stops there.
+    // Message 2 is refused: the download stops there; the session is the caller's to end.
     expectClient("TOP 2 0\r\n");
     server("-ERR no such message\r\n");
     scriptQuit();
 
-    s.pendingCommand = cmdGetAndCheck;
-    view.setEnabled(Control::Timer2, false);
     ASSERT_TRUE(s.connectSession());
     s.downloadHeaders();
+    EXPECT_TRUE(s.sessionOpen());
+    ASSERT_TRUE(s.lastRefusal);
+    EXPECT_EQ(s.lastRefusal->command(), "TOP");
+    EXPECT_EQ(s.lastRefusal->reply(), "-ERR no such message\r\n");
+    s.endSession();
     finishDialogue();
-
     EXPECT_FALSE(s.sessionOpen());
-    EXPECT_EQ(s.pendingCommand, cmdIdle);
-    EXPECT_EQ(view.enabled(Control::Timer2), true);
-    EXPECT_EQ(view.enabled(Control::Poller), true);
-    EXPECT_NE(s.lastServerError.find("-ERR no such message"), std::string::npos);
 
     // The refused message's header never arrived: it gets no row (one could not be judged, and
     // a selection could pick it for deletion). Every column holds one entry per row.
@@ -111,7 +109,7 @@ TEST_F(ScreeningDialogueTest, ErrInsideAReplysTextIsNoRefusal)
     s.closeSession();
     finishDialogue();
 
-    EXPECT_TRUE(s.lastServerError.empty());
+    EXPECT_FALSE(s.lastRefusal);
     EXPECT_TRUE(s.quitConfirmed);
     EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(s.ListBox5().back(), codeOf("<x-ERR@spam.example>"));
@@ -139,14 +137,14 @@ TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnl
     s.reclassify();
     ASSERT_EQ(s.ListBox1().size(), 3u);
 
-    prompter.expectMessage(Prompter::Kind::Information, "Operation failed");
     s.selTop = 1;
     s.selBottom = 3;
-    EXPECT_THROW(s.deleteSelected(), std::exception);
+    EXPECT_THROW(s.deleteSelected(), EPop3Refusal);
+    EXPECT_TRUE(s.sessionOpen());  // the caller ends it: QUIT carries out DELE 3
+    s.closeSession();
     finishDialogue();
 
     EXPECT_EQ(deleCommands(), (std::vector<std::string>{"DELE 3\r\n", "DELE 2\r\n"}));
-    EXPECT_FALSE(s.sessionOpen());
     EXPECT_EQ(s.lastDeletion.deleted, 1);
     EXPECT_NE(s.lastDeletion.failure.find("-ERR refused"), std::string::npos);
     EXPECT_EQ(s.settings.DeletedCount, 1);

@@ -130,13 +130,13 @@ TEST_F(Pop3FailureTest, AListReplyWithoutANumberIsAConversionError)
     expectClient("TOP 1 0\r\n");
     server("+OK\r\nSubject: x\r\n\r\n.\r\n");
     expectClient("LIST 1\r\n");
-    server("-ERR no such message\r\n");
+    server("+OK 1 many\r\n");
     pop.Connect();
     try {
         pop.FetchSummary(1);
-        FAIL() << "a LIST refusal gave a size";
+        FAIL() << "a LIST reply without a size gave one";
     } catch (const EConvertError &e) {
-        EXPECT_STREQ(e.what(), "'such' is not a valid integer value");
+        EXPECT_STREQ(e.what(), "'many' is not a valid integer value");
     }
     EXPECT_EQ(pop.Summary.Header.Count(), 3u);  // the lines already read stay
     EXPECT_FALSE(pop.Busy());

@@ -1,6 +1,6 @@
-// A command that fails says so in the window: after a refused login or a refused connection the
-// status line keeps the reason, no "No new messages" banner appears, and the banners of the
-// previous, successful run are gone.
+// A command that fails says so in the window: after a refused login or a refused connection a
+// message box and the status line say why, no "No new messages" banner appears, and the
+// banners of the previous, successful run are gone.
 #include "screening/pending_command.h"
 #include "screening/screener.h"
 #include "support/dovecot_server.h"
@@ -45,17 +45,23 @@ private slots:
     {
         QTest::addColumn<bool>("wrongPassword");
         QTest::addColumn<QString>("why");
-        QTest::addColumn<QString>("told");  // the message shown; empty: none
+        QTest::addColumn<int>("kind");      // of the message box shown
+        QTest::addColumn<QString>("told");  // its text; empty: any
         QTest::newRow("wrong password")
-            << true << QStringLiteral("Authentication failed") << QString();
+            << true
+            << QStringLiteral(
+                   "Authentication failed: the server did not accept the user name or the password")
+            << int(Prompter::Kind::Error) << QString();
         QTest::newRow("refused connection")
-            << false << QStringLiteral("Connection refused") << QStringLiteral("Connection Failed");
+            << false << QStringLiteral("Connection refused") << int(Prompter::Kind::Information)
+            << QStringLiteral("Connection Failed");
     }
 
     void aFailedCheckIsNotShownAsAnEmptyMailbox()
     {
         QFETCH(bool, wrongPassword);
         QFETCH(QString, why);
+        QFETCH(int, kind);
         QFETCH(QString, told);
         if (!test::DovecotServer::available())
             QSKIP("Dovecot is not installed");
@@ -83,8 +89,7 @@ private slots:
             typeInto(form.topBar->Edit4, QStringLiteral("not-the-password"));
         else
             typeInto(form.configPage->Edit2, QString::number(refusedPort()));
-        if (!told.isEmpty())
-            window.prompter.expectMessage(Prompter::Kind::Information, told.toStdString());
+        window.prompter.expectMessage(Prompter::Kind(kind), told.toStdString());
         check();
         QCOMPARE(window.prompter.pending(), size_t(0));
         QVERIFY2(form.messagesPage->Panel12->isHidden(), qPrintable(form.messagesPage->Label24->text()));

@@ -1,0 +1,104 @@
+// The automatic security against scripted servers, one dialogue per behaviour: a server that
+// refuses CAPA is logged into in plain text as before; once a profile has spoken TLS with its
+// server, a session without it is refused before the password goes out; a server that wants TLS
+// for the login gets the offer to switch Security. (STLS offered: cli_tls_test, on Dovecot.)
+#include "support/screener_fixture.h"
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+
+namespace kestrix::test {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+class AutomaticSecurityTest : public ScreenerDialogueTest {
+protected:
+    void SetUp() override
+    {
+        ScreenerDialogueTest::SetUp();
+        s.conf.setSecurityMode(SecurityMode::Auto);
+    }
+
+    // Runs the main button's download through the dispatcher, as a click would.
+    void getHeaders()
+    {
+        s.pendingCommand = cmdGetHeaders;
+        s.Timer2Timer();
+        std::string statuses = "status texts:\n";
+        for (const std::string &text : view.statusHistory)
+            statuses += "  " + text + "\n";
+        finishDialogue(statuses);
+        EXPECT_EQ(s.pendingCommand, cmdIdle);
+    }
+};
+
+TEST_F(AutomaticSecurityTest, ARefusedCapaMeansNoCapabilitiesAndTheLoginGoesOn)
+{
+    server("+OK ready\r\n");
+    expectClient("CAPA\r\n");
+    server("-ERR unknown command\r\n");
+    scriptUserPassStat();
+    server("+OK 0 0\r\n");
+    scriptQuit();
+
+    getHeaders();
+
+    EXPECT_THAT(view.statusHistory, Contains("-ERR unknown command\r\n"));  // shown, as every reply
+    EXPECT_THAT(view.statusHistory, Contains("Password sent without encryption"));
+    EXPECT_FALSE(s.lastRefusal);
+    EXPECT_TRUE(s.commandFailure.empty()) << s.commandFailure;
+    EXPECT_TRUE(s.quitConfirmed);
+    EXPECT_EQ(view.visible(Control::Panel12), true);  // the all-clear of an empty mailbox
+}
+
+TEST_F(AutomaticSecurityTest, AServerThatSpokeTlsBeforeIsNotGivenThePasswordWithoutIt)
+{
+    folder.write("default.conf", "[security]\nstrongest=starttls\n");
+    s.conf = ProfileConf::load(s.confFile);
+    server("+OK ready\r\n");
+    expectClient("CAPA\r\n");
+    server("+OK\r\nUSER\r\nTOP\r\nUIDL\r\n.\r\n");  // STLS stripped
+    scriptQuit();
+    const std::string refused = "127.0.0.1 no longer offers encryption; the password was not "
+                                "sent. If the server changed, choose \"None\" in Security.";
+    prompter.expectMessage(Prompter::Kind::Error, refused);
+
+    getHeaders();
+
+    EXPECT_THAT(fake.received(), (std::vector<std::string>{"CAPA\r\n", "QUIT\r\n"}));
+    EXPECT_EQ(s.sessionError, refused);
+    EXPECT_EQ(view.statusHistory.back(), refused);
+    EXPECT_THAT(view.statusHistory, ::testing::Not(Contains("Password sent without encryption")));
+    EXPECT_EQ(ProfileConf::load(s.confFile).strongestProtection(), SecurityMode::StartTls);
+}
+
+TEST_F(AutomaticSecurityTest, AServerThatWantsTlsForTheLoginOffersToSwitchSecurity)
+{
+    s.conf.setSecurityMode(SecurityMode::None);
+    SecurityMode shown = SecurityMode::None;
+    s.securityModeShown = [&](SecurityMode mode) { shown = mode; };
+    server("+OK ready\r\n");
+    expectClient("USER joe\r\n");
+    server("-ERR [AUTH] Plaintext authentication disallowed on non-secure (SSL/TLS) connections.\r\n");
+    scriptQuit();
+    prompter.expectMessage(Prompter::Kind::Error,
+                           "Authentication failed: the server takes the password only over an "
+                           "encrypted connection; choose \"Automatic\" or \"TLS\" in Security "
+                           "(server: -ERR [AUTH] Plaintext authentication disallowed on non-secure "
+                           "(SSL/TLS) connections.)");
+    prompter.expectYesNo(Prompter::Kind::Confirmation,
+                         "Switch Security to \"Automatic\" for this profile?", true);
+
+    getHeaders();
+
+    ASSERT_TRUE(s.lastRefusal);
+    EXPECT_EQ(s.lastRefusal->reason(), Pop3RefusalReason::TlsRequired);
+    EXPECT_EQ(ProfileConf::load(s.confFile).securityMode(), SecurityMode::Auto);
+    EXPECT_EQ(shown, SecurityMode::Auto);
+}
+
+}  // namespace
+}  // namespace kestrix::test
