@@ -1,7 +1,6 @@
-// The automatic security against scripted servers, one dialogue per behaviour: a server that
-// refuses CAPA is logged into in plain text as before; once a profile has spoken TLS with its
-// server, a session without it is refused before the password goes out; a server that wants TLS
-// for the login gets the offer to switch Security. (STLS offered: cli_tls_test, on Dovecot.)
+// The automatic security against scripted servers: a server that refuses CAPA is logged into in
+// plain text as before; a server that wants TLS for the login gets the offer to switch Security.
+// (STLS offered, remembered, then stripped: cli_tls_test, on Dovecot and the fake server.)
 #include "support/screener_fixture.h"
 
 #include <gmock/gmock.h>
@@ -52,27 +51,6 @@ TEST_F(AutomaticSecurityTest, ARefusedCapaMeansNoCapabilitiesAndTheLoginGoesOn)
     EXPECT_TRUE(s.commandFailure.empty()) << s.commandFailure;
     EXPECT_TRUE(s.quitConfirmed);
     EXPECT_EQ(view.visible(Control::Panel12), true);  // the all-clear of an empty mailbox
-}
-
-TEST_F(AutomaticSecurityTest, AServerThatSpokeTlsBeforeIsNotGivenThePasswordWithoutIt)
-{
-    folder.write("default.conf", "[security]\nstrongest=starttls\n");
-    s.conf = ProfileConf::load(s.confFile);
-    server("+OK ready\r\n");
-    expectClient("CAPA\r\n");
-    server("+OK\r\nUSER\r\nTOP\r\nUIDL\r\n.\r\n");  // STLS stripped
-    scriptQuit();
-    const std::string refused = "127.0.0.1 no longer offers encryption; the password was not "
-                                "sent. If the server changed, choose \"None\" in Security.";
-    prompter.expectMessage(Prompter::Kind::Error, refused);
-
-    getHeaders();
-
-    EXPECT_THAT(fake.received(), (std::vector<std::string>{"CAPA\r\n", "QUIT\r\n"}));
-    EXPECT_EQ(s.sessionError, refused);
-    EXPECT_EQ(view.statusHistory.back(), refused);
-    EXPECT_THAT(view.statusHistory, ::testing::Not(Contains("Password sent without encryption")));
-    EXPECT_EQ(ProfileConf::load(s.confFile).strongestProtection(), SecurityMode::StartTls);
 }
 
 TEST_F(AutomaticSecurityTest, AServerThatWantsTlsForTheLoginOffersToSwitchSecurity)
