@@ -197,14 +197,11 @@ void Screener::rememberProtection()
     const SecurityMode given = implicit ? SecurityMode::Tls : SecurityMode::StartTls;
     if (!conf.rememberProtection(given) || confFile.isEmpty())
         return;
-    // The file may hold what the window changed meanwhile: only this key is raised in it.
+    // Only this key is raised in the file; the settings in use (which may not be saved) stay.
     ProfileConf updated = ProfileConf::load(confFile);
     updated.rememberProtection(given);
-    if (const FileResult saved = updated.save(confFile); !saved) {
+    if (const FileResult saved = updated.save(confFile); !saved)
         m_view.setStatus("The protection of this server could not be remembered: " + saved.error);
-        return;
-    }
-    conf = updated;
 }
 
 std::string Screener::tellRefusal(const EPop3Refusal &refusal)
@@ -235,7 +232,7 @@ void Screener::offerToSwitchSecurity()
         m_prompter.message(Prompter::Kind::Error, saved.error);
         return;
     }
-    conf = updated;
+    conf.setSecurityMode(SecurityMode::Auto);
     if (securityModeShown)
         securityModeShown(SecurityMode::Auto);
     m_view.setStatus("Security is now \"Automatic\"; check again to log in with it");
