@@ -2,6 +2,8 @@
 
 #include "text/latin1.h"
 
+#include <algorithm>
+
 namespace kestrix {
 
 namespace {
@@ -16,6 +18,7 @@ public:
     size_t position() const { return m_pos; }
     void rewind(size_t pos) { m_pos = pos; }
     void skip() { ++m_pos; }
+    std::string_view from(size_t start) const { return m_text.substr(start, m_pos - start); }
 
     // Blanks, line ends and comments; a comment nests and may hold quoted pairs. An unclosed
     // comment runs to the end.
@@ -41,6 +44,7 @@ public:
                 return;
             }
         }
+        m_pos = std::min(m_pos, m_text.size());
     }
 
     // A keyword or token: letters, digits and the punctuation a token may hold.
@@ -49,30 +53,28 @@ public:
         const size_t start = m_pos;
         while (!atEnd() && isTokenChar(m_text[m_pos]))
             ++m_pos;
-        return m_text.substr(start, m_pos - start);
+        return from(start);
     }
 
-    // A quoted string (quotes removed, quoted pairs undone) or a token.
-    std::string value()
+    // A quoted string without its quotes (quoted pairs kept as written), or a token.
+    std::string_view value()
     {
         if (peek() != '"')
-            return std::string(token());
+            return token();
         skip();
-        std::string out;
-        while (!atEnd()) {
-            char c = m_text[m_pos++];
-            if (c == '"')
-                break;
-            if (c == '\\' && !atEnd())
-                c = m_text[m_pos++];
-            out += c;
-        }
-        return out;
+        const size_t start = m_pos;
+        while (!atEnd() && m_text[m_pos] != '"')
+            m_pos += m_text[m_pos] == '\\' ? 2 : 1;
+        m_pos = std::min(m_pos, m_text.size());
+        const std::string_view inside = from(start);
+        if (!atEnd())
+            skip();  // the closing quote
+        return inside;
     }
 
     // A property value: a quoted string, or anything up to a blank, ';' or comment (an address
     // such as "@example.com" or "x@evil.example" included).
-    std::string propertyValue()
+    std::string_view propertyValue()
     {
         if (peek() == '"')
             return value();
@@ -83,10 +85,10 @@ public:
                 break;
             ++m_pos;
         }
-        return std::string(m_text.substr(start, m_pos - start));
+        return from(start);
     }
 
-    // Past the next ';' outside comments and quoted strings (or to the end).
+    // Up to the next ';' outside comments and quoted strings (or to the end).
     void skipToSemicolon()
     {
         while (!atEnd()) {
@@ -122,11 +124,11 @@ private:
 
 // The authserv-id at the cursor, or empty (cursor left where it was) when the value starts
 // with a result ("spf=fail ...").
-std::string readAuthservId(Cursor &in)
+std::string_view readAuthservId(Cursor &in)
 {
     in.skipCfws();
     const size_t start = in.position();
-    std::string id = in.value();
+    const std::string_view id = in.value();
     in.skipCfws();
     if (in.peek() == '=' || in.peek() == '/' || id.empty()) {
         in.rewind(start);
@@ -135,14 +137,44 @@ std::string readAuthservId(Cursor &in)
     return id;
 }
 
-// One resinfo after its ';': method[/version]=result, an optional reason, properties.
-void readResult(Cursor &in, std::vector<AuthResult> &results)
+// The properties after a result: name[.name] = value, until ';' or the end. Calls
+// f(ptype, property, value) for each; stops at anything else.
+template <class F>
+void readProperties(Cursor &in, F &&f)
+{
+    for (;;) {
+        in.skipCfws();
+        if (in.atEnd() || in.peek() == ';')
+            return;
+        const std::string_view ptype = in.token();
+        std::string_view property;
+        in.skipCfws();
+        if (in.peek() == '.') {
+            in.skip();
+            in.skipCfws();
+            property = in.token();
+            in.skipCfws();
+        }
+        if (ptype.empty() || in.peek() != '=') {
+            in.skipToSemicolon();
+            return;
+        }
+        in.skip();
+        in.skipCfws();
+        if (f(ptype, property, in.propertyValue()))
+            return;
+    }
+}
+
+// One resinfo after its ';' (or at the start of an id-less field): method[/version]=result,
+// then the reason and properties.
+void readResult(Cursor &in, std::vector<AuthResult> *results)
 {
     in.skipCfws();
     AuthResult r;
-    r.method = lowerAZ(in.token());
+    r.method = in.token();
     in.skipCfws();
-    if (in.peek() == '/') {  // method version
+    if (in.peek() == '/') {  // a method version
         in.skip();
         in.skipCfws();
         in.token();
@@ -154,71 +186,61 @@ void readResult(Cursor &in, std::vector<AuthResult> &results)
     }
     in.skip();
     in.skipCfws();
-    r.result = lowerAZ(in.token());
-    if (r.result.empty()) {
-        in.skipToSemicolon();
-        return;
-    }
-    for (;;) {
-        in.skipCfws();
-        if (in.atEnd() || in.peek() == ';')
-            break;
-        std::string name = lowerAZ(in.token());
-        in.skipCfws();
-        if (in.peek() == '.') {
-            in.skip();
-            in.skipCfws();
-            name += '.';
-            name += lowerAZ(in.token());
-            in.skipCfws();
-        }
-        if (name.empty() || in.peek() != '=') {
-            in.skipToSemicolon();
-            break;
-        }
-        in.skip();
-        in.skipCfws();
-        r.properties.emplace_back(std::move(name), in.propertyValue());
-    }
-    results.push_back(std::move(r));
+    r.result = in.token();
+    const size_t restStart = in.position();
+    in.skipToSemicolon();
+    r.rest = in.from(restStart);
+    if (!r.result.empty() && results)
+        results->push_back(r);
 }
 
 }  // namespace
 
-std::string_view AuthResult::property(std::string_view name) const
+bool AuthResult::is(std::string_view m, std::string_view r) const
 {
-    for (const auto &[key, value] : properties) {
-        if (key == name)
-            return value;
-    }
-    return {};
+    return equalsIgnoreCaseAZ(method, m) && equalsIgnoreCaseAZ(result, r);
 }
 
-AuthenticationResults parseAuthenticationResults(std::string_view value)
+std::string_view AuthResult::property(std::string_view name) const
 {
-    AuthenticationResults out;
+    // A token may hold dots, so "header.from" usually arrives whole; blanks or comments
+    // around the dot split it in two.
+    const size_t dot = name.find('.');
+    const std::string_view wantedType = name.substr(0, dot);
+    const std::string_view wantedProperty =
+        dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+    std::string_view found;
+    Cursor in(rest);
+    readProperties(in, [&](std::string_view ptype, std::string_view property, std::string_view value) {
+        const bool match = property.empty()
+                               ? equalsIgnoreCaseAZ(ptype, name)
+                               : equalsIgnoreCaseAZ(ptype, wantedType)
+                                     && equalsIgnoreCaseAZ(property, wantedProperty);
+        if (match)
+            found = value;
+        return match;
+    });
+    return found;
+}
+
+std::string_view parseAuthenticationResults(std::string_view value, std::vector<AuthResult> *results)
+{
+    if (results)
+        results->clear();
     Cursor in(value);
-    out.authservId = readAuthservId(in);
-    if (out.authservId.empty()) {
-        readResult(in, out.results);  // the first result has no ';' before it
-    } else {
-        in.skipCfws();
-        in.token();  // an authres-version, when there is one
-    }
+    const std::string_view id = readAuthservId(in);
+    if (!results)
+        return id;
+    if (id.empty())
+        readResult(in, results);  // the first result has no ';' before it
     while (!in.atEnd()) {
         in.skipToSemicolon();
         if (in.atEnd())
             break;
         in.skip();  // the ';'
-        readResult(in, out.results);
+        readResult(in, results);
     }
-    return out;
-}
-
-std::string authservIdOf(std::string_view value)
-{
-    Cursor in(value);
-    return readAuthservId(in);
+    return id;
 }
 
 bool fieldValue(std::string_view line, std::string_view name, std::string_view &value)

@@ -31,7 +31,7 @@ void Screener::buildMessageTable(bool scrollToEnd)
     const Classifier classifier(whitelist, blacklist, rejectedLog, decodeAll);
     std::optional<SenderVerdicts> judge;
     if (checkSenders && rowCount > 0)
-        judge.emplace(whitelist, rows, senderCheckSettings());
+        judge.emplace(likenessCache.of(whitelist), rows, senderCheckSettings());
     learning.applyConf(conf);
     const LearnedScorer &scorer = learning.scorer();
     for (size_t i = 0; i < rowCount; ++i) {

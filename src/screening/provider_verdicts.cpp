@@ -1,7 +1,5 @@
 #include "screening/provider_verdicts.h"
 
-#include "screening/authentication_results.h"
-#include "screening/sender_address.h"
 #include "text/latin1.h"
 
 namespace kestrix {
@@ -24,6 +22,13 @@ std::string_view trimmedBlanks(std::string_view text)
     return text;
 }
 
+bool endsWithLabel(std::string_view sub, std::string_view parent)
+{
+    return sub.size() > parent.size()
+           && equalsIgnoreCaseAZ(sub.substr(sub.size() - parent.size()), parent)
+           && sub[sub.size() - parent.size() - 1] == '.';
+}
+
 // Relaxed alignment: the same domain, or one below the other. A property that names no
 // domain, or a From without one, does not stand against the result.
 bool aligned(std::string_view property, std::string_view fromDomain)
@@ -33,13 +38,8 @@ bool aligned(std::string_view property, std::string_view fromDomain)
         domain = domain.substr(at + 1);
     if (domain.empty() || fromDomain.empty())
         return true;
-    const std::string a = lowerAZ(domain);
-    const std::string b = lowerAZ(fromDomain);
-    auto below = [](const std::string &sub, const std::string &parent) {
-        return sub.size() > parent.size() && sub.compare(sub.size() - parent.size(), parent.size(), parent) == 0
-               && sub[sub.size() - parent.size() - 1] == '.';
-    };
-    return a == b || below(a, b) || below(b, a);
+    return equalsIgnoreCaseAZ(domain, fromDomain) || endsWithLabel(domain, fromDomain)
+           || endsWithLabel(fromDomain, domain);
 }
 
 bool spamFlagSaysYes(std::string_view name, std::string_view value)
@@ -57,16 +57,17 @@ bool spamFlagSaysYes(std::string_view name, std::string_view value)
 std::string learnAuthservId(const std::vector<DownloadedRow> &rows)
 {
     std::string shared;
+    std::string buffer;
+    std::string topmost;  // kept outside the loop: its room is reused row after row
     for (const DownloadedRow &row : rows) {
         if (row.fromLog)
             continue;
-        std::string topmost;
         bool found = false;
-        forEachHeaderField(row.headerLines, kFirstHeaderLine, {kAuthResults},
+        forEachHeaderField(row.headerLines, kFirstHeaderLine, {kAuthResults}, buffer,
                            [&](std::string_view, std::string_view value) {
-                               if (!found)
-                                   topmost = authservIdOf(value);
+                               topmost.assign(parseAuthenticationResults(value));
                                found = true;
+                               return true;  // only the topmost field votes
                            });
         if (!found)
             continue;
@@ -80,52 +81,46 @@ std::string learnAuthservId(const std::vector<DownloadedRow> &rows)
     return shared;
 }
 
-void judgeProvider(const std::vector<std::string> &lines, std::string_view fromDomain,
-                   std::string_view trustedId, bool trustSpamFlag, RowVerdicts &out)
+void ProviderVerdicts::judge(const std::vector<std::string> &lines, std::string_view fromDomain,
+                             RowVerdicts &out)
 {
     bool dmarcFail = false;
     bool dkimFail = false;
     bool spfFail = false;
-    bool spam = false;
     bool flagSeen = false;
     bool statusSeen = false;
     std::string spamLine;
-    forEachHeaderField(lines, kFirstHeaderLine, {kAuthResults, kSpamFlag, kSpamStatus},
+    forEachHeaderField(lines, kFirstHeaderLine, {kAuthResults, kSpamFlag, kSpamStatus}, m_buffer,
                        [&](std::string_view name, std::string_view value) {
         if (name == kAuthResults) {
-            if (trustedId.empty())
-                return;
-            // Cheap test first: most fields of other servers stop here.
-            const AuthenticationResults parsed = parseAuthenticationResults(value);
-            if (parsed.authservId.empty() || !equalsIgnoreCaseAZ(parsed.authservId, trustedId))
-                return;
+            // The id first: the fields of other servers are not read further.
+            if (m_trustedId.empty()
+                || !equalsIgnoreCaseAZ(parseAuthenticationResults(value), m_trustedId))
+                return false;
+            parseAuthenticationResults(value, &m_results);
             // Fail wins: a lower field that claims the trusted id can add a failure about its
             // own message, never take one back.
-            for (const AuthResult &r : parsed.results) {
-                if (r.result != "fail")
-                    continue;
-                if (r.method == "dmarc" && aligned(r.property("header.from"), fromDomain))
+            for (const AuthResult &r : m_results) {
+                if (r.is("dmarc", "fail") && aligned(r.property("header.from"), fromDomain))
                     dmarcFail = true;
-                else if (r.method == "dkim"
-                         && aligned(r.property("header.d").empty() ? r.property("header.i")
-                                                                   : r.property("header.d"),
-                                    fromDomain))
-                    dkimFail = true;
-                else if (r.method == "spf" && aligned(r.property("smtp.mailfrom"), fromDomain))
+                else if (r.is("dkim", "fail")) {
+                    const std::string_view d = r.property("header.d");
+                    dkimFail |= aligned(d.empty() ? r.property("header.i") : d, fromDomain);
+                } else if (r.is("spf", "fail") && aligned(r.property("smtp.mailfrom"), fromDomain))
                     spfFail = true;
             }
-            return;
+            return false;
         }
         // Only the topmost flag and status: the provider writes above anything a sender wrote.
         bool &seen = name == kSpamFlag ? flagSeen : statusSeen;
         if (seen)
-            return;
+            return false;
         seen = true;
-        if (trustSpamFlag && !spam && spamFlagSaysYes(name, value)) {
-            spam = true;
+        if (m_trustSpamFlag && spamLine.empty() && spamFlagSaysYes(name, value)) {
             spamLine = std::string(name == kSpamFlag ? "X-Spam-Flag: " : "X-Spam-Status: ")
                        + std::string(trimmedBlanks(value).substr(0, 60));
         }
+        return false;
     });
 
     if (dmarcFail || (dkimFail && spfFail)) {
@@ -134,9 +129,9 @@ void judgeProvider(const std::vector<std::string> &lines, std::string_view fromD
             why = "dmarc=fail";
         if (dkimFail && spfFail)
             why += std::string(why.empty() ? "" : ", ") + "dkim=fail, spf=fail";
-        out.add(Verdict::Forged, "Authentication-Results from " + std::string(trustedId) + ": " + why);
+        out.add(Verdict::Forged, "Authentication-Results from " + m_trustedId + ": " + why);
     }
-    if (spam)
+    if (!spamLine.empty())
         out.add(Verdict::ProviderSpam, "Spam by the provider: " + spamLine);
 }
 

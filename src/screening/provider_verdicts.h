@@ -5,6 +5,7 @@
 // is either the profile's own ("[screening] trustedAuthservId") or learnt from the topmost
 // Authentication-Results of the downloaded messages; and only the topmost spam flag counts.
 
+#include "screening/authentication_results.h"
 #include "screening/downloaded_row.h"
 #include "screening/row_verdicts.h"
 
@@ -16,14 +17,30 @@ namespace kestrix {
 
 // The authserv-id of the topmost Authentication-Results field that every row with such a field
 // shares (A-Z case ignored; rows from the log and rows without the field do not vote); empty
-// when they differ or none has one.
+// when they differ, when one of them has none, or when no row has the field.
 std::string learnAuthservId(const std::vector<DownloadedRow> &rows);
 
-// Adds Forged when a trusted Authentication-Results says dmarc=fail, or dkim=fail and spf=fail,
-// for fromDomain (a result naming another domain does not count; one naming none does), and
-// ProviderSpam when trustSpamFlag is set and the topmost X-Spam-Flag says YES (or the topmost
-// X-Spam-Status says Yes). lines: the row's stored lines ("id:", "Size:", then the header).
-void judgeProvider(const std::vector<std::string> &lines, std::string_view fromDomain,
-                   std::string_view trustedId, bool trustSpamFlag, RowVerdicts &out);
+class ProviderVerdicts {
+public:
+    ProviderVerdicts(std::string trustedId, bool trustSpamFlag)
+        : m_trustedId(std::move(trustedId)), m_trustSpamFlag(trustSpamFlag)
+    {
+    }
+
+    // Adds Forged when a trusted Authentication-Results says dmarc=fail, or dkim=fail and
+    // spf=fail, for fromDomain (a result naming another domain does not count; one naming none
+    // does), and ProviderSpam when the spam flag is trusted and the topmost X-Spam-Flag says YES
+    // (or the topmost X-Spam-Status says Yes). lines: a row's stored lines ("id:", "Size:",
+    // then the header). Not for two threads at once: it keeps its scratch space between rows.
+    void judge(const std::vector<std::string> &lines, std::string_view fromDomain, RowVerdicts &out);
+
+    const std::string &trustedId() const { return m_trustedId; }
+
+private:
+    std::string m_trustedId;
+    bool m_trustSpamFlag;
+    std::string m_buffer;               // a folded field, joined
+    std::vector<AuthResult> m_results;  // the results of one field
+};
 
 }  // namespace kestrix

@@ -17,6 +17,7 @@
 #include "screening/downloaded_row.h"
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
+#include "screening/sender_likeness.h"
 #include "screening/view.h"
 #include "transport/pop3_refusal.h"
 
@@ -84,6 +85,8 @@ public:
     SenderCheckSettings senderCheckSettings() const;
     // The learned score of the profile: its token store and cutoffs, opened with the profile.
     Learning learning;
+    // The whitelist's names and domains as the checks compare them, indexed once per whitelist.
+    SenderLikenessCache likenessCache;
 
     // ---- The message table and its rows --------------------------------------------------------
     // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt

@@ -31,38 +31,49 @@ bool meaningfulName(std::string_view name)
 }
 
 // The domain without ACE labels and A-Z case, to tell "the same domain" from "one like it".
-std::string plainDomain(std::string_view domain) { return lowerAZ(domainToUnicode(domain)); }
+void plainDomainInto(std::string_view domain, std::string &out)
+{
+    // An ACE label needs its "--"; most domains have no dash at all.
+    if (domain.find('-') != std::string_view::npos) {
+        out = lowerAZ(domainToUnicode(domain));
+        return;
+    }
+    out.assign(domain);
+    for (char &c : out)
+        c = lowerAZ(c);
+}
 
 }  // namespace
 
 SenderLikeness::SenderLikeness(const Whitelist &whitelist)
 {
-    std::string storage;
     for (const std::string &entry : whitelist.entries()) {
-        const SenderParts parts = splitSender(readable(entry, storage));
+        const SenderParts parts = splitSender(readable(entry, m_readable));
         if (parts.address.empty())
             continue;
         const std::string address = lowerAZ(parts.address);
         if (meaningfulName(parts.name)) {
-            NameOwner &owner = m_names[confusableKey(parts.name)];
-            if (owner.name.empty())
-                owner.name = std::string(parts.name);
-            if (std::find(owner.addresses.begin(), owner.addresses.end(), address)
-                == owner.addresses.end())
-                owner.addresses.push_back(address);
+            confusableKeyInto(parts.name, m_key);
+            const size_t i = m_nameKeys.insert(m_key);
+            if (i == m_owners.size())
+                m_owners.push_back({std::string(parts.name), {}});
+            std::vector<std::string> &known = m_owners[i].addresses;
+            if (std::find(known.begin(), known.end(), address) == known.end())
+                known.push_back(address);
         }
         if (!parts.domain.empty()) {
-            std::string plain = plainDomain(parts.domain);
-            m_domains.emplace(domainConfusableKey(parts.domain), plain);
-            m_exactDomains.insert(std::move(plain));
+            plainDomainInto(parts.domain, m_plain);
+            m_exactDomains.insert(m_plain);
+            domainConfusableKeyInto(parts.domain, m_key);
+            if (m_domainKeys.insert(m_key) == m_domains.size())
+                m_domains.push_back(m_plain);
         }
     }
 }
 
-void SenderLikeness::judge(std::string_view sender, RowVerdicts &out) const
+void SenderLikeness::judge(std::string_view sender, RowVerdicts &out)
 {
-    std::string storage;
-    const SenderParts parts = splitSender(readable(sender, storage));
+    const SenderParts parts = splitSender(readable(sender, m_readable));
     if (parts.address.empty())
         return;
 
@@ -71,13 +82,15 @@ void SenderLikeness::judge(std::string_view sender, RowVerdicts &out) const
         !shown.empty() && !equalsIgnoreCaseAZ(shown, parts.address)) {
         out.add(Verdict::Impostor, "Impostor: the name shows " + std::string(shown)
                                        + ", the address is " + std::string(parts.address));
-    } else if (!m_names.empty() && meaningfulName(parts.name)) {
+    } else if (m_nameKeys.size() > 0 && meaningfulName(parts.name)) {
         // The name of a whitelisted sender (or one that reads the same) on another address.
-        const auto owner = m_names.find(confusableKey(parts.name));
-        if (owner != m_names.end()) {
-            const std::string address = lowerAZ(parts.address);
-            const auto &known = owner->second.addresses;
-            if (std::find(known.begin(), known.end(), address) == known.end()) {
+        confusableKeyInto(parts.name, m_key);
+        if (const size_t i = m_nameKeys.find(m_key); i != TextIndex::npos) {
+            const std::vector<std::string> &known = m_owners[i].addresses;
+            const bool same = std::any_of(known.begin(), known.end(), [&](const std::string &a) {
+                return equalsIgnoreCaseAZ(a, parts.address);
+            });
+            if (!same) {
                 out.add(Verdict::Impostor, "Impostor: \"" + std::string(parts.name)
                                                + "\" is the name of the whitelisted "
                                                + known.front() + ", the address is "
@@ -86,21 +99,30 @@ void SenderLikeness::judge(std::string_view sender, RowVerdicts &out) const
         }
     }
 
-    if (!m_domains.empty() && !parts.domain.empty()) {
-        const auto like = m_domains.find(domainConfusableKey(parts.domain));
-        if (like != m_domains.end()) {
-            const std::string plain = plainDomain(parts.domain);
-            if (m_exactDomains.find(plain) == m_exactDomains.end()) {
-                std::string why = "Look-alike domain: " + plain;
-                if (!equalsIgnoreCaseAZ(plain, parts.domain))
+    if (m_domainKeys.size() > 0 && !parts.domain.empty()) {
+        domainConfusableKeyInto(parts.domain, m_key);
+        if (const size_t i = m_domainKeys.find(m_key); i != TextIndex::npos) {
+            plainDomainInto(parts.domain, m_plain);
+            if (m_exactDomains.find(m_plain) == TextIndex::npos) {
+                std::string why = "Look-alike domain: " + m_plain;
+                if (!equalsIgnoreCaseAZ(m_plain, parts.domain))
                     why += " (" + std::string(parts.domain) + ")";
-                why += " looks like the whitelisted " + like->second;
-                if (mixesScripts(plain))
+                why += " looks like the whitelisted " + m_domains[i];
+                if (mixesScripts(m_plain))
                     why += ", mixing scripts";
                 out.add(Verdict::LookAlike, std::move(why));
             }
         }
     }
+}
+
+SenderLikeness &SenderLikenessCache::of(const Whitelist &whitelist)
+{
+    if (!m_likeness || m_entries != whitelist.entries()) {
+        m_likeness.emplace(whitelist);
+        m_entries = whitelist.entries();
+    }
+    return *m_likeness;
 }
 
 }  // namespace kestrix

@@ -7,11 +7,11 @@
 
 #include "profiles/whitelist.h"
 #include "screening/row_verdicts.h"
+#include "screening/text_index.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace kestrix {
@@ -22,19 +22,34 @@ public:
     explicit SenderLikeness(const Whitelist &whitelist);
 
     // Adds Impostor and LookAlike to out for a sender text as the table holds it (bytes;
-    // encoded words and UTF-8 are read as people read them).
-    void judge(std::string_view sender, RowVerdicts &out) const;
-
-    bool empty() const { return m_names.empty() && m_domains.empty(); }
+    // encoded words and UTF-8 are read as people read them). Not for two threads at once: it
+    // keeps its scratch space between rows.
+    void judge(std::string_view sender, RowVerdicts &out);
 
 private:
     struct NameOwner {
         std::string name;                    // as the whitelist shows it (UTF-8)
         std::vector<std::string> addresses;  // lower-cased (A-Z)
     };
-    std::unordered_map<std::string, NameOwner> m_names;      // key of the name -> owner
-    std::unordered_map<std::string, std::string> m_domains;  // key of the domain -> the domain
-    std::unordered_set<std::string> m_exactDomains;          // the whitelisted domains, lower case
+    TextIndex m_nameKeys;                // entry i: the key of m_owners[i]'s name
+    std::vector<NameOwner> m_owners;
+    TextIndex m_domainKeys;              // entry i: the key of m_domains[i]
+    std::vector<std::string> m_domains;  // as the whitelist has it, lower case, Unicode
+    TextIndex m_exactDomains;            // the whitelisted domains, lower case, Unicode
+    std::string m_key;                   // scratch: a name's or domain's key
+    std::string m_readable;              // scratch: a decoded sender
+    std::string m_plain;                 // scratch: a domain in lower case
+};
+
+// The likeness of the current whitelist, indexed again only when the whitelist changed: every
+// table build asks for it, and a whitelist of thousands of entries takes a while to index.
+class SenderLikenessCache {
+public:
+    SenderLikeness &of(const Whitelist &whitelist);
+
+private:
+    std::vector<std::string> m_entries;  // the whitelist the likeness was made from
+    std::optional<SenderLikeness> m_likeness;
 };
 
 }  // namespace kestrix

@@ -1,28 +1,26 @@
 #include "screening/sender_verdicts.h"
 
-#include "screening/provider_verdicts.h"
 #include "screening/sender_address.h"
 
 namespace kestrix {
 
-SenderVerdicts::SenderVerdicts(const Whitelist &whitelist, const std::vector<DownloadedRow> &rows,
+SenderVerdicts::SenderVerdicts(SenderLikeness &likeness, const std::vector<DownloadedRow> &rows,
                                const SenderCheckSettings &settings)
-    : m_settings(settings)
-    , m_trustedId(settings.trustedAuthservId.empty() ? learnAuthservId(rows)
-                                                     : settings.trustedAuthservId)
-    , m_likeness(whitelist)
+    : m_forgedIsBad(settings.forgedIsBad)
+    , m_provider(settings.trustedAuthservId.empty() ? learnAuthservId(rows)
+                                                    : settings.trustedAuthservId,
+                 settings.trustSpamFlag)
+    , m_likeness(likeness)
 {
 }
 
-RowVerdicts SenderVerdicts::judge(const DownloadedRow &row) const
+RowVerdicts SenderVerdicts::judge(const DownloadedRow &row)
 {
     RowVerdicts verdicts;
-    if (!row.headerLines.empty()) {
-        judgeProvider(row.headerLines, splitSender(row.sender).domain, m_trustedId,
-                      m_settings.trustSpamFlag, verdicts);
-    }
+    if (!row.headerLines.empty())
+        m_provider.judge(row.headerLines, splitSender(row.sender).domain, verdicts);
     m_likeness.judge(row.sender, verdicts);
-    verdicts.countsAsBad = m_settings.forgedIsBad && verdicts.any();
+    verdicts.countsAsBad = m_forgedIsBad && verdicts.any();
     return verdicts;
 }
 

@@ -3,8 +3,8 @@
 // authserv-id, set in the profile or learnt from the rows) and those of the sender text
 // against the whitelist. Built once per table build, then asked row by row.
 
-#include "profiles/whitelist.h"
 #include "screening/downloaded_row.h"
+#include "screening/provider_verdicts.h"
 #include "screening/row_verdicts.h"
 #include "screening/sender_likeness.h"
 
@@ -22,20 +22,21 @@ struct SenderCheckSettings {
 
 class SenderVerdicts {
 public:
-    SenderVerdicts(const Whitelist &whitelist, const std::vector<DownloadedRow> &rows,
+    // likeness: the whitelist's (SenderLikenessCache::of); it must outlive this object.
+    SenderVerdicts(SenderLikeness &likeness, const std::vector<DownloadedRow> &rows,
                    const SenderCheckSettings &settings);
 
     // The row's verdicts; countsAsBad is set for any verdict when forgedIsBad is on (the table
     // build takes it back for a row the whitelist still trusts).
-    RowVerdicts judge(const DownloadedRow &row) const;
+    RowVerdicts judge(const DownloadedRow &row);
 
     // The authserv-id whose Authentication-Results are read ("" when none is trusted).
-    const std::string &trustedAuthservId() const { return m_trustedId; }
+    const std::string &trustedAuthservId() const { return m_provider.trustedId(); }
 
 private:
-    SenderCheckSettings m_settings;
-    std::string m_trustedId;
-    SenderLikeness m_likeness;
+    bool m_forgedIsBad;
+    ProviderVerdicts m_provider;
+    SenderLikeness &m_likeness;
 };
 
 }  // namespace kestrix

@@ -22,6 +22,17 @@ bool isAscii(std::string_view text)
     return true;
 }
 
+// "xn--" anywhere, A-Z case ignored.
+bool hasAceLabel(std::string_view domain)
+{
+    for (size_t i = 0; i + 4 <= domain.size(); ++i) {
+        if (lowerAZ(domain[i]) == 'x' && lowerAZ(domain[i + 1]) == 'n' && domain[i + 2] == '-'
+            && domain[i + 3] == '-')
+            return true;
+    }
+    return false;
+}
+
 // The process's spoof checker, configured once; ICU allows concurrent use of a configured one.
 struct Checker {
     USpoofChecker *spoof = nullptr;
@@ -98,37 +109,39 @@ std::string foldedUtf8(std::string_view utf8)
 
 }  // namespace
 
-std::string confusableKey(std::string_view utf8)
+void confusableKeyInto(std::string_view utf8, std::string &key)
 {
     const Checker &c = checker();
-    std::string key;
+    key.clear();
     if (isAscii(utf8)) {
-        key.reserve(utf8.size() + 4);
         for (const char ch : utf8)
             key += c.asciiKey[static_cast<unsigned char>(ch)];
-        return key;
+        return;
     }
-    key = lowerAZ(c.skeleton(foldedUtf8(utf8)));
-    // ICU leaves "0" as a capital O and keeps "m" whole when the text is not plain ASCII; the
-    // swaps apply all the same.
-    std::string swapped;
-    swapped.reserve(key.size() + 4);
-    for (const char ch : key) {
+    // ICU leaves "0" as a capital O and "1" and "m" as they are beside other scripts' letters;
+    // the swaps apply all the same.
+    for (const char ch : lowerAZ(c.skeleton(foldedUtf8(utf8)))) {
         const auto b = static_cast<unsigned char>(ch);
         if (b < 0x80)
-            swapped += c.asciiKey[b];
+            key += c.asciiKey[b];
         else
-            swapped += ch;
+            key += ch;
     }
-    return swapped;
+}
+
+std::string confusableKey(std::string_view utf8)
+{
+    std::string key;
+    confusableKeyInto(utf8, key);
+    return key;
 }
 
 std::string domainToUnicode(std::string_view domain)
 {
     const Checker &c = checker();
-    std::string lowered = lowerAZ(domain);
-    if (!c.idna || lowered.find("xn--") == std::string::npos)
+    if (!c.idna || !hasAceLabel(domain))
         return std::string(domain);
+    const std::string lowered = lowerAZ(domain);
     std::string out(domain.size() * 4 + 16, '\0');
     UErrorCode status = U_ZERO_ERROR;
     UIDNAInfo info = UIDNA_INFO_INITIALIZER;
@@ -140,11 +153,19 @@ std::string domainToUnicode(std::string_view domain)
     return out;
 }
 
+void domainConfusableKeyInto(std::string_view domain, std::string &key)
+{
+    if (isAscii(domain) && !hasAceLabel(domain))
+        confusableKeyInto(domain, key);
+    else
+        confusableKeyInto(domainToUnicode(domain), key);
+}
+
 std::string domainConfusableKey(std::string_view domain)
 {
-    if (isAscii(domain) && lowerAZ(domain).find("xn--") == std::string::npos)
-        return confusableKey(domain);
-    return confusableKey(domainToUnicode(domain));
+    std::string key;
+    domainConfusableKeyInto(domain, key);
+    return key;
 }
 
 bool mixesScripts(std::string_view utf8)

@@ -13,12 +13,15 @@
 
 namespace kestrix {
 
-// The key of a text (a display name, say).
+// The key of a text (a display name, say). The ...Into forms write into key (emptied first),
+// reusing its room: a table build asks for two keys per row.
 std::string confusableKey(std::string_view utf8);
+void confusableKeyInto(std::string_view utf8, std::string &key);
 
 // The key of a domain name: ACE labels ("xn--...") are read as their Unicode form first, so an
 // IDN homograph gets the key of the name it imitates.
 std::string domainConfusableKey(std::string_view domain);
+void domainConfusableKeyInto(std::string_view domain, std::string &key);
 
 // The Unicode form (UTF-8) of a domain name whose labels may be ACE ("xn--..."); the text
 // itself when it has no such label or ICU cannot read it.

@@ -77,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     table.writeTitles();
     const Classifier classifier(whitelist, blacklist, log);
     // The sender checks read every header line: Authentication-Results, spam flags, names.
-    const SenderVerdicts judge(whitelist, rows, SenderCheckSettings{});
+    SenderLikeness likeness(whitelist);
+    SenderVerdicts judge(likeness, rows, SenderCheckSettings{});
     for (size_t i = 0; i < rows.size(); ++i) {
         const int r = int(i) + 1;
         RowVerdicts verdicts = judge.judge(rows[i]);

@@ -182,3 +182,30 @@ TEST(ProfileConf, LearningCutoffsAndSelectSpam)
         EXPECT_EQ(conf.securityError(), "");  // the learning keys never stop a connection
     }
 }
+
+TEST(ProfileConf, TheSenderChecksAreWrittenOnlyOnceTheyDifferFromTheirDefaults)
+{
+    TempFolder tmp;
+    const QString path = tmp.path("p.conf");
+    ProfileConf conf = ProfileConf::load(path);
+    EXPECT_EQ(conf.trustedAuthservId(), "");
+    EXPECT_TRUE(conf.trustSpamFlag());
+    EXPECT_TRUE(conf.forgedIsBad());
+    ASSERT_TRUE(conf.save(path));
+    EXPECT_THAT(tmp.read("p.conf"), ::testing::Not(HasSubstr("[screening]")));
+
+    conf.setTrustedAuthservId("  mx.example.net ");
+    conf.setForgedIsBad(false);
+    ASSERT_TRUE(conf.save(path));
+    const std::string text = tmp.read("p.conf");
+    EXPECT_THAT(text, HasSubstr("trustedAuthservId=mx.example.net"));
+    EXPECT_THAT(text, HasSubstr("forgedIsBad=false"));
+    EXPECT_THAT(text, ::testing::Not(HasSubstr("trustSpamFlag")));
+    const ProfileConf back = ProfileConf::load(path);
+    EXPECT_EQ(back.trustedAuthservId(), "mx.example.net");
+    EXPECT_FALSE(back.forgedIsBad());
+    EXPECT_TRUE(back.trustSpamFlag());
+
+    tmp.write("p.conf", "[screening]\ntrustSpamFlag=perhaps\n");
+    EXPECT_THAT(ProfileConf::load(path).error(), HasSubstr("[screening] trustSpamFlag"));
+}
