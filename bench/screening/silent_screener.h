@@ -26,6 +26,7 @@ public:
     void scrollMessageTable(int, int) override {}
     int messageTableClientHeight() const override { return 400; }
     void setDetails(const std::vector<std::string> &) override {}
+    void showProtection(const ConnectionProtection &) override {}
     void setNewMailSign(bool) override {}
     void beep() override {}
 };

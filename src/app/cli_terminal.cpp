@@ -1,5 +1,6 @@
 #include "app/cli_terminal.h"
 
+#include "screening/protection_text.h"
 #include "text/latin1.h"
 
 #include <algorithm>
@@ -132,6 +133,12 @@ void TerminalView::setStatus(const std::string &text)
 {
     if (m_verbose)
         printError(text);
+}
+
+void TerminalView::showProtection(const ConnectionProtection &protection)
+{
+    if (m_verbose)
+        printError(protectionLine(protection));
 }
 
 void TerminalPrompter::message(Kind, const std::string &text)

@@ -32,6 +32,9 @@ public:
     void scrollMessageTable(int, int) override {}
     int messageTableClientHeight() const override { return 1 << 30; }  // no scrolling
     void setDetails(const std::vector<std::string> &) override {}
+    // -v: one line, "connection: TLS 1.3 (certificate ... SHA-256 ...)" or "connection: not
+    // encrypted".
+    void showProtection(const ConnectionProtection &protection) override;
     void setNewMailSign(bool) override {}
     void beep() override {}
 

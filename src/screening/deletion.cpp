@@ -1,7 +1,9 @@
 // Deletion on the server: the selected rows, every known-bad or blacklisted row, and "Empty
 // Server". Rows are deleted from the highest message number down, so every DELE uses a number
 // that is still valid in the open session and the list indices of the rows still to come do not
-// move; the rows are renumbered as the server will number the messages after QUIT.
+// move. The server carries the deletions out only when it confirms QUIT: until then the rows
+// stay, and only then are they removed, counted and the rest renumbered (settleDeletions, run
+// by closeSession for the window and kestrix-cli alike).
 #include "screening/pop3_requests.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
@@ -66,7 +68,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     m_view.setProgress(progressMax, 0);
 
     // Deletions are counted only while "Allow delete of accepted" is off, in both runs.
-    const bool countDeletions = !allowDeleteAccepted;
+    m_deletionRun = DeletionRun{knownBadRun, !allowDeleteAccepted, {}};
     std::exception_ptr failure;
     int done = 0;
     for (const int r : tableRows) {
@@ -114,33 +116,62 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
             client.DeleteMessage(m);
         } catch (const std::exception &error) {
             // A refusal or a lost connection: nothing more may be deleted until the table is
-            // rebuilt below; the failure then goes to the caller, which ends the session.
+            // rebuilt, once the session's end has settled what the server carried out; the
+            // failure then goes to the caller, which ends the session.
             lastDeletion.failure = error.what();
             failure = std::current_exception();
             break;
         }
 
-        // The server acknowledged the DELE: only now is the row logged, removed and counted.
-        ++lastDeletion.deleted;
+        // The server acknowledged the DELE. The log and the learned score describe mail the
+        // user chose to delete, so they learn now; the row goes and the count rises only once
+        // QUIT is confirmed.
         if (!trusted) {
             rejectedLog.appendRejected(rows[i].sender, rows[i].subject);
             // The user's deletion is the learned score's word for spam.
             trainRow(r, Judgement::Spam);
         }
-        rows.erase(rows.begin() + std::ptrdiff_t(i));
+        // A refusal may have ended the session (and settled the run) inside the DELE above.
+        if (m_deletionRun)
+            m_deletionRun->acknowledged.push_back({i, m});
         QCoreApplication::processEvents();
-        renumberAfterDeletion(m);
-        if (countDeletions)
-            ++settings.DeletedCount;
-    }
-
-    finishDeletion(knownBadRun);
-    if (lastDeletion.leftAlone > 0 && !failure) {
-        m_view.setStatus(std::to_string(lastDeletion.leftAlone)
-                         + " row(s) not deleted: the mailbox changed since the last download");
     }
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void Screener::settleDeletions()
+{
+    if (!m_deletionRun)
+        return;
+    const DeletionRun run = std::move(*m_deletionRun);
+    m_deletionRun.reset();
+    if (quitConfirmed) {
+        // Highest number first, as sent: the indices of the rows still to remove do not move.
+        for (const auto &[index, number] : run.acknowledged) {
+            if (index >= rows.size())
+                continue;
+            rows.erase(rows.begin() + std::ptrdiff_t(index));
+            renumberAfterDeletion(number);
+            ++lastDeletion.deleted;
+            if (run.counted)
+                ++settings.DeletedCount;
+        }
+    } else {
+        lastDeletion.unconfirmed = int(run.acknowledged.size());
+    }
+    finishDeletion(run.knownBadRun);
+    if (lastDeletion.unconfirmed > 0) {
+        lastDeletion.incomplete =
+            "The deletion did not complete: the server did not confirm QUIT, so the "
+            + std::to_string(lastDeletion.unconfirmed)
+            + " message(s) are still on the server and shown again at the next download";
+        commandFailure = lastDeletion.incomplete;
+        m_view.setStatus(lastDeletion.incomplete);
+    } else if (lastDeletion.leftAlone > 0 && lastDeletion.failure.empty()) {
+        m_view.setStatus(std::to_string(lastDeletion.leftAlone)
+                         + " row(s) not deleted: the mailbox changed since the last download");
+    }
 }
 
 void Screener::finishDeletion(bool knownBadRun)

@@ -151,16 +151,23 @@ void Screener::endFailedCommand(PendingCommand code, const std::string &what)
 {
     if (pendingCommand == code)
         pendingCommand = cmdIdle;
-    if (sessionOpen() && !closingSession) {
+    // A deletion run waits for the session's end even when the connection is gone already.
+    if ((sessionOpen() || m_deletionRun) && !closingSession) {
         try {
             closeSession();
         } catch (...) {
         }
     }
-    // After the close ("Disconnected"): why the command ended.
-    if (!what.empty()) {
+    // After the close ("Disconnected"): why the command ended. A deletion whose QUIT was not
+    // confirmed says so as well.
+    std::string why = what;
+    const bool deletion = code == cmdDeleteSelected || code == cmdDeleteKnownBad;
+    if (deletion && !lastDeletion.incomplete.empty())
+        why = why.empty() ? lastDeletion.incomplete
+                          : withoutLineEnd(why) + "; " + lastDeletion.incomplete;
+    if (!why.empty()) {
         m_view.setVisible(Control::Panel12, false);
-        m_view.setStatus(withoutLineEnd(what));
+        m_view.setStatus(withoutLineEnd(why));
     }
     setGridEnabled(true);
     m_view.setBusyCursor(false);

@@ -199,8 +199,12 @@ public:
     // After a protected login: NAME.conf remembers the strongest protection the server gave, so
     // the automatic security never logs into it in plain text again.
     void rememberProtection();
-    // A refused certificate: may pin it in NAME.conf after the user's Yes (session.cpp).
-    void offerToTrust(const TlsCertificate &certificate);
+    // A refused certificate: pins it (in memory and in NAME.conf) after the user's Yes; true
+    // then, and the connection is tried again with the pin (session.cpp).
+    bool offerToTrust(const TlsCertificate &certificate);
+    // The protection of the last connection to the view (the status bar's indicator), or the
+    // indicator hidden when that connection ended before anything was protected or sent.
+    void showProtection();
     // The client's status event: the status line, nothing else (a refusal reaches the command
     // that was refused as an EPop3Refusal).
     void NMPOP31Status(const std::string &text);
@@ -259,19 +263,27 @@ public:
     void fillFromRejectedLog();
 
     // ---- Deletion on the server (deletion.cpp) -------------------------------------------------
-    // What the last deletion run did: DELEs the server acknowledged, rows left alone because
-    // their message number now names another message, and the failure that ended the run.
+    // What the last deletion run did: deletions the server carried out (acknowledged, then QUIT
+    // confirmed), acknowledged ones whose QUIT was not confirmed, rows left alone because their
+    // message number now names another message, and the failure that ended the run.
     struct DeletionOutcome {
         int deleted = 0;
+        int unconfirmed = 0;
         int leftAlone = 0;
-        std::string failure;  // "" when the run went through
+        std::string failure;     // "" when the run went through
+        std::string incomplete;  // why the deletions did not complete; "" when they did
     };
     DeletionOutcome lastDeletion;
-    // Both runs rethrow the failure that ended them after the table was rebuilt.
+    // Both runs send DELE and log what the server acknowledged, and rethrow the failure that
+    // ended them; the rows go at the session's end (settleDeletions).
     void deleteSelected();
     void deleteKnownBad();
     // The deletion of a selection over any set of table rows (kestrix-cli's message numbers).
     void deleteRows(std::vector<int> tableRows);
+    // Run by closeSession after the QUIT: with QUIT confirmed the acknowledged rows are removed,
+    // counted and the rest renumbered; without, they stay (and are not counted) and the run says
+    // the deletion did not complete. Then the table is rebuilt.
+    void settleDeletions();
     // Lowers the numbers of the rows above a deleted message, as the server will number them
     // after QUIT.
     void renumberAfterDeletion(int number);
@@ -377,6 +389,16 @@ private:
     void setResumeMarks();
     void scoreRow(const LearnedScorer &scorer, const DownloadedRow &row, RowVerdicts &verdicts) const;
     // deletion.cpp
+    struct DeletionRun {
+        bool knownBadRun = false;
+        bool counted = false;  // "Allow delete of accepted" was off
+        struct Acknowledged {
+            size_t index;  // into rows
+            int number;    // the message number the DELE named
+        };
+        std::vector<Acknowledged> acknowledged;  // highest number first
+    };
+    std::optional<DeletionRun> m_deletionRun;  // a run waiting for the session's end
     void deleteRowSet(std::vector<int> tableRows, bool knownBadRun);
     void finishDeletion(bool knownBadRun);
     void startPollerIfInterval();

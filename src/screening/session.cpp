@@ -70,6 +70,7 @@ Pop3Attachment Screener::attachPop3(TNMPOP3 &client)
         const std::string protection = NMPOP31->Protection();
         m_view.setStatus(protection.empty() ? std::string("Connected (no encryption)")
                                             : "Connected (" + protection + ")");
+        showProtection();
     };
     client.OnPlainLogin = [this](TPowersock *) {
         m_view.setStatus("Password sent without encryption");
@@ -99,6 +100,16 @@ Pop3Attachment Screener::attachPop3(TNMPOP3 &client)
     client.OnSuccess = [this](TPowersock *) { m_view.setStatus("Operation successful"); };
     client.OnRetrieveStart = [this](TPowersock *) { m_view.setBusyCursor(true); };
     return Pop3Attachment(*this, client);
+}
+
+void Screener::showProtection()
+{
+    const ConnectionProtection &protection = NMPOP31->LastProtection();
+    // A connection that ended before it was protected or the password went out was no session.
+    if (protection.encrypted || protection.credentialsSent)
+        m_view.showProtection(protection);
+    else
+        m_view.setVisible(Control::ProtectionIndicator, false);
 }
 
 bool Screener::sessionOpen() const
@@ -162,26 +173,42 @@ bool Screener::connectSession()
     NMPOP31->Port = std::int32_t(*port);
     NMPOP31->UserID = settings.UserId;
     NMPOP31->Password = password;
-    try {
-        NMPOP31->Connect();
-    } catch (const ECertificateError &error) {
-        m_view.setStatus(error.what());
-        fail(error.what());
-        if (offerCertificateTrust)
-            offerToTrust(error.certificate());
-        return false;
-    } catch (const EPop3Refusal &refusal) {
-        fail(refusalText(refusal));
-        tellRefusal(refusal);
-        return false;
-    } catch (const EProtectionMissing &error) {
-        // Nothing secret went out; the user must decide (the text says how).
-        m_view.setStatus(error.what());
-        fail(error.what());
-        m_prompter.message(Prompter::Kind::Error, error.what());
-        return false;
-    } catch (const std::exception &error) {
-        return fail(error.what());
+    // A refused certificate that the user trusts is pinned, and the same check goes on with it.
+    for (bool trustAsked = false;;) {
+        try {
+            NMPOP31->Connect();
+            break;
+        } catch (const ECertificateError &error) {
+            m_view.setStatus(error.what());
+            if (!offerCertificateTrust) {
+                showProtection();
+                return fail(error.what());
+            }
+            if (trustAsked || !offerToTrust(error.certificate())) {
+                showProtection();
+                const std::string why = "The certificate of " + settings.Host
+                                        + " was not trusted: the password was not sent";
+                m_view.setStatus(why);
+                return fail(why);
+            }
+            trustAsked = true;
+            NMPOP31->PinnedSha256 = conf.pinnedSha256();
+        } catch (const EPop3Refusal &refusal) {
+            showProtection();
+            fail(refusalText(refusal));
+            tellRefusal(refusal);
+            return false;
+        } catch (const EProtectionMissing &error) {
+            // Nothing secret went out; the user must decide (the text says how).
+            showProtection();
+            m_view.setStatus(error.what());
+            fail(error.what());
+            m_prompter.message(Prompter::Kind::Error, error.what());
+            return false;
+        } catch (const std::exception &error) {
+            showProtection();
+            return fail(error.what());
+        }
     }
     quitConfirmed = false;
     rememberProtection();
@@ -238,10 +265,10 @@ void Screener::offerToSwitchSecurity()
     m_view.setStatus("Security is now \"Automatic\"; check again to log in with it");
 }
 
-void Screener::offerToTrust(const TlsCertificate &certificate)
+bool Screener::offerToTrust(const TlsCertificate &certificate)
 {
     if (!certificate.present)
-        return;
+        return false;
     const std::string question =
         "The certificate of " + settings.Host + " is not trusted (" + certificate.problem + ").\n\n"
         "Subject: " + certificate.subject + "\n"
@@ -250,15 +277,17 @@ void Screener::offerToTrust(const TlsCertificate &certificate)
         "SHA-256: " + colonFingerprint(certificate.sha256) + "\n\n"
         "Trust this certificate for this profile?";
     if (!m_prompter.askYesNo(Prompter::Kind::Warning, question))
-        return;
+        return false;
+    // Pinned for this run whatever the file says; the file keeps it for the next ones. Only the
+    // pin is written: a Security changed on screen and not saved stays unsaved.
+    conf.setPinnedSha256(certificate.sha256);
     ProfileConf updated = ProfileConf::load(confFile);
     updated.setPinnedSha256(certificate.sha256);
-    if (const FileResult saved = updated.save(confFile); !saved) {
+    if (const FileResult saved = updated.save(confFile); !saved)
         m_prompter.message(Prompter::Kind::Error, saved.error);
-        return;
-    }
-    conf = updated;
-    m_view.setStatus("Certificate trusted for this profile");
+    m_view.setStatus("Certificate of " + settings.Host + " pinned for this profile (SHA-256 "
+                     + colonFingerprint(certificate.sha256) + "): checking again");
+    return true;
 }
 
 void Screener::closeSession()
@@ -278,6 +307,7 @@ void Screener::closeSession()
     m_view.setVisible(Control::shape1, false);
     m_view.setBusyCursor(false);
     closingSession = false;
+    settleDeletions();
 }
 
 void Screener::endSession()

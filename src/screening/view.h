@@ -3,6 +3,8 @@
 // Controls are named by a typed id; the window maps each id to its widget (the glossary in
 // ui/control_glossary.cpp says what every control is). Texts are Latin-1 bytes.
 
+#include "transport/connection_protection.h"
+
 #include <string>
 #include <vector>
 
@@ -13,7 +15,7 @@ namespace kestrix {
 enum class Control {
     // top bar and status bar
     SpeedButton2, SpeedButton6, shape1, Label8, StaticText1,
-    CheckBox1, StaticText2,
+    CheckBox1, StaticText2, ProtectionIndicator,
     // messages page
     Panel1, Panel3, Panel12, Panel14, Shape2, Label6, Label24, Label52, Label53, button7,
     button10, Button66, SpeedButton24, SpeedButton27, SpeedButton31, Deleteselectedmails1,
@@ -61,6 +63,11 @@ public:
 
     // The header details pane ("Memo2").
     virtual void setDetails(const std::vector<std::string> &lines) = 0;
+
+    // How the session's connection is protected, as its TLS session established it: shown from
+    // the login on and kept after the session (Control::ProtectionIndicator; hidden again
+    // through setVisible when a connection fails before anything was protected or sent).
+    virtual void showProtection(const ConnectionProtection &protection) = 0;
 
     // Tray icon: the new-mail icon and sign, or the normal icon.
     virtual void setNewMailSign(bool newMail) = 0;

@@ -290,6 +290,7 @@ void TNMPOP3::Connect()
             ++attempts;
             return false;
         };
+        protection_.credentialsSent = true;
         bool done = false;
         do {
             if (replyCheck("USER", command("USER " + UserID)))
@@ -384,6 +385,7 @@ void TNMPOP3::upgradeWithStls()
     if (DataAvailable())
         endOutOfStep();
     StartTls();
+    protection_.upgraded = true;
     // What the server announced before the protection may have been forged on the way: ask again.
     pipelining_ = askCapabilities().pipelining;
 }

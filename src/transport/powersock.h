@@ -12,6 +12,7 @@
 // every reader takes: one receive usually brings a whole reply, or several, and ReadLn still
 // hands out one line at a time, leaving the following bytes for the next reader.
 
+#include "transport/connection_protection.h"
 #include "transport/exceptions.h"
 #include "transport/input_buffer.h"
 #include "transport/stream.h"
@@ -90,6 +91,9 @@ public:
     void StartTls();
     bool Encrypted() const;
     std::string Protection() const;  // "TLS 1.3"; empty on a plain connection
+    // The protection of the current connection, or of the last one once it has closed;
+    // reset when the next connection starts.
+    const ConnectionProtection &LastProtection() const { return protection_; }
 
     // Operations. Failures raise ESockError (socket errors; EHostLookupFailed and
     // EHostLookupInterrupted for the look-up), EAbortError (ended by Cancel/Abort/time-out) or
@@ -189,6 +193,7 @@ private:
     std::chrono::steady_clock::time_point lastEventPass_;
 
 protected:
+    ConnectionProtection protection_;
     // For the clients above: message retrieval counts its lines, HTTP the announced body size.
     std::int32_t &bytesRecvdRef() { return bytesRecvd_; }
     std::int32_t &bytesTotalRef() { return bytesTotal_; }

@@ -60,6 +60,7 @@ void TPowersock::Connect()
     canceled_ = false;
     if (connected_)
         throw ESockError("Already connected");
+    protection_ = ConnectionProtection{};
 
     int attempts = 0;
     for (;;) {

@@ -92,6 +92,10 @@ void TPowersock::StartTls()
         }
         ReportStatus(2, "Certificate accepted by its pinned fingerprint");
     }
+    protection_.encrypted = true;
+    protection_.protocol = Protection();
+    protection_.certificate = certificate;
+    protection_.pinned = !certificate.verified;
     if (wireLog_)
         wireLog_->note(Protection() + " established");
     ReportStatus(2, "Connection protected by " + Protection());

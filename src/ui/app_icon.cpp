@@ -101,4 +101,26 @@ QPixmap bannerPicture(int size)
 
 QPixmap newMailPicture(int size) { return drawAppPicture(size, true); }
 
+QPixmap lockPicture(int size, bool closed)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size;
+    const QColor ink = closed ? QColor(30, 110, 40) : QColor(200, 90, 0);
+    // The shackle: closed, both ends in the body; open, swung up and to the right.
+    p.setPen(QPen(ink, qMax(1.5, s / 8)));
+    p.setBrush(Qt::NoBrush);
+    const QRectF shackle(s * 0.28 + (closed ? 0 : s * 0.22), s * 0.08, s * 0.44, s * 0.5);
+    p.drawArc(shackle, 0, 180 * 16);
+    p.drawLine(QPointF(shackle.left(), shackle.center().y()),
+               QPointF(shackle.left(), closed ? s * 0.48 : s * 0.34));
+    p.drawLine(QPointF(shackle.right(), shackle.center().y()), QPointF(shackle.right(), s * 0.48));
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    p.drawRoundedRect(QRectF(s * 0.18, s * 0.46, s * 0.64, s * 0.46), s * 0.08, s * 0.08);
+    return pixmap;
+}
+
 }  // namespace kestrix

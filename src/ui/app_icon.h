@@ -14,5 +14,7 @@ QIcon exitIcon();
 QPixmap bannerPicture(int size);
 // The status bar's new-mail picture.
 QPixmap newMailPicture(int size);
+// The status bar's protection sign: a closed green lock, or an open one in the warning colour.
+QPixmap lockPicture(int size, bool closed);
 
 }  // namespace kestrix

@@ -15,6 +15,8 @@ constexpr std::array<ControlEntry, kControlCount> kGlossary{{
     {Control::StaticText1, "StaticText1", "\"No Text ?\": the current message seems to carry no text"},
     {Control::CheckBox1, "CheckBox1", "\"Allow delete of accepted\""},
     {Control::StaticText2, "StaticText2", "status bar: the notice that a new version is out"},
+    {Control::ProtectionIndicator, "ProtectionIndicator",
+     "status bar: the lock and protocol of the last connection, or \"Not encrypted\""},
     {Control::Panel1, "Panel1", "the grid's command bar (selection and deletion buttons)"},
     {Control::Panel3, "Panel3", "banner: the table holds unknown or bad mail"},
     {Control::Panel12, "Panel12", "banner: every message is from a trusted address"},

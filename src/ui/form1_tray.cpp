@@ -47,6 +47,8 @@ void TForm1::createTrayIcon()
     });
     connect(m_tray, &TTBNArea::exitChosen, this, &TForm1::exitProgram);
     m_tray->setNewMail(!statusArea->Image3->isHidden());
+    if (!statusArea->ProtectionIndicator->isHidden())
+        m_tray->setProtectionTip(statusArea->ProtectionIndicator->toolTip());
     m_tray->setMailToolEnabled(topBar->SpeedButton6->isEnabled());
     m_tray->setEnabled(true);
     setTrayIconPresent(true);

@@ -53,6 +53,11 @@ StatusBar::StatusBar(QWidget *parent) : QWidget(parent)
     shape1->setFixedSize(14, 12);
     setBackground(shape1, colours::silver);
     shape1->hide();
+    ProtectionIndicator = named(new QToolButton(Panel9), "ProtectionIndicator");
+    ProtectionIndicator->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    ProtectionIndicator->setAutoRaise(true);
+    ProtectionIndicator->setFocusPolicy(Qt::NoFocus);
+    ProtectionIndicator->hide();
     CheckBox2 = named(new QCheckBox(Panel9), "CheckBox2");
     CheckBox2->setChecked(true);
     CheckBox2->hide();
@@ -63,6 +68,7 @@ StatusBar::StatusBar(QWidget *parent) : QWidget(parent)
     row->addWidget(Label46);
     row->addWidget(CheckBox1);
     row->addWidget(StaticText2);
+    row->addWidget(ProtectionIndicator);
     row->addWidget(shape1);
     row->addWidget(CheckBox2);
 
@@ -72,6 +78,18 @@ StatusBar::StatusBar(QWidget *parent) : QWidget(parent)
     column->addWidget(ProgressBar1);
     column->addWidget(Panel9);
     shape1->installEventFilter(this);
+}
+
+void StatusBar::showProtection(bool encrypted, const QString &caption, const QString &tip)
+{
+    ProtectionIndicator->setIcon(QIcon(lockPicture(16, encrypted)));
+    ProtectionIndicator->setText(caption);
+    ProtectionIndicator->setToolTip(tip);
+    QPalette palette = ProtectionIndicator->palette();
+    palette.setColor(QPalette::ButtonText, encrypted ? Panel9->palette().color(QPalette::WindowText)
+                                                     : colours::warningOrange);
+    ProtectionIndicator->setPalette(palette);
+    ProtectionIndicator->show();
 }
 
 bool StatusBar::eventFilter(QObject *watched, QEvent *event)

@@ -28,6 +28,10 @@ public:
     QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr;
     ClickLabel *StaticText2 = nullptr;
     QFrame *shape1 = nullptr;
+    // The lock and protocol of the last connection ("TLS 1.3", "Not encrypted" in the warning
+    // colour); its tooltip names the certificate. Hidden until the first session.
+    QToolButton *ProtectionIndicator = nullptr;
+    void showProtection(bool encrypted, const QString &caption, const QString &tip);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -125,6 +125,12 @@ void TTBNArea::setTip(const QString &tip)
     TBNArea1->setToolTip(tip.left(63));
 }
 
+void TTBNArea::setProtectionTip(const QString &protection)
+{
+    const QString name = QStringLiteral("Kestrix for POP3");
+    TBNArea1->setToolTip(protection.isEmpty() ? name : name + QStringLiteral("\n") + protection);
+}
+
 void TTBNArea::notify(const QString &text)
 {
     TBNArea1->showMessage(QStringLiteral("Kestrix for POP3"), text, trayIcon(true), 10000);

@@ -30,6 +30,9 @@ public:
     void setNewMail(bool newMail);
     bool newMail() const { return m_newMail; }
     void setTip(const QString &tip);
+    // The tip names the program, then how the last connection was protected (as the status
+    // bar's indicator); an empty text leaves the program's name alone.
+    void setProtectionTip(const QString &protection);
     // A desktop notification from the icon (title "Kestrix for POP3").
     void notify(const QString &text);
     void setMailToolEnabled(bool enabled);

@@ -177,6 +177,14 @@ void WindowController::connectSettingsControls()
             });
     connect(config.CheckBoxDecodeAll, &QCheckBox::toggled, this,
             [this](bool on) { m_profiles.decodeAllChanged(on); });
+    // The Security shown is the one the next connection uses, saved or not; NAME.conf gets it
+    // when the profile is saved.
+    connect(config.ComboBoxSecurity, &QComboBox::currentIndexChanged, this, [this](int index) {
+        ProfileConf &conf = m_screener.conf;
+        const bool unreadable = !conf.problem(ProfileConf::kSecurityMode).empty();
+        if (index >= 0 && (SecurityMode(index) != conf.securityMode() || unreadable))
+            conf.setSecurityMode(SecurityMode(index));
+    });
 }
 
 void WindowController::connectProfileCommands()

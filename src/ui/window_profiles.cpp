@@ -161,23 +161,20 @@ bool WindowProfiles::save()
     return bool(result);
 }
 
-// NAME.conf is written only when the choice differs from what it holds: a profile whose
-// security was never chosen keeps no such file.
+// NAME.conf is written only when the choice differs from what the file holds: a profile whose
+// security was never chosen keeps no such file. The choice is in use already (the Screener's
+// conf follows the box); only the file is behind.
 FileResult WindowProfiles::saveSecurityChoice()
 {
     const int chosen = m_form.configPage->ComboBoxSecurity->currentIndex();
-    ProfileConf &conf = m_screener.conf;
     if (chosen < 0 || m_screener.confFile.isEmpty())
         return {};
     const auto mode = SecurityMode(chosen);
-    if (mode == conf.securityMode() && conf.problem(ProfileConf::kSecurityMode).empty())
+    ProfileConf saved = ProfileConf::load(m_screener.confFile);
+    if (mode == saved.securityMode() && saved.problem(ProfileConf::kSecurityMode).empty())
         return {};
-    ProfileConf updated = ProfileConf::load(m_screener.confFile);
-    updated.setSecurityMode(mode);
-    FileResult saved = updated.save(m_screener.confFile);
-    if (saved)
-        conf = updated;
-    return saved;
+    saved.setSecurityMode(mode);
+    return saved.save(m_screener.confFile);
 }
 
 bool WindowProfiles::saveAll()

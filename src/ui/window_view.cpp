@@ -2,6 +2,7 @@
 
 #include "ui/form1.h"
 
+#include "screening/protection_text.h"
 #include "ui/control_glossary.h"
 #include "ui/form3_new_profile.h"
 #include "ui/form5_download_control.h"
@@ -143,6 +144,9 @@ void WindowView::setEnabled(Control name, bool enabled)
 
 void WindowView::setVisible(Control name, bool visible)
 {
+    // No session to show: the tray's tip forgets the last one with the status bar.
+    if (name == Control::ProtectionIndicator && !visible && m_form.trayIcon())
+        m_form.trayIcon()->setProtectionTip(QString());
     QObject *target = control(name);
     if (auto *widget = qobject_cast<QWidget *>(target))
         widget->setVisible(visible);
@@ -208,6 +212,19 @@ void WindowView::setNewMailSign(bool newMail)
     m_form.statusArea->Image3->setVisible(newMail);
     if (TTBNArea *tray = m_form.trayIcon())
         tray->setNewMail(newMail);
+}
+
+void WindowView::showProtection(const ConnectionProtection &protection)
+{
+    const QString caption = fromBytes(protectionCaption(protection));
+    const QString tip =
+        protection.encrypted
+            ? caption + QStringLiteral("\n") + fromBytes(protectionCertificate(protection))
+            : QStringLiteral("Not encrypted: the password and the mail cross the network as plain "
+                             "text");
+    m_form.statusArea->showProtection(protection.encrypted, caption, tip);
+    if (TTBNArea *tray = m_form.trayIcon())
+        tray->setProtectionTip(tip);
 }
 
 void WindowView::beep() { QApplication::beep(); }

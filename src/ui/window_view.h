@@ -41,6 +41,7 @@ public:
     void scrollMessageTable(int topRow, int currentRow) override;
     int messageTableClientHeight() const override;
     void setDetails(const std::vector<std::string> &lines) override;
+    void showProtection(const ConnectionProtection &protection) override;
     void setNewMailSign(bool newMail) override;
     void beep() override;
 

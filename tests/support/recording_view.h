@@ -27,6 +27,7 @@ public:
     void scrollMessageTable(int topRow, int currentRow) override;
     int messageTableClientHeight() const override { return clientHeight; }
     void setDetails(const std::vector<std::string> &lines) override;
+    void showProtection(const ConnectionProtection &shown) override { protection = shown; }
     void setNewMailSign(bool newMail) override;
     void beep() override;
 
@@ -54,6 +55,7 @@ public:
     int progressPosition = 0;
     bool busyCursor = false;
     std::optional<bool> newMailSign;
+    std::optional<ConnectionProtection> protection;
     int beeps = 0;
     int clientHeight = 400;  // what the grid reports as its client height
 };

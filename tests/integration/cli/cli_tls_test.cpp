@@ -116,9 +116,12 @@ TEST_F(CliTlsTest, ListsOverTlsAsOverPlainAndRefusesAnUntrustedCertificateUntilP
     EXPECT_EQ(refused.out, "");
 
     writeConf("[security]\nmode=tls\npinnedSha256=" + withColons(fingerprint) + "\n");
-    const CliResult pinned = run({"list"});
+    const CliResult pinned = run({"-v", "list"});
     ASSERT_EQ(pinned.exitCode, 0) << pinned.err;
     EXPECT_EQ(pinned.out, plain.out);
+    // -v names the protection the TLS session established and the certificate it accepted.
+    EXPECT_THAT(pinned.err, HasSubstr("connection: TLS 1."));
+    EXPECT_THAT(pinned.err, HasSubstr("localhost SHA-256 " + withColons(fingerprint) + ", pinned)\n"));
 
     for (const std::string bad : {"[security]\nmode=ssl\n", "[security]\npinnedSha256=12:34\n"}) {
         SCOPED_TRACE(bad);
@@ -142,10 +145,10 @@ TEST_F(CliTlsTest, ADeletionOverTlsLeavesTheSameMailboxTableAndFilesAsOverPlain)
         const char *connected;
     };
     const Case cases[] = {
-        {"plain", "[security]\nmode=none\n", false, "Connected (no encryption)"},
-        {"STLS (automatic)", "", false, "Connected (TLS 1."},
-        {"STLS required", "[security]\nmode=starttls\n", false, "Connected (TLS 1."},
-        {"implicit TLS", "[security]\nmode=tls\n", true, "Connected (TLS 1."},
+        {"plain", "[security]\nmode=none\n", false, "connection: not encrypted\n"},
+        {"STLS (automatic)", "", false, "connection: STARTTLS, TLS 1."},
+        {"STLS required", "[security]\nmode=starttls\n", false, "connection: STARTTLS, TLS 1."},
+        {"implicit TLS", "[security]\nmode=tls\n", true, "connection: TLS 1."},
     };
     std::optional<CliResult> plainRun;
     std::map<std::string, QByteArray> plainFiles;

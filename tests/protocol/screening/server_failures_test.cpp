@@ -276,5 +276,54 @@ TEST_F(ScreeningDialogueTest, AnUnreadableSecuritySettingStopsTheConnectWithFile
     EXPECT_EQ(fake.connectionsAccepted(), 0);  // never another mode: nothing was sent
 }
 
+TEST_F(ScreeningDialogueTest, ADeletionCountsAndRemovesItsRowsOnlyOnceQuitIsConfirmed)
+{
+    // Two sessions on the same mailbox: the first loses its connection before QUIT's answer,
+    // so the server deleted nothing; the second ends with QUIT confirmed.
+    for (const bool confirmed : {false, true}) {
+        scriptLogin(3);
+        scriptUidl(3, "u3");
+        for (int n = 1; n <= 3; ++n) {
+            scriptSummary(n, "spam" + std::to_string(n) + "@example.net", "offer");
+            scriptUidl(n, "u" + std::to_string(n));
+        }
+        for (int n = 2; n >= 1; --n) {
+            scriptUidl(n, "u" + std::to_string(n));
+            expectClient("DELE " + std::to_string(n) + "\r\n");
+            server("+OK\r\n");
+        }
+        expectClient("QUIT\r\n");
+        if (confirmed)
+            server("+OK bye\r\n");
+        else
+            fake.nextConnection();
+    }
+    for (const bool confirmed : {false, true}) {
+        SCOPED_TRACE(confirmed ? "QUIT confirmed" : "connection lost before QUIT's answer");
+        ASSERT_TRUE(s.connectSession());
+        s.downloadHeaders();
+        s.reclassify();
+        ASSERT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2", "3"}));
+        s.selTop = 1;
+        s.selBottom = 2;
+        s.pendingCommand = cmdDeleteSelected;
+        prompter.expectYesNo(Prompter::Kind::Confirmation,
+                             "Really DELETE selected 2 Message(s) (No Recovery) ?", true);
+        s.Timer2Timer();
+
+        // The log keeps what the user chose to delete, once; the count and the rows wait for
+        // the server's word.
+        EXPECT_EQ(s.rejectedLog.rowCount(), 3);
+        EXPECT_EQ(s.settings.DeletedCount, confirmed ? 2 : 0);
+        const std::vector<std::string> left = confirmed ? std::vector<std::string>{"1"}
+                                                        : std::vector<std::string>{"1", "2", "3"};
+        EXPECT_EQ(s.ListBox1(), left);
+        EXPECT_EQ(s.lastDeletion.unconfirmed, confirmed ? 0 : 2);
+        EXPECT_EQ(view.statusHistory.back().find("The deletion did not complete") == 0, !confirmed)
+            << view.statusHistory.back();
+    }
+    finishDialogue();
+}
+
 }  // namespace
 }  // namespace kestrix::test

@@ -5,10 +5,14 @@
 #include "screening/pending_command.h"
 #include "screening/screener.h"
 #include "support/dovecot_server.h"
+#include "support/fake_pop3_server.h"
 #include "support/test_certificates.h"
 #include "support/window_fixture.h"
 #include "transport/tls_certificate.h"
+#include "ui/config_page.h"
 #include "ui/form1.h"
+#include "ui/grid_paint_rules.h"
+#include "ui/status_bar.h"
 #include "ui/window_profiles.h"
 
 #include <QComboBox>
@@ -19,6 +23,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <cstdlib>
 
@@ -110,7 +115,7 @@ private slots:
     {
         QTest::addColumn<bool>("trust");
         QTest::newRow("No: nothing pinned, nothing listed") << false;
-        QTest::newRow("Yes: pinned, the next command lists") << true;
+        QTest::newRow("Yes: pinned, the same check lists") << true;
     }
 
     void aRefusedCertificateIsTrustedOnlyAfterYes()
@@ -156,22 +161,108 @@ private slots:
                                     QStringLiteral("Kestrix Test CA"), QStringLiteral("Valid from "),
                                     QString::fromStdString(colonFingerprint(fingerprint))})
             QVERIFY2(question.contains(part), qPrintable(part));
-        QVERIFY(!screener.hasMessages());
-        QVERIFY(dovecot.logText().find("Login: user=") == std::string::npos);
 
+        // Yes pins the certificate and the same check goes on with it; No stops before the
+        // password went out and says so.
         const QByteArray conf = readFile(file(w, "default.conf"));
         QCOMPARE(conf.contains(QByteArray::fromStdString(fingerprint)), trust);
-        if (!trust)
+        QCOMPARE(int(screener.rows.size()), trust ? 2 : 0);
+        QCOMPARE(w.prompter.asked.size(), size_t(1));
+        const QToolButton *indicator = w.form.statusArea->ProtectionIndicator;
+        if (!trust) {
+            QVERIFY(dovecot.logText().find("Login: user=") == std::string::npos);
+            const QString status = w.form.statusArea->statustext->text();
+            QVERIFY2(status.contains(QStringLiteral("the password was not sent")), qPrintable(status));
+            QVERIFY(indicator->isHidden());
             return;
+        }
+        // The status bar shows the protection the TLS session established, with the pinned
+        // certificate's fingerprint.
+        QVERIFY(indicator->isVisible());
+        QVERIFY2(indicator->text().startsWith(QStringLiteral("TLS 1.")), qPrintable(indicator->text()));
+        const QString tip = indicator->toolTip();
+        QVERIFY2(tip.contains(QString::fromStdString(colonFingerprint(fingerprint)) + QStringLiteral(", pinned")),
+                 qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral("localhost")), qPrintable(tip));
+    }
 
-        // The next command connects with the pin and lists both messages.
+    // Security, host, port and user take effect at the next connection after they change on
+    // screen, unsaved: each row saves a value that cannot be the one used, changes it on screen,
+    // and the fake server hears the one shown. The status bar then shows what protected it.
+    void theSettingShownIsTheSettingUsed_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<bool>("login");  // the account logged in (else STARTTLS was missing)
+        QTest::newRow("Security: None saved, STARTTLS required shown") << QByteArray("security") << false;
+        QTest::newRow("host") << QByteArray("host") << true;
+        QTest::newRow("port") << QByteArray("port") << true;
+        QTest::newRow("user") << QByteArray("user") << true;
+    }
+
+    void theSettingShownIsTheSettingUsed()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(bool, login);
+        test::FakePop3Server fake;
+        fake.send("+OK ready\r\n");
+        if (login) {
+            for (const char *step : {"USER joe", "PASS secret", "STAT"}) {
+                fake.expect(std::string(step) + "\r\n");
+                fake.send(std::string(step) == "STAT" ? "+OK 0 0\r\n" : "+OK\r\n");
+            }
+        } else {
+            fake.expect("CAPA\r\n");
+            fake.send("+OK\r\nUSER\r\n.\r\n");
+        }
+        fake.expect("QUIT\r\n");
+        fake.send("+OK\r\n");
+
+        const std::string port = std::to_string(fake.port());
+        const QByteArray ini =
+            QByteArray("0\r\n") + (field == "host" ? "pop.invalid" : "127.0.0.1") + "\r\n"
+            + QByteArray::fromStdString(field == "port" ? std::to_string(test::unusedLoopbackPort())
+                                                        : port)
+            + "\r\n" + (field == "user" ? "ann" : "joe") + "\r\n";
+        WindowFixture w;
+        writeFile(file(w, "default.ini"), ini);
+        writeFile(file(w, "default.conf"), "[security]\nmode=none\n");
+        w.controller.start(std::nullopt);
+        w.form.show();
+        ConfigPage &config = *w.form.configPage;
+        if (field == "security")
+            config.ComboBoxSecurity->setCurrentIndex(int(SecurityMode::StartTls));
+        else if (field == "host")
+            config.Edit1->setText(QStringLiteral("127.0.0.1"));
+        else if (field == "port")
+            config.Edit2->setText(QString::fromStdString(port));
+        else
+            config.Edit3->setText(QStringLiteral("joe"));
+        QTRY_VERIFY(w.form.topBar->Edit4->isEnabled());
+        w.form.topBar->Edit4->setText(QStringLiteral("secret"));
         QTRY_VERIFY(w.form.topBar->Button1->isEnabled());
         QTest::mouseClick(w.form.topBar->Button1, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle &&
-                                     !screener.dispatching(),
-                                 20000);
-        QCOMPARE(int(screener.rows.size()), 2);
-        QCOMPARE(w.prompter.asked.size(), size_t(1));  // no second question
+        QTRY_VERIFY_WITH_TIMEOUT(fake.connectionsAccepted() == 1 && w.screener().pendingCommand == cmdIdle
+                                     && !w.screener().dispatching(), 20000);
+        QVERIFY(fake.waitUntilScriptDone());
+
+        std::string heard;
+        for (const std::string &line : fake.received())
+            heard += line;
+        QVERIFY2(fake.failures().empty(), heard.c_str());
+        QCOMPARE(heard.find("USER") != std::string::npos, login);
+        // Nothing was saved on the way.
+        QCOMPARE(readFile(file(w, "default.ini")), ini);
+        QCOMPARE(readFile(file(w, "default.conf")), QByteArray("[security]\nmode=none\n"));
+
+        const QToolButton *indicator = w.form.statusArea->ProtectionIndicator;
+        if (!login) {
+            QVERIFY(indicator->isHidden());  // no session: nothing was protected or sent
+            return;
+        }
+        QVERIFY(indicator->isVisible());
+        QCOMPARE(indicator->text(), QStringLiteral("Not encrypted"));
+        QCOMPARE(indicator->palette().color(QPalette::ButtonText), colours::warningOrange);
+        QVERIFY(!indicator->toolTip().isEmpty());
     }
 };
 
