@@ -72,14 +72,44 @@ int Screener::findResumePoint()
     // every unique id would find nothing.
     if (settings.resumeCode == "-1" && settings.resumeFallbackCode == "-1")
         return result;
+    // Every unique id in one listing. A mark that more than one message carries is no mark:
+    // some servers derive the id from header lines that messages may lack, and a mark shared by
+    // new mail would hide it.
+    requireIdle(client);
+    const std::vector<TNMPOP3::UniqueId> ids = client.FetchUniqueIds();
+    std::vector<std::string> codes;
+    codes.reserve(ids.size());
+    for (const TNMPOP3::UniqueId &id : ids)
+        codes.push_back(messageCode(id.id));
+    std::string ignored;
+    auto usable = [&](const std::string &mark) {
+        if (mark == "-1")
+            return false;
+        const auto carriers = std::count(codes.begin(), codes.end(), mark);
+        if (carriers > 1 && ignored.empty())
+            ignored = "The resume mark is no mark: " + std::to_string(carriers)
+                      + " messages on the server share its unique id";
+        return carriers == 1;
+    };
+    const bool resume = usable(settings.resumeCode);
+    const bool fallback = settings.resumeFallbackCode != settings.resumeCode
+                          && usable(settings.resumeFallbackCode);
     // The newest message that carries either mark wins.
-    for (int n = count; n >= 1; --n) {
-        const std::string code = codeOfMessage(client, n);
-        if (code == settings.resumeCode || code == settings.resumeFallbackCode) {
-            result = n;
-            foundCode = code;
+    for (size_t k = ids.size(); k-- > 0;) {
+        const std::string &code = codes[k];
+        if ((resume && code == settings.resumeCode)
+            || (fallback && code == settings.resumeFallbackCode)) {
+            if (ids[k].number >= 1 && ids[k].number <= count) {
+                result = ids[k].number;
+                foundCode = code;
+            }
             break;
         }
+    }
+    if (!ignored.empty()) {
+        m_view.setStatus(result == 1 ? ignored + "; the download starts from the first message"
+                                     : ignored + "; resuming after message "
+                                           + std::to_string(result));
     }
     return result;
 }

@@ -104,6 +104,14 @@ public:
     void FetchSummary(std::int32_t n);
     // UIDL n: the third field of the reply, i.e. the unique id followed by the reply's CR LF.
     std::string FetchUniqueId(std::int32_t n);
+    // UIDL without a number (pop3_unique_ids.cpp): every message's number and unique id, in the
+    // server's order; each id followed by its line end, as FetchUniqueId gives it (number 0 for
+    // a line without a valid one).
+    struct UniqueId {
+        std::int32_t number;
+        std::string id;
+    };
+    std::vector<UniqueId> FetchUniqueIds();
     // DELE n: the message is removed when the server receives QUIT.
     void DeleteMessage(std::int32_t n);
 

@@ -276,6 +276,53 @@ TEST_F(ScreeningDialogueTest, AnUnreadableSecuritySettingStopsTheConnectWithFile
     EXPECT_EQ(fake.connectionsAccepted(), 0);  // never another mode: nothing was sent
 }
 
+TEST_F(ScreeningDialogueTest, AResumeMarkThatSeveralMessagesCarryIsNoMark)
+{
+    // The mark was message 3's unique id; new message 4 lacks the headers this server derives
+    // ids from and got the same one. Without a usable fallback the download starts at message
+    // 1; with one it resumes after it. Either way message 4 is shown.
+    struct Case {
+        const char *fallback;  // the fallback mark's unique id; none: no fallback
+        int first;             // the first message downloaded
+    };
+    const Case cases[] = {{nullptr, 1}, {"uid-b", 3}};
+    const auto uid = [](int n) { return n <= 2 ? std::string(n == 1 ? "uid-a" : "uid-b") : "dup"; };
+    for (const Case &c : cases) {
+        if (&c != cases)
+            fake.nextConnection();
+        scriptLogin(4);
+        scriptUidl(4, "dup");
+        expectClient("UIDL\r\n");
+        server("+OK\r\n1 uid-a\r\n2 uid-b\r\n3 dup\r\n4 dup\r\n.\r\n");
+        if (c.first > 1)
+            scriptUidl(1, "uid-a");
+        for (int n = c.first; n <= 4; ++n) {
+            scriptSummary(n, "sender" + std::to_string(n) + "@example.org", "subject");
+            scriptUidl(n, uid(n));
+        }
+        scriptQuit();
+    }
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.fallback ? "usable fallback" : "no fallback");
+        ScreenerFixture run;
+        run.pointAt(fake.port());
+        run.s.settings.resumeCode = codeOf("dup");
+        run.s.settings.resumeFallbackCode = c.fallback ? codeOf(c.fallback) : "-1";
+        ASSERT_TRUE(run.s.connectSession());
+        run.s.downloadHeaders();
+        run.s.closeSession();
+        std::vector<std::string> numbers;
+        for (int n = c.first; n <= 4; ++n)
+            numbers.push_back(std::to_string(n));
+        EXPECT_EQ(run.s.ListBox1(), numbers);
+        const std::vector<std::string> &said = run.view.statusHistory;
+        EXPECT_TRUE(std::any_of(said.begin(), said.end(), [](const std::string &text) {
+            return text.find("2 messages on the server share its unique id") != std::string::npos;
+        }));
+    }
+    finishDialogue();
+}
+
 TEST_F(ScreeningDialogueTest, ADeletionCountsAndRemovesItsRowsOnlyOnceQuitIsConfirmed)
 {
     // Two sessions on the same mailbox: the first loses its connection before QUIT's answer,
