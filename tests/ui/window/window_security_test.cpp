@@ -237,6 +237,10 @@ private slots:
             config.Edit2->setText(QString::fromStdString(port));
         else
             config.Edit3->setText(QStringLiteral("joe"));
+        if (!login)  // the refusal is told in a box: nothing secret went out
+            w.prompter.expectMessage(Prompter::Kind::Error,
+                                     "The server does not offer STLS: the user name and password "
+                                     "were not sent");
         QTRY_VERIFY(w.form.topBar->Edit4->isEnabled());
         w.form.topBar->Edit4->setText(QStringLiteral("secret"));
         QTRY_VERIFY(w.form.topBar->Button1->isEnabled());
