@@ -1,15 +1,10 @@
 #include "screening/refusal_text.h"
 
+#include "text/line_end.h"
+
 namespace kestrix {
 
 namespace {
-
-std::string withoutLineEnd(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    return text;
-}
 
 // What the refusal means and what to do, as the continuation of a sentence; empty when there is
 // nothing to add to the server's own text.

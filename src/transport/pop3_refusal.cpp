@@ -1,5 +1,7 @@
 #include "transport/pop3_refusal.h"
 
+#include "text/line_end.h"
+
 #include "text/latin1.h"
 
 #include <array>
@@ -7,13 +9,6 @@
 namespace kestrix {
 
 namespace {
-
-std::string withoutLineEnd(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    return text;
-}
 
 bool containsAny(const std::string &lowerText, const std::string_view *begin,
                  const std::string_view *end)
