@@ -3,7 +3,9 @@
 #include "app/cli_account.h"
 #include "app/cli_context.h"
 #include "app/cli_terminal.h"
+#include "screening/attachment_scan.h"
 #include "screening/screener.h"
+#include "text/body_text.h"
 #include "text/latin1.h"
 #include "transport/pop3_client.h"
 
@@ -20,26 +22,17 @@ const char *const kReadUsage =
     "      store its further parts as files in DIR, else in the data folder's\n"
     "      \"Attachments\" folder (never replacing a file: a second copy of a.pdf is\n"
     "      a_1.pdf), and print its text on standard output as the message reader shows\n"
-    "      it, each line ended by LF, a line File \"NAME\" extracted per stored part;\n"
-    "      the account and password as for list\n";
+    "      it (in UTF-8, decoded by its charset), each line ended by LF, a line File \"NAME\" extracted per stored part,\n"
+    "      and a warning on standard error for a part whose name has a type that\n"
+    "      can run code (.exe, .sh, .desktop, ...); the account and password as for list\n";
 
 namespace {
 
-// The text as the reader shows it: every Body entry, its own line breaks (the CR LF before a
-// "File ... extracted" line) as separate lines, each ended by LF.
-void printBody(const std::vector<std::string> &body)
+// The text as the reader shows it, in UTF-8: every Body entry, its own line breaks (the CR LF
+// before a "File ... extracted" line) as separate lines, each ended by LF.
+void printBody(const TMailMessage &message)
 {
-    std::string text;
-    for (const std::string &entry : body) {
-        std::size_t start = 0;
-        for (std::size_t end; (end = entry.find("\r\n", start)) != std::string::npos; start = end + 2)
-            text.append(entry, start, end - start).push_back('\n');
-        text.append(entry, start, std::string::npos).push_back('\n');
-        if (text.size() >= 64 * 1024) {
-            std::fwrite(text.data(), 1, text.size(), stdout);
-            text.clear();
-        }
-    }
+    const std::string text = bodyTextUtf8(bodyLines(message.Body), message.BodyCharset);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }
@@ -92,7 +85,12 @@ int runRead(const GlobalOptions &global, const std::vector<std::string> &args)
     screener.closeSession();
     if (!read)
         return failure(screener.readError);
-    printBody(client.CurrentMessage.Body);
+    printBody(client.CurrentMessage);
+    // What the window's reader shows on maroon.
+    for (const std::string &name : client.CurrentMessage.Attachments) {
+        if (hasDangerousExtension(name))
+            printError("kestrix-cli: warning: \"" + name + "\" is of a type that can run code");
+    }
     return ExitDone;
 }
 

@@ -61,19 +61,6 @@ bool AttachmentFolder::exists(const std::string &name) const
     return ::lstat(path(name).c_str(), &info) == 0;
 }
 
-int AttachmentFolder::createReplacing(const std::string &name) const
-{
-    const std::string file = path(name);
-    // Whatever carries the name goes first (a link: the link, not its target), then the file is
-    // created anew: O_EXCL never opens an existing file, a link included.
-    if (::unlink(file.c_str()) != 0 && errno != ENOENT)
-        throw fileError("Cannot replace", file);
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw fileError("Cannot create", file);
-    return fd;
-}
-
 int AttachmentFolder::createTemporary(std::string &name) const
 {
     std::string pattern = path(".kestrix-part-XXXXXX");

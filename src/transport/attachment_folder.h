@@ -31,10 +31,8 @@ public:
     std::string path(const std::string &name) const { return folder_ + name; }
     // True when anything (also a symbolic link, dangling or not) carries the name.
     bool exists(const std::string &name) const;
-    // A new empty file of that name for writing, replacing an old file or link of that name
-    // (the link itself, never its target). Raises Exception on failure.
-    int createReplacing(const std::string &name) const;
-    // A new empty file with a unique hidden name for writing; name receives it.
+    // A new empty file with a unique hidden name for writing (".kestrix-part-" and six random
+    // characters, made with O_EXCL: never another file); name receives it.
     int createTemporary(std::string &name) const;
     int openForReading(const std::string &name) const;
     // Moves from to to unless something carries the name to already (false then).

@@ -22,6 +22,9 @@ public:
     std::string ContentType;
     std::string MessageId;
     std::string Boundary;                  // multipart boundary of the message
+    // The charset parameter of the Content-Type of the text in Body: the message's, or in a
+    // multipart message its first part's ("" when none is named).
+    std::string BodyCharset;
 };
 
 }  // namespace kestrix

@@ -9,12 +9,10 @@
 
 namespace kestrix {
 
-std::int64_t TempCounter = 0;
-
 namespace {
 
 constexpr std::size_t kFieldLimit = 256;
-constexpr std::size_t kWriteBlock = 64 * 1024;
+constexpr std::size_t kReadBlock = 64 * 1024;
 
 // Up to 256 characters from the 0-based position on ("" when the line is shorter).
 std::string fieldFrom(const std::string &line, std::size_t position)
@@ -27,6 +25,18 @@ std::string fieldFrom(const std::string &line, std::size_t position)
 std::string boundaryValue(const std::string &line, std::size_t position)
 {
     const std::string value = fieldFrom(line, position);
+    if (!value.empty() && value[0] == '"') {
+        const std::size_t closing = value.find('"', 1);
+        return value.substr(1, closing == std::string::npos ? std::string::npos : closing - 1);
+    }
+    return value.substr(0, value.find_first_of("; \t"));
+}
+
+// The value of a charset parameter that starts at position: quoted or up to the next
+// parameter or blank.
+std::string charsetValue(const std::string &line, std::size_t position)
+{
+    std::string value = fieldFrom(line, position);
     if (!value.empty() && value[0] == '"') {
         const std::size_t closing = value.find('"', 1);
         return value.substr(1, closing == std::string::npos ? std::string::npos : closing - 1);
@@ -48,7 +58,7 @@ std::vector<std::string> linesOfFile(const AttachmentFolder &folder, const std::
 {
     FileDescriptor fd(folder.openForReading(name));
     std::string bytes;
-    char block[kWriteBlock];
+    char block[kReadBlock];
     for (;;) {
         const ssize_t n = ::read(fd.get(), block, sizeof block);
         if (n < 0)
@@ -92,6 +102,8 @@ void TMimeExtractor::Reset()
     message_.Attachments.clear();
     message_.Subject.clear();
     message_.ContentType.clear();
+    message_.BodyCharset.clear();
+    inContentType_ = false;
 }
 
 void TMimeExtractor::report(const std::string &text)
@@ -100,10 +112,22 @@ void TMimeExtractor::report(const std::string &text)
         OnStatus(1, text);
 }
 
-bool TMimeExtractor::containsBoundary(const std::string &line) const
+TMimeExtractor::Delimiter TMimeExtractor::delimiterOf(const std::string &line) const
 {
-    // No boundary is in no line (an empty one would be in every line).
-    return !message_.Boundary.empty() && line.find(message_.Boundary) != std::string::npos;
+    // "--" + boundary at the start of the line, then "--" for the last one; blanks and tabs may
+    // follow. Anything else is content, also a line that merely holds the boundary somewhere,
+    // which a boundary of one or two characters would otherwise find in almost every line.
+    const std::string &boundary = message_.Boundary;
+    if (boundary.empty() || line.size() < boundary.size() + 2 || line[0] != '-' || line[1] != '-'
+        || line.compare(2, boundary.size(), boundary) != 0)
+        return Delimiter::None;
+    std::string_view rest(line);
+    rest.remove_prefix(boundary.size() + 2);
+    while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t'))
+        rest.remove_suffix(1);
+    if (rest.empty())
+        return Delimiter::Part;
+    return rest == "--" ? Delimiter::Close : Delimiter::None;
 }
 
 bool TMimeExtractor::ParseHeaderLine(const std::string &line, TMailMessage &target)
@@ -129,6 +153,14 @@ bool TMimeExtractor::ParseHeaderLine(const std::string &line, TMailMessage &targ
         TransferEncoding = fieldFrom(line, 27);
     if (upper.find("NAME") != std::string::npos)
         PartFileName = quotedText(line);
+    // The charset of the text shown: from the header whose text goes to Body (the message's, or
+    // the first part's), on the Content-Type line or one of its continuation lines.
+    const bool continuation = line[0] == ' ' || line[0] == '\t';
+    inContentType_ = continuation ? inContentType_ : upper.rfind("CONTENT-TYPE:", 0) == 0;
+    if (inContentType_ && ExtractMode >= 1) {
+        if (const std::size_t at = upper.find("CHARSET="); at != std::string::npos)
+            message_.BodyCharset = charsetValue(line, at + 8);
+    }
     return false;
 }
 
@@ -151,6 +183,14 @@ void TMimeExtractor::ParseHeader(TMailMessage &target)
 
 void TMimeExtractor::ExtractBody(bool parse)
 {
+    store_.reset(AttachFilePath, MaxStoredParts, MaxStoredBytes);
+    extractBodyParts(parse);
+    if (const std::string leftOut = store_.leftOutText(); !leftOut.empty())
+        message_.Body.push_back("\r\n" + leftOut);
+}
+
+void TMimeExtractor::extractBodyParts(bool parse)
+{
     if (lowerAZ(message_.ContentType).find("multipart") != std::string::npos) {
         ExtractParts();
     } else if (!parse) {
@@ -160,7 +200,7 @@ void TMimeExtractor::ExtractBody(bool parse)
         ExtractPart();
         if (message_.Attachments.empty())
             throw Exception("The message has no content to decode");
-        message_.Body = linesOfFile(AttachmentFolder(AttachFilePath), message_.Attachments[0]);
+        message_.Body = linesOfFile(store_.folder(), message_.Attachments[0]);
     } else {
         ExtractMode = 1;
         ExtractPart();
@@ -171,10 +211,12 @@ void TMimeExtractor::ExtractParts()
 {
     // Boundaries of nested parts are recorded here and not used.
     TMailMessage nested;
-    bool found = false;
-    while (!found && LineIndex < message_.RawLines.size())
-        found = containsBoundary(message_.RawLines[LineIndex++]);
-    if (!found)
+    Delimiter first = Delimiter::None;
+    while (first == Delimiter::None && LineIndex < message_.RawLines.size())
+        first = delimiterOf(message_.RawLines[LineIndex++]);
+    if (first == Delimiter::Close)
+        return;  // the last delimiter before any part: no parts
+    if (first == Delimiter::None)
         throw Exception(message_.Boundary.empty()
                             ? "Multipart message without a boundary"
                             : "Multipart message without its boundary line \"" + message_.Boundary + "\"");
@@ -187,76 +229,42 @@ void TMimeExtractor::ExtractParts()
 
 bool TMimeExtractor::ExtractPart()
 {
-    const AttachmentFolder folder(AttachFilePath);
     const bool toFile = ExtractMode == 0;
-    std::string tempName;
-    FileDescriptor temp;
-    if (toFile) {
-        ++TempCounter;
-        tempName = "Temp" + std::to_string(TempCounter) + ".mme";
-        temp = FileDescriptor(folder.createReplacing(tempName));
-    }
+    if (toFile)
+        store_.beginPart();
     report("Extracting file");
-
-    std::string pending;  // bytes for the temporary file not yet written
-    std::size_t written = 0;
-    TFdStream tempStream(temp.get());
-    auto flush = [&] {
-        tempStream.Write(pending.data(), pending.size());
-        written += pending.size();
-        pending.clear();
-    };
 
     const std::vector<std::string> &lines = message_.RawLines;
     const std::string *line = LineIndex < lines.size() ? &lines[LineIndex++] : nullptr;
-    while (line && !containsBoundary(*line)) {
-        if (toFile) {
-            pending += *line;
-            pending += "\r\n";
-            if (pending.size() >= kWriteBlock)
-                flush();
-        } else {
-            message_.Body.push_back(*line);
+    Delimiter delimiter = Delimiter::None;
+    try {
+        while (line && (delimiter = delimiterOf(*line)) == Delimiter::None) {
+            if (toFile)
+                store_.addLine(*line);
+            else
+                message_.Body.push_back(*line);
+            if (OnPartLine)
+                OnPartLine();
+            line = LineIndex < lines.size() ? &lines[LineIndex++] : nullptr;
         }
-        if (OnPartLine)
-            OnPartLine();
-        line = LineIndex < lines.size() ? &lines[LineIndex++] : nullptr;
+        if (toFile) {
+            const std::string working = store_.endPart();
+            if (!working.empty())
+                storePart(working);
+            store_.removeWorkingFile();
+        }
+    } catch (...) {
+        store_.removeWorkingFile();
+        throw;
     }
-
-    if (toFile) {
-        flush();
-        temp.close();
-        if (written > 0)
-            storePart(tempName);
-    }
-    const bool done = line && line->size() >= 2
-                      && line->substr(line->size() < 4 ? 0 : line->size() - 4).find("--")
-                             != std::string::npos;
     ExtractMode = 0;
-    return done;
+    return delimiter == Delimiter::Close;
 }
 
-std::string TMimeExtractor::placeFile(const std::string &fromName, std::string name)
+void TMimeExtractor::storePart(const std::string &working)
 {
-    const AttachmentFolder folder(AttachFilePath);
-    const std::string base = name;
-    int k = 1;
-    // The name was free a moment ago; should something have taken it since, the next one.
-    while (!folder.moveNoReplace(fromName, name)) {
-        do
-            name = collisionName(base, k++);
-        while (folder.exists(name));
-    }
-    return name;
-}
-
-void TMimeExtractor::storePart(const std::string &tempName)
-{
-    const AttachmentFolder folder(AttachFilePath);
-    const std::string wanted = safeAttachmentName(PartFileName.empty() ? "text.tmp" : PartFileName);
-    std::string name = wanted;
-    for (int k = 1; folder.exists(name); ++k)
-        name = collisionName(wanted, k);
+    const AttachmentFolder &folder = store_.folder();
+    std::string name = store_.freeName(safeAttachmentName(PartFileName.empty() ? "text.tmp" : PartFileName));
     if (OnDecodeStart) {
         OnDecodeStart(name);
         name = safeAttachmentName(name);
@@ -266,7 +274,7 @@ void TMimeExtractor::storePart(const std::string &tempName)
     const bool uuencoded = TransferEncoding.find("X-UUENCODE") != std::string::npos;
     std::string stored;
     if (base64 || uuencoded) {
-        FileDescriptor input(folder.openForReading(tempName));
+        FileDescriptor input(folder.openForReading(working));
         std::string decodedName;
         FileDescriptor output(folder.createTemporary(decodedName));
         try {
@@ -280,16 +288,15 @@ void TMimeExtractor::storePart(const std::string &tempName)
             coder_.InputStream = nullptr;
             coder_.OutputStream = nullptr;
             output.close();
-            stored = placeFile(decodedName, name);
+            stored = store_.place(decodedName, name);
         } catch (...) {
             coder_.InputStream = nullptr;
             coder_.OutputStream = nullptr;
             folder.remove(decodedName);
             throw;
         }
-        // The temporary file of a decoded part stays in the folder.
     } else {
-        stored = placeFile(tempName, name);
+        stored = store_.place(working, name);
     }
     message_.Body.push_back("\r\nFile \"" + stored + "\" extracted");
     message_.Attachments.push_back(stored);

@@ -14,6 +14,7 @@
 //   mime.ExtractBody(false);                      // Body, Attachments, files
 
 #include "transport/mail_message.h"
+#include "transport/part_store.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,10 +23,6 @@
 namespace kestrix {
 
 class TNMUUProcessor;
-
-// Temporary part files made since the program started ("Temp" + N + ".mme"); never reset, so
-// temporary names do not repeat within a run.
-extern std::int64_t TempCounter;
 
 class TMimeExtractor {
 public:
@@ -38,6 +35,9 @@ public:
     std::string PartFileName;
     int ExtractMode = 2;
     std::size_t LineIndex = 0;  // next RawLines line to consume
+    // Bounds of what one message stores; the parts beyond them are named in the text.
+    std::size_t MaxStoredParts = kMaxStoredParts;
+    std::uint64_t MaxStoredBytes = kMaxStoredBytes;
 
     // The host's hooks (any may be empty).
     std::function<void(std::uint8_t level, const std::string &text)> OnStatus;
@@ -54,20 +54,28 @@ public:
     // A header read from RawLines at LineIndex.
     void ParseHeader(TMailMessage &target);
     // Body, Attachments and files from RawLines: the split of a multipart message, else the
-    // lines as received (parse false) or the single part decoded (parse true).
+    // lines as received (parse false) or the single part decoded (parse true). A last Body
+    // entry says which parts the bounds left out, if any.
     void ExtractBody(bool parse);
+    // Parts up to the last delimiter line ("--" + Boundary + "--").
     void ExtractParts();
+    // One part, up to the next delimiter line; true when that is the last one.
     bool ExtractPart();
 
 private:
-    bool containsBoundary(const std::string &line) const;
+    // A delimiter line is "--" + Boundary (a part follows) or that + "--" (the last one),
+    // optionally followed by blanks.
+    enum class Delimiter { None, Part, Close };
+    Delimiter delimiterOf(const std::string &line) const;
+    void extractBodyParts(bool parse);
     void report(const std::string &text);
-    // Stores the finished temporary file under the part's name; decodes it when asked.
-    void storePart(const std::string &tempName);
-    std::string placeFile(const std::string &fromName, std::string name);
+    // Stores the part in its working file under the part's name; decodes it when asked.
+    void storePart(const std::string &working);
 
     TMailMessage &message_;
     TNMUUProcessor &coder_;
+    PartStore store_;
+    bool inContentType_ = false;  // the header line before was Content-Type or continued it
 };
 
 }  // namespace kestrix

@@ -1,5 +1,7 @@
 #include "ui/form2_update.h"
 
+#include "text/body_text.h"
+
 #include "ui/ui_widgets.h"
 
 #include <QCheckBox>
@@ -88,13 +90,14 @@ void TForm2::showTexts(const UpdateDialogTexts &texts)
 {
     Label5->setText(fromBytes(texts.installedVersion));
     Label2->setText(fromBytes(texts.newVersion));
-    QString notes;
+    // The page names no charset the client keeps: UTF-8 when the notes are valid UTF-8.
+    std::string notes;
     for (std::size_t i = 0; i < texts.notes.size(); ++i) {
         if (i > 0)
-            notes += QLatin1Char('\n');
-        notes += fromBytes(texts.notes[i]);
+            notes += '\n';
+        notes += texts.notes[i];
     }
-    Memo1->setPlainText(notes);
+    Memo1->setPlainText(bodyText(notes, {}));
     CheckBox1->setChecked(texts.dontCheck);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/form4_message_reader.h"
 
 #include "screening/attachment_scan.h"
+#include "text/body_text.h"
 #include "text/display_text.h"
 #include "ui/ui_widgets.h"
 
@@ -144,21 +145,15 @@ void TForm4::showFolder(const QString &folder)
 }
 
 void TForm4::fill(const std::string &from, const std::string &subject,
-                  const std::vector<std::string> &body)
+                  const std::vector<std::string> &body, const std::string &charset)
 {
     Label4->setText(oneLine(from));
     Label5->setText(oneLine(subject));
     // A stored part's entry starts with its own line break: the memo shows it as two lines.
-    std::string text;
-    for (const std::string &entry : body) {
-        if (!text.empty())
-            text.push_back('\n');
-        std::size_t start = 0;
-        for (std::size_t end; (end = entry.find("\r\n", start)) != std::string::npos; start = end + 2)
-            text.append(entry, start, end - start).push_back('\n');
-        text.append(entry, start, std::string::npos);
-    }
-    Memo1->setPlainText(fromBytes(text));
+    std::string text = bodyLines(body);
+    if (!text.empty())
+        text.pop_back();  // the last line's LF
+    Memo1->setPlainText(bodyText(text, charset));
     refreshFileList();
 }
 

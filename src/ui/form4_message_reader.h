@@ -25,9 +25,10 @@ public:
 
     // Points the file list at the folder (and refreshes it).
     void showFolder(const QString &folder);
-    // Label4 := sender, Label5 := subject, Memo1 := the text lines, then the file list.
+    // Label4 := sender, Label5 := subject, Memo1 := the text lines decoded by charset (else
+    // UTF-8 when valid, else Latin-1), then the file list.
     void fill(const std::string &from, const std::string &subject,
-              const std::vector<std::string> &body);
+              const std::vector<std::string> &body, const std::string &charset = {});
     void refreshFileList();
     // Shown and brought to the front; the attachment scan runs on every show.
     void showReader();

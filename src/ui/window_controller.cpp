@@ -64,7 +64,7 @@ void WindowController::connectMessageReader()
     Screener::ReaderHooks &hooks = m_screener.readerHooks;
     hooks.showFolder = [this](const std::string &folder) { m_form4->showFolder(fromBytes(folder)); };
     hooks.fill = [this](const TMailMessage &message) {
-        m_form4->fill(message.From, message.Subject, message.Body);
+        m_form4->fill(message.From, message.Subject, message.Body, message.BodyCharset);
     };
     hooks.show = [this] { m_form4->showReader(); };
 }

@@ -1,8 +1,9 @@
 // The split of a retrieved message into its text and stored parts on arbitrary messages: the
 // header read line by line as the POP3 client hands it over, then the body through ExtractBody,
 // with the parts written into a real folder. What a message may never do, whatever it says:
-// put a file outside the attachment folder, leave a link or a folder in it, list a stored part
-// that is not there, or make a file operation fail in a folder that is ours and writable.
+// put a file outside the attachment folder, leave a link, a folder or a working file in it, list
+// a stored part that is not there, or make a file operation fail in a folder that is ours and
+// writable.
 // The first input byte chooses the Parse path (bit 0); the rest is the message, its lines cut
 // at LF with a CR before it dropped, as the client delivers them.
 #include "transport/mime_extractor.h"
@@ -118,6 +119,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             || !isPlainFile(folderPath + "/" + name))
             std::abort();
     }
+    // The folder started empty: whatever is in it now is a stored part.
+    if (names.size() != message.Attachments.size())
+        std::abort();
     // A fresh folder for the next input: the "_k" series would otherwise grow without end.
     for (const std::string &name : names)
         ::unlink((folderPath + "/" + name).c_str());

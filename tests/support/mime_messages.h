@@ -77,6 +77,20 @@ inline std::string multipartMessage(const std::string &subject, const std::vecto
 
 namespace kestrix::test {
 
+// The lines of a text with CR LF line ends, line ends removed, as RawLines holds a body.
+inline std::vector<std::string> splitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
 // The message as a POP3 server sends it after "+OK": leading dots doubled, then the "." line.
 inline std::string dotStuffed(const std::string &message)
 {

@@ -16,7 +16,10 @@ protected:
         if (!DovecotServer::available())
             GTEST_SKIP() << "dovecot is not installed";
         startServer({singlePartMessage("Plain", "Hello Joe,\r\n.dotted\r\n"),
-                     multipartMessage("Report", {textPart("See the file.\r\n"), base64Part("a.pdf", "%PDF-1.4 bytes")})});
+                     multipartMessage("Report", {textPart("See the file.\r\n"), base64Part("a.pdf", "%PDF-1.4 bytes")}),
+                     multipartMessage("Run", {textPart("Run it.\r\n"), base64Part("run.exe", "MZ")}),
+                     "From: a@b\r\nSubject: L\r\nContent-Type: text/plain; charset=iso-8859-1\r\n\r\n"
+                     "Gr\xFC\xDF" "e\r\n"});
         makeProfile();
         saveProfile();
     }
@@ -47,7 +50,32 @@ TEST_F(CliReadTest, PrintsTheTextStoresThePartsAndLeavesTheMessage)
     EXPECT_EQ(elsewhere.exitCode, 0) << elsewhere.err;
     EXPECT_EQ(fileBytes(other + QStringLiteral("/a.pdf")), "%PDF-1.4 bytes");
 
-    EXPECT_EQ(dovecot->messages().size(), 2u);  // never DELE
+    // A text in Latin-1 is printed in UTF-8, as the reader shows it.
+    EXPECT_EQ(run({"read", "4"}).out, "Gr\xC3\xBC\xC3\x9F" "e\n");
+
+    EXPECT_EQ(dovecot->messages().size(), 4u);  // never DELE
+}
+
+TEST_F(CliReadTest, WorkingFilesStayOutOfTheFolderAndARunnablePartIsWarnedOf)
+{
+    const QString mine = dir.filePath(QStringLiteral("mine"));
+    ASSERT_TRUE(QDir().mkpath(mine));
+    {
+        QFile file(mine + QStringLiteral("/Temp1.mme"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the user's");
+    }
+    const CliResult run3 = run({"read", "3", "--attachments", mine.toStdString()});
+    EXPECT_EQ(run3.exitCode, 0) << run3.err;
+    EXPECT_EQ(run3.out, "Run it.\n\nFile \"run.exe\" extracted\n");
+    EXPECT_NE(run3.err.find("kestrix-cli: warning: \"run.exe\" is of a type that can run code\n"),
+              std::string::npos) << run3.err;
+    EXPECT_EQ(fileBytes(mine + QStringLiteral("/Temp1.mme")), "the user's");
+    EXPECT_EQ(QDir(mine).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+              (QStringList{QStringLiteral("Temp1.mme"), QStringLiteral("run.exe")}));
+
+    EXPECT_EQ(run({"read", "2", "--attachments", mine.toStdString()}).err.find("can run code"),
+              std::string::npos);
 }
 
 TEST_F(CliReadTest, ServerFailuresExitOne)

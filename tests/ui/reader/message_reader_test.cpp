@@ -124,6 +124,17 @@ private slots:
         QCOMPARE(reader->Label5->text(), QStringLiteral("Grüße aus   München"));
     }
 
+    void textDecodedByItsCharset()
+    {
+        // The same words as UTF-8 and as Latin-1 bytes; a stored part's line stays as it is.
+        reader->fill("a@b", "T", {"sch\xC3\xB6ne Gr\xC3\xBC\xC3\x9F""e", "\r\nFile \"a.pdf\" extracted"});
+        QCOMPARE(reader->Memo1->toPlainText(), QStringLiteral("schöne Grüße\n\nFile \"a.pdf\" extracted"));
+        reader->fill("a@b", "T", {"sch\xF6ne Gr\xFC\xDF""e"});
+        QCOMPARE(reader->Memo1->toPlainText(), QStringLiteral("schöne Grüße"));
+        reader->fill("a@b", "T", {"\xF0\xD2\xC9\xD7\xC5\xD4"}, "KOI8-R");
+        QCOMPARE(reader->Memo1->toPlainText(), QStringLiteral("Привет"));
+    }
+
     void deleteAskedYesAndNo()
     {
         for (const char *name : {"a.pdf", "b.pdf", "c.pdf"})

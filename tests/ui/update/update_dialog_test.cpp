@@ -25,7 +25,7 @@ using kestrix::test::FakeHttpServer;
 namespace {
 
 const std::string kNewRelease =
-    "<html>\r\n<b>3.0.3 - May 2004</b>\r\n<pre>\r\nfaster screening\r\nfewer clicks\r\n";
+    "<html>\r\n<b>3.0.3 - May 2004</b>\r\n<pre>\r\nfaster screening\r\nsch\xC3\xB6ne Gr\xC3\xBC\xC3\x9F""e\r\n";
 
 struct Window : kestrix::test::WindowFixture {
     Window()
@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(shown.installed, QString::fromLatin1(kVersionText));
         QCOMPARE(shown.whatsNew, QStringLiteral("What's new ?"));
         QCOMPARE(shown.version, QStringLiteral("Kestrix 3.0.3 - May 2004"));
-        QCOMPARE(shown.notes, QStringLiteral("faster screening\nfewer clicks"));
+        QCOMPARE(shown.notes, QStringLiteral("faster screening\nschöne Grüße"));  // UTF-8 notes
         QCOMPARE(shown.question, QStringLiteral("Open Web-Browser for Update ?"));
         QCOMPARE(shown.box, QStringLiteral("Don't automatically check for updates  !"));
         QVERIFY(!shown.boxChecked);

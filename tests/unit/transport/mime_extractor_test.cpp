@@ -64,13 +64,18 @@ protected:
         return file.readAll().toStdString();
     }
 
-    // The stored parts (not the temporary files).
+    // Every file in the folder, hidden ones and links included.
     QStringList storedFiles() const
     {
-        QStringList names = QDir(QString::fromStdString(folder))
-                                .entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
-        names.removeIf([](const QString &name) { return name.startsWith(QStringLiteral("Temp")); });
-        return names;
+        return QDir(QString::fromStdString(folder))
+            .entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    }
+
+    void writeFile(const std::string &name, const std::string &bytes) const
+    {
+        QFile file(QString::fromStdString(folder + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), qint64(bytes.size()));
     }
 
     QTemporaryDir root;
@@ -197,10 +202,9 @@ TEST_F(MimeExtractorTest, SymbolicLinksInTheFolderAreNeverFollowed)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("keep");
     }
-    // Links named like the part and like the next temporary file, both pointing outside.
+    // Links named like the part and like an old working file, both pointing outside.
     ASSERT_EQ(::symlink(victim.c_str(), (folder + "a.pdf").c_str()), 0);
-    const std::string nextTemp = "Temp" + std::to_string(TempCounter + 2) + ".mme";
-    ASSERT_EQ(::symlink(victim.c_str(), (folder + nextTemp).c_str()), 0);
+    ASSERT_EQ(::symlink(victim.c_str(), (folder + "Temp2.mme").c_str()), 0);
 
     const TMailMessage message = extract(test::multipartMessage(
         "L", {test::textPart("Text\r\n"), test::base64Part("a.pdf", "new"), test::base64Part("b.pdf", "bee")}));
@@ -232,6 +236,132 @@ TEST_F(MimeExtractorTest, ParsedSinglePartBase64ShowsTheDecodedLines)
     const TMailMessage message = extract(raw, true);
     EXPECT_EQ(message.Body, (std::vector<std::string>{"line one", "line two"}));
     EXPECT_EQ(message.Attachments, std::vector<std::string>{"text.tmp"});
+}
+
+TEST_F(MimeExtractorTest, FilesThatWereThereAndPartsNamedLikeWorkingFilesStay)
+{
+    writeFile("Temp1.mme", "the user's");
+    writeFile("Temp2.mme", "also the user's");
+    const TMailMessage message = extract(test::multipartMessage(
+        "W", {test::textPart("Text\r\n"), test::base64Part("Temp3.mme", "sender 3"),
+              test::base64Part("Temp4.mme", "sender 4"), test::encodedPart("Temp5.mme", "7bit", "five\r\n"),
+              test::base64Part("Temp2.mme", "sender 2")}));
+    EXPECT_EQ(message.Attachments,
+              (std::vector<std::string>{"Temp3.mme", "Temp4.mme", "Temp5.mme", "Temp2_1.mme"}));
+    EXPECT_EQ(fileBytes("Temp1.mme"), "the user's");
+    EXPECT_EQ(fileBytes("Temp2.mme"), "also the user's");
+    EXPECT_EQ(fileBytes("Temp3.mme"), "sender 3");
+    EXPECT_EQ(fileBytes("Temp4.mme"), "sender 4");
+    EXPECT_EQ(fileBytes("Temp2_1.mme"), "sender 2");
+    // No working file is left behind: the folder holds what was there and the stored parts.
+    EXPECT_EQ(storedFiles(), (QStringList{QStringLiteral("Temp1.mme"), QStringLiteral("Temp2.mme"),
+                                          QStringLiteral("Temp2_1.mme"), QStringLiteral("Temp3.mme"),
+                                          QStringLiteral("Temp4.mme"), QStringLiteral("Temp5.mme")}));
+}
+
+// Boundaries of any allowed length, and lines that hold the boundary without being a delimiter
+// line, keep every part.
+TEST_F(MimeExtractorTest, OnlyWholeDelimiterLinesEndAPart)
+{
+    struct Case {
+        const char *what;
+        std::string boundary;
+        std::string textBody;
+    };
+    const std::vector<Case> cases = {
+        {"one character", "a", "a line with an a\r\n--a-- is not alone\r\n"},
+        {"two characters", "ab", "abab\r\n-ab\r\n"},
+        {"a closing line of a longer boundary", "=_b1", "--=_b1inner--\r\n"},
+        {"the boundary with more after it", "=_b1", "--=_b1--x\r\n--=_b1 x\r\n"},
+        {"the boundary inside a line", "=_b1", "see --=_b1--\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const TMailMessage message = extract(test::multipartMessage(
+            "D", c.boundary, "\"" + c.boundary + "\"",
+            {test::textPart(c.textBody), test::base64Part("one.bin", "1"), test::base64Part("two.bin", "2")}));
+        EXPECT_EQ(message.Attachments.size(), 2u);
+        EXPECT_EQ(message.Body.size(), test::splitLines(c.textBody).size() + 2);
+        QDir(QString::fromStdString(folder)).removeRecursively();
+        QDir().mkpath(QString::fromStdString(folder));
+    }
+    // Blanks after a delimiter line are allowed.
+    const TMailMessage padded = extract(
+        "From: a@b\r\nContent-Type: multipart/mixed; boundary=x\r\n\r\n--x \r\n\r\ntext\r\n--x\t\r\n"
+        "Content-Disposition: attachment; filename=\"p.txt\"\r\n\r\npart\r\n--x-- \r\nafter\r\n");
+    EXPECT_EQ(padded.Body, (std::vector<std::string>{"text", "\r\nFile \"p.txt\" extracted"}));
+    EXPECT_EQ(fileBytes("p.txt"), "part\r\n");
+}
+
+TEST_F(MimeExtractorTest, PartsBeyondTheBoundsAreLeftOutAndNamed)
+{
+    struct Case {
+        const char *what;
+        std::size_t maxParts;
+        std::uint64_t maxBytes;
+        std::vector<std::string> stored;
+        std::string leftOut;
+    };
+    // Parts of 6, 6, 2054 and 6 bytes as received (base64 lines of 76 characters and CR LF).
+    const std::vector<Case> cases = {
+        {"two parts", 2, 1 << 20, {"p1.bin", "p2.bin"},
+         "2 parts (2060 bytes) not stored: a message stores at most 2 parts and 1 MB"},
+        {"bytes", 10, 100, {"p1.bin", "p2.bin", "p4.bin"},
+         "1 part (2054 bytes) not stored: a message stores at most 10 parts and 100 bytes"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TMailMessage message;
+        TNMUUProcessor coder;
+        TMimeExtractor mime(message, coder);
+        mime.AttachFilePath = folder;
+        mime.MaxStoredParts = c.maxParts;
+        mime.MaxStoredBytes = c.maxBytes;
+        mime.Reset();
+        ASSERT_FALSE(mime.ParseHeaderLine("Content-Type: multipart/mixed; boundary=b", message));
+        std::string body = "--b\r\n\r\ntext\r\n";
+        for (const std::string name : {"p1.bin", "p2.bin", "p3.bin", "p4.bin"}) {
+            const std::string content = name == std::string("p3.bin") ? randomBytes(1500, 3) : "abc";
+            body += "--b\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\""
+                    + name + "\"\r\n\r\n" + test::base64Body(content);
+        }
+        message.RawLines = test::splitLines(body + "--b--\r\n");
+        mime.EndMessageHeader();
+        mime.ExtractBody(false);
+        EXPECT_EQ(message.Attachments, c.stored);
+        EXPECT_EQ(message.Body.back(), "\r\n" + c.leftOut);
+        QStringList expected;
+        for (const std::string &name : c.stored)
+            expected << QString::fromStdString(name);
+        EXPECT_EQ(storedFiles(), expected);
+        QDir(QString::fromStdString(folder)).removeRecursively();
+        QDir().mkpath(QString::fromStdString(folder));
+    }
+}
+
+TEST_F(MimeExtractorTest, TheCharsetOfTheTextShownIsKept)
+{
+    const std::string text = "Content-Type: text/plain; charset=";
+    struct Case {
+        const char *what;
+        std::string raw;
+        std::string charset;
+    };
+    const std::vector<Case> cases = {
+        {"single part", "From: a@b\r\n" + text + "utf-8\r\n\r\nx\r\n", "utf-8"},
+        {"quoted, more parameters", "From: a@b\r\n" + text + "\"ISO-8859-1\"; format=flowed\r\n\r\nx\r\n",
+         "ISO-8859-1"},
+        {"continuation line", "From: a@b\r\nContent-Type: text/plain;\r\n\tcharset=koi8-r\r\n\r\nx\r\n", "koi8-r"},
+        {"none", "From: a@b\r\n\r\nx\r\n", ""},
+        {"not on a content type", "From: a@b\r\nX-Note: charset=utf-8\r\n\r\nx\r\n", ""},
+        {"multipart: the first part's",
+         test::multipartMessage("M", {{text + "windows-1252\r\n", "x\r\n"}, {text + "utf-8\r\n", "y\r\n"}}),
+         "windows-1252"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(extract(c.raw).BodyCharset, c.charset);
+    }
 }
 
 }  // namespace
