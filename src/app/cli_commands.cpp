@@ -57,8 +57,8 @@ std::string usageText()
         "           profile, else \"default\"\n"
         "  -v, --verbose: every status text on standard error, as the window's status line\n"
         "           shows it; without it only failures, warnings and a one-line summary\n"
-        "  --utf8: the sender and subject texts of the message table as people read them, in\n"
-        "           UTF-8: encoded words (=?charset?B?...?=, =?charset?Q?...?=) decoded, other\n"
+        "  --utf8: the senders and subjects of the message table and the log as people read\n"
+        "           them, in UTF-8: encoded words (=?charset?B?...?=, =?charset?Q?...?=) decoded, other\n"
         "           8-bit text read as UTF-8 when valid, else as Latin-1; escaped as without it\n"
         "  --: every argument after it belongs to the command (a text that begins with \"-\")\n";
     for (const CommandEntry &entry : commandTable())

@@ -4,13 +4,15 @@
 #include "app/cli_terminal.h"
 #include "app/cli_table_printer.h"
 #include "profiles/list_files.h"
+#include "text/display_text.h"
 
 namespace kestrix::cli {
 
 const char *const kLogUsage =
     "  log list | clear\n"
     "      the rejected-mail log of the profile: one line per entry, sender TAB subject\n"
-    "      (escaped as in the message table); clear empties it\n";
+    "      (escaped as in the message table; with --utf8 as people read them); clear\n"
+    "      empties it\n";
 
 int runLogCommand(const GlobalOptions &global, const std::vector<std::string> &args)
 {
@@ -34,11 +36,14 @@ int runLogCommand(const GlobalOptions &global, const std::vector<std::string> &a
         return failure(read.error);
 
     if (action.word == "list") {
+        auto shown = [&global](const std::string &text) {
+            return escapeField(global.utf8 ? displayHeaderTextUtf8(text) : text);
+        };
         std::string out;
         for (int r = 1; r < log.rowCount(); ++r) {
             const LogRow &row = log.rows()[size_t(r)];
             if (!isDeletedEntry(row))
-                out += escapeField(row.sender) + "\t" + escapeField(row.subject) + "\n";
+                out += shown(row.sender) + "\t" + shown(row.subject) + "\n";
         }
         printOut(out);
         return ExitDone;

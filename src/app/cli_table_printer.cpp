@@ -39,8 +39,10 @@ std::string escapeField(std::string_view text)
 
 std::string formatTable(const MessageTable &table, int rows, bool utf8, bool verdicts)
 {
-    auto shown = [utf8](const std::string &text) {
-        return escapeField(utf8 ? displayHeaderTextUtf8(text) : text);
+    // With utf8 a cell is decoded from the header text as received (its shown text).
+    auto shown = [utf8, &table](int column, int r) {
+        return escapeField(utf8 ? displayHeaderTextUtf8(table.shownText(column, r))
+                                : table.text(column, r));
     };
     std::string out;
     for (int r = 1; r <= rows; ++r) {
@@ -48,11 +50,11 @@ std::string formatTable(const MessageTable &table, int rows, bool utf8, bool ver
         out += '\t';
         out += markerName(table.marker(MessageTable::ColSender, r));
         out += '\t';
-        out += shown(table.text(MessageTable::ColSender, r));
+        out += shown(MessageTable::ColSender, r);
         out += '\t';
         out += markerName(table.marker(MessageTable::ColSubject, r));
         out += '\t';
-        out += shown(table.text(MessageTable::ColSubject, r));
+        out += shown(MessageTable::ColSubject, r);
         out += '\t';
         out += escapeField(table.text(MessageTable::ColSizeContent, r));
         if (verdicts) {

@@ -36,9 +36,8 @@ int add(Profile &profile, const QString &dir, const std::string &text)
     if (const int status = save(profile, dir); status != ExitDone)
         return status;
     // A trusted sender no longer counts as known bad.
-    const std::string lowered = lowerAZ(sender);
-    if (profile.settings.LogRejected && profile.log.senderColumnHas(lowered)) {
-        profile.log.clearSender(lowered);
+    if (profile.settings.LogRejected && profile.log.senderColumnHas(sender)) {
+        profile.log.clearSender(sender);
         if (const FileResult written = SaveRejectedLog(profilePaths(dir, profile.name).log,
                                                        profile.log);
             !written)

@@ -16,9 +16,7 @@ FileResult LoadRejectedLog(const QString &path, RejectedLog &log)
     log.reserve(read.lines.size());
     std::string line;
     for (const std::string &raw : read.lines) {
-        line = decodeHeaderWords(raw);
-        for (char &c : line)
-            c = lowerAZ(c);
+        line = lowerOutsideEncodedWords(decodeHeaderWords(raw));
         const size_t tab = line.find('\t');
         if (tab == std::string::npos)
             continue;

@@ -12,7 +12,8 @@
 namespace kestrix {
 
 // Cuts the log back to its title row and, when the file exists, reads it: each line is decoded
-// (quotes removed, encoded words decoded) and lower-cased; lines without a TAB are skipped; the
+// (quotes removed, "q" words decoded) and lower-cased outside the encoded words left (whose
+// base64 would no longer decode); lines without a TAB are skipped; the
 // sender is the text before the first TAB and the subject all the text after it. A line is taken
 // only when neither its sender nor its subject is in the log yet (title row included), so a line
 // that repeats a known sender or a known subject is dropped. A missing file is not an error.

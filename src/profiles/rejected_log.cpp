@@ -1,5 +1,6 @@
 #include "profiles/rejected_log.h"
 
+#include "text/header_decoding.h"
 #include "text/latin1.h"
 
 #include <algorithm>
@@ -44,8 +45,8 @@ bool RejectedLog::subjectColumnHas(std::string_view text) const
 
 void RejectedLog::appendRejected(std::string_view sender, std::string_view subject)
 {
-    std::string lowSender = lowerAZ(sender);
-    std::string lowSubject = lowerAZ(subject);
+    std::string lowSender = lowerOutsideEncodedWords(sender);
+    std::string lowSubject = lowerOutsideEncodedWords(subject);
     // A known sender with a new subject is still logged, so the new subject becomes known bad.
     if (!senderColumnHas(lowSender) || !subjectColumnHas(lowSubject))
         appendRow(std::move(lowSender), std::move(lowSubject));
@@ -57,8 +58,9 @@ void RejectedLog::appendRow(std::string sender, std::string subject)
     indexRow(int(m_rows.size()) - 1);
 }
 
-void RejectedLog::clearSender(std::string_view lowered)
+void RejectedLog::clearSender(std::string_view sender)
 {
+    const std::string lowered = lowerOutsideEncodedWords(sender);
     const SenderRows *rows = m_senders.find(lowered);
     if (!rows)
         return;

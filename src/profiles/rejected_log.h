@@ -36,14 +36,16 @@ public:
     bool isKnownBadSender(std::string_view sender) const;
     bool isKnownBadSubject(std::string_view subject) const;
 
-    // Records a deleted message: lower-cases both texts; appends a row when the sender is not in
-    // the sender column, or else when the subject is not in the subject column (both ignoring
-    // case, title row included).
+    // Records a deleted message: lower-cases both texts outside their encoded words
+    // (lowerOutsideEncodedWords); appends a row when the sender is not in the sender column, or
+    // else when the subject is not in the subject column (both ignoring case, title row
+    // included).
     void appendRejected(std::string_view sender, std::string_view subject);
     // Appends a row as it stands (used by the file reader's own rule and by tests).
     void appendRow(std::string sender, std::string subject);
-    // Empties both cells of every entry row whose sender equals lowered exactly.
-    void clearSender(std::string_view lowered);
+    // Empties both cells of every entry row whose sender equals the sender in the log's form
+    // (lowerOutsideEncodedWords) exactly.
+    void clearSender(std::string_view sender);
     // Empties both cells of entry row r (r >= 1).
     void clearRow(int r);
     // Back to the title row only.

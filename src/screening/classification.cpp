@@ -116,7 +116,8 @@ Classifier::Classifier(const Whitelist &whitelist, const BlacklistWords &blackli
 Classifier::~Classifier() = default;
 
 RowMarkers Classifier::classify(const std::string &sender, const std::string &subject,
-                                bool whitelistMayTrust) const
+                                bool whitelistMayTrust, std::string_view shownSender,
+                                std::string_view shownSubject) const
 {
     RowMarkers markers;
     if (m_log.isKnownBadSubject(subject)) {
@@ -126,8 +127,8 @@ RowMarkers Classifier::classify(const std::string &sender, const std::string &su
                    || m_blacklist.matchesLowerCased(sender))) {
         markers.subject = CellMarker::KNBP;
     } else if (m_displayBlacklist
-               && (m_displayBlacklist->matchesBeyondBytes(subject)
-                   || m_displayBlacklist->matchesBeyondBytes(sender))) {
+               && (m_displayBlacklist->matchesBeyondBytes(shownSubject.empty() ? subject : shownSubject)
+                   || m_displayBlacklist->matchesBeyondBytes(shownSender.empty() ? sender : shownSender))) {
         markers.subject = CellMarker::KNBP;
     }
     if (m_log.isKnownBadSender(sender))

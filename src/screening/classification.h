@@ -54,8 +54,11 @@ public:
 
     // whitelistMayTrust: false for a row whose sender is forged or an impostor; the whitelist
     // then gives no trust, and the other markers stand as if the sender were not on it.
+    // shownSender, shownSubject: what the display text is decoded from when not the texts
+    // themselves ("" for those).
     RowMarkers classify(const std::string &sender, const std::string &subject,
-                        bool whitelistMayTrust = true) const;
+                        bool whitelistMayTrust = true, std::string_view shownSender = {},
+                        std::string_view shownSubject = {}) const;
 
 private:
     const Whitelist &m_whitelist;

@@ -10,7 +10,7 @@ void Screener::fillFromRejectedLog()
     rows.clear();
     m_view.setVisible(Control::Panel3, false);
     m_view.setVisible(Control::Panel12, false);
-    startCode = "0";
+    startCode.assign(1, '0');  // (an assignment from a literal trips a false g++ 12 -Wrestrict)
     const auto &logRows = rejectedLog.rows();
     for (size_t r = 1; r < logRows.size(); ++r) {
         DownloadedRow row;

@@ -21,6 +21,10 @@ struct DownloadedRow {
     std::vector<std::string> headerLines = {};
     // The row was filled from the rejected-mail log (diagnostic): no server message behind it.
     bool fromLog = false;
+    // What people read is decoded from the header as received, not from the bytes above (their
+    // "q" words lost their charset): these hold it when it differs from sender and subject.
+    std::string shownSender = {};
+    std::string shownSubject = {};
     // The learned score's token ids of the header lines (rowTokenIds), read at the first table
     // build that scores the row and kept: a rebuild scores without reading the lines again.
     mutable std::shared_ptr<const std::vector<uint64_t>> learnedTokenIds = {};

@@ -240,6 +240,8 @@ void Screener::downloadHeaders()
         std::string code = "-1";
         std::string sender;
         std::string subject;
+        std::string shownSender;
+        std::string shownSubject;
         std::vector<std::string> lines;
         std::string failure;
         try {
@@ -249,6 +251,10 @@ void Screener::downloadHeaders()
             currentHeader = client.Summary.Header.Lines();
             sender = extractSender(currentHeader);
             subject = extractSubject(currentHeader);
+            if (std::string raw = senderAsReceived(currentHeader); raw != sender)
+                shownSender = std::move(raw);
+            if (std::string raw = subjectAsReceived(currentHeader); raw != subject)
+                shownSubject = std::move(raw);
             lines.reserve(currentHeader.size() + 2);
             lines.push_back("id:-1");
             lines.push_back("Size: " + std::to_string(client.Summary.Bytes) + " byte");
@@ -265,13 +271,14 @@ void Screener::downloadHeaders()
             failure = error.what();
         }
         if (!lines.empty()) {
-            rows.push_back({std::to_string(i), sender, subject, code, std::move(lines)});
+            rows.push_back({std::to_string(i), sender, subject, code, std::move(lines), false,
+                            shownSender, shownSubject});
 
             const int row = int(rows.size());
             messageTable.setRowCount(row + 1);
             messageTable.setCell(MessageTable::ColNumber, row, rows.back().number);
-            messageTable.setCell(MessageTable::ColSender, row, sender);
-            messageTable.setCell(MessageTable::ColSubject, row, subject);
+            messageTable.setCell(MessageTable::ColSender, row, sender, CellMarker::None, shownSender);
+            messageTable.setCell(MessageTable::ColSubject, row, subject, CellMarker::None, shownSubject);
             const int clientHeight = m_view.messageTableClientHeight();
             if (clientHeight < rowHeight * row)
                 m_view.scrollMessageTable(std::max(1, row - clientHeight / rowHeight + 1), -1);

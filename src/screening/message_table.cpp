@@ -38,6 +38,7 @@ void MessageTable::clearCells()
         for (TableCell &cell : row) {
             cell.marker = CellMarker::None;
             cell.text.clear();
+            cell.shown.clear();
         }
     }
     for (RowVerdicts &verdicts : m_verdicts)
@@ -47,7 +48,7 @@ void MessageTable::clearCells()
 void MessageTable::writeTitles()
 {
     for (int c = 0; c < columnCount; ++c)
-        m_rows[0][size_t(c)] = TableCell{CellMarker::None, titles()[size_t(c)]};
+        m_rows[0][size_t(c)] = TableCell{CellMarker::None, titles()[size_t(c)], {}};
 }
 
 const TableCell &MessageTable::cell(int column, int row) const
@@ -58,7 +59,8 @@ const TableCell &MessageTable::cell(int column, int row) const
     return m_rows[size_t(row)][size_t(column)];
 }
 
-void MessageTable::setCell(int column, int row, std::string_view text, CellMarker marker)
+void MessageTable::setCell(int column, int row, std::string_view text, CellMarker marker,
+                           std::string_view shown)
 {
     if (column < 0 || column >= columnCount || row < 0)
         return;
@@ -67,6 +69,13 @@ void MessageTable::setCell(int column, int row, std::string_view text, CellMarke
     TableCell &cell = m_rows[size_t(row)][size_t(column)];
     cell.marker = marker;
     cell.text.assign(text);  // reuses the cell's storage
+    cell.shown.assign(shown);
+}
+
+const std::string &MessageTable::shownText(int column, int row) const
+{
+    const TableCell &c = cell(column, row);
+    return c.shown.empty() ? c.text : c.shown;
 }
 
 void MessageTable::setMarker(int column, int row, CellMarker marker)

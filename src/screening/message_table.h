@@ -17,6 +17,7 @@ namespace kestrix {
 struct TableCell {
     CellMarker marker = CellMarker::None;
     std::string text;
+    std::string shown;  // the text people read is decoded from, when not text itself
 };
 
 // How the grid shows a row (badge and class shape).
@@ -49,8 +50,12 @@ public:
     const TableCell &cell(int column, int row) const;
     const std::string &text(int column, int row) const { return cell(column, row).text; }
     CellMarker marker(int column, int row) const { return cell(column, row).marker; }
-    // A write below the last row extends the table to that row.
-    void setCell(int column, int row, std::string_view text, CellMarker marker = CellMarker::None);
+    // A write below the last row extends the table to that row. shown: what the display decoder
+    // reads for this cell ("" for the text itself).
+    void setCell(int column, int row, std::string_view text, CellMarker marker = CellMarker::None,
+                 std::string_view shown = {});
+    // The text the display decoder reads for the cell: its shown text, else its text.
+    const std::string &shownText(int column, int row) const;
     void setMarker(int column, int row, CellMarker marker);
 
     // The row's verdicts (row_verdicts.h), written by the table build beside the markers and

@@ -42,8 +42,8 @@ void Screener::buildMessageTable(bool scrollToEnd)
         RowVerdicts verdicts = judge ? judge->judge(row) : RowVerdicts{};
         if (scorer.trained() && !row.headerLines.empty())
             scoreRow(scorer, row, verdicts);
-        const RowMarkers markers =
-            classifier.classify(sender, subject, !verdicts.untrustsWhitelist());
+        const RowMarkers markers = classifier.classify(sender, subject, !verdicts.untrustsWhitelist(),
+                                                       row.shownSender, row.shownSubject);
         // A row the whitelist still trusts (a provider's spam flag on a friend's mail) shows
         // its verdict but is never selected as bad.
         if (markers.sender == CellMarker::KNGA)
@@ -52,8 +52,8 @@ void Screener::buildMessageTable(bool scrollToEnd)
             messageTable.setVerdicts(r, std::move(verdicts));
 
         messageTable.setCell(MessageTable::ColNumber, r, row.number);
-        messageTable.setCell(MessageTable::ColSender, r, sender, markers.sender);
-        messageTable.setCell(MessageTable::ColSubject, r, subject, markers.subject);
+        messageTable.setCell(MessageTable::ColSender, r, sender, markers.sender, row.shownSender);
+        messageTable.setCell(MessageTable::ColSubject, r, subject, markers.subject, row.shownSubject);
         if (markers.sender == CellMarker::KNGA) {
             ++trustedCount;
             if (allTrusted)

@@ -52,7 +52,7 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
         // Trusting the sender says the message is good.
         trainRow(r, Judgement::Good);
         // A trusted sender no longer counts as known bad.
-        rejectedLog.clearSender(lowerAZ(sender));
+        rejectedLog.clearSender(sender);
     }
 
     setMainButtonMode(MainButtonMode::GetNew);

@@ -304,6 +304,14 @@ private:
 
 }  // namespace
 
+size_t encodedWordEnd(std::string_view text, size_t pos)
+{
+    EncodedWord word;
+    if (pos + 1 >= text.size() || text[pos] != '=' || text[pos + 1] != '?' || !parseWord(text, pos, word))
+        return std::string_view::npos;
+    return word.end;
+}
+
 QString rawHeaderText(std::string_view text)
 {
     const QByteArrayView bytes(text.data(), qsizetype(text.size()));

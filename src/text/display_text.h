@@ -28,6 +28,11 @@ void appendDisplayHeaderTextUtf8(std::string_view text, std::string &out);
 // Raw 8-bit text without encoded words: UTF-8 when valid, else Latin-1.
 QString rawHeaderText(std::string_view text);
 
+// One past the "?=" of the encoded word that starts with "=?" at pos, as the display decoder
+// recognises words (charset, "b" or "q", encoded text; the payload is not checked); npos when
+// none starts there. Scans at most to the third "?" after pos.
+size_t encodedWordEnd(std::string_view text, size_t pos);
+
 // True when displayHeaderText(text) is text itself read as ASCII: no byte above 0x7F and no "=?".
 bool displaysAsIs(std::string_view text);
 

@@ -1,5 +1,6 @@
 #include "text/header_decoding.h"
 
+#include "text/display_text.h"
 #include "text/encoded_word_passes.h"
 #include "text/latin1.h"
 
@@ -19,8 +20,9 @@ std::string removeQuotes(std::string_view text)
 }
 
 // The rest of the first header line whose lower-cased form contains name, leading blanks
-// removed, decoded.
-std::string extractField(const std::vector<std::string> &header, std::string_view name)
+// removed, decoded (or only its double quotes removed).
+std::string extractField(const std::vector<std::string> &header, std::string_view name,
+                         bool decode = true)
 {
     for (const std::string &line : header) {
         const size_t pos = lowerAZ(line).find(name);
@@ -28,7 +30,7 @@ std::string extractField(const std::vector<std::string> &header, std::string_vie
             continue;
         std::string rest = line;
         rest.erase(pos, name.size());
-        return decodeHeaderWords(trimLeadingBlanks(rest));
+        return decode ? decodeHeaderWords(trimLeadingBlanks(rest)) : removeQuotes(trimLeadingBlanks(rest));
     }
     return {};
 }
@@ -47,6 +49,22 @@ int hexDigitValue(char c)
 std::string decodeHeaderWords(std::string_view input)
 {
     return decodeWordPasses(removeQuotes(input));
+}
+
+std::string lowerOutsideEncodedWords(std::string_view text)
+{
+    std::string out(text);
+    for (size_t i = 0; i < out.size();) {
+        if (out[i] == '=') {
+            if (const size_t end = encodedWordEnd(text, i); end != std::string_view::npos) {
+                i = end;
+                continue;
+            }
+        }
+        out[i] = lowerAZ(out[i]);
+        ++i;
+    }
+    return out;
 }
 
 std::string messageCode(std::string_view uniqueId)
@@ -69,6 +87,16 @@ std::string extractSender(const std::vector<std::string> &header)
 std::string extractSubject(const std::vector<std::string> &header)
 {
     return extractField(header, "subject:");
+}
+
+std::string senderAsReceived(const std::vector<std::string> &header)
+{
+    return extractField(header, "from:", false);
+}
+
+std::string subjectAsReceived(const std::vector<std::string> &header)
+{
+    return extractField(header, "subject:", false);
 }
 
 }  // namespace kestrix

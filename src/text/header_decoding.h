@@ -21,6 +21,12 @@ int hexDigitValue(char c);
 // cuts out one word's delimiters, from the last "=?" before its "?q?" to the next "?=".
 std::string decodeHeaderWords(std::string_view text);
 
+// The form the rejected-mail log keeps a text in: A to Z lower-cased, except inside encoded
+// words (=?charset?b?...?=, =?charset?q?...?=), whose base64 would no longer decode. It matches
+// the fully lower-cased form ignoring case, so a program that lower-cases the whole line on
+// reading still finds what it found before.
+std::string lowerOutsideEncodedWords(std::string_view text);
+
 // The decimal values of the id's bytes (leading blanks removed), while the code is shorter than
 // 252 characters; at most 254 characters. "AB1" -> "656649".
 std::string messageCode(std::string_view uniqueId);
@@ -29,5 +35,9 @@ std::string messageCode(std::string_view uniqueId);
 std::string extractSender(const std::vector<std::string> &header);
 // The rest of the first line containing "subject:" (any case), decoded; "" if none.
 std::string extractSubject(const std::vector<std::string> &header);
+// The same two texts for what people read: only the double quotes removed, the encoded words
+// left whole for the display decoder, which knows their charsets and joins adjacent ones.
+std::string senderAsReceived(const std::vector<std::string> &header);
+std::string subjectAsReceived(const std::vector<std::string> &header);
 
 }  // namespace kestrix

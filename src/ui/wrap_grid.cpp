@@ -48,7 +48,7 @@ QVariant MessageTableModel::data(const QModelIndex &index, int role) const
         // shown as people read them; the table keeps the bytes.
         const std::string &text = m_table->text(index.column(), index.row() + 1);
         if (index.column() == MessageTable::ColSender || index.column() == MessageTable::ColSubject)
-            return displayHeaderText(text);
+            return displayHeaderText(m_table->shownText(index.column(), index.row() + 1));
         return QString::fromLatin1(text.data(), qsizetype(text.size()));
     }
     return {};

@@ -142,6 +142,7 @@ TEST_F(CliTest, WhitelistBlacklistAndLogCommandsKeepTheListPagesRules)
     makeProfile("work");
     profile.log.appendRejected("J\xF6rg <j@example.de>", "Offer");
     profile.log.appendRejected("spam@example.org", "Cheap");
+    profile.log.appendRejected("R@x", "=?UTF-8?B?R3LDvMOfZQ==?= Re");
     saveProfile({"default", "work"});
 
     // Decoded on the way in, as a profile load decodes the file; a trusted sender leaves the log.
@@ -156,7 +157,10 @@ TEST_F(CliTest, WhitelistBlacklistAndLogCommandsKeepTheListPagesRules)
     EXPECT_EQ(run({"--profile", "work", "whitelist", "list"}).out,
               "-dash@example.org\nJ\xF6rg <j@example.de>\n");
     EXPECT_EQ(fileText(dir, "work.acc"), "-dash@example.org\r\nJ\xF6rg <j@example.de>\r\n");
-    EXPECT_EQ(run({"--profile", "work", "log", "list"}).out, "spam@example.org\tcheap\n");
+    EXPECT_EQ(run({"--profile", "work", "log", "list"}).out,
+              "spam@example.org\tcheap\nr@x\t=?UTF-8?B?R3LDvMOfZQ==?= re\n");
+    EXPECT_EQ(run({"--utf8", "--profile", "work", "log", "list"}).out,
+              "spam@example.org\tcheap\nr@x\tGr\xC3\xBC\xC3\x9F" "e re\n");
 
     const std::string again = "=?iso-8859-1?q?J=F6RG?= <j@EXAMPLE.de>";
     EXPECT_EQ(run({"--profile", "work", "whitelist", "remove", again}).exitCode, 0);

@@ -2,6 +2,7 @@
 // decode encoded words and UTF-8, while the screening keeps and compares the bytes.
 #include "screening/screener.h"
 #include "support/window_fixture.h"
+#include "text/header_decoding.h"
 #include "ui/form1.h"
 #include "ui/list_page_views.h"
 #include "ui/wrap_grid.h"
@@ -39,6 +40,13 @@ private slots:
                                      {"id:1", "Size: 900 byte", "From: " + rows[i].first,
                                       "Subject: " + rows[i].second, "Content-Type: text/plain"}});
         }
+        // As the download fills a row: the stored bytes, and the header text as received for
+        // the display (a "q" word's charset, adjacent words joined without their blank).
+        const std::vector<std::string> header = {"From: =?koi8-r?q?=F0=D2=C9=D7=C5=D4?= <p@x.ru>",
+                                                 "Subject: =?UTF-8?Q?Gr=C3=BC=C3=9Fe?= =?koi8-r?B?8NLJ18XU?="};
+        screener.rows.push_back({"4", extractSender(header), extractSubject(header), "104",
+                                 {"id:104", "Size: 900 byte", header[0], header[1]}, false,
+                                 senderAsReceived(header), subjectAsReceived(header)});
         screener.buildMessageTable(false);
 
         const QAbstractItemModel *model = form.messagesPage->stringgrid1->model();
@@ -47,6 +55,8 @@ private slots:
         QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("René <rene@example.fr>"));
         QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("Café"));
         QCOMPARE(model->index(2, 2).data().toString(), QStringLiteral("=?utf-8?B?broken!?="));
+        QCOMPARE(model->index(3, 1).data().toString(), QStringLiteral("Привет <p@x.ru>"));
+        QCOMPARE(model->index(3, 2).data().toString(), QStringLiteral("GrüßeПривет"));
         // The table itself keeps the bytes as received.
         QCOMPARE(screener.messageTable.text(MessageTable::ColSender, 1), kJoerg);
 

@@ -167,6 +167,32 @@ TEST(RejectedLogFile, LoadDropsLinesThatRepeatASenderOrASubject)
                                           Entry{"quoted j\xFCrgen", "sub ject"}));
 }
 
+// A base64 word lower-cased would no longer decode: the log keeps encoded words as they came
+// and lower-cases the rest; lookups still ignore case, and the file keeps its line format.
+TEST(RejectedLogFile, EncodedWordsKeepTheirCaseAndStillMatchIgnoringCase)
+{
+    TempFolder tmp;
+    RejectedLog log;
+    const std::string subject = "Re: =?UTF-8?B?R3LDvMOfZQ==?= NOW";
+    log.appendRejected("Ann <A@X>", subject);
+    log.appendRejected("Bob <b@x>", "=?utf-8?B?broken ?= OK");  // not a word: lower-cased
+    const Entry kept{"ann <a@x>", "re: =?UTF-8?B?R3LDvMOfZQ==?= now"};
+    const Entry broken{"bob <b@x>", "=?utf-8?b?broken ?= ok"};
+    EXPECT_THAT(entries(log), ElementsAre(kept, broken));
+    ASSERT_TRUE(SaveRejectedLog(tmp.path("p.log"), log));
+    EXPECT_EQ(tmp.read("p.log"), kept.first + "\t" + kept.second + "\r\n" + broken.first + "\t"
+                                     + broken.second + "\r\n");
+
+    RejectedLog again;
+    ASSERT_TRUE(LoadRejectedLog(tmp.path("p.log"), again));
+    EXPECT_THAT(entries(again), ElementsAre(kept, broken));
+    for (const std::string &probe : {subject, lowerAZ(subject), upperAZ(subject)})
+        EXPECT_TRUE(again.isKnownBadSubject(probe)) << probe;
+    // A whitelisted sender leaves the log in any case.
+    again.clearSender("ANN <a@x>");
+    EXPECT_THAT(entries(again), ElementsAre(Entry{"", ""}, broken));
+}
+
 TEST(RejectedLogFile, FurtherTabsStayInTheSubject)
 {
     TempFolder tmp;
