@@ -36,8 +36,8 @@ int runLogCommand(const GlobalOptions &global, const std::vector<std::string> &a
         return failure(read.error);
 
     if (action.word == "list") {
-        auto shown = [&global](const std::string &text) {
-            return escapeField(global.utf8 ? displayHeaderTextUtf8(text) : text);
+        auto shown = [&global](std::string_view text) {
+            return escapeField(global.utf8 ? displayHeaderTextUtf8(text) : std::string(text));
         };
         std::string out;
         for (int r = 1; r < log.rowCount(); ++r) {

@@ -3,18 +3,21 @@
 // Open addressing with linear probing over 8-byte slots, the key texts packed in one buffer:
 // a lookup that misses touches one slot, a hit one slot, one entry and its text. Built for the
 // rejected-mail log and the whitelist, whose lookups run once per row of a 10,001-row table
-// against up to 100,000 entries.
+// against up to 100,000 entries. With BorrowKeys the index keeps no copy of a key: the caller
+// promises that the text a key was first given in stays where it is while the key is indexed
+// (the rejected-mail log's texts live in an arena that never moves them).
 
 #include "profiles/case_blind_hash.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace kestrix {
 
-template <typename Value>
+template <typename Value, bool BorrowKeys = false>
 class CaseBlindIndex {
 public:
     size_t size() const { return m_entries.size(); }
@@ -40,9 +43,13 @@ public:
             rehash(m_slots.empty() ? 16 : m_slots.size() * 2);
         Entry entry;
         entry.hash = hash;
-        entry.offset = uint32_t(m_text.size());
         entry.length = uint32_t(key.size());
-        m_text.append(key);
+        if constexpr (BorrowKeys) {
+            entry.borrowed = key.data();
+        } else {
+            entry.offset = uint32_t(m_text.size());
+            m_text.append(key);
+        }
         m_entries.push_back(std::move(entry));
         placeSlot(hash, uint32_t(m_entries.size()));
         return m_entries.back().value;
@@ -65,7 +72,7 @@ public:
             m_slots[lastSlot].entry = entry + 1;
         }
         m_entries.pop_back();
-        if (m_garbage > 4096 && m_garbage * 2 > m_text.size())
+        if (!BorrowKeys && m_garbage > 4096 && m_garbage * 2 > m_text.size())
             compactText();
     }
 
@@ -94,9 +101,14 @@ private:
         uint32_t fingerprint = 0;  // high half of the hash
         uint32_t entry = 0;        // entry index + 1; 0 marks an empty slot
     };
-    struct Entry {
-        uint64_t hash = 0;
+    struct OwnKey {
         uint32_t offset = 0;  // of the key text in m_text
+    };
+    struct BorrowedKey {
+        const char *borrowed = nullptr;
+    };
+    struct Entry : std::conditional_t<BorrowKeys, BorrowedKey, OwnKey> {
+        uint64_t hash = 0;
         uint32_t length = 0;
         Value value{};
     };
@@ -111,7 +123,13 @@ private:
     }
     static uint32_t fingerprint(uint64_t hash) { return uint32_t(hash >> 32); }
     size_t mask() const { return m_slots.size() - 1; }
-    std::string_view keyOf(const Entry &e) const { return std::string_view(m_text).substr(e.offset, e.length); }
+    std::string_view keyOf(const Entry &e) const
+    {
+        if constexpr (BorrowKeys)
+            return std::string_view(e.borrowed, e.length);
+        else
+            return std::string_view(m_text).substr(e.offset, e.length);
+    }
 
     size_t findSlot(std::string_view key, uint64_t hash) const
     {
@@ -173,15 +191,17 @@ private:
     }
     void compactText()
     {
-        std::string text;
-        text.reserve(m_text.size() - m_garbage);
-        for (Entry &e : m_entries) {
-            const uint32_t offset = uint32_t(text.size());
-            text.append(keyOf(e));
-            e.offset = offset;
+        if constexpr (!BorrowKeys) {
+            std::string text;
+            text.reserve(m_text.size() - m_garbage);
+            for (Entry &e : m_entries) {
+                const uint32_t offset = uint32_t(text.size());
+                text.append(keyOf(e));
+                e.offset = offset;
+            }
+            m_text = std::move(text);
+            m_garbage = 0;
         }
-        m_text = std::move(text);
-        m_garbage = 0;
     }
 
     std::vector<Slot> m_slots;  // a power of two, at most half full

@@ -10,22 +10,22 @@ FileResult LoadRejectedLog(const QString &path, RejectedLog &log)
     log.clear();
     if (!pathExists(path))
         return {};
-    LinesResult read = readLines(path);
-    if (!read)
-        return FileResult::failure(std::move(read.error));
-    log.reserve(read.lines.size());
-    std::string line;
-    for (const std::string &raw : read.lines) {
-        line = lowerOutsideEncodedWords(decodeHeaderWords(raw));
+    // Read twice in blocks, the first time to count: the log is made the right size at once and
+    // the file never sits in memory whole.
+    size_t lines = 0;
+    if (FileResult counted = forEachLine(path, [&lines](std::string_view) { ++lines; }); !counted)
+        return counted;
+    log.reserve(lines);
+    return forEachLine(path, [&log](std::string_view raw) {
+        const std::string line = lowerOutsideEncodedWords(decodeHeaderWords(raw));
         const size_t tab = line.find('\t');
         if (tab == std::string::npos)
-            continue;
-        std::string_view sender = std::string_view(line).substr(0, tab);
-        std::string_view subject = std::string_view(line).substr(tab + 1);
+            return;
+        const std::string_view sender = std::string_view(line).substr(0, tab);
+        const std::string_view subject = std::string_view(line).substr(tab + 1);
         if (!log.senderColumnHas(sender) && !log.subjectColumnHas(subject))
-            log.appendRow(std::string(sender), std::string(subject));
-    }
-    return {};
+            log.appendRow(sender, subject);
+    });
 }
 
 FileResult SaveRejectedLog(const QString &path, const RejectedLog &log)
@@ -34,7 +34,7 @@ FileResult SaveRejectedLog(const QString &path, const RejectedLog &log)
     // A line end inside a cell would split the entry on the next read, and a TAB inside the
     // sender (a header folded as "From:<TAB>...") would move the sender into the subject and
     // leave an empty sender that flags every mail without one: both become a blank.
-    auto appendCell = [&bytes](const std::string &cell, bool tabIsSeparator) {
+    auto appendCell = [&bytes](std::string_view cell, bool tabIsSeparator) {
         for (char c : cell)
             bytes += (c == '\r' || c == '\n' || (tabIsSeparator && c == '\t')) ? ' ' : c;
     };

@@ -10,11 +10,39 @@ namespace kestrix {
 namespace {
 const char kSenderTitle[] = "Sender";
 const char kSubjectTitle[] = "Subject";
+
+std::uint64_t nextRevision()
+{
+    static std::uint64_t counter = 0;
+    return ++counter;
+}
 }  // namespace
 
 RejectedLog::RejectedLog()
 {
     clear();
+}
+
+// A copy has texts of its own: the rows of other point into other's arena.
+RejectedLog::RejectedLog(const RejectedLog &other) : RejectedLog()
+{
+    *this = other;
+}
+
+RejectedLog &RejectedLog::operator=(const RejectedLog &other)
+{
+    if (this == &other)
+        return *this;
+    clear();
+    reserve(other.m_rows.size() - 1);
+    for (size_t r = 1; r < other.m_rows.size(); ++r)
+        appendRow(other.m_rows[r].sender, other.m_rows[r].subject);
+    return *this;
+}
+
+void RejectedLog::touch()
+{
+    m_revision = nextRevision();
 }
 
 bool RejectedLog::isKnownBadSender(std::string_view sender) const
@@ -45,17 +73,18 @@ bool RejectedLog::subjectColumnHas(std::string_view text) const
 
 void RejectedLog::appendRejected(std::string_view sender, std::string_view subject)
 {
-    std::string lowSender = lowerOutsideEncodedWords(sender);
-    std::string lowSubject = lowerOutsideEncodedWords(subject);
+    const std::string lowSender = lowerOutsideEncodedWords(sender);
+    const std::string lowSubject = lowerOutsideEncodedWords(subject);
     // A known sender with a new subject is still logged, so the new subject becomes known bad.
     if (!senderColumnHas(lowSender) || !subjectColumnHas(lowSubject))
-        appendRow(std::move(lowSender), std::move(lowSubject));
+        appendRow(lowSender, lowSubject);
 }
 
-void RejectedLog::appendRow(std::string sender, std::string subject)
+void RejectedLog::appendRow(std::string_view sender, std::string_view subject)
 {
-    m_rows.push_back(LogRow{std::move(sender), std::move(subject)});
+    m_rows.push_back(LogRow{m_texts.store(sender), m_texts.store(subject)});
     indexRow(int(m_rows.size()) - 1);
+    touch();
 }
 
 void RejectedLog::clearSender(std::string_view sender)
@@ -82,18 +111,21 @@ void RejectedLog::clearRow(int r)
     if (row.sender.empty() && row.subject.empty())
         return;
     unindexRow(r);
-    row.sender.clear();
-    row.subject.clear();
+    row.sender = {};
+    row.subject = {};
     indexRow(r);
+    touch();
 }
 
 void RejectedLog::clear()
 {
-    m_rows.assign(1, LogRow{kSenderTitle, kSubjectTitle});
-    m_next.assign(1, -1);
-    m_prev.assign(1, -1);
     m_senders.clear();
     m_subjects.clear();
+    m_rows.assign(1, LogRow{kSenderTitle, kSubjectTitle});
+    m_texts.clear();
+    m_next.assign(1, -1);
+    m_prev.assign(1, -1);
+    touch();
 }
 
 void RejectedLog::reserve(size_t rows)

@@ -9,16 +9,19 @@
 // empty) are skipped. The lookups are answered from indexes kept beside the rows.
 
 #include "profiles/case_blind_index.h"
+#include "profiles/text_arena.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kestrix {
 
+// The texts of a row live in the log's arena: valid until the log is cleared or reloaded.
 struct LogRow {
-    std::string sender;
-    std::string subject;
+    std::string_view sender;
+    std::string_view subject;
 };
 
 // Both cells empty: an entry deleted since the log was read; it is dropped when the log is
@@ -28,6 +31,10 @@ inline bool isDeletedEntry(const LogRow &row) { return row.sender.empty() && row
 class RejectedLog {
 public:
     RejectedLog();  // the title row and nothing else
+    RejectedLog(const RejectedLog &other);
+    RejectedLog &operator=(const RejectedLog &other);
+    RejectedLog(RejectedLog &&) noexcept = default;
+    RejectedLog &operator=(RejectedLog &&) noexcept = default;
 
     // All rows, the title row at index 0.
     const std::vector<LogRow> &rows() const { return m_rows; }
@@ -42,7 +49,7 @@ public:
     // included).
     void appendRejected(std::string_view sender, std::string_view subject);
     // Appends a row as it stands (used by the file reader's own rule and by tests).
-    void appendRow(std::string sender, std::string subject);
+    void appendRow(std::string_view sender, std::string_view subject);
     // Empties both cells of every entry row whose sender equals the sender in the log's form
     // (lowerOutsideEncodedWords) exactly.
     void clearSender(std::string_view sender);
@@ -59,6 +66,10 @@ public:
     bool senderColumnHas(std::string_view text) const;
     bool subjectColumnHas(std::string_view text) const;
 
+    // Changes whenever the rows change, and differs between logs: a view that copied nothing
+    // knows by it whether it must read the rows again.
+    std::uint64_t revision() const { return m_revision; }
+
 private:
     void indexRow(int r);
     void unindexRow(int r);
@@ -70,13 +81,18 @@ private:
         int tail = -1;
     };
 
+    void touch();
+
     std::vector<LogRow> m_rows;
-    // Entry rows only (the title row is answered from m_rows[0]). Keys compare ignoring A-Z case.
-    CaseBlindIndex<SenderRows> m_senders;
+    TextArena m_texts;  // the entry rows' texts; cleared rows leave theirs until clear()
+    // Entry rows only (the title row is answered from m_rows[0]). Keys compare ignoring A-Z case
+    // and are the rows' own texts in the arena.
+    CaseBlindIndex<SenderRows, true> m_senders;
     std::vector<int> m_next;  // per row: the next entry row with the same sender, -1 at the end
     std::vector<int> m_prev;  // per row: the previous one, -1 at the start
     // subject text -> how many entry rows hold it
-    CaseBlindIndex<int> m_subjects;
+    CaseBlindIndex<int, true> m_subjects;
+    std::uint64_t m_revision = 0;
 };
 
 }  // namespace kestrix

@@ -90,6 +90,49 @@ LinesResult readLines(const QString &path)
     return result;
 }
 
+FileResult forEachLine(const QString &path, const std::function<void(std::string_view line)> &onLine)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        return FileResult::failure(describe("Cannot open file", path,
+                                            QFileInfo(path).isDir() ? QStringLiteral("Is a directory")
+                                                                    : file.errorString()));
+    std::vector<char> block(64 * 1024);
+    std::string carry;       // the start of a line that goes on in the next block
+    bool endedInCr = false;  // an LF first in the next block belongs to that CR
+    for (;;) {
+        const qint64 n = file.read(block.data(), qint64(block.size()));
+        if (n < 0)
+            return FileResult::failure(describe("Read error in file", path, file.errorString()));
+        if (n == 0)
+            break;
+        const std::string_view bytes(block.data(), size_t(n));
+        size_t start = endedInCr && bytes[0] == '\n' ? 1 : 0;
+        endedInCr = false;
+        for (size_t i = start; i < bytes.size(); ++i) {
+            const char c = bytes[i];
+            if (c != '\r' && c != '\n')
+                continue;
+            if (carry.empty()) {
+                onLine(bytes.substr(start, i - start));
+            } else {
+                carry.append(bytes.substr(start, i - start));
+                onLine(carry);
+                carry.clear();
+            }
+            if (c == '\r' && i + 1 == bytes.size())
+                endedInCr = true;
+            else if (c == '\r' && bytes[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+        carry.append(bytes.substr(start));
+    }
+    if (!carry.empty())
+        onLine(carry);
+    return {};
+}
+
 FileResult writeFileAtomically(const QString &path, std::string_view bytes)
 {
     PrivateSaveFile file(path);

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,10 @@ std::string joinLinesCrLf(const std::vector<std::string> &lines);
 bool pathExists(const QString &path);
 
 LinesResult readLines(const QString &path);
+// The lines of the file, as readLines splits them, handed to onLine one by one while the file is
+// read in blocks: a large file never sits in memory whole. A read error stops after the lines
+// before it.
+FileResult forEachLine(const QString &path, const std::function<void(std::string_view line)> &onLine);
 FileResult writeFileAtomically(const QString &path, std::string_view bytes);
 FileResult writeLines(const QString &path, const std::vector<std::string> &lines);
 

@@ -18,7 +18,7 @@ LogStep stepTo(const RejectedLog &log, int row)
     if (row < 1)
         return LogStep{0, {}};
     const LogRow &r = log.rows()[size_t(row)];
-    return LogStep{row, r.sender + " " + r.subject};
+    return LogStep{row, std::string(r.sender) + " " + std::string(r.subject)};
 }
 
 // The grid never has a current row outside its rows.

@@ -9,11 +9,6 @@ namespace kestrix {
 
 namespace {
 
-bool sameRow(const LogRow &a, const LogRow &b)
-{
-    return a.sender == b.sender && a.subject == b.subject;
-}
-
 }  // namespace
 
 bool TextListModel::sync(const std::vector<std::string> &texts)
@@ -42,32 +37,33 @@ QVariant TextListModel::data(const QModelIndex &index, int role) const
 
 bool LogTableModel::sync(const RejectedLog &log)
 {
-    const std::vector<LogRow> &rows = log.rows();
-    const bool same = sameRow(rows.front(), m_title) && rows.size() - 1 == m_entries.size() &&
-                      std::equal(rows.begin() + 1, rows.end(), m_entries.begin(), sameRow);
-    if (same)
+    // Nothing is copied (a log of 100,000 entries would be held twice): the rows are read from
+    // the log, and its revision tells when they changed.
+    if (m_log == &log && m_revision == log.revision())
         return false;
     beginResetModel();
-    m_title = rows.front();
-    m_entries.assign(rows.begin() + 1, rows.end());
+    m_log = &log;
+    m_revision = log.revision();
+    m_rowCount = log.rowCount() - 1;
     endResetModel();
     return true;
 }
 
 int LogTableModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_entries.size());
+    return parent.isValid() ? 0 : m_rowCount;
 }
 
 int LogTableModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 2; }
 
 QVariant LogTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_entries.size()))
+    // Until the next sync the log may have fewer rows than the model says.
+    if (!m_log || !index.isValid() || index.row() + 1 >= m_log->rowCount())
         return {};
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    const LogRow &row = m_entries[size_t(index.row())];
+    const LogRow &row = m_log->rows()[size_t(index.row()) + 1];
     return displayHeaderText(index.column() == 0 ? row.sender : row.subject);
 }
 
@@ -76,7 +72,7 @@ QVariant LogTableModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return fromBytes(section == 0 ? m_title.sender : m_title.subject);
+        return fromBytes(std::string(section == 0 ? kTitle.sender : kTitle.subject));
     return {};
 }
 

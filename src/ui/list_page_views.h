@@ -43,8 +43,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    LogRow m_title{"Sender", "Subject"};
-    std::vector<LogRow> m_entries;
+    static constexpr LogRow kTitle{"Sender", "Subject"};
+    const RejectedLog *m_log = nullptr;  // the Screener's, which lives as long as the window
+    std::uint64_t m_revision = 0;
+    int m_rowCount = 0;
 };
 
 // A list box shown in a fixed number of columns: the entries run down a column and on into the

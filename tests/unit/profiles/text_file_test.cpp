@@ -27,6 +27,34 @@ TEST(TextFileLines, EveryLineEndIsALineEnd)
     EXPECT_THAT(splitLines("x\n\ry"), ElementsAre("x", "", "y"));
 }
 
+// Read in blocks, the lines are those of the whole file: line ends cut by a block boundary
+// (a CR LF split in two, a CR last in a block) included.
+TEST(TextFileLines, ReadInBlocksTheLinesAreThoseOfTheWholeFile)
+{
+    TempFolder tmp;
+    constexpr size_t kBlock = 64 * 1024;
+    struct Case {
+        const char *what;
+        std::string bytes;
+    };
+    const std::string filler(kBlock - 1, 'x');
+    const std::vector<Case> cases = {
+        {"CR LF split by the block end", filler + "\r\nnext\r\n"},
+        {"CR last in a block, then text", filler + "\rnext"},
+        {"LF first in a block", filler + "y\nnext"},
+        {"a line longer than a block", std::string(3 * kBlock + 5, 'z') + "\r\n\r\nend"},
+        {"empty lines and a last line without an end", "\r\n\n\r\rlast"},
+        {"empty", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        tmp.write("f.txt", c.bytes);
+        std::vector<std::string> lines;
+        ASSERT_TRUE(forEachLine(tmp.path("f.txt"), [&lines](std::string_view line) { lines.emplace_back(line); }));
+        EXPECT_EQ(lines, splitLines(c.bytes));
+    }
+}
+
 TEST(TextFileLines, WrittenWithCrLfAfterEveryLine)
 {
     EXPECT_EQ(joinLinesCrLf({"a", "", "b c"}), "a\r\n\r\nb c\r\n");
