@@ -3,7 +3,7 @@
 #include "app/cli_account.h"
 #include "app/cli_context.h"
 #include "app/cli_terminal.h"
-#include "screening/attachment_scan.h"
+#include "mime/attachment_scan.h"
 #include "screening/screener.h"
 #include "text/body_text.h"
 #include "text/latin1.h"
@@ -85,9 +85,9 @@ int runRead(const GlobalOptions &global, const std::vector<std::string> &args)
     screener.closeSession();
     if (!read)
         return failure(screener.readError);
-    printBody(client.CurrentMessage);
+    printBody(screener.readContent.CurrentMessage);
     // What the window's reader shows on maroon.
-    for (const std::string &name : client.CurrentMessage.Attachments) {
+    for (const std::string &name : screener.readContent.CurrentMessage.Attachments) {
         if (hasDangerousExtension(name))
             printError("kestrix-cli: warning: \"" + name + "\" is of a type that can run code");
     }

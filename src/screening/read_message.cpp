@@ -19,7 +19,11 @@ bool Screener::retrieveMessage(int number)
         return false;
     }
     try {
-        NMPOP31->FetchMessage(number);
+        // The client only reads; the content side splits the lines and stores the parts.
+        TNMPOP3::RetrievedMessage raw = NMPOP31->FetchMessage(number);
+        readContent.setAttachFilePath(attachmentsFolder);
+        readContent.OnStatus = [this](const std::string &text) { NMPOP31Status(text); };
+        readContent.split(std::move(raw.header), std::move(raw.body));
         return true;
     } catch (const EPop3Refusal &refusal) {
         readError = refusalText(refusal);
@@ -50,7 +54,7 @@ bool Screener::readSelectedMessage()
         if (number && *number > 0 && *number <= INT32_MAX) {
             if (retrieveMessage(int(*number))) {
                 if (readerHooks.fill)
-                    readerHooks.fill(NMPOP31->CurrentMessage);
+                    readerHooks.fill(readContent.CurrentMessage);
             } else {
                 m_view.setStatus(readError);
             }

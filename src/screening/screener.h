@@ -8,6 +8,7 @@
 // because every part of the screening reads and writes it; the operations live in files of their
 // own (message_table_build.cpp, reclassify.cpp, row_counts.cpp, ...).
 
+#include "mime/message_content.h"
 #include "profiles/blacklist_words.h"
 #include "profiles/profile_conf.h"
 #include "profiles/profile_settings.h"
@@ -36,7 +37,6 @@ class Prompter;
 class Screener;
 class TNMPOP3;  // the POP3 client (transport)
 struct TlsCertificate;
-class TMailMessage;
 struct SenderCheckSettings;
 
 // The Screener's hold on a POP3 client's events (from attachPop3). While it lives the client's
@@ -328,9 +328,10 @@ public:
         std::function<void()> show;                                 // shown and in front
     };
     ReaderHooks readerHooks;
-    // RETR number (never DELE) in the open session: true when NMPOP31->CurrentMessage holds the
-    // message and its parts are stored in attachmentsFolder; readError says why not.
+    // RETR number (never DELE) in the open session: true when readContent.CurrentMessage holds
+    // the message and its parts are stored in attachmentsFolder; readError says why not.
     bool retrieveMessage(int number);
+    MessageContent readContent;
     std::string readError;
 
     // ---- Command dispatcher (dispatcher.cpp) ---------------------------------------------------

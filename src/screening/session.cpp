@@ -162,7 +162,6 @@ bool Screener::connectSession()
         return fail(why);
     }
 
-    NMPOP31->setAttachFilePath(attachmentsFolder);
     NMPOP31->Security = pop3Security(conf.securityMode());
     NMPOP31->PinnedSha256 = conf.pinnedSha256();
     NMPOP31->TlsSpokenBefore = conf.strongestProtection() != SecurityMode::None;

@@ -220,15 +220,6 @@ void TNMPOP3::refuse(const std::string &commandWord, const std::string &reply,
                        classifyPop3Refusal(commandWord, reply, Encrypted(), listed), message);
 }
 
-void TNMPOP3::setAttachFilePath(const std::string &path)
-{
-    // An empty value stays empty: a lone "/" would send the parts to the root folder.
-    if (path.empty() || path.back() == '/')
-        attachFilePath_ = path;
-    else
-        attachFilePath_ = path + "/";
-}
-
 void TNMPOP3::Connect()
 {
     int attempts = 0;

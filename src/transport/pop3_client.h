@@ -24,11 +24,8 @@
 //   pop.Disconnect();                      // QUIT
 
 #include "transport/ex_string_list.h"
-#include "transport/mail_message.h"
-#include "transport/mime_extractor.h"
 #include "transport/pop3_refusal.h"
 #include "transport/powersock.h"
-#include "transport/uu_processor.h"
 
 #include <cstdint>
 #include <deque>
@@ -57,16 +54,11 @@ public:
     // Settings.
     std::string UserID;
     std::string Password;
-    bool Parse = false;         // decode single-part messages on retrieval
     bool DeleteOnRead = false;  // send DELE after a retrieval
     Pop3Security Security = Pop3Security::None;
     // The profile has spoken TLS with this server before: under Auto a server that offers no
     // STLS now is refused before the user name goes out (someone may have stripped it).
     bool TlsSpokenBefore = false;
-
-    // Folder for parts of a retrieved message; a value without a trailing "/" gets one.
-    const std::string &AttachFilePath() const { return attachFilePath_; }
-    void setAttachFilePath(const std::string &path);
 
     // Events. OnConnect fires after the login (also when STAT then fails); the socket-level
     // connect event of TPowersock stays reachable as TPowersock::OnConnect.
@@ -115,17 +107,15 @@ public:
     // DELE n: the message is removed when the server receives QUIT.
     void DeleteMessage(std::int32_t n);
 
-    // RETR n (pop3_retrieve.cpp): the whole message into CurrentMessage, dot-unstuffed; a
-    // multipart message has its first part as Body and every further part stored as a file
-    // under AttachFilePath (decoded when base64 or X-UUENCODE). Events: OnRetrieveStart and
-    // OnRetrieveEnd around it, OnDecodeStart per stored part, OnPacketRecvd per line copied
-    // into a part. Status texts "Extracting file", "Decoding file", "Message Retrieved".
-    void FetchMessage(std::int32_t n);
-    TMailMessage CurrentMessage;
-    TNMUUProcessor UUProcessor;
-    std::function<void(std::string &fileName)> OnDecodeStart;  // may change the name
-    // TransferEncoding, PartFileName and ExtractMode of the retrieval.
-    TMimeExtractor &Mime() { return mime_; }
+    // RETR n (pop3_retrieve.cpp): the whole message as the server sends it, dot-unstuffed and
+    // without line ends. The client only reads it: splitting it into text and stored parts is
+    // the message content's job (mime/message_content.h). Events: OnRetrieveStart and
+    // OnRetrieveEnd around it; status text "Message Retrieved".
+    struct RetrievedMessage {
+        std::vector<std::string> header;  // up to and with the empty line that ends it, if any
+        std::vector<std::string> body;
+    };
+    RetrievedMessage FetchMessage(std::int32_t n);
 
 private:
     friend class Pop3Batch;
@@ -164,8 +154,6 @@ private:
 
     Capabilities capabilities_;  // from the last CAPA of this session
 
-    std::string attachFilePath_;
-    TMimeExtractor mime_{CurrentMessage, UUProcessor};
     std::int32_t messageCount_ = 0;
     bool busy_ = false;
     bool pipelining_ = false;

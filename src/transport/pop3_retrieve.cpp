@@ -1,5 +1,5 @@
-// FetchMessage: one whole message with RETR, read line by line from the connection, then split
-// into the text shown and the parts stored as files (mime_extractor.cpp).
+// FetchMessage: one whole message with RETR, read line by line from the connection and handed
+// over as lines; the client never writes it anywhere.
 #include "transport/pop3_client.h"
 #include "text/line_end.h"
 
@@ -19,10 +19,11 @@ constexpr std::size_t maxBodyLines = 8u * 1024 * 1024;
 
 }  // namespace
 
-void TNMPOP3::FetchMessage(std::int32_t n)
+TNMPOP3::RetrievedMessage TNMPOP3::FetchMessage(std::int32_t n)
 {
+    RetrievedMessage message;
     if (busy_)
-        return;
+        return message;
     busy_ = true;
     struct ClearBusy {
         bool &busy;
@@ -44,25 +45,9 @@ void TNMPOP3::FetchMessage(std::int32_t n)
         }
     } retrieveEnd{*this};
 
-    TMailMessage &message = CurrentMessage;
-    mime_.TransferEncoding.clear();
-    mime_.PartFileName.clear();
-    mime_.ExtractMode = 2;
-    message.Boundary.clear();
-    mime_.AttachFilePath = attachFilePath_;
-    mime_.OnStatus = [this](std::uint8_t level, const std::string &text) { ReportStatus(level, text); };
-    mime_.OnDecodeStart = OnDecodeStart;
-    mime_.OnPartLine = [this] {
-        ++bytesRecvdRef();
-        if (OnPacketRecvd)
-            OnPacketRecvd(this);
-    };
-
     const std::string reply = command("RETR " + std::to_string(n));
     if (!pop3ReplyContainsOk(reply))
         refuse("RETR", reply);
-    mime_.Reset();
-    bytesRecvdRef() = 0;
 
     std::size_t bytes = 0;
     // The next line of the message, line end removed and dot-unstuffed; false at the final ".".
@@ -88,27 +73,26 @@ void TNMPOP3::FetchMessage(std::int32_t n)
         return true;
     };
 
-    // The header, up to its empty line; a message without one ends at the final ".".
+    // The header, up to and with its empty line; a message without one ends at the final ".".
     bool ended = false;
     std::string line;
     for (;;) {
-        if (!nextLine(line, maxHeaderBytes, message.Head.Count(), maxHeaderLines)) {
+        if (!nextLine(line, maxHeaderBytes, message.header.size(), maxHeaderLines)) {
             ended = true;
             break;
         }
-        if (mime_.ParseHeaderLine(line, message))
+        const bool last = line.empty();
+        message.header.push_back(std::move(line));
+        if (last)
             break;
     }
-    mime_.EndMessageHeader();
 
     bytes = 0;
     while (!ended) {
-        if (!nextLine(line, maxBodyBytes, message.RawLines.size(), maxBodyLines))
+        if (!nextLine(line, maxBodyBytes, message.body.size(), maxBodyLines))
             break;
-        message.RawLines.push_back(std::move(line));
+        message.body.push_back(std::move(line));
     }
-
-    mime_.ExtractBody(Parse);
 
     if (DeleteOnRead) {
         const std::string dele = command("DELE " + std::to_string(n));
@@ -116,6 +100,7 @@ void TNMPOP3::FetchMessage(std::int32_t n)
             refuse("DELE", dele);
     }
     ReportStatus(1, "Message Retrieved");
+    return message;
 }
 
 }  // namespace kestrix

@@ -1,6 +1,6 @@
 #include "ui/form4_message_reader.h"
 
-#include "screening/attachment_scan.h"
+#include "mime/attachment_scan.h"
 #include "text/body_text.h"
 #include "text/display_text.h"
 #include "ui/ui_widgets.h"
@@ -18,7 +18,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -145,8 +144,10 @@ void TForm4::showFolder(const QString &folder)
 }
 
 void TForm4::fill(const std::string &from, const std::string &subject,
-                  const std::vector<std::string> &body, const std::string &charset)
+                  const std::vector<std::string> &body, const std::string &charset,
+                  const std::vector<std::string> &attachments)
 {
+    m_attachments = attachments;
     Label4->setText(oneLine(from));
     Label5->setText(oneLine(subject));
     // A stored part's entry starts with its own line break: the memo shows it as two lines.
@@ -191,16 +192,11 @@ void TForm4::scanAttachments()
     Label6->hide();
     setNamesColour(false);
     std::string names;
-    for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next()) {
-        const QString line = block.text();
-        if (!line.startsWith(L1("File")) || !line.endsWith(L1("extracted")))
-            continue;
-        if (const auto name = extractedFileName(toBytes(line))) {
-            if (!names.empty())
-                names += ", ";
-            names += *name;
-            Label6->show();
-        }
+    for (const std::string &name : m_attachments) {
+        if (!names.empty())
+            names += ", ";
+        names += name;
+        Label6->show();
     }
     Label6->setText(fromBytes(names));
     if (hasDangerousExtension(names)) {

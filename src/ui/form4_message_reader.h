@@ -26,9 +26,12 @@ public:
     // Points the file list at the folder (and refreshes it).
     void showFolder(const QString &folder);
     // Label4 := sender, Label5 := subject, Memo1 := the text lines decoded by charset (else
-    // UTF-8 when valid, else Latin-1), then the file list.
+    // UTF-8 when valid, else Latin-1), then the file list. attachments: the names the split
+    // stored the parts under, which the scan shows; never taken from the text, where a sender
+    // can write anything.
     void fill(const std::string &from, const std::string &subject,
-              const std::vector<std::string> &body, const std::string &charset = {});
+              const std::vector<std::string> &body, const std::string &charset = {},
+              const std::vector<std::string> &attachments = {});
     void refreshFileList();
     // Shown and brought to the front; the attachment scan runs on every show.
     void showReader();
@@ -58,6 +61,7 @@ private:
     void setNamesColour(bool dangerous);
 
     QString m_folder;
+    std::vector<std::string> m_attachments;  // of the message shown
 };
 
 }  // namespace kestrix

@@ -2,7 +2,7 @@
 
 #include "transport/host_lookup.h"
 #include "ui/form1.h"
-#include "transport/mail_message.h"
+#include "mime/mail_message.h"
 #include "ui/form4_message_reader.h"
 #include "ui/ui_widgets.h"
 #include "ui/window_keyring.h"
@@ -64,7 +64,8 @@ void WindowController::connectMessageReader()
     Screener::ReaderHooks &hooks = m_screener.readerHooks;
     hooks.showFolder = [this](const std::string &folder) { m_form4->showFolder(fromBytes(folder)); };
     hooks.fill = [this](const TMailMessage &message) {
-        m_form4->fill(message.From, message.Subject, message.Body, message.BodyCharset);
+        m_form4->fill(message.From, message.Subject, message.Body, message.BodyCharset,
+                      message.Attachments);
     };
     hooks.show = [this] { m_form4->showReader(); };
 }

@@ -6,8 +6,8 @@
 // writable.
 // The first input byte chooses the Parse path (bit 0); the rest is the message, its lines cut
 // at LF with a CR before it dropped, as the client delivers them.
-#include "transport/mime_extractor.h"
-#include "transport/uu_processor.h"
+#include "mime/mime_extractor.h"
+#include "mime/uu_processor.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -6,7 +6,7 @@
 #include "support/mailutils_server.h"
 #include "support/poplib_client.h"
 #include "support/test_certificates.h"
-#include "transport/mail_message.h"
+#include "mime/mail_message.h"
 
 #include <QTemporaryDir>
 

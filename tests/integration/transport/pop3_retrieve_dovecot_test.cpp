@@ -1,5 +1,6 @@
 // FetchMessage against a real Dovecot: messages written by the test, read whole, their parts
-// stored in a temp folder.
+// stored in a temp folder by the message content.
+#include "mime/message_content.h"
 #include "support/dovecot_server.h"
 #include "support/mime_messages.h"
 #include "transport/pop3_client.h"
@@ -60,15 +61,16 @@ protected:
         pop.UserID = dovecot->user();
         pop.Password = dovecot->password();
         pop.TimeOut = 20000;
-        pop.setAttachFilePath(folder);
+        content.setAttachFilePath(folder);
     }
 
     const TMailMessage &read(int n)
     {
         pop.Connect();
-        pop.FetchMessage(n);
+        TNMPOP3::RetrievedMessage raw = pop.FetchMessage(n);
         pop.Disconnect();
-        return pop.CurrentMessage;
+        content.split(std::move(raw.header), std::move(raw.body));
+        return content.CurrentMessage;
     }
 
     std::string fileBytes(const std::string &name) const
@@ -81,6 +83,7 @@ protected:
     QTemporaryDir root;
     std::string folder;
     TNMPOP3 pop;
+    MessageContent content;
 };
 
 DovecotServer *Pop3RetrieveDovecotTest::dovecot = nullptr;
@@ -98,7 +101,7 @@ TEST_F(Pop3RetrieveDovecotTest, Base64PartIsStoredAndASecondReadStoresBesideIt)
 {
     EXPECT_EQ(read(2).Attachments, std::vector<std::string>{"a.pdf"});
     EXPECT_EQ(read(2).Attachments, std::vector<std::string>{"a_1.pdf"});
-    EXPECT_EQ(pop.CurrentMessage.Body.front(), "See the file.");
+    EXPECT_EQ(content.CurrentMessage.Body.front(), "See the file.");
     EXPECT_EQ(fileBytes("a.pdf"), kPdf);
     EXPECT_EQ(fileBytes("a_1.pdf"), kPdf);
 }

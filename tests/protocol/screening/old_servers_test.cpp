@@ -2,7 +2,7 @@
 // one without CAPA is listed, screened, deleted from and read as any other; one without UIDL or
 // TOP ends the download with a message that says so, nothing claimed and nothing deleted.
 #include "support/screener_fixture.h"
-#include "transport/mail_message.h"
+#include "mime/mail_message.h"
 
 #include <gmock/gmock.h>
 

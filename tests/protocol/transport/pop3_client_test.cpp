@@ -274,15 +274,10 @@ TEST_F(Pop3ClientTest, DisconnectWhileNotConnectedDoesNothing)
     EXPECT_EQ(fake.connectionsAccepted(), 0);
 }
 
-TEST(Pop3Settings, AttachFilePathEndsWithTheSeparator)
+TEST(Pop3Settings, PortIs110)
 {
     TNMPOP3 pop;
     EXPECT_EQ(pop.Port, 110);
-    EXPECT_EQ(pop.AttachFilePath(), "");
-    pop.setAttachFilePath("/home/ann/Attachments");
-    EXPECT_EQ(pop.AttachFilePath(), "/home/ann/Attachments/");
-    pop.setAttachFilePath("/tmp/");
-    EXPECT_EQ(pop.AttachFilePath(), "/tmp/");
 }
 
 }  // namespace

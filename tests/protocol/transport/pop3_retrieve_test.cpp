@@ -1,5 +1,7 @@
-// FetchMessage against the fake server: dot-unstuffing, a header without its empty line, a
-// connection that drops in the middle of the body, a refused RETR, and the events and texts.
+// FetchMessage against the fake server, its lines split by the message content as the reader
+// does: dot-unstuffing, a header without its empty line, a connection that drops in the middle
+// of the body, a refused RETR, and the events and texts.
+#include "mime/message_content.h"
 #include "pop3_client_fixture.h"
 #include "support/mime_messages.h"
 
@@ -18,7 +20,8 @@ protected:
     {
         Pop3ClientFixture::SetUp();
         ASSERT_TRUE(attachments.isValid());
-        pop.setAttachFilePath(attachments.path().toStdString());
+        content.setAttachFilePath(attachments.path().toStdString());
+        content.OnStatus = [this](const std::string &status) { statusTexts.push_back(status); };
         pop.OnRetrieveStart = [this](TPowersock *) { ++starts; };
         pop.OnRetrieveEnd = [this](TPowersock *) { ++ends; };
     }
@@ -28,6 +31,13 @@ protected:
         pop.OnRetrieveStart = nullptr;
         pop.OnRetrieveEnd = nullptr;
         Pop3ClientFixture::TearDown();
+    }
+
+    // RETR n, its lines split into CurrentMessage and the folder.
+    void fetch(std::int32_t n)
+    {
+        TNMPOP3::RetrievedMessage raw = pop.FetchMessage(n);
+        content.split(std::move(raw.header), std::move(raw.body));
     }
 
     void scriptRetr(const std::string &reply)
@@ -46,6 +56,7 @@ protected:
     QStringList files() const { return QDir(attachments.path()).entryList(QDir::Files | QDir::Hidden); }
 
     QTemporaryDir attachments;
+    MessageContent content;
     int starts = 0;
     int ends = 0;
 };
@@ -61,8 +72,8 @@ TEST_F(Pop3RetrieveTest, DoubledLeadingDotsAreUnstuffedInTextAndInUuencodedLines
     scriptQuit();
 
     pop.Connect();
-    pop.FetchMessage(1);
-    EXPECT_EQ(pop.CurrentMessage.Body,
+    fetch(1);
+    EXPECT_EQ(content.CurrentMessage.Body,
               (std::vector<std::string>{".leading dot", "..two dots", "\r\nFile \"f.txt\" extracted"}));
     EXPECT_EQ(fileBytes("f.txt"), "fourteen bytes");
     pop.Disconnect();
@@ -76,11 +87,11 @@ TEST_F(Pop3RetrieveTest, AHeaderWithoutItsEmptyLineEndsAtTheFinalDot)
     scriptQuit();
 
     pop.Connect();
-    pop.FetchMessage(1);
-    EXPECT_EQ(pop.CurrentMessage.Head.Lines(),
+    fetch(1);
+    EXPECT_EQ(content.CurrentMessage.Head.Lines(),
               (std::vector<std::string>{"From: Ann <ann@example.org>", "Subject: No body"}));
-    EXPECT_TRUE(pop.CurrentMessage.Body.empty());
-    EXPECT_EQ(pop.CurrentMessage.Subject, " No body");
+    EXPECT_TRUE(content.CurrentMessage.Body.empty());
+    EXPECT_EQ(content.CurrentMessage.Subject, " No body");
     EXPECT_TRUE(sawStatus("Message Retrieved"));
     pop.Disconnect();
     finishDialogue();
@@ -94,7 +105,7 @@ TEST_F(Pop3RetrieveTest, ADropInTheMiddleOfTheBodyFailsAndNamesNoFile)
     fake.closeConnection();
 
     pop.Connect();
-    EXPECT_EQ(failureOf([&] { pop.FetchMessage(1); }), "Connection closed by server");
+    EXPECT_EQ(failureOf([&] { fetch(1); }), "Connection closed by server");
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(ends, 1);
     EXPECT_FALSE(pop.Busy());
@@ -108,7 +119,7 @@ TEST_F(Pop3RetrieveTest, ARefusedRetrRaisesTheReplyAndStillEnds)
     scriptQuit();
 
     pop.Connect();
-    EXPECT_EQ(failureOf([&] { pop.FetchMessage(1); }), "-ERR no such message\r\n");
+    EXPECT_EQ(failureOf([&] { fetch(1); }), "-ERR no such message\r\n");
     EXPECT_EQ(ends, 1);
     EXPECT_TRUE(files().isEmpty());
     pop.Disconnect();
@@ -122,19 +133,18 @@ TEST_F(Pop3RetrieveTest, EventsAndStatusTextsOfAStoredPart)
     scriptRetr("+OK\r\n" + test::dotStuffed(message));
     scriptQuit();
     int packets = 0;
-    pop.OnPacketRecvd = [&](TPowersock *) { ++packets; };
-    pop.OnDecodeStart = [](std::string &name) { name = "renamed.pdf"; };
+    content.OnPartLine = [&] { ++packets; };
+    content.OnDecodeStart = [](std::string &name) { name = "renamed.pdf"; };
 
     pop.Connect();
-    pop.FetchMessage(1);
-    EXPECT_EQ(pop.CurrentMessage.Attachments, std::vector<std::string>{"renamed.pdf"});
+    fetch(1);
+    EXPECT_EQ(content.CurrentMessage.Attachments, std::vector<std::string>{"renamed.pdf"});
     EXPECT_EQ(fileBytes("renamed.pdf"), "abcdef");
     EXPECT_EQ(packets, 2);  // the text line and the one base64 line
     for (const char *text : {"Extracting file", "Decoding file", "Message Retrieved"})
         EXPECT_TRUE(sawStatus(text)) << text;
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(ends, 1);
-    pop.OnPacketRecvd = nullptr;
     pop.Disconnect();
     finishDialogue();
 }

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <tuple>
+
 using namespace kestrix;
 
 namespace {
@@ -72,39 +74,52 @@ private slots:
         QVERIFY(!reader->isModal());
     }
 
-    // The scan: names from the "File ... extracted" lines only, joined; maroon and three beeps
-    // for a type that can run code; green and hidden otherwise.
+    // The scan: the names the split stored the parts under, joined; maroon and three beeps for a
+    // type that can run code; green and hidden otherwise. A body line that only reads like a
+    // stored part names nothing.
     void attachmentScan_data()
     {
         QTest::addColumn<QStringList>("body");
+        QTest::addColumn<QStringList>("attachments");
         QTest::addColumn<QString>("names");
         QTest::addColumn<bool>("dangerous");
         const QString file = QStringLiteral("\r\nFile \"%1\" extracted");
-        QTest::newRow("pdf and exe") << QStringList{QStringLiteral("Hello"), file.arg(QStringLiteral("report.pdf")),
-                                                    file.arg(QStringLiteral("run.exe"))}
+        const auto stored = [&file](const QStringList &names) {
+            QStringList lines;
+            for (const QString &name : names)
+                lines << file.arg(name);
+            return lines;
+        };
+        const QStringList pdfAndExe{QStringLiteral("report.pdf"), QStringLiteral("run.exe")};
+        QTest::newRow("pdf and exe") << QStringList{QStringLiteral("Hello")} + stored(pdfAndExe) << pdfAndExe
                                      << QStringLiteral("report.pdf, run.exe") << true;
-        QTest::newRow("exe inside the name")
-            << QStringList{file.arg(QStringLiteral("notes.exe.txt"))} << QStringLiteral("notes.exe.txt") << true;
-        QTest::newRow("linux script") << QStringList{file.arg(QStringLiteral("Setup.SH"))}
-                                      << QStringLiteral("Setup.SH") << true;
-        QTest::newRow("desktop entry") << QStringList{file.arg(QStringLiteral("open.desktop"))}
-                                       << QStringLiteral("open.desktop") << true;
-        QTest::newRow("harmless") << QStringList{file.arg(QStringLiteral("photo.jpg"))}
-                                  << QStringLiteral("photo.jpg") << false;
+        for (const auto &[row, name, dangerous] :
+             {std::tuple{"exe inside the name", "notes.exe.txt", true}, {"linux script", "Setup.SH", true},
+              {"desktop entry", "open.desktop", true}, {"harmless", "photo.jpg", false}}) {
+            const QStringList names{QString::fromLatin1(name)};
+            QTest::newRow(row) << stored(names) << names << QString::fromLatin1(name) << dangerous;
+        }
         QTest::newRow("not an extraction line")
-            << QStringList{QStringLiteral("File \"run.exe\" was not attached")} << QString() << false;
-        QTest::newRow("no parts") << QStringList{QStringLiteral("Just text")} << QString() << false;
+            << QStringList{QStringLiteral("File \"run.exe\" was not attached")} << QStringList() << QString() << false;
+        QTest::newRow("a sender's line that reads like a stored part")
+            << QStringList{QStringLiteral("Hello"), QStringLiteral("File \"run.exe\" extracted")} << QStringList()
+            << QString() << false;
+        QTest::newRow("no parts") << QStringList{QStringLiteral("Just text")} << QStringList() << QString() << false;
     }
     void attachmentScan()
     {
         QFETCH(QStringList, body);
+        QFETCH(QStringList, attachments);
         QFETCH(QString, names);
         QFETCH(bool, dangerous);
         touch(folder.filePath(QStringLiteral("old.txt")));  // a file of an earlier message
         std::vector<std::string> lines;
         for (const QString &line : body)
             lines.push_back(line.toStdString());
-        reader->fill("Ann <ann@example.org>", " Report", lines);
+        std::vector<std::string> parts;
+        for (const QString &name : attachments)
+            parts.push_back(name.toStdString());
+        reader->fill("Ann <ann@example.org>", " Report", lines, {}, parts);
         reader->showReader();
         QCOMPARE(reader->Label4->text(), QStringLiteral("Ann <ann@example.org>"));
         QCOMPARE(reader->Label5->text(), QStringLiteral(" Report"));

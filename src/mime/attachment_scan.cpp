@@ -1,4 +1,4 @@
-#include "screening/attachment_scan.h"
+#include "mime/attachment_scan.h"
 
 #include "text/latin1.h"
 
@@ -15,21 +15,6 @@ constexpr std::array<std::string_view, 16> kDangerous = {
 };
 
 }  // namespace
-
-std::optional<std::string> extractedFileName(std::string_view line)
-{
-    constexpr std::string_view start = "File";
-    constexpr std::string_view end = "extracted";
-    if (line.size() < start.size() + end.size() || line.substr(0, start.size()) != start
-        || line.substr(line.size() - end.size()) != end)
-        return std::nullopt;
-    std::string_view name = line;
-    const std::size_t first = name.find('"');
-    if (first == std::string_view::npos)
-        return std::string(line);
-    name.remove_prefix(first + 1);
-    return std::string(name.substr(0, name.find('"')));
-}
 
 bool hasDangerousExtension(std::string_view names)
 {

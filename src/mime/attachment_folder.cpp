@@ -1,4 +1,4 @@
-#include "transport/attachment_folder.h"
+#include "mime/attachment_folder.h"
 
 #include "transport/exceptions.h"
 

@@ -1,4 +1,4 @@
-#include "transport/uu_processor.h"
+#include "mime/uu_processor.h"
 
 #include "transport/exceptions.h"
 

@@ -1,9 +1,10 @@
 // Splitting a retrieved message into its text and stored parts, on real files in a temp folder:
 // the names and collision rule, the transfer encodings, hostile names and symbolic links.
+#include "mime/message_content.h"
+#include "mime/mime_extractor.h"
+#include "mime/uu_processor.h"
 #include "support/mime_messages.h"
 #include "support/random_bytes.h"
-#include "transport/mime_extractor.h"
-#include "transport/uu_processor.h"
 
 #include <QDir>
 #include <QFile>
@@ -362,6 +363,16 @@ TEST_F(MimeExtractorTest, TheCharsetOfTheTextShownIsKept)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(extract(c.raw).BodyCharset, c.charset);
     }
+}
+
+TEST(MessageContentSettings, AttachFilePathEndsWithTheSeparator)
+{
+    MessageContent content;
+    EXPECT_EQ(content.AttachFilePath(), "");
+    content.setAttachFilePath("/home/ann/Attachments");
+    EXPECT_EQ(content.AttachFilePath(), "/home/ann/Attachments/");
+    content.setAttachFilePath("/tmp/");
+    EXPECT_EQ(content.AttachFilePath(), "/tmp/");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 // the same name stopped. The parts and bytes stored per message are bounded; what was left out is
 // counted for the reader's text.
 
-#include "transport/attachment_folder.h"
+#include "mime/attachment_folder.h"
 
 #include <cstdint>
 #include <string>

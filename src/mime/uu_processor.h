@@ -12,7 +12,7 @@
 // Decoding reads the input line by line as CoderLineReader says, which also bounds what one
 // line can be (200 bytes), so any input decodes in constant memory.
 
-#include "transport/coder_streams.h"
+#include "mime/coder_streams.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "transport/part_store.h"
+#include "mime/part_store.h"
 
-#include "transport/coder_streams.h"
+#include "mime/coder_streams.h"
 
 namespace kestrix {
 

@@ -1,4 +1,4 @@
-#include "transport/coder_streams.h"
+#include "mime/coder_streams.h"
 
 #include "transport/exceptions.h"
 

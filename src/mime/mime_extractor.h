@@ -13,8 +13,8 @@
 //   message.RawLines = bodyLines;
 //   mime.ExtractBody(false);                      // Body, Attachments, files
 
-#include "transport/mail_message.h"
-#include "transport/part_store.h"
+#include "mime/mail_message.h"
+#include "mime/part_store.h"
 
 #include <cstdint>
 #include <functional>

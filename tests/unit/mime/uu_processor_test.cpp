@@ -1,7 +1,7 @@
 // The coder: base64 and uuencode against known vectors, both round trips, the end of uuencoded
 // data, and the coder's line reading.
+#include "mime/uu_processor.h"
 #include "support/random_bytes.h"
-#include "transport/uu_processor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "transport/mime_extractor.h"
+#include "mime/mime_extractor.h"
 
+#include "mime/attachment_folder.h"
+#include "mime/uu_processor.h"
 #include "text/latin1.h"
-#include "transport/attachment_folder.h"
 #include "transport/exceptions.h"
-#include "transport/uu_processor.h"
 
 #include <unistd.h>
 
