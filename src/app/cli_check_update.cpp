@@ -2,7 +2,7 @@
 
 #include "app/cli_run.h"
 #include "app/cli_terminal.h"
-#include "screening/update_check.h"
+#include "desktop/update_check.h"
 #include "text/version.h"
 #include "transport/http_client.h"
 

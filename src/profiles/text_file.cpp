@@ -1,6 +1,6 @@
 #include "profiles/text_file.h"
 
-#include "text/private_save_file.h"
+#include "files/private_save_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,6 @@
 // The command dispatcher: buttons and the poller only queue a code in pendingCommand; the 50 ms
 // tick (Timer2) picks it up, opens the POP3 session, runs the whole operation, quits and returns
 // to idle. Also the main button, "/ All" and "Delete selected unknown", which only queue.
-#include "screening/mail_tool.h"
 #include "screening/prompter.h"
 #include "screening/refusal_text.h"
 #include "screening/screener.h"
@@ -268,7 +267,8 @@ void Screener::runCommand(PendingCommand code)
     case cmdStartMailTool:
         // No server here. A program that cannot be started is ignored: the command still ends.
         m_view.setEnabled(Control::Timer2, false);
-        startMailTool(settings.MailToolPath, settings.MailToolParams);
+        if (dispatcherHooks.startMailTool)
+            dispatcherHooks.startMailTool(settings.MailToolPath, settings.MailToolParams);
         if (settings.HideOnMailTool && dispatcherHooks.hideWindow)
             dispatcherHooks.hideWindow();
         finishCommand(code, false);

@@ -344,6 +344,8 @@ public:
         std::function<int()> currentRow;                    // the grid's current row
         std::function<void(int row)> showDetails;           // details pane for a row
         std::function<void()> hideWindow;                   // to the tray (HideOnMailTool)
+        // Starts the mail program (desktop/mail_tool.h) without waiting for it.
+        std::function<void(const std::string &path, const std::string &params)> startMailTool;
     };
     DispatcherHooks dispatcherHooks;
 

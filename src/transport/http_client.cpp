@@ -1,8 +1,8 @@
 #include "transport/http_client.h"
 
+#include "files/private_save_file.h"
 #include "text/latin1.h"
 #include "text/line_end.h"
-#include "text/private_save_file.h"
 #include "transport/scope_exit.h"
 
 #include <QAbstractEventDispatcher>

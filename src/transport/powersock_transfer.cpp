@@ -2,7 +2,7 @@
 // all through the read-ahead, each with the session's time-out.
 #include "transport/powersock.h"
 
-#include "text/private_save_file.h"
+#include "files/private_save_file.h"
 
 #include "transport/powersock_operation.h"
 #include "transport/scope_exit.h"

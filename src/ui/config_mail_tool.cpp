@@ -3,7 +3,7 @@
 // and the tray's "Mailtool" by whether the path names an executable file.
 #include "ui/config_page.h"
 
-#include "screening/mail_tool.h"
+#include "desktop/mail_tool.h"
 #include "ui/ui_widgets.h"
 
 #include <QFileDialog>

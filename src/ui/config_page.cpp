@@ -2,8 +2,8 @@
 // "&Previous"/"&Next" buttons under them.
 #include "ui/config_page.h"
 
+#include "desktop/update_check.h"
 #include "screening/diagnostic_mode.h"
-#include "screening/update_check.h"
 
 #include "ui/port_validator.h"
 #include "ui/ui_widgets.h"

@@ -2,11 +2,11 @@
 // navigation between pages, the main button, closing, and the size rules on resize.
 #include "ui/form1.h"
 
+#include "desktop/update_check.h"
 #include "screening/diagnostic_mode.h"
 #include "screening/pending_command.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
-#include "screening/update_check.h"
 #include "screening/tray_control.h"
 #include "text/latin1.h"
 #include "ui/app_icon.h"

@@ -3,7 +3,7 @@
 // the release notes and asks whether to open the web browser on the download page; its check
 // box turns the daily check off. Created once with the window and reused.
 
-#include "screening/update_check.h"
+#include "desktop/update_check.h"
 
 #include <QDialog>
 

@@ -1,8 +1,9 @@
 #include "ui/window_controller.h"
 
+#include "desktop/mail_tool.h"
+#include "mime/mail_message.h"
 #include "transport/host_lookup.h"
 #include "ui/form1.h"
-#include "mime/mail_message.h"
 #include "ui/form4_message_reader.h"
 #include "ui/ui_widgets.h"
 #include "ui/window_keyring.h"
@@ -225,6 +226,10 @@ void WindowController::connectDispatcher()
     hooks.currentRow = [&form] { return form.messagesPage->stringgrid1->currentRow(); };
     hooks.showDetails = [&form](int row) { form.messagesPage->showDetails(row); };
     hooks.hideWindow = [&form] { form.HideWindow(); };
+    hooks.startMailTool = [](const std::string &path, const std::string &params) {
+        // A program that cannot be started is ignored: the command still ends.
+        (void)kestrix::startMailTool(path, params);
+    };
     // Security switched after a server asked for TLS (the choice is saved already).
     m_screener.securityModeShown = [&form](SecurityMode mode) {
         form.configPage->ComboBoxSecurity->setCurrentIndex(int(mode));

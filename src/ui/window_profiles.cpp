@@ -1,5 +1,6 @@
 #include "ui/window_profiles.h"
 
+#include "desktop/update_check.h"
 #include "profiles/profile_conf.h"
 #include "profiles/profile_list.h"
 #include "profiles/profile_store.h"
@@ -9,7 +10,6 @@
 #include "screening/screener.h"
 #include "screening/prompter.h"
 #include "screening/view.h"
-#include "screening/update_check.h"
 #include "text/latin1.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"

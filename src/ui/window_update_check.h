@@ -3,7 +3,7 @@
 // logic, wired to "Updates", a click on the notice, the daily-check box (CheckBox6) and the
 // connect step of every server command. The download page opens in the web browser.
 
-#include "screening/update_check.h"
+#include "desktop/update_check.h"
 #include "transport/http_client.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 // The mail program: argument splitting, the desktop's mailto handler found on a fake XDG tree
 // with a stub xdg-mime, and a real start of a recording script.
-#include "screening/mail_tool.h"
+#include "desktop/mail_tool.h"
 #include "support/run_until.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "text/private_save_file.h"
+#include "files/private_save_file.h"
 
 #include <QFileInfo>
 

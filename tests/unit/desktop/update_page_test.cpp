@@ -1,6 +1,6 @@
 // The release page rules: which text of line 2 is the published version, and what the dialog's
 // text box keeps of the page.
-#include "screening/update_check.h"
+#include "desktop/update_check.h"
 
 #include <gtest/gtest.h>
 

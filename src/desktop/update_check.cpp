@@ -1,4 +1,4 @@
-#include "screening/update_check.h"
+#include "desktop/update_check.h"
 
 #include "screening/view.h"
 #include "text/version.h"

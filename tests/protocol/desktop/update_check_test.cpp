@@ -1,6 +1,6 @@
 // The daily and the manual update check with the real HTTP client against a fake web server;
 // the date comes from a clock the test sets, the dialog answers from the test.
-#include "screening/update_check.h"
+#include "desktop/update_check.h"
 #include "support/fake_http_server.h"
 #include "support/screener_fixture.h"
 #include "text/version.h"

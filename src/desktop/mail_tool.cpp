@@ -1,6 +1,6 @@
 // The user's mail program on a freedesktop desktop: the mailto handler through xdg-mime and the
 // desktop entry files, and a start that hands the program its own words without a shell.
-#include "screening/mail_tool.h"
+#include "desktop/mail_tool.h"
 
 #include <QDir>
 #include <QFile>

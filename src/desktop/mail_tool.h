@@ -1,6 +1,7 @@
 #pragma once
 // The user's mail program: where the desktop says it is, whether a path names one, and starting
-// it without waiting for it. No widgets here; the window and the dispatcher call these.
+// it without waiting for it. No widgets here; the window calls these, also when the dispatcher
+// asks it to start the program.
 
 #include <QString>
 #include <QStringList>
