@@ -77,7 +77,7 @@ struct Scenario {
             default: break;
             }
             const std::string code = std::to_string(1000000 + i) + "1310";
-            screener.rows.push_back({std::to_string(i), sender, subject, code});
+            screener.rows.push_back({i, sender, subject, code});
             screener.rows.back().headerLines = {
                 "id:" + code, "Size: " + std::to_string(1000 + i) + " byte",
                 "Return-Path: <bounce@example.org>",

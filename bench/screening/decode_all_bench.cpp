@@ -70,7 +70,7 @@ struct Scenario {
                 plain += " free";
             const std::string subject = "=?utf-8?B?" + base64(plain) + "?=";
             const std::string code = std::to_string(1000000 + i) + "1310";
-            screener.rows.push_back({std::to_string(i), from, subject, code});
+            screener.rows.push_back({i, from, subject, code});
             screener.rows.back().headerLines = {
                 "id:" + code, "Size: " + std::to_string(1000 + i) + " byte", "From: " + from,
                 "Subject: " + subject, "Content-Type: text/plain; charset=utf-8", "."};

@@ -10,6 +10,7 @@
 #include "screening/refusal_text.h"
 #include "screening/screener.h"
 #include "text/latin1.h"
+#include "text/line_end.h"
 #include "transport/pop3_client.h"
 
 #include <QCoreApplication>
@@ -30,7 +31,7 @@ std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> 
         const std::string text = std::to_string(number);
         bool found = false;
         for (size_t i = 0; i < screener.rows.size(); ++i) {
-            if (screener.rows[i].number == text) {
+            if (screener.rows[i].number == number) {
                 rows.push_back(int(i) + 1);
                 found = true;
                 break;
@@ -47,13 +48,6 @@ std::string joined(const std::vector<std::string> &words)
     std::string text;
     for (const std::string &word : words)
         text += (text.empty() ? "" : ", ") + word;
-    return text;
-}
-
-std::string withoutLineEnd(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
     return text;
 }
 
@@ -142,7 +136,7 @@ int run(const Options &options)
             } else if (!options.allowAccepted) {
                 for (const int row : rows) {
                     if (screener.messageTable.isTrusted(row))
-                        printError("kestrix-cli: message " + screener.rows[size_t(row) - 1].number
+                        printError("kestrix-cli: message " + std::to_string(screener.rows[size_t(row) - 1].number)
                                    + " is from a whitelisted sender; kept (--allow-accepted "
                                      "deletes it)");
                 }
@@ -155,7 +149,7 @@ int run(const Options &options)
     } catch (const EPop3Refusal &refusal) {
         failed = refusalText(refusal);
     } catch (const std::exception &error) {
-        failed = withoutLineEnd(error.what());
+        failed = withoutTrailingLineEnds(error.what());
     }
     view.endProgress();
     // The server carries out the deletions only when it confirms QUIT: the table is printed as

@@ -2,6 +2,7 @@
 
 #include "screening/protection_text.h"
 #include "text/latin1.h"
+#include "text/line_end.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -122,9 +123,7 @@ void TerminalView::endProgress()
 void printError(const std::string &text)
 {
     wipeProgressLine();
-    std::string line = text;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
+    std::string line = withoutTrailingLineEnds(text);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stderr);
 }

@@ -20,16 +20,6 @@
 
 namespace kestrix {
 
-namespace {
-
-int numberInCell(const std::string &text)
-{
-    const auto value = parseDecimal(text);
-    return value && *value > 0 && *value <= INT32_MAX ? int(*value) : 0;
-}
-
-}  // namespace
-
 void Screener::deleteSelected()
 {
     std::vector<int> selected;
@@ -80,8 +70,9 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         } else {
             m_view.setProgress(progressMax, done);
         }
-        // The grid is not rebuilt during the run: its numbers are those of the start.
-        const int m = numberInCell(messageTable.text(MessageTable::ColNumber, r));
+        // The rows are renumbered only when the session has ended: these are the numbers of the
+        // start, the ones the grid shows.
+        const int m = numberOfRow(r);
         const size_t i = size_t(r - 1);
         if (m <= 0 || i >= rows.size())
             continue;
@@ -199,9 +190,8 @@ void Screener::renumberAfterDeletion(int number)
     if (number < 1)
         return;
     for (DownloadedRow &row : rows) {
-        const int n = numberInCell(row.number);
-        if (n > number)
-            row.number = std::to_string(n - 1);
+        if (row.number > number)
+            --row.number;
     }
 }
 

@@ -14,7 +14,7 @@ void Screener::fillFromRejectedLog()
     const auto &logRows = rejectedLog.rows();
     for (size_t r = 1; r < logRows.size(); ++r) {
         DownloadedRow row;
-        row.number = std::to_string(r + 124);
+        row.number = r + 124;
         row.sender = logRows[r].sender;
         row.subject = logRows[r].subject;
         row.fromLog = true;

@@ -5,23 +5,13 @@
 #include "screening/refusal_text.h"
 #include "screening/screener.h"
 #include "screening/view.h"
+#include "text/line_end.h"
 
 #include <QCoreApplication>
 
 #include <utility>
 
 namespace kestrix {
-
-namespace {
-
-std::string withoutLineEnd(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    return text;
-}
-
-}  // namespace
 
 // ---- the buttons that queue ---------------------------------------------------------------
 
@@ -140,7 +130,7 @@ void Screener::recoverFromFailure(PendingCommand code, const std::string &what)
     endFailedCommand(code, what);
     // A UIDL or DELE that failed without a refusal (the connection was lost).
     if (std::exchange(m_operationFailed, false))
-        m_prompter.message(Prompter::Kind::Error, "Operation failed. " + withoutLineEnd(what));
+        m_prompter.message(Prompter::Kind::Error, "Operation failed. " + withoutTrailingLineEnds(what));
 }
 
 // Whatever failed, the dispatcher runs again: the command is dropped (unless another one was
@@ -163,10 +153,10 @@ void Screener::endFailedCommand(PendingCommand code, const std::string &what)
     const bool deletion = code == cmdDeleteSelected || code == cmdDeleteKnownBad;
     if (deletion && !lastDeletion.incomplete.empty())
         why = why.empty() ? lastDeletion.incomplete
-                          : withoutLineEnd(why) + "; " + lastDeletion.incomplete;
+                          : withoutTrailingLineEnds(why) + "; " + lastDeletion.incomplete;
     if (!why.empty()) {
         m_view.setVisible(Control::Panel12, false);
-        m_view.setStatus(withoutLineEnd(why));
+        m_view.setStatus(withoutTrailingLineEnds(why));
     }
     setGridEnabled(true);
     m_view.setBusyCursor(false);

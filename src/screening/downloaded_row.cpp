@@ -35,21 +35,18 @@ std::string DownloadedRow::sizeContentText() const
 
 const DownloadedRow *findRow(const std::vector<DownloadedRow> &rows, int number)
 {
-    if (number == -1)
+    if (number < 1)
         return nullptr;
     for (const DownloadedRow &row : rows) {
-        if (!row.headerLines.empty() && messageNumberOf(row.number) == number)
+        if (!row.headerLines.empty() && row.number == number)
             return &row;
     }
     return nullptr;
 }
 
-int messageNumberOf(std::string_view text)
+int numberOfRow(const std::vector<DownloadedRow> &rows, int tableRow)
 {
-    const auto value = parseDecimal(text);
-    if (!value || *value < INT32_MIN || *value > INT32_MAX)
-        return -1;
-    return int(*value);
+    return tableRow >= 1 && std::size_t(tableRow) <= rows.size() ? rows[std::size_t(tableRow) - 1].number : 0;
 }
 
 std::string sizeContentText(const std::vector<std::string> &lines)

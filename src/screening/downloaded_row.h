@@ -12,7 +12,7 @@
 namespace kestrix {
 
 struct DownloadedRow {
-    std::string number;   // the message number (decimal), renumbered after deletions
+    int number = 0;       // the message number on the server, renumbered after deletions
     std::string sender;   // as received
     std::string subject;  // as received
     std::string code;     // the message code; "-1" when it could not be fetched
@@ -39,12 +39,12 @@ struct DownloadedRow {
 };
 
 // The first row in row order whose message number is n and whose header arrived; nullptr for
-// none and for n = -1.
+// none and for n < 1.
 const DownloadedRow *findRow(const std::vector<DownloadedRow> &rows, int number);
 
-// A message number as a downloaded row holds it; -1 (none) when the text is not a decimal
-// number that fits a signed 32-bit value.
-int messageNumberOf(std::string_view text);
+// The message number table row r (r >= 1) shows, read from its record, never from the grid's
+// text; 0 (no message) for a row that is not there.
+int numberOfRow(const std::vector<DownloadedRow> &rows, int tableRow);
 
 // The size and content text of header lines as a row holds them (see
 // DownloadedRow::sizeContentText), for lines that are there.

@@ -10,6 +10,7 @@
 #include "screening/view.h"
 #include "text/header_decoding.h"
 #include "text/latin1.h"
+#include "text/line_end.h"
 #include "transport/pop3_batch.h"
 #include "transport/pop3_client.h"
 
@@ -271,12 +272,12 @@ void Screener::downloadHeaders()
             failure = error.what();
         }
         if (!lines.empty()) {
-            rows.push_back({std::to_string(i), sender, subject, code, std::move(lines), false,
+            rows.push_back({i, sender, subject, code, std::move(lines), false,
                             shownSender, shownSubject});
 
             const int row = int(rows.size());
             messageTable.setRowCount(row + 1);
-            messageTable.setCell(MessageTable::ColNumber, row, rows.back().number);
+            messageTable.setCell(MessageTable::ColNumber, row, std::to_string(rows.back().number));
             messageTable.setCell(MessageTable::ColSender, row, sender, CellMarker::None, shownSender);
             messageTable.setCell(MessageTable::ColSubject, row, subject, CellMarker::None, shownSubject);
             const int clientHeight = m_view.messageTableClientHeight();
@@ -303,8 +304,7 @@ void Screener::downloadHeaders()
         setMainButtonMode(MainButtonMode::Process);
     std::string status = std::to_string(rows.size()) + " new messages from server";
     if (!stopped.empty()) {
-        while (!stopped.empty() && (stopped.back() == '\n' || stopped.back() == '\r'))
-            stopped.pop_back();
+        stopped = withoutTrailingLineEnds(std::move(stopped));
         status += " (download stopped: " + stopped + ")";
         downloadStopped = stopped;
         commandFailure = status;

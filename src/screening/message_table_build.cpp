@@ -51,7 +51,7 @@ void Screener::buildMessageTable(bool scrollToEnd)
         if (verdicts.any() || verdicts.learned != LearnedVerdict::NotTrained)
             messageTable.setVerdicts(r, std::move(verdicts));
 
-        messageTable.setCell(MessageTable::ColNumber, r, row.number);
+        messageTable.setCell(MessageTable::ColNumber, r, std::to_string(row.number));
         messageTable.setCell(MessageTable::ColSender, r, sender, markers.sender, row.shownSender);
         messageTable.setCell(MessageTable::ColSubject, r, subject, markers.subject, row.shownSubject);
         if (markers.sender == CellMarker::KNGA) {

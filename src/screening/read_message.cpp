@@ -5,6 +5,7 @@
 #include "screening/screener.h"
 #include "screening/view.h"
 #include "text/latin1.h"
+#include "text/line_end.h"
 #include "transport/pop3_client.h"
 
 #include <cstdint>
@@ -30,8 +31,7 @@ bool Screener::retrieveMessage(int number)
     } catch (const std::exception &error) {
         readError = error.what();
     }
-    while (!readError.empty() && (readError.back() == '\n' || readError.back() == '\r'))
-        readError.pop_back();
+    readError = withoutTrailingLineEnds(std::move(readError));
     return false;
 }
 
@@ -47,12 +47,10 @@ bool Screener::readSelectedMessage()
     setAllowDeleteAccepted(false);
     m_view.setVisible(Control::Panel14, true);
     if (connectSession()) {
-        const std::size_t index = std::size_t(selTop) - 1;
-        const auto number = selTop >= 1 && index < rows.size() ? parseDecimal(rows[index].number)
-                                                                : std::nullopt;
+        const int number = numberOfRow(selTop);
         // A failed retrieval leaves the reader as it was; the reason goes to the status line.
-        if (number && *number > 0 && *number <= INT32_MAX) {
-            if (retrieveMessage(int(*number))) {
+        if (number > 0) {
+            if (retrieveMessage(number)) {
                 if (readerHooks.fill)
                     readerHooks.fill(readContent.CurrentMessage);
             } else {

@@ -43,7 +43,7 @@ void Screener::reclassify()
             anyUntrusted = true;
             continue;
         }
-        trustedNumbers.push_back(row.number);
+        trustedNumbers.push_back(std::to_string(row.number));
         trustedSenders.push_back(row.sender);
         trustedSubjects.push_back(row.subject);
         trustedSizes.push_back(row.sizeContentText());

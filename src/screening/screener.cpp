@@ -12,6 +12,15 @@ Screener::Screener(View &view, Prompter &prompter)
 
 Screener::~Screener() = default;
 
+std::vector<std::string> Screener::ListBox1() const
+{
+    std::vector<std::string> texts;
+    texts.reserve(rows.size());
+    for (const DownloadedRow &row : rows)
+        texts.push_back(std::to_string(row.number));
+    return texts;
+}
+
 std::vector<std::string> Screener::column(std::string DownloadedRow::*field) const
 {
     std::vector<std::string> texts;

@@ -98,7 +98,7 @@ public:
     // for none.
     std::string startCode = "-1";
     // One column of the rows, in row order (the window's hidden lists ListBox1/2/3/5).
-    std::vector<std::string> ListBox1() const { return column(&DownloadedRow::number); }
+    std::vector<std::string> ListBox1() const;
     std::vector<std::string> ListBox2() const { return column(&DownloadedRow::sender); }
     std::vector<std::string> ListBox3() const { return column(&DownloadedRow::subject); }
     std::vector<std::string> ListBox5() const { return column(&DownloadedRow::code); }
@@ -226,6 +226,8 @@ public:
     int mySelCount() const;
     // The row of message number n whose header arrived (the first in row order); nullptr for none.
     const DownloadedRow *rowOfMessage(int number) const { return findRow(rows, number); }
+    // The message number of table row r; 0 for none (downloaded_row.h).
+    int numberOfRow(int tableRow) const { return kestrix::numberOfRow(rows, tableRow); }
     // The size and content text of message number n, from its row; "N.A." without one.
     std::string sizeContentText(int number) const
     {

@@ -1,6 +1,7 @@
 #include "transport/pop3_client.h"
 
 #include "text/latin1.h"
+#include "text/line_end.h"
 #include "transport/scope_exit.h"
 
 #include <limits>
@@ -38,15 +39,6 @@ void fire(const TPowersock::TNotifyEvent &event, TPowersock *sender)
 bool startsWith(const std::string &text, std::string_view prefix)
 {
     return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-std::string withoutLineEnd(const std::string &line)
-{
-    if (line.size() >= 2 && line[line.size() - 2] == '\r' && line.back() == '\n')
-        return line.substr(0, line.size() - 2);
-    if (!line.empty() && line.back() == '\n')
-        return line.substr(0, line.size() - 1);
-    return line;
 }
 
 std::string trimControls(const std::string &text)

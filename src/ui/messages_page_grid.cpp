@@ -208,10 +208,9 @@ void MessagesPage::showDetails(int row)
     setBackground(Memo2, colours::cream);
     Memo2->clear();
     const MessageTable &table = m_screener->messageTable;
-    const auto parsed = parseDecimal(table.text(MessageTable::ColNumber, row));
-    const int number = parsed && *parsed >= INT32_MIN && *parsed <= INT32_MAX ? int(*parsed) : -1;
-    const DownloadedRow *shown = number != -1 ? m_screener->rowOfMessage(number) : nullptr;
-    StaticText1->setVisible(number != -1 && hasNoText(shown ? &shown->headerLines : nullptr));
+    const int number = m_screener->numberOfRow(row);
+    const DownloadedRow *shown = m_screener->rowOfMessage(number);
+    StaticText1->setVisible(number != 0 && hasNoText(shown ? &shown->headerLines : nullptr));
 
     const ClassShape shape = classShapeFor(rowMarksOf(table, row));
     Label52->setText(L1(shape.caption));

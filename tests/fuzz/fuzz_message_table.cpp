@@ -9,7 +9,9 @@
 #include "screening/message_table.h"
 #include "screening/sender_verdicts.h"
 #include "text/header_decoding.h"
+#include "text/latin1.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -63,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::string number = block.empty() ? std::string() : block[0];
         std::vector<std::string> header(block.begin() + std::min<size_t>(block.size(), 2), block.end());
         DownloadedRow &row = rows.emplace_back();
-        row.number = number;
+        row.number = int(std::clamp<long long>(parseDecimal(number).value_or(0), 0, INT32_MAX));
         row.sender = extractSender(header);
         row.subject = extractSubject(header);
         row.code = messageCode(number);
@@ -86,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                                        !verdicts.untrustsWhitelist());
         (void)verdictColumnText(verdicts);
         table.setVerdicts(r, std::move(verdicts));
-        table.setCell(MessageTable::ColNumber, r, rows[i].number);
+        table.setCell(MessageTable::ColNumber, r, std::to_string(rows[i].number));
         table.setCell(MessageTable::ColSender, r, rows[i].sender, markers.sender);
         table.setCell(MessageTable::ColSubject, r, rows[i].subject, markers.subject);
         table.setCell(MessageTable::ColSizeContent, r, rows[i].sizeContentText());

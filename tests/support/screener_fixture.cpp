@@ -36,7 +36,7 @@ void ScreenerFixture::addMessage(int number, const std::string &sender, const st
 {
     const std::string c = code.empty() ? "code" + std::to_string(number) : code;
     s.startCode = "0";
-    DownloadedRow &row = s.rows.emplace_back(DownloadedRow{std::to_string(number), sender, subject, c});
+    DownloadedRow &row = s.rows.emplace_back(DownloadedRow{number, sender, subject, c});
     row.headerLines = {"id:" + c, "Size: " + std::to_string(size) + " byte", "From: " + sender,
                        "Subject: " + subject};
     if (!contentType.empty())

@@ -283,7 +283,7 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     EXPECT_EQ(s.pendingCommand, cmdDeleteSelected);
 
     for (int n = 1; n <= 7; ++n)
-        s.rows.push_back({std::to_string(n), "a@example.org", "Hi", "c" + std::to_string(n)});
+        s.rows.push_back({n, "a@example.org", "Hi", "c" + std::to_string(n)});
     s.buildMessageTable(false);
     s.updateSelectionInfo(3, 7);
     EXPECT_EQ(view.text(Control::Label6), "3-7");

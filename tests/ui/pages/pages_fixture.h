@@ -34,7 +34,7 @@ struct PagesFixture {
     {
         for (size_t i = 0; i < senders.size(); ++i) {
             const int number = int(i) + 1;
-            screener.rows.push_back({std::to_string(number), senders[i],
+            screener.rows.push_back({number, senders[i],
                                      "hello " + std::to_string(number),
                                      std::to_string(100 + number),
                                      {"id:" + std::to_string(100 + number), "Size: 900 byte",

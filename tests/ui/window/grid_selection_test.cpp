@@ -41,7 +41,7 @@ struct Fixture {
                                                kAnn};
         for (int i = 0; i < 5; ++i) {
             const int number = i + 1;
-            screener.rows.push_back({std::to_string(number), senders[size_t(i)],
+            screener.rows.push_back({number, senders[size_t(i)],
                                      "hello " + std::to_string(number),
                                      std::to_string(100 + number),
                                      {"id:" + std::to_string(100 + number), "Size: 900 byte",

@@ -35,7 +35,7 @@ std::vector<std::string> goodHeader(int i)
 
 DownloadedRow rowOf(int number, const std::vector<std::string> &header)
 {
-    DownloadedRow row{std::to_string(number), header[0].substr(6), header[1].substr(9),
+    DownloadedRow row{number, header[0].substr(6), header[1].substr(9),
                       std::to_string(500 + number)};
     row.headerLines = {"id:" + row.code, "Size: 900 byte"};
     row.headerLines.insert(row.headerLines.end(), header.begin(), header.end());

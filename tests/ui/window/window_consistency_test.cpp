@@ -35,7 +35,7 @@ void showTrustedMail(WindowFixture &w)
     Screener &s = w.screener();
     s.whitelist.add("Alice <alice@example.org>");
     for (int n = 1; n <= 4; ++n)
-        s.rows.push_back({std::to_string(n), "Alice <alice@example.org>", "Lunch", "c" + std::to_string(n)});
+        s.rows.push_back({n, "Alice <alice@example.org>", "Lunch", "c" + std::to_string(n)});
     s.reclassify();
     w.form.messagesPage->showDetails(1);
     w.form.messagesPage->showDetailsText({"From: Alice <alice@example.org>", "Subject: Lunch"});

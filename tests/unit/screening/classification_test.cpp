@@ -140,7 +140,7 @@ TEST_F(Classification, TableRowsAndColumns)
 {
     addMessage(7, "a@example.org", "One", "c7", 1834, "text/plain; charset=ISO-8859-1");
     addMessage(8, "b@example.org", "Two", "c8", 55, "");
-    s.rows.push_back({"x9", "c@example.org", "Three", ""});  // a number that does not parse
+    s.rows.push_back({0, "c@example.org", "Three", ""});  // a row without a message number
     s.buildMessageTable(false);
     ASSERT_EQ(s.messageTable.rowCount(), 4);
     EXPECT_EQ(s.messageTable.text(0, 0), "No");

@@ -58,17 +58,17 @@ TEST(MessageTable, ClassesComeFromTheMarkersNotFromTheText)
 TEST(DownloadedRow, LookupsFindTheFirstRowWithAHeaderInRowOrder)
 {
     std::vector<DownloadedRow> rows(4);
-    rows[0] = {"5", "", "", "1", {"id:1", "Size: 10 byte"}};
-    rows[1] = {"5", "", "", "2", {"id:2", "Size: 20 byte"}};
-    rows[2] = {"-1", "", "", "3", {"id:3", "Size: 30 byte"}};
-    rows[3] = {"7", "", "", "", {}, true};  // from the log: no header
+    rows[0] = {5, "", "", "1", {"id:1", "Size: 10 byte"}};
+    rows[1] = {5, "", "", "2", {"id:2", "Size: 20 byte"}};
+    rows[2] = {-1, "", "", "3", {"id:3", "Size: 30 byte"}};
+    rows[3] = {7, "", "", "", {}, true};  // from the log: no header
     ASSERT_NE(findRow(rows, 5), nullptr);
     EXPECT_EQ(findRow(rows, 5)->headerLines[0], "id:1");
     EXPECT_EQ(findRow(rows, -1), nullptr);
     EXPECT_EQ(findRow(rows, 6), nullptr);
     EXPECT_EQ(findRow(rows, 7), nullptr);
     // A changed number is seen by the next lookup.
-    rows[0].number = "6";
+    rows[0].number = 6;
     EXPECT_EQ(findRow(rows, 5)->headerLines[0], "id:2");
     EXPECT_EQ(findRow(rows, 6)->headerLines[0], "id:1");
     rows.clear();

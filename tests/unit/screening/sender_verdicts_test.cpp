@@ -16,7 +16,7 @@ namespace {
 
 DownloadedRow rowWith(const std::string &sender, std::vector<std::string> header)
 {
-    DownloadedRow row{"1", sender, "Your account", "101"};
+    DownloadedRow row{1, sender, "Your account", "101"};
     row.headerLines = {"id:101", "Size: 2000 byte"};
     row.headerLines.insert(row.headerLines.end(), header.begin(), header.end());
     row.headerLines.push_back("From: " + sender);
