@@ -30,7 +30,7 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
 {
     m_pop3Events = m_screener.attachPop3(m_pop3);
     m_screener.attachmentsFolder = toBytes(QDir(dataDir).filePath(QStringLiteral("Attachments")));
-    m_keyring = new WindowKeyring(form, m_profiles, dataDir);
+    m_keyring = std::make_unique<WindowKeyring>(form, m_profiles, dataDir);
     m_profiles.afterLoad = [this] { m_keyring->profileLoaded(); };
     m_profiles.afterDelete = [this](const std::string &name) { m_keyring->profileDeleted(name); };
     m_screener.RememberPassword = [this] {

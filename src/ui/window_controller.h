@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,7 @@ namespace kestrix {
 
 class TForm1;
 class TForm4;
+class WindowKeyring;
 
 class WindowController : public QObject {
     Q_OBJECT
@@ -57,7 +59,8 @@ private:
     Pop3Attachment m_pop3Events;
     WindowProfiles m_profiles;
     WindowUpdateCheck m_updateCheck{m_form, m_screener, m_profiles};
-    class WindowKeyring *m_keyring = nullptr;  // owned by the window
+    // After the profiles it works on, so it goes before them; its check box belongs to the form.
+    std::unique_ptr<WindowKeyring> m_keyring;
     TForm4 *m_form4 = nullptr;  // the message reader, owned by the window
 };
 

@@ -15,8 +15,7 @@
 namespace kestrix {
 
 WindowKeyring::WindowKeyring(TForm1 &form, WindowProfiles &profiles, QString dataDir)
-    : QObject(&form)
-    , m_form(form)
+    : m_form(form)
     , m_profiles(profiles)
     , m_dataDir(std::move(dataDir))
 {

@@ -17,6 +17,7 @@ namespace kestrix {
 class TForm1;
 class WindowProfiles;
 
+// Owned by the window's controller beside the WindowProfiles it reads, and gone before them.
 class WindowKeyring : public QObject {
     Q_OBJECT
 public:
