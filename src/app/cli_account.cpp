@@ -85,19 +85,14 @@ std::optional<Account> openAccount(const GlobalOptions &global, const QString &d
 
 void giveAccount(Screener &screener, Account &account, const QString &dir)
 {
-    screener.settings = account.profile.settings;
-    screener.whitelist = std::move(account.profile.whitelist);
-    screener.blacklist = std::move(account.profile.blacklist);
-    screener.rejectedLog = std::move(account.profile.log);
-    // Blacklist words also against the display texts when the profile's NAME.conf says so.
-    screener.decodeAll = account.conf.decodeAll();
+    account.profile.name = account.name;
+    // The profile goes over whole; a caller that saves it takes it back from the Screener.
+    const std::string problem =
+        screener.takeProfile(std::move(account.profile), account.conf, account.paths.conf, dir);
+    if (!problem.empty())
+        warn(problem);
     screener.password = account.password;
     screener.attachmentsFolder = fromQString(dir) + "/Attachments";
-    screener.conf = account.conf;
-    screener.confFile = account.paths.conf;
-    screener.learning.open(dir, account.name, account.conf);
-    if (!screener.learning.problem().empty())
-        warn(screener.learning.problem());
     screener.offerCertificateTrust = false;
     screener.offerSecuritySwitch = false;
 }

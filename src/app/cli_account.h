@@ -35,7 +35,7 @@ std::optional<Account> openAccount(const GlobalOptions &global, const QString &d
 
 // Hands the account to the screener, with its protection: a refused certificate is reported
 // with its fingerprint (no question on a command line; pinning it is an edit of NAME.conf).
-// The lists move into the screener.
+// The profile moves into the screener whole (Screener::takeProfile).
 void giveAccount(Screener &screener, Account &account, const QString &dir);
 
 // Quiet or not, a password that crossed the network in clear is said on standard error.

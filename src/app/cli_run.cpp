@@ -161,6 +161,8 @@ int run(const Options &options)
 
     // What the run learnt (resume marks, deletions logged and counted) is kept even when the
     // server failed part-way: the deletions it acknowledged before are carried out by QUIT.
+    // The profile went over to the Screener whole; it comes back from there to be saved.
+    profile.name = name;
     profile.settings = screener.settings;
     profile.whitelist = std::move(screener.whitelist);
     profile.blacklist = std::move(screener.blacklist);

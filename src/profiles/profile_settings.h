@@ -35,6 +35,14 @@ struct ProfileSettings {
     int WindowHeight = 200;              // line 26
     double SplitRatio = 0.4;             // line 27, never below 0.4
     int RowHeight = 20;                  // line 28, 5..50
+
+    // The five saved resume marks back to "-1" (none): the next download starts at message 1.
+    void clearResumeMarks()
+    {
+        for (std::string *mark :
+             {&resumeCode, &resumeFallbackCode, &spareCode1, &spareCode2, &resumeCodeCopy})
+            *mark = "-1";
+    }
 };
 
 }  // namespace kestrix

@@ -40,11 +40,7 @@ void Screener::startPollerIfInterval()
 
 void Screener::forgetResumeMarks()
 {
-    settings.resumeCode = "-1";
-    settings.resumeFallbackCode = "-1";
-    settings.spareCode1 = "-1";
-    settings.spareCode2 = "-1";
-    settings.resumeCodeCopy = "-1";
+    settings.clearResumeMarks();
     clearTrustedLists();
 }
 
@@ -62,13 +58,8 @@ int Screener::findResumePoint()
     foundCode = "-1";
     int result = 1;
     const int count = client.MessageCount();
-    if (count < 1) {
-        settings.resumeCode = "-1";
-        settings.resumeFallbackCode = "-1";
-        settings.spareCode1 = "-1";
-        settings.spareCode2 = "-1";
-        settings.resumeCodeCopy = "-1";
-    }
+    if (count < 1)
+        settings.clearResumeMarks();
     // A code is made of digits only, so without a mark no message can carry one: the scan of
     // every unique id would find nothing.
     if (settings.resumeCode == "-1" && settings.resumeFallbackCode == "-1")

@@ -30,6 +30,21 @@ std::vector<std::string> Screener::column(std::string DownloadedRow::*field) con
     return texts;
 }
 
+std::string Screener::takeProfile(Profile profile, ProfileConf profileConf, QString profileConfFile,
+                                  const QString &dataDir)
+{
+    settings = std::move(profile.settings);
+    whitelist = std::move(profile.whitelist);
+    blacklist = std::move(profile.blacklist);
+    rejectedLog = std::move(profile.log);
+    // Blacklist words also against the display texts when the profile's NAME.conf says so.
+    decodeAll = profileConf.decodeAll();
+    conf = std::move(profileConf);
+    confFile = std::move(profileConfFile);
+    learning.open(dataDir, profile.name, conf);
+    return learning.problem();
+}
+
 void Screener::clearTrustedLists()
 {
     trustedNumbers.clear();

@@ -12,6 +12,7 @@
 #include "profiles/blacklist_words.h"
 #include "profiles/profile_conf.h"
 #include "profiles/profile_settings.h"
+#include "profiles/profile_store.h"
 #include "profiles/rejected_log.h"
 #include "profiles/whitelist.h"
 #include "screening/learning.h"
@@ -87,6 +88,11 @@ public:
     Learning learning;
     // The whitelist's names and domains as the checks compare them, indexed once per whitelist.
     SenderLikenessCache likenessCache;
+    // The one hand-over of a loaded profile, for the window and kestrix-cli alike: its settings
+    // and lists, NAME.conf (decodeAll from it) and the file it is kept in, and the learned
+    // score's store in dataDir. Returns the store's problem ("" when none) for the caller to show.
+    std::string takeProfile(Profile profile, ProfileConf profileConf, QString profileConfFile,
+                            const QString &dataDir);
 
     // ---- The message table and its rows --------------------------------------------------------
     // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt

@@ -143,13 +143,8 @@ void WindowController::connectSettingsControls()
             return;
         s.IncrementalDownload = on;
         // Without resuming, the next download starts at message 1.
-        if (!on) {
-            s.resumeCode = "-1";
-            s.resumeFallbackCode = "-1";
-            s.resumeCodeCopy = "-1";
-            s.spareCode1 = "-1";
-            s.spareCode2 = "-1";
-        }
+        if (!on)
+            s.clearResumeMarks();
     });
     connect(config.CheckBox7, &QCheckBox::toggled, this, [&s, typing](bool on) {
         if (typing())

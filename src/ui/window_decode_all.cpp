@@ -1,6 +1,6 @@
-// The profile's "[headers] decodeAll" switch in the window: read from NAME.conf at every profile
-// load, written there when the user changes the check box, and turned on for the profiles this
-// version makes. Off (or absent) keeps the classification exactly as the bytes give it.
+// The profile's "[headers] decodeAll" switch in the window: shown as every profile load hands it
+// over, written to NAME.conf when the user changes the check box, and turned on for the profiles
+// this version makes. Off (or absent) keeps the classification exactly as the bytes give it.
 #include "ui/window_profiles.h"
 
 #include "profiles/new_profile_conf.h"
@@ -14,10 +14,8 @@
 
 namespace kestrix {
 
-void WindowProfiles::loadDecodeAll()
+void WindowProfiles::showDecodeAll()
 {
-    const ProfileConf conf = ProfileConf::load(profilePaths(m_dataDir, m_current).conf);
-    m_screener.decodeAll = conf.decodeAll();
     const bool wasLoading = m_loading;
     m_loading = true;
     m_form.configPage->CheckBoxDecodeAll->setChecked(m_screener.decodeAll);

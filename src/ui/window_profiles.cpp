@@ -85,11 +85,7 @@ void WindowProfiles::load()
     // The change behaviours of the controls run at the line that changes them, in line order.
     const SettingsChangeHandler onChange = [this](int line, ProfileSettings &s) {
         if (line == SettingsLine::IncrementalDownload && !s.IncrementalDownload) {
-            s.resumeCode = "-1";
-            s.resumeFallbackCode = "-1";
-            s.resumeCodeCopy = "-1";
-            s.spareCode1 = "-1";
-            s.spareCode2 = "-1";
+            s.clearResumeMarks();
         } else if (line == SettingsLine::CheckInterval) {
             m_form.SpinEdit2Change(s.CheckInterval);
         }
@@ -108,18 +104,14 @@ void WindowProfiles::load()
     const LoadProfileResult result = LoadProfile(profile, m_dataDir, onChange);
     if (!result)
         ask().message(Prompter::Kind::Error, result.error);
-    m_screener.settings = profile.settings;
-    m_screener.whitelist = profile.whitelist;
-    m_screener.blacklist = profile.blacklist;
-    m_screener.rejectedLog = profile.log;
-    loadDecodeAll();
     // NAME.conf; a mode this version cannot read shows no choice (and stays as written).
-    m_screener.confFile = profilePaths(m_dataDir, m_current).conf;
-    m_screener.conf = ProfileConf::load(m_screener.confFile);
+    const QString confFile = profilePaths(m_dataDir, m_current).conf;
+    const std::string problem =
+        m_screener.takeProfile(std::move(profile), ProfileConf::load(confFile), confFile, m_dataDir);
+    showDecodeAll();
     // The learned score's store (NAME.tokens); a damaged one was rebuilt empty: say so once.
-    m_screener.learning.open(m_dataDir, m_current, m_screener.conf);
-    if (!m_screener.learning.problem().empty())
-        ask().message(Prompter::Kind::Warning, m_screener.learning.problem());
+    if (!problem.empty())
+        ask().message(Prompter::Kind::Warning, problem);
     const bool modeReadable = m_screener.conf.problem(ProfileConf::kSecurityMode).empty();
     m_form.configPage->ComboBoxSecurity->setCurrentIndex(
         modeReadable ? int(m_screener.conf.securityMode()) : -1);

@@ -41,10 +41,10 @@ public:
     void newProfile();
     void deleteProfile();
 
-    // The profile's "[headers] decodeAll" (window_decode_all.cpp): read into the Screener and
-    // the check box at every load; written to NAME.conf when the user changes the box; on for
-    // the profiles this version makes.
-    void loadDecodeAll();
+    // The profile's "[headers] decodeAll" (window_decode_all.cpp): the Screener's, as the profile
+    // load handed it over, shown in the check box; written to NAME.conf when the user changes the
+    // box; on for the profiles this version makes.
+    void showDecodeAll();
     void decodeAllChanged(bool on);
     void turnOnDecodeAllForNewProfile(const std::string &name);
 
