@@ -31,9 +31,9 @@ bool TrayControl::hideOffered() const { return call(m_window.visible); }
 
 // Both the left click and "&Get Messages" remember whether the window was hidden before they
 // show it, so that a check started from the tray can hide it again.
-void TrayControl::showForCheck(bool &hideAfterCheck)
+void TrayControl::showForCheck()
 {
-    hideAfterCheck = !call(m_window.visible);
+    m_hideAfterCheck = !call(m_window.visible);
     if (passwordTyped())
         m_screener.view().showPage(Control::TabSheet3);
     // The next click on the main button downloads the headers.
@@ -41,9 +41,9 @@ void TrayControl::showForCheck(bool &hideAfterCheck)
     call(m_window.showNormal);
 }
 
-void TrayControl::leftClick(bool &hideAfterCheck)
+void TrayControl::leftClick()
 {
-    showForCheck(hideAfterCheck);
+    showForCheck();
     if (m_screener.settings.TrayAction != 1)
         return;
     View &view = m_screener.view();
@@ -63,9 +63,9 @@ void TrayControl::hideItem()
 
 void TrayControl::showItem() { call(m_window.showNormal); }
 
-void TrayControl::getMessagesItem(bool &hideAfterCheck)
+void TrayControl::getMessagesItem()
 {
-    showForCheck(hideAfterCheck);
+    showForCheck();
     if (!passwordTyped())
         return;
     m_screener.view().setVisible(Control::Panel12, false);
@@ -74,14 +74,14 @@ void TrayControl::getMessagesItem(bool &hideAfterCheck)
 
 void TrayControl::mailToolItem() { m_screener.pendingCommand = cmdStartMailTool; }
 
-void TrayControl::Timer1Timer(bool &hideAfterCheck)
+void TrayControl::Timer1Timer()
 {
     call(m_window.restoreGridColour);
     if (call(m_window.unknownBannerShown))
-        hideAfterCheck = false;
-    if (hideAfterCheck)
+        m_hideAfterCheck = false;
+    if (m_hideAfterCheck)
         call(m_window.hide);
-    hideAfterCheck = false;
+    m_hideAfterCheck = false;
 }
 
 int &TrayControl::millisecondsPerMinute()

@@ -26,22 +26,27 @@ public:
 
     TrayControl(Screener &screener, Window window);
 
-    // hideAfterCheck (the window's): the window was shown only to run a check from the tray and
-    // hides again after it. The left click and "&Get Messages" set it, Timer1 reads and clears
-    // it; deletions, whitelist additions and profile loading clear it.
+    // The whole decision whether the window hides again after a check: it was shown only to run
+    // a check from the tray (the left click and "&Get Messages" remember whether it was hidden),
+    // Timer1 hides it unless unknown senders are shown, and the user's own work in the window
+    // (stayShown) cancels it.
+    bool hideAfterCheck() const { return m_hideAfterCheck; }
+    // The user is at work in the window (a deletion, a whitelist addition, a profile load): it no
+    // longer hides itself after a tray check.
+    void stayShown() { m_hideAfterCheck = false; }
 
     // A left click on the icon: show the window; with TrayAction 1 and a typed password also
     // queue a header download.
-    void leftClick(bool &hideAfterCheck);
+    void leftClick();
     // Tray menu items.
     bool hideOffered() const;  // "&Hide" is in the menu exactly while the window is visible
     void hideItem();
     void showItem();
-    void getMessagesItem(bool &hideAfterCheck);
+    void getMessagesItem();
     void mailToolItem();
 
     // Timer1's tick, 3.5 s after a reclassify run (the caller stops the timer first).
-    void Timer1Timer(bool &hideAfterCheck);
+    void Timer1Timer();
     // The poller's interval for a CheckInterval in minutes; nothing for 0 (poller off).
     static std::optional<int> pollerIntervalMs(int minutes);
     // The minute of the poller's interval; tests make it shorter, never the rule.
@@ -53,11 +58,12 @@ public:
     static std::string newMailNotice(int count, int unknown);
 
 private:
-    void showForCheck(bool &hideAfterCheck);
+    void showForCheck();
     bool passwordTyped() const;
 
     Screener &m_screener;
     Window m_window;
+    bool m_hideAfterCheck = false;
 };
 
 }  // namespace kestrix

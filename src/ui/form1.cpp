@@ -275,8 +275,7 @@ void TForm1::SpeedButton30Click() { m_screener->SpeedButton30Click(); }
 
 void TForm1::Button10Click()
 {
-    // The user is at work in the window: it no longer hides itself after a tray check.
-    hideAfterCheck = false;
+    stayShownAfterCheck();
     m_screener->Button10Click();
 }
 

@@ -124,8 +124,10 @@ public:
     QTimer *Poller = nullptr;  // automatic new-mail check every CheckInterval minutes
     QSystemTrayIcon *TBNArea1 = nullptr;  // the tray icon, when the desktop has a tray
     QMenu *PopupMenu1 = nullptr;          // its menu
-    // The window was shown only to run a check from the tray and hides again after it.
-    bool hideAfterCheck = false;
+    // Whether the window hides again after a check from the tray: the tray control decides
+    // (tray_control.h); the user's own work in the window cancels it.
+    bool hideAfterCheck() const;
+    void stayShownAfterCheck();
     void Timer1Timer();
     void Timer2Timer();
     void Timer4Timer();

@@ -76,8 +76,7 @@ void TForm1::AddToWhitelistClick()
     messagesPage->updateSelectionInfo();
     const ProfilePaths files = currentFiles(m_profileFiles);
     m_screener->AddToWhitelist(files.whitelist);
-    // The user is at work in the window: it no longer hides itself after a tray check.
-    hideAfterCheck = false;
+    stayShownAfterCheck();
     syncListPages();
 }
 

@@ -59,9 +59,7 @@ void TForm1::Timer1Timer()
 {
     Timer1->stop();
     if (m_trayControl)
-        m_trayControl->Timer1Timer(hideAfterCheck);
-    else
-        hideAfterCheck = false;
+        m_trayControl->Timer1Timer();
 }
 
 void TForm1::Timer4Timer()

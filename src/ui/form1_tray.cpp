@@ -37,7 +37,7 @@ void TForm1::createTrayIcon()
     connect(m_tray, &TTBNArea::showChosen, this, &TForm1::showFromTray);
     connect(m_tray, &TTBNArea::getMessagesChosen, this, [this] {
         if (m_trayControl)
-            m_trayControl->getMessagesItem(hideAfterCheck);
+            m_trayControl->getMessagesItem();
         else
             showFromTray();
     });
@@ -57,7 +57,7 @@ void TForm1::createTrayIcon()
 void TForm1::TBNArea1LeftClick()
 {
     if (m_trayControl)
-        m_trayControl->leftClick(hideAfterCheck);
+        m_trayControl->leftClick();
     else
         showFromTray();
 }
@@ -78,6 +78,14 @@ void TForm1::exitProgram()
 {
     m_exiting = true;
     close();
+}
+
+bool TForm1::hideAfterCheck() const { return m_trayControl && m_trayControl->hideAfterCheck(); }
+
+void TForm1::stayShownAfterCheck()
+{
+    if (m_trayControl)
+        m_trayControl->stayShown();
 }
 
 void TForm1::attachTrayControl(Screener &screener)

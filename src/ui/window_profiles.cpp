@@ -98,7 +98,7 @@ void WindowProfiles::load()
     // The password belongs to the profile that was current; a switch restores this one's.
     m_form.topBar->Edit4->clear();
     resetMessageState();
-    m_form.hideAfterCheck = false;
+    m_form.stayShownAfterCheck();
     m_form.messagesPage->stringgrid1->setStartColumnWidths();
 
     const LoadProfileResult result = LoadProfile(profile, m_dataDir, onChange);

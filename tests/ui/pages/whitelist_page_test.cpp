@@ -2,6 +2,7 @@
 // message page's buttons, and the whitelist page's list, counters and file buttons, with the
 // profile's whitelist file in a temporary data folder.
 #include "screening/pending_command.h"
+#include "screening/tray_control.h"
 #include "ui/form1.h"
 #include "ui/wrap_grid.h"
 #include "pages_fixture.h"
@@ -78,10 +79,13 @@ private slots:
         f.form.messagesPage->PopupMenu2->hide();
 
         // The menu item runs the command even though the button itself is off.
+        // Shown again by the tray's "&Get Messages": it would hide after the check.
+        f.form.hide();
+        f.form.trayControl()->getMessagesItem();
+        QVERIFY(f.form.hideAfterCheck());
         f.form.messagesPage->stringgrid1->selectRows(2, 2, 2);
-        f.form.hideAfterCheck = true;
         f.form.messagesPage->AddToWhitelist1->trigger();
-        QVERIFY(!f.form.hideAfterCheck);
+        QVERIFY(!f.form.hideAfterCheck());
         QVERIFY(f.screener.whitelist.contains(kMallory));
         QCOMPARE(f.screener.pendingCommand, cmdReclassify);
         QCOMPARE(f.form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));

@@ -164,7 +164,7 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
                              20000);
     QCOMPARE(int(screener.rows.size()), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 10000);
-    QVERIFY(!form.hideAfterCheck);
+    QVERIFY(!form.hideAfterCheck());
 
     // Mail from an unknown sender arrives: the window stays after the check.
     dovecot.addMessage(DovecotServer::makeMessage("Mallory <m@prize.example>", "You won"));

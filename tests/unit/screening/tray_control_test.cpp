@@ -61,9 +61,8 @@ TEST_F(TrayControlTest, LeftClickShowsAndQueuesByTrayActionAndPassword)
         s.settings.TrayAction = c.trayAction;
         s.pendingCommand = cmdIdle;
         TrayControl tray = makeTray();
-        bool hideAfterCheck = !c.hideAfterCheck;
-        tray.leftClick(hideAfterCheck);
-        EXPECT_EQ(hideAfterCheck, c.hideAfterCheck);
+        tray.leftClick();
+        EXPECT_EQ(tray.hideAfterCheck(), c.hideAfterCheck);
         EXPECT_EQ(s.pendingCommand, c.queued);
         EXPECT_TRUE(visible);
         EXPECT_EQ(shows, 1);
@@ -90,15 +89,15 @@ TEST_F(TrayControlTest, MenuItems)
     EXPECT_FALSE(visible);
 
     // "&Get Messages" queues regardless of TrayAction, but only with a password.
-    bool hideAfterCheck = false;
     s.settings.TrayAction = 0;
-    tray.getMessagesItem(hideAfterCheck);
-    EXPECT_TRUE(hideAfterCheck);
+    tray.getMessagesItem();
+    EXPECT_TRUE(tray.hideAfterCheck());
     EXPECT_EQ(s.pendingCommand, cmdIdle);
     s.password = "pw";
     visible = false;
-    tray.getMessagesItem(hideAfterCheck);
-    EXPECT_TRUE(hideAfterCheck);
+    tray.stayShown();
+    tray.getMessagesItem();
+    EXPECT_TRUE(tray.hideAfterCheck());
     EXPECT_EQ(s.pendingCommand, cmdGetHeaders);
     EXPECT_EQ(view.visible(Control::Panel12), false);
 
@@ -115,14 +114,16 @@ TEST_F(TrayControlTest, HideAgainOnlyWhenShownForTheCheckAndNoUnknownSenders)
     } cases[] = {{true, false, true}, {true, true, false}, {false, false, false}, {false, true, false}};
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.hideAfterCheck) + std::to_string(c.unknownBanner));
-        visible = true;
+        // Shown from the tray: hidden before ("&Get Messages" remembers it) or not.
+        visible = !c.hideAfterCheck;
+        TrayControl tray = makeTray();
+        tray.getMessagesItem();
+        ASSERT_EQ(tray.hideAfterCheck(), c.hideAfterCheck);
         unknownBanner = c.unknownBanner;
         colourRestores = 0;
-        TrayControl tray = makeTray();
-        bool hideAfterCheck = c.hideAfterCheck;
-        tray.Timer1Timer(hideAfterCheck);
+        tray.Timer1Timer();
         EXPECT_EQ(visible, !c.hidden);
-        EXPECT_FALSE(hideAfterCheck);
+        EXPECT_FALSE(tray.hideAfterCheck());
         EXPECT_EQ(colourRestores, 1);
     }
 }
