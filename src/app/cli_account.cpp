@@ -5,6 +5,7 @@
 #include "profiles/password_keyring.h"
 #include "screening/screener.h"
 #include "text/latin1.h"
+#include "text/secret_text.h"
 #include "transport/pop3_client.h"
 
 #include <QFileInfo>
@@ -92,6 +93,7 @@ void giveAccount(Screener &screener, Account &account, const QString &dir)
     if (!problem.empty())
         warn(problem);
     screener.password = account.password;
+    wipeSecret(account.password);  // one copy: the Screener's
     screener.attachmentsFolder = fromQString(dir) + "/Attachments";
     screener.offerCertificateTrust = false;
     screener.offerSecuritySwitch = false;

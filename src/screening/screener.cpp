@@ -1,6 +1,8 @@
 #include "screening/screener.h"
 
 #include "screening/view.h"
+#include "text/secret_text.h"
+#include "transport/pop3_client.h"
 
 namespace kestrix {
 
@@ -10,7 +12,14 @@ Screener::Screener(View &view, Prompter &prompter)
 {
 }
 
-Screener::~Screener() = default;
+Screener::~Screener() { forgetPassword(); }
+
+void Screener::forgetPassword()
+{
+    wipeSecret(password);
+    if (NMPOP31)
+        wipeSecret(NMPOP31->Password);
+}
 
 std::vector<std::string> Screener::ListBox1() const
 {
@@ -33,6 +42,8 @@ std::vector<std::string> Screener::column(std::string DownloadedRow::*field) con
 std::string Screener::takeProfile(Profile profile, ProfileConf profileConf, QString profileConfFile,
                                   const QString &dataDir)
 {
+    // The password belonged to the profile that is left.
+    forgetPassword();
     settings = std::move(profile.settings);
     whitelist = std::move(profile.whitelist);
     blacklist = std::move(profile.blacklist);

@@ -153,6 +153,8 @@ public:
     TNMPOP3 *NMPOP31 = nullptr;  // owned by the window (or kestrix-cli); set by attachPop3
     // The typed password ("Edit4"): kept in memory only, never written anywhere.
     std::string password;
+    // Overwrites it and the client's copy: when the profile is left (takeProfile) and at the end.
+    void forgetPassword();
     // Keeps the typed password for the current profile; run at the start of every connection.
     std::function<void()> RememberPassword;
     // The daily update check, run next, before the POP3 connection (UpdateCheck::dailyCheck).

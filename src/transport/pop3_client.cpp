@@ -2,6 +2,7 @@
 
 #include "text/latin1.h"
 #include "text/line_end.h"
+#include "text/secret_text.h"
 #include "transport/scope_exit.h"
 
 #include <limits>
@@ -104,6 +105,7 @@ TNMPOP3::~TNMPOP3()
         TNMPOP3::Abort();
     } catch (...) {
     }
+    wipeSecret(Password);
 }
 
 std::string TNMPOP3::command(const std::string &text)

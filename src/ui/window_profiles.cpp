@@ -11,6 +11,7 @@
 #include "screening/prompter.h"
 #include "screening/view.h"
 #include "text/latin1.h"
+#include "text/secret_text.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
@@ -328,18 +329,25 @@ void WindowProfiles::deleteProfile()
 
 // ---- passwords ---------------------------------------------------------------------------
 
+WindowProfiles::~WindowProfiles()
+{
+    for (auto &[name, password] : m_passwordMemory)
+        wipeSecret(password);
+}
+
 void WindowProfiles::RememberPassword()
 {
-    const std::string typed = toBytes(m_form.topBar->Edit4->text());
+    std::string typed = toBytes(m_form.topBar->Edit4->text());
     if (typed.empty())
         return;
     for (auto &[name, password] : m_passwordMemory) {
         if (name == m_current) {
-            password = typed;
+            wipeSecret(password);
+            password = std::move(typed);
             return;
         }
     }
-    m_passwordMemory.emplace_back(m_current, typed);
+    m_passwordMemory.emplace_back(m_current, std::move(typed));
 }
 
 void WindowProfiles::RestorePassword()

@@ -23,6 +23,7 @@ class TForm1;
 class WindowProfiles {
 public:
     WindowProfiles(TForm1 &form, Screener &screener, QString dataDir);
+    ~WindowProfiles();  // the passwords typed in this run are overwritten
 
     // Program start: legacy files, the profile list, the start choice, LoadProfile.
     void start(const std::optional<std::string> &argument);
