@@ -71,19 +71,15 @@ void Screener::Timer2Timer()
     // must not start a second command on top of it.
     if (m_dispatching)
         return;
-    const DispatcherHooks &hooks = dispatcherHooks;
     // Queued commands wait while the configuration page is shown.
-    if (hooks.configurationPageShown && hooks.configurationPageShown())
+    if (m_window->configurationPageShown())
         return;
-    if (hooks.gridSelection) {
-        const auto [top, bottom] = hooks.gridSelection();
-        updateSelectionInfo(top, bottom);
-    }
-    if (hasMessages() && hooks.currentRow) {
-        const int row = hooks.currentRow();
-        if (row != detailsRow && hooks.showDetails) {
-            hooks.showDetails(row);
-            detailsRow = row;
+    if (const auto selection = m_window->gridSelection())
+        updateSelectionInfo(selection->first, selection->second);
+    if (hasMessages()) {
+        if (const auto row = m_window->currentRow(); row && *row != detailsRow) {
+            m_window->showDetails(*row);
+            detailsRow = *row;
         }
     }
 
@@ -257,10 +253,9 @@ void Screener::runCommand(PendingCommand code)
     case cmdStartMailTool:
         // No server here. A program that cannot be started is ignored: the command still ends.
         m_view.setEnabled(Control::Timer2, false);
-        if (dispatcherHooks.startMailTool)
-            dispatcherHooks.startMailTool(settings.MailToolPath, settings.MailToolParams);
-        if (settings.HideOnMailTool && dispatcherHooks.hideWindow)
-            dispatcherHooks.hideWindow();
+        m_window->startMailTool(settings.MailToolPath, settings.MailToolParams);
+        if (settings.HideOnMailTool)
+            m_window->hideWindow();
         finishCommand(code, false);
         return;
 

@@ -46,10 +46,8 @@ void Screener::forgetResumeMarks()
 
 void Screener::updateSelectionFromGrid()
 {
-    if (!dispatcherHooks.gridSelection)
-        return;
-    const auto [top, bottom] = dispatcherHooks.gridSelection();
-    updateSelectionInfo(top, bottom);
+    if (const auto selection = m_window->gridSelection())
+        updateSelectionInfo(selection->first, selection->second);
 }
 
 int Screener::findResumePoint()

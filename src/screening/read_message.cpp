@@ -38,8 +38,7 @@ bool Screener::retrieveMessage(int number)
 bool Screener::readSelectedMessage()
 {
     clearTrustedLists();
-    if (readerHooks.showFolder)
-        readerHooks.showFolder(attachmentsFolder);
+    m_window->showReaderFolder(attachmentsFolder);
     if (selTop != selBottom)
         return false;
 
@@ -51,16 +50,14 @@ bool Screener::readSelectedMessage()
         // A failed retrieval leaves the reader as it was; the reason goes to the status line.
         if (number > 0) {
             if (retrieveMessage(number)) {
-                if (readerHooks.fill)
-                    readerHooks.fill(readContent.CurrentMessage);
+                m_window->fillReader(readContent.CurrentMessage);
             } else {
                 m_view.setStatus(readError);
             }
         }
     }
     closeSession();
-    if (readerHooks.show)
-        readerHooks.show();
+    m_window->showReader();
     return true;
 }
 

@@ -21,6 +21,7 @@
 #include "screening/pending_command.h"
 #include "screening/sender_likeness.h"
 #include "screening/view.h"
+#include "screening/window_side.h"
 #include "transport/pop3_refusal.h"
 
 #include <QString>
@@ -331,13 +332,6 @@ public:
     void showLogCount();  // Panel13: "N logged SPAM MAIL addresses"
 
     // ---- Reading one whole message (read_message.cpp) ------------------------------------------
-    // The message reader's side (TForm4); a test or kestrix-cli may leave any of them empty.
-    struct ReaderHooks {
-        std::function<void(const std::string &folder)> showFolder;  // the attachment list
-        std::function<void(const TMailMessage &message)> fill;      // sender, subject, text
-        std::function<void()> show;                                 // shown and in front
-    };
-    ReaderHooks readerHooks;
     // RETR number (never DELE) in the open session: true when readContent.CurrentMessage holds
     // the message and its parts are stored in attachmentsFolder; readError says why not.
     bool retrieveMessage(int number);
@@ -345,19 +339,11 @@ public:
     std::string readError;
 
     // ---- Command dispatcher (dispatcher.cpp) ---------------------------------------------------
-    // What the dispatcher asks of the window besides the View; the window sets these (a test may
-    // leave any of them empty: the step is then skipped). The timers are switched through the
-    // View by id (Control::Timer2, Control::Poller), the message grid as Control::stringgrid1.
-    struct DispatcherHooks {
-        std::function<bool()> configurationPageShown;       // TabSheet5 is the active page
-        std::function<std::pair<int, int>()> gridSelection;  // first and last selected row
-        std::function<int()> currentRow;                    // the grid's current row
-        std::function<void(int row)> showDetails;           // details pane for a row
-        std::function<void()> hideWindow;                   // to the tray (HideOnMailTool)
-        // Starts the mail program (desktop/mail_tool.h) without waiting for it.
-        std::function<void(const std::string &path, const std::string &params)> startMailTool;
-    };
-    DispatcherHooks dispatcherHooks;
+    // What the dispatcher and the reading ask of the window besides the View (window_side.h):
+    // the window's controller hands itself over; without one every such step is skipped. The
+    // timers are switched through the View by id (Control::Timer2, Control::Poller), the message
+    // grid as Control::stringgrid1.
+    void setWindowSide(WindowSide &window) { m_window = &window; }
 
     // One tick of the 50 ms dispatcher: selection bookkeeping, details refresh, then the queued
     // command inside the error trap. The one place that catches the transport's failures for
@@ -420,6 +406,8 @@ private:
 
     View &m_view;
     Prompter &m_prompter;
+    WindowSide m_noWindow;
+    WindowSide *m_window = &m_noWindow;
     MainButtonMode m_mainButtonMode = MainButtonMode::Configure;
 };
 

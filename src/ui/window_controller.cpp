@@ -62,14 +62,20 @@ void WindowController::connectMessageReader()
 {
     m_form4 = new TForm4(&m_form);
     m_form4->showFolder(fromBytes(m_screener.attachmentsFolder));
-    Screener::ReaderHooks &hooks = m_screener.readerHooks;
-    hooks.showFolder = [this](const std::string &folder) { m_form4->showFolder(fromBytes(folder)); };
-    hooks.fill = [this](const TMailMessage &message) {
-        m_form4->fill(message.From, message.Subject, message.Body, message.BodyCharset,
-                      message.Attachments);
-    };
-    hooks.show = [this] { m_form4->showReader(); };
 }
+
+void WindowController::showReaderFolder(const std::string &folder)
+{
+    m_form4->showFolder(fromBytes(folder));
+}
+
+void WindowController::fillReader(const TMailMessage &message)
+{
+    m_form4->fill(message.From, message.Subject, message.Body, message.BodyCharset,
+                  message.Attachments);
+}
+
+void WindowController::showReader() { m_form4->showReader(); }
 
 void WindowController::start(const std::optional<std::string> &argument)
 {
@@ -211,24 +217,40 @@ void WindowController::connectDispatcherButtons()
 
 void WindowController::connectDispatcher()
 {
-    Screener::DispatcherHooks &hooks = m_screener.dispatcherHooks;
+    m_screener.setWindowSide(*this);
     TForm1 &form = m_form;
-    hooks.configurationPageShown = [&form] { return form.activePage() == form.configPage; };
-    hooks.gridSelection = [&form] {
-        return std::pair<int, int>(form.messagesPage->stringgrid1->selectionTop(),
-                                   form.messagesPage->stringgrid1->selectionBottom());
-    };
-    hooks.currentRow = [&form] { return form.messagesPage->stringgrid1->currentRow(); };
-    hooks.showDetails = [&form](int row) { form.messagesPage->showDetails(row); };
-    hooks.hideWindow = [&form] { form.HideWindow(); };
-    hooks.startMailTool = [](const std::string &path, const std::string &params) {
-        // A program that cannot be started is ignored: the command still ends.
-        (void)kestrix::startMailTool(path, params);
-    };
     // Security switched after a server asked for TLS (the choice is saved already).
     m_screener.securityModeShown = [&form](SecurityMode mode) {
         form.configPage->ComboBoxSecurity->setCurrentIndex(int(mode));
     };
+}
+
+// ---- the window's side of the screening ------------------------------------------------------
+
+bool WindowController::configurationPageShown() const
+{
+    return m_form.activePage() == m_form.configPage;
+}
+
+std::optional<std::pair<int, int>> WindowController::gridSelection() const
+{
+    const TWrapGrid *grid = m_form.messagesPage->stringgrid1;
+    return std::pair<int, int>(grid->selectionTop(), grid->selectionBottom());
+}
+
+std::optional<int> WindowController::currentRow() const
+{
+    return m_form.messagesPage->stringgrid1->currentRow();
+}
+
+void WindowController::showDetails(int row) { m_form.messagesPage->showDetails(row); }
+
+void WindowController::hideWindow() { m_form.HideWindow(); }
+
+void WindowController::startMailTool(const std::string &path, const std::string &params)
+{
+    // A program that cannot be started is ignored: the command still ends.
+    (void)kestrix::startMailTool(path, params);
 }
 
 }  // namespace kestrix

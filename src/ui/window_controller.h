@@ -5,6 +5,7 @@
 // profile code. main() and the window tests build the window through it.
 
 #include "screening/screener.h"
+#include "screening/window_side.h"
 #include "transport/pop3_client.h"
 #include "ui/window_profiles.h"
 #include "ui/window_view.h"
@@ -23,7 +24,9 @@ class TForm1;
 class TForm4;
 class WindowKeyring;
 
-class WindowController : public QObject {
+// It is also the window's side of the screening (window_side.h): the grid, the pages, the
+// reader and the desktop, as the dispatcher asks for them.
+class WindowController : public QObject, private WindowSide {
     Q_OBJECT
 public:
     // dataDir: the folder of every state file (dataFolder() in the program). The questions go
@@ -45,6 +48,17 @@ public:
     TForm4 &form4() { return *m_form4; }  // the message reader
 
 private:
+    // WindowSide
+    bool configurationPageShown() const override;
+    std::optional<std::pair<int, int>> gridSelection() const override;
+    std::optional<int> currentRow() const override;
+    void showDetails(int row) override;
+    void hideWindow() override;
+    void startMailTool(const std::string &path, const std::string &params) override;
+    void showReaderFolder(const std::string &folder) override;
+    void fillReader(const TMailMessage &message) override;
+    void showReader() override;
+
     void connectSettingsControls();
     void connectProfileCommands();
     void connectDispatcher();

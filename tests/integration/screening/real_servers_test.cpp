@@ -138,8 +138,13 @@ TYPED_TEST(RealServerScreeningTest, ListDeleteReadAndListAgainLeaveTheRightMessa
     EXPECT_EQ(s.lastDeletion.deleted, 1);
     EXPECT_EQ(s.ListBox2(), (Strings{this->friendSender, this->sender(3), this->sender(6)}));
 
-    Strings text;
-    s.readerHooks.fill = [&text](const TMailMessage &message) { text = message.Body; };
+    // The reader's text, as the window's side receives it.
+    struct Reader : WindowSide {
+        Strings text;
+        void fillReader(const TMailMessage &message) override { text = message.Body; }
+    } reader;
+    s.setWindowSide(reader);
+    const Strings &text = reader.text;
     s.selTop = s.selBottom = 2;
     this->runCommand(cmdReadMessage);
     EXPECT_EQ(text, (Strings{"Hello Joe,", ".dotted"}));

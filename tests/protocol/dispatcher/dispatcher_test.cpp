@@ -13,14 +13,16 @@ namespace {
 
 using Kind = Prompter::Kind;
 
-class DispatcherTest : public ScreenerDialogueTest {
+// The window's side: the configuration page and the grid's selection, as the test sets them.
+class DispatcherTest : public ScreenerDialogueTest, public WindowSide {
 protected:
     void SetUp() override
     {
         ScreenerDialogueTest::SetUp();
-        s.dispatcherHooks.configurationPageShown = [this] { return configPageShown; };
-        s.dispatcherHooks.gridSelection = [this] { return selection; };
+        s.setWindowSide(*this);
     }
+    bool configurationPageShown() const override { return configPageShown; }
+    std::optional<std::pair<int, int>> gridSelection() const override { return selection; }
 
     // Rows of a download, without a server; row n carries the id "uid-n".
     void addRows(const std::vector<std::string> &senders)

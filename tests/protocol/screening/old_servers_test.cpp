@@ -102,8 +102,13 @@ TEST_F(OldServerTest, WithoutCapaTheWholeRunWorksInPlainText)
     run(cmdDeleteKnownBad);
     EXPECT_EQ(s.lastDeletion.deleted, 1);
     EXPECT_EQ(s.ListBox2(), (Strings{ann}));
-    Strings text;
-    s.readerHooks.fill = [&text](const TMailMessage &message) { text = message.Body; };
+    // The reader's text, as the window's side receives it.
+    struct Reader : WindowSide {
+        Strings text;
+        void fillReader(const TMailMessage &message) override { text = message.Body; }
+    } reader;
+    s.setWindowSide(reader);
+    const Strings &text = reader.text;
     s.selTop = s.selBottom = 1;
     run(cmdReadMessage);
     finishDialogue();
