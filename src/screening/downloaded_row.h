@@ -3,6 +3,8 @@
 // (table row r is record r - 1); the table is rebuilt from the records, so a row's number,
 // sender, subject, code and header lines can never drift apart.
 
+#include "screening/provider_fields.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -28,6 +30,17 @@ struct DownloadedRow {
     // The learned score's token ids of the header lines (rowTokenIds), read at the first table
     // build that scores the row and kept: a rebuild scores without reading the lines again.
     mutable std::shared_ptr<const std::vector<uint64_t>> learnedTokenIds = {};
+    // What the header says about the sender, read at the first table build that checks
+    // senders and kept likewise.
+    mutable ProviderFields providerFields = {};
+    // The sender's verdicts against the whitelist (Impostor, LookAlike), kept under the index
+    // that judged them (SenderLikeness::serial): the whitelist changes far less often than the
+    // table is built.
+    struct KeptLikeness {
+        std::uint64_t serial = 0;  // 0: not judged
+        std::uint8_t flags = 0;    // Verdict bits
+    };
+    mutable KeptLikeness likeness = {};
 
     // The resume mark the row leaves for the next download: its code, "0" for a row from
     // the log.

@@ -90,6 +90,17 @@ void Screener::scoreRow(const LearnedScorer &scorer, const DownloadedRow &row,
         verdicts.countsAsBad = true;
 }
 
+std::vector<std::string> Screener::verdictReasons(int tableRow)
+{
+    if (!checkSenders || tableRow < 1 || size_t(tableRow) > rows.size()
+        || !messageTable.verdicts(tableRow).any())
+        return {};
+    SenderVerdicts judge(likenessCache.of(whitelist), rows, senderCheckSettings());
+    std::vector<std::string> reasons;
+    judge.judge(rows[size_t(tableRow) - 1], &reasons);
+    return reasons;
+}
+
 SenderCheckSettings Screener::senderCheckSettings() const
 {
     SenderCheckSettings settings;

@@ -5,12 +5,10 @@
 // is either the profile's own ("[screening] trustedAuthservId") or learnt from the topmost
 // Authentication-Results of the downloaded messages; and only the topmost spam flag counts.
 
-#include "screening/authentication_results.h"
 #include "screening/downloaded_row.h"
 #include "screening/row_verdicts.h"
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace kestrix {
@@ -28,19 +26,18 @@ public:
     }
 
     // Adds Forged when a trusted Authentication-Results says dmarc=fail, or dkim=fail and
-    // spf=fail, for fromDomain (a result naming another domain does not count; one naming none
-    // does), and ProviderSpam when the spam flag is trusted and the topmost X-Spam-Flag says YES
-    // (or the topmost X-Spam-Status says Yes). lines: a row's stored lines ("id:", "Size:",
-    // then the header). Not for two threads at once: it keeps its scratch space between rows.
-    void judge(const std::vector<std::string> &lines, std::string_view fromDomain, RowVerdicts &out);
+    // spf=fail, for the row's From domain (a result naming another domain does not count; one
+    // naming none does), and ProviderSpam when the spam flag is trusted and the topmost
+    // X-Spam-Flag says YES (or the topmost X-Spam-Status says Yes). With reasons, appends a
+    // line per verdict saying why ("Authentication-Results from mx.example.net: dmarc=fail").
+    void judge(const DownloadedRow &row, RowVerdicts &out,
+               std::vector<std::string> *reasons = nullptr) const;
 
     const std::string &trustedId() const { return m_trustedId; }
 
 private:
     std::string m_trustedId;
     bool m_trustSpamFlag;
-    std::string m_buffer;               // a folded field, joined
-    std::vector<AuthResult> m_results;  // the results of one field
 };
 
 }  // namespace kestrix

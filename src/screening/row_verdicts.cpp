@@ -13,12 +13,6 @@ Verdict RowVerdicts::first() const
     return Verdict::Forged;
 }
 
-void RowVerdicts::add(Verdict v, std::string reason)
-{
-    flags |= std::uint8_t(v);
-    reasons.push_back(std::move(reason));
-}
-
 const char *verdictName(Verdict v)
 {
     switch (v) {

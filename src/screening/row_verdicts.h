@@ -5,12 +5,13 @@
 // row, kept by the message table beside the markers and rebuilt with them, so the grid's badge,
 // the details pane, the command line's verdict column and the known-bad selection all read the
 // same answer. A further judgement of a row (a learned score, say) belongs in this record too.
+// The texts that say why are not kept: the details pane asks for them (Screener::verdictReasons)
+// when it shows a row, and a table build of thousands of rows builds none.
 
 #include "screening/learned_score.h"
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace kestrix {
 
@@ -30,9 +31,6 @@ struct RowVerdicts {
     // The row joins the known-bad selection, its count and its deletion (the profile's
     // "[screening] forgedIsBad" with any verdict). Trusted rows never do.
     bool countsAsBad = false;
-    // One line per verdict saying why, for the details pane
-    // ("Authentication-Results from mx.example.net: dmarc=fail").
-    std::vector<std::string> reasons;
     // The learned score of the row; NotTrained until the profile has learnt enough (and for a
     // row without header lines). A row scored spam counts as bad while "[learning] selectSpam"
     // is on; an unsure row never does.
@@ -43,7 +41,7 @@ struct RowVerdicts {
     bool has(Verdict v) const { return (flags & std::uint8_t(v)) != 0; }
     // The most serious verdict the row carries; only meaningful when any().
     Verdict first() const;
-    void add(Verdict v, std::string reason);
+    void add(Verdict v) { flags |= std::uint8_t(v); }
     // A forged sender or an impostor name is never trusted by the whitelist.
     bool untrustsWhitelist() const { return has(Verdict::Forged) || has(Verdict::Impostor); }
 };

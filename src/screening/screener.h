@@ -258,6 +258,10 @@ public:
     // The details pane's line for a row: "Learned score 0.987 (spam): subj:viagra 0.99, ...",
     // or why there is no score yet; "" for a row without header lines.
     std::string learnedDetails(int tableRow);
+    // The details pane's lines saying why a table row carries its sender verdicts
+    // ("Authentication-Results from mx.example.net: dmarc=fail"), judged again when asked: the
+    // table build keeps only the verdicts. None for a row without verdicts.
+    std::vector<std::string> verdictReasons(int tableRow);
     // The names of a table row's sender verdicts ("forged", ...), the tokens they add.
     std::vector<std::string> verdictNames(int tableRow) const;
 

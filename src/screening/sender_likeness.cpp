@@ -6,6 +6,7 @@
 #include "text/latin1.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace kestrix {
 
@@ -47,6 +48,8 @@ void plainDomainInto(std::string_view domain, std::string &out)
 
 SenderLikeness::SenderLikeness(const Whitelist &whitelist)
 {
+    static std::atomic<std::uint64_t> made{0};
+    m_serial = ++made;
     for (const std::string &entry : whitelist.entries()) {
         const SenderParts parts = splitSender(readable(entry, m_readable));
         if (parts.address.empty())
@@ -71,7 +74,8 @@ SenderLikeness::SenderLikeness(const Whitelist &whitelist)
     }
 }
 
-void SenderLikeness::judge(std::string_view sender, RowVerdicts &out)
+void SenderLikeness::judge(std::string_view sender, RowVerdicts &out,
+                           std::vector<std::string> *reasons)
 {
     const SenderParts parts = splitSender(readable(sender, m_readable));
     if (parts.address.empty())
@@ -80,8 +84,11 @@ void SenderLikeness::judge(std::string_view sender, RowVerdicts &out)
     // A name that shows an address: it must be the real one.
     if (const std::string_view shown = addressInText(parts.name);
         !shown.empty() && !equalsIgnoreCaseAZ(shown, parts.address)) {
-        out.add(Verdict::Impostor, "Impostor: the name shows " + std::string(shown)
-                                       + ", the address is " + std::string(parts.address));
+        out.add(Verdict::Impostor);
+        if (reasons) {
+            reasons->push_back("Impostor: the name shows " + std::string(shown)
+                               + ", the address is " + std::string(parts.address));
+        }
     } else if (m_nameKeys.size() > 0 && meaningfulName(parts.name)) {
         // The name of a whitelisted sender (or one that reads the same) on another address.
         confusableKeyInto(parts.name, m_key);
@@ -91,10 +98,12 @@ void SenderLikeness::judge(std::string_view sender, RowVerdicts &out)
                 return equalsIgnoreCaseAZ(a, parts.address);
             });
             if (!same) {
-                out.add(Verdict::Impostor, "Impostor: \"" + std::string(parts.name)
-                                               + "\" is the name of the whitelisted "
-                                               + known.front() + ", the address is "
-                                               + std::string(parts.address));
+                out.add(Verdict::Impostor);
+                if (reasons) {
+                    reasons->push_back("Impostor: \"" + std::string(parts.name)
+                                       + "\" is the name of the whitelisted " + known.front()
+                                       + ", the address is " + std::string(parts.address));
+                }
             }
         }
     }
@@ -104,13 +113,16 @@ void SenderLikeness::judge(std::string_view sender, RowVerdicts &out)
         if (const size_t i = m_domainKeys.find(m_key); i != TextIndex::npos) {
             plainDomainInto(parts.domain, m_plain);
             if (m_exactDomains.find(m_plain) == TextIndex::npos) {
-                std::string why = "Look-alike domain: " + m_plain;
-                if (!equalsIgnoreCaseAZ(m_plain, parts.domain))
-                    why += " (" + std::string(parts.domain) + ")";
-                why += " looks like the whitelisted " + m_domains[i];
-                if (mixesScripts(m_plain))
-                    why += ", mixing scripts";
-                out.add(Verdict::LookAlike, std::move(why));
+                out.add(Verdict::LookAlike);
+                if (reasons) {
+                    std::string why = "Look-alike domain: " + m_plain;
+                    if (!equalsIgnoreCaseAZ(m_plain, parts.domain))
+                        why += " (" + std::string(parts.domain) + ")";
+                    why += " looks like the whitelisted " + m_domains[i];
+                    if (mixesScripts(m_plain))
+                        why += ", mixing scripts";
+                    reasons->push_back(std::move(why));
+                }
             }
         }
     }

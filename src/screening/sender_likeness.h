@@ -9,6 +9,7 @@
 #include "screening/row_verdicts.h"
 #include "screening/text_index.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,11 +23,17 @@ public:
     explicit SenderLikeness(const Whitelist &whitelist);
 
     // Adds Impostor and LookAlike to out for a sender text as the table holds it (bytes;
-    // encoded words and UTF-8 are read as people read them). Not for two threads at once: it
-    // keeps its scratch space between rows.
-    void judge(std::string_view sender, RowVerdicts &out);
+    // encoded words and UTF-8 are read as people read them); with reasons, a line per verdict
+    // saying why. Not for two threads at once: it keeps its scratch space between rows.
+    void judge(std::string_view sender, RowVerdicts &out,
+               std::vector<std::string> *reasons = nullptr);
+
+    // Tells this index from every other one made in the process: a row keeps its verdicts
+    // under it and is judged again only against another index.
+    std::uint64_t serial() const { return m_serial; }
 
 private:
+    std::uint64_t m_serial;
     struct NameOwner {
         std::string name;                    // as the whitelist shows it (UTF-8)
         std::vector<std::string> addresses;  // lower-cased (A-Z)

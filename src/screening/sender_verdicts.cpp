@@ -1,7 +1,5 @@
 #include "screening/sender_verdicts.h"
 
-#include "screening/sender_address.h"
-
 namespace kestrix {
 
 SenderVerdicts::SenderVerdicts(SenderLikeness &likeness, const std::vector<DownloadedRow> &rows,
@@ -14,12 +12,16 @@ SenderVerdicts::SenderVerdicts(SenderLikeness &likeness, const std::vector<Downl
 {
 }
 
-RowVerdicts SenderVerdicts::judge(const DownloadedRow &row)
+RowVerdicts SenderVerdicts::judge(const DownloadedRow &row, std::vector<std::string> *reasons)
 {
     RowVerdicts verdicts;
-    if (!row.headerLines.empty())
-        m_provider.judge(row.headerLines, splitSender(row.sender).domain, verdicts);
-    m_likeness.judge(row.sender, verdicts);
+    m_provider.judge(row, verdicts, reasons);
+    if (reasons || row.likeness.serial != m_likeness.serial()) {
+        RowVerdicts likeness;
+        m_likeness.judge(row.sender, likeness, reasons);
+        row.likeness = {m_likeness.serial(), likeness.flags};
+    }
+    verdicts.flags |= row.likeness.flags;
     verdicts.countsAsBad = m_forgedIsBad && verdicts.any();
     return verdicts;
 }

@@ -27,8 +27,9 @@ public:
                    const SenderCheckSettings &settings);
 
     // The row's verdicts; countsAsBad is set for any verdict when forgedIsBad is on (the table
-    // build takes it back for a row the whitelist still trusts).
-    RowVerdicts judge(const DownloadedRow &row);
+    // build takes it back for a row the whitelist still trusts). With reasons, one line per
+    // verdict saying why, for the details pane.
+    RowVerdicts judge(const DownloadedRow &row, std::vector<std::string> *reasons = nullptr);
 
     // The authserv-id whose Authentication-Results are read ("" when none is trusted).
     const std::string &trustedAuthservId() const { return m_provider.trustedId(); }

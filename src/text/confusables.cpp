@@ -8,6 +8,7 @@
 #include <unicode/uspoof.h>
 
 #include <array>
+#include <cstdint>
 
 namespace kestrix {
 
@@ -37,8 +38,14 @@ bool hasAceLabel(std::string_view domain)
 struct Checker {
     USpoofChecker *spoof = nullptr;
     UIDNA *idna = nullptr;
-    // Key of each lower-cased ASCII character, from ICU, with the simple swaps of this program.
-    std::array<std::string, 128> asciiKey;
+    // Key of each lower-cased ASCII character, from ICU, with the simple swaps of this program:
+    // all in one text, each character's key at its offset ("%" has six bytes).
+    struct AsciiKey {
+        std::uint16_t offset = 0;
+        std::uint8_t size = 0;
+    };
+    std::array<AsciiKey, 128> asciiKey;
+    std::string asciiKeyText;
 
     Checker()
     {
@@ -52,14 +59,14 @@ struct Checker {
             idna = nullptr;
         for (int c = 0; c < 128; ++c) {
             const char lowered = lowerAZ(char(c));
-            asciiKey[size_t(c)] = lowerAZ(skeleton(std::string_view(&lowered, 1)));
+            setAsciiKey(char(c), lowerAZ(skeleton(std::string_view(&lowered, 1))));
         }
         // The swaps people make by hand, whatever the ICU data says: "rn" for "m", "1" (and
         // "|") for "l", "0" for "o".
-        asciiKey[size_t('m')] = "rn";
-        asciiKey[size_t('1')] = "l";
-        asciiKey[size_t('|')] = "l";
-        asciiKey[size_t('0')] = "o";
+        setAsciiKey('m', "rn");
+        setAsciiKey('1', "l");
+        setAsciiKey('|', "l");
+        setAsciiKey('0', "o");
     }
     ~Checker()
     {
@@ -70,6 +77,22 @@ struct Checker {
     }
     Checker(const Checker &) = delete;
     Checker &operator=(const Checker &) = delete;
+
+    void setAsciiKey(char c, std::string_view key)
+    {
+        asciiKey[static_cast<unsigned char>(c)] = {std::uint16_t(asciiKeyText.size()),
+                                                   std::uint8_t(key.size())};
+        asciiKeyText += key;
+    }
+
+    // Appends the keys of ASCII bytes to key.
+    void appendAsciiKeys(std::string_view ascii, std::string &key) const
+    {
+        for (const char ch : ascii) {
+            const AsciiKey &k = asciiKey[static_cast<unsigned char>(ch)];
+            key.append(asciiKeyText.data() + k.offset, k.size);
+        }
+    }
 
     // ICU's skeleton of UTF-8 text; the text itself when ICU fails.
     std::string skeleton(std::string_view utf8) const
@@ -114,16 +137,14 @@ void confusableKeyInto(std::string_view utf8, std::string &key)
     const Checker &c = checker();
     key.clear();
     if (isAscii(utf8)) {
-        for (const char ch : utf8)
-            key += c.asciiKey[static_cast<unsigned char>(ch)];
+        c.appendAsciiKeys(utf8, key);
         return;
     }
     // ICU leaves "0" as a capital O and "1" and "m" as they are beside other scripts' letters;
     // the swaps apply all the same.
     for (const char ch : lowerAZ(c.skeleton(foldedUtf8(utf8)))) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x80)
-            key += c.asciiKey[b];
+        if (static_cast<unsigned char>(ch) < 0x80)
+            c.appendAsciiKeys(std::string_view(&ch, 1), key);
         else
             key += ch;
     }

@@ -224,7 +224,7 @@ void MessagesPage::showDetails(int row)
     if (shown) {
         // A score and its clues come first with the verdicts; until there are scores, the
         // last line says how far the learning is.
-        std::vector<std::string> verdictLines = table.verdicts(row).reasons;
+        std::vector<std::string> verdictLines = m_screener->verdictReasons(row);
         std::string learned = m_screener->learnedDetails(row);
         const bool scored = m_screener->learning.scorer().trained();
         if (scored && !learned.empty())

@@ -48,9 +48,10 @@ TEST_P(ProviderVerdicts, ReadOnlyTheTrustedProvider)
     settings.trustSpamFlag = c.trustSpamFlag;
     SenderLikeness noWhitelist{Whitelist{}};
     SenderVerdicts judge(noWhitelist, rows, settings);
-    const RowVerdicts v = judge.judge(rows[0]);
+    std::vector<std::string> reasons;
+    const RowVerdicts v = judge.judge(rows[0], &reasons);
     EXPECT_EQ(verdictColumnText(v), c.column);
-    EXPECT_EQ(v.reasons.empty() ? std::string() : v.reasons.front(), c.reason);
+    EXPECT_EQ(reasons.empty() ? std::string() : reasons.front(), c.reason);
     EXPECT_EQ(v.countsAsBad, v.any());
 }
 
@@ -210,10 +211,11 @@ TEST_P(Likeness, AgainstTheWhitelist)
     static SenderLikeness likeness(whitelist);
     const LikenessCase &c = GetParam();
     RowVerdicts v;
-    likeness.judge(c.sender, v);
+    std::vector<std::string> lines;
+    likeness.judge(c.sender, v, &lines);
     EXPECT_EQ(verdictColumnText(v), c.column) << c.sender;
     std::string reasons;
-    for (const std::string &line : v.reasons)
+    for (const std::string &line : lines)
         reasons += line + "\n";
     EXPECT_NE(reasons.find(c.reason), std::string::npos) << reasons;
 }

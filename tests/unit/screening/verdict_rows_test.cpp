@@ -49,7 +49,7 @@ TEST_F(VerdictRows, ForgedAndImpostorLoseTrustAndJoinTheKnownBad)
     EXPECT_EQ(senderMarker(2), CellMarker::None);  // on the whitelist, but forged
     EXPECT_EQ(senderMarker(4), CellMarker::KNGA);  // the user's list beats a spam filter
     EXPECT_FALSE(s.messageTable.verdicts(4).countsAsBad);
-    EXPECT_EQ(s.messageTable.verdicts(2).reasons,
+    EXPECT_EQ(s.verdictReasons(2),
               (std::vector<std::string>{"Authentication-Results from mx.example.net: dmarc=fail"}));
     EXPECT_EQ(s.countKnownBad(), 2);
     EXPECT_EQ(s.trustedNumbers, (std::vector<std::string>{"4", "1"}));
