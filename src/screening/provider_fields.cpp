@@ -125,9 +125,11 @@ ProviderFields readProviderFields(const std::vector<std::string> &lines, std::st
 
 const ProviderFields &providerFieldsOf(const DownloadedRow &row)
 {
-    if (!row.providerFields.read) {
-        row.providerFields = readProviderFields(row.headerLines, splitSender(row.sender).domain);
-        row.providerFields.read = true;
+    const std::vector<std::string> &lines = row.headerLines;
+    if (row.providerFields.readFrom != lines.data() || row.providerFields.readCount != lines.size()) {
+        row.providerFields = readProviderFields(lines, splitSender(row.sender).domain);
+        row.providerFields.readFrom = lines.data();
+        row.providerFields.readCount = lines.size();
     }
     return row.providerFields;
 }

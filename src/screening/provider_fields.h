@@ -5,6 +5,7 @@
 // from all rows, or set in the profile); the header itself never changes after the download,
 // so a rebuild asks these few facts instead of reading the lines again.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +27,10 @@ struct ProviderFields {
 
         bool fails() const { return dmarcFail || dkimFail || spfFail; }
     };
-    bool read = false;            // filled in from the row (providerFieldsOf)
+    // The lines these facts were read from (providerFieldsOf): lines added to or taken from a
+    // row after a build are read again.
+    const std::string *readFrom = nullptr;
+    std::size_t readCount = 0;
     bool hasAuthResults = false;  // the header has an Authentication-Results field
     AuthResults topmost;          // the topmost one
     // The fields below it that report a failure, top to bottom (those that report none can
