@@ -66,6 +66,9 @@ std::optional<Account> openAccount(const GlobalOptions &global, const QString &d
                             + "\"; it must be a number from 1 to 65535");
         return std::nullopt;
     }
+    // A profile that signs in with a token needs no password: its token command gives the token.
+    if (account.conf.signsInWithToken())
+        return account;
     // Without KESTRIX_PASSWORD a profile that keeps its password in the desktop keyring uses it.
     std::optional<std::string> secret;
     const char *fromEnvironment = std::getenv("KESTRIX_PASSWORD");

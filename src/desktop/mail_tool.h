@@ -3,6 +3,8 @@
 // it without waiting for it. No widgets here; the window calls these, also when the dispatcher
 // asks it to start the program.
 
+#include "text/argument_split.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,12 +30,6 @@ QString findDesktopFile(const QString &desktopId);
 
 // True when path names an existing regular file that may be executed.
 bool isExecutableFile(const std::string &path);
-
-// Splits a parameter text into arguments as a POSIX shell splits words: blanks separate,
-// single quotes keep everything literally, double quotes keep blanks and let a backslash escape
-// " \ $ and `, a backslash outside quotes keeps the next character. Nothing is expanded and no
-// shell runs. An unclosed quote ends at the end of the text.
-QStringList splitArguments(const QString &text);
 
 // Starts the mail program with the parameter text split into arguments and returns at once;
 // the program is not waited for. Its environment is ours without KESTRIX_PASSWORD. Returns ""

@@ -22,6 +22,13 @@ constexpr std::array<std::pair<SecurityMode, std::string_view>, 4> kModeNames{{
     {SecurityMode::None, "none"},
 }};
 
+constexpr std::array<std::pair<SignInMethod, std::string_view>, 4> kSignInNames{{
+    {SignInMethod::Password, "password"},
+    {SignInMethod::XOAuth2, "xoauth2"},
+    {SignInMethod::OAuthBearer, "oauthbearer"},
+    {SignInMethod::Auto, "auto"},
+}};
+
 std::string bytes(const QString &text) { return text.toLatin1().toStdString(); }
 
 std::string_view trimmed(std::string_view text)
@@ -79,6 +86,25 @@ std::optional<SecurityMode> securityModeFromName(std::string_view name)
     for (const auto &[mode, text] : kModeNames) {
         if (lower == text)
             return mode;
+    }
+    return std::nullopt;
+}
+
+std::string_view signInMethodName(SignInMethod method)
+{
+    for (const auto &[m, name] : kSignInNames) {
+        if (m == method)
+            return name;
+    }
+    return "auto";
+}
+
+std::optional<SignInMethod> signInMethodFromName(std::string_view name)
+{
+    const std::string lower = lowerAZ(trimmed(name));
+    for (const auto &[method, text] : kSignInNames) {
+        if (lower == text)
+            return method;
     }
     return std::nullopt;
 }
@@ -148,6 +174,14 @@ ProfileConf ProfileConf::load(const QString &path)
         else
             invalid(kStrongest, raw, "tls, starttls or none");
     }
+    if (const QVariant raw = file.value(qkey(kAuthMethod)); raw.isValid()) {
+        if (const auto method = signInMethodFromName(valueText(raw)))
+            conf.m_signIn = *method;
+        else
+            invalid(kAuthMethod, raw, "password, xoauth2, oauthbearer or auto");
+    }
+    if (const QVariant raw = file.value(qkey(kTokenCommand)); raw.isValid())
+        conf.m_tokenCommand = std::string(trimmed(valueText(raw)));
     auto readFlag = [&](const char *key, bool &field) {
         const QVariant raw = file.value(qkey(key));
         if (!raw.isValid())
@@ -234,6 +268,10 @@ FileResult ProfileConf::save(const QString &path) const
             if (!isDefault || out.contains(qkey(key)) || m_invalid.count(std::string_view(key)))
                 put(key, value);
         };
+        putUnlessDefault(kAuthMethod, QString::fromLatin1(signInMethodName(m_signIn)),
+                         m_signIn == SignInMethod::Auto);
+        putUnlessDefault(kTokenCommand, QString::fromLatin1(m_tokenCommand),
+                         m_tokenCommand.empty());
         putUnlessDefault(kTrustedAuthservId, QString::fromLatin1(m_trustedAuthservId),
                          m_trustedAuthservId.empty());
         putUnlessDefault(kTrustSpamFlag, m_trustSpamFlag, m_trustSpamFlag);
@@ -290,6 +328,24 @@ void ProfileConf::setKeyring(bool on)
     markSet(kKeyring);
 }
 
+void ProfileConf::setSignInMethod(SignInMethod method)
+{
+    m_signIn = method;
+    markSet(kAuthMethod);
+}
+
+void ProfileConf::setTokenCommand(std::string_view command)
+{
+    m_tokenCommand = std::string(trimmed(command));
+    markSet(kTokenCommand);
+}
+
+bool ProfileConf::signsInWithToken() const
+{
+    return m_signIn == SignInMethod::XOAuth2 || m_signIn == SignInMethod::OAuthBearer
+           || (m_signIn == SignInMethod::Auto && !m_tokenCommand.empty());
+}
+
 void ProfileConf::setDecodeAll(bool on)
 {
     m_decodeAll = on;
@@ -324,7 +380,7 @@ std::string ProfileConf::securityError() const
 {
     if (!m_fileError.empty())
         return m_fileError;
-    for (const char *key : {kSecurityMode, kPinnedSha256, kStrongest}) {
+    for (const char *key : {kSecurityMode, kPinnedSha256, kStrongest, kAuthMethod}) {
         if (std::string message = problem(key); !message.empty())
             return message;
     }
@@ -335,7 +391,8 @@ std::string ProfileConf::error() const
 {
     if (!m_fileError.empty())
         return m_fileError;
-    for (const char *key : {kSecurityMode, kPinnedSha256, kStrongest, kKeyring, kDecodeAll,
+    for (const char *key : {kSecurityMode, kPinnedSha256, kStrongest, kAuthMethod, kKeyring,
+                            kDecodeAll,
                             kHamCutoff, kSpamCutoff, kSelectSpam, kTrustSpamFlag, kForgedIsBad}) {
         if (std::string message = problem(key); !message.empty())
             return message;

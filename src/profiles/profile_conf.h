@@ -23,6 +23,14 @@ enum class SecurityMode { Auto, Tls, StartTls, None };
 std::string_view securityModeName(SecurityMode mode);
 std::optional<SecurityMode> securityModeFromName(std::string_view name);  // any case, blanks trimmed
 
+// How the profile signs in: "password" (USER/PASS), "xoauth2" or "oauthbearer" (SASL with an
+// access token that the token command prints), or "auto": the token mechanism the server lists
+// when a token command is set, else the password. "auto" in the file when absent.
+enum class SignInMethod { Password, XOAuth2, OAuthBearer, Auto };
+
+std::string_view signInMethodName(SignInMethod method);
+std::optional<SignInMethod> signInMethodFromName(std::string_view name);  // any case, trimmed
+
 // A SHA-256 fingerprint as users paste it: 64 hex digits in any case, colons allowed anywhere.
 // Gives the 64 lower-case digits without colons, or nothing when the text is not such a value.
 std::optional<std::string> normalizeSha256(std::string_view text);
@@ -35,6 +43,8 @@ public:
     static constexpr char kStrongest[] = "security/strongest";
     static constexpr char kKeyring[] = "password/keyring";
     static constexpr char kDecodeAll[] = "headers/decodeAll";
+    static constexpr char kAuthMethod[] = "auth/method";
+    static constexpr char kTokenCommand[] = "auth/tokenCommand";
     // The learned score: good below hamCutoff, spam above spamCutoff, unsure between; rows
     // scored spam join "Select Known Bad" while selectSpam is on.
     static constexpr char kHamCutoff[] = "learning/hamCutoff";
@@ -73,6 +83,13 @@ public:
     bool rememberProtection(SecurityMode mode);
     bool keyring() const { return m_keyring; }
     void setKeyring(bool on);
+    SignInMethod signInMethod() const { return m_signIn; }
+    void setSignInMethod(SignInMethod method);
+    // The command that prints a current access token (split into words, no shell); empty: none.
+    const std::string &tokenCommand() const { return m_tokenCommand; }
+    void setTokenCommand(std::string_view command);
+    // The profile signs in with a token from its command rather than with the password.
+    bool signsInWithToken() const;
     bool decodeAll() const { return m_decodeAll; }
     void setDecodeAll(bool on);
     double hamCutoff() const { return m_hamCutoff; }
@@ -89,8 +106,8 @@ public:
     bool forgedIsBad() const { return m_forgedIsBad; }
     void setForgedIsBad(bool on);
 
-    // The message of the first [security] problem (a value that is not a mode, a malformed pin,
-    // or the file itself unreadable); empty when the security keys are sound. A connection must
+    // The message of the first [security] or [auth] problem (a value that is not a mode, a
+    // malformed pin, a sign-in method this version does not know, or the file unreadable); empty when the security keys are sound. A connection must
     // not be made while this is set.
     std::string securityError() const;
     // The message of the first problem of any key or of the file; empty when there is none.
@@ -110,6 +127,8 @@ private:
     std::string m_pin;
     SecurityMode m_strongest = SecurityMode::None;
     bool m_keyring = false;
+    SignInMethod m_signIn = SignInMethod::Auto;
+    std::string m_tokenCommand;
     bool m_decodeAll = false;
     double m_hamCutoff = 0.20;
     double m_spamCutoff = 0.90;

@@ -26,7 +26,7 @@ void Screener::Button1Click()
         return;
     }
     m_view.setEnabled(Control::SpeedButton2, false);
-    if (password.empty() && mode != MainButtonMode::Configure) {
+    if (password.empty() && !signsInWithToken() && mode != MainButtonMode::Configure) {
         m_prompter.message(Prompter::Kind::Information, "Password has not been specified !");
         return;
     }

@@ -26,6 +26,7 @@ std::string meaning(const EPop3Refusal &refusal)
         return "the server has a fault that waiting will not mend; ask the mail provider";
     case Pop3RefusalReason::Unsupported:
         return "the server does not support " + refusal.command() + ", which screening needs";
+    case Pop3RefusalReason::TokenRefused:
     case Pop3RefusalReason::Other:
         break;
     }
@@ -38,6 +39,8 @@ std::string refusalText(const EPop3Refusal &refusal)
 {
     const std::string own = withoutLineEnd(refusal.what());
     std::string explained = meaning(refusal);
+    if (refusal.reason() == Pop3RefusalReason::TokenRefused)
+        return own + " (server: " + refusal.serverText() + ")";
     if (explained.empty())
         return own;
     const std::string server = " (server: " + refusal.serverText() + ")";

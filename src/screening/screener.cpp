@@ -19,6 +19,7 @@ void Screener::forgetPassword()
     wipeSecret(password);
     if (NMPOP31)
         wipeSecret(NMPOP31->Password);
+    forgetAccessToken();
 }
 
 std::vector<std::string> Screener::ListBox1() const

@@ -11,6 +11,7 @@
 #include "mime/message_content.h"
 #include "profiles/blacklist_words.h"
 #include "profiles/profile_conf.h"
+#include "screening/token_command.h"
 #include "profiles/profile_settings.h"
 #include "profiles/profile_store.h"
 #include "profiles/rejected_log.h"
@@ -156,6 +157,11 @@ public:
     std::string password;
     // Overwrites it and the client's copy: when the profile is left (takeProfile) and at the end.
     void forgetPassword();
+    // A profile that signs in with a token (NAME.conf [auth]): the access token its command
+    // printed, kept in memory only and reused until the server refuses it (token_sign_in.cpp).
+    bool signsInWithToken() const { return conf.signsInWithToken(); }
+    void forgetAccessToken();
+    int tokenCommandTimeOutMs = kTokenCommandTimeOutMs;
     // Keeps the typed password for the current profile; run at the start of every connection.
     std::function<void()> RememberPassword;
     // The daily update check, run next, before the POP3 connection (UpdateCheck::dailyCheck).
@@ -197,6 +203,9 @@ public:
     // handle takes them back when it goes: keep it while both the Screener and the client live.
     [[nodiscard]] Pop3Attachment attachPop3(TNMPOP3 &client);
     bool sessionOpen() const;
+    // Chooses the client's sign-in from NAME.conf and, for a token, runs the token command when
+    // no token is kept; the reason when the session must not open (nothing was sent).
+    std::string prepareSignIn();
     // Opens the session (configures the client from the settings and the password); true when
     // it is open. A port that is not 1..65535 is refused with a message before anything is sent.
     bool connectSession();
@@ -412,6 +421,8 @@ private:
     Prompter &m_prompter;
     WindowSide m_noWindow;
     WindowSide *m_window = &m_noWindow;
+    std::string m_accessToken;         // from the token command, memory only
+    std::string m_accessTokenCommand;  // the command that printed it
     MainButtonMode m_mainButtonMode = MainButtonMode::Configure;
 };
 

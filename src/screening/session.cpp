@@ -55,6 +55,7 @@ void Pop3Attachment::reset()
     client.OnHostResolved = nullptr;
     client.OnInvalidHost = nullptr;
     client.OnSuccess = nullptr;
+    client.OnTokenRefused = nullptr;
     client.OnRetrieveStart = nullptr;
     if (m_screener && m_screener->NMPOP31 == m_client)
         m_screener->NMPOP31 = nullptr;
@@ -163,6 +164,11 @@ bool Screener::connectSession()
     }
 
     NMPOP31->Security = pop3Security(conf.securityMode());
+    if (const std::string why = prepareSignIn(); !why.empty()) {
+        m_view.setStatus(why);
+        m_prompter.message(Prompter::Kind::Error, why);
+        return fail(why);
+    }
     NMPOP31->PinnedSha256 = conf.pinnedSha256();
     NMPOP31->TlsSpokenBefore = conf.strongestProtection() != SecurityMode::None;
     NMPOP31->DeleteOnRead = false;
@@ -193,6 +199,8 @@ bool Screener::connectSession()
             trustAsked = true;
             NMPOP31->PinnedSha256 = conf.pinnedSha256();
         } catch (const EPop3Refusal &refusal) {
+            if (refusal.reason() == Pop3RefusalReason::TokenRefused)
+                forgetAccessToken();  // the next check asks the command again
             showProtection();
             fail(refusalText(refusal));
             tellRefusal(refusal);

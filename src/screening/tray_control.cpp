@@ -25,7 +25,10 @@ TrayControl::TrayControl(Screener &screener, Window window)
 {
 }
 
-bool TrayControl::passwordTyped() const { return !m_screener.password.empty(); }
+bool TrayControl::passwordTyped() const
+{
+    return !m_screener.password.empty() || m_screener.signsInWithToken();
+}
 
 bool TrayControl::hideOffered() const { return call(m_window.visible); }
 

@@ -217,7 +217,7 @@ void TNMPOP3::refuse(const std::string &commandWord, const std::string &reply,
 void TNMPOP3::Connect()
 {
     int attempts = 0;
-    while (Password.empty() || UserID.empty()) {
+    while ((SignIn == Pop3SignIn::Password && Password.empty()) || UserID.empty()) {
         if (!OnAuthenticationNeeded)
             throw Exception("Authentication failed");
         if (attempts > 0)
@@ -240,6 +240,8 @@ void TNMPOP3::Connect()
             fire(OnConnect, this);
     });
 
+    if (SignIn != Pop3SignIn::Password)
+        checkTokenSignIn();
     TPowersock::Connect();
     forgetInFlight();
     pipelining_ = false;
@@ -276,12 +278,17 @@ void TNMPOP3::Connect()
             return false;
         };
         protection_.credentialsSent = true;
+        // A token signs in with AUTH instead (pop3_sasl.cpp).
         bool done = false;
-        do {
+        if (SignIn != Pop3SignIn::Password) {
+            signInWithToken();
+            done = true;
+        }
+        while (!done) {
             if (replyCheck("USER", command("USER " + UserID)))
                 done = replyCheck("PASS", command("PASS " + Password));
             ++attempts;
-        } while (!done);
+        }
 
         loginPassed = true;
         const std::string stat = command("STAT");
@@ -337,6 +344,11 @@ TNMPOP3::Capabilities TNMPOP3::askCapabilities()
             offered.top = true;
         if (equalsIgnoreCaseAZ(name, "UIDL"))
             offered.uidl = true;
+        if (equalsIgnoreCaseAZ(name, "SASL")) {
+            const std::string mechanisms = " " + upperAZ(capability) + " ";
+            offered.xoauth2 = mechanisms.find(" XOAUTH2 ") != std::string::npos;
+            offered.oauthbearer = mechanisms.find(" OAUTHBEARER ") != std::string::npos;
+        }
     }
 }
 
@@ -351,6 +363,7 @@ void TNMPOP3::upgradeWithStls()
             throw EProtectionMissing(Host + " no longer offers encryption; the password was not "
                                             "sent. If the server changed, choose \"None\" in "
                                             "Security.");
+        refuseTokenWithoutTls();
         // Automatic: the server can only be spoken to in plain text.
         ReportStatus(1, "Password sent without encryption");
         fire(OnPlainLogin, this);

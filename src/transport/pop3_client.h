@@ -25,6 +25,7 @@
 
 #include "transport/ex_string_list.h"
 #include "transport/pop3_refusal.h"
+#include "transport/pop3_sasl.h"
 #include "transport/powersock.h"
 
 #include <cstdint>
@@ -59,12 +60,17 @@ public:
     // The profile has spoken TLS with this server before: under Auto a server that offers no
     // STLS now is refused before the user name goes out (someone may have stripped it).
     bool TlsSpokenBefore = false;
+    // USER/PASS, or AUTH with AccessToken (pop3_sasl.h), which goes only over TLS: with Security
+    // None the connect is refused before anything is sent. The token lives in memory only.
+    Pop3SignIn SignIn = Pop3SignIn::Password;
+    std::string AccessToken;
 
     // Events. OnConnect fires after the login (also when STAT then fails); the socket-level
     // connect event of TPowersock stays reachable as TPowersock::OnConnect.
     TNotifyEvent OnConnect;
     THandlerEvent OnAuthenticationNeeded;  // UserID or Password empty at Connect
     THandlerEvent OnAuthenticationFailed;  // USER or PASS refused: may correct them once
+    THandlerEvent OnTokenRefused;          // AccessToken refused: may set a fresh one, tried once
     TNotifyEvent OnRetrieveStart;          // around FetchSummary (and message retrieval)
     TNotifyEvent OnRetrieveEnd;
     TNotifyEvent OnSuccess;                // DeleteMessage done
@@ -144,9 +150,15 @@ private:
         bool pipelining = false;
         bool top = false;
         bool uidl = false;
+        bool xoauth2 = false;  // named on the SASL line
+        bool oauthbearer = false;
     };
     Capabilities askCapabilities();
     void upgradeWithStls();
+    // The token sign-in (pop3_sasl.cpp): checked before connecting, then AUTH after CAPA.
+    void checkTokenSignIn() const;
+    void refuseTokenWithoutTls() const;
+    void signInWithToken();
     // The refusal of a command (its word: "TOP", "USER", ...) for this reply; a missing reply is
     // a closed connection instead.
     [[noreturn]] void refuse(const std::string &commandWord, const std::string &reply,

@@ -28,6 +28,7 @@ enum class Pop3RefusalReason {
     TemporaryFault,  // [SYS/TEMP]: a fault of the server that may pass
     PermanentFault,  // [SYS/PERM]: a fault of the server that will not pass by waiting
     Unsupported,     // the server does not know the command (TOP or UIDL, optional in POP3)
+    TokenRefused,    // AUTH refused the access token: it ran out or was revoked
 };
 
 class EPop3Refusal : public Exception {

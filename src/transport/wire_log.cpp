@@ -63,6 +63,12 @@ std::string maskWireLine(std::string_view line)
         if (startsWithNoCase(line, secret))
             return std::string(line.substr(0, secret.size())) + (secret.back() == ' ' ? "****" : " ****");
     }
+    // "AUTH MECHANISM initial-response": the response is the secret.
+    if (startsWithNoCase(line, "AUTH ")) {
+        const std::size_t blank = line.find(' ', 5);
+        if (blank != std::string_view::npos)
+            return std::string(line.substr(0, blank)) + " ****";
+    }
     return std::string(line);
 }
 
@@ -156,7 +162,15 @@ void WireLogStream::writeLine(char direction, std::string_view line)
     if (!peer_.empty())
         out += " " + peer_;
     out += direction == 'C' ? " C: " : direction == 'S' ? " S: " : " -- ";
-    appendVisible(out, direction == 'C' ? std::string_view(maskWireLine(line)) : line);
+    std::string shown(line);
+    if (direction == 'C') {
+        shown = inSasl_ ? std::string("****") : maskWireLine(line);
+        inSasl_ = inSasl_ || startsWithNoCase(line, "AUTH ");
+    } else if (direction == 'S' && !(line.size() >= 1 && line[0] == '+'
+                                     && (line.size() == 1 || line[1] == ' '))) {
+        inSasl_ = false;  // the final reply of an exchange ("+OK", "-ERR")
+    }
+    appendVisible(out, shown);
     out += '\n';
     // One write per line with O_APPEND: lines of several sessions never interleave.
     [[maybe_unused]] const ssize_t written = ::write(fd, out.data(), out.size());

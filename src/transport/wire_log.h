@@ -2,7 +2,8 @@
 // The wire log for diagnosis: with KESTRIX_WIRE_LOG=FILE in the environment, every byte a socket
 // session sends or receives above the stream seam (so the plain text of a TLS connection, too)
 // is appended to FILE, one line per protocol line, marked with the session and its direction.
-// The argument of PASS and the credentials of an HTTP Authorization line are masked. Off (and
+// The argument of PASS, every client line of a SASL exchange (AUTH ... up to the server's final
+// reply: they carry the token) and the credentials of an HTTP Authorization line are masked. Off (and
 // free) when the variable is not set. The file is created private (0600).
 
 #include "transport/stream.h"
@@ -46,6 +47,7 @@ private:
     int session_;
     std::string peer_;
     bool active_ = false;   // a connect was started on the watched socket
+    bool inSasl_ = false;   // an AUTH was sent and the server has not given its final reply
     std::string sent_;      // an outgoing line not yet complete
     std::string received_;  // an incoming line not yet complete
 };

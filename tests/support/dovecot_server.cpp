@@ -105,6 +105,25 @@ std::string DovecotServer::tlsSettings() const
            "ssl_min_protocol = TLSv1.2\n";
 }
 
+std::string DovecotServer::oauth2Settings() const
+{
+    if (options_.oauth2IntrospectionUrl.empty())
+        return "auth_mechanisms = plain\n";
+    writeFile(root_ + "/oauth2.conf",
+              "introspection_url = " + options_.oauth2IntrospectionUrl + "\n"
+              "introspection_mode = get\n"
+              "username_attribute = username\n"
+              "active_attribute = active\n"
+              "active_value = true\n",
+              0644);
+    return "auth_mechanisms = plain xoauth2 oauthbearer\n"
+           "passdb {\n"
+           "  driver = oauth2\n"
+           "  mechanisms = xoauth2 oauthbearer\n"
+           "  args = " + root_ + "/oauth2.conf\n"
+           "}\n";
+}
+
 void DovecotServer::writeConfig()
 {
     const std::string uid = std::to_string(mailUid_);
@@ -120,7 +139,7 @@ void DovecotServer::writeConfig()
         "listen = 127.0.0.1\n"
         + tlsSettings() +
         "disable_plaintext_auth = no\n"
-        "auth_mechanisms = plain\n"
+        + oauth2Settings() +
         // Refused logins answer at once (the default waits two seconds).
         "auth_failure_delay = 0\n"
         "default_login_user = " + loginUser + "\n"

@@ -8,7 +8,7 @@
 //   dovecot.messages();          // what is in the mailbox now, in server order
 //
 // Everything lives in a temp folder (config, base_dir, state_dir, passwd-file, maildir, log):
-// plain-text login (USER/PASS), only POP3, listening on 127.0.0.1 on a free port. With a TLS
+// plain-text login (USER/PASS; with an introspection URL also OAuth 2.0 tokens), only POP3, listening on 127.0.0.1 on a free port. With a TLS
 // certificate and key in the options it also offers STLS on that port and implicit TLS on a
 // second one (tlsPort()); plain logins stay allowed. The
 // mail processes run as `nobody` (the fixture may run as root); run as another user, everything
@@ -33,6 +33,10 @@ public:
         std::string password = "secret";
         std::string tlsCertificate;  // PEM files; both empty: no TLS at all
         std::string tlsKey;
+        // Set: the server also takes XOAUTH2 and OAUTHBEARER, checking each token with a GET of
+        // this URL followed by the token ("http://127.0.0.1:PORT/introspect?token="): a JSON
+        // answer {"active": true, "username": USER} accepts it (Dovecot's oauth2 passdb).
+        std::string oauth2IntrospectionUrl;
     };
 
     explicit DovecotServer(const std::vector<std::string> &messages = {});
@@ -70,6 +74,7 @@ public:
 private:
     void writeConfig();
     std::string tlsSettings() const;
+    std::string oauth2Settings() const;
     std::string maildir() const { return root_ + "/mail"; }
 
     Options options_;

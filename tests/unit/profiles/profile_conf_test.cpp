@@ -209,3 +209,51 @@ TEST(ProfileConf, TheSenderChecksAreWrittenOnlyOnceTheyDifferFromTheirDefaults)
     tmp.write("p.conf", "[screening]\ntrustSpamFlag=perhaps\n");
     EXPECT_THAT(ProfileConf::load(path).error(), HasSubstr("[screening] trustSpamFlag"));
 }
+
+TEST(ProfileConf, SignInMethodAndTokenCommand)
+{
+    struct Case {
+        std::string file;
+        SignInMethod method;
+        std::string command;
+        bool withToken;
+        const char *problem;  // part of securityError(), or "" when sound
+    };
+    const Case cases[] = {
+        {"", SignInMethod::Auto, "", false, ""},
+        {"[auth]\ntokenCommand = oama access me@example.org\n", SignInMethod::Auto,
+         "oama access me@example.org", true, ""},
+        {"[auth]\nmethod=XOAUTH2\n", SignInMethod::XOAuth2, "", true, ""},
+        {"[auth]\nmethod=oauthbearer\ntokenCommand=t\n", SignInMethod::OAuthBearer, "t", true, ""},
+        {"[auth]\nmethod=password\ntokenCommand=t\n", SignInMethod::Password, "t", false, ""},
+        // An unknown method never turns into the password login.
+        {"[auth]\nmethod=kerberos\n", SignInMethod::Auto, "", false, "[auth] method"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        TempFolder tmp;
+        tmp.write("p.conf", c.file);
+        const QString path = tmp.path("p.conf");
+        const ProfileConf conf = ProfileConf::load(path);
+        EXPECT_EQ(conf.signInMethod(), c.method);
+        EXPECT_EQ(conf.tokenCommand(), c.command);
+        EXPECT_EQ(conf.signsInWithToken(), c.withToken);
+        if (*c.problem)
+            EXPECT_THAT(conf.securityError(), HasSubstr(c.problem));
+        else
+            EXPECT_EQ(conf.securityError(), "");
+    }
+
+    // A profile that never chose keeps a file without [auth]; a choice is written and read back.
+    TempFolder tmp;
+    const QString path = tmp.path("p.conf");
+    ProfileConf conf = ProfileConf::load(path);
+    ASSERT_TRUE(conf.save(path));
+    EXPECT_THAT(tmp.read("p.conf"), ::testing::Not(HasSubstr("[auth]")));
+    conf.setSignInMethod(SignInMethod::XOAuth2);
+    conf.setTokenCommand(" python3 '/home/me/mutt oauth2.py' /home/me/token, \"x\" ");
+    ASSERT_TRUE(conf.save(path));
+    const ProfileConf back = ProfileConf::load(path);
+    EXPECT_EQ(back.signInMethod(), SignInMethod::XOAuth2);
+    EXPECT_EQ(back.tokenCommand(), "python3 '/home/me/mutt oauth2.py' /home/me/token, \"x\"");
+}

@@ -1,0 +1,76 @@
+// Signing in with an access token: the token command runs before anything is sent, its token is
+// kept in memory for the next sessions, and a token the server refuses is replaced once by a
+// fresh one from the same command.
+#include "screening/screener.h"
+#include "screening/view.h"
+#include "text/secret_text.h"
+#include "transport/pop3_client.h"
+
+namespace kestrix {
+
+namespace {
+
+Pop3SignIn pop3SignIn(const ProfileConf &conf)
+{
+    if (!conf.signsInWithToken())
+        return Pop3SignIn::Password;
+    switch (conf.signInMethod()) {
+    case SignInMethod::XOAuth2: return Pop3SignIn::XOAuth2;
+    case SignInMethod::OAuthBearer: return Pop3SignIn::OAuthBearer;
+    case SignInMethod::Password:
+    case SignInMethod::Auto: break;
+    }
+    return Pop3SignIn::Auto;
+}
+
+}  // namespace
+
+void Screener::forgetAccessToken()
+{
+    wipeSecret(m_accessToken);
+    m_accessTokenCommand.clear();
+    if (NMPOP31)
+        wipeSecret(NMPOP31->AccessToken);
+}
+
+std::string Screener::prepareSignIn()
+{
+    NMPOP31->SignIn = pop3SignIn(conf);
+    NMPOP31->OnTokenRefused = nullptr;
+    if (NMPOP31->SignIn == Pop3SignIn::Password) {
+        wipeSecret(NMPOP31->AccessToken);
+        return {};
+    }
+    // Neither the command nor the server is asked when the token could only go unprotected.
+    if (conf.securityMode() == SecurityMode::None)
+        return "Signing in with a token needs an encrypted connection: choose \"Automatic\" or "
+               "\"TLS\" in Security (nothing was sent)";
+    // A command changed on screen is used at once, so its token too.
+    if (m_accessTokenCommand != conf.tokenCommand())
+        forgetAccessToken();
+    if (m_accessToken.empty()) {
+        m_view.setStatus("Asking the token command for an access token");
+        TokenCommandResult got = runTokenCommand(conf.tokenCommand(), tokenCommandTimeOutMs);
+        if (!got.error.empty())
+            return got.error + "; nothing was sent";
+        m_accessToken = std::move(got.token);
+        m_accessTokenCommand = conf.tokenCommand();
+    }
+    NMPOP31->AccessToken = m_accessToken;
+    NMPOP31->OnTokenRefused = [this](bool &handled) {
+        forgetAccessToken();
+        m_view.setStatus("The token was refused: asking the token command for a fresh one");
+        TokenCommandResult got = runTokenCommand(conf.tokenCommand(), tokenCommandTimeOutMs);
+        if (!got.error.empty()) {
+            m_view.setStatus(got.error);
+            return;
+        }
+        m_accessToken = std::move(got.token);
+        m_accessTokenCommand = conf.tokenCommand();
+        NMPOP31->AccessToken = m_accessToken;
+        handled = true;
+    };
+    return {};
+}
+
+}  // namespace kestrix
