@@ -12,12 +12,16 @@ namespace kestrix::cli {
 
 const char *const kProfileUsage =
     "  profile add NAME --host HOST [--port PORT] [--user USER] [--security MODE]\n"
+    "              [--auth METHOD] [--token-command 'CMD']\n"
     "      a new profile as the window's New makes it: the name in lower case without\n"
     "      blanks; its settings files and the profile list written; it becomes the last\n"
     "      profile used. MODE: auto (the default), tls, starttls or none; port 995 with\n"
     "      tls, else 110, unless given. Header texts of a new profile are decoded in full.\n"
     "      Settings files left over from an earlier profile of that name are taken over\n"
-    "      (with its whitelist and log)\n"
+    "      (with its whitelist and log). METHOD: password, xoauth2, oauthbearer or auto\n"
+    "      (the default: the server's token mechanism when CMD is given, else the\n"
+    "      password); CMD prints an OAuth 2.0 access token on its first line (its words\n"
+    "      split as a shell would, no shell runs)\n"
     "  profile list\n"
     "      one line per listed profile on standard output: name, host, port, user,\n"
     "      security mode (TAB-separated)\n"
@@ -50,7 +54,9 @@ bool isPortText(const std::string &port)
 int add(const GlobalOptions &global, const std::vector<std::string> &args)
 {
     const CommandArguments split =
-        splitCommandArguments(args, {"--host", "--port", "--user", "--security"}, {});
+        splitCommandArguments(args, {"--host", "--port", "--user", "--security", "--auth",
+                                     "--token-command"},
+                              {});
     if (!split.error.empty())
         return usageError("profile add: " + split.error);
     if (split.words.size() != 1)
@@ -69,6 +75,24 @@ int add(const GlobalOptions &global, const std::vector<std::string> &args)
         if (!security)
             return usageError("--security " + *mode + ": it must be auto, tls, starttls or none");
     }
+    NewProfileSignIn signIn;
+    if (const auto method = split.value("--auth")) {
+        signIn.method = signInMethodFromName(*method);
+        if (!signIn.method)
+            return usageError("--auth " + *method
+                              + ": it must be password, xoauth2, oauthbearer or auto");
+    }
+    signIn.tokenCommand = split.value("--token-command").value_or(std::string());
+    if (signIn.tokenCommand.find_first_of("\r\n") != std::string::npos)
+        return usageError("--token-command must be one line");
+    if ((signIn.method == SignInMethod::XOAuth2 || signIn.method == SignInMethod::OAuthBearer)
+        && signIn.tokenCommand.empty())
+        return usageError("--auth " + std::string(signInMethodName(*signIn.method))
+                          + " needs --token-command 'CMD'");
+    if (security == SecurityMode::None && (signIn.method ? *signIn.method != SignInMethod::Password
+                                                         : !signIn.tokenCommand.empty()))
+        return usageError("a token is sent only over TLS: --security none can not sign in "
+                          "with a token");
     const std::string port =
         split.value("--port").value_or(security == SecurityMode::Tls ? "995" : "110");
     if (!isPortText(port))
@@ -95,7 +119,7 @@ int add(const GlobalOptions &global, const std::vector<std::string> &args)
     profile.settings.Port = port;
     profile.settings.UserId = user;
     // The profile's files first: a list that names a profile always finds them.
-    if (const FileResult saved = writeNewProfileConf(*dir, name, security); !saved)
+    if (const FileResult saved = writeNewProfileConf(*dir, name, security, signIn); !saved)
         return failure(saved.error);
     if (const FileResult saved = SaveProfile(profile, *dir); !saved)
         return failure(saved.error);

@@ -9,14 +9,22 @@
 #include <QString>
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kestrix {
 
-// Writes NAME.conf with "[headers] decodeAll=true" (and the security mode when one is given).
+// How a new profile signs in, when chosen at its making ("[auth]").
+struct NewProfileSignIn {
+    std::optional<SignInMethod> method;
+    std::string tokenCommand;
+};
+
+// Writes NAME.conf with "[headers] decodeAll=true" (and the security mode and sign-in when given).
 // A NAME.conf left from an earlier profile of the same name is taken over with its other keys,
 // as the settings file and lists are; one that cannot be read is left alone and reported.
 FileResult writeNewProfileConf(const QString &dataDir, std::string_view profileName,
-                               std::optional<SecurityMode> security = std::nullopt);
+                               std::optional<SecurityMode> security = std::nullopt,
+                               const NewProfileSignIn &signIn = {});
 
 }  // namespace kestrix

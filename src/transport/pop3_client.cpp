@@ -106,6 +106,7 @@ TNMPOP3::~TNMPOP3()
     } catch (...) {
     }
     wipeSecret(Password);
+    wipeSecret(AccessToken);
 }
 
 std::string TNMPOP3::command(const std::string &text)

@@ -130,6 +130,18 @@ void ConfigPage::build()
         form->addRow(L1("Port"), Edit2);
         form->addRow(L1("Security"), ComboBoxSecurity);
         form->addRow(L1("User ID"), Edit3);
+        // A provider that takes no password over POP3 takes an OAuth 2.0 access token that a
+        // command of the user's prints (window_sign_in.h).
+        ComboBoxSignIn = named(new QComboBox(account), "ComboBoxSignIn");
+        for (const char *choice : {"Password", "OAuth 2.0 token command"})
+            ComboBoxSignIn->addItem(L1(choice));
+        EditTokenCommand = named(new QLineEdit(account), "EditTokenCommand");
+        EditTokenCommand->setPlaceholderText(
+            L1("python3 /usr/share/doc/mutt/examples/mutt_oauth2.py ~/.mail-token"));
+        EditTokenCommand->setToolTip(L1("A command that prints a current access token on its "
+                                        "first line (no shell: quote words with blanks)"));
+        form->addRow(L1("Sign in with"), ComboBoxSignIn);
+        form->addRow(L1("Token command"), EditTokenCommand);
         column->addWidget(account);
         column->addStretch(1);
     }

@@ -54,6 +54,9 @@ public:
     // "Security" on the account sub-page: Automatic / TLS / STARTTLS required / None, in the
     // order of SecurityMode; kept in NAME.conf.
     QComboBox *ComboBoxSecurity = nullptr;
+    // "Sign in with": Password / OAuth 2.0 token command, and the command ("[auth]" in NAME.conf).
+    QComboBox *ComboBoxSignIn = nullptr;
+    QLineEdit *EditTokenCommand = nullptr;
     QToolButton *SpeedButton16 = nullptr, *SpeedButton14 = nullptr;
     QLineEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit5 = nullptr,
               *Edit6 = nullptr;

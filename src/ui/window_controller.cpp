@@ -7,6 +7,7 @@
 #include "ui/form4_message_reader.h"
 #include "ui/ui_widgets.h"
 #include "ui/window_keyring.h"
+#include "ui/window_sign_in.h"
 #include "ui/wrap_grid.h"
 
 #include <QButtonGroup>
@@ -182,6 +183,7 @@ void WindowController::connectSettingsControls()
             [this](bool on) { m_profiles.decodeAllChanged(on); });
     // The Security shown is the one the next connection uses, saved or not; NAME.conf gets it
     // when the profile is saved.
+    followSignIn(config, m_screener.conf);
     connect(config.ComboBoxSecurity, &QComboBox::currentIndexChanged, this, [this](int index) {
         ProfileConf &conf = m_screener.conf;
         const bool unreadable = !conf.problem(ProfileConf::kSecurityMode).empty();

@@ -14,6 +14,7 @@
 #include "text/secret_text.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
+#include "ui/window_sign_in.h"
 #include "ui/wrap_grid.h"
 
 #include <QApplication>
@@ -116,6 +117,7 @@ void WindowProfiles::load()
     const bool modeReadable = m_screener.conf.problem(ProfileConf::kSecurityMode).empty();
     m_form.configPage->ComboBoxSecurity->setCurrentIndex(
         modeReadable ? int(m_screener.conf.securityMode()) : -1);
+    showSignIn(*m_form.configPage, m_screener.conf);
 
     m_loading = true;
     m_form.showSettings(m_screener.settings);
@@ -149,6 +151,8 @@ bool WindowProfiles::save()
     FileResult result = SaveProfile(profile, m_dataDir);
     if (result)
         result = saveSecurityChoice();
+    if (result)
+        result = saveSignIn(m_screener.conf, m_screener.confFile);
     if (!result)
         ask().message(Prompter::Kind::Error, result.error);
     return bool(result);

@@ -46,6 +46,16 @@ TEST_F(CliTest, ProfileAddListAndRemoveFollowTheWindowsRules)
     EXPECT_EQ(loadProfile("secure").settings.Port, "995");
     EXPECT_EQ(ProfileConf::load(dir.filePath(QStringLiteral("secure.conf"))).securityMode(),
               SecurityMode::Tls);
+    // --auth and --token-command land in [auth]; the command is kept as typed, never run here.
+    ASSERT_EQ(run({"profile", "add", "outlook", "--host", "outlook.office365.com", "--security",
+                   "tls", "--auth", "xoauth2", "--token-command",
+                   "python3 '/opt/my tools/mutt_oauth2.py' /home/me/token"})
+                  .exitCode,
+              0);
+    const ProfileConf outlook = ProfileConf::load(dir.filePath(QStringLiteral("outlook.conf")));
+    EXPECT_EQ(outlook.signInMethod(), SignInMethod::XOAuth2);
+    EXPECT_EQ(outlook.tokenCommand(), "python3 '/opt/my tools/mutt_oauth2.py' /home/me/token");
+    ASSERT_EQ(run({"profile", "remove", "outlook"}).exitCode, 0);
 
     const CliResult listed = run({"profile", "list"});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
@@ -113,6 +123,10 @@ TEST_F(CliTest, BadNamesAndArgumentsAreUsageErrorsThatTouchNothing)
         {{"profile", "add", "x", "--host", "h", "--colour", "red"}, "unknown option: --colour"},
         {{"profile", "add", "x", "--host", "h", "--security", "ssl"}, "auto, tls, starttls or none"},
         {{"profile", "add", "x", "--host"}, "--host needs a value"},
+        {{"profile", "add", "x", "--host", "h", "--auth", "sso"}, "password, xoauth2, oauthbearer"},
+        {{"profile", "add", "x", "--host", "h", "--auth", "oauthbearer"}, "needs --token-command"},
+        {{"profile", "add", "x", "--host", "h", "--security", "none", "--token-command", "t"},
+         "only over TLS"},
         {{"profile", "list", "extra"}, "takes no arguments"},
         {{"whitelist"}, "whitelist needs list, add TEXT or remove TEXT"},
         {{"whitelist", "add"}, "needs one TEXT"},

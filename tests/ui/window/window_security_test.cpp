@@ -111,6 +111,58 @@ private slots:
         QCOMPARE(readFile(file(w, "default.ini")).count("\r\n"), 29);  // NAME.ini stays as it is
     }
 
+    // "Sign in with" and the token command: shown from NAME.conf, used at once, saved with the
+    // profile; typed as a user types.
+    void signInChoiceShowsAndKeepsNameConf_data()
+    {
+        QTest::addColumn<QByteArray>("conf");
+        QTest::addColumn<int>("shown");         // 0 Password, 1 token command, -1 none
+        QTest::addColumn<int>("chosen");        // -1: left alone
+        QTest::addColumn<QString>("typed");     // typed into the command's field
+        QTest::addColumn<bool>("withToken");    // what the next connection uses
+        QTest::addColumn<QByteArray>("after");  // in NAME.conf after the save; empty: no file
+
+        QTest::newRow("no file, token chosen and typed")
+            << QByteArray() << 0 << 1 << QStringLiteral("oama access me") << true
+            << QByteArray("tokenCommand=oama access me");
+        QTest::newRow("xoauth2 kept, Password chosen")
+            << QByteArray("[auth]\nmethod=xoauth2\ntokenCommand=t\n") << 1 << 0 << QString()
+            << false << QByteArray("method=password");
+        QTest::newRow("unreadable, left alone")
+            << QByteArray("[auth]\nmethod=sso\n") << -1 << -1 << QString() << false
+            << QByteArray("method=sso");
+    }
+
+    void signInChoiceShowsAndKeepsNameConf()
+    {
+        QFETCH(QByteArray, conf);
+        QFETCH(int, shown);
+        QFETCH(int, chosen);
+        QFETCH(QString, typed);
+        QFETCH(bool, withToken);
+        QFETCH(QByteArray, after);
+        WindowFixture w;
+        writeFile(file(w, "default.ini"), "3\r\npop.example.org\r\n110\r\njoe\r\n");
+        if (!conf.isEmpty())
+            writeFile(file(w, "default.conf"), conf);
+        w.controller.start(std::nullopt);
+
+        QComboBox *signIn = w.form.configPage->ComboBoxSignIn;
+        QLineEdit *command = w.form.configPage->EditTokenCommand;
+        QCOMPARE(signIn->itemText(1), QStringLiteral("OAuth 2.0 token command"));
+        QCOMPARE(signIn->currentIndex(), shown);
+        QCOMPARE(command->isEnabled(), shown == 1);
+        if (chosen >= 0)
+            signIn->setCurrentIndex(chosen);
+        QCOMPARE(command->isEnabled(), signIn->currentIndex() == 1);
+        if (!typed.isEmpty())
+            QTest::keyClicks(command, typed);
+        QCOMPARE(w.screener().signsInWithToken(), withToken);
+        QVERIFY(w.controller.profiles().save());
+        const QByteArray saved = readFile(file(w, "default.conf"));
+        QVERIFY2(saved.contains(after), saved.constData());
+    }
+
     void aRefusedCertificateIsTrustedOnlyAfterYes_data()
     {
         QTest::addColumn<bool>("trust");
