@@ -38,7 +38,9 @@ void TForm1::refreshTick()
     applyListPageRules();
 
     const bool accountFilled = config.accountFilled();
-    const bool passwordFilled = !topBar->Edit4->text().isEmpty();
+    // A profile that signs in with a token from its command needs no password.
+    const bool withToken = m_screener->signsInWithToken();
+    const bool passwordFilled = withToken || !topBar->Edit4->text().isEmpty();
     const bool wasConfiguring = m_screener->mainButtonMode() == MainButtonMode::Configure;
     m_screener->followAccount(accountFilled);
     // Configuring with an account still missing leaves the buttons as they are.
@@ -49,7 +51,8 @@ void TForm1::refreshTick()
     }
 
     // The password is typed once there is an account to use it with.
-    const bool passwordWanted = m_screener->mainButtonMode() != MainButtonMode::Configure;
+    const bool passwordWanted =
+        !withToken && m_screener->mainButtonMode() != MainButtonMode::Configure;
     topBar->Edit4->setEnabled(passwordWanted);
     topBar->Label4->setEnabled(passwordWanted);
     setTextColour(topBar->Label4, passwordFilled ? QColor(Qt::black) : colours::navy);

@@ -35,6 +35,13 @@ public:
         return f.readAll().toStdString();
     }
     bool exists(std::string_view name) const { return QFile::exists(path(name)); }
+    // A shell script the owner may run; its full path.
+    std::string script(std::string_view name, const std::string &body) const
+    {
+        write(name, "#!/bin/sh\n" + body);
+        QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path(name).toStdString();
+    }
     // Names of everything in the folder, to catch temp files left behind.
     QStringList entries() const
     {

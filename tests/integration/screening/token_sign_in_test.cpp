@@ -51,33 +51,32 @@ protected:
         dovecot = std::make_unique<DovecotServer>(numberedMessages(3), options);
         pointAt(*dovecot);
         s.password.clear();  // a token needs none
-        s.conf.setTokenCommand(script("token", "n=$(($(cat \"$0.count\" 2>/dev/null || echo 0) + 1))\n"
-                                               "echo $n > \"$0.count\"\n"
-                                               "echo " + std::string(kTokenPrefix) + "$n\n"));
+        // Prints the token of its n-th run and counts the runs beside itself.
+        s.conf.setTokenCommand(tools.script(
+            "token", "n=$(($(cat \"$0.count\" 2>/dev/null || echo 0) + 1))\n"
+                     "echo $n > \"$0.count\"\n"
+                     "echo " + std::string(kTokenPrefix) + "$n\n"));
         s.conf.setSecurityMode(SecurityMode::StartTls);
     }
 
+    static void TearDownTestSuite() { std::remove(wireLog().c_str()); }
     void TearDown() override { ::unsetenv("SSL_CERT_FILE"); }
 
     // The introspection endpoint's answer for the token of run n.
     void answerToken(int n, bool active)
     {
-        const std::string json = active ? "{\"active\": true, \"username\": \"" + dovecot->user() + "\"}"
-                                        : std::string("{\"active\": false}");
-        introspection.on(std::string("/introspect?token=") + kTokenPrefix + std::to_string(n)
-                             + "&client_id=&client_secret=",
-                         FakeHttpServer::reply(200, "OK", json, {"Content-Type: application/json"}));
+        const std::string user = "\"username\": \"" + dovecot->user() + "\"";
+        const std::string json =
+            active ? "{\"active\": true, " + user + "}" : std::string("{\"active\": false}");
+        const std::string path = std::string("/introspect?token=") + kTokenPrefix
+                                 + std::to_string(n) + "&client_id=&client_secret=";
+        introspection.on(path, FakeHttpServer::reply(200, "OK", json));
     }
 
-    std::string script(const std::string &name, const std::string &body)
+    int tokenRuns() const
     {
-        tools.write(name, "#!/bin/sh\n" + body);
-        QFile::setPermissions(tools.path(name),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return tools.path(name).toStdString();
+        return tools.exists("token.count") ? std::stoi(tools.read("token.count")) : 0;
     }
-
-    int tokenRuns() const { return tools.exists("token.count") ? std::stoi(tools.read("token.count")) : 0; }
     static std::string wireText()
     {
         QFile file(QString::fromStdString(wireLog()));
@@ -95,8 +94,8 @@ TEST_F(TokenSignInTest, BothMechanismsSignInOverTlsAndTheTokenIsReused)
     struct Case {
         SignInMethod method;
         SecurityMode security;
-        const char *wire;    // the AUTH line the wire log shows
-        const char *method_; // what Dovecot logged
+        const char *wire;      // the AUTH line the wire log shows
+        const char *dovecot_;  // what Dovecot logged
     };
     const Case cases[] = {
         {SignInMethod::XOAuth2, SecurityMode::StartTls, "C: AUTH XOAUTH2", "method=XOAUTH2"},
@@ -120,7 +119,7 @@ TEST_F(TokenSignInTest, BothMechanismsSignInOverTlsAndTheTokenIsReused)
         const std::string wire = wireText().substr(wireBefore);
         EXPECT_THAT(wire, HasSubstr(c.wire));
         EXPECT_THAT(wire, HasSubstr("C: ****"));
-        EXPECT_THAT(dovecot->logText(), HasSubstr(c.method_));
+        EXPECT_THAT(dovecot->logText(), HasSubstr(c.dovecot_));
         EXPECT_FALSE(pop.LastProtection().protocol.empty());
     }
     // The kept token serves the next check: the command does not run again.
@@ -132,7 +131,8 @@ TEST_F(TokenSignInTest, BothMechanismsSignInOverTlsAndTheTokenIsReused)
     while (files.hasNext()) {
         QFile file(files.next());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_THAT(file.readAll().toStdString(), Not(HasSubstr(kTokenPrefix))) << file.fileName().toStdString();
+        EXPECT_THAT(file.readAll().toStdString(), Not(HasSubstr(kTokenPrefix)))
+            << file.fileName().toStdString();
     }
     EXPECT_THAT(wireText(), Not(HasSubstr(kTokenPrefix)));
     EXPECT_THAT(wireText(), Not(HasSubstr("dXNlcj1")));  // base64 of "user=" in XOAUTH2
@@ -171,10 +171,11 @@ TEST_F(TokenSignInTest, NoTokenOrNoEncryptionSendsNothing)
         const char *why;
     };
     const Case cases[] = {
-        {script("fails", "echo 'invalid_grant: refresh token expired' >&2\nexit 1\n"),
+        {tools.script("fails", "echo 'invalid_grant: refresh token expired' >&2\nexit 1\n"),
          SecurityMode::StartTls, "failed (exit code 1): invalid_grant: refresh token expired"},
-        {script("hangs", "exec sleep 20\n"), SecurityMode::Auto, "gave no token within 1 seconds"},
-        {script("silent", "exit 0\n"), SecurityMode::Tls, "printed no token"},
+        {tools.script("hangs", "exec sleep 20\n"), SecurityMode::Auto,
+         "gave no token within 1 seconds"},
+        {tools.script("silent", "exit 0\n"), SecurityMode::Tls, "printed no token"},
         // "None" refuses before the command runs or anything is sent.
         {s.conf.tokenCommand(), SecurityMode::None, "needs an encrypted connection"},
     };

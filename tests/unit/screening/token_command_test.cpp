@@ -3,8 +3,6 @@
 #include "screening/token_command.h"
 #include "support/temp_folder.h"
 
-#include <QFile>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -13,17 +11,6 @@
 using namespace kestrix;
 using kestrix::test::TempFolder;
 using ::testing::HasSubstr;
-
-namespace {
-
-std::string script(const TempFolder &tmp, const std::string &name, const std::string &body)
-{
-    tmp.write(name, "#!/bin/sh\n" + body);
-    QFile::setPermissions(tmp.path(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return tmp.path(name).toStdString();
-}
-
-}  // namespace
 
 TEST(TokenCommand, FirstLineIsTheTokenElseOneClearLine)
 {
@@ -35,16 +22,16 @@ TEST(TokenCommand, FirstLineIsTheTokenElseOneClearLine)
         const char *error;  // part of the error, "" on success
     };
     const Case cases[] = {
-        {script(tmp, "ok", "printf ' ya29.A-b_c~d+/= \\r\\nsecond line\\n'"), "ya29.A-b_c~d+/=", ""},
+        {tmp.script("ok", "printf ' ya29.A-b_c~d+/= \\r\\nsecond line\\n'"), "ya29.A-b_c~d+/=", ""},
         // Arguments are split as for the mail program and reach the program as given.
-        {script(tmp, "args", "echo \"$1$2\" | tr ' ' _") + " 'a b' \"c\"", "a_bc", ""},
+        {tmp.script("args", "echo \"$1$2\" | tr ' ' _") + " 'a b' \"c\"", "a_bc", ""},
         // Our password is not the command's.
-        {script(tmp, "env", "echo \"tok-${KESTRIX_PASSWORD:-none}\""), "tok-none", ""},
-        {script(tmp, "fail", "echo 'refresh token expired' >&2; exit 3"), "",
+        {tmp.script("env", "echo \"tok-${KESTRIX_PASSWORD:-none}\""), "tok-none", ""},
+        {tmp.script("fail", "echo 'refresh token expired' >&2; exit 3"), "",
          "failed (exit code 3): refresh token expired"},
-        {script(tmp, "empty", "exit 0"), "", "printed no token"},
-        {script(tmp, "blank", "echo 'two words'"), "", "no valid token"},
-        {script(tmp, "hang", "exec sleep 30"), "", "gave no token within 1 seconds"},
+        {tmp.script("empty", "exit 0"), "", "printed no token"},
+        {tmp.script("blank", "echo 'two words'"), "", "no valid token"},
+        {tmp.script("hang", "exec sleep 30"), "", "gave no token within 1 seconds"},
         {tmp.path("missing").toStdString(), "", "could not be started"},
         {"  ", "", "No token command is set"},
         // No shell: a pipe character is only an argument.
