@@ -1,9 +1,12 @@
 // kestrix-cli over TLS against Dovecot with a test CA: STLS and implicit TLS list what plain
 // POP3 lists; an untrusted certificate is reported with its fingerprint (exit 1) until NAME.conf
-// pins it; an unreadable security setting is a usage error (exit 2).
+// pins it; an unreadable security setting is a usage error (exit 2); a profile that signs in
+// with a token lists without any password.
 #include "cli_fixture.h"
 #include "profiles/profile_conf.h"
+#include "support/fake_http_server.h"
 #include "support/fake_pop3_server.h"
+#include "support/temp_folder.h"
 #include "support/test_certificates.h"
 
 #include <gmock/gmock.h>
@@ -181,4 +184,30 @@ TEST_F(CliTlsTest, ADeletionOverTlsLeavesTheSameMailboxTableAndFilesAsOverPlain)
         EXPECT_EQ(result.out, plainRun->out);
         EXPECT_EQ(kept, plainFiles);
     }
+}
+
+TEST_F(CliTlsTest, AProfileWithATokenCommandListsWithoutAPassword)
+{
+    kestrix::test::TempFolder tools;
+    const TestCertificates certificates(tools.dir().toStdString());
+    ::setenv("SSL_CERT_FILE", certificates.caFile.c_str(), 1);
+    kestrix::test::FakeHttpServer introspection;
+    introspection.on("/introspect?token=cli-token&client_id=&client_secret=",
+                     kestrix::test::FakeHttpServer::reply(
+                         200, "OK", R"({"active": true, "username": "kestrix"})"));
+    DovecotServer::Options options;
+    options.tlsCertificate = certificates.serverCertificate;
+    options.tlsKey = certificates.serverKey;
+    options.oauth2IntrospectionUrl = introspection.url("/introspect?token=");
+    dovecot = std::make_unique<DovecotServer>(numberedMessages(2), options);
+    makeProfile();
+    saveProfile();
+    writeConf("[auth]\nmethod=xoauth2\ntokenCommand=" + tools.script("token", "echo cli-token\n")
+              + "\n");
+
+    const CliResult listed = run({"-v", "list"}, "");
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_THAT(listed.err, HasSubstr("connection: STARTTLS, TLS 1."));
+    EXPECT_EQ(listed.numbers(), (std::vector<std::string>{"1", "2"}));
+    EXPECT_THAT(dovecot->logText(), HasSubstr("method=XOAUTH2"));
 }

@@ -155,3 +155,29 @@ TEST_F(Pop3TlsDovecotTest, ACertificateForAnotherNameIsRefused)
 }
 
 }  // namespace
+
+TEST_F(Pop3TlsDovecotTest, ATokenThatTheServerCannotTakeIsNeverSent)
+{
+    // This Dovecot knows no token mechanism: its CAPA says "SASL PLAIN".
+    startDovecot(certificates->serverCertificate, certificates->serverKey);
+    struct Case {
+        Pop3SignIn signIn;
+        const char *why;
+    };
+    for (const Case &c : {Case{Pop3SignIn::XOAuth2, "The server refused AUTH XOAUTH2: -ERR"},
+                          Case{Pop3SignIn::Auto, "offers neither OAUTHBEARER nor XOAUTH2"}}) {
+        SCOPED_TRACE(c.why);
+        TNMPOP3 pop;
+        configure(pop, Pop3Security::StartTls, dovecot->port());
+        pop.SignIn = c.signIn;
+        pop.AccessToken = "never-sent-token";
+        try {
+            pop.Connect();
+            FAIL() << "signed in without a token mechanism";
+        } catch (const Exception &error) {
+            EXPECT_THAT(error.what(), HasSubstr(c.why));
+        }
+        EXPECT_FALSE(pop.Connected());
+    }
+    EXPECT_THAT(dovecot->logText(), Not(HasSubstr("Login: user=")));
+}

@@ -62,6 +62,20 @@ TEST_F(Pop3TlsTest, WithoutStlsAutomaticLogsInPlainAndSaysSoWhileRequiredSendsNo
     finishDialogue();
 }
 
+TEST_F(Pop3TlsTest, AutomaticWithoutStlsNeverSendsAToken)
+{
+    scriptCapa("USER\r\nSASL XOAUTH2\r\n");
+    expectClient("QUIT\r\n");
+    server("+OK\r\n");
+    configure(Pop3Security::Auto);
+    pop.SignIn = Pop3SignIn::XOAuth2;
+    pop.AccessToken = "never-sent-token";
+    EXPECT_THROW(pop.Connect(), EProtectionMissing);
+    EXPECT_TRUE(fake.waitUntilScriptDone());
+    EXPECT_EQ(fake.received(), (std::vector<std::string>{"CAPA\r\n", "QUIT\r\n"}));
+    EXPECT_EQ(plainLogins, 0);  // nor is "Password sent without encryption" said
+}
+
 TEST_F(Pop3TlsTest, RequiredStlsThatTheServerDoesNotOfferSendsNoCredentials)
 {
     scriptCapa("USER\r\n");
