@@ -87,6 +87,7 @@ void LatencyProxy::relay(int client, int server)
 {
     Direction directions[2] = {{client, server, {}}, {server, client, {}}};
     std::vector<char> buffer(64 * 1024);
+    bool clientSpokeLast = true;  // the client waits for the greeting
     while (!stopping_ && !(directions[0].done && directions[1].done)) {
         // Pass on what is due.
         const Clock::time_point now = Clock::now();
@@ -126,6 +127,10 @@ void LatencyProxy::relay(int client, int server)
                 continue;
             const ssize_t n = ::recv(d.from, buffer.data(), buffer.size(), MSG_DONTWAIT);
             if (n > 0) {
+                const bool fromClient = &d == &directions[0];
+                if (!fromClient && clientSpokeLast)
+                    ++roundTrips_;
+                clientSpokeLast = fromClient;
                 d.held.push_back({due, std::string(buffer.data(), std::size_t(n))});
             } else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
                 d.readClosed = true;

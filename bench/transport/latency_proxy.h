@@ -18,6 +18,10 @@ public:
     LatencyProxy &operator=(const LatencyProxy &) = delete;
 
     int port() const { return port_; }
+    // The times the server spoke after the client had (the greeting counts): the round trips a
+    // client that waits for each answer pays, counted since the last reset.
+    int roundTrips() const { return roundTrips_; }
+    void resetRoundTrips() { roundTrips_ = 0; }
 
 private:
     void run();
@@ -29,6 +33,7 @@ private:
     int listenFd_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<int> roundTrips_{0};
     std::thread thread_;
 };
 

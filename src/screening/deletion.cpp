@@ -1,15 +1,17 @@
 // Deletion on the server: the selected rows, every known-bad or blacklisted row, and "Empty
-// Server". Rows are deleted from the highest message number down, so every DELE uses a number
-// that is still valid in the open session and the list indices of the rows still to come do not
-// move. The server carries the deletions out only when it confirms QUIT: until then the rows
-// stay, and only then are they removed, counted and the rest renumbered (settleDeletions, run
-// by closeSession for the window and kestrix-cli alike).
+// Server". The unique-id checks go out as one pipelined batch, then the DELEs of the messages
+// whose check held as a second one. Rows are deleted from the highest message number down, so
+// every DELE uses a number that is still valid in the open session and the list indices of the
+// rows still to come do not move. The server carries the deletions out only when it confirms
+// QUIT: until then the rows stay, and only then are they removed, counted and the rest
+// renumbered (settleDeletions, run by closeSession for the window and kestrix-cli alike).
 #include "screening/pop3_requests.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
 #include "screening/view.h"
 #include "text/header_decoding.h"
 #include "text/latin1.h"
+#include "transport/pop3_batch.h"
 #include "transport/pop3_client.h"
 
 #include <QCoreApplication>
@@ -17,6 +19,7 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <optional>
 
 namespace kestrix {
 
@@ -59,7 +62,16 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
 
     // Deletions are counted only while "Allow delete of accepted" is off, in both runs.
     m_deletionRun = DeletionRun{knownBadRun, !allowDeleteAccepted, {}};
-    std::exception_ptr failure;
+    // The rows to delete, highest message number first, with what each must still be on the
+    // server. The rows are renumbered only when the session has ended: these are the numbers
+    // of the start, the ones the grid shows.
+    struct Candidate {
+        int row;
+        int number;
+        size_t index;
+        bool trusted;
+    };
+    std::vector<Candidate> candidates;
     int done = 0;
     for (const int r : tableRows) {
         ++done;
@@ -70,8 +82,6 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         } else {
             m_view.setProgress(progressMax, done);
         }
-        // The rows are renumbered only when the session has ended: these are the numbers of the
-        // start, the ones the grid shows.
         const int m = numberOfRow(r);
         const size_t i = size_t(r - 1);
         if (m <= 0 || i >= rows.size())
@@ -80,53 +90,100 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         const bool trusted = messageTable.isTrusted(r);
         if (!knownBadRun && trusted && !allowDeleteAccepted)
             continue;
+        candidates.push_back({r, m, i, trusted});
+    }
 
-        // A session lost after the last acknowledged DELE ends the run here: a request now
-        // would ask to reconnect, and a new session numbers the messages differently.
-        if (!sessionOpen()) {
-            lastDeletion.failure = "Connection lost";
-            failure = std::make_exception_ptr(Exception(lastDeletion.failure));
-            break;
+    const auto leaveAlone = [&](const Candidate &c) {
+        ++lastDeletion.leftAlone;
+        m_view.setStatus("Row " + std::to_string(c.row) + " not deleted: message "
+                         + std::to_string(c.number)
+                         + " on the server is no longer the message shown");
+    };
+    // A session lost after the last acknowledged command ends the run: a request now would ask
+    // to reconnect, and a new session numbers the messages differently.
+    std::exception_ptr failure;
+    const auto stillOpen = [&] {
+        if (sessionOpen())
+            return true;
+        lastDeletion.failure = "Connection lost";
+        failure = std::make_exception_ptr(Exception(lastDeletion.failure));
+        return false;
+    };
+    // A refusal or a lost connection: nothing more may be checked or deleted until the table
+    // is rebuilt, once the session's end has settled what the server carried out; the failure
+    // then goes to the caller, which ends the session.
+    const auto fail = [&](const std::exception &error) {
+        lastDeletion.failure = error.what();
+        failure = std::current_exception();
+    };
+
+    // First every check, pipelined where the server allows it: DELE m only while message m is
+    // still the message its row shows (another mail program may have removed messages since
+    // the download, renumbering the rest).
+    std::vector<Candidate> held;
+    {
+        std::vector<std::string> checks;
+        for (const Candidate &c : candidates) {
+            const std::string &code = rows[c.index].code;
+            if (c.number <= client.MessageCount() && !code.empty() && code != "-1")
+                checks.push_back("UIDL " + std::to_string(c.number));
         }
-        try {
-            // DELE m only while message m is still the message this row shows: another mail
-            // program may have removed messages since the download, renumbering the rest.
-            const std::string &rowCode = rows[i].code;
-            bool same = false;
-            if (m <= client.MessageCount() && !rowCode.empty() && rowCode != "-1") {
-                same = codeOfMessage(client, m) == rowCode;
-            }
-            if (!same) {
-                ++lastDeletion.leftAlone;
-                m_view.setStatus("Row " + std::to_string(r) + " not deleted: message "
-                                 + std::to_string(m)
-                                 + " on the server is no longer the message shown");
+        std::optional<Pop3Batch> batch;
+        for (const Candidate &c : candidates) {
+            const std::string &code = rows[c.index].code;
+            if (c.number > client.MessageCount() || code.empty() || code == "-1") {
+                leaveAlone(c);
                 continue;
             }
-            requireIdle(client);
-            client.DeleteMessage(m);
+            if (!stillOpen())
+                break;
+            try {
+                if (!batch)
+                    batch.emplace(client, checks);  // a busy client fails the run here
+                if (messageCode(batch->fetchUniqueId(c.number)) == code)
+                    held.push_back(c);
+                else
+                    leaveAlone(c);
+            } catch (const std::exception &error) {
+                fail(error);
+                break;
+            }
+        }
+    }
+
+    // Then the DELE of every message whose check held (those before a failed check as well:
+    // one at a time they would have gone before it), pipelined in the same way.
+    std::vector<std::string> deletions;
+    for (const Candidate &c : held)
+        deletions.push_back("DELE " + std::to_string(c.number));
+    std::optional<Pop3Batch> batch;
+    for (const Candidate &c : held) {
+        if (!stillOpen())
+            break;
+        try {
+            if (!batch)
+                batch.emplace(client, deletions);
+            batch->deleteMessage(c.number);
         } catch (const std::exception &error) {
-            // A refusal or a lost connection: nothing more may be deleted until the table is
-            // rebuilt, once the session's end has settled what the server carried out; the
-            // failure then goes to the caller, which ends the session.
-            lastDeletion.failure = error.what();
-            failure = std::current_exception();
+            if (!failure)
+                fail(error);
             break;
         }
 
         // The server acknowledged the DELE. The log and the learned score describe mail the
         // user chose to delete, so they learn now; the row goes and the count rises only once
         // QUIT is confirmed.
-        if (!trusted) {
-            rejectedLog.appendRejected(rows[i].sender, rows[i].subject);
+        if (!c.trusted) {
+            rejectedLog.appendRejected(rows[c.index].sender, rows[c.index].subject);
             // The user's deletion is the learned score's word for spam.
-            trainRow(r, Judgement::Spam);
+            trainRow(c.row, Judgement::Spam);
         }
         // A refusal may have ended the session (and settled the run) inside the DELE above.
         if (m_deletionRun)
-            m_deletionRun->acknowledged.push_back({i, m});
+            m_deletionRun->acknowledged.push_back({c.index, c.number});
         QCoreApplication::processEvents();
     }
+    batch.reset();
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -207,13 +264,15 @@ void Screener::emptyServer()
                                "Delete ALL " + std::to_string(count) + " messages at POP3 SERVER ? ")
         && m_prompter.askYesNo(Prompter::Kind::Confirmation,
                                "Are you sure to DELETE ALL MESSAGES at your POP3 server ? ")) {
-        for (int n = count; n >= 1 && sessionOpen(); --n) {
-            try {
-                requireIdle(*NMPOP31);
-                NMPOP31->DeleteMessage(n);
-            } catch (const std::exception &) {
-                break;  // refused or lost: the rest is not deleted now; QUIT below
-            }
+        std::vector<std::string> deletions;
+        for (int n = count; n >= 1; --n)
+            deletions.push_back("DELE " + std::to_string(n));
+        try {
+            Pop3Batch batch(*NMPOP31, std::move(deletions));
+            for (int n = count; n >= 1 && sessionOpen(); --n)
+                batch.deleteMessage(n);
+        } catch (const std::exception &) {
+            // refused or lost: the rest is not deleted now; QUIT below
         }
     }
     if (sessionOpen())

@@ -4,12 +4,20 @@
 #include "transport/pop3_client.h"
 
 #include <algorithm>
-#include <vector>
+#include <utility>
 
 namespace kestrix {
 
 Pop3Batch::Pop3Batch(TNMPOP3 &client, std::int32_t first, std::int32_t last)
     : client_(client), next_(first), last_(last), wasBusy_(client.busy_)
+{
+    if (client.busy_)
+        throw EBusyError("The POP3 client is busy");
+    client_.busy_ = true;
+}
+
+Pop3Batch::Pop3Batch(TNMPOP3 &client, std::vector<std::string> commands)
+    : client_(client), listed_(std::move(commands)), wasBusy_(client.busy_)
 {
     if (client.busy_)
         throw EBusyError("The POP3 client is busy");
@@ -42,29 +50,47 @@ std::string Pop3Batch::fetchUniqueId(std::int32_t n)
     return client_.fetchUniqueId(n);
 }
 
+void Pop3Batch::deleteMessage(std::int32_t n)
+{
+    sendAhead();
+    client_.deleteMessage(n);
+}
+
+bool Pop3Batch::nextCommand(std::string &line)
+{
+    if (nextListed_ < listed_.size()) {
+        line = listed_[nextListed_++];
+        return true;
+    }
+    if (next_ > last_)
+        return false;
+    const std::string number = std::to_string(next_);
+    switch (step_) {
+    case 0: line = "TOP " + number + " 0"; break;
+    case 1: line = "LIST " + number; break;
+    default: line = "UIDL " + number; break;
+    }
+    if (++step_ == 3) {
+        step_ = 0;
+        ++next_;
+    }
+    return true;
+}
+
 void Pop3Batch::sendAhead()
 {
     if (!client_.pipelining_ || !client_.Connected())
         return;
-    std::string text;
-    std::size_t commands = client_.inFlight_.size();
     std::size_t bytes = client_.bytesInFlight_;
+    if (!client_.inFlight_.empty() && bytes + windowBytes / 4 > windowBytes)
+        return;
+    std::string text;
     std::vector<std::string> sent;
-    while (next_ <= last_) {
-        const std::string number = std::to_string(next_);
-        const std::string lines[] = {"TOP " + number + " 0", "LIST " + number, "UIDL " + number};
-        std::size_t size = 0;
-        for (const std::string &line : lines)
-            size += line.size() + 2;
-        if (commands + 3 > windowCommands || bytes + size > windowBytes)
-            break;
-        for (const std::string &line : lines) {
-            text += line + "\r\n";
-            sent.push_back(line);
-        }
-        commands += 3;
-        bytes += size;
-        ++next_;
+    std::string line;
+    while (bytes < windowBytes && nextCommand(line)) {
+        bytes += line.size() + 2;
+        text += line + "\r\n";
+        sent.push_back(std::move(line));
     }
     if (!sent.empty())
         client_.sendAhead(text, sent);
@@ -92,6 +118,8 @@ void TNMPOP3::sendAhead(const std::string &text, const std::vector<std::string> 
 
 void TNMPOP3::skipRepliesBefore(const std::string &text)
 {
+    if (!inFlight_.empty() && inFlight_.front() == text)
+        return;  // the usual case: the caller asks in the order sent
     const bool queued = std::find(inFlight_.begin(), inFlight_.end(), text) != inFlight_.end();
     while (!inFlight_.empty() && !(queued && inFlight_.front() == text)) {
         const std::string sent = inFlight_.front();

@@ -1,25 +1,31 @@
 #pragma once
-// Pop3Batch: the header download's TOP n 0, LIST n and UIDL n over a range of messages as one
-// operation of the POP3 client. When the server listed PIPELINING, the commands of the next
-// messages go out ahead without waiting, within a bounded window, and the replies are read in
-// order from the session's read-ahead; otherwise each command waits for its reply as usual.
-// Either way the caller sees the same replies, status texts and failures as with FetchSummary
-// and FetchUniqueId, message by message.
+// Pop3Batch: a run of POP3 commands as one operation of the client, e.g. the header download's
+// TOP n 0, LIST n and UIDL n over a range of messages, or a deletion's UIDL checks and DELEs.
+// When the server listed PIPELINING, the commands still to come go out ahead without waiting:
+// a sliding window, topped up while the replies arrive, bounded by the bytes of the commands
+// whose replies have not been read. The replies are read in order, on the one thread, by the
+// client's one reader; otherwise each command waits for its reply as usual. Either way the
+// caller sees the same replies, status texts and failures as with FetchSummary, FetchUniqueId
+// and DeleteMessage, command by command.
 //
 // While a batch lives the client is busy for everyone else (the Busy rule: an operation started
 // from an event handler meanwhile does nothing), and a command sent ahead that the caller then
 // skips (after a failed LIST, say) has its reply read and dropped unseen; so have the replies
-// still on their way when the batch ends.
+// still on their way when the batch ends. So a caller may stop at any point.
 //
 //   Pop3Batch batch(pop, first, last);
 //   for (int n = first; n <= last; ++n) {
 //       batch.fetchSummary(n);            // pop.Summary
 //       std::string uid = batch.fetchUniqueId(n);
 //   }
+//
+//   Pop3Batch checks(pop, {"UIDL 7", "UIDL 3"});   // any commands, in the order asked for
+//   std::string uid = checks.fetchUniqueId(7); ...
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kestrix {
 
@@ -27,29 +33,42 @@ class TNMPOP3;
 
 class Pop3Batch {
 public:
-    // At most this many commands, and this many bytes of them, wait for their replies: well
-    // within any socket buffer, so neither side blocks writing while the other does not read,
-    // and 128 messages a round trip, so a distant server is not waited for message by message.
-    static constexpr std::size_t windowCommands = 384;
-    static constexpr std::size_t windowBytes = 16 * 1024;
+    // At most this many bytes of commands wait for their replies. The server stops reading
+    // while its replies wait for us, so the commands in flight must fit the socket buffers
+    // between us (the server's receive window alone is 64 KB on Linux): then neither side ever
+    // blocks writing while the other does not read. At a 30 ms round trip that is some 1,400
+    // messages' commands, more than a server answers in that time on loopback.
+    static constexpr std::size_t windowBytes = 48 * 1024;
 
-    // Throws EBusyError when the client is busy with another operation.
+    // The header download of messages first..last. Throws EBusyError when the client is busy
+    // with another operation.
     Pop3Batch(TNMPOP3 &client, std::int32_t first, std::int32_t last);
+    // These commands (without CR LF), in the order the caller will ask for them.
+    Pop3Batch(TNMPOP3 &client, std::vector<std::string> commands);
     ~Pop3Batch();
     Pop3Batch(const Pop3Batch &) = delete;
     Pop3Batch &operator=(const Pop3Batch &) = delete;
 
-    // As TNMPOP3::FetchSummary and FetchUniqueId for message n of the range.
+    // As TNMPOP3::FetchSummary, FetchUniqueId and DeleteMessage for message n.
     void fetchSummary(std::int32_t n);
     std::string fetchUniqueId(std::int32_t n);
+    void deleteMessage(std::int32_t n);
 
 private:
-    // Tops the window up with the commands of the messages not sent yet.
+    // Tops the window up with the commands not sent yet, once a quarter of it is free (so the
+    // commands go out in few large writes, not one per reply).
     void sendAhead();
+    // The next command not sent yet into line; false when there is none.
+    bool nextCommand(std::string &line);
 
     TNMPOP3 &client_;
-    std::int32_t next_;  // the first message whose commands have not gone out
-    std::int32_t last_;
+    // The header download: messages next_..last_, the command of each message next to go out.
+    std::int32_t next_ = 1;
+    std::int32_t last_ = 0;
+    int step_ = 0;
+    // Other commands, from nextListed_ on still to go out.
+    std::vector<std::string> listed_;
+    std::size_t nextListed_ = 0;
     bool wasBusy_;
 };
 

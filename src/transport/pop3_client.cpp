@@ -253,12 +253,13 @@ void TNMPOP3::Connect()
         const std::string greeting = readLine();
         if (!pop3ReplyContainsOk(greeting))
             refuse(std::string(), greeting);
-        if (Security != Pop3Security::None) {
-            if (Encrypted())
-                pipelining_ = askCapabilities().pipelining;
-            else
-                upgradeWithStls();
-        }
+        // Every mode asks CAPA (after TLS from the first byte; "None" never upgrades), so a
+        // plain session learns PIPELINING too.
+        if (Encrypted() || Security == Pop3Security::None)
+            pipelining_ = askCapabilities().pipelining;
+        else
+            upgradeWithStls();
+        pipelining_ = pipelining_ && UsePipelining;
 
         attempts = 0;
         // Passes on "+OK"; a refusal gives OnAuthenticationFailed one chance to correct
@@ -279,8 +280,15 @@ void TNMPOP3::Connect()
             return false;
         };
         protection_.credentialsSent = true;
-        // A token signs in with AUTH instead (pop3_sasl.cpp).
+        // A server that pipelines gets USER, PASS and STAT in one write; the replies are read
+        // one by one as below, so a refusal means what it means without pipelining. A second
+        // try (after OnAuthenticationFailed) goes one command at a time, and the replies still
+        // on their way from the first are read and dropped before it.
+        if (pipelining_ && SignIn == Pop3SignIn::Password)
+            sendAhead("USER " + UserID + "\r\nPASS " + Password + "\r\nSTAT\r\n",
+                      {"USER " + UserID, "PASS " + Password, "STAT"});
         bool done = false;
+        // A token signs in with AUTH instead (pop3_sasl.cpp).
         if (SignIn != Pop3SignIn::Password) {
             signInWithToken();
             done = true;
@@ -412,110 +420,6 @@ void TNMPOP3::Abort()
         ClearInput();
     }
     forgetInFlight();
-}
-
-void TNMPOP3::FetchSummary(std::int32_t n)
-{
-    if (busy_)
-        return;
-    busy_ = true;
-    ScopeExit clearBusy([this] { busy_ = false; });
-    fetchSummary(n);
-}
-
-void TNMPOP3::fetchSummary(std::int32_t n)
-{
-    CheckConnection();
-    fire(OnRetrieveStart, this);
-    const std::string top = command("TOP " + std::to_string(n) + " 0");
-    if (!pop3ReplyContainsOk(top))
-        refuse("TOP", top);
-
-    Summary.Header.Clear();
-    Summary.Subject.clear();
-    Summary.From.clear();
-    Summary.MessageId.clear();
-    std::size_t headerBytes = 0;
-    for (;;) {
-        const std::string received = readLine();
-        if (received.empty())
-            throw ESockError(closedByServer);
-        headerBytes += received.size();
-        const bool tooManyBytes = headerBytes > maxHeaderBytes;
-        if (tooManyBytes || Summary.Header.Count() >= maxHeaderLines) {
-            // The rest of the reply cannot be skipped safely (it may never end): drop the
-            // connection, so no later command takes its lines for replies. No QUIT either: its
-            // answer would be lost among them.
-            TPowersock::Disconnect();
-            throw Exception("Header too long: more than " +
-                            (tooManyBytes ? std::to_string(maxHeaderBytes) + " bytes"
-                                          : std::to_string(maxHeaderLines) + " lines"));
-        }
-        const std::string line = withoutLineEnd(received);
-        // Exact case, at the first character; a later line of the same name wins.
-        if (startsWith(line, "Subject:"))
-            Summary.Subject = line.substr(8);
-        if (startsWith(line, "From:"))
-            Summary.From = line.substr(5);
-        if (startsWith(received, "Message-ID:"))
-            Summary.MessageId = received.size() > 12 ? received.substr(12, 256) : std::string();
-        Summary.Header.Add(line);
-        if (line == ".")
-            break;
-    }
-
-    const std::string list = command("LIST " + std::to_string(n));
-    if (list.empty())
-        throw ESockError(closedByServer);
-    if (pop3ReplyIsErr(list))
-        refuse("LIST", list);
-    const std::string size = trimControls(pop3Field(list, 3));
-    const auto bytes = parseDecimal(size);
-    if (!bytes || *bytes < std::numeric_limits<std::int32_t>::min() ||
-        *bytes > std::numeric_limits<std::int32_t>::max())
-        throw EConvertError("'" + size + "' is not a valid integer value");
-    Summary.Bytes = std::int32_t(*bytes);
-
-    ReportStatus(1, "Summary Retrieved");
-    fire(OnRetrieveEnd, this);
-}
-
-std::string TNMPOP3::FetchUniqueId(std::int32_t n)
-{
-    if (busy_)
-        return {};
-    busy_ = true;
-    ScopeExit clearBusy([this] { busy_ = false; });
-    return fetchUniqueId(n);
-}
-
-std::string TNMPOP3::fetchUniqueId(std::int32_t n)
-{
-    CheckConnection();
-    const std::string reply = command("UIDL " + std::to_string(n));
-    if (!pop3ReplyIsOk(reply)) {
-        fire(OnFailure, this);
-        refuse("UIDL", reply);
-    }
-    return pop3Field(reply, 3);
-}
-
-void TNMPOP3::DeleteMessage(std::int32_t n)
-{
-    if (busy_)
-        return;
-    {
-        busy_ = true;
-        ScopeExit clearBusy([this] { busy_ = false; });
-        CheckConnection();
-        const std::string reply = command("DELE " + std::to_string(n));
-        // Only a first word of exactly "-ERR" is a refusal; no reply at all is no deletion.
-        if (reply.empty() || pop3ReplyIsErr(reply)) {
-            fire(OnFailure, this);
-            refuse("DELE", reply);
-        }
-    }
-    fire(OnSuccess, this);
 }
 
 }  // namespace kestrix

@@ -42,7 +42,7 @@ namespace kestrix {
 //             TlsSpokenBefore: then the connect ends before the login (EProtectionMissing);
 //   Tls       TLS from the first byte on any port;
 //   StartTls  STLS required: no USER or PASS is sent unless the upgrade succeeded;
-//   None      plain, no CAPA, no STLS.
+//   None      plain, never STLS (CAPA is still asked: it tells PIPELINING).
 // Once a server has listed STLS, a refusal or a failed upgrade ends the connect: there is no
 // fall-back to plain text.
 enum class Pop3Security { Auto, Tls, StartTls, None };
@@ -64,6 +64,9 @@ public:
     // None the connect is refused before anything is sent. The token lives in memory only.
     Pop3SignIn SignIn = Pop3SignIn::Password;
     std::string AccessToken;
+    // Off: every command waits for its reply even where the server lists PIPELINING (for a
+    // server that lists it and mishandles it, and to compare both ways of talking).
+    bool UsePipelining = true;
 
     // Events. OnConnect fires after the login (also when STAT then fails); the socket-level
     // connect event of TPowersock stays reachable as TPowersock::OnConnect.
@@ -81,8 +84,8 @@ public:
     std::int32_t MessageCount() const { return messageCount_; }  // from the last STAT
     TSummary Summary;                                            // from the last FetchSummary
     bool Busy() const { return busy_; }
-    // The server's CAPA listed PIPELINING (asked at every connect, after any upgrade; never in
-    // None): a Pop3Batch then sends its commands ahead.
+    // The server's CAPA listed PIPELINING (asked at every connect, after any upgrade) and
+    // UsePipelining is on: a Pop3Batch then sends its commands ahead.
     bool Pipelining() const { return pipelining_; }
 
     // TLS or STLS as Security says, greeting, USER, PASS, STAT. A refused login raises an
@@ -137,9 +140,12 @@ private:
     void skipRepliesBefore(const std::string &text);
     void skipReply(const std::string &sent);
     void forgetInFlight();
-    // The bodies of FetchSummary and FetchUniqueId, without the Busy rule (a batch holds it).
+    // The bodies of FetchSummary, FetchUniqueId and DeleteMessage (pop3_message_commands.cpp),
+    // without the Busy rule (a batch holds it).
     void fetchSummary(std::int32_t n);
     std::string fetchUniqueId(std::int32_t n);
+    void deleteMessage(std::int32_t n);  // with OnSuccess
+    void deleteMessageCommand(std::int32_t n);
     [[noreturn]] void endOutOfStep();
     // ReadLn; a closed or failed connection ends the session on the spot.
     std::string readLine();

@@ -27,10 +27,19 @@ protected:
         expectClient("STAT\r\n");
     }
 
-    // Greeting, USER joe, PASS secret and STAT answered with "+OK count 1000".
+    // CAPA refused, as by a server of the first POP3 standard: no capabilities, the login goes
+    // on one command at a time.
+    void scriptNoCapa()
+    {
+        expectClient("CAPA\r\n");
+        server("-ERR unknown command\r\n");
+    }
+
+    // Greeting, CAPA refused, USER joe, PASS secret and STAT answered with "+OK count 1000".
     void scriptLogin(int count)
     {
         server("+OK POP3 ready\r\n");
+        scriptNoCapa();
         scriptUserPassStat();
         server("+OK " + std::to_string(count) + " 1000\r\n");
     }

@@ -122,10 +122,11 @@ TEST_F(CliTest, RefusedDeleEndsTheRunWithExitOneAndKeepsWhatWasDeleted)
         fake.send("+OK " + std::to_string(n) + " 200\r\n");
         scriptUidl(n);
     }
+    // The checks first, then the DELEs.
     scriptUidl(2);
+    scriptUidl(1);
     fake.expect("DELE 2\r\n");
     fake.send("+OK\r\n");
-    scriptUidl(1);
     fake.expect("DELE 1\r\n");
     fake.send("-ERR mailbox is locked\r\n");
     fake.expect("QUIT\r\n");

@@ -59,6 +59,7 @@ TEST_F(AutomaticSecurityTest, AServerThatWantsTlsForTheLoginOffersToSwitchSecuri
     SecurityMode shown = SecurityMode::None;
     s.securityModeShown = [&](SecurityMode mode) { shown = mode; };
     server("+OK ready\r\n");
+    scriptNoCapa();
     expectClient("USER joe\r\n");
     server("-ERR [AUTH] Plaintext authentication disallowed on non-secure (SSL/TLS) connections.\r\n");
     scriptQuit();

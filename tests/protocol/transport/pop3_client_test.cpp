@@ -30,6 +30,7 @@ TEST_F(Pop3ClientTest, LoginReadsTheMessageCountAndReportsEveryReply)
 TEST_F(Pop3ClientTest, OneReplyInSeveralSegments)
 {
     server("+OK ready\r\n");
+    scriptNoCapa();
     expectClient("USER joe\r\n");
     fake.sendInPieces("+OK user\r\n", 2);
     expectClient("PASS secret\r\n");
@@ -75,6 +76,7 @@ TEST_F(Pop3ClientTest, ARefusedPasswordGetsOneCorrection)
         handled = true;
     };
     server("+OK ready\r\n");
+    scriptNoCapa();
     expectClient("USER joe\r\n");
     server("+OK\r\n");
     expectClient("PASS wrong\r\n");
@@ -102,6 +104,7 @@ TEST_F(Pop3ClientTest, ASecondRefusalEndsTheLoginWithQuit)
         handled = true;  // but the password stays wrong
     };
     server("+OK ready\r\n");
+    scriptNoCapa();
     expectClient("USER joe\r\n");
     server("+OK\r\n");
     expectClient("PASS secret\r\n");
@@ -122,6 +125,7 @@ TEST_F(Pop3ClientTest, ASecondRefusalEndsTheLoginWithQuit)
 TEST_F(Pop3ClientTest, ARefusedUserWithoutAHandlerFailsAtOnce)
 {
     server("+OK ready\r\n");
+    scriptNoCapa();
     expectClient("USER joe\r\n");
     server("-ERR unknown\r\n");
     scriptQuit();
@@ -135,6 +139,7 @@ TEST_F(Pop3ClientTest, AFailedStatStillReportsTheLogin)
     int connects = 0;
     pop.OnConnect = [&](TPowersock *) { ++connects; };
     server("+OK ready\r\n");
+    scriptNoCapa();
     scriptUserPassStat();
     server("-ERR mailbox locked\r\n");
     scriptQuit();

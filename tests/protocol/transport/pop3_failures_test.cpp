@@ -177,6 +177,7 @@ TEST_F(Pop3FailureTest, AClosedConnectionIsNeverADeletion)
 TEST_F(Pop3FailureTest, AResetDuringTheLoginClosesTheSession)
 {
     server("+OK ready\r\n");
+    scriptNoCapa();
     expectClient("USER joe\r\n");
     fake.resetConnection();
     EXPECT_THROW(pop.Connect(), Exception);
@@ -193,6 +194,7 @@ TEST_F(Pop3FailureTest, AServerClosingDuringTheLoginIsNoRefusalToCorrect)
         handled = true;
     };
     server("+OK ready\r\n");
+    scriptNoCapa();
     expectClient("USER joe\r\n");
     fake.closeConnection();
     EXPECT_EQ(failureOf([&] { pop.Connect(); }), "Connection closed by server");

@@ -23,13 +23,14 @@ TEST_F(Pop3OutOfStepTest, AServerThatAnswersEveryCommandTwiceIsStoppedAtTheSecon
     // Believed, the second "+OK" of USER answers PASS and "+OK logged in" answers STAT: an
     // empty mailbox that holds three messages.
     server("+OK ready\r\n");
+    scriptNoCapa();
     expectClient("USER joe\r\n");
     server("+OK\r\n+OK\r\n");
     fake.waitForClientClose();
     EXPECT_EQ(failureOf([&] { pop.Connect(); }), "Unexpected data from the server");
     EXPECT_FALSE(pop.Connected());
     EXPECT_FALSE(pop.Busy());
-    EXPECT_EQ(wire(), std::vector<std::string>{"USER joe\r\n"});  // no PASS, no QUIT
+    EXPECT_EQ(wire(), (std::vector<std::string>{"CAPA\r\n", "USER joe\r\n"}));  // no PASS, no QUIT
     EXPECT_TRUE(sawStatus("Unexpected data from the server"));
 }
 
@@ -40,11 +41,11 @@ TEST_F(Pop3OutOfStepTest, BytesWaitingBeforeACommandEndTheSession)
         std::vector<std::string> before;  // the dialogue up to the command that finds bytes waiting
         std::vector<std::string> sentBeforeTheFault;
     };
-    // The greeting twice: stopped before USER. A reply to TOP with a stray line after its end:
+    // The greeting twice: stopped before CAPA. A reply to TOP with a stray line after its end:
     // stopped before LIST.
     const Case cases[] = {
         {"greeting twice", {"+OK ready\r\n+OK ready\r\n"}, {}},
-        {"stray line after the header", {}, {"USER joe\r\n", "PASS secret\r\n", "STAT\r\n", "TOP 1 0\r\n"}},
+        {"stray line after the header", {}, {"CAPA\r\n", "USER joe\r\n", "PASS secret\r\n", "STAT\r\n", "TOP 1 0\r\n"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -54,6 +55,8 @@ TEST_F(Pop3OutOfStepTest, BytesWaitingBeforeACommandEndTheSession)
             server.send(c.before[0]);
         } else {
             server.send("+OK ready\r\n");
+            server.expect("CAPA\r\n");
+            server.send("-ERR\r\n");
             server.expect("USER joe\r\n");
             server.send("+OK\r\n");
             server.expect("PASS secret\r\n");
@@ -81,6 +84,7 @@ TEST_F(Pop3OutOfStepTest, BytesWaitingBeforeACommandEndTheSession)
 TEST_F(Pop3OutOfStepTest, BytesWaitingBeforeRetrEndTheSession)
 {
     server("+OK ready\r\n");
+    scriptNoCapa();
     scriptUserPassStat();
     server("+OK 1 100\r\n+OK stray\r\nSubject: not asked for\r\n\r\n.\r\n");
     fake.waitForClientClose();
@@ -90,7 +94,7 @@ TEST_F(Pop3OutOfStepTest, BytesWaitingBeforeRetrEndTheSession)
               }),
               "Unexpected data from the server");
     EXPECT_FALSE(pop.Connected());
-    EXPECT_EQ(wire(), (std::vector<std::string>{"USER joe\r\n", "PASS secret\r\n", "STAT\r\n"}));
+    EXPECT_EQ(wire(), (std::vector<std::string>{"CAPA\r\n", "USER joe\r\n", "PASS secret\r\n", "STAT\r\n"}));
 }
 
 TEST_F(Pop3OutOfStepTest, AStatReplyThatIsNotCountAndSizeIsAFailure)
@@ -102,6 +106,8 @@ TEST_F(Pop3OutOfStepTest, AStatReplyThatIsNotCountAndSizeIsAFailure)
         kestrix::test::FakePop3Server server;
         pop.Port = server.port();
         server.send("+OK ready\r\n");
+        server.expect("CAPA\r\n");
+        server.send("-ERR\r\n");
         server.expect("USER joe\r\n");
         server.send("+OK\r\n");
         server.expect("PASS secret\r\n");

@@ -1,7 +1,8 @@
 // The header download's batch against the fake server, with and without PIPELINING in CAPA:
 // the same replies, status texts and failures message by message, whether the replies come one
-// by one, merged into one segment after the whole window arrived, or split into small pieces;
-// "-ERR" for one TOP in the middle of a window; a close in the middle of a window; the Busy rule.
+// by one, merged into one segment after the server read the commands of 500 messages, or split
+// into small pieces; "-ERR" for one TOP in the middle of a window; a close in the middle of a
+// window; the login's USER, PASS and STAT in one write; the Busy rule.
 #include "pop3_client_fixture.h"
 #include "support/pop3_dialogue.h"
 #include "transport/pop3_batch.h"
@@ -117,8 +118,10 @@ protected:
 
 TEST_F(Pop3PipeliningTest, PipelinedOrNotTheBatchGivesTheSameRepliesAndStatusTexts)
 {
-    constexpr int window = int(Pop3Batch::windowCommands / 3);  // messages
-    constexpr int count = window + 9;  // more than one window
+    // The server reads the commands of this many messages before it answers any of them.
+    constexpr int window = 500;
+    static_assert(window * 36 < int(Pop3Batch::windowBytes));
+    constexpr int count = window + 9;
     FakePop3Server oneByOne;
     scriptLogin(oneByOne, false, count);
     scriptInTurn(oneByOne, 1, count);
@@ -145,7 +148,7 @@ TEST_F(Pop3PipeliningTest, PipelinedOrNotTheBatchGivesTheSameRepliesAndStatusTex
         SCOPED_TRACE(c.name);
         FakePop3Server server;
         scriptLogin(server, true, count);
-        // The server answers only when all commands of the first window arrived, and does not
+        // The server answers only when the commands of the first 500 messages arrived, and does not
         // read while it writes.
         for (const auto &[first, last] : {std::pair{1, window}, std::pair{window + 1, count}}) {
             std::string replies;
@@ -207,6 +210,82 @@ TEST_F(Pop3PipeliningTest, ACloseInTheMiddleOfAWindowEndsTheBatchAndNothingMoreI
     EXPECT_EQ(fetched.results[1].rfind("failed: ", 0), 0u);
     // The nine commands of the window, then nothing (no QUIT on a closed connection).
     EXPECT_EQ(server.received().size(), 4u + 9u);
+}
+
+TEST_F(Pop3PipeliningTest, APipeliningServerGetsUserPassAndStatInOneWriteWithTheSameOutcomes)
+{
+    // Security "None" asks CAPA too. A server that lists PIPELINING reads USER, PASS and STAT
+    // before it answers any of them; one that refuses CAPA gets them one at a time. Either way
+    // a refusal means the same, and the replies that came after it are read unseen.
+    struct Case {
+        const char *name;
+        std::string user, pass, stat;  // the replies
+        std::string failure;           // "" when the login passes
+    };
+    const Case cases[] = {
+        {"accepted", "+OK\r\n", "+OK logged in\r\n", "+OK 2 300\r\n", ""},
+        {"user refused", "-ERR unknown user\r\n", "-ERR no USER\r\n", "-ERR not logged in\r\n",
+         "Authentication failed"},
+        {"mailbox in use", "+OK\r\n", "-ERR [IN-USE] locked\r\n", "-ERR not logged in\r\n",
+         "Authentication failed"},
+        {"stat refused", "+OK\r\n", "+OK\r\n", "-ERR [SYS/TEMP] try later\r\n",
+         "-ERR [SYS/TEMP] try later\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        struct Outcome {
+            std::string failure, command, code;
+            int count = -1;
+            Strings statuses;  // from the reply to USER on
+            bool operator==(const Outcome &) const = default;
+        } outcomes[2];
+        for (const bool pipelining : {false, true}) {
+            SCOPED_TRACE(pipelining ? "pipelined" : "one by one");
+            FakePop3Server server;
+            server.send("+OK ready\r\n");
+            server.expect("CAPA\r\n");
+            server.send(pipelining ? "+OK\r\nUSER\r\nPIPELINING\r\n.\r\n" : "-ERR unknown command\r\n");
+            const std::string replies[] = {c.user, c.pass, c.stat};
+            const std::string commands[] = {"USER joe\r\n", "PASS secret\r\n", "STAT\r\n"};
+            for (int k = 0; k < 3; ++k) {
+                server.expect(commands[k]);
+                if (!pipelining)
+                    server.send(replies[k]);
+                if (!pipelining && replies[k][0] == '-')
+                    break;
+            }
+            if (pipelining)
+                server.send(c.user + c.pass + c.stat);
+            scriptQuit(server);
+            TNMPOP3 pop;
+            pop.Host = "127.0.0.1";
+            pop.Port = server.port();
+            pop.TimeOut = 10000;
+            pop.UserID = "joe";
+            pop.Password = "secret";
+            Outcome &out = outcomes[pipelining];
+            pop.OnStatus = [&](TPowersock *, const std::string &text) {
+                if (!out.statuses.empty() || text == c.user)
+                    out.statuses.push_back(text);
+            };
+            try {
+                pop.Connect();
+                out.count = pop.MessageCount();
+                pop.Disconnect();
+            } catch (const EPop3Refusal &refusal) {
+                out.failure = refusal.what();
+                out.command = refusal.command();
+                out.code = refusal.responseCode();
+            } catch (const std::exception &error) {
+                out.failure = error.what();
+            }
+            pop.OnStatus = nullptr;
+            EXPECT_EQ(pop.Pipelining(), pipelining);
+            EXPECT_EQ(out.failure, c.failure);
+            expectScriptPlayed(server);
+        }
+        EXPECT_EQ(outcomes[1], outcomes[0]);
+    }
 }
 
 TEST_F(Pop3PipeliningTest, ABatchIsOneOperationForTheBusyRule)

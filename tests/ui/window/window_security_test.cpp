@@ -263,6 +263,8 @@ private slots:
         test::FakePop3Server fake;
         fake.send("+OK ready\r\n");
         if (login) {
+            fake.expect("CAPA\r\n");  // asked in every mode
+            fake.send("-ERR unknown command\r\n");
             for (const char *step : {"USER joe", "PASS secret", "STAT"}) {
                 fake.expect(std::string(step) + "\r\n");
                 fake.send(std::string(step) == "STAT" ? "+OK 0 0\r\n" : "+OK\r\n");

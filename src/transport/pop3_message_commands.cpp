@@ -1,0 +1,161 @@
+// The commands on one message: its header and size (TOP n 0, LIST n), its unique id (UIDL n)
+// and its deletion (DELE n), each alone or inside a Pop3Batch.
+#include "transport/pop3_client.h"
+
+#include "text/latin1.h"
+#include "text/line_end.h"
+#include "transport/scope_exit.h"
+
+#include <limits>
+
+namespace kestrix {
+
+namespace {
+
+const char *const closedByServer = "Connection closed by server";
+
+// A TOP reply longer than this is no header (as in pop3_client.cpp): a server that goes on past
+// it is stopped instead of filling the memory.
+constexpr std::size_t maxHeaderBytes = 1024 * 1024;
+constexpr std::size_t maxHeaderLines = 20000;
+
+void fire(const TPowersock::TNotifyEvent &event, TPowersock *sender)
+{
+    if (event)
+        event(sender);
+}
+
+bool startsWith(const std::string &text, std::string_view prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string trimControls(const std::string &text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+}  // namespace
+
+void TNMPOP3::FetchSummary(std::int32_t n)
+{
+    if (busy_)
+        return;
+    busy_ = true;
+    ScopeExit clearBusy([this] { busy_ = false; });
+    fetchSummary(n);
+}
+
+void TNMPOP3::fetchSummary(std::int32_t n)
+{
+    CheckConnection();
+    fire(OnRetrieveStart, this);
+    const std::string top = command("TOP " + std::to_string(n) + " 0");
+    if (!pop3ReplyContainsOk(top))
+        refuse("TOP", top);
+
+    Summary.Header.Clear();
+    Summary.Subject.clear();
+    Summary.From.clear();
+    Summary.MessageId.clear();
+    std::size_t headerBytes = 0;
+    for (;;) {
+        const std::string received = readLine();
+        if (received.empty())
+            throw ESockError(closedByServer);
+        headerBytes += received.size();
+        const bool tooManyBytes = headerBytes > maxHeaderBytes;
+        if (tooManyBytes || Summary.Header.Count() >= maxHeaderLines) {
+            // The rest of the reply cannot be skipped safely (it may never end): drop the
+            // connection, so no later command takes its lines for replies. No QUIT either: its
+            // answer would be lost among them.
+            TPowersock::Disconnect();
+            throw Exception("Header too long: more than " +
+                            (tooManyBytes ? std::to_string(maxHeaderBytes) + " bytes"
+                                          : std::to_string(maxHeaderLines) + " lines"));
+        }
+        const std::string line = withoutLineEnd(received);
+        // Exact case, at the first character; a later line of the same name wins.
+        if (startsWith(line, "Subject:"))
+            Summary.Subject = line.substr(8);
+        if (startsWith(line, "From:"))
+            Summary.From = line.substr(5);
+        if (startsWith(received, "Message-ID:"))
+            Summary.MessageId = received.size() > 12 ? received.substr(12, 256) : std::string();
+        Summary.Header.Add(line);
+        if (line == ".")
+            break;
+    }
+
+    const std::string list = command("LIST " + std::to_string(n));
+    if (list.empty())
+        throw ESockError(closedByServer);
+    if (pop3ReplyIsErr(list))
+        refuse("LIST", list);
+    const std::string size = trimControls(pop3Field(list, 3));
+    const auto bytes = parseDecimal(size);
+    if (!bytes || *bytes < std::numeric_limits<std::int32_t>::min() ||
+        *bytes > std::numeric_limits<std::int32_t>::max())
+        throw EConvertError("'" + size + "' is not a valid integer value");
+    Summary.Bytes = std::int32_t(*bytes);
+
+    ReportStatus(1, "Summary Retrieved");
+    fire(OnRetrieveEnd, this);
+}
+
+std::string TNMPOP3::FetchUniqueId(std::int32_t n)
+{
+    if (busy_)
+        return {};
+    busy_ = true;
+    ScopeExit clearBusy([this] { busy_ = false; });
+    return fetchUniqueId(n);
+}
+
+std::string TNMPOP3::fetchUniqueId(std::int32_t n)
+{
+    CheckConnection();
+    const std::string reply = command("UIDL " + std::to_string(n));
+    if (!pop3ReplyIsOk(reply)) {
+        fire(OnFailure, this);
+        refuse("UIDL", reply);
+    }
+    return pop3Field(reply, 3);
+}
+
+void TNMPOP3::DeleteMessage(std::int32_t n)
+{
+    if (busy_)
+        return;
+    {
+        busy_ = true;
+        ScopeExit clearBusy([this] { busy_ = false; });
+        deleteMessageCommand(n);
+    }
+    fire(OnSuccess, this);
+}
+
+void TNMPOP3::deleteMessage(std::int32_t n)
+{
+    deleteMessageCommand(n);
+    fire(OnSuccess, this);
+}
+
+void TNMPOP3::deleteMessageCommand(std::int32_t n)
+{
+    CheckConnection();
+    const std::string reply = command("DELE " + std::to_string(n));
+    // Only a first word of exactly "-ERR" is a refusal; no reply at all is no deletion.
+    if (reply.empty() || pop3ReplyIsErr(reply)) {
+        fire(OnFailure, this);
+        refuse("DELE", reply);
+    }
+}
+
+}  // namespace kestrix
