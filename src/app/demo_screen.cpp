@@ -5,9 +5,12 @@
 
 #include "screening/screener.h"
 #include "ui/form1.h"
+#include "ui/form4_message_reader.h"
+#include "ui/messages_page.h"
 #include "ui/window_controller.h"
 #include "ui/wrap_grid.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -51,25 +54,53 @@ DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folde
             after([this] { return m_waited >= 5; }, [this, &screener] {
                 if (!savePicture(QStringLiteral("messages-page.png")))
                     return;
-                // The same check with a mistyped password: the window says the login failed.
-                m_form.topBar->Edit4->setText(QStringLiteral("mistyped"));
-                m_form.refreshTick();
-                m_form.Button1Click();
-                after([&screener] {
-                    return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
-                           !screener.commandFailure.empty();
-                }, [this] {
-                    m_waited = 0;
-                    after([this] { return m_waited >= 5; }, [this] {
-                        if (!savePicture(QStringLiteral("failed-login.png")))
-                            return;
-                        std::fprintf(stdout, "demo-screen: pictures saved in %s\n",
-                                     qPrintable(QDir(m_folder).absolutePath()));
-                        std::fflush(stdout);
-                        m_form.ProgramExit();
-                    });
-                });
+                readFromTheGrid();
             });
+        });
+    });
+}
+
+// The current row's "Read message" from the grid's menu: the reader over the window.
+void DemoScreen::readFromTheGrid()
+{
+    Screener &screener = m_controller.screener();
+    m_form.messagesPage->ReadMessage1->trigger();
+    after([this, &screener] {
+        return m_controller.form4().isVisible() && screener.pendingCommand == cmdIdle
+               && !screener.dispatching();
+    }, [this] {
+        m_waited = 0;
+        after([this] { return m_waited >= 5; }, [this] {
+            QWidget &reader = m_controller.form4();
+            reader.raise();
+            if (!savePicture(QStringLiteral("reader.png"),
+                             m_form.frameGeometry().united(reader.frameGeometry())))
+                return;
+            reader.hide();
+            failedLogin();
+        });
+    });
+}
+
+// The same check with a mistyped password: the window says the login failed.
+void DemoScreen::failedLogin()
+{
+    Screener &screener = m_controller.screener();
+    m_form.topBar->Edit4->setText(QStringLiteral("mistyped"));
+    m_form.refreshTick();
+    m_form.Button1Click();
+    after([&screener] {
+        return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
+               !screener.commandFailure.empty();
+    }, [this] {
+        m_waited = 0;
+        after([this] { return m_waited >= 5; }, [this] {
+            if (!savePicture(QStringLiteral("failed-login.png")))
+                return;
+            std::fprintf(stdout, "demo-screen: pictures saved in %s\n",
+                         qPrintable(QDir(m_folder).absolutePath()));
+            std::fflush(stdout);
+            m_form.ProgramExit();
         });
     });
 }
@@ -93,15 +124,16 @@ void DemoScreen::after(std::function<bool()> ready, std::function<void()> next)
 
 // The picture is taken from the screen (the X server's pixels), falling back to the window's
 // own rendering where the platform has no screen to read.
-bool DemoScreen::savePicture(const QString &fileName)
+bool DemoScreen::savePicture(const QString &fileName, QRect area)
 {
-    m_form.raise();
+    if (area.isNull()) {
+        m_form.raise();
+        area = m_form.frameGeometry();
+    }
     QApplication::processEvents();
     QPixmap picture;
-    if (QScreen *screen = m_form.screen()) {
-        const QRect frame = m_form.frameGeometry();
-        picture = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    }
+    if (QScreen *screen = m_form.screen())
+        picture = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     if (picture.isNull())
         picture = m_form.grab();
     const QString path = QDir(m_folder).filePath(fileName);

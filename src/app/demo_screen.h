@@ -2,10 +2,12 @@
 // The window screening its demo mailbox by itself, for the pictures of the README: it shows the
 // start page, types the password from KESTRIX_DEMO_PASSWORD, presses the main button, waits
 // for the dispatcher to finish, and saves "start-page.png" and "messages-page.png" as the
-// screen shows the window; then checks again with a mistyped password and saves
-// "failed-login.png". Then it ends the program as "Program Exit" does.
+// screen shows the window; reads the current row's message from the grid's menu and saves
+// "reader.png" (the reader over the window); then checks again with a mistyped password and
+// saves "failed-login.png". Then it ends the program as "Program Exit" does.
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <QTimer>
 
@@ -24,7 +26,10 @@ public:
 private:
     // Runs next once ready() holds (checked every 100 ms), or fails after 30 s.
     void after(std::function<bool()> ready, std::function<void()> next);
-    bool savePicture(const QString &fileName);
+    void readFromTheGrid();
+    void failedLogin();
+    // The screen's pixels of the area (the window's frame when none is given).
+    bool savePicture(const QString &fileName, QRect area = {});
     void fail(const char *why);
 
     TForm1 &m_form;

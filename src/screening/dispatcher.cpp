@@ -176,6 +176,14 @@ void Screener::getHeaders(bool thenReclassify)
         return;
     }
     downloadHeaders();
+    if (downloadCancelled) {
+        // Nothing was judged: no verdict banner, only what happened.
+        endSession();
+        m_view.setVisible(Control::Panel3, false);
+        m_view.setVisible(Control::Panel12, false);
+        m_view.setStatus("Download cancelled: no message headers were fetched");
+        return;
+    }
     if (thenReclassify) {
         QCoreApplication::processEvents();
         reclassify();

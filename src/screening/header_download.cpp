@@ -114,6 +114,7 @@ void Screener::rememberNewestCode()
 void Screener::downloadHeaders()
 {
     downloadStopped.clear();
+    downloadCancelled = false;
     TNMPOP3 &client = clientOf(NMPOP31);
     const int count = client.MessageCount();
     newestCode = count > 0 ? codeOfMessage(client, count) : std::string("-1");
@@ -170,6 +171,7 @@ void Screener::downloadHeaders()
     if (settings.NotifyLimit < newCount) {
         const std::optional<int> answer = m_prompter.askDownloadCount(newCount, newCount);
         if (!answer) {
+            downloadCancelled = true;
             m_view.setBusyCursor(false);
             rememberNewestCode();
             startPollerIfInterval();
@@ -218,8 +220,19 @@ void Screener::downloadHeaders()
     for (int fetched = 0; fetched < toFetch; ++fetched) {
         const int i = start + fetched;
         if (i % 10 == 0) {
-            m_view.messageTableChanged();
+            // The grid learns of the rows that came in and scrolls to keep the newest in view.
+            m_view.messageTableGrew();
+            const int row = int(rows.size());
+            const int clientHeight = m_view.messageTableClientHeight();
+            if (clientHeight < rowHeight * row)
+                m_view.scrollMessageTable(std::max(1, row - clientHeight / rowHeight + 1), -1);
             QCoreApplication::processEvents();
+        }
+        // The session may have gone while events ran (the network went away): a request now
+        // would ask to connect again in the middle of the run.
+        if (!sessionOpen()) {
+            lostSession = !lastServerError.empty() ? lastServerError : std::string("connection lost");
+            break;
         }
         m_view.setProgress(toFetch, fetched + 1);
 
@@ -269,9 +282,6 @@ void Screener::downloadHeaders()
             messageTable.setCell(MessageTable::ColNumber, row, std::to_string(rows.back().number));
             messageTable.setCell(MessageTable::ColSender, row, sender, CellMarker::None, shownSender);
             messageTable.setCell(MessageTable::ColSubject, row, subject, CellMarker::None, shownSubject);
-            const int clientHeight = m_view.messageTableClientHeight();
-            if (clientHeight < rowHeight * row)
-                m_view.scrollMessageTable(std::max(1, row - clientHeight / rowHeight + 1), -1);
         }
 
         // Once the session is gone (a header over the size bound, a dropped connection) every

@@ -1,6 +1,7 @@
 // Reading one whole message: the dispatcher's command 7 retrieves the selected row's message
 // into the message reader (the message stays on the server), and kestrix-cli read retrieves a
 // message by its number.
+#include "screening/pop3_requests.h"
 #include "screening/refusal_text.h"
 #include "screening/screener.h"
 #include "screening/view.h"
@@ -35,6 +36,16 @@ bool Screener::retrieveMessage(int number)
     return false;
 }
 
+// The same check a deletion makes: the server still holds the row's message under its number
+// (another program may have removed or fetched messages since the table was built).
+bool Screener::rowStillNamesMessage(std::size_t index, int number)
+{
+    const std::string &rowCode = rows[index].code;
+    if (!sessionOpen() || rowCode.empty() || rowCode == "-1" || number > NMPOP31->MessageCount())
+        return false;
+    return codeOfMessage(*NMPOP31, number) == rowCode;
+}
+
 bool Screener::readSelectedMessage()
 {
     clearTrustedLists();
@@ -48,7 +59,15 @@ bool Screener::readSelectedMessage()
     if (connectSession()) {
         const int number = numberOfRow(selTop);
         // A failed retrieval leaves the reader as it was; the reason goes to the status line.
+        // A message that is no longer the one the row shows is not read at all.
         if (number > 0) {
+            if (!rowStillNamesMessage(std::size_t(selTop) - 1, number)) {
+                closeSession();
+                m_view.setStatus("Message " + std::to_string(number)
+                                 + " not read: on the server it is no longer the message shown"
+                                   " (the mailbox changed since the last download)");
+                return true;
+            }
             if (retrieveMessage(number)) {
                 m_window->fillReader(readContent.CurrentMessage);
             } else {

@@ -24,6 +24,8 @@ void Screener::reclassify()
         }
         setMainButtonMode(MainButtonMode::GetNew);
         m_view.setVisible(Control::Panel12, true);
+        // Nothing to look at: a window shown for a check from the tray hides again.
+        m_view.setEnabled(Control::Timer1, true);
         return;
     }
 
@@ -52,13 +54,12 @@ void Screener::reclassify()
         setMainButtonMode(MainButtonMode::GetNew);
 
     // "Select known bad or blacklisted " is offered for known-bad rows of unknown senders (read
-    // from the table just built; with an empty whitelist it stays off), and for rows whose
-    // verdicts count as bad whatever the whitelist holds.
+    // from the table just built), also while the whitelist is empty: every sender is unknown
+    // then; and for rows whose verdicts count as bad whatever the whitelist holds.
     for (int r = 1; r <= int(rows.size()); ++r) {
         if (messageTable.isTrusted(r))
             continue;
-        if (whitelist.empty() ? messageTable.verdicts(r).countsAsBad
-                              : messageTable.isKnownBadOrBlacklisted(r)) {
+        if (messageTable.isKnownBadOrBlacklisted(r) || messageTable.verdicts(r).countsAsBad) {
             m_view.setEnabled(Control::SpeedButton27, true);
             break;
         }

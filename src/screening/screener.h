@@ -194,6 +194,8 @@ public:
     // Why the last header download stopped before its end (the session was lost: a refusal, a
     // reset, a close); "" when it ran through.
     std::string downloadStopped;
+    // The user cancelled the last header download at the download-control question.
+    bool downloadCancelled = false;
     // The server answered the QUIT of the last session with "+OK": only then has it carried out
     // that session's deletions. Cleared when a session opens.
     bool quitConfirmed = false;
@@ -369,6 +371,11 @@ public:
     // The poller's tick: queues the new-mail check; a tick while another command is queued or
     // running is dropped, not kept for later.
     void PollerTimer();
+    // The desktop woke from sleep or the network came back: with automatic checks on, the
+    // check is queued at once and the poller's interval starts anew (desktop_events.cpp).
+    void desktopWoke();
+    // The network went away: a command talking to the server ends at once, saying so.
+    void networkLost();
     // The grid's "next unknown" / "previous unknown" walks from the current row over the rows
     // from trusted senders: the row to go to, or -1 to stay (already at the end).
     int nextUnknownRow(int current, int lastRow) const;
@@ -389,6 +396,8 @@ private:
     // Command 7: the selected row's message into the reader (read_message.cpp). False while
     // more than one row is selected: the command then waits, with the dispatcher running.
     bool readSelectedMessage();
+    // Message number still holds the message of rows[index] (UIDL number against its code).
+    bool rowStillNamesMessage(std::size_t index, int number);
     void setGridEnabled(bool enabled);
     bool m_dispatching = false;
     bool m_gridDisabled = false;

@@ -7,6 +7,7 @@
 #include "screening/screener.h"
 #include "screening/view.h"
 #include "text/latin1.h"
+#include "text/line_end.h"
 #include "transport/pop3_client.h"
 #include "transport/tls_certificate.h"
 
@@ -329,7 +330,8 @@ void Screener::endSession()
 void Screener::NMPOP31Status(const std::string &text)
 {
     // Only the user reads it: a refusal reaches the command that was refused, which decides.
-    m_view.setStatus(text);
+    // A reply comes with its line end, which the one-line status cannot show.
+    m_view.setStatus(withoutLineEnd(text));
 }
 
 }  // namespace kestrix

@@ -55,6 +55,9 @@ public:
 
     // The message table model changed as a whole: the grid repaints from it.
     virtual void messageTableChanged() = 0;
+    // Rows were appended to the table (and its last row may have been filled); the rows before
+    // are as they were. A view that cannot tell the difference repaints the whole table.
+    virtual void messageTableGrew() { messageTableChanged(); }
     // Scrolls the grid: topRow becomes the first visible row, currentRow the current one
     // (-1 leaves either as it is).
     virtual void scrollMessageTable(int topRow, int currentRow) = 0;

@@ -223,7 +223,7 @@ void TForm1::connectPages()
             [this] { queueCommand(cmdReadMessage); });
 
     ConfigPage &config = *configPage;
-    const auto showAccount = [this] { topBar->Label30->setText(configPage->accountText()); };
+    const auto showAccount = [this] { topBar->showAccount(configPage->accountText()); };
     connect(&config, &ConfigPage::accountChanged, this, showAccount);
     connect(&config, &ConfigPage::diagnosticModeChanged, this, [this](bool on) {
         messagesPage->setDiagnosticMode(on);
@@ -365,6 +365,15 @@ void TForm1::changeEvent(QEvent *event)
             if (isMinimized())
                 hide();
         });
+}
+
+// Queued commands wait while the configuration page is shown, and a hidden window is never
+// left by the user: hiding it leaves that page, so the automatic checks go on.
+void TForm1::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    if (!m_exiting && activePage() == configPage)
+        showPageWidget(messagesPage);
 }
 
 // ---- layout ------------------------------------------------------------------------------

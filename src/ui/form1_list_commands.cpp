@@ -113,7 +113,7 @@ void TForm1::button4Click()
 
 void TForm1::addBlacklistItem()
 {
-    const size_t at = m_screener->addBlacklistWord(toBytes(blacklistPage->Edit7->text()));
+    const size_t at = m_screener->addBlacklistWord(typedBytes(blacklistPage->Edit7->text()));
     syncListPages();
     blacklistPage->showEntry(at);
 }

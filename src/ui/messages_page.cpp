@@ -84,6 +84,8 @@ void MessagesPage::build()
     SpeedButton24 = makeSpeedButton("SpeedButton24", "&M", "Read selected Message", Panel1);
     button10 = named(new QPushButton(L1("Delete selected unknown"), Panel1), "button10",
                      "Delete selected mail(s) at POP3 server");
+    ButtonRead = named(new QPushButton(L1("Read message"), Panel1), "ButtonRead",
+                       "Read the selected message (it stays on the server)");
     SpeedButton27 = makeSpeedButton("SpeedButton27", "Select known bad or blacklisted ",
                                     "Delete mail(s) with known bad subject or known bad address "
                                     "or blacklist content", Panel1);
@@ -95,7 +97,7 @@ void MessagesPage::build()
     SpeedButton33 = makeArrowButton("SpeedButton33", Qt::DownArrow, "next unknown sender", Panel1);
     SpeedButton32->setAutoRaise(false);
     SpeedButton33->setAutoRaise(false);
-    for (QWidget *w : std::initializer_list<QWidget *>{button7, button10, SpeedButton27, Button66,
+    for (QWidget *w : std::initializer_list<QWidget *>{button7, button10, ButtonRead, SpeedButton27, Button66,
                                                        SpeedButton31, SpeedButton32,
                                                        SpeedButton33})
         w->setEnabled(false);
@@ -105,6 +107,7 @@ void MessagesPage::build()
     buttons->addWidget(button7);
     buttons->addWidget(SpeedButton24);
     buttons->addWidget(button10);
+    buttons->addWidget(ButtonRead);
     buttons->addWidget(SpeedButton27);
     buttons->addWidget(Button66);
     buttons->addWidget(SpeedButton31);
@@ -188,6 +191,7 @@ void MessagesPage::build()
     SelectAllUnknown1 = named(PopupMenu2->addAction(L1("Select all unknown")),
                               "SelectAllUnknown1");
     PopupMenu2->addSeparator();
+    ReadMessage1 = named(PopupMenu2->addAction(L1("Read message")), "ReadMessage1");
     Deleteselectedmails1 = named(PopupMenu2->addAction(L1("Delete selected mail")),
                                  "Deleteselectedmails1");
     for (QAction *a : {RemoveFromWhitelist1, AddToWhitelist1, SelectKnownBad1, SelectAllUnknown1})
@@ -197,6 +201,8 @@ void MessagesPage::build()
     followEnabled(SpeedButton27, SelectKnownBad1);
     followEnabled(Button66, SelectAllUnknown1);
     followEnabled(button10, Deleteselectedmails1);
+    // Reading needs one selected row, as "&M" does in the diagnostic mode.
+    followEnabled(SpeedButton24, ButtonRead);
 }
 
 }  // namespace kestrix

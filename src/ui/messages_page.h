@@ -69,6 +69,7 @@ public:
     QSplitter *Splitter1 = nullptr;
     QFrame *Panel14 = nullptr, *Panel1 = nullptr, *Panel2 = nullptr;
     QPushButton *button7 = nullptr, *button10 = nullptr, *Button66 = nullptr;
+    QPushButton *ButtonRead = nullptr;  // "Read message": the selected row in the reader
     QToolButton *SpeedButton24 = nullptr, *SpeedButton27 = nullptr, *SpeedButton31 = nullptr,
                 *SpeedButton32 = nullptr, *SpeedButton33 = nullptr;
     TWrapGrid *stringgrid1 = nullptr;
@@ -80,7 +81,7 @@ public:
     QMenu *PopupMenu2 = nullptr;
     QAction *RemoveFromWhitelist1 = nullptr, *AddToWhitelist1 = nullptr,
             *SelectKnownBad1 = nullptr, *SelectAllUnknown1 = nullptr,
-            *Deleteselectedmails1 = nullptr;
+            *Deleteselectedmails1 = nullptr, *ReadMessage1 = nullptr;
     // "Mark as spam", "Mark as good": train the learned score on the selected rows.
     QAction *MarkAsSpam1 = nullptr, *MarkAsGood1 = nullptr;
 
@@ -88,7 +89,7 @@ signals:
     void deleteRequested();               // "Delete selected unknown", the menu's delete
     void addToWhitelistRequested();       // button7, "&Add to whitelist"
     void removeFromWhitelistRequested();  // SpeedButton31, "&Remove from whitelist"
-    void readMessageRequested();          // "&M"
+    void readMessageRequested();          // "&M", "Read message", double-click and Enter
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -103,6 +104,7 @@ private:
     void prepareContextMenu(bool rightButton, int row);
     void goToUnknown(int row);  // the walks' common end: row -1 stays
     void markSelection(Judgement side);
+    void readRow(int row);      // selects the row alone and asks to read it
     bool rowTrusted(int row) const;
     void splitterMoved();
 

@@ -39,6 +39,12 @@ void MessagesPage::connectControls()
     connect(button10, &QPushButton::clicked, this, &MessagesPage::deleteRequested);
     connect(Deleteselectedmails1, &QAction::triggered, this, &MessagesPage::deleteRequested);
     connect(SpeedButton24, &QToolButton::clicked, this, &MessagesPage::readMessageRequested);
+    connect(ButtonRead, &QPushButton::clicked, this,
+            [this] { readRow(stringgrid1->selectionTop()); });
+    // Double-click and Enter on a row, and the menu's item on the row under the pointer.
+    connect(stringgrid1, &TWrapGrid::rowChosen, this, &MessagesPage::readRow);
+    connect(ReadMessage1, &QAction::triggered, this,
+            [this] { readRow(stringgrid1->currentRow()); });
     // The menu's whitelist items run the buttons' commands, also while a button is disabled.
     connect(button7, &QPushButton::clicked, this, &MessagesPage::addToWhitelistRequested);
     connect(AddToWhitelist1, &QAction::triggered, this, &MessagesPage::addToWhitelistRequested);
@@ -160,6 +166,16 @@ void MessagesPage::allowDeleteClicked(bool checked)
 }
 
 // ---- mouse on the grid and its menu ------------------------------------------------------
+
+void MessagesPage::readRow(int row)
+{
+    if (!hasMessages() || row < 1 || row > stringgrid1->lastRow())
+        return;
+    stringgrid1->setKnownBadSelectMode(false);
+    stringgrid1->selectRows(row, row, row);
+    updateSelectionInfo();
+    emit readMessageRequested();
+}
 
 void MessagesPage::gridMousePressed(Qt::MouseButton button, int row)
 {

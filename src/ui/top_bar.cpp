@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -25,7 +26,37 @@ QFrame *separator(QWidget *parent)
     return line;
 }
 
+// The account label: however long the account, the label never asks for more width than a
+// few letters (the window's minimum width does not depend on it); a text that does not fit is
+// shown shortened with an ellipsis, and the tooltip holds all of it.
+class ElidedLabel : public ClickLabel {
+public:
+    using ClickLabel::ClickLabel;
+    QSize minimumSizeHint() const override
+    {
+        const QSize hint = ClickLabel::minimumSizeHint();
+        return {fontMetrics().horizontalAdvance(QStringLiteral("W\u2026")), hint.height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        painter.setFont(font());
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(area, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+    }
+};
+
 }  // namespace
+
+void TopBar::showAccount(const QString &account)
+{
+    Label30->setText(account);
+    Label30->setToolTip(account);
+}
 
 TopBar::TopBar(QWidget *parent) : QFrame(parent)
 {
@@ -79,7 +110,7 @@ TopBar::TopBar(QWidget *parent) : QFrame(parent)
     Label28 = named(new ClickLabel(L1("Profile:"), this), "Label28");
     Label29 = named(new ClickLabel(L1("default"), this), "Label29", "Current Profile");
     Label32 = named(new ClickLabel(L1("Account:"), this), "Label32");
-    Label30 = named(new ClickLabel(L1("user@server"), this), "Label30", "Current account");
+    Label30 = named(new ElidedLabel(L1("user@server"), this), "Label30", "Current account");
     QFont bold = Label29->font();
     bold.setBold(true);
     Label29->setFont(bold);
@@ -99,8 +130,7 @@ TopBar::TopBar(QWidget *parent) : QFrame(parent)
     row2->addWidget(Label29);
     row2->addSpacing(8);
     row2->addWidget(Label32);
-    row2->addWidget(Label30);
-    row2->addStretch(1);
+    row2->addWidget(Label30, 1);
     row2->addWidget(SpeedButton1);
 
     rows->addLayout(row1);

@@ -17,6 +17,8 @@ class TopBar : public QFrame {
     Q_OBJECT
 public:
     explicit TopBar(QWidget *parent);
+    // The account ("user@host") on the bar; its tooltip holds the whole text.
+    void showAccount(const QString &account);
 
     // row 1: the pages, the mail program, hiding, updates and help
     QToolButton *SpeedButton3 = nullptr, *SpeedButton4 = nullptr, *SpeedButton17 = nullptr,

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace kestrix {
 
 ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
@@ -21,32 +23,47 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
+std::string typedBytes(const QString &text)
+{
+    const bool latin1 = std::all_of(text.begin(), text.end(),
+                                    [](QChar c) { return c.unicode() <= 0xFF; });
+    return latin1 ? toBytes(text) : text.toUtf8().toStdString();
+}
+
 namespace {
 
-// Keeps an action's enabled state with its widget's; lives as long as the widget.
+// Keeps an action's or widget's enabled state with its widget's; lives as long as the widget.
 class EnabledFollower : public QObject {
 public:
-    EnabledFollower(QWidget *leader, QAction *follower) : QObject(leader), m_follower(follower)
+    EnabledFollower(QWidget *leader, QObject *follower) : QObject(leader), m_follower(follower)
     {
         leader->installEventFilter(this);
-        follower->setEnabled(leader->isEnabled());
+        follow(leader->isEnabled());
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::EnabledChange && m_follower)
-            m_follower->setEnabled(static_cast<QWidget *>(watched)->isEnabled());
+        if (event->type() == QEvent::EnabledChange)
+            follow(static_cast<QWidget *>(watched)->isEnabled());
         return false;
     }
 
 private:
-    QPointer<QAction> m_follower;
+    void follow(bool enabled)
+    {
+        if (auto *action = qobject_cast<QAction *>(m_follower.data()))
+            action->setEnabled(enabled);
+        else if (auto *widget = qobject_cast<QWidget *>(m_follower.data()))
+            widget->setEnabled(enabled);
+    }
+    QPointer<QObject> m_follower;
 };
 
 }  // namespace
 
 void followEnabled(QWidget *leader, QAction *follower) { new EnabledFollower(leader, follower); }
+void followEnabled(QWidget *leader, QWidget *follower) { new EnabledFollower(leader, follower); }
 
 CaptionPanel::CaptionPanel(const QString &text, QWidget *parent)
     : QFrame(parent), m_caption(new QLabel(text, this))

@@ -64,9 +64,13 @@ inline QString fromBytes(const std::string &text)
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 inline std::string toBytes(const QString &text) { return text.toLatin1().toStdString(); }
+// A text the user typed that is kept as written (a blacklist word): Latin-1 bytes when every
+// character has one, as the files always held, else UTF-8, so that no character is lost.
+std::string typedBytes(const QString &text);
 
 // The action is enabled exactly while the widget is: a menu item that repeats a button.
 void followEnabled(QWidget *leader, QAction *follower);
+void followEnabled(QWidget *leader, QWidget *follower);
 
 // Background colour of a plain widget (panels, the connection indicator).
 void setBackground(QWidget *widget, const QColor &colour);

@@ -3,6 +3,7 @@
 #include "desktop/mail_tool.h"
 #include "mime/mail_message.h"
 #include "transport/host_lookup.h"
+#include "ui/desktop_signals.h"
 #include "ui/form1.h"
 #include "ui/form4_message_reader.h"
 #include "ui/ui_widgets.h"
@@ -31,7 +32,7 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
 {
     m_pop3Events = m_screener.attachPop3(m_pop3);
     m_screener.attachmentsFolder = toBytes(QDir(dataDir).filePath(QStringLiteral("Attachments")));
-    m_keyring = std::make_unique<WindowKeyring>(form, m_profiles, dataDir);
+    m_keyring = std::make_unique<WindowKeyring>(form, m_profiles, dataDir, m_screener.prompter());
     m_profiles.afterLoad = [this] { m_keyring->profileLoaded(); };
     m_profiles.afterDelete = [this](const std::string &name) { m_keyring->profileDeleted(name); };
     m_screener.RememberPassword = [this] {
@@ -225,6 +226,12 @@ void WindowController::connectDispatcher()
     m_screener.securityModeShown = [&form](SecurityMode mode) {
         form.configPage->ComboBoxSecurity->setCurrentIndex(int(mode));
     };
+
+    // Sleep and the network: a check at once after a wake-up, a running one ends when the
+    // network goes.
+    auto *desktop = new DesktopSignals(&m_form);
+    connect(desktop, &DesktopSignals::woke, this, [this] { m_screener.desktopWoke(); });
+    connect(desktop, &DesktopSignals::networkGone, this, [this] { m_screener.networkLost(); });
 }
 
 // ---- the window's side of the screening ------------------------------------------------------

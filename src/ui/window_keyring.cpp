@@ -2,6 +2,7 @@
 
 #include "profiles/password_keyring.h"
 #include "profiles/profile_conf.h"
+#include "screening/prompter.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 #include "ui/window_profiles.h"
@@ -14,8 +15,10 @@
 
 namespace kestrix {
 
-WindowKeyring::WindowKeyring(TForm1 &form, WindowProfiles &profiles, QString dataDir)
+WindowKeyring::WindowKeyring(TForm1 &form, WindowProfiles &profiles, QString dataDir,
+                             Prompter &prompter)
     : m_form(form)
+    , m_prompter(prompter)
     , m_profiles(profiles)
     , m_dataDir(std::move(dataDir))
 {
@@ -24,12 +27,11 @@ WindowKeyring::WindowKeyring(TForm1 &form, WindowProfiles &profiles, QString dat
     m_box->setObjectName(QStringLiteral("CheckBoxKeyring"));
     if (auto *column = qobject_cast<QBoxLayout *>(form.configPage->TabSheet8->layout()))
         column->insertWidget(column->count() - 1, m_box);  // above the closing stretch
-    std::string why;
-    m_reachable = PasswordKeyring::reachable(why);
+    m_reachable = PasswordKeyring::reachable(m_unreachableWhy);
     m_box->setEnabled(m_reachable);
     m_box->setToolTip(m_reachable ? QStringLiteral("Kept by the desktop's Secret Service; no file "
                                                    "of Kestrix for POP3 holds it")
-                                  : fromBytes(why));
+                                  : fromBytes(m_unreachableWhy));
     connect(m_box, &QCheckBox::toggled, this, &WindowKeyring::toggled);
 }
 
@@ -53,29 +55,51 @@ void WindowKeyring::profileLoaded()
         const QSignalBlocker quiet(m_box);
         m_box->setChecked(conf.keyring());
     }
-    if (!conf.keyring() || !m_reachable)
+    m_failureTold = false;
+    m_form.topBar->Edit4->setPlaceholderText(QString());
+    if (!conf.keyring())
         return;
-    std::string error;
-    if (const auto password = PasswordKeyring::read(m_profiles.currentName(), &error)) {
-        m_stored = *password;
-        m_form.topBar->Edit4->setText(fromBytes(*password));
-    } else if (!error.empty()) {
-        m_form.statusArea->statustext->setText(fromBytes(error));
+    std::string error = m_unreachableWhy;
+    if (m_reachable) {
+        if (const auto password = PasswordKeyring::read(m_profiles.currentName(), &error)) {
+            m_stored = *password;
+            m_form.topBar->Edit4->setText(fromBytes(*password));
+            return;
+        }
+        if (error.empty())
+            return;  // none stored yet: the next connection stores the typed one
     }
+    // The password is asked for instead: the field says so and has the focus.
+    m_form.topBar->Edit4->setPlaceholderText(QStringLiteral("type the password"));
+    m_form.topBar->Edit4->setFocus();
+    tellOnce("The password could not be read from the desktop keyring (" + error
+             + "). Please type the password.");
 }
 
 void WindowKeyring::rememberTyped()
 {
-    if (!m_reachable || !m_box->isChecked())
+    if (!m_box->isChecked())
         return;
     const std::string typed = toBytes(m_form.topBar->Edit4->text());
     if (typed.empty() || typed == m_stored)
         return;
-    std::string error;
-    if (PasswordKeyring::write(m_profiles.currentName(), typed, &error))
+    std::string error = m_unreachableWhy;
+    if (m_reachable && PasswordKeyring::write(m_profiles.currentName(), typed, &error)) {
         m_stored = typed;
-    else
-        m_form.statusArea->statustext->setText(fromBytes(error));
+        return;
+    }
+    // The typed password stays in use for this run; only the keyring does not keep it.
+    tellOnce("The password could not be stored in the desktop keyring (" + error
+             + "). It is used until the program ends.");
+}
+
+void WindowKeyring::tellOnce(const std::string &text)
+{
+    m_form.statusArea->statustext->setText(fromBytes(text));
+    if (m_failureTold)
+        return;
+    m_failureTold = true;
+    m_prompter.message(Prompter::Kind::Warning, text);
 }
 
 void WindowKeyring::toggled(bool on)

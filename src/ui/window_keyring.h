@@ -3,7 +3,8 @@
 // [password] keyring in NAME.conf. When on, the typed password is stored in the desktop keyring
 // and filled in when the profile loads, so the automatic check works after a restart. Turning it
 // off, or deleting the profile, removes the stored secret. Without a reachable keyring the box
-// is disabled and its tip says why.
+// is disabled and its tip says why. A keyring that cannot give or keep the password says so
+// once (a warning and the status line) and the password is asked for; it is never dropped.
 
 #include <QObject>
 #include <QString>
@@ -14,6 +15,7 @@ class QCheckBox;
 
 namespace kestrix {
 
+class Prompter;
 class TForm1;
 class WindowProfiles;
 
@@ -21,7 +23,7 @@ class WindowProfiles;
 class WindowKeyring : public QObject {
     Q_OBJECT
 public:
-    WindowKeyring(TForm1 &form, WindowProfiles &profiles, QString dataDir);
+    WindowKeyring(TForm1 &form, WindowProfiles &profiles, QString dataDir, Prompter &prompter);
 
     // After a profile was loaded: the box from NAME.conf, the password from the keyring.
     void profileLoaded();
@@ -36,12 +38,17 @@ public:
 private:
     void toggled(bool on);
     bool setKeyringFlag(bool on);
+    // The status line, and a warning the first time since the profile was loaded.
+    void tellOnce(const std::string &text);
 
     TForm1 &m_form;
+    Prompter &m_prompter;
     WindowProfiles &m_profiles;
     QString m_dataDir;
     QCheckBox *m_box = nullptr;
     bool m_reachable = false;
+    std::string m_unreachableWhy;  // why not, when the keyring is not reachable
+    bool m_failureTold = false;
     std::string m_stored;  // what the keyring holds for the current profile, as far as we know
 };
 

@@ -46,6 +46,10 @@ void WindowProfiles::start(const std::optional<std::string> &argument)
     m_form.configPage->ComboBox1->setCurrentIndex(choice.index);
     m_form.configPage->ComboBox1->setEditText(fromBytes(choice.name));
     m_current = choice.name;
+    // The first start makes its profile as New does, with the same defaults.
+    const ProfilePaths files = profilePaths(m_dataDir, m_current);
+    if (!pathExists(files.settings) && !pathExists(files.conf))
+        turnOnDecodeAllForNewProfile(m_current);
     load();
     m_screener.view().showPage(Control::TabSheet1);
 }
@@ -278,7 +282,7 @@ void WindowProfiles::newProfile()
     m_form.configPage->ComboBox1->setEditText(fromBytes(name));
     m_form.configPage->Edit1->clear();
     m_form.configPage->Edit3->clear();
-    m_form.topBar->Label30->setText(QStringLiteral("@"));
+    m_form.topBar->showAccount(QStringLiteral("@"));
     m_form.configPage->ComboBox1->setCurrentIndex(m_form.configPage->ComboBox1->count() - 1);
 
     // Files left over from an earlier profile of the same name are taken over.

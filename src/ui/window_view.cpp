@@ -195,6 +195,8 @@ void WindowView::messageTableChanged()
     m_form.messagesPage->resetDetailsRow();
 }
 
+void WindowView::messageTableGrew() { m_form.messagesPage->stringgrid1->grew(); }
+
 void WindowView::scrollMessageTable(int topRow, int currentRow)
 {
     if (topRow >= 1)

@@ -38,6 +38,7 @@ public:
     void setBusyCursor(bool busy) override;
     void showPage(Control page) override;
     void messageTableChanged() override;
+    void messageTableGrew() override;
     void scrollMessageTable(int topRow, int currentRow) override;
     int messageTableClientHeight() const override;
     void setDetails(const std::vector<std::string> &lines) override;

@@ -18,20 +18,40 @@ void MessageTableModel::setTable(const MessageTable *table)
 {
     beginResetModel();
     m_table = table;
+    m_rows = table ? table->lastRow() : 0;
     endResetModel();
 }
 
 void MessageTableModel::refresh()
 {
     beginResetModel();
+    m_rows = m_table ? m_table->lastRow() : 0;
     endResetModel();
+}
+
+// A download appends row after row: the views insert the new rows and keep their scroll
+// position and selection, where a reset would lay out every row again.
+void MessageTableModel::grew()
+{
+    const int rows = m_table ? m_table->lastRow() : 0;
+    if (rows < m_rows) {
+        refresh();
+        return;
+    }
+    if (m_rows > 0)
+        emit dataChanged(index(m_rows - 1, 0), index(m_rows - 1, MessageTable::columnCount - 1));
+    if (rows == m_rows)
+        return;
+    beginInsertRows({}, m_rows, rows - 1);
+    m_rows = rows;
+    endInsertRows();
 }
 
 int MessageTableModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid() || !m_table)
         return 0;
-    return m_table->lastRow();
+    return m_rows;
 }
 
 int MessageTableModel::columnCount(const QModelIndex &parent) const
@@ -41,7 +61,7 @@ int MessageTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant MessageTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!m_table || !index.isValid())
+    if (!m_table || !index.isValid() || index.row() >= m_table->lastRow())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         // The text without its marker: the class travels beside it. Senders and subjects are
@@ -202,10 +222,42 @@ void TWrapGrid::refresh()
     m_model.refresh();
     if (m_model.rowCount() == 0)
         return;
+    fitNumberColumn();
     if (top >= 1)
         selectRows(top, bottom, current);
     else
         selectRows(1, 1, 1);
+}
+
+void TWrapGrid::grew()
+{
+    // Inserted rows keep the selection where it was; an empty grid gets its first row.
+    const bool hadRows = m_model.rowCount() > 0;
+    m_model.grew();
+    if (!hadRows && m_model.rowCount() > 0)
+        selectRows(1, 1, 1);
+    fitNumberColumn();
+}
+
+// The number column is never narrower than a badge beside the largest number: numbers from
+// 1000 up would otherwise hide behind the badge. A wider column chosen by the user stays.
+void TWrapGrid::fitNumberColumn()
+{
+    const MessageTable *t = table();
+    const int rows = m_model.rowCount();
+    if (!t || rows == 0)
+        return;
+    const QFontMetrics metrics(font());
+    int badge = 0;
+    for (Badge b : {Badge::KnownBad, Badge::Unknown, Badge::Blacklisted})
+        badge = std::max(badge, metrics.horizontalAdvance(QString::fromLatin1(badgeText(b))));
+    // Rows are in message order, so the last row holds the largest number.
+    const std::string &largest = t->text(MessageTable::ColNumber, rows);
+    const int needed = badge + metrics.horizontalAdvance(QString::fromLatin1(largest.c_str())) + 6;
+    if (columnWidth(0) < needed) {
+        setColumnWidth(0, needed);
+        fitLastColumn();
+    }
 }
 
 void TWrapGrid::setProtectTrusted(bool on)
@@ -338,8 +390,21 @@ void TWrapGrid::mouseReleaseEvent(QMouseEvent *event)
     viewport()->update();
 }
 
+void TWrapGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid())
+        emit rowChosen(index.row() + 1);
+}
+
 void TWrapGrid::keyPressEvent(QKeyEvent *event)
 {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && event->modifiers() == Qt::NoModifier && currentRow() >= 1) {
+        emit rowChosen(currentRow());
+        return;
+    }
     if (event->modifiers() == Qt::ShiftModifier)
         emit shiftKeyPressed();
     QTableView::keyPressEvent(event);

@@ -21,6 +21,8 @@ public:
     void setTable(const MessageTable *table);
     const MessageTable *table() const { return m_table; }
     void refresh();
+    // Rows were appended (the rows before are unchanged, but the last one may have been filled).
+    void grew();
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -29,6 +31,7 @@ public:
 
 private:
     const MessageTable *m_table = nullptr;
+    int m_rows = 0;  // the rows the views know of (the table's rows at the last notice)
 };
 
 // The class of a table row as the painter needs it, from the markers.
@@ -43,6 +46,7 @@ public:
     void setTable(const MessageTable *table);
     const MessageTable *table() const { return m_model.table(); }
     void refresh();  // the table changed as a whole
+    void grew();     // rows were appended
 
     bool protectTrusted() const { return m_protectTrusted; }
     void setProtectTrusted(bool on);
@@ -63,6 +67,8 @@ public:
     void setDefaultRowHeight(int height);
     // The last column takes the width the first three leave.
     void fitLastColumn();
+    // Widens the number column to a badge beside the largest number shown.
+    void fitNumberColumn();
     // The widths every profile starts with: 44, 280 and 250 pixels, the last column the rest.
     void setStartColumnWidths();
 
@@ -75,10 +81,13 @@ signals:
     // pointer (0 when it is no data row).
     void pressed(Qt::MouseButton button, int row);
     void shiftKeyPressed();
+    // A double-click on a data row, or Enter on the current row: the row is to be read.
+    void rowChosen(int row);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -192,10 +192,8 @@ private slots:
         QCOMPARE(form.topBar->Edit4->text(), QStringLiteral("pw-default"));
         QVERIFY(readFile(file("mybox.ini")).contains("pop.box.example"));
         QCOMPARE(readFile(file("Kestrix.lpr")), QByteArray("mybox"));  // written by the save
-        // A profile without NAME.conf keeps the switch off; the box writes its own file.
-        QVERIFY(!form.configPage->CheckBoxDecodeAll->isChecked());
-        QVERIFY(!controller.screener().decodeAll);
-        form.configPage->CheckBoxDecodeAll->click();
+        // The first start's profile has the switch on, as New gives it; the box writes its file.
+        QVERIFY(form.configPage->CheckBoxDecodeAll->isChecked());
         QVERIFY(controller.screener().decodeAll);
         QVERIFY(readFile(file("default.conf")).contains("decodeAll=true"));
         form.configPage->CheckBoxDecodeAll->click();

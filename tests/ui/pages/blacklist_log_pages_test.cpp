@@ -121,6 +121,18 @@ private slots:
 
         f.form.blacklistPage->SpeedButton28->click();
         QVERIFY(f.form.blacklistPage->Edit7->text().isEmpty());
+
+        // A word in any script is kept as typed (UTF-8); a Latin-1 word keeps its one byte per
+        // letter, as the list file always held it.
+        f.screener.blacklist.assign({});
+        for (const QString &typed : {QStringLiteral("скидки"), QStringLiteral("Schöne")}) {
+            f.form.blacklistPage->Edit7->setText(typed);
+            QTest::keyClick(f.form.blacklistPage->Edit7, Qt::Key_Return);
+        }
+        QCOMPARE(f.screener.blacklist.words(),
+                 std::vector<std::string>({"sch\xF6ne", "\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB4\xD0\xBA\xD0\xB8"}));
+        QCOMPARE(listRows(f.form.blacklistPage->ListBox7),
+                 QStringList({QStringLiteral("schöne"), QStringLiteral("скидки")}));
     }
 
     void arrowsWalkTheLogIntoTheEditField()

@@ -7,6 +7,10 @@
 #include "support/window_fixture.h"
 #include "ui/form1.h"
 #include "ui/form4_message_reader.h"
+#include "ui/messages_page.h"
+#include "ui/status_bar.h"
+#include "ui/top_bar.h"
+#include "ui/config_page.h"
 #include "ui/wrap_grid.h"
 
 #include <QDir>
@@ -16,11 +20,15 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
+#include <functional>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 using namespace kestrix;
 
@@ -45,6 +53,26 @@ QColor background(const QLabel *label)
 {
     return label->palette().color(QPalette::Window);
 }
+
+// Starts the window on the server's account and downloads its headers.
+void downloadAll(test::WindowFixture &window, const test::DovecotServer &dovecot)
+{
+    TForm1 &form = window.form;
+    window.controller.start(std::nullopt);
+    form.show();
+    form.configPage->Edit1->setText(QString::fromStdString(dovecot.host()));
+    form.configPage->Edit2->setText(QString::number(dovecot.port()));
+    form.configPage->Edit3->setText(QString::fromStdString(dovecot.user()));
+    QTRY_VERIFY(form.topBar->Edit4->isEnabled());
+    form.topBar->Edit4->setText(QString::fromStdString(dovecot.password()));
+    QTRY_VERIFY(form.topBar->Button1->isEnabled());
+    QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
+    Screener &screener = window.screener();
+    QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle
+                                 && !screener.dispatching(), 20000);
+}
+
+bool idle(Screener &screener) { return screener.pendingCommand == cmdIdle && !screener.dispatching(); }
 
 }  // namespace
 
@@ -197,23 +225,11 @@ private slots:
             account);
         test::WindowFixture window;
         TForm1 &form = window.form;
-        WindowController &controller = window.controller;
-        controller.start(std::nullopt);
-        form.show();
-        Screener &screener = controller.screener();
-        TForm4 &formReader = controller.form4();
+        Screener &screener = window.screener();
+        TForm4 &formReader = window.controller.form4();
         int windowBeeps = 0;
         formReader.beep = [&] { ++windowBeeps; };
-
-        form.configPage->Edit1->setText(QString::fromStdString(dovecot.host()));
-        form.configPage->Edit2->setText(QString::number(dovecot.port()));
-        form.configPage->Edit3->setText(QString::fromStdString(dovecot.user()));
-        QTRY_VERIFY(form.topBar->Edit4->isEnabled());
-        form.topBar->Edit4->setText(QString::fromStdString(dovecot.password()));
-        QTRY_VERIFY(form.topBar->Button1->isEnabled());
-        QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle
-                                     && !screener.dispatching(), 20000);
+        downloadAll(window, dovecot);
 
         form.messagesPage->stringgrid1->selectRows(1, 1, 1);
         QTRY_VERIFY(form.messagesPage->SpeedButton24->isVisible() && form.messagesPage->SpeedButton24->isEnabled());
@@ -229,6 +245,78 @@ private slots:
         QVERIFY(!screener.sessionOpen());
         QCOMPARE(dovecot.messages().size(), std::size_t(1));
         form.ProgramExit();
+    }
+
+    // Reading is an everyday command: a double-click or Enter on a row, the row menu's "Read
+    // message" and the button beside "Delete" read that row's message. The server is asked
+    // first whether the number still names the row's message, as before a deletion: once
+    // another program changed the mailbox, nothing is shown and the status line says why.
+    void everyWayToReadARow()
+    {
+        if (!test::DovecotServer::available())
+            QSKIP("Dovecot is not installed");
+        test::DovecotServer dovecot({test::DovecotServer::makeMessage("A <a@example.org>", "One", "First body.\r\n"),
+                                     test::DovecotServer::makeMessage("B <b@example.org>", "Two", "Second body.\r\n"),
+                                     test::DovecotServer::makeMessage("C <c@example.org>", "Three", "Third body.\r\n")});
+        test::WindowFixture window;
+        downloadAll(window, dovecot);
+        Screener &screener = window.screener();
+        MessagesPage &page = *window.form.messagesPage;
+        TWrapGrid &grid = *page.stringgrid1;
+        TForm4 &reader = window.controller.form4();
+        QVERIFY(page.SpeedButton24->isHidden());  // not the diagnostic user
+        const auto rowCentre = [&](int row) { return grid.visualRect(grid.model()->index(row - 1, 1)).center(); };
+
+        const std::vector<std::pair<const char *, std::function<void()>>> ways{
+            {"double-click", [&] { QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, rowCentre(1)); }},
+            {"Enter", [&] {
+                 grid.selectRows(2, 3, 2);  // the current row is read, alone
+                 grid.setFocus();
+                 QTest::keyClick(&grid, Qt::Key_Return);
+             }},
+            {"menu", [&] {
+                 QTest::mouseClick(grid.viewport(), Qt::RightButton, {}, rowCentre(3));
+                 page.PopupMenu2->hide();
+                 page.ReadMessage1->trigger();
+             }},
+            {"button", [&] {
+                 grid.selectRows(1, 1, 1);
+                 QTRY_VERIFY(page.ButtonRead->isEnabled());
+                 QTest::mouseClick(page.ButtonRead, Qt::LeftButton);
+             }},
+        };
+        const QStringList bodies{QStringLiteral("First body."), QStringLiteral("Second body."),
+                                 QStringLiteral("Third body."), QStringLiteral("First body.")};
+        for (size_t i = 0; i < ways.size(); ++i) {
+            const char *way = ways[i].first;
+            reader.hide();
+            reader.Memo1->clear();
+            ways[i].second();
+            QTRY_VERIFY2_WITH_TIMEOUT(reader.isVisible() && idle(screener),
+                                      qPrintable(QString::fromLatin1(way) + QStringLiteral(" pending %1 status ").arg(int(screener.pendingCommand)) + window.form.statusArea->statustext->text()), 20000);
+            QVERIFY2(reader.Memo1->toPlainText().startsWith(bodies[int(i)]),
+                     qPrintable(QString::fromLatin1(way) + QStringLiteral(": ") + reader.Memo1->toPlainText()));
+            // The server's last reply is shown without its line end.
+            const QString status = window.form.statusArea->statustext->text();
+            QVERIFY2(!status.isEmpty() && !status.contains(QLatin1Char('\r'))
+                         && !status.contains(QLatin1Char('\n')), qPrintable(status));
+        }
+        // Selecting two rows leaves the button off: one message is read at a time.
+        grid.selectRows(1, 2, 1);
+        QTRY_VERIFY(!page.ButtonRead->isEnabled());
+
+        // Another program takes message 1: row 1's number now names message "Two".
+        dovecot.removeMessage(1);
+        reader.hide();
+        reader.Memo1->setPlainText(QStringLiteral("unchanged"));
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, rowCentre(1));
+        QTRY_VERIFY_WITH_TIMEOUT(screener.pendingCommand == cmdIdle && !screener.dispatching()
+                                     && window.form.statusArea->statustext->text().contains(
+                                         QStringLiteral("no longer the message shown")), 20000);
+        QVERIFY(!reader.isVisible());
+        QCOMPARE(reader.Memo1->toPlainText(), QStringLiteral("unchanged"));
+        QCOMPARE(dovecot.messages().size(), std::size_t(2));
+        window.form.ProgramExit();
     }
 
 private:

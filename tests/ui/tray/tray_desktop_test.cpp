@@ -1,7 +1,8 @@
 // The real tray: the window and its tray icon on an X server (Xvfb) with a tray host (trayer)
 // and a window manager (openbox), clicked with xdotool like a user would. A check started from
 // the tray runs against a throw-away Dovecot; the window hides again after it unless mail from
-// unknown senders came in. Minimising hides the window without leaving a frame behind, and the
+// unknown senders came in (also when nothing new came in), and hiding it from the configuration
+// page leaves that page so that queued checks run. Minimising hides the window without leaving a frame behind, and the
 // tray brings it back in its normal state. The program itself (a separate process) ends on
 // "&Exit" after its window was closed to the tray, and without a tray host its close ends it.
 #include "screening/screener.h"
@@ -165,6 +166,22 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
     QCOMPARE(int(screener.rows.size()), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 10000);
     QVERIFY(!form.hideAfterCheck());
+
+    // Nothing to look at (the mail was fetched elsewhere): the window hides again all the same.
+    dovecot.removeMessage(1);
+    QVERIFY(clickTrayIcon(*g_desktop, ownClass(), 1));
+    QTRY_VERIFY(form.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 20000);
+    QCOMPARE(int(screener.rows.size()), 0);
+
+    // Hidden from the configuration page: the page is left, so queued checks still run.
+    form.showFromTray();
+    form.showConfigAccounts();
+    form.HideWindow();
+    QTRY_VERIFY(!form.isVisible());
+    QVERIFY(form.activePage() != form.configPage);
+    screener.pendingCommand = cmdCheckNewMail;
+    QTRY_VERIFY_WITH_TIMEOUT(screener.pendingCommand == cmdIdle && !screener.dispatching(), 20000);
 
     // Mail from an unknown sender arrives: the window stays after the check.
     dovecot.addMessage(DovecotServer::makeMessage("Mallory <m@prize.example>", "You won"));

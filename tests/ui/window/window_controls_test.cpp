@@ -330,6 +330,40 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form.width() >= helpRight + 10, 5000);
     }
 
+    // However long host and user get, the window keeps its width and its exit button: the
+    // account on the top bar is shortened, with the whole text as its tooltip.
+    void longAccountNeverWidensTheWindow()
+    {
+        WindowFixture w;
+        TForm1 &form = w.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QSize before = form.size();
+        const int minimumBefore = form.minimumSizeHint().width();
+        const QString host = QStringLiteral("pop.") + QString(300, QLatin1Char('x')) + QStringLiteral(".example.org");
+        form.configPage->Edit1->setText(host);
+        form.configPage->Edit3->setText(QStringLiteral("a.very.long.user.name.for.this.account"));
+        form.refreshTick();
+        QApplication::processEvents();
+        const QString account = QStringLiteral("a.very.long.user.name.for.this.account@") + host;
+        QCOMPARE(form.topBar->Label30->text(), account);
+        QCOMPARE(form.topBar->Label30->toolTip(), account);
+        QCOMPARE(form.minimumSizeHint().width(), minimumBefore);
+        QCOMPARE(form.size(), before);
+        const QWidget *exit = form.topBar->SpeedButton1;
+        QVERIFY(exit->mapTo(&form, QPoint(exit->width(), 0)).x() <= form.width());
+        QVERIFY(form.topBar->Label30->width() < form.topBar->Label30->sizeHint().width());
+    }
+
+    // The profile the first start makes has the defaults of one made with New.
+    void firstProfileHasTheDefaultsOfNew()
+    {
+        WindowFixture w;
+        w.controller.start(std::nullopt);
+        QVERIFY(w.form.configPage->CheckBoxDecodeAll->isChecked());
+        QVERIFY(w.screener().decodeAll);
+    }
+
     void settingsRoundTrip()
     {
         WindowFixture w;

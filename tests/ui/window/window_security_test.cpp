@@ -1,6 +1,7 @@
 // The account's protection in the window: the "Security" choice loaded from and saved to
 // NAME.conf, and the question to trust a refused certificate, answered through the window's
-// prompter against a Dovecot whose certificate comes from a CA the trust store does not hold.
+// prompter against a Dovecot whose certificate comes from a CA the trust store does not hold;
+// and a desktop keyring that cannot give the password.
 #include "profiles/profile_conf.h"
 #include "screening/pending_command.h"
 #include "screening/screener.h"
@@ -326,6 +327,51 @@ private slots:
         QCOMPARE(indicator->text(), QStringLiteral("Not encrypted"));
         QCOMPARE(indicator->palette().color(QPalette::ButtonText), colours::warningOrange);
         QVERIFY(!indicator->toolTip().isEmpty());
+    }
+
+    // A profile that keeps its password in the keyring, on a desktop without one: the window
+    // says so once, asks for the password, and the typed password is used for the check.
+    void aKeyringThatFailsSaysSoOnceAndAsks()
+    {
+        if (!DovecotServer::available())
+            QSKIP("Dovecot is not installed");
+        const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");  // no session bus: no Secret Service
+        const auto restore = qScopeGuard([bus] {
+            if (!bus.isEmpty())
+                qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+        });
+        DovecotServer dovecot({DovecotServer::makeMessage("Ann <ann@example.org>", "First")});
+        QTemporaryDir data;
+        writeFile(data.filePath(QStringLiteral("default.ini")),
+                  "0\r\n" + QByteArray::fromStdString(dovecot.host()) + "\r\n"
+                      + QByteArray::number(dovecot.port()) + "\r\n"
+                      + QByteArray::fromStdString(dovecot.user()) + "\r\n");
+        ProfileConf conf;
+        conf.setKeyring(true);
+        QVERIFY(conf.save(ProfileConf::pathFor(data.path(), "default")));
+
+        WindowFixture w(data.path());
+        w.prompter.expectMessage(Prompter::Kind::Warning,
+                                 "The password could not be read from the desktop keyring (No "
+                                 "desktop session bus: the desktop keyring cannot be reached). "
+                                 "Please type the password.");
+        w.controller.start(std::nullopt);
+        w.form.show();
+        QCOMPARE(w.prompter.pending(), size_t(0));
+        QCOMPARE(w.form.topBar->Edit4->placeholderText(), QStringLiteral("type the password"));
+
+        // Typed, the password is used; the keyring that cannot keep it is not asked again.
+        w.form.topBar->Edit4->setText(QString::fromStdString(dovecot.password()));
+        QTRY_COMPARE(w.form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
+        QTest::mouseClick(w.form.topBar->Button1, Qt::LeftButton);
+        Screener &screener = w.screener();
+        QTRY_VERIFY2_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle
+                                      && !screener.dispatching(),
+                                  qPrintable(w.form.statusArea->statustext->text()), 20000);
+        QCOMPARE(w.prompter.asked.size(), size_t(1));
+        QVERIFY(!readFile(data.filePath(QStringLiteral("default.ini"))).contains(
+            QByteArray::fromStdString(dovecot.password())));
     }
 };
 
