@@ -181,9 +181,13 @@ void TForm1::connectTopBar()
     connect(bar.SpeedButton21, &QToolButton::clicked, this, [this] {
         // The HTML help page beside the program or where the installation put it, in the
         // desktop's browser; the status line says so when there is none to open.
-        if (!openHelpPage())
+        if (helpPagePath().isEmpty())
             statusArea->statustext->setText(
                 QStringLiteral("No help page to open (kestrix-help.html)"));
+        else if (!openHelpPage())
+            statusArea->statustext->setText(
+                QStringLiteral("No web browser could be started to show the help page ")
+                + helpPagePath());
     });
 
     connect(bar.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);

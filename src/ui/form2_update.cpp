@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kestrix {
 
 namespace {
@@ -83,7 +85,7 @@ TForm2::TForm2(QWidget *parent)
 
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
-    resize(262, 328);
+    resize(std::max(262, CheckBox1->sizeHint().width() + 16), 328);
 }
 
 void TForm2::showTexts(const UpdateDialogTexts &texts)

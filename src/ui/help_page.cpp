@@ -1,7 +1,8 @@
 #include "ui/help_page.h"
 
+#include "ui/browser.h"
+
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -33,7 +34,7 @@ QString helpPagePath()
 bool openHelpPage()
 {
     const QString path = helpPagePath();
-    return !path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return !path.isEmpty() && openInBrowser(QUrl::fromLocalFile(path));
 }
 
 }  // namespace kestrix

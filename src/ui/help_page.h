@@ -10,7 +10,7 @@ namespace kestrix {
 // the configured one). "" when there is none.
 QString helpPagePath();
 
-// Asks the desktop to open the page; false when there is no page or the desktop refused.
+// Asks the desktop's browser to open the page; false when there is no page or no browser.
 bool openHelpPage();
 
 }  // namespace kestrix

@@ -2,13 +2,13 @@
 
 #include "screening/screener.h"
 #include "screening/view.h"
+#include "ui/browser.h"
 #include "ui/form1.h"
 #include "ui/form2_update.h"
 #include "ui/ui_widgets.h"
 #include "ui/window_profiles.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QUrl>
 
 namespace kestrix {
@@ -20,8 +20,11 @@ WindowUpdateCheck::WindowUpdateCheck(TForm1 &form, Screener &screener,
     m_check.caption = toBytes(form.windowTitle());
     m_check.readPage = [this](const std::string &url) { return fetchReleasePage(m_http, url); };
     m_check.showDialog = [this](UpdateDialogTexts &texts) { return m_dialog->ask(texts); };
-    m_check.openUrl = [](const std::string &url) {
-        QDesktopServices::openUrl(QUrl(fromBytes(url)));
+    m_check.openUrl = [&form](const std::string &url) {
+        if (!openInBrowser(QUrl(fromBytes(url))))
+            form.statusArea->statustext->setText(
+                QStringLiteral("No web browser could be started: the new version is at ")
+                + fromBytes(url));
     };
     screener.dailyUpdateCheck = [this, &form] {
         m_check.caption = toBytes(form.windowTitle());

@@ -5,11 +5,15 @@
 #include "support/window_fixture.h"
 #include "screening/screener.h"
 #include "ui/form1.h"
+#include "ui/form2_update.h"
 #include "ui/ui_widgets.h"
 #include "ui/wrap_grid.h"
 #include "screening/pending_command.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -362,6 +366,45 @@ private slots:
         w.controller.start(std::nullopt);
         QVERIFY(w.form.configPage->CheckBoxDecodeAll->isChecked());
         QVERIFY(w.screener().decodeAll);
+    }
+
+    // "Help" with its page but no browser to show it says so, instead of doing nothing.
+    void helpWithoutABrowserSaysSo()
+    {
+        WindowFixture w;
+        const QString page = QDir(QCoreApplication::applicationDirPath())
+                                 .filePath(QStringLiteral("kestrix-help.html"));
+        const bool placed = !QFile::exists(page);
+        if (placed) {
+            QFile file(page);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("<html></html>");
+        }
+        QTemporaryDir emptyPath;
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray browser = qgetenv("BROWSER");
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            if (!browser.isEmpty())
+                qputenv("BROWSER", browser);
+            if (placed)
+                QFile::remove(page);
+        });
+        qputenv("PATH", emptyPath.path().toLocal8Bit());  // no browser and no desktop opener
+        qunsetenv("BROWSER");
+        w.form.topBar->SpeedButton21->click();
+        QVERIFY2(w.form.statusArea->statustext->text().startsWith(
+                     QStringLiteral("No web browser could be started")),
+                 qPrintable(w.form.statusArea->statustext->text()));
+    }
+
+    // The update dialog shows its check box's whole text.
+    void updateDialogCheckBoxFits()
+    {
+        TForm2 dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(dialog.CheckBox1->width() >= dialog.CheckBox1->sizeHint().width());
     }
 
     void settingsRoundTrip()
