@@ -28,7 +28,6 @@ void Screener::networkLost()
         return;
     // The waiting request fails at once instead of at its time-out; its command ends on this
     // text (a download keeps the rows fetched so far).
-    lastServerError = kNetworkGoneText;
     commandFailure = kNetworkGoneText;
     NMPOP31->Abort();
 }

@@ -171,7 +171,9 @@ void Screener::getHeaders(bool thenReclassify)
     if (thenReclassify)
         setGridEnabled(false);
     if (!connectSession()) {
-        // Nothing was read: the table stays as it was, without a verdict on it.
+        // Nothing was read, and the previous table may no longer be what is on the server: its
+        // verdicts and row buttons go, the status line says why.
+        forgetMessages();
         endSession();
         return;
     }

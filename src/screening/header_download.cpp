@@ -44,6 +44,28 @@ void Screener::forgetResumeMarks()
     clearTrustedLists();
 }
 
+void Screener::forgetMessages()
+{
+    messageTable = MessageTable();
+    rows.clear();
+    startCode = "-1";
+    currentHeader.clear();
+    detailsRow = -1;
+    // Nothing of the previous table stays on screen: not its details, its class shape, its
+    // selection or its trusted counts, nor the buttons that act on its rows.
+    clearTrustedLists();
+    allTrusted = false;
+    trustedCount = 0;
+    m_view.messageTableChanged();
+    m_view.setDetails({});
+    m_view.setText(Control::Label52, std::string());
+    m_view.setVisible(Control::Shape2, false);
+    m_view.setText(Control::Label6, std::string());
+    for (Control control : {Control::button7, Control::SpeedButton31, Control::button10,
+                            Control::Deleteselectedmails1, Control::SpeedButton24})
+        m_view.setEnabled(control, false);
+}
+
 void Screener::updateSelectionFromGrid()
 {
     if (const auto selection = m_window->gridSelection())
@@ -231,7 +253,7 @@ void Screener::downloadHeaders()
         // The session may have gone while events ran (the network went away): a request now
         // would ask to connect again in the middle of the run.
         if (!sessionOpen()) {
-            lostSession = !lastServerError.empty() ? lastServerError : std::string("connection lost");
+            stopped = !commandFailure.empty() ? commandFailure : std::string("connection lost");
             break;
         }
         m_view.setProgress(toFetch, fetched + 1);

@@ -284,6 +284,9 @@ public:
     // "/ All": forgets the five saved resume marks and the trusted lists, so the next download
     // starts at message 1.
     void forgetResumeMarks();
+    // Empties the table, its details and the buttons that act on its rows: after a check that
+    // failed (the rows no longer say what is on the server) and when another profile is chosen.
+    void forgetMessages();
     // The diagnostic "Reset to first Message in Mailbox" (SpeedButton11): fills the table from
     // the rejected-mail log, without a server (diagnostic_fill.cpp).
     void fillFromRejectedLog();

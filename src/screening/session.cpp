@@ -135,6 +135,8 @@ bool Screener::connectSession()
     m_view.setText(Control::Label8, std::string());
     if (sessionOpen())
         return true;
+    // What a previous attempt left in the status line must not stand beside this one's questions.
+    m_view.setStatus("Connecting to " + settings.Host);
 
     auto fail = [this](const std::string &why) {
         sessionError = why;
@@ -213,6 +215,8 @@ bool Screener::connectSession()
             fail(error.what());
             m_prompter.message(Prompter::Kind::Error, error.what());
             return false;
+        } catch (const EHostNotFound &) {
+            return fail("The host \"" + NMPOP31->Host + "\" could not be found: check the host name");
         } catch (const std::exception &error) {
             showProtection();
             return fail(error.what());

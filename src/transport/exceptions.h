@@ -32,6 +32,12 @@ public:
     using ESockError::ESockError;
 };
 
+// No address for the host, not even after the user's correction ("Null Remote Address").
+class EHostNotFound : public ESockError {
+public:
+    using ESockError::ESockError;
+};
+
 // The look-up was cancelled or ran out of time ("Host Lookup Canceled", "Host Lookup Timed
 // Out"): the connect ends here.
 class EHostLookupInterrupted : public ESockError {

@@ -73,11 +73,11 @@ void TPowersock::Connect()
         if (remoteAddress_ != 0)
             break;
         if (attempts > 0 || !OnInvalidHost)
-            throw ESockError("Null Remote Address");
+            throw EHostNotFound("Null Remote Address");
         bool handled = false;
         OnInvalidHost(handled);
         if (!handled)
-            throw ESockError("Null Remote Address");
+            throw EHostNotFound("Null Remote Address");
         ++attempts;
     }
 

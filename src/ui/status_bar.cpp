@@ -29,7 +29,7 @@ StatusBar::StatusBar(QWidget *parent) : QWidget(parent)
     Panel9->setFrameShape(QFrame::StyledPanel);
     Panel9->setFrameShadow(QFrame::Sunken);
     auto *row = new QHBoxLayout(Panel9);
-    row->setContentsMargins(4, 1, 4, 1);
+    row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(6);
 
     Image3 = named(new QLabel(Panel9), "Image3");
@@ -46,6 +46,7 @@ StatusBar::StatusBar(QWidget *parent) : QWidget(parent)
     StaticText2 = named(new ClickLabel(L1("Update Info available !"), Panel9), "StaticText2");
     StaticText2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StaticText2->setAlignment(Qt::AlignCenter);
+    StaticText2->setContentsMargins(6, 0, 6, 0);  // the text clear of its frame and the bar's edge
     StaticText2->hide();
     shape1 = named(new QFrame(Panel9), "shape1", "Connection to POP3 server");
     shape1->setFrameShape(QFrame::Panel);

@@ -54,29 +54,11 @@ void WindowProfiles::start(const std::optional<std::string> &argument)
     m_screener.view().showPage(Control::TabSheet1);
 }
 
-// The table and its rows (with their header lines) belong to the profile that was current.
+// The table, its rows and the status line belong to the profile that was current.
 void WindowProfiles::resetMessageState()
 {
-    Screener &s = m_screener;
-    s.messageTable = MessageTable();
-    s.rows.clear();
-    s.startCode = "-1";
-    s.currentHeader.clear();
-    s.detailsRow = -1;
-    // Nothing of the previous profile's messages stays on screen: not its details, its class
-    // shape, its selection or its trusted counts, nor the buttons that act on its rows.
-    s.clearTrustedLists();
-    s.allTrusted = false;
-    s.trustedCount = 0;
-    View &view = s.view();
-    view.messageTableChanged();
-    view.setDetails({});
-    view.setText(Control::Label52, std::string());
-    view.setVisible(Control::Shape2, false);
-    view.setText(Control::Label6, std::string());
-    for (Control control : {Control::button7, Control::SpeedButton31, Control::button10,
-                            Control::Deleteselectedmails1, Control::SpeedButton24})
-        view.setEnabled(control, false);
+    m_screener.forgetMessages();
+    m_screener.view().setStatus(std::string());
 }
 
 void WindowProfiles::load()

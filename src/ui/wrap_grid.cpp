@@ -408,6 +408,14 @@ void TWrapGrid::keyPressEvent(QKeyEvent *event)
     if (event->modifiers() == Qt::ShiftModifier)
         emit shiftKeyPressed();
     QTableView::keyPressEvent(event);
+    // The view only makes sure the row is visible, which may leave the first row partly under
+    // the header: the ends of the table show it whole.
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (event->key() == Qt::Key_Home)
+            scrollToTop();
+        else if (event->key() == Qt::Key_End)
+            scrollToBottom();
+    }
 }
 
 void TWrapGrid::keyReleaseEvent(QKeyEvent *event)

@@ -93,8 +93,8 @@ private slots:
             QSKIP("Dovecot is not installed");
         DovecotServer dovecot({DovecotServer::makeMessage("Ann <ann@example.org>", "First")});
         test::WindowFixture window;
-        startOn(window, dovecot, interval);
-        checkMail(window);
+        window.signIn(dovecot, interval);
+        window.checkMail();
         QCOMPARE(int(window.screener().rows.size()), 1);
         dovecot.addMessage(DovecotServer::makeMessage("Bob <bob@example.org>", "Second"));
 
@@ -128,7 +128,7 @@ private slots:
             QSKIP("Dovecot is not installed");
         DovecotServer dovecot(test::NumberedMailbox::numberedMessages(300));
         test::WindowFixture window;
-        startOn(window, dovecot, 0);
+        window.signIn(dovecot);
         window.form.configPage->SpinEdit1->setValue(1000);  // no download question
         bool sent = false;
         connect(window.form.statusArea->ProgressBar1, &QProgressBar::valueChanged, this,
@@ -138,7 +138,7 @@ private slots:
                         networkState(kDisconnected);
                     }
                 });
-        checkMail(window);
+        window.checkMail();
         QVERIFY(sent);
         const QString status = window.form.statusArea->statustext->text();
         QVERIFY2(status.contains(QStringLiteral("The network went away: the check was stopped")),
@@ -171,28 +171,6 @@ private:
                                QVariant::fromValue(m_nm.connectivity())}}
                << QStringList();
         QVERIFY(m_networkManager.send(signal));
-    }
-
-    static void startOn(test::WindowFixture &window, const DovecotServer &dovecot, int interval)
-    {
-        TForm1 &form = window.form;
-        window.controller.start(std::nullopt);
-        form.show();
-        form.configPage->Edit1->setText(QString::fromStdString(dovecot.host()));
-        form.configPage->Edit2->setText(QString::number(dovecot.port()));
-        form.configPage->Edit3->setText(QString::fromStdString(dovecot.user()));
-        form.configPage->SpinEdit2->setValue(interval);
-        QTRY_VERIFY(form.topBar->Edit4->isEnabled());
-        form.topBar->Edit4->setText(QString::fromStdString(dovecot.password()));
-    }
-
-    static void checkMail(test::WindowFixture &window)
-    {
-        TForm1 &form = window.form;
-        QTRY_VERIFY(form.topBar->Button1->isEnabled());
-        QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(window.screener().pendingCommand == cmdIdle
-                                     && !window.screener().dispatching(), 20000);
     }
 
     QDBusConnection m_logind{QString()};

@@ -22,42 +22,12 @@ using namespace kestrix;
 
 namespace {
 
-void typeInto(QLineEdit *edit, const QString &text)
-{
-    edit->clear();
-    edit->setFocus();
-    QTest::keyClicks(edit, text);
-}
-
 // A loopback port with nobody listening on it.
 int refusedPort()
 {
     std::uint16_t port = 0;
     ::close(test::listenOnLoopback(port));
     return port;
-}
-
-// Starts the window and types the server's account and password.
-void startOn(test::WindowFixture &window, const test::DovecotServer &dovecot)
-{
-    TForm1 &form = window.form;
-    window.controller.start(std::nullopt);
-    form.show();
-    typeInto(form.configPage->Edit1, QString::fromStdString(dovecot.host()));
-    typeInto(form.configPage->Edit2, QString::number(dovecot.port()));
-    typeInto(form.configPage->Edit3, QString::fromStdString(dovecot.user()));
-    QTRY_VERIFY(form.topBar->Edit4->isEnabled());
-    typeInto(form.topBar->Edit4, QString::fromStdString(dovecot.password()));
-}
-
-// The main button, then waits until the command has ended.
-void checkMail(test::WindowFixture &window)
-{
-    TForm1 &form = window.form;
-    QTRY_VERIFY(form.topBar->Button1->isEnabled());
-    QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(window.screener().pendingCommand == cmdIdle
-                                 && !window.screener().dispatching(), 20000);
 }
 
 }  // namespace
@@ -68,23 +38,29 @@ class FailedCommandTest : public QObject {
 private slots:
     void aFailedCheckIsNotShownAsAnEmptyMailbox_data()
     {
-        QTest::addColumn<bool>("wrongPassword");
+        QTest::addColumn<QString>("changed");  // what the failing check has wrong
         QTest::addColumn<QString>("why");
         QTest::addColumn<int>("kind");      // of the message box shown
         QTest::addColumn<QString>("told");  // its text; empty: any
         QTest::newRow("wrong password")
-            << true
+            << QStringLiteral("password")
             << QStringLiteral(
                    "Authentication failed: the server did not accept the user name or the password")
             << int(Prompter::Kind::Error) << QString();
         QTest::newRow("refused connection")
-            << false << QStringLiteral("Connection refused") << int(Prompter::Kind::Information)
-            << QStringLiteral("Connection Failed");
+            << QStringLiteral("port") << QStringLiteral("Connection refused")
+            << int(Prompter::Kind::Information) << QStringLiteral("Connection Failed");
+        QTest::newRow("unknown host")
+            << QStringLiteral("host")
+            << QStringLiteral("The host \"no-such-host.invalid\" could not be found")
+            << -1 << QString();
     }
 
+    // The banner of an empty mailbox goes, and so does a table the failed check could not
+    // confirm: its rows, details and row buttons.
     void aFailedCheckIsNotShownAsAnEmptyMailbox()
     {
-        QFETCH(bool, wrongPassword);
+        QFETCH(QString, changed);
         QFETCH(QString, why);
         QFETCH(int, kind);
         QFETCH(QString, told);
@@ -93,21 +69,32 @@ private slots:
         test::DovecotServer dovecot;  // an empty mailbox: the first, good run says so
         test::WindowFixture window;
         TForm1 &form = window.form;
-        startOn(window, dovecot);
-        const auto check = [&] { checkMail(window); };
+        window.signIn(dovecot);
+        const auto check = [&] { window.checkMail(); };
         check();
         QVERIFY(form.messagesPage->Panel12->isVisible());  // the good run: the mailbox really is empty
+        dovecot.addMessage("From: Someone <someone@example.org>\r\nSubject: News\r\n\r\nBody\r\n");
+        check();
+        QCOMPARE(window.screener().rows.size(), size_t(1));
 
-        if (wrongPassword)
-            typeInto(form.topBar->Edit4, QStringLiteral("not-the-password"));
+        if (changed == QLatin1String("password"))
+            test::WindowFixture::type(form.topBar->Edit4, QStringLiteral("not-the-password"));
+        else if (changed == QLatin1String("port"))
+            test::WindowFixture::type(form.configPage->Edit2, QString::number(refusedPort()));
         else
-            typeInto(form.configPage->Edit2, QString::number(refusedPort()));
-        window.prompter.expectMessage(Prompter::Kind(kind), told.toStdString());
+            test::WindowFixture::type(form.configPage->Edit1, QStringLiteral("no-such-host.invalid"));
+        if (kind >= 0)
+            window.prompter.expectMessage(Prompter::Kind(kind), told.toStdString());
+        else
+            window.prompter.expectText("Specify a new host:", std::nullopt);
         check();
         QCOMPARE(window.prompter.pending(), size_t(0));
         QVERIFY2(form.messagesPage->Panel12->isHidden(), qPrintable(form.messagesPage->Label24->text()));
         QVERIFY(form.messagesPage->Panel3->isHidden());
         QVERIFY2(form.statusArea->statustext->text().contains(why), qPrintable(form.statusArea->statustext->text()));
+        QVERIFY(window.screener().rows.empty());
+        QVERIFY(!form.messagesPage->Deleteselectedmails1->isEnabled());
+        QVERIFY(!form.messagesPage->ButtonRead->isEnabled());
     }
 
     // "&Cancel" at the download-control question fetches nothing and says so: no "No new
@@ -119,10 +106,10 @@ private slots:
         test::DovecotServer dovecot(test::NumberedMailbox::numberedMessages(3));
         test::WindowFixture window;
         TForm1 &form = window.form;
-        startOn(window, dovecot);
+        window.signIn(dovecot);
         form.configPage->SpinEdit1->setValue(1);  // ask above one new message
         window.prompter.expectDownloadCount(std::nullopt);
-        checkMail(window);
+        window.checkMail();
         QCOMPARE(window.prompter.pending(), size_t(0));
         QVERIFY2(form.messagesPage->Panel12->isHidden(), qPrintable(form.messagesPage->Label24->text()));
         QVERIFY(form.messagesPage->Panel3->isHidden());

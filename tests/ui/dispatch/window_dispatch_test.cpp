@@ -185,8 +185,11 @@ private slots:
         typeInto(form.topBar->Edit4, QStringLiteral("pw-box"));
         profiles.RememberPassword();
 
-        // Previous: back to default, its host and its password of this run.
+        // Previous: back to default, its host and its password of this run; the status line of
+        // the other profile goes.
+        form.statusArea->statustext->setText(QStringLiteral("Authentication failed"));
         profiles.previousProfile();
+        QVERIFY(form.statusArea->statustext->text().isEmpty());
         QCOMPARE(profiles.currentName(), std::string("default"));
         QCOMPARE(form.configPage->Edit1->text(), QStringLiteral("pop.default.example"));
         QCOMPARE(form.topBar->Edit4->text(), QStringLiteral("pw-default"));

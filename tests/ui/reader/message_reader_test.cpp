@@ -57,19 +57,9 @@ QColor background(const QLabel *label)
 // Starts the window on the server's account and downloads its headers.
 void downloadAll(test::WindowFixture &window, const test::DovecotServer &dovecot)
 {
-    TForm1 &form = window.form;
-    window.controller.start(std::nullopt);
-    form.show();
-    form.configPage->Edit1->setText(QString::fromStdString(dovecot.host()));
-    form.configPage->Edit2->setText(QString::number(dovecot.port()));
-    form.configPage->Edit3->setText(QString::fromStdString(dovecot.user()));
-    QTRY_VERIFY(form.topBar->Edit4->isEnabled());
-    form.topBar->Edit4->setText(QString::fromStdString(dovecot.password()));
-    QTRY_VERIFY(form.topBar->Button1->isEnabled());
-    QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
-    Screener &screener = window.screener();
-    QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle
-                                 && !screener.dispatching(), 20000);
+    window.signIn(dovecot);
+    window.checkMail();
+    QVERIFY(window.screener().hasMessages());
 }
 
 bool idle(Screener &screener) { return screener.pendingCommand == cmdIdle && !screener.dispatching(); }
