@@ -45,7 +45,7 @@ TEST_F(AutomaticSecurityTest, ARefusedCapaMeansNoCapabilitiesAndTheLoginGoesOn)
 
     getHeaders();
 
-    EXPECT_THAT(view.statusHistory, Contains("-ERR unknown command\r\n"));  // shown, as every reply
+    EXPECT_THAT(view.statusHistory, Contains("-ERR unknown command"));  // shown, as every reply
     EXPECT_THAT(view.statusHistory, Contains("Password sent without encryption"));
     EXPECT_FALSE(s.lastRefusal);
     EXPECT_TRUE(s.commandFailure.empty()) << s.commandFailure;

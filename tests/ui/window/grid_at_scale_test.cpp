@@ -65,7 +65,7 @@ private slots:
         Screener &screener = window.screener();
         for (int number : {9990, 9991, 10000}) {
             const std::string n = std::to_string(number);
-            screener.rows.push_back({n, "Spam <win@prize.example>", "cheap pills", n,
+            screener.rows.push_back({number, "Spam <win@prize.example>", "cheap pills", n,
                                      {"id:" + n, "Size: 900 byte", "From: win@prize.example"}});
         }
         screener.blacklist.assign({"pills"});
