@@ -90,6 +90,9 @@ void DemoScreen::failedLogin()
     m_form.refreshTick();
     m_form.Button1Click();
     after([&screener] {
+        // The refusal is told in a message box first: it is closed as the user would.
+        if (QWidget *box = QApplication::activeModalWidget())
+            box->close();
         return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
                !screener.commandFailure.empty();
     }, [this] {

@@ -60,7 +60,7 @@ void Screener::updateSelectionInfo(int top, int bottom)
     m_view.setText(Control::Label6, !hasMessages() ? std::string()
                                     : top == bottom ? std::to_string(top)
                                                     : std::to_string(top) + "-" + std::to_string(bottom));
-    m_view.setEnabled(Control::SpeedButton24, top == bottom);
+    m_view.setEnabled(Control::SpeedButton24, hasMessages() && top == bottom);
 }
 
 // ---- the tick -----------------------------------------------------------------------------

@@ -62,7 +62,8 @@ void Screener::forgetMessages()
     m_view.setVisible(Control::Shape2, false);
     m_view.setText(Control::Label6, std::string());
     for (Control control : {Control::button7, Control::SpeedButton31, Control::button10,
-                            Control::Deleteselectedmails1, Control::SpeedButton24})
+                            Control::Deleteselectedmails1, Control::SpeedButton24,
+                            Control::SpeedButton27})
         m_view.setEnabled(control, false);
 }
 

@@ -235,7 +235,8 @@ void MessagesPage::showDetails(int row)
     Shape2->setStyleSheet(QStringLiteral("QFrame#Shape2 { background: %1; border-radius: 6px; }"
                                          " QLabel#Label52 { color: %2; }")
                               .arg(shape.fill.name(), shape.text.name()));
-    Shape2->show();
+    // An empty table has no current row to name.
+    Shape2->setVisible(m_screener->hasMessages());
 
     if (shown) {
         // A score and its clues come first with the verdicts; until there are scores, the
@@ -282,7 +283,7 @@ void MessagesPage::updateSelectionInfo()
                     : top == bottom ? QString::number(top)
                                     : QString::number(top) + QLatin1Char('-') +
                                           QString::number(bottom));
-    SpeedButton24->setEnabled(top == bottom);
+    SpeedButton24->setEnabled(hasMessages() && top == bottom);
 }
 
 void MessagesPage::applyGridRules()

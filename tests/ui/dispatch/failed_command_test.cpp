@@ -95,6 +95,8 @@ private slots:
         QVERIFY(window.screener().rows.empty());
         QVERIFY(!form.messagesPage->Deleteselectedmails1->isEnabled());
         QVERIFY(!form.messagesPage->ButtonRead->isEnabled());
+        QVERIFY(!form.messagesPage->SpeedButton27->isEnabled());
+        QVERIFY(form.messagesPage->Shape2->isHidden());
     }
 
     // "&Cancel" at the download-control question fetches nothing and says so: no "No new
