@@ -133,7 +133,7 @@ private slots:
         bool sent = false;
         connect(window.form.statusArea->ProgressBar1, &QProgressBar::valueChanged, this,
                 [&](int value) {
-                    if (value == 5 && !sent) {
+                    if (value >= 5 && !sent) {
                         sent = true;
                         networkState(kDisconnected);
                     }

@@ -40,9 +40,9 @@ private slots:
         int lastShown = -1;
         int resetsMeanwhile = -1;
         connect(form.statusArea->ProgressBar1, &QProgressBar::valueChanged, this, [&](int value) {
-            if (value == 2)
+            if (value > 0 && value < 20)
                 resets.clear();
-            if (value == 100) {
+            if (value >= 90 && arrived < 0) {
                 arrived = int(window.screener().rows.size());
                 lastShown = grid.rowAt(grid.viewport()->height() - 1) + 1;
                 if (lastShown == 0)  // the rows end above the bottom
