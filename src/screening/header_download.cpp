@@ -240,9 +240,9 @@ void Screener::downloadHeaders()
     // The download is one operation of the client: its commands go out ahead where the server
     // allows pipelining, and the replies come back here message by message all the same.
     std::optional<Pop3Batch> batch;
-    // Painting costs more than downloading: the grid, the progress bar and the window's events
-    // are brought up to date every tenth message of a short download and at most 25 times in a
-    // long one (while the client waits for the server, events run anyway).
+    // Painting costs more than downloading: the grid and the window's events are brought up to
+    // date every tenth message of a short download and at most 25 times in a long one (while the
+    // client waits for the server, events run anyway).
     const int showEvery = std::max(10, toFetch / 25 / 10 * 10);
     for (int fetched = 0; fetched < toFetch; ++fetched) {
         const int i = start + fetched;
@@ -253,7 +253,6 @@ void Screener::downloadHeaders()
             const int clientHeight = m_view.messageTableClientHeight();
             if (clientHeight < rowHeight * row)
                 m_view.scrollMessageTable(std::max(1, row - clientHeight / rowHeight + 1), -1);
-            m_view.setProgress(toFetch, fetched);
             QCoreApplication::processEvents();
         }
         // The session may have gone while events ran (the network went away): a request now
@@ -262,6 +261,7 @@ void Screener::downloadHeaders()
             stopped = !commandFailure.empty() ? commandFailure : std::string("connection lost");
             break;
         }
+        m_view.setProgress(toFetch, fetched + 1);
 
         // A message gets its row only once its header has arrived: a row of empty texts could
         // not be judged, and a selection command could pick it for deletion. A message whose
@@ -321,7 +321,6 @@ void Screener::downloadHeaders()
     }
 
     batch.reset();
-    m_view.setProgress(toFetch, toFetch);
 
     m_view.setBusyCursor(true);
     buildMessageTable(true);

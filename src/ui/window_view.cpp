@@ -31,6 +31,9 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace kestrix {
 
 namespace {
@@ -167,8 +170,16 @@ void WindowView::setStatus(const std::string &text) { m_form.statusArea->statust
 
 void WindowView::setProgress(int maximum, int position)
 {
-    m_form.statusArea->ProgressBar1->setRange(0, std::max(0, maximum));
-    m_form.statusArea->ProgressBar1->setValue(std::clamp(position, 0, std::max(0, maximum)));
+    QProgressBar *bar = m_form.statusArea->ProgressBar1;
+    maximum = std::max(0, maximum);
+    position = std::clamp(position, 0, maximum);
+    // A repaint for each message would cost more than the download: the bar moves in steps of
+    // a hundredth, and always to its start and its end.
+    if (bar->maximum() == maximum && position != 0 && position != maximum
+        && std::abs(position - bar->value()) * 100 < maximum)
+        return;
+    bar->setRange(0, maximum);
+    bar->setValue(position);
 }
 
 void WindowView::setBusyCursor(bool busy)
