@@ -53,8 +53,9 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
     // servers: the ids are compared by their first half, the message's own number.
     for (auto text = f.view.statusHistory.begin() + long(before); text != f.view.statusHistory.end(); ++text) {
         const std::string id = pop3Field(*text, 3);
-        run.statuses.push_back(pop3ReplyIsOk(*text) && id.size() == 18 ? text->substr(0, text->size() - 10)
-                                                                        : *text);
+        run.statuses.push_back(pop3ReplyIsOk(*text) && id.size() >= 16
+                                   ? text->substr(0, text->find(id) + 8)
+                                   : *text);
     }
     run.left = dovecot.senders();
     run.numbers = f.s.ListBox1();
