@@ -260,10 +260,11 @@ void BM_AutomaticCheckUnchanged1000(benchmark::State &state)
 BENCHMARK(BM_AutomaticCheckUnchanged1000)->Arg(15)->Iterations(1)->UseManualTime()->Unit(
     benchmark::kMillisecond);
 
+// Argument: the server lists PIPELINING (1) or not (0).
 void BM_List100000Loopback(benchmark::State &state)
 {
     constexpr int count = 100000;
-    const kestrix::bench::PatternPop3Server server(count);
+    const kestrix::bench::PatternPop3Server server(count, state.range(0) != 0);
     const auto dir = dataFolder(server.port(), false, "joe");
     std::vector<RawCommand> commands = kestrix::bench::rawLogin("joe", "secret");
     kestrix::bench::addRawHeaderFetch(commands, 1, count);
@@ -280,6 +281,6 @@ void BM_List100000Loopback(benchmark::State &state)
     }
     report(state, raw, cli);
 }
-BENCHMARK(BM_List100000Loopback)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_List100000Loopback)->Arg(1)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -34,7 +34,8 @@ int numberIn(const std::string &command, std::size_t wordLength)
 
 }  // namespace
 
-PatternPop3Server::PatternPop3Server(int messageCount) : count_(messageCount)
+PatternPop3Server::PatternPop3Server(int messageCount, bool pipelining)
+    : count_(messageCount), pipelining_(pipelining)
 {
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -100,7 +101,8 @@ std::string PatternPop3Server::answer(const std::string &command, bool &quit) co
 {
     const auto starts = [&command](const char *word) { return command.rfind(word, 0) == 0; };
     if (starts("CAPA"))
-        return "+OK\r\nTOP\r\nUIDL\r\nUSER\r\nPIPELINING\r\n.\r\n";
+        return std::string("+OK\r\nTOP\r\nUIDL\r\nUSER\r\n") + (pipelining_ ? "PIPELINING\r\n" : "")
+               + ".\r\n";
     if (starts("USER ") || starts("PASS "))
         return "+OK\r\n";
     if (starts("STAT"))
