@@ -105,8 +105,10 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     const auto stillOpen = [&] {
         if (sessionOpen())
             return true;
-        lastDeletion.failure = "Connection lost";
-        failure = std::make_exception_ptr(Exception(lastDeletion.failure));
+        if (!failure) {  // a failed check that closed the session keeps its own words
+            lastDeletion.failure = "Connection lost";
+            failure = std::make_exception_ptr(Exception(lastDeletion.failure));
+        }
         return false;
     };
     // A refusal or a lost connection: nothing more may be checked or deleted until the table

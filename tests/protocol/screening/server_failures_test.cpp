@@ -195,6 +195,31 @@ TEST_F(ScreeningDialogueTest, SelectedRowsAreDeletedFromTheBottomUpAndTheRestRen
     EXPECT_EQ(s.ListBox5(), (std::vector<std::string>{codeOf("u6"), codeOf("u10")}));
 }
 
+TEST_F(ScreeningDialogueTest, AConnectionClosedDuringTheChecksDeletesNothingAndSaysSo)
+{
+    for (int n = 1; n <= 3; ++n)
+        addRow(n, "sender" + std::to_string(n) + "@example.com", "u" + std::to_string(n), 100);
+    s.buildMessageTable(false);
+    // Message 3's check holds; the server closes during message 2's.
+    scriptLogin(3);
+    scriptUidl(3, "u3");
+    expectClient("UIDL 2\r\n");
+    fake.closeConnection();
+
+    ASSERT_TRUE(s.connectSession());
+    s.selTop = 1;
+    s.selBottom = 3;
+    EXPECT_THROW(s.deleteSelected(), Exception);
+    s.closeSession();
+    finishDialogue();
+
+    // No DELE on a closed connection, and the failure keeps its own words.
+    EXPECT_TRUE(deleCommands().empty());
+    EXPECT_EQ(s.lastDeletion.deleted, 0);
+    EXPECT_EQ(s.lastDeletion.failure, "Connection closed by server");
+    EXPECT_EQ(s.ListBox1().size(), 3u);
+}
+
 TEST_F(ScreeningDialogueTest, RowWhoseMessageChangedOnTheServerIsLeftAlone)
 {
     addRow(1, "a@example.com", "ua", 100);
