@@ -1,6 +1,7 @@
 #include "profiles/whitelist.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace kestrix {
 
@@ -18,6 +19,7 @@ void Whitelist::add(const std::string &text)
                                });
     m_entries.insert(at, text);
     indexAdd(text);
+    changed();
 }
 
 bool Whitelist::removeOne(std::string_view text)
@@ -28,6 +30,7 @@ bool Whitelist::removeOne(std::string_view text)
                            [&](const std::string &e) { return equalsIgnoreCaseAZ(e, text); });
     indexRemove(*it);
     m_entries.erase(it);
+    changed();
     return true;
 }
 
@@ -37,6 +40,7 @@ void Whitelist::removeAt(size_t index)
         return;
     indexRemove(m_entries[index]);
     m_entries.erase(m_entries.begin() + std::ptrdiff_t(index));
+    changed();
 }
 
 void Whitelist::assign(std::vector<std::string> entries)
@@ -45,12 +49,20 @@ void Whitelist::assign(std::vector<std::string> entries)
     std::stable_sort(m_entries.begin(), m_entries.end(),
                      [](const std::string &a, const std::string &b) { return caseBlindLess(a, b); });
     rebuildIndex();
+    changed();
 }
 
 void Whitelist::clear()
 {
     m_entries.clear();
     m_index.clear();
+    changed();
+}
+
+void Whitelist::changed()
+{
+    static std::atomic<std::uint64_t> stamps{0};
+    m_revision = ++stamps;
 }
 
 void Whitelist::rebuildIndex()

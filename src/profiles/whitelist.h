@@ -5,6 +5,7 @@
 
 #include "profiles/case_blind_index.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,13 +30,19 @@ public:
     void assign(std::vector<std::string> entries);
     void clear();
 
+    // Tells this content from every other one in the process: a new stamp at each change, so
+    // what was worked out from the entries is reused until the stamp moves.
+    std::uint64_t revision() const { return m_revision; }
+
 private:
+    void changed();
     void rebuildIndex();
     void indexAdd(const std::string &text);
     void indexRemove(std::string_view text);
     std::vector<std::string> m_entries;
     // entry text (compared ignoring A-Z case) -> how many entries hold it
     CaseBlindIndex<int> m_index;
+    std::uint64_t m_revision = 0;
 };
 
 }  // namespace kestrix

@@ -303,6 +303,7 @@ void Screener::downloadHeaders()
         if (!lines.empty()) {
             rows.push_back({i, sender, subject, code, std::move(lines), false,
                             shownSender, shownSubject});
+            readArrivedRow(rows.back());
 
             const int row = int(rows.size());
             messageTable.setRowCount(row + 1);

@@ -2,6 +2,7 @@
 // scrolling, and the resume marks that tell the next download where new mail begins.
 #include "screening/classification.h"
 #include "screening/header_tokens.h"
+#include "screening/provider_fields.h"
 #include "screening/screener.h"
 #include "screening/sender_verdicts.h"
 #include "screening/view.h"
@@ -10,6 +11,14 @@
 #include <optional>
 
 namespace kestrix {
+
+void Screener::readArrivedRow(const DownloadedRow &row)
+{
+    if (!checkSenders)
+        return;
+    providerFieldsOf(row);
+    keepLikeness(likenessCache.of(whitelist), row);
+}
 
 void Screener::buildMessageTable(bool scrollToEnd)
 {

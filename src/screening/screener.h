@@ -238,6 +238,9 @@ public:
     // Rebuilds the table from the rows, classifies every row, scrolls and sets the
     // resume marks.
     void buildMessageTable(bool scrollToEnd);
+    // What a new row's header says about its sender, read as the header arrives (while the next
+    // one is on its way), so the table build after a download finds it kept.
+    void readArrivedRow(const DownloadedRow &row);
     // Collects the trusted rows, rebuilds the table and sets banners, captions and buttons.
     void reclassify();
     // Rows the known-bad deletion will delete (row_counts.cpp).

@@ -130,9 +130,10 @@ void SenderLikeness::judge(std::string_view sender, RowVerdicts &out,
 
 SenderLikeness &SenderLikenessCache::of(const Whitelist &whitelist)
 {
-    if (!m_likeness || m_entries != whitelist.entries()) {
+    if (!m_likeness || m_revision != whitelist.revision() || m_size != whitelist.size()) {
         m_likeness.emplace(whitelist);
-        m_entries = whitelist.entries();
+        m_revision = whitelist.revision();
+        m_size = whitelist.size();
     }
     return *m_likeness;
 }

@@ -55,7 +55,10 @@ public:
     SenderLikeness &of(const Whitelist &whitelist);
 
 private:
-    std::vector<std::string> m_entries;  // the whitelist the likeness was made from
+    // The whitelist the likeness was made from: its revision, and its size in case it was
+    // emptied by a move (which keeps the stamp).
+    std::uint64_t m_revision = 0;
+    size_t m_size = 0;
     std::optional<SenderLikeness> m_likeness;
 };
 

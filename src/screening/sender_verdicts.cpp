@@ -12,15 +12,21 @@ SenderVerdicts::SenderVerdicts(SenderLikeness &likeness, const std::vector<Downl
 {
 }
 
+void keepLikeness(SenderLikeness &likeness, const DownloadedRow &row,
+                  std::vector<std::string> *reasons)
+{
+    if (!reasons && row.likeness.serial == likeness.serial())
+        return;
+    RowVerdicts verdicts;
+    likeness.judge(row.sender, verdicts, reasons);
+    row.likeness = {likeness.serial(), verdicts.flags};
+}
+
 RowVerdicts SenderVerdicts::judge(const DownloadedRow &row, std::vector<std::string> *reasons)
 {
     RowVerdicts verdicts;
     m_provider.judge(row, verdicts, reasons);
-    if (reasons || row.likeness.serial != m_likeness.serial()) {
-        RowVerdicts likeness;
-        m_likeness.judge(row.sender, likeness, reasons);
-        row.likeness = {m_likeness.serial(), likeness.flags};
-    }
+    keepLikeness(m_likeness, row, reasons);
     verdicts.flags |= row.likeness.flags;
     verdicts.countsAsBad = m_forgedIsBad && verdicts.any();
     return verdicts;

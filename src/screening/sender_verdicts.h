@@ -20,6 +20,11 @@ struct SenderCheckSettings {
     bool forgedIsBad = true;        // verdict rows join the known-bad selection
 };
 
+// Judges the row's sender against the likeness unless the row already holds its verdicts under
+// it; reasons: one line per verdict, and the row is judged again to give them.
+void keepLikeness(SenderLikeness &likeness, const DownloadedRow &row,
+                  std::vector<std::string> *reasons = nullptr);
+
 class SenderVerdicts {
 public:
     // likeness: the whitelist's (SenderLikenessCache::of); it must outlive this object.

@@ -85,3 +85,26 @@ TEST_F(VerdictRows, AnEmptyWhitelistStillOffersTheVerdictRows)
     EXPECT_EQ(s.countKnownBad(), 2);
     EXPECT_EQ(view.enabled(Control::SpeedButton27), true);
 }
+
+// Verdicts read as the rows arrived are kept only while the whitelist they were judged against
+// stays as it was: every kind of change judges the rows again at the next build.
+TEST_F(VerdictRows, KeptVerdictsFollowEveryWhitelistChange)
+{
+    for (const DownloadedRow &row : s.rows)
+        s.readArrivedRow(row);
+    s.reclassify();
+    EXPECT_EQ(columns()[2], "impostor");
+    s.whitelist.removeOne(kAlice);
+    s.reclassify();
+    EXPECT_EQ(columns()[2], "-");
+    s.whitelist.add(kAlice);
+    s.reclassify();
+    EXPECT_EQ(columns()[2], "impostor");
+    s.whitelist.assign({"Bob <bob@example.net>"});
+    s.reclassify();
+    EXPECT_EQ(columns()[2], "-");
+    s.whitelist.removeAt(0);
+    s.whitelist.add(kAlice);
+    s.reclassify();
+    EXPECT_EQ(columns()[2], "impostor");
+}
