@@ -6,6 +6,7 @@
 #include "app/cli_log.h"
 #include "app/cli_options.h"
 #include "app/cli_profile.h"
+#include "app/cli_quarantine.h"
 #include "app/cli_read.h"
 #include "app/cli_run.h"
 #include "app/cli_whitelist.h"
@@ -24,6 +25,7 @@ const std::vector<CommandEntry> &commandTable()
         {"whitelist", runWhitelistCommand, kWhitelistUsage},
         {"blacklist", runBlacklistCommand, kBlacklistUsage},
         {"log", runLogCommand, kLogUsage},
+        {"quarantine", runQuarantineCommand, kQuarantineUsage},
         {"check-update", runCheckUpdate, kCheckUpdateUsage},
         {"learn", runLearnCommand, kLearnUsage},
         {"score", runScoreCommand, kScoreUsage},

@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 
 #include <array>
+#include <type_traits>
 #include <cstdio>
 
 namespace kestrix {
@@ -219,6 +220,22 @@ ProfileConf ProfileConf::load(const QString &path)
         conf.m_trustedAuthservId = std::string(trimmed(valueText(raw)));
     readFlag(kTrustSpamFlag, conf.m_trustSpamFlag);
     readFlag(kForgedIsBad, conf.m_forgedIsBad);
+    readFlag(kQuarantineEnabled, conf.m_quarantine.enabled);
+    auto readCount = [&](const char *key, auto &field) {
+        const QVariant raw = file.value(qkey(key));
+        if (!raw.isValid())
+            return;
+        bool ok = false;
+        const qlonglong value = QByteArray::fromStdString(std::string(trimmed(valueText(raw))))
+                                    .toLongLong(&ok);
+        if (ok && value > 0 && value <= 1000000000000LL)
+            field = std::remove_reference_t<decltype(field)>(value);
+        else
+            invalid(key, raw, "a whole number above 0");
+    };
+    readCount(kKeepDays, conf.m_quarantine.keepDays);
+    readCount(kMaxMessageBytes, conf.m_quarantine.maxMessageBytes);
+    readCount(kMaxTotalMB, conf.m_quarantine.maxTotalMB);
     return conf;
 }
 
@@ -276,6 +293,14 @@ FileResult ProfileConf::save(const QString &path) const
                          m_trustedAuthservId.empty());
         putUnlessDefault(kTrustSpamFlag, m_trustSpamFlag, m_trustSpamFlag);
         putUnlessDefault(kForgedIsBad, m_forgedIsBad, m_forgedIsBad);
+        const QuarantineLimits defaults;
+        putUnlessDefault(kQuarantineEnabled, m_quarantine.enabled, m_quarantine.enabled);
+        putUnlessDefault(kKeepDays, m_quarantine.keepDays,
+                         m_quarantine.keepDays == defaults.keepDays);
+        putUnlessDefault(kMaxMessageBytes, qlonglong(m_quarantine.maxMessageBytes),
+                         m_quarantine.maxMessageBytes == defaults.maxMessageBytes);
+        putUnlessDefault(kMaxTotalMB, qlonglong(m_quarantine.maxTotalMB),
+                         m_quarantine.maxTotalMB == defaults.maxTotalMB);
         out.sync();
         if (out.status() != QSettings::NoError)
             return FileResult::failure("Cannot write file \"" + bytes(path) + "\"");
@@ -393,11 +418,18 @@ std::string ProfileConf::error() const
         return m_fileError;
     for (const char *key : {kSecurityMode, kPinnedSha256, kStrongest, kAuthMethod, kKeyring,
                             kDecodeAll,
-                            kHamCutoff, kSpamCutoff, kSelectSpam, kTrustSpamFlag, kForgedIsBad}) {
+                            kHamCutoff, kSpamCutoff, kSelectSpam, kTrustSpamFlag, kForgedIsBad,
+                            kQuarantineEnabled, kKeepDays, kMaxMessageBytes, kMaxTotalMB}) {
         if (std::string message = problem(key); !message.empty())
             return message;
     }
     return {};
+}
+
+void ProfileConf::setQuarantineEnabled(bool on)
+{
+    m_quarantine.enabled = on;
+    markSet(kQuarantineEnabled);
 }
 
 std::string ProfileConf::problem(std::string_view key) const

@@ -5,6 +5,7 @@
 // version cannot read is kept as a problem (with a message naming the file and the key) and
 // written back untouched on save, so a typo never silently turns into another setting.
 
+#include "profiles/quarantine_store.h"
 #include "profiles/text_file.h"
 
 #include <QString>
@@ -53,6 +54,11 @@ public:
     static constexpr char kTrustedAuthservId[] = "screening/trustedAuthservId";
     static constexpr char kTrustSpamFlag[] = "screening/trustSpamFlag";
     static constexpr char kForgedIsBad[] = "screening/forgedIsBad";
+    // The copy of each message kept before it is deleted on the server.
+    static constexpr char kQuarantineEnabled[] = "quarantine/enabled";
+    static constexpr char kKeepDays[] = "quarantine/keepDays";
+    static constexpr char kMaxMessageBytes[] = "quarantine/maxMessageBytes";
+    static constexpr char kMaxTotalMB[] = "quarantine/maxTotalMB";
 
     // dataDir + "/NAME.conf".
     static QString pathFor(const QString &dataDir, std::string_view profileName);
@@ -105,6 +111,8 @@ public:
     void setTrustSpamFlag(bool on);
     bool forgedIsBad() const { return m_forgedIsBad; }
     void setForgedIsBad(bool on);
+    const QuarantineLimits &quarantine() const { return m_quarantine; }
+    void setQuarantineEnabled(bool on);
 
     // The message of the first [security] or [auth] problem (a value that is not a mode, a
     // malformed pin, a sign-in method this version does not know, or the file unreadable); empty when the security keys are sound. A connection must
@@ -136,6 +144,7 @@ private:
     std::string m_trustedAuthservId;
     bool m_trustSpamFlag = true;
     bool m_forgedIsBad = true;
+    QuarantineLimits m_quarantine;
     std::map<std::string, Invalid, std::less<>> m_invalid;
     std::string m_fileError;
 };

@@ -15,6 +15,7 @@
 #include "transport/pop3_client.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 
 #include <algorithm>
 #include <exception>
@@ -65,12 +66,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     // The rows to delete, highest message number first, with what each must still be on the
     // server. The rows are renumbered only when the session has ended: these are the numbers
     // of the start, the ones the grid shows.
-    struct Candidate {
-        int row;
-        int number;
-        size_t index;
-        bool trusted;
-    };
+    using Candidate = DeletionCandidate;
     std::vector<Candidate> candidates;
     int done = 0;
     for (const int r : tableRows) {
@@ -153,6 +149,11 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         }
     }
 
+    // A copy of each before its DELE, while Deleted mail is on: a message whose copy is not
+    // safely on the disk stays on the server.
+    if (keepsDeletedMail() && !failure)
+        held = keepCopies(held, knownBadRun, failure);
+
     // Then the DELE of every message whose check held (those before a failed check as well:
     // one at a time they would have gone before it), pipelined in the same way.
     std::vector<std::string> deletions;
@@ -186,6 +187,8 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         QCoreApplication::processEvents();
     }
     batch.reset();
+    if (lastDeletion.notCopied > 0)
+        m_prompter.message(Prompter::Kind::Warning, lastDeletion.copyFailure);
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -211,6 +214,8 @@ void Screener::settleDeletions()
         lastDeletion.unconfirmed = int(run.acknowledged.size());
     }
     finishDeletion(run.knownBadRun);
+    if (quarantine)
+        quarantine->purge(QDateTime::currentSecsSinceEpoch());
     if (lastDeletion.unconfirmed > 0) {
         lastDeletion.incomplete =
             "The deletion did not complete: the server did not confirm QUIT, so the "

@@ -237,7 +237,7 @@ void Screener::runCommand(PendingCommand code)
         }
         if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
                                 "Really DELETE selected " + std::to_string(count)
-                                    + " Message(s) (No Recovery) ?")) {
+                                    + " Message(s) " + recoveryNote(false) + " ?")) {
             m_view.setVisible(Control::Panel3, false);
             setGridEnabled(false);
             if (connectSession())
@@ -281,8 +281,8 @@ void Screener::runCommand(PendingCommand code)
             m_prompter.message(Prompter::Kind::Confirmation, "No bad listed messages available !");
         } else if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
                                        "Really DELETE " + std::to_string(count)
-                                           + " blacklisted or known bad message(s)"
-                                             " (No Recovery !) ?")) {
+                                           + " blacklisted or known bad message(s) "
+                                           + recoveryNote(true) + " ?")) {
             m_view.setVisible(Control::Panel3, false);
             setGridEnabled(false);
             if (connectSession())

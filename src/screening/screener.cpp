@@ -4,6 +4,8 @@
 #include "text/secret_text.h"
 #include "transport/pop3_client.h"
 
+#include <QDateTime>
+
 namespace kestrix {
 
 Screener::Screener(View &view, Prompter &prompter)
@@ -53,8 +55,26 @@ std::string Screener::takeProfile(Profile profile, ProfileConf profileConf, QStr
     decodeAll = profileConf.decodeAll();
     conf = std::move(profileConf);
     confFile = std::move(profileConfFile);
+    quarantine.reset();
+    quarantineProblem.clear();
+    if (conf.quarantine().enabled && !dataDir.isEmpty()) {
+        quarantine.emplace(QuarantineStore::folderFor(dataDir, profile.name), conf.quarantine());
+        quarantineProblem = quarantine->open();
+        if (quarantineProblem.empty())
+            quarantine->purge(QDateTime::currentSecsSinceEpoch());
+        else
+            quarantine.reset();
+    }
     learning.open(dataDir, profile.name, conf);
     return learning.problem();
+}
+
+std::string Screener::recoveryNote(bool exclaim) const
+{
+    if (!keepsDeletedMail())
+        return exclaim ? "(No Recovery !)" : "(No Recovery)";
+    return "(Deleted messages are kept for " + std::to_string(conf.quarantine().keepDays)
+           + " days under Deleted mail)";
 }
 
 void Screener::clearTrustedLists()

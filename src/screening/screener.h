@@ -27,6 +27,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -95,6 +96,14 @@ public:
     // score's store in dataDir. Returns the store's problem ("" when none) for the caller to show.
     std::string takeProfile(Profile profile, ProfileConf profileConf, QString profileConfFile,
                             const QString &dataDir);
+    // "Deleted mail": the copy of every message kept before its DELE (NAME.quarantine in the
+    // data folder), opened by takeProfile while NAME.conf has it on; unset without a profile.
+    // quarantineProblem says why it could not be opened: then nothing is deleted.
+    std::optional<QuarantineStore> quarantine;
+    std::string quarantineProblem;
+    bool keepsDeletedMail() const { return quarantine.has_value() || !quarantineProblem.empty(); }
+    // The deletion questions' closing words: "(No Recovery)" without the copies.
+    std::string recoveryNote(bool exclaim) const;
 
     // ---- The message table and its rows --------------------------------------------------------
     // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt
@@ -304,6 +313,9 @@ public:
         int leftAlone = 0;
         std::string failure;     // "" when the run went through
         std::string incomplete;  // why the deletions did not complete; "" when they did
+        int kept = 0;            // copies now in Deleted mail (stored before their DELE)
+        int notCopied = 0;       // left on the server: their copy could not be kept
+        std::string copyFailure; // why, for the user; "" when every copy was kept
     };
     DeletionOutcome lastDeletion;
     // Both runs send DELE and log what the server acknowledged, and rethrow the failure that
@@ -426,6 +438,17 @@ private:
         std::vector<Acknowledged> acknowledged;  // highest number first
     };
     std::optional<DeletionRun> m_deletionRun;  // a run waiting for the session's end
+    struct DeletionCandidate {
+        int row;
+        int number;
+        size_t index;
+        bool trusted;
+    };
+    // deletion_copies.cpp: RETR of each candidate, pipelined, into the quarantine; gives the
+    // candidates whose copy is safely on the disk (or was already). A lost or refused RETR
+    // ends the copying there and is handed back in failure.
+    std::vector<DeletionCandidate> keepCopies(const std::vector<DeletionCandidate> &held,
+                                              bool knownBadRun, std::exception_ptr &failure);
     void deleteRowSet(std::vector<int> tableRows, bool knownBadRun);
     void finishDeletion(bool knownBadRun);
     void startPollerIfInterval();

@@ -56,6 +56,12 @@ void Pop3Batch::deleteMessage(std::int32_t n)
     client_.deleteMessage(n);
 }
 
+TNMPOP3::RetrievedMessage Pop3Batch::fetchMessage(std::int32_t n)
+{
+    sendAhead();
+    return client_.fetchMessage(n);
+}
+
 bool Pop3Batch::nextCommand(std::string &line)
 {
     if (nextListed_ < listed_.size()) {

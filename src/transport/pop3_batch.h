@@ -22,14 +22,14 @@
 //   Pop3Batch checks(pop, {"UIDL 7", "UIDL 3"});   // any commands, in the order asked for
 //   std::string uid = checks.fetchUniqueId(7); ...
 
+#include "transport/pop3_client.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace kestrix {
-
-class TNMPOP3;
 
 class Pop3Batch {
 public:
@@ -53,6 +53,8 @@ public:
     void fetchSummary(std::int32_t n);
     std::string fetchUniqueId(std::int32_t n);
     void deleteMessage(std::int32_t n);
+    // As TNMPOP3::FetchMessage: RETR n, e.g. the copy a deletion keeps before its DELE.
+    TNMPOP3::RetrievedMessage fetchMessage(std::int32_t n);
 
 private:
     // Tops the window up with the commands not sent yet, once a quarter of it is free (so the

@@ -20,6 +20,9 @@ const char *const closedByServer = "Connection closed by server";
 // real delivery path. A server that goes on past it is stopped instead of filling the memory.
 constexpr std::size_t maxHeaderBytes = 1024 * 1024;
 constexpr std::size_t maxHeaderLines = 20000;
+// A skipped RETR: a little beyond what a retrieval itself accepts.
+constexpr std::size_t maxMessageBytes = 513u * 1024 * 1024;
+constexpr std::size_t maxMessageLines = 9u * 1024 * 1024;
 // A CAPA reply names a dozen capabilities; a thousand lines are no capability list.
 constexpr std::size_t maxCapabilityLines = 1000;
 
@@ -149,18 +152,23 @@ void TNMPOP3::skipReply(const std::string &sent)
 {
     // Unseen, as if the command had never gone out: no status text, no event.
     const std::string first = readLine();
-    if (first.empty() || !startsWith(sent, "TOP ") || !pop3ReplyContainsOk(first))
+    const bool whole = startsWith(sent, "RETR ");
+    if (first.empty() || !(whole || startsWith(sent, "TOP ")) || !pop3ReplyContainsOk(first))
         return;
+    // A skipped RETR is read to its end under the bounds of a retrieval, a TOP under a header's.
+    const std::size_t maxBytes = whole ? maxMessageBytes : maxHeaderBytes;
+    const std::size_t maxLines = whole ? maxMessageLines : maxHeaderLines;
     std::size_t bytes = 0;
     for (std::size_t lines = 0;; ++lines) {
         const std::string line = readLine();
         if (line.empty())
             return;
         bytes += line.size();
-        if (bytes > maxHeaderBytes || lines >= maxHeaderLines) {
+        if (bytes > maxBytes || lines >= maxLines) {
             TPowersock::Disconnect();
-            throw Exception("Header too long: more than " + std::to_string(maxHeaderBytes)
-                            + " bytes or " + std::to_string(maxHeaderLines) + " lines");
+            throw Exception(std::string(whole ? "Message" : "Header") + " too long: more than "
+                            + std::to_string(maxBytes) + " bytes or " + std::to_string(maxLines)
+                            + " lines");
         }
         if (withoutLineEnd(line) == ".")
             return;

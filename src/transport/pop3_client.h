@@ -145,6 +145,7 @@ private:
     void fetchSummary(std::int32_t n);
     std::string fetchUniqueId(std::int32_t n);
     void deleteMessage(std::int32_t n);  // with OnSuccess
+    RetrievedMessage fetchMessage(std::int32_t n);  // FetchMessage's body
     void deleteMessageCommand(std::int32_t n);
     [[noreturn]] void endOutOfStep();
     // ReadLn; a closed or failed connection ends the session on the spot.

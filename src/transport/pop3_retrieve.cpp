@@ -21,15 +21,19 @@ constexpr std::size_t maxBodyLines = 8u * 1024 * 1024;
 
 TNMPOP3::RetrievedMessage TNMPOP3::FetchMessage(std::int32_t n)
 {
-    RetrievedMessage message;
     if (busy_)
-        return message;
+        return {};
     busy_ = true;
     struct ClearBusy {
         bool &busy;
         ~ClearBusy() { busy = false; }
     } clearBusy{busy_};
+    return fetchMessage(n);
+}
 
+TNMPOP3::RetrievedMessage TNMPOP3::fetchMessage(std::int32_t n)
+{
+    RetrievedMessage message;
     CheckConnection();
     if (OnRetrieveStart)
         OnRetrieveStart(this);

@@ -122,9 +122,13 @@ TEST_F(CliTest, RefusedDeleEndsTheRunWithExitOneAndKeepsWhatWasDeleted)
         fake.send("+OK " + std::to_string(n) + " 200\r\n");
         scriptUidl(n);
     }
-    // The checks first, then the DELEs.
+    // The checks first, then the copies kept under Deleted mail, then the DELEs.
     scriptUidl(2);
     scriptUidl(1);
+    for (int n = 2; n >= 1; --n) {
+        fake.expect("RETR " + std::to_string(n) + "\r\n");
+        fake.send("+OK\r\nFrom: " + sender(n) + "\r\nSubject: " + subject(n) + "\r\n\r\nHi\r\n.\r\n");
+    }
     fake.expect("DELE 2\r\n");
     fake.send("+OK\r\n");
     fake.expect("DELE 1\r\n");
@@ -173,6 +177,8 @@ TEST_F(CliTest, DeletionsWithoutAConfirmedQuitExitOne)
         fake.expect("UIDL 1\r\n");
         fake.send("+OK 1 uid1\r\n");
     }
+    fake.expect("RETR 1\r\n");
+    fake.send("+OK\r\nFrom: " + sender(1) + "\r\n\r\n.\r\n");
     fake.expect("DELE 1\r\n");
     fake.send("+OK\r\n");
     // The server could not remove the message: the deletion did not happen.

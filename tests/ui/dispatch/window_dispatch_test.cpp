@@ -106,7 +106,7 @@ private slots:
             form.messagesPage->stringgrid1->selectRows(2, 2, 2);
             form.messagesPage->button10->setEnabled(true);
             w.prompter.expectYesNo(Prompter::Kind::Confirmation,
-                                   "Really DELETE selected 1 Message(s) (No Recovery) ?", true);
+                                   "Really DELETE selected 1 Message(s) (Deleted messages are kept for 30 days under Deleted mail) ?", true);
             QTest::mouseClick(form.messagesPage->button10, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().size() == 1, 20000);
             QTRY_VERIFY(screener.pendingCommand == cmdIdle && !screener.dispatching());

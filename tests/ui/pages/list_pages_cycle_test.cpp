@@ -117,7 +117,7 @@ private slots:
             QVERIFY(run.form.messagesPage->button10->isEnabled());
             run.form.messagesPage->button10->click();
             run.prompter.expectYesNo(Prompter::Kind::Confirmation,
-                                     "Really DELETE selected 1 Message(s) (No Recovery) ?", true);
+                                     "Really DELETE selected 1 Message(s) (Deleted messages are kept for 30 days under Deleted mail) ?", true);
             run.dispatch();
             QCOMPARE(run.prompter.pending(), size_t(0));
             QCOMPARE(s.settings.DeletedCount, 1);
@@ -139,7 +139,7 @@ private slots:
             run.form.messagesPage->button10->click();
             run.prompter.expectYesNo(
                 Prompter::Kind::Confirmation,
-                "Really DELETE 1 blacklisted or known bad message(s) (No Recovery !) ?", true);
+                "Really DELETE 1 blacklisted or known bad message(s) (Deleted messages are kept for 30 days under Deleted mail) ?", true);
             run.dispatch();
             QCOMPARE(run.prompter.pending(), size_t(0));
             QCOMPARE(s.settings.DeletedCount, 2);

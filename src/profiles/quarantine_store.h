@@ -1,0 +1,102 @@
+#pragma once
+// The quarantine: a local copy of every message before it is deleted on the server, kept in a
+// Maildir beside the profile (NAME.quarantine/ with tmp, new and cur) so a deletion can be taken
+// back. A copy is written to tmp, flushed to the disk and renamed into new; its file name holds
+// the server's unique id in hex, so a copy made before a crash is found again by that id and
+// never stored twice, and no name from the server can reach outside the folder. The index (one
+// small text file, rewritten atomically) keeps what the list shows: sender, subject, size, date
+// and reason of the deletion.
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrix {
+
+struct QuarantineLimits {
+    bool enabled = true;
+    int keepDays = 30;
+    std::int64_t maxMessageBytes = 10 * 1024 * 1024;  // larger: only the header lines are kept
+    std::int64_t maxTotalMB = 200;                     // beyond it the oldest copies go first
+};
+
+enum class DeletionReason { KnownBadSender, BlacklistedWord, ChosenByHand, Unknown };
+
+std::string_view deletionReasonName(DeletionReason reason);
+
+struct QuarantineEntry {
+    int id = 0;                 // the number the list and kestrix-cli show
+    std::string uniqueId;       // the server's unique id, without line end
+    std::string sender;
+    std::string subject;
+    std::int64_t size = 0;      // of the whole message on the server
+    std::int64_t deletedAt = 0; // seconds since the epoch
+    DeletionReason reason = DeletionReason::Unknown;
+    bool headerOnly = false;    // the message was too large: only its header lines were kept
+    std::int64_t storedBytes = 0;  // of the copy on the disk
+    std::string fileName;       // in new/ of the quarantine
+};
+
+class QuarantineStore {
+public:
+    // dataDir + "/NAME.quarantine".
+    static QString folderFor(const QString &dataDir, std::string_view profileName);
+
+    QuarantineStore(QString folder, QuarantineLimits limits);
+
+    // Makes the folders (0700), removes what a crash left in tmp and reads the index; copies in
+    // new/ that the index does not name (a crash before the index was written) are taken in.
+    // Empty on success, else the reason.
+    std::string open();
+
+    const std::vector<QuarantineEntry> &entries() const { return m_entries; }
+    const QuarantineEntry *find(int id) const;
+    const QuarantineEntry *findUniqueId(std::string_view uniqueId) const;
+    const QuarantineLimits &limits() const { return m_limits; }
+
+    // Stores one message (its bytes as the mail file holds them, LF line ends). A unique id
+    // already stored keeps its copy and succeeds. The copy is on the disk when this returns
+    // empty; the index is written by saveIndex, once for a run of copies.
+    std::string store(std::string_view uniqueId, std::string_view sender,
+                      std::string_view subject, DeletionReason reason,
+                      const std::string &message, std::int64_t now);
+    std::string saveIndex() const;
+
+    // The bytes of the stored copy; nothing when the file cannot be read.
+    std::optional<std::string> read(const QuarantineEntry &entry) const;
+    // Deletes the copy for good and writes the index.
+    std::string remove(int id);
+    // Drops the copies older than keepDays (or olderThanDays when given), then the oldest ones
+    // until the rest fits maxTotalMB; writes the index when anything went. The count dropped.
+    int purge(std::int64_t now, std::optional<int> olderThanDays = std::nullopt);
+
+    QString filePath(const QuarantineEntry &entry) const;
+
+private:
+    void adoptUnindexed();
+    void dropEntry(std::size_t index);
+
+    QString m_folder;
+    QuarantineLimits m_limits;
+    std::vector<QuarantineEntry> m_entries;  // oldest first
+    int m_nextId = 1;
+};
+
+// Writes a file that did not exist, 0600, and flushes it to the disk; on any failure nothing
+// stays behind. Empty on success, else the system's reason.
+std::string writeNewFileSynced(const QString &path, std::string_view bytes);
+// Flushes a folder's entries (the renames into it) to the disk.
+std::string syncFolder(const QString &folder);
+// Writes a message (LF line ends) into a Maildir's tmp, flushed, then renames it into its new;
+// the Maildir's folders are made when missing. Empty on success.
+std::string deliverToMaildir(const QString &maildir, const std::string &message);
+// Appends a message to an mbox file under a write lock, after a From_ line, with body lines
+// starting with "From " quoted (">From "), as mail programs read it. Empty on success.
+std::string appendToMbox(const QString &mbox, const std::string &message,
+                         std::string_view sender, std::int64_t when);
+
+}  // namespace kestrix

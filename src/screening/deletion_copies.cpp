@@ -1,0 +1,110 @@
+// The copy kept before a deletion: every message whose check held is retrieved whole (RETR,
+// pipelined as the checks and the DELEs are) and stored in Deleted mail; only then may its DELE
+// go out. A copy made by an earlier run that never reached its DELE is found by the unique id
+// and not retrieved again.
+#include "screening/screener.h"
+#include "screening/view.h"
+#include "transport/pop3_batch.h"
+#include "transport/pop3_client.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+namespace kestrix {
+
+namespace {
+
+// The message as a mail file holds it: every line ended by LF.
+std::string mailFileText(const TNMPOP3::RetrievedMessage &message)
+{
+    std::size_t size = 0;
+    for (const auto *lines : {&message.header, &message.body})
+        for (const std::string &line : *lines)
+            size += line.size() + 1;
+    std::string text;
+    text.reserve(size);
+    for (const auto *lines : {&message.header, &message.body})
+        for (const std::string &line : *lines) {
+            text += line;
+            text += '\n';
+        }
+    return text;
+}
+
+}  // namespace
+
+std::vector<Screener::DeletionCandidate>
+Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRun,
+                     std::exception_ptr &failure)
+{
+    std::vector<DeletionCandidate> copied;
+    std::string reason;
+    const auto notCopied = [&](std::size_t count, const std::string &why) {
+        lastDeletion.notCopied += int(count);
+        reason = why;
+    };
+    if (!quarantine) {
+        notCopied(held.size(), quarantineProblem);
+    } else {
+        std::vector<std::string> retrievals;
+        for (const DeletionCandidate &c : held) {
+            if (!quarantine->findUniqueId(rows[c.index].code))
+                retrievals.push_back("RETR " + std::to_string(c.number));
+        }
+        std::optional<Pop3Batch> batch;
+        for (std::size_t k = 0; k < held.size(); ++k) {
+            const DeletionCandidate &c = held[k];
+            const DownloadedRow &row = rows[c.index];
+            if (quarantine->findUniqueId(row.code)) {
+                copied.push_back(c);
+                continue;
+            }
+            if (!sessionOpen()) {
+                notCopied(held.size() - k, "Connection lost");
+                break;
+            }
+            std::string message;
+            try {
+                if (!batch)
+                    batch.emplace(*NMPOP31, retrievals);
+                message = mailFileText(batch->fetchMessage(c.number));
+            } catch (const std::exception &error) {
+                lastDeletion.failure = error.what();
+                failure = std::current_exception();
+                notCopied(held.size() - k, error.what());
+                break;
+            }
+            DeletionReason why = DeletionReason::ChosenByHand;
+            if (knownBadRun)
+                why = messageTable.marker(MessageTable::ColSubject, c.row) == CellMarker::KNBP
+                          ? DeletionReason::BlacklistedWord
+                          : DeletionReason::KnownBadSender;
+            const std::string error = quarantine->store(row.code, row.sender, row.subject, why,
+                                                        message,
+                                                        QDateTime::currentSecsSinceEpoch());
+            if (error.empty())
+                copied.push_back(c);
+            else
+                notCopied(1, error);
+            QCoreApplication::processEvents();
+        }
+    }
+    // The index names the copies before any of them is deleted on the server.
+    if (quarantine && !copied.empty()) {
+        if (const std::string error = quarantine->saveIndex(); !error.empty()) {
+            notCopied(copied.size(), error);
+            copied.clear();
+        }
+    }
+    lastDeletion.kept += int(copied.size());
+    if (lastDeletion.notCopied > 0) {
+        lastDeletion.copyFailure = std::to_string(lastDeletion.notCopied)
+                                   + " message(s) not deleted: no copy could be kept under "
+                                     "Deleted mail ("
+                                   + reason + ")";
+        m_view.setStatus(lastDeletion.copyFailure);
+    }
+    return copied;
+}
+
+}  // namespace kestrix
