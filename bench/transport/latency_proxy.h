@@ -19,9 +19,8 @@ public:
 
     int port() const { return port_; }
     // The times the server spoke after the client had (the greeting counts): the round trips a
-    // client that waits for each answer pays, counted since the last reset.
+    // client that waits for each answer pays.
     int roundTrips() const { return roundTrips_; }
-    void resetRoundTrips() { roundTrips_ = 0; }
 
 private:
     void run();
