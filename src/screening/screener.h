@@ -171,10 +171,6 @@ public:
     bool signsInWithToken() const { return conf.signsInWithToken(); }
     void forgetAccessToken();
     int tokenCommandTimeOutMs = kTokenCommandTimeOutMs;
-    // Keeps the typed password for the current profile; run at the start of every connection.
-    std::function<void()> RememberPassword;
-    // The daily update check, run next, before the POP3 connection (UpdateCheck::dailyCheck).
-    std::function<void()> dailyUpdateCheck;
     // The new-mail check saw a new newest message: how many are new and how many of those come
     // from senders not on the whitelist (once per newest message; unset: not counted at all).
     std::function<void(int count, int unknown)> NewMailFound;
@@ -187,10 +183,9 @@ public:
     // NAME.conf); the command line only reports it.
     bool offerCertificateTrust = true;
     // The window offers to switch Security to "Automatic" when a server wants TLS for the login
-    // and the profile says "None"; the command line only reports it. securityModeShown shows a
-    // mode chosen that way on screen.
+    // and the profile says "None"; the command line only reports it. The window shows a mode
+    // chosen that way (WindowSide::securityModeShown).
     bool offerSecuritySwitch = true;
-    std::function<void(SecurityMode)> securityModeShown;
     // Folder for the parts of a read message ("Attachments" beside the program).
     std::string attachmentsFolder;
     // Why the last connectSession failed ("" after a success), and the server's refusal that

@@ -125,11 +125,7 @@ bool Screener::connectSession()
     lastRefusal.reset();
     commandFailure.clear();
     m_operationFailed = false;
-    if (RememberPassword)
-        RememberPassword();
-    // Whatever the update check meets, the connection goes ahead.
-    if (dailyUpdateCheck)
-        dailyUpdateCheck();
+    m_window->connectionStarting(password);
     m_view.setVisible(Control::shape1, true);
     m_view.setBusyCursor(true);
     m_view.setText(Control::Label8, std::string());
@@ -272,8 +268,7 @@ void Screener::offerToSwitchSecurity()
         return;
     }
     conf.setSecurityMode(SecurityMode::Auto);
-    if (securityModeShown)
-        securityModeShown(SecurityMode::Auto);
+    m_window->securityModeShown(SecurityMode::Auto);
     m_view.setStatus("Security is now \"Automatic\"; check again to log in with it");
 }
 

@@ -4,6 +4,8 @@
 // message reader and the desktop. One interface for that direction: the window's controller
 // implements it; kestrix-cli and tests use these defaults, which skip each step.
 
+#include "profiles/profile_conf.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,6 +30,14 @@ public:
     virtual void hideWindow() {}
     // Starts the mail program without waiting for it; a program that cannot start is ignored.
     virtual void startMailTool(const std::string & /*path*/, const std::string & /*params*/) {}
+
+    // ---- the session ----
+    // A connection is about to open: the window keeps the password in use for this profile
+    // (the Screener's, as typed) and runs the daily update check, whose outcome never stops
+    // the connection.
+    virtual void connectionStarting(const std::string & /*password*/) {}
+    // Security was switched to mode after a server asked for TLS (the choice is saved).
+    virtual void securityModeShown(SecurityMode /*mode*/) {}
 
     // ---- the message reader (TForm4) ----
     virtual void showReaderFolder(const std::string & /*folder*/) {}  // its attachment list

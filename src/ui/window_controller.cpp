@@ -35,10 +35,6 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
     m_keyring = std::make_unique<WindowKeyring>(form, m_profiles, dataDir, m_screener.prompter());
     m_profiles.afterLoad = [this] { m_keyring->profileLoaded(); };
     m_profiles.afterDelete = [this](const std::string &name) { m_keyring->profileDeleted(name); };
-    m_screener.RememberPassword = [this] {
-        m_profiles.RememberPassword();
-        m_keyring->rememberTyped();
-    };
     m_form.attachScreener(m_screener);
     connectSettingsControls();
     connectProfileCommands();
@@ -218,14 +214,21 @@ void WindowController::connectDispatcherButtons()
             [this] { m_screener.emptyServer(); });
 }
 
+void WindowController::connectionStarting(const std::string &password)
+{
+    m_profiles.RememberPassword(password);
+    m_keyring->rememberTyped();
+    m_updateCheck.dailyCheck();
+}
+
+void WindowController::securityModeShown(SecurityMode mode)
+{
+    m_form.configPage->ComboBoxSecurity->setCurrentIndex(int(mode));
+}
+
 void WindowController::connectDispatcher()
 {
     m_screener.setWindowSide(*this);
-    TForm1 &form = m_form;
-    // Security switched after a server asked for TLS (the choice is saved already).
-    m_screener.securityModeShown = [&form](SecurityMode mode) {
-        form.configPage->ComboBoxSecurity->setCurrentIndex(int(mode));
-    };
 
     // Sleep and the network: a check at once after a wake-up, a running one ends when the
     // network goes.

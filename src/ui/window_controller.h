@@ -58,6 +58,8 @@ private:
     void showReaderFolder(const std::string &folder) override;
     void fillReader(const TMailMessage &message) override;
     void showReader() override;
+    void connectionStarting(const std::string &password) override;
+    void securityModeShown(SecurityMode mode) override;
 
     void connectSettingsControls();
     void connectProfileCommands();

@@ -325,19 +325,18 @@ WindowProfiles::~WindowProfiles()
         wipeSecret(password);
 }
 
-void WindowProfiles::RememberPassword()
+void WindowProfiles::RememberPassword(const std::string &typed)
 {
-    std::string typed = toBytes(m_form.topBar->Edit4->text());
     if (typed.empty())
         return;
     for (auto &[name, password] : m_passwordMemory) {
         if (name == m_current) {
             wipeSecret(password);
-            password = std::move(typed);
+            password = typed;
             return;
         }
     }
-    m_passwordMemory.emplace_back(m_current, std::move(typed));
+    m_passwordMemory.emplace_back(m_current, typed);
 }
 
 void WindowProfiles::RestorePassword()

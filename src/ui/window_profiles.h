@@ -50,7 +50,7 @@ public:
     void turnOnDecodeAllForNewProfile(const std::string &name);
 
     // The typed password of the current profile, kept for this run only (PasswordMemory).
-    void RememberPassword();
+    void RememberPassword(const std::string &typed);
     void RestorePassword();
 
     const std::string &currentName() const { return m_current; }

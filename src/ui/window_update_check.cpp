@@ -15,7 +15,9 @@ namespace kestrix {
 
 WindowUpdateCheck::WindowUpdateCheck(TForm1 &form, Screener &screener,
                                      const WindowProfiles &profiles)
-    : m_check(screener.view(), screener.settings), m_dialog(std::make_unique<TForm2>())
+    : m_form(form)
+    , m_check(screener.view(), screener.settings)
+    , m_dialog(std::make_unique<TForm2>())
 {
     m_check.caption = toBytes(form.windowTitle());
     m_check.readPage = [this](const std::string &url) { return fetchReleasePage(m_http, url); };
@@ -26,10 +28,6 @@ WindowUpdateCheck::WindowUpdateCheck(TForm1 &form, Screener &screener,
                 QStringLiteral("No web browser could be started: the new version is at ")
                 + fromBytes(url));
     };
-    screener.dailyUpdateCheck = [this, &form] {
-        m_check.caption = toBytes(form.windowTitle());
-        m_check.dailyCheck();
-    };
     connect(&form, &TForm1::updateCheckRequested, this, [this] { m_check.manualCheck(); });
     // The box holds the setting; only a click (not a profile load) forgets the day.
     connect(form.configPage->CheckBox6, &QCheckBox::toggled, this, [&screener, &profiles](bool on) {
@@ -38,6 +36,12 @@ WindowUpdateCheck::WindowUpdateCheck(TForm1 &form, Screener &screener,
     });
     connect(form.configPage->CheckBox6, &QCheckBox::clicked, this,
             [this](bool on) { m_check.dailyCheckClicked(on); });
+}
+
+void WindowUpdateCheck::dailyCheck()
+{
+    m_check.caption = toBytes(m_form.windowTitle());
+    m_check.dailyCheck();
 }
 
 WindowUpdateCheck::~WindowUpdateCheck() = default;

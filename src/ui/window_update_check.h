@@ -24,10 +24,13 @@ public:
     ~WindowUpdateCheck() override;
 
     UpdateCheck &check() { return m_check; }
+    // Once a day, when the profile asks for it (run as a connection starts).
+    void dailyCheck();
     TNMHTTP &http() { return m_http; }
     TForm2 &dialog() { return *m_dialog; }
 
 private:
+    TForm1 &m_form;
     TNMHTTP m_http;  // NMHTTP1
     UpdateCheck m_check;
     std::unique_ptr<TForm2> m_dialog;  // Form2, created once and reused

@@ -187,7 +187,13 @@ TEST_F(DailyCheckOnConnectTest, SilentWebServerDoesNotStopTheMailCheck)
     web.silentOn("/silent.txt");
     http.RequestTimeOut = 300;
     s.settings.DailyUpdateCheck = true;
-    s.dailyUpdateCheck = [&daily] { daily.dailyCheck(); };
+    // The window runs the daily check as a connection starts.
+    struct DailyCheckOnConnect : WindowSide {
+        explicit DailyCheckOnConnect(UpdateCheck &check) : check(check) {}
+        void connectionStarting(const std::string &) override { check.dailyCheck(); }
+        UpdateCheck &check;
+    } window(daily);
+    s.setWindowSide(window);
     scriptLogin(0);
     scriptQuit();
 

@@ -56,8 +56,12 @@ TEST_F(AutomaticSecurityTest, ARefusedCapaMeansNoCapabilitiesAndTheLoginGoesOn)
 TEST_F(AutomaticSecurityTest, AServerThatWantsTlsForTheLoginOffersToSwitchSecurity)
 {
     s.conf.setSecurityMode(SecurityMode::None);
-    SecurityMode shown = SecurityMode::None;
-    s.securityModeShown = [&](SecurityMode mode) { shown = mode; };
+    struct ShownMode : WindowSide {
+        void securityModeShown(SecurityMode mode) override { shown = mode; }
+        SecurityMode shown = SecurityMode::None;
+    } window;
+    s.setWindowSide(window);
+    const SecurityMode &shown = window.shown;
     server("+OK ready\r\n");
     scriptNoCapa();
     expectClient("USER joe\r\n");

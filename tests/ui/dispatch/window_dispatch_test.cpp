@@ -158,7 +158,7 @@ private slots:
         typeInto(form.configPage->Edit3, QStringLiteral("dee"));
         form.refreshTick();  // the account is filled: the password field opens
         typeInto(form.topBar->Edit4, QStringLiteral("pw-default"));
-        profiles.RememberPassword();
+        profiles.RememberPassword(controller.screener().password);
 
         w.prompter.expectNewProfileName("My Box");
         QTest::mouseClick(form.configPage->SpeedButton16, Qt::LeftButton);
@@ -183,7 +183,7 @@ private slots:
         typeInto(form.configPage->Edit3, QStringLiteral("boxer"));
         form.refreshTick();
         typeInto(form.topBar->Edit4, QStringLiteral("pw-box"));
-        profiles.RememberPassword();
+        profiles.RememberPassword(controller.screener().password);
 
         // Previous: back to default, its host and its password of this run; the status line of
         // the other profile goes.

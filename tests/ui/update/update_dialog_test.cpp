@@ -110,7 +110,7 @@ private slots:
         check.downloadUrl = "http://download.example/kestrix";
         QTest::mouseClick(w.form.configPage->CheckBox6, Qt::LeftButton);
 
-        w.controller.screener().dailyUpdateCheck();  // as the connect step runs it
+        w.controller.updateCheck().dailyCheck();  // as a connection starts
         QVERIFY(w.form.statusArea->StaticText2->isVisible());
         QCOMPARE(w.controller.screener().settings.LastUpdateCheck, std::string("07.12.26"));
 
@@ -133,7 +133,7 @@ private slots:
         Window w;
         w.controller.updateCheck().check().releaseUrl = web.url("/release.txt");
         QTest::mouseClick(w.form.configPage->CheckBox6, Qt::LeftButton);
-        w.controller.screener().dailyUpdateCheck();
+        w.controller.updateCheck().dailyCheck();
         QVERIFY(w.form.statusArea->StaticText2->isVisible());
 
         QTest::mouseClick(w.form.configPage->CheckBox6, Qt::LeftButton);
