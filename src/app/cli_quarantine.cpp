@@ -66,7 +66,8 @@ int restore(QuarantineStore &store, const QString &logPath, const std::vector<st
     QString mbox;
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if ((rest[i] == "--to" || rest[i] == "--mbox") && i + 1 < rest.size()) {
-            (rest[i] == "--to" ? maildir : mbox) = toQString(rest[++i]);
+            QString &target = rest[i] == "--to" ? maildir : mbox;
+            target = toQString(rest[++i]);
         } else if (const auto id = positive(rest[i])) {
             ids.push_back(*id);
         } else {

@@ -159,11 +159,17 @@ std::string appendToMbox(const QString &mbox, const std::string &message,
     while (pos < message.size()) {
         std::size_t eol = message.find('\n', pos);
         const std::size_t next = eol == std::string::npos ? message.size() : eol + 1;
-        const std::string_view line(message.data() + pos, next - pos);
+        std::string_view line(message.data() + pos, next - pos);
+        // An mbox holds LF line ends; a copy keeps the server's CR LF.
+        const bool ended = line.ends_with('\n');
+        if (ended)
+            line.remove_suffix(line.ends_with("\r\n") ? 2 : 1);
         const std::size_t quotes = line.find_first_not_of('>');
         if (quotes != std::string_view::npos && line.substr(quotes).starts_with("From "))
             text += '>';
         text.append(line);
+        if (ended)
+            text += '\n';
         pos = next;
     }
     if (!text.ends_with('\n'))

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <unordered_set>
 
 namespace kestrix {
 
@@ -196,11 +197,14 @@ void QuarantineStore::adoptUnindexed()
 {
     const QDir fresh(m_folder + QStringLiteral("/new"));
     bool adopted = false;
-    for (const QFileInfo &info : fresh.entryInfoList(QDir::Files | QDir::Hidden)) {
-        const std::string name = info.fileName().toStdString();
-        if (std::any_of(m_entries.begin(), m_entries.end(),
-                        [&](const QuarantineEntry &e) { return e.fileName == name; }))
+    std::unordered_set<std::string> indexed;
+    for (const QuarantineEntry &e : m_entries)
+        indexed.insert(e.fileName);
+    for (const QString &fileName : fresh.entryList(QDir::Files | QDir::Hidden)) {
+        const std::string name = fileName.toStdString();
+        if (indexed.count(name))
             continue;
+        const QFileInfo info(fresh.filePath(fileName));
         const auto uniqueId = uniqueIdOfName(name);
         if (!uniqueId)
             continue;
@@ -264,9 +268,9 @@ std::string QuarantineStore::store(std::string_view uniqueId, std::string_view s
     std::string_view kept = message;
     if (std::int64_t(message.size()) > m_limits.maxMessageBytes) {
         // Too large to keep whole: the header lines tell the user what it was.
-        const std::size_t end = message.find("\n\n");
+        const std::size_t end = std::min(message.find("\n\n"), message.find("\n\r\n"));
         kept = kept.substr(0, end == std::string::npos ? std::size_t(m_limits.maxMessageBytes)
-                                                       : end + 2);
+                                                       : end + (message[end + 1] == '\r' ? 3 : 2));
         e.headerOnly = true;
     }
     e.storedBytes = std::int64_t(kept.size());

@@ -58,7 +58,7 @@ public:
     const QuarantineEntry *findUniqueId(std::string_view uniqueId) const;
     const QuarantineLimits &limits() const { return m_limits; }
 
-    // Stores one message (its bytes as the mail file holds them, LF line ends). A unique id
+    // Stores one message (its bytes as the server sent them). A unique id
     // already stored keeps its copy and succeeds. The copy is on the disk when this returns
     // empty; the index is written by saveIndex, once for a run of copies.
     std::string store(std::string_view uniqueId, std::string_view sender,
@@ -91,10 +91,10 @@ private:
 std::string writeNewFileSynced(const QString &path, std::string_view bytes);
 // Flushes a folder's entries (the renames into it) to the disk.
 std::string syncFolder(const QString &folder);
-// Writes a message (LF line ends) into a Maildir's tmp, flushed, then renames it into its new;
+// Writes a message as it stands into a Maildir's tmp, flushed, then renames it into its new;
 // the Maildir's folders are made when missing. Empty on success.
 std::string deliverToMaildir(const QString &maildir, const std::string &message);
-// Appends a message to an mbox file under a write lock, after a From_ line, with body lines
+// Appends a message (its line ends made LF) to an mbox file under a write lock, after a From_ line, with body lines
 // starting with "From " quoted (">From "), as mail programs read it. Empty on success.
 std::string appendToMbox(const QString &mbox, const std::string &message,
                          std::string_view sender, std::int64_t when);

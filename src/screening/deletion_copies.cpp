@@ -14,7 +14,7 @@ namespace kestrix {
 
 namespace {
 
-// The message as a mail file holds it: every line ended by LF.
+// The message as a mail file holds it (and Dovecot keeps it): every line ended by LF.
 std::string mailFileText(const TNMPOP3::RetrievedMessage &message)
 {
     std::size_t size = 0;
