@@ -69,7 +69,7 @@ private slots:
                                      {"id:" + n, "Size: 900 byte", "From: win@prize.example"}});
         }
         screener.blacklist.assign({"pills"});
-        screener.startCode = "0";
+        screener.startCode.assign(1, '0');  // the table starts at message 1
         screener.buildMessageTable(false);
         window.form.show();
         TWrapGrid &grid = *window.form.messagesPage->stringgrid1;
