@@ -3,6 +3,7 @@
 #include "text/latin1.h"
 #include "text/line_end.h"
 #include "text/secret_text.h"
+#include "transport/pop3_reply_rules.h"
 #include "transport/scope_exit.h"
 
 #include <limits>
@@ -10,16 +11,10 @@
 
 namespace kestrix {
 
+using namespace pop3_reply;
+
 namespace {
 
-// The server closed the connection where a reply was due: ReadLn gave the empty text.
-const char *const closedByServer = "Connection closed by server";
-
-// A TOP reply longer than this is no header: ten times the header size most mail servers
-// accept at all (100 KB), and twenty thousand lines are a thousand trace lines beyond any
-// real delivery path. A server that goes on past it is stopped instead of filling the memory.
-constexpr std::size_t maxHeaderBytes = 1024 * 1024;
-constexpr std::size_t maxHeaderLines = 20000;
 // A skipped RETR: a little beyond what a retrieval itself accepts.
 constexpr std::size_t maxMessageBytes = 513u * 1024 * 1024;
 constexpr std::size_t maxMessageLines = 9u * 1024 * 1024;
@@ -32,28 +27,6 @@ const char *const unexpectedData = "Unexpected data from the server";
 Exception replyError(const std::string &reply)
 {
     return Exception(reply.empty() ? std::string(closedByServer) : reply);
-}
-
-void fire(const TPowersock::TNotifyEvent &event, TPowersock *sender)
-{
-    if (event)
-        event(sender);
-}
-
-bool startsWith(const std::string &text, std::string_view prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-std::string trimControls(const std::string &text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(begin, end - begin);
 }
 
 }  // namespace

@@ -4,44 +4,14 @@
 
 #include "text/latin1.h"
 #include "text/line_end.h"
+#include "transport/pop3_reply_rules.h"
 #include "transport/scope_exit.h"
 
 #include <limits>
 
 namespace kestrix {
 
-namespace {
-
-const char *const closedByServer = "Connection closed by server";
-
-// A TOP reply longer than this is no header (as in pop3_client.cpp): a server that goes on past
-// it is stopped instead of filling the memory.
-constexpr std::size_t maxHeaderBytes = 1024 * 1024;
-constexpr std::size_t maxHeaderLines = 20000;
-
-void fire(const TPowersock::TNotifyEvent &event, TPowersock *sender)
-{
-    if (event)
-        event(sender);
-}
-
-bool startsWith(const std::string &text, std::string_view prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-std::string trimControls(const std::string &text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(begin, end - begin);
-}
-
-}  // namespace
+using namespace pop3_reply;
 
 void TNMPOP3::FetchSummary(std::int32_t n)
 {
