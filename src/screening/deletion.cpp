@@ -151,8 +151,9 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
 
     // A copy of each before its DELE, while Deleted mail is on: a message whose copy is not
     // safely on the disk stays on the server.
-    if (keepsDeletedMail() && !failure)
-        held = keepCopies(held, knownBadRun, failure);
+    // After a failed check no copy is made, so nothing is deleted either.
+    if (keepsDeletedMail())
+        held = failure ? std::vector<Candidate>() : keepCopies(held, knownBadRun, failure);
 
     // Then the DELE of every message whose check held (those before a failed check as well:
     // one at a time they would have gone before it), pipelined in the same way.
