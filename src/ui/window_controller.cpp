@@ -217,7 +217,7 @@ void WindowController::connectDispatcherButtons()
 void WindowController::connectionStarting(const std::string &password)
 {
     m_profiles.RememberPassword(password);
-    m_keyring->rememberTyped();
+    m_keyring->rememberTyped(password);
     m_updateCheck.dailyCheck();
 }
 

@@ -3,6 +3,7 @@
 #include "profiles/password_keyring.h"
 #include "profiles/profile_conf.h"
 #include "screening/prompter.h"
+#include "text/secret_text.h"
 #include "ui/form1.h"
 #include "ui/ui_widgets.h"
 #include "ui/window_profiles.h"
@@ -46,9 +47,11 @@ bool WindowKeyring::setKeyringFlag(bool on)
     return bool(saved);
 }
 
+WindowKeyring::~WindowKeyring() { wipeSecret(m_stored); }
+
 void WindowKeyring::profileLoaded()
 {
-    m_stored.clear();
+    wipeSecret(m_stored);
     const ProfileConf conf =
         ProfileConf::load(ProfileConf::pathFor(m_dataDir, m_profiles.currentName()));
     {
@@ -76,11 +79,10 @@ void WindowKeyring::profileLoaded()
              + "). Please type the password.");
 }
 
-void WindowKeyring::rememberTyped()
+void WindowKeyring::rememberTyped(const std::string &typed)
 {
     if (!m_box->isChecked())
         return;
-    const std::string typed = toBytes(m_form.topBar->Edit4->text());
     if (typed.empty() || typed == m_stored)
         return;
     std::string error = m_unreachableWhy;
@@ -108,10 +110,12 @@ void WindowKeyring::toggled(bool on)
         return;
     std::string error;
     if (on) {
-        m_stored.clear();
-        rememberTyped();
+        wipeSecret(m_stored);
+        std::string typed = toBytes(m_form.topBar->Edit4->text());
+        rememberTyped(typed);
+        wipeSecret(typed);
     } else {
-        m_stored.clear();
+        wipeSecret(m_stored);
         if (!PasswordKeyring::remove(m_profiles.currentName(), &error))
             m_form.statusArea->statustext->setText(fromBytes(error));
     }

@@ -24,12 +24,13 @@ class WindowKeyring : public QObject {
     Q_OBJECT
 public:
     WindowKeyring(TForm1 &form, WindowProfiles &profiles, QString dataDir, Prompter &prompter);
+    ~WindowKeyring() override;
 
     // After a profile was loaded: the box from NAME.conf, the password from the keyring.
     void profileLoaded();
     // At the start of every connection: the typed password is stored when the box is on and it
     // differs from the stored one.
-    void rememberTyped();
+    void rememberTyped(const std::string &typed);
     // The profile's files were deleted: its stored password goes too.
     void profileDeleted(const std::string &name);
 
