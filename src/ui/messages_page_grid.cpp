@@ -274,16 +274,7 @@ void MessagesPage::showDetailsText(const std::vector<std::string> &lines)
 
 void MessagesPage::updateSelectionInfo()
 {
-    const int top = stringgrid1->selectionTop();
-    const int bottom = stringgrid1->selectionBottom();
-    m_screener->selTop = top;
-    m_screener->selBottom = bottom;
-    // An empty table has no selection to count, whatever the grid's cursor says.
-    Label6->setText(!hasMessages() ? QString()
-                    : top == bottom ? QString::number(top)
-                                    : QString::number(top) + QLatin1Char('-') +
-                                          QString::number(bottom));
-    SpeedButton24->setEnabled(hasMessages() && top == bottom);
+    m_screener->updateSelectionInfo(stringgrid1->selectionTop(), stringgrid1->selectionBottom());
 }
 
 void MessagesPage::applyGridRules()
