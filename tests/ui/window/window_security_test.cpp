@@ -59,6 +59,16 @@ private:
         return w.data.filePath(QString::fromLatin1(name));
     }
 
+    // The window started on a default profile of pop.example.org with this NAME.conf (none when
+    // empty).
+    static void startWithConf(WindowFixture &w, const QByteArray &conf)
+    {
+        writeFile(file(w, "default.ini"), "3\r\npop.example.org\r\n110\r\njoe\r\n");
+        if (!conf.isEmpty())
+            writeFile(file(w, "default.conf"), conf);
+        w.controller.start(std::nullopt);
+    }
+
 private slots:
     void securityChoiceShowsAndKeepsNameConf_data()
     {
@@ -87,10 +97,7 @@ private slots:
         QFETCH(int, chosen);
         QFETCH(QByteArray, modeAfter);
         WindowFixture w;
-        writeFile(file(w, "default.ini"), "3\r\npop.example.org\r\n110\r\njoe\r\n");
-        if (!conf.isEmpty())
-            writeFile(file(w, "default.conf"), conf);
-        w.controller.start(std::nullopt);
+        startWithConf(w, conf);
 
         QComboBox *security = w.form.configPage->ComboBoxSecurity;
         QCOMPARE(security->count(), 4);
@@ -143,10 +150,7 @@ private slots:
         QFETCH(bool, withToken);
         QFETCH(QByteArray, after);
         WindowFixture w;
-        writeFile(file(w, "default.ini"), "3\r\npop.example.org\r\n110\r\njoe\r\n");
-        if (!conf.isEmpty())
-            writeFile(file(w, "default.conf"), conf);
-        w.controller.start(std::nullopt);
+        startWithConf(w, conf);
 
         QComboBox *signIn = w.form.configPage->ComboBoxSignIn;
         QLineEdit *command = w.form.configPage->EditTokenCommand;
