@@ -1,0 +1,154 @@
+// Tuning aid for the learned score, kept honest: it only ever reads the TRAINING half of the
+// corpus split (fetch_corpus.sh) and splits it once more by message number: numbers divisible
+// by four train, the other even numbers check. The test half is left for corpus_bench.sh.
+//   bench_learned_score_tune [--misses N] [--sweep] [key=value ...]
+// keys: s (strength), x (background), dev (minimum deviation), clues, ham, spam (cutoffs).
+// --misses N lists the N worst misses of each kind with their strongest clues.
+#include "profiles/token_store.h"
+#include "screening/header_tokens.h"
+#include "screening/learned_scorer.h"
+#include "screening/mail_files.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace kestrix;
+
+namespace {
+
+struct Sample {
+    FileMessage message;
+    std::vector<std::string> tokens;
+    Judgement side;
+};
+
+// "GROUP-NUMBER.eml" -> NUMBER
+long numberOf(const std::string &label)
+{
+    const size_t dash = label.rfind('-');
+    return dash == std::string::npos ? 0 : std::atol(label.c_str() + dash + 1);
+}
+
+void readHalf(std::vector<Sample> &fit, std::vector<Sample> &check)
+{
+    QString base = QDir::homePath() + QStringLiteral("/.cache/kestrix-corpus/split");
+    if (const char *env = std::getenv("KESTRIX_CORPUS_SPLIT"))
+        base = QString::fromLocal8Bit(env);
+    for (const auto side : {Judgement::Spam, Judgement::Good}) {
+        std::string error;
+        const QString folder = base + QLatin1String(side == Judgement::Spam ? "/train/spam" : "/train/good");
+        for (FileMessage &m : readMailPath(folder, error)) {
+            Sample sample{m, headerTokens(m.headerLines, m.size), side};
+            (numberOf(m.label) % 4 == 0 ? fit : check).push_back(std::move(sample));
+        }
+        if (!error.empty())
+            std::fprintf(stderr, "%s\n", error.c_str());
+    }
+}
+
+struct Figures {
+    int spam = 0, spamCaught = 0, spamUnsure = 0, good = 0, goodSpam = 0, goodUnsure = 0;
+    void print(const char *name) const
+    {
+        std::printf("%-28s caught %5.1f%%  spam-unsure %5.1f%%  good-as-spam %5.2f%% (%d)  "
+                    "good-unsure %4.1f%%  all-unsure %4.1f%%\n",
+                    name, 100.0 * spamCaught / spam, 100.0 * spamUnsure / spam,
+                    100.0 * goodSpam / good, goodSpam, 100.0 * goodUnsure / good,
+                    100.0 * (spamUnsure + goodUnsure) / (spam + good));
+    }
+};
+
+Figures measure(const LearnedScorer &scorer, const std::vector<Sample> &check, int misses)
+{
+    Figures f;
+    std::vector<std::pair<double, const Sample *>> wrong;
+    for (const Sample &s : check) {
+        const LearnedResult r = scorer.score(s.tokens);
+        if (s.side == Judgement::Spam) {
+            ++f.spam;
+            f.spamCaught += r.verdict == LearnedVerdict::Spam;
+            f.spamUnsure += r.verdict == LearnedVerdict::Unsure;
+            if (r.verdict != LearnedVerdict::Spam)
+                wrong.push_back({r.score, &s});
+        } else {
+            ++f.good;
+            f.goodSpam += r.verdict == LearnedVerdict::Spam;
+            f.goodUnsure += r.verdict == LearnedVerdict::Unsure;
+            if (r.verdict != LearnedVerdict::Good)
+                wrong.push_back({1.0 - r.score, &s});
+        }
+    }
+    std::sort(wrong.begin(), wrong.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (size_t i = 0; i < wrong.size() && int(i) < misses; ++i) {
+        const Sample &s = *wrong[i].second;
+        std::printf("%s %.3f %s\n  %s\n", s.side == Judgement::Spam ? "SPAM" : "GOOD",
+                    scorer.score(s.tokens).score, s.message.label.c_str(),
+                    describeClues(scorer.strongestClues(s.tokens, 12)).c_str());
+    }
+    return f;
+}
+
+bool setKey(LearnedScoreSettings &s, const char *arg)
+{
+    const char *eq = std::strchr(arg, '=');
+    if (!eq)
+        return false;
+    const std::string key(arg, eq);
+    const double v = std::atof(eq + 1);
+    if (key == "s") s.strength = v;
+    else if (key == "x") s.background = v;
+    else if (key == "dev") s.minimumDeviation = v;
+    else if (key == "clues") s.maximumClues = int(v);
+    else if (key == "ham") s.hamCutoff = v;
+    else if (key == "spam") s.spamCutoff = v;
+    else return false;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    LearnedScoreSettings settings;
+    int misses = 0;
+    bool sweep = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--misses") && i + 1 < argc)
+            misses = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--sweep"))
+            sweep = true;
+        else if (!setKey(settings, argv[i]))
+            return std::fprintf(stderr, "unknown argument %s\n", argv[i]), 2;
+    }
+    std::vector<Sample> fit, check;
+    readHalf(fit, check);
+    if (fit.empty() || check.empty())
+        return std::fprintf(stderr, "no corpus: run bench/learning/fetch_corpus.sh\n"), 1;
+    TokenStore store;
+    for (const Sample &s : fit)
+        store.learn(messageKey(s.message.headerLines), s.tokens, s.side);
+    std::printf("fit %zu, check %zu messages, %zu tokens\n", fit.size(), check.size(),
+                store.tokenCount());
+    measure(LearnedScorer(store, settings), check, misses).print("as set");
+    if (!sweep)
+        return 0;
+    for (const double s : {0.1, 0.3, 0.5, 1.0})
+        for (const double x : {0.4, 0.5, 0.6})
+            for (const double dev : {0.0, 0.1, 0.2, 0.3}) {
+                LearnedScoreSettings t = settings;
+                t.strength = s;
+                t.background = x;
+                t.minimumDeviation = dev;
+                char name[64];
+                std::snprintf(name, sizeof name, "s=%.1f x=%.1f dev=%.1f", s, x, dev);
+                measure(LearnedScorer(store, t), check, 0).print(name);
+            }
+    return 0;
+}
