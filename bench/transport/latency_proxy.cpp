@@ -103,8 +103,16 @@ void LatencyProxy::relay(int client, int server)
                 }
                 const ssize_t n = ::send(d.to, chunk.bytes.data(), chunk.bytes.size(),
                                          MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                    // The receiver is gone (it closed and reset): what it would have read is
+                    // dropped, or this connection never ends and the next one is never
+                    // accepted (a TLS client's last record after the server's close, say).
+                    d.held.clear();
+                    d.done = true;
+                    break;
+                }
                 if (n <= 0)
-                    break;  // full (or gone): try again at the next pass
+                    break;  // full: try again at the next pass
                 chunk.bytes.erase(0, std::size_t(n));
                 if (chunk.bytes.empty())
                     d.held.pop_front();

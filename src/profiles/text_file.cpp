@@ -133,8 +133,35 @@ FileResult forEachLine(const QString &path, const std::function<void(std::string
     return {};
 }
 
+namespace {
+
+// The file at path already holds exactly these bytes. Reading is far cheaper than the flush to
+// the disk and the rename of a rewrite: a run that changed nothing then writes nothing.
+bool holdsAlready(const QString &path, std::string_view bytes)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isSymLink() || info.size() != qint64(bytes.size()))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    std::vector<char> block(64 * 1024);
+    for (std::size_t at = 0; at < bytes.size();) {
+        const qint64 n = file.read(block.data(), qint64(block.size()));
+        if (n <= 0 || at + std::size_t(n) > bytes.size()
+            || bytes.substr(at, std::size_t(n)) != std::string_view(block.data(), std::size_t(n)))
+            return false;
+        at += std::size_t(n);
+    }
+    return file.atEnd();
+}
+
+}  // namespace
+
 FileResult writeFileAtomically(const QString &path, std::string_view bytes)
 {
+    if (holdsAlready(path, bytes))
+        return FileResult{};
     PrivateSaveFile file(path);
     QString reason = file.open();
     if (!reason.isEmpty())

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 
@@ -74,6 +75,40 @@ TEST(TextFile, RoundTripIsByteExact)
     EXPECT_EQ(read.lines, lines);
     // Nothing but the file itself is left in the folder (no temp file).
     EXPECT_EQ(tmp.entries(), QStringList{QStringLiteral("list.txt")});
+}
+
+// Saving what the file already holds leaves it alone (the same file, not a rewritten one); any
+// other bytes replace it, also at the same length and past the first read block.
+TEST(TextFile, SavingTheSameBytesAgainLeavesTheFileAlone)
+{
+    TempFolder tmp;
+    const auto inode = [&] {
+        struct stat info {};
+        return ::stat(tmp.path("f.txt").toLocal8Bit().constData(), &info) == 0 ? info.st_ino : 0;
+    };
+    const std::string big(70 * 1024, 'b');
+    struct Case {
+        const char *what;
+        std::string before, after;
+        bool rewritten;
+    };
+    const std::vector<Case> cases = {
+        {"the same bytes", "a\r\nb\r\n", "a\r\nb\r\n", false},
+        {"the same bytes past a block", big, big, false},
+        {"the same length, other bytes", "a\r\nb\r\n", "a\r\nc\r\n", true},
+        {"the same length, a change past a block", big, big.substr(1) + "c", true},
+        {"longer", "a\r\n", "a\r\nb\r\n", true},
+        {"shorter", "a\r\nb\r\n", "a\r\n", true},
+        {"empty", "a\r\n", "", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(writeFileAtomically(tmp.path("f.txt"), c.before));
+        const auto first = inode();
+        ASSERT_TRUE(writeFileAtomically(tmp.path("f.txt"), c.after));
+        EXPECT_EQ(tmp.read("f.txt"), c.after);
+        EXPECT_EQ(inode() != first, c.rewritten);
+    }
 }
 
 TEST(TextFile, ReadingAMissingFileIsAnError)
