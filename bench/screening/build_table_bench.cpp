@@ -45,14 +45,14 @@ struct Scenario {
         std::vector<std::string> whitelisted;
         for (int i = 0; i < 5000; ++i)
             whitelisted.push_back(senderText(rng));
-        screener.whitelist.assign(whitelisted);
+        screener.profile.whitelist.assign(whitelisted);
 
         std::vector<std::string> loggedSenders;
         std::vector<std::string> loggedSubjects;
         for (int i = 0; i < 100000; ++i) {
             loggedSenders.push_back(senderText(rng));
             loggedSubjects.push_back(subjectText(rng));
-            screener.rejectedLog.appendRow(lowerCase(loggedSenders.back()), lowerCase(loggedSubjects.back()));
+            screener.profile.rejectedLog.appendRow(lowerCase(loggedSenders.back()), lowerCase(loggedSubjects.back()));
         }
 
         screener.startCode = "0";
@@ -122,7 +122,7 @@ void forgetArrivalReads(Screener &screener)
 void BM_BuildMessageTable(benchmark::State &state)
 {
     static Scenario &scenario = sharedScenario();
-    scenario.screener.checkSenders = state.range(0) != 0;
+    scenario.screener.profile.checkSenders = state.range(0) != 0;
     for (auto _ : state) {
         if (state.range(0) >= 2) {
             state.PauseTiming();
@@ -138,7 +138,7 @@ void BM_BuildMessageTable(benchmark::State &state)
     }
     state.counters["trusted"] = scenario.screener.trustedCount;
     state.counters["knownBad"] = scenario.screener.countKnownBad();
-    scenario.screener.checkSenders = true;
+    scenario.screener.profile.checkSenders = true;
 }
 BENCHMARK(BM_BuildMessageTable)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
@@ -165,9 +165,9 @@ void BM_StoredListLookups(benchmark::State &state)
     for (auto _ : state) {
         int hits = 0;
         for (const DownloadedRow &row : s.rows) {
-            hits += s.rejectedLog.isKnownBadSubject(row.subject);
-            hits += s.rejectedLog.isKnownBadSender(row.sender);
-            hits += s.whitelist.contains(row.sender);
+            hits += s.profile.rejectedLog.isKnownBadSubject(row.subject);
+            hits += s.profile.rejectedLog.isKnownBadSender(row.sender);
+            hits += s.profile.whitelist.contains(row.sender);
         }
         benchmark::DoNotOptimize(hits);
     }
@@ -178,7 +178,7 @@ void BM_BlacklistMatching(benchmark::State &state)
 {
     static Scenario &scenario = sharedScenario();
     const Screener &s = scenario.screener;
-    const BlacklistMatcher matcher(s.blacklist.words());
+    const BlacklistMatcher matcher(s.profile.blacklist.words());
     for (auto _ : state) {
         int hits = 0;
         for (const DownloadedRow &row : s.rows)

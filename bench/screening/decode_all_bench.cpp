@@ -57,9 +57,9 @@ struct Scenario {
         std::vector<std::string> whitelisted;
         for (int i = 0; i < 5000; ++i)
             whitelisted.push_back(sender());
-        screener.whitelist.assign(whitelisted);
+        screener.profile.whitelist.assign(whitelisted);
         for (int i = 0; i < 100000; ++i)
-            screener.rejectedLog.appendRow(sender(), "re: " + word(rng) + " " + word(rng));
+            screener.profile.rejectedLog.appendRow(sender(), "re: " + word(rng) + " " + word(rng));
 
         screener.startCode = "0";
         for (int i = 1; i <= 10001; ++i) {
@@ -87,12 +87,12 @@ Scenario &sharedScenario()
 void BM_BuildMessageTableEncodedSubjects(benchmark::State &state)
 {
     Scenario &scenario = sharedScenario();
-    scenario.screener.decodeAll = state.range(0) != 0;
+    scenario.screener.profile.decodeAll = state.range(0) != 0;
     for (auto _ : state) {
         scenario.screener.buildMessageTable(true);
         benchmark::DoNotOptimize(scenario.screener.trustedCount);
     }
-    state.SetLabel(scenario.screener.decodeAll ? "decodeAll on" : "decodeAll off");
+    state.SetLabel(scenario.screener.profile.decodeAll ? "decodeAll on" : "decodeAll off");
     state.counters["blacklisted"] = scenario.screener.countKnownBad();
 }
 BENCHMARK(BM_BuildMessageTableEncodedSubjects)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -63,9 +63,9 @@ void BM_AutoCheckUnchanged(benchmark::State &state)
     Screener screener(view, prompter);
     TNMPOP3 client;
     const Pop3Attachment attached = screener.attachPop3(client);
-    screener.settings.Host = dovecot.host();
-    screener.settings.Port = std::to_string(dovecot.port());
-    screener.settings.UserId = dovecot.user();
+    screener.profile.settings.Host = dovecot.host();
+    screener.profile.settings.Port = std::to_string(dovecot.port());
+    screener.profile.settings.UserId = dovecot.user();
     screener.password = dovecot.password();
     // As after a download: the newest message is known.
     if (!screener.connectSession()) {

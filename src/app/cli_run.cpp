@@ -163,10 +163,10 @@ int run(const Options &options)
     // server failed part-way: the deletions it acknowledged before are carried out by QUIT.
     // The profile went over to the Screener whole; it comes back from there to be saved.
     profile.name = name;
-    profile.settings = screener.settings;
-    profile.whitelist = std::move(screener.whitelist);
-    profile.blacklist = std::move(screener.blacklist);
-    profile.log = std::move(screener.rejectedLog);
+    profile.settings = screener.profile.settings;
+    profile.whitelist = std::move(screener.profile.whitelist);
+    profile.blacklist = std::move(screener.profile.blacklist);
+    profile.log = std::move(screener.profile.rejectedLog);
     if (const FileResult saved = SaveProfile(profile, dir); !saved)
         addFailure(failed, saved.error);
     // One line for a failure; the summary only after a run that went through.

@@ -57,19 +57,19 @@ size_t Screener::addBlacklistWord(const std::string &text)
 {
     // Nothing is checked: an empty text or a word already listed is added as well.
     const std::string word = lowerAZ(text);
-    const auto &words = blacklist.words();
+    const auto &words = profile.blacklist.words();
     const size_t at = size_t(std::find_if(words.begin(), words.end(),
                                           [&](const std::string &w) { return caseBlindLess(word, w); })
                              - words.begin());
-    blacklist.add(word);
+    profile.blacklist.add(word);
     return at;
 }
 
 bool Screener::deleteBlacklistWord(int currentIndex)
 {
-    if (currentIndex < 0 || size_t(currentIndex) >= blacklist.size())
+    if (currentIndex < 0 || size_t(currentIndex) >= profile.blacklist.size())
         return false;
-    blacklist.removeAt(size_t(currentIndex));
+    profile.blacklist.removeAt(size_t(currentIndex));
     return true;
 }
 

@@ -152,7 +152,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     // A copy of each before its DELE, while Deleted mail is on: a message whose copy is not
     // safely on the disk stays on the server.
     // After a failed check no copy is made, so nothing is deleted either.
-    if (keepsDeletedMail())
+    if (profile.keepsDeletedMail())
         held = failure ? std::vector<Candidate>() : keepCopies(held, knownBadRun, failure);
 
     // Then the DELE of every message whose check held (those before a failed check as well:
@@ -178,7 +178,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         // user chose to delete, so they learn now; the row goes and the count rises only once
         // QUIT is confirmed.
         if (!c.trusted) {
-            rejectedLog.appendRejected(rows[c.index].sender, rows[c.index].subject);
+            profile.rejectedLog.appendRejected(rows[c.index].sender, rows[c.index].subject);
             // The user's deletion is the learned score's word for spam.
             trainRow(c.row, Judgement::Spam);
         }
@@ -209,14 +209,14 @@ void Screener::settleDeletions()
             renumberAfterDeletion(number);
             ++lastDeletion.deleted;
             if (run.counted)
-                ++settings.DeletedCount;
+                ++profile.settings.DeletedCount;
         }
     } else {
         lastDeletion.unconfirmed = int(run.acknowledged.size());
     }
     finishDeletion(run.knownBadRun);
-    if (quarantine)
-        quarantine->purge(QDateTime::currentSecsSinceEpoch());
+    if (profile.quarantine)
+        profile.quarantine->purge(QDateTime::currentSecsSinceEpoch());
     if (lastDeletion.unconfirmed > 0) {
         lastDeletion.incomplete =
             "The deletion did not complete: the server did not confirm QUIT, so the "

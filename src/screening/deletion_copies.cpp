@@ -43,19 +43,19 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
         lastDeletion.notCopied += int(count);
         reason = why;
     };
-    if (!quarantine) {
-        notCopied(held.size(), quarantineProblem);
+    if (!profile.quarantine) {
+        notCopied(held.size(), profile.quarantineProblem);
     } else {
         std::vector<std::string> retrievals;
         for (const DeletionCandidate &c : held) {
-            if (!quarantine->findUniqueId(rows[c.index].code))
+            if (!profile.quarantine->findUniqueId(rows[c.index].code))
                 retrievals.push_back("RETR " + std::to_string(c.number));
         }
         std::optional<Pop3Batch> batch;
         for (std::size_t k = 0; k < held.size(); ++k) {
             const DeletionCandidate &c = held[k];
             const DownloadedRow &row = rows[c.index];
-            if (quarantine->findUniqueId(row.code)) {
+            if (profile.quarantine->findUniqueId(row.code)) {
                 copied.push_back(c);
                 continue;
             }
@@ -79,7 +79,7 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
                 why = messageTable.marker(MessageTable::ColSubject, c.row) == CellMarker::KNBP
                           ? DeletionReason::BlacklistedWord
                           : DeletionReason::KnownBadSender;
-            const std::string error = quarantine->store(row.code, row.sender, row.subject, why,
+            const std::string error = profile.quarantine->store(row.code, row.sender, row.subject, why,
                                                         message,
                                                         QDateTime::currentSecsSinceEpoch());
             if (error.empty())
@@ -90,8 +90,8 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
         }
     }
     // The index names the copies before any of them is deleted on the server.
-    if (quarantine && !copied.empty()) {
-        if (const std::string error = quarantine->saveIndex(); !error.empty()) {
+    if (profile.quarantine && !copied.empty()) {
+        if (const std::string error = profile.quarantine->saveIndex(); !error.empty()) {
             notCopied(copied.size(), error);
             copied.clear();
         }

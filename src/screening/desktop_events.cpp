@@ -14,7 +14,7 @@ constexpr const char *kNetworkGoneText = "The network went away: the check was s
 
 void Screener::desktopWoke()
 {
-    if (settings.CheckInterval <= 0)
+    if (profile.settings.CheckInterval <= 0)
         return;
     // The interval counts anew from this check.
     m_view.setEnabled(Control::Poller, false);

@@ -11,7 +11,7 @@ void Screener::fillFromRejectedLog()
     m_view.setVisible(Control::Panel3, false);
     m_view.setVisible(Control::Panel12, false);
     startCode.assign(1, '0');  // (an assignment from a literal trips a false g++ 12 -Wrestrict)
-    const auto &logRows = rejectedLog.rows();
+    const auto &logRows = profile.rejectedLog.rows();
     for (size_t r = 1; r < logRows.size(); ++r) {
         DownloadedRow row;
         row.number = r + 124;

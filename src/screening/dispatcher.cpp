@@ -83,7 +83,7 @@ void Screener::Timer2Timer()
         }
     }
 
-    if (pendingCommand == cmdGetHeaders && settings.CheckAfterDownload)
+    if (pendingCommand == cmdGetHeaders && profile.settings.CheckAfterDownload)
         pendingCommand = cmdGetAndCheck;
     const PendingCommand code = pendingCommand;
     m_dispatching = true;
@@ -157,7 +157,7 @@ void Screener::endFailedCommand(PendingCommand code, const std::string &what)
     setGridEnabled(true);
     m_view.setBusyCursor(false);
     m_view.setEnabled(Control::Timer2, true);
-    if (settings.CheckInterval > 0)
+    if (profile.settings.CheckInterval > 0)
         m_view.setEnabled(Control::Poller, true);
 }
 
@@ -237,7 +237,7 @@ void Screener::runCommand(PendingCommand code)
         }
         if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
                                 "Really DELETE selected " + std::to_string(count)
-                                    + " Message(s) " + recoveryNote(false) + " ?")) {
+                                    + " Message(s) " + profile.recoveryNote(false) + " ?")) {
             m_view.setVisible(Control::Panel3, false);
             setGridEnabled(false);
             if (connectSession())
@@ -263,8 +263,8 @@ void Screener::runCommand(PendingCommand code)
     case cmdStartMailTool:
         // No server here. A program that cannot be started is ignored: the command still ends.
         m_view.setEnabled(Control::Timer2, false);
-        m_window->startMailTool(settings.MailToolPath, settings.MailToolParams);
-        if (settings.HideOnMailTool)
+        m_window->startMailTool(profile.settings.MailToolPath, profile.settings.MailToolParams);
+        if (profile.settings.HideOnMailTool)
             m_window->hideWindow();
         finishCommand(code, false);
         return;
@@ -282,7 +282,7 @@ void Screener::runCommand(PendingCommand code)
         } else if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
                                        "Really DELETE " + std::to_string(count)
                                            + " blacklisted or known bad message(s) "
-                                           + recoveryNote(true) + " ?")) {
+                                           + profile.recoveryNote(true) + " ?")) {
             m_view.setVisible(Control::Panel3, false);
             setGridEnabled(false);
             if (connectSession())

@@ -34,13 +34,13 @@ TNMPOP3 &clientOf(TNMPOP3 *client)
 
 void Screener::startPollerIfInterval()
 {
-    if (settings.CheckInterval > 0)
+    if (profile.settings.CheckInterval > 0)
         m_view.setEnabled(Control::Poller, true);
 }
 
 void Screener::forgetResumeMarks()
 {
-    settings.clearResumeMarks();
+    profile.settings.clearResumeMarks();
     clearTrustedLists();
 }
 
@@ -80,10 +80,10 @@ int Screener::findResumePoint()
     int result = 1;
     const int count = client.MessageCount();
     if (count < 1)
-        settings.clearResumeMarks();
+        profile.settings.clearResumeMarks();
     // A code is made of digits only, so without a mark no message can carry one: the scan of
     // every unique id would find nothing.
-    if (settings.resumeCode == "-1" && settings.resumeFallbackCode == "-1")
+    if (profile.settings.resumeCode == "-1" && profile.settings.resumeFallbackCode == "-1")
         return result;
     // Every unique id in one listing. A mark that more than one message carries is no mark:
     // some servers derive the id from header lines that messages may lack, and a mark shared by
@@ -104,14 +104,14 @@ int Screener::findResumePoint()
                       + " messages on the server share its unique id";
         return carriers == 1;
     };
-    const bool resume = usable(settings.resumeCode);
-    const bool fallback = settings.resumeFallbackCode != settings.resumeCode
-                          && usable(settings.resumeFallbackCode);
+    const bool resume = usable(profile.settings.resumeCode);
+    const bool fallback = profile.settings.resumeFallbackCode != profile.settings.resumeCode
+                          && usable(profile.settings.resumeFallbackCode);
     // The newest message that carries either mark wins.
     for (size_t k = ids.size(); k-- > 0;) {
         const std::string &code = codes[k];
-        if ((resume && code == settings.resumeCode)
-            || (fallback && code == settings.resumeFallbackCode)) {
+        if ((resume && code == profile.settings.resumeCode)
+            || (fallback && code == profile.settings.resumeFallbackCode)) {
             if (ids[k].number >= 1 && ids[k].number <= count) {
                 result = ids[k].number;
                 foundCode = code;
@@ -131,7 +131,7 @@ void Screener::rememberNewestCode()
 {
     newestCode = rows.empty() ? startCode : rows.back().markCode();
     if (newestCode == "-1")
-        newestCode = settings.resumeCode;
+        newestCode = profile.settings.resumeCode;
 }
 
 void Screener::downloadHeaders()
@@ -159,7 +159,7 @@ void Screener::downloadHeaders()
     int start = 1;
     m_view.setText(Control::Label17, client.RemoteIP());
     bool markIsNewest = false;
-    if (settings.IncrementalDownload) {
+    if (profile.settings.IncrementalDownload) {
         start = findResumePoint();
         // The message that carries the mark was seen already. (Counted without going past the
         // largest count a server may announce.)
@@ -191,7 +191,7 @@ void Screener::downloadHeaders()
 
     const int newCount = markIsNewest ? 0 : count - start + 1;
     int wanted = newCount;
-    if (settings.NotifyLimit < newCount) {
+    if (profile.settings.NotifyLimit < newCount) {
         const std::optional<int> answer = m_prompter.askDownloadCount(newCount, newCount);
         if (!answer) {
             downloadCancelled = true;
@@ -234,7 +234,7 @@ void Screener::downloadHeaders()
     m_view.scrollMessageTable(1, -1);
     startCode = start < 2 ? std::string("0") : codeOfMessage(client, 1);
 
-    const int rowHeight = settings.RowHeight > 0 ? settings.RowHeight : 1;
+    const int rowHeight = profile.settings.RowHeight > 0 ? profile.settings.RowHeight : 1;
     std::string stopped;
     std::optional<EPop3Refusal> refusal;
     // The download is one operation of the client: its commands go out ahead where the server
@@ -356,7 +356,7 @@ void Screener::checkNewMail()
     }
     if (code == newestCode)
         return;
-    if (isDiagnosticUser(settings.UserId))
+    if (isDiagnosticUser(profile.settings.UserId))
         m_view.setDetails({"new id: " + code});
     setMainButtonMode(MainButtonMode::GetNew);
     m_view.beep();
@@ -364,7 +364,7 @@ void Screener::checkNewMail()
     m_view.setEnabled(Control::Poller, false);
     if (NewMailFound && code != noticedNewestCode) {
         noticedNewestCode = code;
-        const NewMailCount found = countNewMail(client, count, newestCode, whitelist);
+        const NewMailCount found = countNewMail(client, count, newestCode, profile.whitelist);
         NewMailFound(found.count, found.unknown);
     }
 }

@@ -26,12 +26,12 @@ bool Screener::trainRow(int tableRow, Judgement side)
 {
     if (tableRow < 1 || size_t(tableRow) > rows.size())
         return false;
-    return learning.trainRow(rows[size_t(tableRow) - 1], side, verdictNames(tableRow));
+    return profile.learning.trainRow(rows[size_t(tableRow) - 1], side, verdictNames(tableRow));
 }
 
 void Screener::saveLearning()
 {
-    if (const std::string error = learning.save(); !error.empty())
+    if (const std::string error = profile.learning.save(); !error.empty())
         m_prompter.message(Prompter::Kind::Error, error);
 }
 
@@ -46,7 +46,7 @@ void Screener::markSelected(Judgement side)
     saveLearning();
     m_view.setStatus(std::to_string(marked) + " message(s) marked as "
                      + (side == Judgement::Spam ? "spam" : "good") + "; "
-                     + learning.trainingNote());
+                     + profile.learning.trainingNote());
     // The scores change with the training: the table is built again by the reclassify run.
     pendingCommand = cmdReclassify;
 }
@@ -54,7 +54,7 @@ void Screener::markSelected(Judgement side)
 bool Screener::unlearnMessage(const std::vector<std::string> &headerLines, long long size,
                               const std::vector<std::string> &verdicts)
 {
-    const bool taken = learning.unlearn(headerLines, size, verdicts);
+    const bool taken = profile.learning.unlearn(headerLines, size, verdicts);
     if (taken)
         saveLearning();
     return taken;
@@ -67,9 +67,9 @@ std::string Screener::learnedDetails(int tableRow)
     const DownloadedRow &row = rows[size_t(tableRow) - 1];
     if (row.headerLines.empty())
         return {};
-    const LearnedScorer &scorer = learning.scorer();
+    const LearnedScorer &scorer = profile.learning.scorer();
     if (!scorer.trained())
-        return "Learned score: none yet (" + learning.trainingNote() + ")";
+        return "Learned score: none yet (" + profile.learning.trainingNote() + ")";
     const std::vector<std::string> tokens = rowTokens(row, verdictNames(tableRow));
     const LearnedResult result = scorer.score(tokens);
     char number[16];

@@ -34,7 +34,7 @@ bool Screener::clearLogFile(const QString &logFile)
         m_prompter.message(Prompter::Kind::Error, written.error);
         return false;
     }
-    rejectedLog.clear();
+    profile.rejectedLog.clear();
     return true;
 }
 
@@ -42,9 +42,9 @@ bool Screener::deleteLogLine(int currentRow)
 {
     if (!m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskDeleteLogLine))
         return false;
-    if (currentRow < 1 || currentRow >= rejectedLog.rowCount())
+    if (currentRow < 1 || currentRow >= profile.rejectedLog.rowCount())
         return false;
-    rejectedLog.clearRow(currentRow);
+    profile.rejectedLog.clearRow(currentRow);
     return true;
 }
 
@@ -52,14 +52,14 @@ bool Screener::resetDeletedCount()
 {
     if (!m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskResetSpamCount))
         return false;
-    settings.DeletedCount = 0;
+    profile.settings.DeletedCount = 0;
     m_view.setText(Control::Label21, "0");
     return true;
 }
 
 void Screener::showLogCount()
 {
-    m_view.setText(Control::Panel13, loggedAddressesText(rejectedLog));
+    m_view.setText(Control::Panel13, loggedAddressesText(profile.rejectedLog));
 }
 
 }  // namespace kestrix

@@ -14,10 +14,10 @@ namespace kestrix {
 
 void Screener::readArrivedRow(const DownloadedRow &row)
 {
-    if (!checkSenders)
+    if (!profile.checkSenders)
         return;
     providerFieldsOf(row);
-    keepLikeness(likenessCache.of(whitelist), row);
+    keepLikeness(profile.likenessCache.of(profile.whitelist), row);
 }
 
 void Screener::buildMessageTable(bool scrollToEnd)
@@ -37,12 +37,12 @@ void Screener::buildMessageTable(bool scrollToEnd)
     }
     messageTable.writeTitles();
 
-    const Classifier classifier(whitelist, blacklist, rejectedLog, decodeAll);
+    const Classifier classifier(profile.whitelist, profile.blacklist, profile.rejectedLog, profile.decodeAll);
     std::optional<SenderVerdicts> judge;
-    if (checkSenders && rowCount > 0)
-        judge.emplace(likenessCache.of(whitelist), rows, senderCheckSettings());
-    learning.applyConf(conf);
-    const LearnedScorer &scorer = learning.scorer();
+    if (profile.checkSenders && rowCount > 0)
+        judge.emplace(profile.likenessCache.of(profile.whitelist), rows, profile.senderCheckSettings());
+    profile.learning.applyConf(profile.conf);
+    const LearnedScorer &scorer = profile.learning.scorer();
     for (size_t i = 0; i < rowCount; ++i) {
         const int r = int(i) + 1;
         const DownloadedRow &row = rows[i];
@@ -95,33 +95,24 @@ void Screener::scoreRow(const LearnedScorer &scorer, const DownloadedRow &row,
     const LearnedResult result = scorer.score(ids);
     verdicts.learned = result.verdict;
     verdicts.learnedScore = result.score;
-    if (result.verdict == LearnedVerdict::Spam && learning.selectSpam())
+    if (result.verdict == LearnedVerdict::Spam && profile.learning.selectSpam())
         verdicts.countsAsBad = true;
 }
 
 std::vector<std::string> Screener::verdictReasons(int tableRow)
 {
-    if (!checkSenders || tableRow < 1 || size_t(tableRow) > rows.size()
+    if (!profile.checkSenders || tableRow < 1 || size_t(tableRow) > rows.size()
         || !messageTable.verdicts(tableRow).any())
         return {};
-    SenderVerdicts judge(likenessCache.of(whitelist), rows, senderCheckSettings());
+    SenderVerdicts judge(profile.likenessCache.of(profile.whitelist), rows, profile.senderCheckSettings());
     std::vector<std::string> reasons;
     judge.judge(rows[size_t(tableRow) - 1], &reasons);
     return reasons;
 }
 
-SenderCheckSettings Screener::senderCheckSettings() const
-{
-    SenderCheckSettings settings;
-    settings.trustedAuthservId = conf.trustedAuthservId();
-    settings.trustSpamFlag = conf.trustSpamFlag();
-    settings.forgedIsBad = conf.forgedIsBad();
-    return settings;
-}
-
 void Screener::scrollTableToEnd()
 {
-    const int rowHeight = settings.RowHeight > 0 ? settings.RowHeight : 1;
+    const int rowHeight = profile.settings.RowHeight > 0 ? profile.settings.RowHeight : 1;
     const int clientHeight = m_view.messageTableClientHeight();
     const int rowCount = messageTable.rowCount();
     int topRow = -1;
@@ -135,16 +126,16 @@ void Screener::scrollTableToEnd()
 void Screener::setResumeMarks()
 {
     const int last = leadingTrustedIndex;
-    settings.resumeCode = "-1";
-    settings.resumeFallbackCode = "-1";
+    profile.settings.resumeCode = "-1";
+    profile.settings.resumeFallbackCode = "-1";
     if (last >= 0 && rows.size() > size_t(last))
-        settings.resumeCode = rows[size_t(last)].markCode();
-    settings.resumeCodeCopy = settings.resumeCode;
+        profile.settings.resumeCode = rows[size_t(last)].markCode();
+    profile.settings.resumeCodeCopy = profile.settings.resumeCode;
     // The row before the last trusted one (the first row is never a fallback).
     if (last > 1 && rows.size() >= size_t(last))
-        settings.resumeFallbackCode = rows[size_t(last) - 1].markCode();
-    if (settings.resumeCode == "-1")
-        settings.resumeCode = foundCode;
+        profile.settings.resumeFallbackCode = rows[size_t(last) - 1].markCode();
+    if (profile.settings.resumeCode == "-1")
+        profile.settings.resumeCode = foundCode;
 }
 
 }  // namespace kestrix

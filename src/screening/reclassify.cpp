@@ -29,9 +29,9 @@ void Screener::reclassify()
         return;
     }
 
-    settings.resumeCode = "-1";
-    settings.resumeFallbackCode = "-1";
-    settings.resumeCodeCopy = "-1";
+    profile.settings.resumeCode = "-1";
+    profile.settings.resumeFallbackCode = "-1";
+    profile.settings.resumeCodeCopy = "-1";
     setAllowDeleteAccepted(false);
 
     // Collected afresh on every run, so repeated runs do not count the same rows twice. The
@@ -41,7 +41,7 @@ void Screener::reclassify()
     bool anyUntrusted = false;
     for (size_t i = rows.size(); i-- > 0;) {
         const DownloadedRow &row = rows[i];
-        if (whitelist.empty() || !messageTable.isTrusted(int(i) + 1)) {
+        if (profile.whitelist.empty() || !messageTable.isTrusted(int(i) + 1)) {
             anyUntrusted = true;
             continue;
         }
@@ -76,7 +76,7 @@ void Screener::reclassify()
 
     m_view.setEnabled(Control::Timer1, true);
     m_view.setBusyCursor(false);
-    if (settings.CheckInterval > 0)
+    if (profile.settings.CheckInterval > 0)
         m_view.setEnabled(Control::Poller, true);
     m_view.setEnabled(Control::Button66, true);
 }

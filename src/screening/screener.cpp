@@ -4,8 +4,6 @@
 #include "text/secret_text.h"
 #include "transport/pop3_client.h"
 
-#include <QDateTime>
-
 namespace kestrix {
 
 Screener::Screener(View &view, Prompter &prompter)
@@ -42,39 +40,12 @@ std::vector<std::string> Screener::column(std::string DownloadedRow::*field) con
     return texts;
 }
 
-std::string Screener::takeProfile(Profile profile, ProfileConf profileConf, QString profileConfFile,
+std::string Screener::takeProfile(Profile loaded, ProfileConf loadedConf, QString loadedConfFile,
                                   const QString &dataDir)
 {
     // The password belonged to the profile that is left.
     forgetPassword();
-    settings = std::move(profile.settings);
-    whitelist = std::move(profile.whitelist);
-    blacklist = std::move(profile.blacklist);
-    rejectedLog = std::move(profile.log);
-    // Blacklist words also against the display texts when the profile's NAME.conf says so.
-    decodeAll = profileConf.decodeAll();
-    conf = std::move(profileConf);
-    confFile = std::move(profileConfFile);
-    quarantine.reset();
-    quarantineProblem.clear();
-    if (conf.quarantine().enabled && !dataDir.isEmpty()) {
-        quarantine.emplace(QuarantineStore::folderFor(dataDir, profile.name), conf.quarantine());
-        quarantineProblem = quarantine->open();
-        if (quarantineProblem.empty())
-            quarantine->purge(QDateTime::currentSecsSinceEpoch());
-        else
-            quarantine.reset();
-    }
-    learning.open(dataDir, profile.name, conf);
-    return learning.problem();
-}
-
-std::string Screener::recoveryNote(bool exclaim) const
-{
-    if (!keepsDeletedMail())
-        return exclaim ? "(No Recovery !)" : "(No Recovery)";
-    return "(Deleted messages are kept for " + std::to_string(conf.quarantine().keepDays)
-           + " days under Deleted mail)";
+    return profile.take(std::move(loaded), std::move(loadedConf), std::move(loadedConfFile), dataDir);
 }
 
 void Screener::clearTrustedLists()

@@ -20,7 +20,7 @@
 #include "screening/downloaded_row.h"
 #include "screening/message_table.h"
 #include "screening/pending_command.h"
-#include "screening/sender_likeness.h"
+#include "screening/screening_profile.h"
 #include "screening/view.h"
 #include "screening/window_side.h"
 #include "transport/pop3_refusal.h"
@@ -41,7 +41,6 @@ class Prompter;
 class Screener;
 class TNMPOP3;  // the POP3 client (transport)
 struct TlsCertificate;
-struct SenderCheckSettings;
 
 // The Screener's hold on a POP3 client's events (from attachPop3). While it lives the client's
 // events reach the Screener; when it goes (or is reset) they are taken back and the Screener no
@@ -73,37 +72,13 @@ public:
     Prompter &prompter() const { return m_prompter; }
 
     // ---- The current profile -----------------------------------------------------------------
-    // Settings, with DeletedCount and the saved resume marks resumeCode, resumeFallbackCode,
-    // resumeCodeCopy, spareCode1 and spareCode2 ("-1" for none).
-    ProfileSettings settings;
-    Whitelist whitelist;       // "ListBox4"
-    BlacklistWords blacklist;  // "ListBox7"
-    RejectedLog rejectedLog;   // "StringGrid2"
-    // The profile's "[headers] decodeAll": blacklist words are also matched against the display
-    // text of senders and subjects. Off for profiles that do not say so.
-    bool decodeAll = false;
-    // The sender checks (forged senders, impostor names, look-alike domains, the provider's
-    // spam flag) run at every table build, with the "[screening]" keys of `conf`. Off only to
-    // measure what they cost.
-    bool checkSenders = true;
-    SenderCheckSettings senderCheckSettings() const;
-    // The learned score of the profile: its token store and cutoffs, opened with the profile.
-    Learning learning;
-    // The whitelist's names and domains as the checks compare them, indexed once per whitelist.
-    SenderLikenessCache likenessCache;
-    // The one hand-over of a loaded profile, for the window and kestrix-cli alike: its settings
-    // and lists, NAME.conf (decodeAll from it) and the file it is kept in, and the learned
-    // score's store in dataDir. Returns the store's problem ("" when none) for the caller to show.
-    std::string takeProfile(Profile profile, ProfileConf profileConf, QString profileConfFile,
+    // Settings, lists, NAME.conf and the stores beside them, handed over once by takeProfile.
+    ScreeningProfile profile;
+    // The one hand-over of a loaded profile, for the window and kestrix-cli alike (the password
+    // of the profile left is forgotten first). Returns the learned score's problem ("" when
+    // none) for the caller to show.
+    std::string takeProfile(Profile loaded, ProfileConf loadedConf, QString loadedConfFile,
                             const QString &dataDir);
-    // "Deleted mail": the copy of every message kept before its DELE (NAME.quarantine in the
-    // data folder), opened by takeProfile while NAME.conf has it on; unset without a profile.
-    // quarantineProblem says why it could not be opened: then nothing is deleted.
-    std::optional<QuarantineStore> quarantine;
-    std::string quarantineProblem;
-    bool keepsDeletedMail() const { return quarantine.has_value() || !quarantineProblem.empty(); }
-    // The deletion questions' closing words: "(No Recovery)" without the copies.
-    std::string recoveryNote(bool exclaim) const;
 
     // ---- The message table and its rows --------------------------------------------------------
     // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt
@@ -168,17 +143,13 @@ public:
     void forgetPassword();
     // A profile that signs in with a token (NAME.conf [auth]): the access token its command
     // printed, kept in memory only and reused until the server refuses it (token_sign_in.cpp).
-    bool signsInWithToken() const { return conf.signsInWithToken(); }
+    bool signsInWithToken() const { return profile.conf.signsInWithToken(); }
     void forgetAccessToken();
     int tokenCommandTimeOutMs = kTokenCommandTimeOutMs;
     // The new-mail check saw a new newest message: how many are new and how many of those come
     // from senders not on the whitelist (once per newest message; unset: not counted at all).
     std::function<void(int count, int unknown)> NewMailFound;
     std::string noticedNewestCode = "-1";
-    // The profile's further settings (NAME.conf) and the file they are kept in: the security
-    // choice and a pinned certificate apply to every connection.
-    ProfileConf conf;
-    QString confFile;
     // The window offers to trust a refused certificate (its fingerprint is then pinned in
     // NAME.conf); the command line only reports it.
     bool offerCertificateTrust = true;

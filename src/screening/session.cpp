@@ -132,7 +132,7 @@ bool Screener::connectSession()
     if (sessionOpen())
         return true;
     // What a previous attempt left in the status line must not stand beside this one's questions.
-    m_view.setStatus("Connecting to " + settings.Host);
+    m_view.setStatus("Connecting to " + profile.settings.Host);
 
     auto fail = [this](const std::string &why) {
         sessionError = why;
@@ -146,36 +146,36 @@ bool Screener::connectSession()
 
     // A port that is no port would only fail deep inside the socket code: refuse it here, with
     // the reason, before anything is sent.
-    const auto port = parseDecimal(settings.Port);
+    const auto port = parseDecimal(profile.settings.Port);
     if (!port || *port < 1 || *port > 65535) {
         const std::string why =
-            "Invalid port \"" + settings.Port + "\": the port must be a number from 1 to 65535";
+            "Invalid port \"" + profile.settings.Port + "\": the port must be a number from 1 to 65535";
         m_view.setStatus(why);
         m_prompter.message(Prompter::Kind::Error, why);
         return fail(why);
     }
 
     // A security setting this version cannot read never turns into another one.
-    if (const std::string why = conf.securityError(); !why.empty()) {
+    if (const std::string why = profile.conf.securityError(); !why.empty()) {
         m_view.setStatus(why);
         m_prompter.message(Prompter::Kind::Error, why);
         return fail(why);
     }
 
-    NMPOP31->Security = pop3Security(conf.securityMode());
+    NMPOP31->Security = pop3Security(profile.conf.securityMode());
     if (const std::string why = prepareSignIn(); !why.empty()) {
         m_view.setStatus(why);
         m_prompter.message(Prompter::Kind::Error, why);
         return fail(why);
     }
-    NMPOP31->PinnedSha256 = conf.pinnedSha256();
-    NMPOP31->TlsSpokenBefore = conf.strongestProtection() != SecurityMode::None;
+    NMPOP31->PinnedSha256 = profile.conf.pinnedSha256();
+    NMPOP31->TlsSpokenBefore = profile.conf.strongestProtection() != SecurityMode::None;
     NMPOP31->DeleteOnRead = false;
     NMPOP31->ReportLevel = kReportLevel;
     NMPOP31->TimeOut = kTimeOutMs;
-    NMPOP31->Host = settings.Host;
+    NMPOP31->Host = profile.settings.Host;
     NMPOP31->Port = std::int32_t(*port);
-    NMPOP31->UserID = settings.UserId;
+    NMPOP31->UserID = profile.settings.UserId;
     NMPOP31->Password = password;
     // A refused certificate that the user trusts is pinned, and the same check goes on with it.
     for (bool trustAsked = false;;) {
@@ -190,13 +190,13 @@ bool Screener::connectSession()
             }
             if (trustAsked || !offerToTrust(error.certificate())) {
                 showProtection();
-                const std::string why = "The certificate of " + settings.Host
+                const std::string why = "The certificate of " + profile.settings.Host
                                         + " was not trusted: the password was not sent";
                 m_view.setStatus(why);
                 return fail(why);
             }
             trustAsked = true;
-            NMPOP31->PinnedSha256 = conf.pinnedSha256();
+            NMPOP31->PinnedSha256 = profile.conf.pinnedSha256();
         } catch (const EPop3Refusal &refusal) {
             if (refusal.reason() == Pop3RefusalReason::TokenRefused)
                 forgetAccessToken();  // the next check asks the command again
@@ -230,12 +230,12 @@ void Screener::rememberProtection()
     const bool implicit = NMPOP31->Security == Pop3Security::Tls
                           || (NMPOP31->Security == Pop3Security::Auto && NMPOP31->Port == 995);
     const SecurityMode given = implicit ? SecurityMode::Tls : SecurityMode::StartTls;
-    if (!conf.rememberProtection(given) || confFile.isEmpty())
+    if (!profile.conf.rememberProtection(given) || profile.confFile.isEmpty())
         return;
     // Only this key is raised in the file; the settings in use (which may not be saved) stay.
-    ProfileConf updated = ProfileConf::load(confFile);
+    ProfileConf updated = ProfileConf::load(profile.confFile);
     updated.rememberProtection(given);
-    if (const FileResult saved = updated.save(confFile); !saved)
+    if (const FileResult saved = updated.save(profile.confFile); !saved)
         m_view.setStatus("The protection of this server could not be remembered: " + saved.error);
 }
 
@@ -256,18 +256,18 @@ void Screener::offerToSwitchSecurity()
 {
     // Only "None" has a better choice at hand: "Automatic" upgrades with STLS when the server
     // lists it. Under the other modes the message already says to choose "TLS".
-    if (!offerSecuritySwitch || conf.securityMode() != SecurityMode::None || confFile.isEmpty())
+    if (!offerSecuritySwitch || profile.conf.securityMode() != SecurityMode::None || profile.confFile.isEmpty())
         return;
     if (!m_prompter.askYesNo(Prompter::Kind::Confirmation,
                              "Switch Security to \"Automatic\" for this profile?"))
         return;
-    ProfileConf updated = ProfileConf::load(confFile);
+    ProfileConf updated = ProfileConf::load(profile.confFile);
     updated.setSecurityMode(SecurityMode::Auto);
-    if (const FileResult saved = updated.save(confFile); !saved) {
+    if (const FileResult saved = updated.save(profile.confFile); !saved) {
         m_prompter.message(Prompter::Kind::Error, saved.error);
         return;
     }
-    conf.setSecurityMode(SecurityMode::Auto);
+    profile.conf.setSecurityMode(SecurityMode::Auto);
     m_window->securityModeShown(SecurityMode::Auto);
     m_view.setStatus("Security is now \"Automatic\"; check again to log in with it");
 }
@@ -277,7 +277,7 @@ bool Screener::offerToTrust(const TlsCertificate &certificate)
     if (!certificate.present)
         return false;
     const std::string question =
-        "The certificate of " + settings.Host + " is not trusted (" + certificate.problem + ").\n\n"
+        "The certificate of " + profile.settings.Host + " is not trusted (" + certificate.problem + ").\n\n"
         "Subject: " + certificate.subject + "\n"
         "Issuer: " + certificate.issuer + "\n"
         "Valid from " + certificate.notBefore + " to " + certificate.notAfter + "\n"
@@ -287,12 +287,12 @@ bool Screener::offerToTrust(const TlsCertificate &certificate)
         return false;
     // Pinned for this run whatever the file says; the file keeps it for the next ones. Only the
     // pin is written: a Security changed on screen and not saved stays unsaved.
-    conf.setPinnedSha256(certificate.sha256);
-    ProfileConf updated = ProfileConf::load(confFile);
+    profile.conf.setPinnedSha256(certificate.sha256);
+    ProfileConf updated = ProfileConf::load(profile.confFile);
     updated.setPinnedSha256(certificate.sha256);
-    if (const FileResult saved = updated.save(confFile); !saved)
+    if (const FileResult saved = updated.save(profile.confFile); !saved)
         m_prompter.message(Prompter::Kind::Error, saved.error);
-    m_view.setStatus("Certificate of " + settings.Host + " pinned for this profile (SHA-256 "
+    m_view.setStatus("Certificate of " + profile.settings.Host + " pinned for this profile (SHA-256 "
                      + colonFingerprint(certificate.sha256) + "): checking again");
     return true;
 }
@@ -300,7 +300,7 @@ bool Screener::offerToTrust(const TlsCertificate &certificate)
 void Screener::closeSession()
 {
     closingSession = true;
-    if (settings.CheckInterval > 2)
+    if (profile.settings.CheckInterval > 2)
         m_view.setEnabled(Control::Poller, true);
     // QUIT makes the server carry out the deletions; a failed QUIT is tried twice more while
     // the connection is still up. Failures are of no further interest here.

@@ -35,38 +35,38 @@ void Screener::forgetAccessToken()
 
 std::string Screener::prepareSignIn()
 {
-    NMPOP31->SignIn = pop3SignIn(conf);
+    NMPOP31->SignIn = pop3SignIn(profile.conf);
     NMPOP31->OnTokenRefused = nullptr;
     if (NMPOP31->SignIn == Pop3SignIn::Password) {
         wipeSecret(NMPOP31->AccessToken);
         return {};
     }
     // Neither the command nor the server is asked when the token could only go unprotected.
-    if (conf.securityMode() == SecurityMode::None)
+    if (profile.conf.securityMode() == SecurityMode::None)
         return "Signing in with a token needs an encrypted connection: choose \"Automatic\" or "
                "\"TLS\" in Security (nothing was sent)";
     // A command changed on screen is used at once, so its token too.
-    if (m_accessTokenCommand != conf.tokenCommand())
+    if (m_accessTokenCommand != profile.conf.tokenCommand())
         forgetAccessToken();
     if (m_accessToken.empty()) {
         m_view.setStatus("Asking the token command for an access token");
-        TokenCommandResult got = runTokenCommand(conf.tokenCommand(), tokenCommandTimeOutMs);
+        TokenCommandResult got = runTokenCommand(profile.conf.tokenCommand(), tokenCommandTimeOutMs);
         if (!got.error.empty())
             return got.error + "; nothing was sent";
         m_accessToken = std::move(got.token);
-        m_accessTokenCommand = conf.tokenCommand();
+        m_accessTokenCommand = profile.conf.tokenCommand();
     }
     NMPOP31->AccessToken = m_accessToken;
     NMPOP31->OnTokenRefused = [this](bool &handled) {
         forgetAccessToken();
         m_view.setStatus("The token was refused: asking the token command for a fresh one");
-        TokenCommandResult got = runTokenCommand(conf.tokenCommand(), tokenCommandTimeOutMs);
+        TokenCommandResult got = runTokenCommand(profile.conf.tokenCommand(), tokenCommandTimeOutMs);
         if (!got.error.empty()) {
             m_view.setStatus(got.error);
             return;
         }
         m_accessToken = std::move(got.token);
-        m_accessTokenCommand = conf.tokenCommand();
+        m_accessTokenCommand = profile.conf.tokenCommand();
         NMPOP31->AccessToken = m_accessToken;
         handled = true;
     };

@@ -47,7 +47,7 @@ void TrayControl::showForCheck()
 void TrayControl::leftClick()
 {
     showForCheck();
-    if (m_screener.settings.TrayAction != 1)
+    if (m_screener.profile.settings.TrayAction != 1)
         return;
     View &view = m_screener.view();
     view.setVisible(Control::Panel3, false);

@@ -42,17 +42,17 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
         if (!chosen)
             continue;
         // A row whose whole cell, marker included, is already an entry was added before.
-        if (whitelist.contains(messageTable.displayText(MessageTable::ColSender, r)))
+        if (profile.whitelist.contains(messageTable.displayText(MessageTable::ColSender, r)))
             continue;
         // The text without its marker: the marker lives beside it, so a sender that itself
         // begins with the section sign keeps every byte.
         const std::string &sender = messageTable.text(MessageTable::ColSender, r);
-        if (!whitelist.contains(sender))
-            whitelist.add(sender);
+        if (!profile.whitelist.contains(sender))
+            profile.whitelist.add(sender);
         // Trusting the sender says the message is good.
         trainRow(r, Judgement::Good);
         // A trusted sender no longer counts as known bad.
-        rejectedLog.clearSender(sender);
+        profile.rejectedLog.clearSender(sender);
     }
 
     setMainButtonMode(MainButtonMode::GetNew);
@@ -65,7 +65,7 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
         m_view.setEnabled(Control::Deleteselectedmails1, false);
     }
 
-    if (const FileResult written = saveWhitelistFile(whitelistFile, whitelist); !written)
+    if (const FileResult written = saveWhitelistFile(whitelistFile, profile.whitelist); !written)
         m_prompter.message(Prompter::Kind::Error, written.error);
     saveLearning();
     m_view.setEnabled(Control::SpeedButton31, true);
@@ -81,7 +81,7 @@ void Screener::RemoveFromWhitelist()
         // never found: only trusted and unmarked senders are taken off the list.
         if (messageTable.marker(MessageTable::ColSender, r) == CellMarker::KNBA)
             continue;
-        if (whitelist.removeOne(messageTable.text(MessageTable::ColSender, r)))
+        if (profile.whitelist.removeOne(messageTable.text(MessageTable::ColSender, r)))
             ++removed;
     }
     m_view.setStatus(std::to_string(removed) + " Addresses removed from whitelist");
@@ -95,14 +95,14 @@ void Screener::deleteWhitelistAddresses(std::vector<int> indexes, const QString 
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     for (int index : indexes) {
         if (index >= 0)
-            whitelist.removeAt(size_t(index));
+            profile.whitelist.removeAt(size_t(index));
     }
 
-    if (whitelist.empty() && m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskSaveEmptyWhitelist)) {
-        if (const FileResult written = saveWhitelistFile(whitelistFile, whitelist); !written)
+    if (profile.whitelist.empty() && m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskSaveEmptyWhitelist)) {
+        if (const FileResult written = saveWhitelistFile(whitelistFile, profile.whitelist); !written)
             m_prompter.message(Prompter::Kind::Error, written.error);
     }
-    const std::string count = trustedAddressesText(whitelist.size());
+    const std::string count = trustedAddressesText(profile.whitelist.size());
     m_view.setText(Control::Label13, count);
     m_view.setText(Control::Label25, count);
 
@@ -120,14 +120,14 @@ bool Screener::loadWhitelist(const QString &whitelistFile)
         m_prompter.message(Prompter::Kind::Error, read.error);
         return false;
     }
-    whitelist = std::move(loaded);
-    m_view.setText(Control::Label13, trustedAddressesText(whitelist.size()));
+    profile.whitelist = std::move(loaded);
+    m_view.setText(Control::Label13, trustedAddressesText(profile.whitelist.size()));
     return true;
 }
 
 bool Screener::saveWhitelist(const QString &whitelistFile)
 {
-    if (const FileResult written = saveWhitelistFile(whitelistFile, whitelist); !written) {
+    if (const FileResult written = saveWhitelistFile(whitelistFile, profile.whitelist); !written) {
         m_prompter.message(Prompter::Kind::Error, written.error);
         return false;
     }
@@ -136,26 +136,26 @@ bool Screener::saveWhitelist(const QString &whitelistFile)
 
 void Screener::TabSheet4Show()
 {
-    const std::string count = trustedAddressesText(whitelist.size());
+    const std::string count = trustedAddressesText(profile.whitelist.size());
     m_view.setText(Control::Label25, count);
     m_view.setText(Control::Label13, count);
 }
 
 void Screener::whitelistPageChanged()
 {
-    m_view.setText(Control::Label25, acceptedAddressesText(whitelist.size()));
+    m_view.setText(Control::Label25, acceptedAddressesText(profile.whitelist.size()));
 }
 
 void Screener::showStartPageCounts()
 {
-    m_view.setText(Control::Label19, std::to_string(whitelist.size()));
-    m_view.setText(Control::Label21, std::to_string(settings.DeletedCount));
+    m_view.setText(Control::Label19, std::to_string(profile.whitelist.size()));
+    m_view.setText(Control::Label21, std::to_string(profile.settings.DeletedCount));
 }
 
 bool Screener::whitelistHoldsSender(int row) const
 {
     return row >= 1 && row <= int(rows.size())
-           && whitelist.contains(messageTable.text(MessageTable::ColSender, row));
+           && profile.whitelist.contains(messageTable.text(MessageTable::ColSender, row));
 }
 
 }  // namespace kestrix

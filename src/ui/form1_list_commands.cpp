@@ -130,7 +130,7 @@ void TForm1::deleteBlacklistItem()
 void TForm1::walkLog(bool forward)
 {
     syncListPages();
-    const RejectedLog &log = m_screener->rejectedLog;
+    const RejectedLog &log = m_screener->profile.rejectedLog;
     const LogStep step =
         forward ? nextLogRow(log, logPage->logCurrentRow())
                 : previousLogRow(log, logPage->logCurrentRow());
@@ -174,9 +174,9 @@ void TForm1::logRejectedChanged(bool on)
 
 void TForm1::syncListPages()
 {
-    whitelistPage->sync(m_screener->whitelist.entries());
-    blacklistPage->sync(m_screener->blacklist.words());
-    logPage->sync(m_screener->rejectedLog);
+    whitelistPage->sync(m_screener->profile.whitelist.entries());
+    blacklistPage->sync(m_screener->profile.blacklist.words());
+    logPage->sync(m_screener->profile.rejectedLog);
     const ProfilePaths files = currentFiles(m_profileFiles);
     whitelistPage->Label10->setText(QFileInfo(files.whitelist).fileName());
 }
@@ -187,11 +187,11 @@ void TForm1::applyListPageRules()
     // Only the page in view: deletions and profile loads change the lists behind it.
     QWidget *page = activePage();
     if (page == whitelistPage)
-        whitelistPage->sync(m_screener->whitelist.entries());
+        whitelistPage->sync(m_screener->profile.whitelist.entries());
     else if (page == blacklistPage)
-        blacklistPage->sync(m_screener->blacklist.words());
+        blacklistPage->sync(m_screener->profile.blacklist.words());
     else if (page == logPage)
-        logPage->sync(m_screener->rejectedLog);
+        logPage->sync(m_screener->profile.rejectedLog);
 }
 
 // ---- the page control's own page change ----------------------------------------------------

@@ -243,7 +243,7 @@ void MessagesPage::showDetails(int row)
         // last line says how far the learning is.
         std::vector<std::string> verdictLines = m_screener->verdictReasons(row);
         std::string learned = m_screener->learnedDetails(row);
-        const bool scored = m_screener->learning.scorer().trained();
+        const bool scored = m_screener->profile.learning.scorer().trained();
         if (scored && !learned.empty())
             verdictLines.push_back(learned);
         DetailsText details = detailsText(shown->headerLines, m_screener->newestCode,

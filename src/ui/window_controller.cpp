@@ -109,7 +109,7 @@ void WindowController::showLocalIp()
 // into the controls, the record is already right and the change behaviours have run.
 void WindowController::connectSettingsControls()
 {
-    ProfileSettings &s = m_screener.settings;
+    ProfileSettings &s = m_screener.profile.settings;
     const auto typing = [this] { return !m_profiles.loading(); };
     ConfigPage &config = *m_form.configPage;
     connect(config.Edit1, &QLineEdit::textChanged, this, [&s, typing](const QString &text) {
@@ -180,9 +180,9 @@ void WindowController::connectSettingsControls()
             [this](bool on) { m_profiles.decodeAllChanged(on); });
     // The Security shown is the one the next connection uses, saved or not; NAME.conf gets it
     // when the profile is saved.
-    followSignIn(config, m_screener.conf);
+    followSignIn(config, m_screener.profile.conf);
     connect(config.ComboBoxSecurity, &QComboBox::currentIndexChanged, this, [this](int index) {
-        ProfileConf &conf = m_screener.conf;
+        ProfileConf &conf = m_screener.profile.conf;
         const bool unreadable = !conf.problem(ProfileConf::kSecurityMode).empty();
         if (index >= 0 && (SecurityMode(index) != conf.securityMode() || unreadable))
             conf.setSecurityMode(SecurityMode(index));

@@ -18,7 +18,7 @@ void WindowProfiles::showDecodeAll()
 {
     const bool wasLoading = m_loading;
     m_loading = true;
-    m_form.configPage->CheckBoxDecodeAll->setChecked(m_screener.decodeAll);
+    m_form.configPage->CheckBoxDecodeAll->setChecked(m_screener.profile.decodeAll);
     m_loading = wasLoading;
 }
 
@@ -41,12 +41,12 @@ void WindowProfiles::decodeAllChanged(bool on)
         // The file keeps what it had; so do the switch and the classification.
         ask().message(Prompter::Kind::Error, saved.error);
         m_loading = true;
-        m_form.configPage->CheckBoxDecodeAll->setChecked(m_screener.decodeAll);
+        m_form.configPage->CheckBoxDecodeAll->setChecked(m_screener.profile.decodeAll);
         m_loading = false;
         return;
     }
     // Takes effect at the next build of the message table.
-    m_screener.decodeAll = on;
+    m_screener.profile.decodeAll = on;
 }
 
 }  // namespace kestrix

@@ -66,9 +66,9 @@ void WindowProfiles::load()
     Profile profile;
     profile.name = m_current;
     // Without a settings file every control keeps the value it has (the previous profile's).
-    m_form.collectSettings(m_screener.settings);
-    profile.settings = m_screener.settings;
-    profile.blacklist = m_screener.blacklist;
+    m_form.collectSettings(m_screener.profile.settings);
+    profile.settings = m_screener.profile.settings;
+    profile.blacklist = m_screener.profile.blacklist;
 
     // The change behaviours of the controls run at the line that changes them, in line order.
     const SettingsChangeHandler onChange = [this](int line, ProfileSettings &s) {
@@ -100,19 +100,19 @@ void WindowProfiles::load()
     // The learned score's store (NAME.tokens); a damaged one was rebuilt empty: say so once.
     if (!problem.empty())
         ask().message(Prompter::Kind::Warning, problem);
-    const bool modeReadable = m_screener.conf.problem(ProfileConf::kSecurityMode).empty();
+    const bool modeReadable = m_screener.profile.conf.problem(ProfileConf::kSecurityMode).empty();
     m_form.configPage->ComboBoxSecurity->setCurrentIndex(
-        modeReadable ? int(m_screener.conf.securityMode()) : -1);
-    showSignIn(*m_form.configPage, m_screener.conf);
+        modeReadable ? int(m_screener.profile.conf.securityMode()) : -1);
+    showSignIn(*m_form.configPage, m_screener.profile.conf);
 
     m_loading = true;
-    m_form.showSettings(m_screener.settings);
-    m_form.applyGeometry(m_screener.settings);
+    m_form.showSettings(m_screener.profile.settings);
+    m_form.applyGeometry(m_screener.profile.settings);
     m_loading = false;
 
     m_form.topBar->Label29->setText(m_form.configPage->ComboBox1->currentText());
     m_form.setWindowTitle(fromBytes(mainWindowCaption()));
-    m_form.startPage->Label19->setText(QString::number(m_screener.whitelist.size()));
+    m_form.startPage->Label19->setText(QString::number(m_screener.profile.whitelist.size()));
     const QString whitelistFile = profilePaths(m_dataDir, m_current).whitelist;
     m_form.whitelistPage->Label10->setText(whitelistFile.section(QLatin1Char('/'), -1));
     const QString logFile = profilePaths(m_dataDir, m_current).log.section(QLatin1Char('/'), -1);
@@ -129,16 +129,16 @@ bool WindowProfiles::save()
 {
     Profile profile;
     profile.name = m_current;
-    m_form.collectSettings(m_screener.settings);
-    profile.settings = m_screener.settings;
-    profile.whitelist = m_screener.whitelist;
-    profile.blacklist = m_screener.blacklist;
-    profile.log = m_screener.rejectedLog;
+    m_form.collectSettings(m_screener.profile.settings);
+    profile.settings = m_screener.profile.settings;
+    profile.whitelist = m_screener.profile.whitelist;
+    profile.blacklist = m_screener.profile.blacklist;
+    profile.log = m_screener.profile.rejectedLog;
     FileResult result = SaveProfile(profile, m_dataDir);
     if (result)
         result = saveSecurityChoice();
     if (result)
-        result = saveSignIn(m_screener.conf, m_screener.confFile);
+        result = saveSignIn(m_screener.profile.conf, m_screener.profile.confFile);
     if (!result)
         ask().message(Prompter::Kind::Error, result.error);
     return bool(result);
@@ -150,14 +150,14 @@ bool WindowProfiles::save()
 FileResult WindowProfiles::saveSecurityChoice()
 {
     const int chosen = m_form.configPage->ComboBoxSecurity->currentIndex();
-    if (chosen < 0 || m_screener.confFile.isEmpty())
+    if (chosen < 0 || m_screener.profile.confFile.isEmpty())
         return {};
     const auto mode = SecurityMode(chosen);
-    ProfileConf saved = ProfileConf::load(m_screener.confFile);
+    ProfileConf saved = ProfileConf::load(m_screener.profile.confFile);
     if (mode == saved.securityMode() && saved.problem(ProfileConf::kSecurityMode).empty())
         return {};
     saved.setSecurityMode(mode);
-    return saved.save(m_screener.confFile);
+    return saved.save(m_screener.profile.confFile);
 }
 
 bool WindowProfiles::saveAll()
@@ -255,9 +255,9 @@ void WindowProfiles::newProfile()
     }
     save();
 
-    m_screener.settings.DeletedCount = 0;
-    m_screener.whitelist.clear();
-    m_screener.rejectedLog = RejectedLog();
+    m_screener.profile.settings.DeletedCount = 0;
+    m_screener.profile.whitelist.clear();
+    m_screener.profile.rejectedLog = RejectedLog();
 
     m_form.configPage->ComboBox1->addItem(fromBytes(name));
     m_current = name;

@@ -16,7 +16,7 @@ namespace kestrix {
 WindowUpdateCheck::WindowUpdateCheck(TForm1 &form, Screener &screener,
                                      const WindowProfiles &profiles)
     : m_form(form)
-    , m_check(screener.view(), screener.settings)
+    , m_check(screener.view(), screener.profile.settings)
     , m_dialog(std::make_unique<TForm2>())
 {
     m_check.caption = toBytes(form.windowTitle());
@@ -32,7 +32,7 @@ WindowUpdateCheck::WindowUpdateCheck(TForm1 &form, Screener &screener,
     // The box holds the setting; only a click (not a profile load) forgets the day.
     connect(form.configPage->CheckBox6, &QCheckBox::toggled, this, [&screener, &profiles](bool on) {
         if (!profiles.loading())
-            screener.settings.DailyUpdateCheck = on;
+            screener.profile.settings.DailyUpdateCheck = on;
     });
     connect(form.configPage->CheckBox6, &QCheckBox::clicked, this,
             [this](bool on) { m_check.dailyCheckClicked(on); });

@@ -6,27 +6,27 @@ namespace kestrix::test {
 
 ScreenerFixture::ScreenerFixture()
 {
-    s.confFile = files.conf;
+    s.profile.confFile = files.conf;
     s.attachmentsFolder = folder.path("Attachments").toStdString();
 }
 
 void ScreenerFixture::pointAt(int port)
 {
-    s.settings.Host = "127.0.0.1";
-    s.settings.Port = std::to_string(port);
-    s.settings.UserId = "joe";
-    s.settings.CheckInterval = 5;
+    s.profile.settings.Host = "127.0.0.1";
+    s.profile.settings.Port = std::to_string(port);
+    s.profile.settings.UserId = "joe";
+    s.profile.settings.CheckInterval = 5;
     s.password = "secret";
-    s.conf.setSecurityMode(SecurityMode::None);
+    s.profile.conf.setSecurityMode(SecurityMode::None);
     attached = s.attachPop3(pop);
 }
 
 void ScreenerFixture::pointAt(const std::string &host, int port, const std::string &user,
                               const std::string &password)
 {
-    s.settings.Host = host;
-    s.settings.Port = std::to_string(port);
-    s.settings.UserId = user;
+    s.profile.settings.Host = host;
+    s.profile.settings.Port = std::to_string(port);
+    s.profile.settings.UserId = user;
     s.password = password;
     attached = s.attachPop3(pop);
 }

@@ -34,11 +34,11 @@ TEST_F(DovecotScreeningTest, DecodeAllAddsOnlyTheDisplayTextMatches)
     for (const Mail &mail : mails)
         messages.push_back(DovecotServer::makeMessage(mail.from, mail.subject));
     startServer(messages);
-    s.whitelist.add("Bob <bob@example.org>");
-    s.rejectedLog.appendRejected("Mallory <m@bad.example>", "again");
+    s.profile.whitelist.add("Bob <bob@example.org>");
+    s.profile.rejectedLog.appendRejected("Mallory <m@bad.example>", "again");
 
     for (const bool on : {false, true}) {
-        s.decodeAll = on;
+        s.profile.decodeAll = on;
         s.forgetResumeMarks();
         getAndCheck();
         ASSERT_EQ(s.rows.size(), mails.size());

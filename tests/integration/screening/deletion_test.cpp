@@ -11,7 +11,7 @@ TEST_F(DovecotScreeningTest, SelectedRowsAreDeletedLoggedCountedAndRenumbered)
 {
     startServer(10);
     for (int k = 1; k <= 5; ++k)
-        s.whitelist.add(sender(k));
+        s.profile.whitelist.add(sender(k));
     getAndCheck();
     dovecot->addMessage(DovecotServer::makeMessage(sender(11), subject(11)));
     getAndCheck();
@@ -29,10 +29,10 @@ TEST_F(DovecotScreeningTest, SelectedRowsAreDeletedLoggedCountedAndRenumbered)
     EXPECT_EQ(dovecot->senders(), sendersOf({1, 2, 3, 4, 5, 6, 10, 11}));
     EXPECT_EQ(numbers(), (Strings{"6", "7", "8"}));
     EXPECT_EQ(s.ListBox2(), sendersOf({6, 10, 11}));
-    EXPECT_EQ(s.settings.DeletedCount, 3);
-    ASSERT_EQ(s.rejectedLog.rowCount(), 4);
-    EXPECT_EQ(s.rejectedLog.rows()[1].sender, "sender9 <s9@example.org>");
-    EXPECT_EQ(s.rejectedLog.rows()[1].subject, "subject 9");
+    EXPECT_EQ(s.profile.settings.DeletedCount, 3);
+    ASSERT_EQ(s.profile.rejectedLog.rowCount(), 4);
+    EXPECT_EQ(s.profile.rejectedLog.rows()[1].sender, "sender9 <s9@example.org>");
+    EXPECT_EQ(s.profile.rejectedLog.rows()[1].subject, "subject 9");
 
     // The renumbered rows still match the server: a second deletion removes the right one.
     s.selTop = 2;
@@ -47,7 +47,7 @@ TEST_F(DovecotScreeningTest, SelectedRowsAreDeletedLoggedCountedAndRenumbered)
 TEST_F(DovecotScreeningTest, WhitelistedRowsInTheSelectionNeedAllowDeleteOfAccepted)
 {
     startServer(3);
-    s.whitelist.add(sender(2));
+    s.profile.whitelist.add(sender(2));
     getAndCheck();
     s.selTop = 1;
     s.selBottom = 3;
@@ -56,7 +56,7 @@ TEST_F(DovecotScreeningTest, WhitelistedRowsInTheSelectionNeedAllowDeleteOfAccep
     s.deleteSelected();
     s.closeSession();
     EXPECT_EQ(dovecot->senders(), sendersOf({2}));
-    EXPECT_EQ(s.settings.DeletedCount, 2);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 2);
 
     // With "Allow delete of accepted" the row goes too, but is neither logged nor counted.
     s.setAllowDeleteAccepted(true);
@@ -66,8 +66,8 @@ TEST_F(DovecotScreeningTest, WhitelistedRowsInTheSelectionNeedAllowDeleteOfAccep
     s.deleteSelected();
     s.closeSession();
     EXPECT_TRUE(dovecot->messages().empty());
-    EXPECT_EQ(s.settings.DeletedCount, 2);
-    EXPECT_EQ(s.rejectedLog.rowCount(), 3);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 2);
+    EXPECT_EQ(s.profile.rejectedLog.rowCount(), 3);
     EXPECT_FALSE(s.allowDeleteAccepted);
 }
 
@@ -79,8 +79,8 @@ TEST_F(DovecotScreeningTest, KnownBadDeletionLeavesWhitelistedRowsAlone)
         DovecotServer::makeMessage("Old <old@spam.example>", "Hello again"),
         DovecotServer::makeMessage("Colleague <col@example.org>", "Minutes"),
     });
-    s.whitelist.add("Friend <friend@example.org>");
-    s.rejectedLog.appendRejected("Old <old@spam.example>", "something else");
+    s.profile.whitelist.add("Friend <friend@example.org>");
+    s.profile.rejectedLog.appendRejected("Old <old@spam.example>", "something else");
     getAndCheck();
     ASSERT_EQ(s.countKnownBad(), 2);
     s.knownBadSelectMode = true;
@@ -92,12 +92,12 @@ TEST_F(DovecotScreeningTest, KnownBadDeletionLeavesWhitelistedRowsAlone)
     EXPECT_EQ(dovecot->senders(),
               (Strings{"Friend <friend@example.org>", "Colleague <col@example.org>"}));
     EXPECT_EQ(numbers(), (Strings{"1", "2"}));
-    EXPECT_EQ(s.settings.DeletedCount, 2);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 2);
     EXPECT_FALSE(s.knownBadSelectMode);
     EXPECT_EQ(s.countKnownBad(), 0);
     // The known-bad sender was in the log already with another subject: a new row; the promo
     // sender is new: a new row.
-    EXPECT_EQ(s.rejectedLog.rowCount(), 4);
+    EXPECT_EQ(s.profile.rejectedLog.rowCount(), 4);
 }
 
 TEST_F(DovecotScreeningTest, DeletionAfterAnotherClientRemovedAMessageDeletesNothingWrong)
@@ -118,8 +118,8 @@ TEST_F(DovecotScreeningTest, DeletionAfterAnotherClientRemovedAMessageDeletesNot
     EXPECT_EQ(s.lastDeletion.deleted, 1);
     EXPECT_EQ(s.lastDeletion.leftAlone, 3);
     EXPECT_EQ(dovecot->senders(), sendersOf({3, 4}));
-    EXPECT_EQ(s.settings.DeletedCount, 1);
-    EXPECT_EQ(s.rejectedLog.rowCount(), 2);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 1);
+    EXPECT_EQ(s.profile.rejectedLog.rowCount(), 2);
 }
 
 TEST_F(DovecotScreeningTest, EmptyServerAsksTwiceThenDeletesEverything)
@@ -133,7 +133,7 @@ TEST_F(DovecotScreeningTest, EmptyServerAsksTwiceThenDeletesEverything)
     EXPECT_TRUE(dovecot->messages().empty());
     EXPECT_FALSE(s.sessionOpen());
     EXPECT_EQ(view.enabled(Control::Timer2), true);
-    EXPECT_EQ(s.settings.DeletedCount, 0);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 0);
 
     // An empty mailbox: nothing is asked.
     s.emptyServer();

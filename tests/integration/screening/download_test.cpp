@@ -31,7 +31,7 @@ TEST_F(DovecotScreeningTest, FirstDownloadFetchesEveryMessage)
     EXPECT_NE(s.messageTable.text(MessageTable::ColSizeContent, 1).find(" /"), std::string::npos);
     EXPECT_FALSE(s.sessionOpen());
     // No trusted run: nothing to resume from.
-    EXPECT_EQ(s.settings.resumeCode, "-1");
+    EXPECT_EQ(s.profile.settings.resumeCode, "-1");
 }
 
 TEST_F(DovecotScreeningTest, EmptyMailboxSendsNoUidlAndSaysSo)
@@ -49,13 +49,13 @@ TEST_F(DovecotScreeningTest, EmptyMailboxSendsNoUidlAndSaysSo)
 TEST_F(DovecotScreeningTest, SecondDownloadStartsAfterTheLeadingTrustedRun)
 {
     startServer(5);
-    s.whitelist.add(sender(1));
-    s.whitelist.add(sender(2));
+    s.profile.whitelist.add(sender(1));
+    s.profile.whitelist.add(sender(2));
     getAndCheck();
     ASSERT_EQ(numbers().size(), 5u);
     const std::string markOfMessage2 = s.rows[1].code;
-    EXPECT_EQ(s.settings.resumeCode, markOfMessage2);
-    EXPECT_EQ(s.settings.resumeFallbackCode, "-1");  // a run of two rows has no fallback
+    EXPECT_EQ(s.profile.settings.resumeCode, markOfMessage2);
+    EXPECT_EQ(s.profile.settings.resumeFallbackCode, "-1");  // a run of two rows has no fallback
 
     dovecot->addMessage(DovecotServer::makeMessage(sender(6), subject(6)));
     getAndCheck();
@@ -64,19 +64,19 @@ TEST_F(DovecotScreeningTest, SecondDownloadStartsAfterTheLeadingTrustedRun)
     EXPECT_EQ(s.foundCode, markOfMessage2);
     EXPECT_EQ(view.text(Control::Label8), "4 of 6");
     // The new table starts with an unknown sender: the mark the download resumed from stays.
-    EXPECT_EQ(s.settings.resumeCode, markOfMessage2);
+    EXPECT_EQ(s.profile.settings.resumeCode, markOfMessage2);
 }
 
 TEST_F(DovecotScreeningTest, MarkDeletedElsewhereFallsBackToTheRowBefore)
 {
     startServer(5);
     for (int k = 1; k <= 3; ++k)
-        s.whitelist.add(sender(k));
+        s.profile.whitelist.add(sender(k));
     getAndCheck();
     ASSERT_EQ(numbers().size(), 5u);
-    EXPECT_EQ(s.settings.resumeCode, s.rows[2].code);
+    EXPECT_EQ(s.profile.settings.resumeCode, s.rows[2].code);
     const std::string fallback = s.rows[1].code;
-    EXPECT_EQ(s.settings.resumeFallbackCode, fallback);
+    EXPECT_EQ(s.profile.settings.resumeFallbackCode, fallback);
 
     dovecot->removeMessage(3);  // another mail program fetched and removed message 3
     getAndCheck();
@@ -89,14 +89,14 @@ TEST_F(DovecotScreeningTest, MarkDeletedElsewhereFallsBackToTheRowBefore)
 TEST_F(DovecotScreeningTest, AllStartsAtMessageOneAgain)
 {
     startServer(4);
-    s.whitelist.add(sender(1));
-    s.whitelist.add(sender(2));
+    s.profile.whitelist.add(sender(1));
+    s.profile.whitelist.add(sender(2));
     getAndCheck();
-    ASSERT_NE(s.settings.resumeCode, "-1");
+    ASSERT_NE(s.profile.settings.resumeCode, "-1");
 
     s.forgetResumeMarks();
-    EXPECT_EQ(s.settings.resumeCode, "-1");
-    EXPECT_EQ(s.settings.resumeCodeCopy, "-1");
+    EXPECT_EQ(s.profile.settings.resumeCode, "-1");
+    EXPECT_EQ(s.profile.settings.resumeCodeCopy, "-1");
     getAndCheck();
     EXPECT_EQ(numbers(), (Strings{"1", "2", "3", "4"}));
 }
@@ -104,7 +104,7 @@ TEST_F(DovecotScreeningTest, AllStartsAtMessageOneAgain)
 TEST_F(DovecotScreeningTest, MoreNewMessagesThanTheThresholdAsksHowMany)
 {
     startServer(6);
-    s.settings.NotifyLimit = 2;
+    s.profile.settings.NotifyLimit = 2;
     prompter.expectDownloadCount(3);
     getAndCheck();
     EXPECT_EQ(prompter.lastDownloadMaximum, 6);
@@ -116,7 +116,7 @@ TEST_F(DovecotScreeningTest, MoreNewMessagesThanTheThresholdAsksHowMany)
 TEST_F(DovecotScreeningTest, CancelInTheDownloadControlFetchesNothing)
 {
     startServer(6);
-    s.settings.NotifyLimit = 2;
+    s.profile.settings.NotifyLimit = 2;
     prompter.expectDownloadCount(std::nullopt);
     getAndCheck();
     EXPECT_TRUE(s.ListBox1().empty());

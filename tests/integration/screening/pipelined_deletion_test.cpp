@@ -28,8 +28,8 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
     ScreenerFixture f;
     f.pointAt(dovecot);
     f.pop.UsePipelining = pipelined;
-    f.s.settings.NotifyLimit = 1000;
-    f.s.whitelist.add(NumberedMailbox::sender(1));
+    f.s.profile.settings.NotifyLimit = 1000;
+    f.s.profile.whitelist.add(NumberedMailbox::sender(1));
     f.s.pendingCommand = cmdGetAndCheck;
     f.s.Timer2Timer();
     EXPECT_EQ(f.s.ListBox1().size(), std::size_t(count));
@@ -43,7 +43,7 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
     DeletionRun run;
     EXPECT_TRUE(f.s.connectSession()) << f.s.sessionError;
     EXPECT_EQ(f.pop.Pipelining(), pipelined);
-    const NewMailCount found = countNewMail(f.pop, f.pop.MessageCount(), f.s.newestCode, f.s.whitelist);
+    const NewMailCount found = countNewMail(f.pop, f.pop.MessageCount(), f.s.newestCode, f.s.profile.whitelist);
     run.newMail = found.count;
     run.unknownSenders = found.unknown;
     const std::size_t before = f.view.statusHistory.size();
@@ -60,11 +60,11 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
     run.left = dovecot.senders();
     run.numbers = f.s.ListBox1();
     run.senders = f.s.ListBox2();
-    for (const auto &row : f.s.rejectedLog.rows())
+    for (const auto &row : f.s.profile.rejectedLog.rows())
         run.log.push_back(std::string(row.sender) + "|" + std::string(row.subject));
     run.deleted = f.s.lastDeletion.deleted;
     run.leftAlone = f.s.lastDeletion.leftAlone;
-    run.counted = f.s.settings.DeletedCount;
+    run.counted = f.s.profile.settings.DeletedCount;
     return run;
 }
 

@@ -33,15 +33,15 @@ TEST_F(DovecotScreeningTest, PipelinedAndOneByOneDownloadsOfAMailboxAreTheSame)
         messages.push_back(DovecotServer::makeMessage(sender(k), k == 7 ? "Viagra offer" : subject(k)));
     startServer(messages);
     for (int k : {1, 2, 3})
-        s.whitelist.add(sender(k));
-    s.settings.NotifyLimit = 1000;  // no download-control question
-    const ProfileSettings before = s.settings;
+        s.profile.whitelist.add(sender(k));
+    s.profile.settings.NotifyLimit = 1000;  // no download-control question
+    const ProfileSettings before = s.profile.settings;
 
     Snapshot snapshots[2];
     for (const bool pipelined : {false, true}) {
         SCOPED_TRACE(pipelined ? "pipelined" : "one by one");
-        s.settings = before;
-        s.conf.setSecurityMode(SecurityMode::None);
+        s.profile.settings = before;
+        s.profile.conf.setSecurityMode(SecurityMode::None);
         pop.UsePipelining = pipelined;
         view.statusHistory.clear();
         getAndCheck();
@@ -63,18 +63,18 @@ TEST_F(DovecotScreeningTest, PipelinedAndOneByOneDownloadsOfAMailboxAreTheSame)
                                        });
         ASSERT_NE(stat, view.statusHistory.end());
         shot.statuses.assign(stat, view.statusHistory.end());
-        shot.resumeCode = s.settings.resumeCode;
-        shot.resumeFallbackCode = s.settings.resumeFallbackCode;
+        shot.resumeCode = s.profile.settings.resumeCode;
+        shot.resumeFallbackCode = s.profile.settings.resumeFallbackCode;
         shot.startCode = s.startCode;
         shot.newestCode = s.newestCode;
 
         QTemporaryDir folder;
         Profile profile;
         profile.name = "default";
-        profile.settings = s.settings;
-        profile.whitelist = s.whitelist;
-        profile.blacklist = s.blacklist;
-        profile.log = s.rejectedLog;
+        profile.settings = s.profile.settings;
+        profile.whitelist = s.profile.whitelist;
+        profile.blacklist = s.profile.blacklist;
+        profile.log = s.profile.rejectedLog;
         ASSERT_TRUE(SaveProfile(profile, folder.path()));
         for (const QString &name : QDir(folder.path()).entryList(QDir::Files)) {
             QFile file(folder.filePath(name));

@@ -53,9 +53,9 @@ protected:
         options.tlsKey = certificates.serverKey;
         server = std::make_unique<Server>(mailbox(), options);
         pointAt(*server);
-        s.conf.setSecurityMode(Case::mode);
+        s.profile.conf.setSecurityMode(Case::mode);
         if (Case::mode == SecurityMode::Tls)
-            s.settings.Port = std::to_string(server->tlsPort());
+            s.profile.settings.Port = std::to_string(server->tlsPort());
     }
     void TearDown() override { ::unsetenv("SSL_CERT_FILE"); }
 
@@ -108,8 +108,8 @@ TYPED_TEST(RealServerScreeningTest, ListDeleteReadAndListAgainLeaveTheRightMessa
     const Strings uids = this->uidsOnServer();
     ASSERT_EQ(uids.size(), 6u);
     ASSERT_EQ(std::set<std::string>(uids.begin(), uids.end()).size(), 6u);
-    s.whitelist.add(this->friendSender);
-    s.rejectedLog.appendRejected(this->oldSender, "something else");
+    s.profile.whitelist.add(this->friendSender);
+    s.profile.rejectedLog.appendRejected(this->oldSender, "something else");
 
     this->getAndCheck();
     ASSERT_EQ(this->numbers(), (Strings{"1", "2", "3", "4", "5", "6"}));
@@ -154,7 +154,7 @@ TYPED_TEST(RealServerScreeningTest, ListDeleteReadAndListAgainLeaveTheRightMessa
     // server numbers it now.
     EXPECT_EQ(s.ListBox2(), (Strings{this->friendSender, this->sender(3), this->sender(6)}));
     EXPECT_EQ(this->numbers(), (Strings{"1", "2", "3"}));
-    EXPECT_EQ(s.settings.DeletedCount, 3);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 3);
     EXPECT_EQ(this->uidsOnServer(), (Strings{uids[0], uids[2], uids[5]}));
 }
 

@@ -52,11 +52,11 @@ protected:
         pointAt(*dovecot);
         s.password.clear();  // a token needs none
         // Prints the token of its n-th run and counts the runs beside itself.
-        s.conf.setTokenCommand(tools.script(
+        s.profile.conf.setTokenCommand(tools.script(
             "token", "n=$(($(cat \"$0.count\" 2>/dev/null || echo 0) + 1))\n"
                      "echo $n > \"$0.count\"\n"
                      "echo " + std::string(kTokenPrefix) + "$n\n"));
-        s.conf.setSecurityMode(SecurityMode::StartTls);
+        s.profile.conf.setSecurityMode(SecurityMode::StartTls);
     }
 
     static void TearDownTestSuite() { std::remove(wireLog().c_str()); }
@@ -106,9 +106,9 @@ TEST_F(TokenSignInTest, BothMechanismsSignInOverTlsAndTheTokenIsReused)
     int run = 0;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.wire);
-        s.conf.setSignInMethod(c.method);
-        s.conf.setSecurityMode(c.security);
-        s.settings.Port = std::to_string(c.security == SecurityMode::Tls ? dovecot->tlsPort()
+        s.profile.conf.setSignInMethod(c.method);
+        s.profile.conf.setSecurityMode(c.security);
+        s.profile.settings.Port = std::to_string(c.security == SecurityMode::Tls ? dovecot->tlsPort()
                                                                          : dovecot->port());
         s.forgetAccessToken();
         answerToken(++run, true);
@@ -140,7 +140,7 @@ TEST_F(TokenSignInTest, BothMechanismsSignInOverTlsAndTheTokenIsReused)
 
 TEST_F(TokenSignInTest, ARefusedTokenIsReplacedOnceByAFreshOne)
 {
-    s.conf.setSignInMethod(SignInMethod::OAuthBearer);
+    s.profile.conf.setSignInMethod(SignInMethod::OAuthBearer);
     answerToken(1, false);
     answerToken(2, true);
     getAndCheck();
@@ -150,7 +150,7 @@ TEST_F(TokenSignInTest, ARefusedTokenIsReplacedOnceByAFreshOne)
 
     // Both tokens refused: one clear text, the kept token forgotten, and no third run.
     s.forgetAccessToken();
-    s.conf.setSignInMethod(SignInMethod::XOAuth2);
+    s.profile.conf.setSignInMethod(SignInMethod::XOAuth2);
     answerToken(3, false);
     answerToken(4, false);
     prompter.expectMessage(Prompter::Kind::Error, "");
@@ -177,12 +177,12 @@ TEST_F(TokenSignInTest, NoTokenOrNoEncryptionSendsNothing)
          "gave no token within 1 seconds"},
         {tools.script("silent", "exit 0\n"), SecurityMode::Tls, "printed no token"},
         // "None" refuses before the command runs or anything is sent.
-        {s.conf.tokenCommand(), SecurityMode::None, "needs an encrypted connection"},
+        {s.profile.conf.tokenCommand(), SecurityMode::None, "needs an encrypted connection"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.why);
-        s.conf.setTokenCommand(c.command);
-        s.conf.setSecurityMode(c.security);
+        s.profile.conf.setTokenCommand(c.command);
+        s.profile.conf.setSecurityMode(c.security);
         const std::size_t wireBefore = wireText().size();
         prompter.expectMessage(Prompter::Kind::Error, "");
         s.pendingCommand = cmdGetAndCheck;

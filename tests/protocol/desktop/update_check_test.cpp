@@ -180,13 +180,13 @@ TEST_F(DailyCheckOnConnectTest, SilentWebServerDoesNotStopTheMailCheck)
     ScreenerFixture screener;
     Screener &s = screener.s;
     screener.pointAt(fake.port());
-    UpdateCheck daily(view, s.settings);
+    UpdateCheck daily(view, s.profile.settings);
     daily.readPage = check.readPage;
     daily.today = check.today;
     daily.releaseUrl = web.url("/silent.txt");
     web.silentOn("/silent.txt");
     http.RequestTimeOut = 300;
-    s.settings.DailyUpdateCheck = true;
+    s.profile.settings.DailyUpdateCheck = true;
     // The window runs the daily check as a connection starts.
     struct DailyCheckOnConnect : WindowSide {
         explicit DailyCheckOnConnect(UpdateCheck &check) : check(check) {}
@@ -199,7 +199,7 @@ TEST_F(DailyCheckOnConnectTest, SilentWebServerDoesNotStopTheMailCheck)
 
     EXPECT_TRUE(s.connectSession());
     EXPECT_EQ(web.requestCount(), 1u);
-    EXPECT_EQ(s.settings.LastUpdateCheck, date);
+    EXPECT_EQ(s.profile.settings.LastUpdateCheck, date);
     EXPECT_FALSE(noticeShown());
     s.closeSession();
     finishDialogue();

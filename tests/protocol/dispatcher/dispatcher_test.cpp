@@ -50,7 +50,7 @@ protected:
 
 TEST_F(DispatcherTest, QueuedGetHeadersRunsTheDownloadAndTheReclassifyRun)
 {
-    s.whitelist.add("alice@example.org");
+    s.profile.whitelist.add("alice@example.org");
     scriptLogin(2);
     scriptUidl(2, "uid-b");
     scriptSummary(1, "alice@example.org", "hello");
@@ -77,8 +77,8 @@ TEST_F(DispatcherTest, QueuedGetHeadersRunsTheDownloadAndTheReclassifyRun)
 
 TEST_F(DispatcherTest, WithoutTheCheckAfterDownloadOnlyTheDownloadRunsAndAllTrustedAsksToContinue)
 {
-    s.settings.CheckAfterDownload = false;
-    s.whitelist.add("alice@example.org");
+    s.profile.settings.CheckAfterDownload = false;
+    s.profile.whitelist.add("alice@example.org");
     scriptLogin(1);
     scriptUidl(1, "uid-a");
     scriptSummary(1, "alice@example.org", "hello");
@@ -115,7 +115,7 @@ TEST_F(DispatcherTest, QueuedCommandsWaitWhileTheConfigurationPageIsShown)
 TEST_F(DispatcherTest, DeletionsThatEndBeforeTheServerSendNothing)
 {
     addRows({"alice@example.org", "spam@example.net", "more@example.net"});
-    s.whitelist.add("alice@example.org");
+    s.profile.whitelist.add("alice@example.org");
     s.buildMessageTable(false);
 
     // Only the trusted row is selected: nothing to delete.
@@ -150,7 +150,7 @@ TEST_F(DispatcherTest, DeletionsThatEndBeforeTheServerSendNothing)
 TEST_F(DispatcherTest, KnownBadDeletionAnsweredYesDeletesAndQuits)
 {
     addRows({"ann@example.org", "spam@example.net"});
-    s.rejectedLog.appendRow("spam@example.net", "old offer");
+    s.profile.rejectedLog.appendRow("spam@example.net", "old offer");
     s.buildMessageTable(false);
     ASSERT_EQ(s.countKnownBad(), 1);
 
@@ -170,7 +170,7 @@ TEST_F(DispatcherTest, KnownBadDeletionAnsweredYesDeletesAndQuits)
     prompter.verifyAllAsked();
     expectIdleAndRunning();
     EXPECT_EQ(s.ListBox2(), (std::vector<std::string>{"ann@example.org"}));
-    EXPECT_EQ(s.settings.DeletedCount, 1);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 1);
     EXPECT_FALSE(s.knownBadSelectMode);
 }
 
@@ -221,12 +221,12 @@ TEST_F(DispatcherTest, AFailureWithoutServerReplyIsShownAndTheDispatcherRunsAgai
     prompter.verifyAllAsked();
     expectIdleAndRunning();
     EXPECT_FALSE(view.busyCursor);
-    EXPECT_EQ(s.settings.DeletedCount, 0);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 0);
     ASSERT_FALSE(view.statusHistory.empty());
     EXPECT_NE(view.statusHistory.back().find("Connection reset"), std::string::npos);
 
     // A connection that cannot be made: the branch skips its server work and ends normally.
-    s.settings.Port = std::to_string(unusedLoopbackPort());
+    s.profile.settings.Port = std::to_string(unusedLoopbackPort());
     s.pendingCommand = cmdCheckNewMail;
     prompter.expectMessage(Kind::Information, "Connection Failed");
     s.Timer2Timer();
@@ -246,8 +246,8 @@ TEST_F(DispatcherTest, AnIdleTickClosesASessionLeftOpen)
 
 TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
 {
-    s.settings.resumeCode = "12";
-    s.settings.spareCode1 = "13";
+    s.profile.settings.resumeCode = "12";
+    s.profile.settings.spareCode1 = "13";
     s.knownBadSelectMode = true;
 
     s.setMainButtonMode(MainButtonMode::Configure);
@@ -266,8 +266,8 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     s.password = "secret";
     s.SpeedButton30Click();  // "/ All"
     EXPECT_EQ(s.pendingCommand, cmdGetHeaders);
-    EXPECT_EQ(s.settings.resumeCode, "-1");
-    EXPECT_EQ(s.settings.spareCode1, "-1");
+    EXPECT_EQ(s.profile.settings.resumeCode, "-1");
+    EXPECT_EQ(s.profile.settings.spareCode1, "-1");
     EXPECT_EQ(view.pagesShown.back(), Control::TabSheet3);
     EXPECT_EQ(view.enabled(Control::SpeedButton2), true);
     EXPECT_EQ(view.enabled(Control::SpeedButton6), true);

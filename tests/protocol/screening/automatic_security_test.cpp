@@ -18,7 +18,7 @@ protected:
     void SetUp() override
     {
         ScreenerDialogueTest::SetUp();
-        s.conf.setSecurityMode(SecurityMode::Auto);
+        s.profile.conf.setSecurityMode(SecurityMode::Auto);
     }
 
     // Runs the main button's download through the dispatcher, as a click would.
@@ -55,7 +55,7 @@ TEST_F(AutomaticSecurityTest, ARefusedCapaMeansNoCapabilitiesAndTheLoginGoesOn)
 
 TEST_F(AutomaticSecurityTest, AServerThatWantsTlsForTheLoginOffersToSwitchSecurity)
 {
-    s.conf.setSecurityMode(SecurityMode::None);
+    s.profile.conf.setSecurityMode(SecurityMode::None);
     struct ShownMode : WindowSide {
         void securityModeShown(SecurityMode mode) override { shown = mode; }
         SecurityMode shown = SecurityMode::None;
@@ -79,7 +79,7 @@ TEST_F(AutomaticSecurityTest, AServerThatWantsTlsForTheLoginOffersToSwitchSecuri
 
     ASSERT_TRUE(s.lastRefusal);
     EXPECT_EQ(s.lastRefusal->reason(), Pop3RefusalReason::TlsRequired);
-    EXPECT_EQ(ProfileConf::load(s.confFile).securityMode(), SecurityMode::Auto);
+    EXPECT_EQ(ProfileConf::load(s.profile.confFile).securityMode(), SecurityMode::Auto);
     EXPECT_EQ(shown, SecurityMode::Auto);
 }
 

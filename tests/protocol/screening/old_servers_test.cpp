@@ -51,7 +51,7 @@ protected:
     void SetUp() override
     {
         ScreenerDialogueTest::SetUp();
-        s.conf.setSecurityMode(SecurityMode::Auto);
+        s.profile.conf.setSecurityMode(SecurityMode::Auto);
     }
 
     void run(PendingCommand code)
@@ -117,7 +117,7 @@ TEST_F(OldServerTest, WithoutCapaTheWholeRunWorksInPlainText)
     EXPECT_EQ(text, (Strings{"At noon?"}));
     EXPECT_TRUE(s.commandFailure.empty()) << s.commandFailure;
     EXPECT_TRUE(s.quitConfirmed);
-    EXPECT_EQ(s.settings.DeletedCount, 1);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 1);
     EXPECT_THAT(view.statusHistory, Contains("Password sent without encryption"));
     prompter.verifyAllAsked();
 }
@@ -156,7 +156,7 @@ TEST(OldServerRefusalTest, WithoutUidlOrTopTheDownloadEndsWithAMessageAndClaimsN
         answerQuit(fake);
         ScreenerFixture f;
         f.pointAt(fake.port());
-        f.s.conf.setSecurityMode(SecurityMode::Auto);
+        f.s.profile.conf.setSecurityMode(SecurityMode::Auto);
         f.prompter.expectMessage(Prompter::Kind::Error, c.message);
 
         f.s.pendingCommand = cmdGetAndCheck;

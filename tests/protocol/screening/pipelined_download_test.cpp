@@ -85,8 +85,8 @@ protected:
         ScreenerFixture f;
         Screener &s = f.s;
         f.pointAt(server.port());
-        s.conf.setSecurityMode(SecurityMode::Auto);
-        s.settings.NotifyLimit = notifyLimit;
+        s.profile.conf.setSecurityMode(SecurityMode::Auto);
+        s.profile.settings.NotifyLimit = notifyLimit;
         if (answer)
             f.prompter.expectDownloadCount(answer);
         EXPECT_TRUE(s.connectSession()) << s.sessionError;

@@ -148,9 +148,9 @@ TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnl
     EXPECT_EQ(deleCommands(), (std::vector<std::string>{"DELE 3\r\n", "DELE 2\r\n"}));
     EXPECT_EQ(s.lastDeletion.deleted, 1);
     EXPECT_NE(s.lastDeletion.failure.find("-ERR refused"), std::string::npos);
-    EXPECT_EQ(s.settings.DeletedCount, 1);
-    ASSERT_EQ(s.rejectedLog.rowCount(), 2);
-    EXPECT_EQ(s.rejectedLog.rows()[1].sender, "spam3@example.net");
+    EXPECT_EQ(s.profile.settings.DeletedCount, 1);
+    ASSERT_EQ(s.profile.rejectedLog.rowCount(), 2);
+    EXPECT_EQ(s.profile.rejectedLog.rows()[1].sender, "spam3@example.net");
 
     // The table was rebuilt from the lists at once: no row shows the deleted message.
     EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2"}));
@@ -184,8 +184,8 @@ TEST_F(ScreeningDialogueTest, SelectedRowsAreDeletedFromTheBottomUpAndTheRestRen
 
     EXPECT_EQ(deleCommands(), (std::vector<std::string>{"DELE 9\r\n", "DELE 8\r\n", "DELE 7\r\n"}));
     EXPECT_EQ(s.lastDeletion.deleted, 3);
-    EXPECT_EQ(s.settings.DeletedCount, 3);
-    EXPECT_EQ(s.rejectedLog.rowCount(), 4);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 3);
+    EXPECT_EQ(s.profile.rejectedLog.rowCount(), 4);
     // Message 10 is message 7 once the server has carried out the deletions; its row shows its
     // own size, not that of a deleted message.
     EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"6", "7"}));
@@ -241,8 +241,8 @@ TEST_F(ScreeningDialogueTest, RowWhoseMessageChangedOnTheServerIsLeftAlone)
     EXPECT_TRUE(deleCommands().empty());
     EXPECT_EQ(s.lastDeletion.deleted, 0);
     EXPECT_EQ(s.lastDeletion.leftAlone, 2);
-    EXPECT_EQ(s.settings.DeletedCount, 0);
-    EXPECT_EQ(s.rejectedLog.rowCount(), 1);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 0);
+    EXPECT_EQ(s.profile.rejectedLog.rowCount(), 1);
     EXPECT_EQ(s.ListBox1().size(), 2u);
     EXPECT_TRUE(std::any_of(view.statusHistory.begin(), view.statusHistory.end(),
                             [](const std::string &text) {
@@ -252,7 +252,7 @@ TEST_F(ScreeningDialogueTest, RowWhoseMessageChangedOnTheServerIsLeftAlone)
 
 TEST_F(ScreeningDialogueTest, RefusedPortIsReportedWithoutAnException)
 {
-    s.settings.Port = "11o";
+    s.profile.settings.Port = "11o";
     prompter.expectMessage(Prompter::Kind::Error, "");
     EXPECT_FALSE(s.connectSession());
     EXPECT_NE(s.sessionError.find("1 to 65535"), std::string::npos);
@@ -262,9 +262,9 @@ TEST_F(ScreeningDialogueTest, RefusedPortIsReportedWithoutAnException)
 
 TEST_F(ScreeningDialogueTest, DiagnosticFillShowsTheLogAsATableWithoutAServer)
 {
-    s.rejectedLog.appendRejected("Spam <spam@example.net>", "Offer");
-    s.rejectedLog.appendRejected("Other <o@example.net>", "Deal");
-    s.whitelist.add("Friend <f@example.org>");
+    s.profile.rejectedLog.appendRejected("Spam <spam@example.net>", "Offer");
+    s.profile.rejectedLog.appendRejected("Other <o@example.net>", "Deal");
+    s.profile.whitelist.add("Friend <f@example.org>");
     addRow(125, "x@example.com", "u125", 900);  // left by an earlier download
     s.fillFromRejectedLog();
     EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"125", "126"}));
@@ -294,8 +294,8 @@ TEST_F(ScreeningDialogueTest, RenumberingAfterADeletionLowersTheLaterMessages)
 TEST_F(ScreeningDialogueTest, AnUnreadableSecuritySettingStopsTheConnectWithFileAndKey)
 {
     folder.write("work.conf", "[security]\nmode=ssl\n");
-    s.confFile = folder.path("work.conf");
-    s.conf = ProfileConf::load(s.confFile);
+    s.profile.confFile = folder.path("work.conf");
+    s.profile.conf = ProfileConf::load(s.profile.confFile);
     prompter.expectMessage(Prompter::Kind::Error, "");
     EXPECT_FALSE(s.connectSession());
     EXPECT_NE(s.sessionError.find("[security] mode"), std::string::npos);
@@ -333,8 +333,8 @@ TEST_F(ScreeningDialogueTest, AResumeMarkThatSeveralMessagesCarryIsNoMark)
         SCOPED_TRACE(c.fallback ? "usable fallback" : "no fallback");
         ScreenerFixture run;
         run.pointAt(fake.port());
-        run.s.settings.resumeCode = codeOf("dup");
-        run.s.settings.resumeFallbackCode = c.fallback ? codeOf(c.fallback) : "-1";
+        run.s.profile.settings.resumeCode = codeOf("dup");
+        run.s.profile.settings.resumeFallbackCode = c.fallback ? codeOf(c.fallback) : "-1";
         ASSERT_TRUE(run.s.connectSession());
         run.s.downloadHeaders();
         run.s.closeSession();
@@ -388,8 +388,8 @@ TEST_F(ScreeningDialogueTest, ADeletionCountsAndRemovesItsRowsOnlyOnceQuitIsConf
 
         // The log keeps what the user chose to delete, once; the count and the rows wait for
         // the server's word.
-        EXPECT_EQ(s.rejectedLog.rowCount(), 3);
-        EXPECT_EQ(s.settings.DeletedCount, confirmed ? 2 : 0);
+        EXPECT_EQ(s.profile.rejectedLog.rowCount(), 3);
+        EXPECT_EQ(s.profile.settings.DeletedCount, confirmed ? 2 : 0);
         const std::vector<std::string> left = confirmed ? std::vector<std::string>{"1"}
                                                         : std::vector<std::string>{"1", "2", "3"};
         EXPECT_EQ(s.ListBox1(), left);

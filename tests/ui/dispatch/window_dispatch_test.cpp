@@ -110,7 +110,7 @@ private slots:
             QTest::mouseClick(form.messagesPage->button10, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().size() == 1, 20000);
             QTRY_VERIFY(screener.pendingCommand == cmdIdle && !screener.dispatching());
-            QCOMPARE(screener.settings.DeletedCount, 1);
+            QCOMPARE(screener.profile.settings.DeletedCount, 1);
             QCOMPARE(int(screener.ListBox1().size()), 1);
             QVERIFY(dovecot.messages().front().find("Lunch") != std::string::npos);
 
@@ -170,7 +170,7 @@ private slots:
         // A profile this version makes reads encoded headers for the blacklist too.
         QVERIFY(readFile(file("mybox.conf")).contains("decodeAll=true"));
         QVERIFY(form.configPage->CheckBoxDecodeAll->isChecked());
-        QVERIFY(controller.screener().decodeAll);
+        QVERIFY(controller.screener().profile.decodeAll);
         QVERIFY(form.configPage->Edit1->text().isEmpty());
         QVERIFY(form.topBar->Edit4->text().isEmpty());  // the old password never goes to a new server
         QVERIFY(readFile(file("default.ini")).contains("pop.default.example"));
@@ -197,10 +197,10 @@ private slots:
         QCOMPARE(readFile(file("Kestrix.lpr")), QByteArray("mybox"));  // written by the save
         // The first start's profile has the switch on, as New gives it; the box writes its file.
         QVERIFY(form.configPage->CheckBoxDecodeAll->isChecked());
-        QVERIFY(controller.screener().decodeAll);
+        QVERIFY(controller.screener().profile.decodeAll);
         QVERIFY(readFile(file("default.conf")).contains("decodeAll=true"));
         form.configPage->CheckBoxDecodeAll->click();
-        QVERIFY(!controller.screener().decodeAll);
+        QVERIFY(!controller.screener().profile.decodeAll);
         QVERIFY(readFile(file("default.conf")).contains("decodeAll=false"));
         profiles.nextProfile();
         QVERIFY(form.configPage->CheckBoxDecodeAll->isChecked());
@@ -263,8 +263,8 @@ private slots:
         QCOMPARE(form.topBar->Label29->text(), QStringLiteral("work"));
         QCOMPARE(form.configPage->Edit1->text(), QStringLiteral("pop.work.example"));
         QCOMPARE(form.topBar->Label30->text(), QStringLiteral("wally@pop.work.example"));
-        QCOMPARE(controller.screener().settings.Host, std::string("pop.work.example"));
-        QCOMPARE(controller.screener().settings.DeletedCount, 3);
+        QCOMPARE(controller.screener().profile.settings.Host, std::string("pop.work.example"));
+        QCOMPARE(controller.screener().profile.settings.DeletedCount, 3);
         QCOMPARE(form.activePage(), form.startPage);
         QVERIFY(QDir(data.filePath(QStringLiteral("Attachments"))).exists());
         QVERIFY(w.prompter.asked.empty());

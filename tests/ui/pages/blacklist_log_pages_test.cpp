@@ -43,9 +43,9 @@ void fillAccount(TForm1 &form)
 
 void fillLog(Screener &screener)
 {
-    screener.rejectedLog.appendRejected("a@spam.example", "first offer");
-    screener.rejectedLog.appendRejected("b@spam.example", "second offer");
-    screener.rejectedLog.appendRejected("c@spam.example", "third offer");
+    screener.profile.rejectedLog.appendRejected("a@spam.example", "first offer");
+    screener.profile.rejectedLog.appendRejected("b@spam.example", "second offer");
+    screener.profile.rejectedLog.appendRejected("c@spam.example", "third offer");
 }
 
 }  // namespace
@@ -89,7 +89,7 @@ private slots:
     void wordsAddedWithEnterAndTheCurrentOneDeleted()
     {
         PagesFixture f;
-        f.screener.blacklist.assign({"alpha", "gamma"});
+        f.screener.profile.blacklist.assign({"alpha", "gamma"});
         f.form.show();
         f.screener.view().showPage(Control::TabSheet7);
         QTest::keyClicks(f.form.blacklistPage->Edit7, QStringLiteral("Free Money"));
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(f.form.blacklistPage->Edit7->text(), QStringLiteral("Free Money"));
         // Nothing is checked: the same text again is a second entry.
         f.form.blacklistPage->SpeedButton10->click();
-        QCOMPARE(f.screener.blacklist.words(),
+        QCOMPARE(f.screener.profile.blacklist.words(),
                  std::vector<std::string>({"alpha", "free money", "free money", "gamma"}));
 
         // Only the current entry goes, however many are selected.
@@ -112,24 +112,24 @@ private slots:
         selection->setCurrentIndex(f.form.blacklistPage->ListBox7->model()->index(3, 0),
                                    QItemSelectionModel::NoUpdate);
         f.form.blacklistPage->SpeedButton9->click();
-        QCOMPARE(f.screener.blacklist.words(),
+        QCOMPARE(f.screener.profile.blacklist.words(),
                  std::vector<std::string>({"alpha", "free money", "free money"}));
         // No current entry: nothing to delete.
         QVERIFY(!f.form.blacklistPage->ListBox7->currentIndex().isValid());
         f.form.blacklistPage->SpeedButton9->click();
-        QCOMPARE(f.screener.blacklist.size(), size_t(3));
+        QCOMPARE(f.screener.profile.blacklist.size(), size_t(3));
 
         f.form.blacklistPage->SpeedButton28->click();
         QVERIFY(f.form.blacklistPage->Edit7->text().isEmpty());
 
         // A word in any script is kept as typed (UTF-8); a Latin-1 word keeps its one byte per
         // letter, as the list file always held it.
-        f.screener.blacklist.assign({});
+        f.screener.profile.blacklist.assign({});
         for (const QString &typed : {QStringLiteral("скидки"), QStringLiteral("Schöne")}) {
             f.form.blacklistPage->Edit7->setText(typed);
             QTest::keyClick(f.form.blacklistPage->Edit7, Qt::Key_Return);
         }
-        QCOMPARE(f.screener.blacklist.words(),
+        QCOMPARE(f.screener.profile.blacklist.words(),
                  std::vector<std::string>({"sch\xF6ne", "\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB4\xD0\xBA\xD0\xB8"}));
         QCOMPARE(listRows(f.form.blacklistPage->ListBox7),
                  QStringList({QStringLiteral("schöne"), QStringLiteral("скидки")}));
@@ -158,8 +158,8 @@ private slots:
         // The walked text can be cut down and added as a word.
         f.form.blacklistPage->Edit7->setText(QStringLiteral("Second Offer"));
         f.form.blacklistPage->SpeedButton10->click();
-        QVERIFY(std::count(f.screener.blacklist.words().begin(),
-                           f.screener.blacklist.words().end(), "second offer") == 1);
+        QVERIFY(std::count(f.screener.profile.blacklist.words().begin(),
+                           f.screener.profile.blacklist.words().end(), "second offer") == 1);
     }
 
     void logPageDeleteLineAndClear()
@@ -189,7 +189,7 @@ private slots:
         QVERIFY(f.form.logPage->StringGrid2->model()->index(1, 0).data().toString().isEmpty());
         QVERIFY(f.form.logPage->StringGrid2->model()->index(1, 1).data().toString().isEmpty());
         QCOMPARE(f.form.logPage->logCurrentRow(), 2);
-        QVERIFY(!f.screener.rejectedLog.isKnownBadSender("b@spam.example"));
+        QVERIFY(!f.screener.profile.rejectedLog.isKnownBadSender("b@spam.example"));
         // The emptied entry still counts until the log is written and read again.
         f.screener.view().showPage(Control::TabSheet6);
         QCOMPARE(f.form.logPage->Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
@@ -207,7 +207,7 @@ private slots:
         QCOMPARE(f.prompter.pending(), size_t(0));
         QCOMPARE(fileBytes(f.files.log), QByteArray(""));
         QCOMPARE(f.form.logPage->StringGrid2->model()->rowCount(), 0);
-        QCOMPARE(f.screener.rejectedLog.rowCount(), 1);
+        QCOMPARE(f.screener.profile.rejectedLog.rowCount(), 1);
 
         // With no entry current the question is asked and nothing changes.
         fillLog(f.screener);
@@ -215,7 +215,7 @@ private slots:
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Really delete current line ?", true);
         f.form.logPage->SpeedButton29->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
-        QVERIFY(f.screener.rejectedLog.isKnownBadSender("a@spam.example"));
+        QVERIFY(f.screener.profile.rejectedLog.isKnownBadSender("a@spam.example"));
     }
 
     void logGridFollowsTheLogAndItsWidth()
@@ -225,7 +225,7 @@ private slots:
         f.screener.view().showPage(Control::TabSheet6);
         QHeaderView *header = f.form.logPage->StringGrid2->horizontalHeader();
         // Deletions append behind the page; the refresh tick shows them.
-        f.screener.rejectedLog.appendRejected("Late@Spam.example", "Hello");
+        f.screener.profile.rejectedLog.appendRejected("Late@Spam.example", "Hello");
         f.form.refreshTick();
         QCOMPARE(f.form.logPage->StringGrid2->model()->index(0, 0).data().toString(),
                  QStringLiteral("late@spam.example"));
@@ -286,7 +286,7 @@ private slots:
     void deletedCountResetAsksFirst()
     {
         PagesFixture f;
-        f.screener.settings.DeletedCount = 7;
+        f.screener.profile.settings.DeletedCount = 7;
         f.form.show();
         f.screener.view().showPage(Control::TabSheet1);
         QCOMPARE(f.form.startPage->Label21->text(), QStringLiteral("7"));
@@ -294,12 +294,12 @@ private slots:
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Reset SPAM count?", false);
         f.form.configPage->button16->click();
         QCOMPARE(f.prompter.pending(), size_t(0));
-        QCOMPARE(f.screener.settings.DeletedCount, 7);
+        QCOMPARE(f.screener.profile.settings.DeletedCount, 7);
 
         f.prompter.expectYesNo(Prompter::Kind::Confirmation, "Reset SPAM count?", true);
         QTest::mouseClick(f.form.startPage->Label21, Qt::LeftButton);
         QCOMPARE(f.prompter.pending(), size_t(0));
-        QCOMPARE(f.screener.settings.DeletedCount, 0);
+        QCOMPARE(f.screener.profile.settings.DeletedCount, 0);
         QCOMPARE(f.form.startPage->Label21->text(), QStringLiteral("0"));
     }
 
@@ -313,7 +313,7 @@ private slots:
         PagesFixture f;
         fillLog(f.screener);
         for (const char *entry : {"Ann <ann@example.org>", "bob@example.org", "carol@example.org"})
-            f.screener.whitelist.add(entry);
+            f.screener.profile.whitelist.add(entry);
         f.form.show();
         for (Control page : {Control::TabSheet4, Control::TabSheet6, Control::TabSheet7}) {
             f.screener.view().showPage(page);

@@ -120,9 +120,9 @@ private slots:
                                      "Really DELETE selected 1 Message(s) (Deleted messages are kept for 30 days under Deleted mail) ?", true);
             run.dispatch();
             QCOMPARE(run.prompter.pending(), size_t(0));
-            QCOMPARE(s.settings.DeletedCount, 1);
+            QCOMPARE(s.profile.settings.DeletedCount, 1);
             QCOMPARE(dovecot.messages().size(), size_t(3));
-            QVERIFY(s.rejectedLog.isKnownBadSender(senderOf(3)));
+            QVERIFY(s.profile.rejectedLog.isKnownBadSender(senderOf(3)));
 
             // The same sender writes again; the next download fetches only what follows the
             // trusted run of messages 1 and 2.
@@ -142,29 +142,29 @@ private slots:
                 "Really DELETE 1 blacklisted or known bad message(s) (Deleted messages are kept for 30 days under Deleted mail) ?", true);
             run.dispatch();
             QCOMPARE(run.prompter.pending(), size_t(0));
-            QCOMPARE(s.settings.DeletedCount, 2);
+            QCOMPARE(s.profile.settings.DeletedCount, 2);
             QCOMPARE(dovecot.messages().size(), size_t(3));
             // A first start without a settings file leaves the empty entry row of the profile
             // load in front of the two logged deletions; it counts until the log is written.
-            QCOMPARE(s.rejectedLog.rowCount(), 4);
+            QCOMPARE(s.profile.rejectedLog.rowCount(), 4);
             s.view().showPage(Control::TabSheet6);
             QCOMPARE(run.form.logPage->Panel13->text(), QStringLiteral("3 logged SPAM MAIL addresses"));
             QCOMPARE(run.form.logPage->StringGrid2->model()->rowCount(), 3);
 
             run.form.ProgramExit();
-            savedSettings = s.settings;
+            savedSettings = s.profile.settings;
         }
 
         // A new window on the same data folder.
         {
             ProgramRun run(data.path(), dovecot);
             Screener &s = run.screener();
-            QCOMPARE(s.whitelist.entries(), std::vector<std::string>({senderOf(1), senderOf(2)}));
-            QCOMPARE(s.settings.DeletedCount, 2);
-            QCOMPARE(s.settings.resumeCode, savedSettings.resumeCode);
-            QCOMPARE(s.settings.resumeFallbackCode, savedSettings.resumeFallbackCode);
-            QCOMPARE(s.settings.resumeCodeCopy, savedSettings.resumeCodeCopy);
-            QVERIFY(s.settings.resumeCode != "-1");
+            QCOMPARE(s.profile.whitelist.entries(), std::vector<std::string>({senderOf(1), senderOf(2)}));
+            QCOMPARE(s.profile.settings.DeletedCount, 2);
+            QCOMPARE(s.profile.settings.resumeCode, savedSettings.resumeCode);
+            QCOMPARE(s.profile.settings.resumeFallbackCode, savedSettings.resumeFallbackCode);
+            QCOMPARE(s.profile.settings.resumeCodeCopy, savedSettings.resumeCodeCopy);
+            QVERIFY(s.profile.settings.resumeCode != "-1");
 
             s.view().showPage(Control::TabSheet1);
             QCOMPARE(run.form.startPage->Label21->text(), QStringLiteral("2"));
@@ -183,7 +183,7 @@ private slots:
             QCOMPARE(log->rowCount(), 1);
             QCOMPARE(log->index(0, 0).data().toString(), QStringLiteral("sender3 <s3@example.org>"));
             QCOMPARE(log->index(0, 1).data().toString(), QStringLiteral("subject 3"));
-            QVERIFY(s.rejectedLog.isKnownBadSender(senderOf(3)));
+            QVERIFY(s.profile.rejectedLog.isKnownBadSender(senderOf(3)));
 
             // The marks still say where new mail begins: only message 3 (sender 4) follows.
             run.form.topBar->Button1->click();

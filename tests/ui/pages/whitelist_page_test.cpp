@@ -61,10 +61,10 @@ private slots:
     void gridMenuAddsAndRemovesTheSender()
     {
         PagesFixture f;
-        f.screener.blacklist.assign({});
-        f.screener.whitelist.add(kAnn);
-        f.screener.rejectedLog.appendRejected(kMallory, "cheap offer");
-        f.screener.rejectedLog.appendRejected("carol@example.org", "minutes");
+        f.screener.profile.blacklist.assign({});
+        f.screener.profile.whitelist.add(kAnn);
+        f.screener.profile.rejectedLog.appendRejected(kMallory, "cheap offer");
+        f.screener.profile.rejectedLog.appendRejected("carol@example.org", "minutes");
         f.fillTable({kAnn, kMallory, kBob});
         f.form.show();
         f.screener.view().showPage(Control::TabSheet3);
@@ -86,7 +86,7 @@ private slots:
         f.form.messagesPage->stringgrid1->selectRows(2, 2, 2);
         f.form.messagesPage->AddToWhitelist1->trigger();
         QVERIFY(!f.form.hideAfterCheck());
-        QVERIFY(f.screener.whitelist.contains(kMallory));
+        QVERIFY(f.screener.profile.whitelist.contains(kMallory));
         QCOMPARE(f.screener.pendingCommand, cmdReclassify);
         QCOMPARE(f.form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
         QVERIFY(!f.form.messagesPage->button7->isEnabled());
@@ -94,8 +94,8 @@ private slots:
         // Written at once, in list order, and the sender no longer counts as known bad.
         QCOMPARE(fileBytes(f.files.whitelist),
                  QByteArray("Ann <ann@example.org>\r\nmallory@bad.example\r\n"));
-        QVERIFY(!f.screener.rejectedLog.isKnownBadSender(kMallory));
-        QVERIFY(f.screener.rejectedLog.isKnownBadSender("carol@example.org"));
+        QVERIFY(!f.screener.profile.rejectedLog.isKnownBadSender(kMallory));
+        QVERIFY(f.screener.profile.rejectedLog.isKnownBadSender("carol@example.org"));
         QCOMPARE(listRows(f.form.whitelistPage->ListBox4),
                  QStringList({QString::fromLatin1(kAnn.c_str()), QStringLiteral("mallory@bad.example")}));
 
@@ -119,7 +119,7 @@ private slots:
         f.form.messagesPage->stringgrid1->selectRows(1, 2, 2);
         f.form.messagesPage->RemoveFromWhitelist1->trigger();
         QCOMPARE(f.form.statusArea->statustext->text(), QStringLiteral("2 Addresses removed from whitelist"));
-        QVERIFY(f.screener.whitelist.empty());
+        QVERIFY(f.screener.profile.whitelist.empty());
         QVERIFY(!f.screener.messageTable.isTrusted(1));
         QCOMPARE(f.form.whitelistPage->ListBox4->model()->rowCount(), 0);
         // Removal leaves the file to the next profile save.
@@ -130,8 +130,8 @@ private slots:
     void removeButtonTakesASenderOnceAndFollowsAddToWhitelist()
     {
         PagesFixture f;
-        f.screener.blacklist.assign({});
-        f.screener.whitelist.add(kAnn);
+        f.screener.profile.blacklist.assign({});
+        f.screener.profile.whitelist.add(kAnn);
         f.fillTable({kAnn, kAnn, kBob});
         f.form.show();
         f.screener.view().showPage(Control::TabSheet3);
@@ -149,14 +149,14 @@ private slots:
         f.form.messagesPage->stringgrid1->selectRows(1, 2, 1);
         f.form.messagesPage->SpeedButton31->click();
         QCOMPARE(f.form.statusArea->statustext->text(), QStringLiteral("1 Addresses removed from whitelist"));
-        QVERIFY(f.screener.whitelist.empty());
+        QVERIFY(f.screener.profile.whitelist.empty());
     }
 
     void addInKnownBadModeTakesEveryKnownBadRow()
     {
         PagesFixture f;
-        f.screener.blacklist.assign({"casino"});
-        f.screener.rejectedLog.appendRejected(kMallory, "zzz");
+        f.screener.profile.blacklist.assign({"casino"});
+        f.screener.profile.rejectedLog.appendRejected(kMallory, "zzz");
         f.fillTable({kBob, kMallory, "win@casino.example", kAnn});
         f.form.show();
         f.screener.view().showPage(Control::TabSheet3);
@@ -165,7 +165,7 @@ private slots:
         f.form.messagesPage->SpeedButton27->click();
         QVERIFY(f.form.messagesPage->button7->isEnabled());
         f.form.messagesPage->button7->click();
-        QCOMPARE(f.screener.whitelist.entries(),
+        QCOMPARE(f.screener.profile.whitelist.entries(),
                  std::vector<std::string>({kMallory, "win@casino.example"}));
     }
 
@@ -173,7 +173,7 @@ private slots:
     {
         PagesFixture f;
         for (const char *entry : {"zed@example.org", "Ann@example.org", "bob@example.org"})
-            f.screener.whitelist.add(entry);
+            f.screener.profile.whitelist.add(entry);
         f.form.show();
         f.screener.view().showPage(Control::TabSheet4);
         QCOMPARE(f.form.whitelistPage->Label13->text(), QStringLiteral("3 trusted addresses"));
@@ -215,11 +215,11 @@ private slots:
         QCOMPARE(f.form.whitelistPage->Label13->text(), QStringLiteral("0 trusted addresses"));
 
         // An empty selection deletes nothing.
-        f.screener.whitelist.add("kept@example.org");
+        f.screener.profile.whitelist.add("kept@example.org");
         f.form.syncListPages();
         f.form.whitelistPage->ListBox4->selectionModel()->clear();
         f.form.whitelistPage->button8->click();
-        QCOMPARE(f.screener.whitelist.size(), size_t(1));
+        QCOMPARE(f.screener.profile.whitelist.size(), size_t(1));
 
         // A missing file cannot be loaded: the error is shown and the list stays.
         QVERIFY(QFile::remove(f.files.whitelist));
@@ -233,8 +233,8 @@ private slots:
     void pageControlChangeShowsTheAcceptedCount()
     {
         PagesFixture f;
-        f.screener.whitelist.add("a@example.org");
-        f.screener.whitelist.add("b@example.org");
+        f.screener.profile.whitelist.add("a@example.org");
+        f.screener.profile.whitelist.add("b@example.org");
         f.screener.view().showPage(Control::TabSheet3);
         f.form.stepPage(+1);
         QCOMPARE(f.form.activePage(), f.form.whitelistPage);
@@ -250,7 +250,7 @@ private slots:
         PagesFixture f;
         f.form.show();
         f.screener.view().showPage(Control::TabSheet4);
-        f.screener.whitelist.add("late@example.org");
+        f.screener.profile.whitelist.add("late@example.org");
         QCOMPARE(f.form.whitelistPage->ListBox4->model()->rowCount(), 0);
         f.form.refreshTick();
         QCOMPARE(listRows(f.form.whitelistPage->ListBox4), QStringList({QStringLiteral("late@example.org")}));

@@ -152,7 +152,7 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
     QVERIFY(form.trayIcon());
     form.Timer1->setInterval(300);  // the hide-again step, shortened
     Screener &screener = controller.screener();
-    QCOMPARE(screener.settings.TrayAction, 1);
+    QCOMPARE(screener.profile.settings.TrayAction, 1);
     form.topBar->Edit4->setText(QString::fromStdString(dovecot.password()));
 
     // Hidden in the tray, all mail trusted: a click shows the window, checks, hides again.

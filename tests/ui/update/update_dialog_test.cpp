@@ -53,7 +53,7 @@ private slots:
         Window w;
         w.controller.updateCheck().check().releaseUrl = web.url("/release.txt");
         QTest::mouseClick(w.form.configPage->CheckBox6, Qt::LeftButton);
-        QVERIFY(w.controller.screener().settings.DailyUpdateCheck);
+        QVERIFY(w.controller.screener().profile.settings.DailyUpdateCheck);
 
         // What the dialog showed, taken while it is open and compared after it closed (a failed
         // comparison inside would leave it open).
@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(web.requestCount(), std::size_t(1));
         QVERIFY(w.opened.empty());
         QVERIFY(!w.form.configPage->CheckBox6->isChecked());
-        QVERIFY(!w.controller.screener().settings.DailyUpdateCheck);
+        QVERIFY(!w.controller.screener().profile.settings.DailyUpdateCheck);
     }
 
     void noticeOfTheDailyCheckOpensTheDialogAndYesOpensTheDownloadPage()
@@ -112,7 +112,7 @@ private slots:
 
         w.controller.updateCheck().dailyCheck();  // as a connection starts
         QVERIFY(w.form.statusArea->StaticText2->isVisible());
-        QCOMPARE(w.controller.screener().settings.LastUpdateCheck, std::string("07.12.26"));
+        QCOMPARE(w.controller.screener().profile.settings.LastUpdateCheck, std::string("07.12.26"));
 
         w.dialogs.expect([](QWidget *modal) {
             auto *dialog = qobject_cast<TForm2 *>(modal);
@@ -138,8 +138,8 @@ private slots:
 
         QTest::mouseClick(w.form.configPage->CheckBox6, Qt::LeftButton);
         QVERIFY(!w.form.statusArea->StaticText2->isVisible());
-        QCOMPARE(w.controller.screener().settings.LastUpdateCheck, std::string());
-        QVERIFY(!w.controller.screener().settings.DailyUpdateCheck);
+        QCOMPARE(w.controller.screener().profile.settings.LastUpdateCheck, std::string());
+        QVERIFY(!w.controller.screener().profile.settings.DailyUpdateCheck);
     }
 
     void captionEndsWithTheInstalledVersion()

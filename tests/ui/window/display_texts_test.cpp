@@ -28,7 +28,7 @@ private slots:
         test::WindowFixture window;
         TForm1 &form = window.form;
         Screener &screener = window.screener();
-        screener.blacklist.assign({});
+        screener.profile.blacklist.assign({});
         const std::vector<std::pair<std::string, std::string>> rows = {
             {kJoerg, kHello}, {"Ren\xE9 <rene@example.fr>", "Caf\xE9"},
             {"plain@example.org", "=?utf-8?B?broken!?="}};

@@ -68,7 +68,7 @@ private slots:
             screener.rows.push_back({number, "Spam <win@prize.example>", "cheap pills", n,
                                      {"id:" + n, "Size: 900 byte", "From: win@prize.example"}});
         }
-        screener.blacklist.assign({"pills"});
+        screener.profile.blacklist.assign({"pills"});
         screener.startCode.assign(1, '0');  // the table starts at message 1
         screener.buildMessageTable(false);
         window.form.show();

@@ -34,9 +34,9 @@ struct Fixture {
 
     Fixture()
     {
-        screener.blacklist.assign({});
-        screener.whitelist.add(kAnn);
-        screener.rejectedLog.appendRejected("mallory@bad.example", "zzz");
+        screener.profile.blacklist.assign({});
+        screener.profile.whitelist.add(kAnn);
+        screener.profile.rejectedLog.appendRejected("mallory@bad.example", "zzz");
         const std::vector<std::string> senders{kAnn, kLookAlike, "mallory@bad.example", kAnn,
                                                kAnn};
         for (int i = 0; i < 5; ++i) {
@@ -186,7 +186,7 @@ private slots:
     void pagesShowTheirCounts()
     {
         Fixture f;
-        f.screener.settings.DeletedCount = 12;
+        f.screener.profile.settings.DeletedCount = 12;
         f.screener.view().showPage(Control::TabSheet4);
         QCOMPARE(f.form.whitelistPage->Label25->text(), QStringLiteral("1 trusted addresses"));
         QCOMPARE(f.form.whitelistPage->Label13->text(), QStringLiteral("1 trusted addresses"));

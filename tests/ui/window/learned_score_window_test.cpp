@@ -52,20 +52,20 @@ struct Fixture {
 
     Fixture()
     {
-        screener.blacklist.assign({});
-        screener.learning.open(window.data.path(), "default", screener.conf);
+        screener.profile.blacklist.assign({});
+        screener.profile.learning.open(window.data.path(), "default", screener.profile.conf);
         screener.rows = {rowOf(1, spamHeader(99)), rowOf(2, goodHeader(99)),
                          rowOf(3, {"From: Bob <bob@other.example>", "Subject: Hello",
                                    "List-Id: <x.example>", "X-Mailer: Bulk Sender 2.0"}),
                          rowOf(4, spamHeader(98))};
-        screener.whitelist.add(screener.rows[3].sender);
+        screener.profile.whitelist.add(screener.rows[3].sender);
         screener.startCode = "0";
     }
     void train()
     {
         for (int i = 0; i < 20; ++i) {
-            screener.learning.train(spamHeader(i), 900, Judgement::Spam);
-            screener.learning.train(goodHeader(i), 900, Judgement::Good);
+            screener.profile.learning.train(spamHeader(i), 900, Judgement::Spam);
+            screener.profile.learning.train(goodHeader(i), 900, Judgement::Good);
         }
         screener.buildMessageTable(false);
     }
@@ -77,7 +77,7 @@ struct Fixture {
     }
     const Judgement *judgementOfRow(int row)
     {
-        return screener.learning.store().judgementOf(
+        return screener.profile.learning.store().judgementOf(
             messageKey(rowHeaderLines(screener.rows[size_t(row) - 1])));
     }
 };
@@ -120,7 +120,7 @@ private slots:
         QVERIFY(!f.grid().decision(4).highlighted);
         QCOMPARE(f.screener.countKnownBad(), 1);
 
-        f.screener.conf.setSelectSpam(false);
+        f.screener.profile.conf.setSelectSpam(false);
         f.screener.buildMessageTable(false);
         QCOMPARE(f.screener.countKnownBad(), 0);
         QCOMPARE(f.grid().decision(1).badge, Badge::LearnedSpam);  // still shown
@@ -134,20 +134,20 @@ private slots:
         f.page.MarkAsSpam1->trigger();
         QCOMPARE(int(f.screener.pendingCommand), int(cmdReclassify));
         QVERIFY(f.judgementOfRow(3) && *f.judgementOfRow(3) == Judgement::Spam);
-        QCOMPARE(f.screener.learning.store().spamMessages(), 21u);
+        QCOMPARE(f.screener.profile.learning.store().spamMessages(), 21u);
 
         f.page.MarkAsSpam1->trigger();  // again: nothing changes
-        QCOMPARE(f.screener.learning.store().spamMessages(), 21u);
+        QCOMPARE(f.screener.profile.learning.store().spamMessages(), 21u);
         f.page.MarkAsGood1->trigger();
         QVERIFY(*f.judgementOfRow(3) == Judgement::Good);
-        QCOMPARE(f.screener.learning.store().spamMessages(), 20u);
-        QCOMPARE(f.screener.learning.store().goodMessages(), 21u);
+        QCOMPARE(f.screener.profile.learning.store().spamMessages(), 20u);
+        QCOMPARE(f.screener.profile.learning.store().goodMessages(), 21u);
         QVERIFY(QFile::exists(f.window.data.filePath(QStringLiteral("default.tokens"))));
 
         // Restoring a deleted message takes its training off again.
         QVERIFY(f.screener.unlearnMessage(rowHeaderLines(f.screener.rows[2]), 900));
         QCOMPARE(f.judgementOfRow(3), nullptr);
-        QCOMPARE(f.screener.learning.store().goodMessages(), 20u);
+        QCOMPARE(f.screener.profile.learning.store().goodMessages(), 20u);
     }
 };
 

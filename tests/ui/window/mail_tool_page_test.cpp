@@ -170,8 +170,8 @@ private slots:
         form.configPage->CheckBox3->setChecked(true);
         emit form.configPage->Edit5->editingFinished();
         QVERIFY(form.topBar->SpeedButton6->isEnabled());
-        QCOMPARE(screener.settings.MailToolPath, program.toStdString());
-        QVERIFY(screener.settings.HideOnMailTool);
+        QCOMPARE(screener.profile.settings.MailToolPath, program.toStdString());
+        QVERIFY(screener.profile.settings.HideOnMailTool);
 
         QTest::mouseClick(form.topBar->SpeedButton6, Qt::LeftButton);
         QCOMPARE(screener.pendingCommand, cmdStartMailTool);

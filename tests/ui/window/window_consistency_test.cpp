@@ -33,7 +33,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 void showTrustedMail(WindowFixture &w)
 {
     Screener &s = w.screener();
-    s.whitelist.add("Alice <alice@example.org>");
+    s.profile.whitelist.add("Alice <alice@example.org>");
     for (int n = 1; n <= 4; ++n)
         s.rows.push_back({n, "Alice <alice@example.org>", "Lunch", "c" + std::to_string(n)});
     s.reclassify();

@@ -136,11 +136,11 @@ private slots:
 
         // "/ All" resets the marks first, then acts as the main button.
         screener.pendingCommand = cmdIdle;
-        screener.settings.resumeCode = "12";
+        screener.profile.settings.resumeCode = "12";
         screener.setMainButtonMode(MainButtonMode::Process);
         QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Process Suspicuous Mails"));
         form.SpeedButton30Click();
-        QCOMPARE(screener.settings.resumeCode, std::string("-1"));
+        QCOMPARE(screener.profile.settings.resumeCode, std::string("-1"));
         QCOMPARE(screener.pendingCommand, cmdReclassify);
     }
 
@@ -195,20 +195,20 @@ private slots:
             QTest::keyClick(form.configPage->Edit2, Qt::Key_Backspace);
             QTest::keyClicks(form.configPage->Edit2, QString::fromLatin1(c.typed));
             QCOMPARE(form.configPage->Edit2->text(), QString::fromLatin1(c.shown));
-            QCOMPARE(w.screener().settings.Port, std::string(c.shown));
+            QCOMPARE(w.screener().profile.settings.Port, std::string(c.shown));
         }
         QVERIFY(w.prompter.asked.empty());
 
         form.configPage->Edit2->selectAll();
         QTest::keyClicks(form.configPage->Edit2, QStringLiteral("0"));
-        QCOMPARE(w.screener().settings.Port, std::string("0"));
+        QCOMPARE(w.screener().profile.settings.Port, std::string("0"));
         QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
         w.prompter.expectMessage(Prompter::Kind::Warning,
                                  "The port must be a number from 1 to 65535 !");
         QApplication::sendEvent(form.configPage->Edit2, &leave);
         QCOMPARE(w.prompter.pending(), size_t(0));
         QCOMPARE(form.configPage->Edit2->text(), QStringLiteral("6553"));
-        QCOMPARE(w.screener().settings.Port, std::string("6553"));
+        QCOMPARE(w.screener().profile.settings.Port, std::string("6553"));
 
         // Emptying the field is allowed: it only turns the main button to "Configure".
         form.configPage->Edit2->selectAll();
@@ -365,7 +365,7 @@ private slots:
         WindowFixture w;
         w.controller.start(std::nullopt);
         QVERIFY(w.form.configPage->CheckBoxDecodeAll->isChecked());
-        QVERIFY(w.screener().decodeAll);
+        QVERIFY(w.screener().profile.decodeAll);
     }
 
     // "Help" with its page but no browser to show it says so, instead of doing nothing.

@@ -11,15 +11,15 @@ namespace {
 
 class Classification : public ScreenerTest {
 protected:
-    void SetUp() override { s.blacklist.assign({}); }
+    void SetUp() override { s.profile.blacklist.assign({}); }
 };
 
 }  // namespace
 
 TEST_F(Classification, KnownBadSubjectWinsOverTheBlacklist)
 {
-    s.blacklist.assign({"cash"});
-    s.rejectedLog.appendRow("someone else", "cheap cash offer");
+    s.profile.blacklist.assign({"cash"});
+    s.profile.rejectedLog.appendRow("someone else", "cheap cash offer");
     addMessage(1, "Alice <alice@example.org>", "Cheap CASH Offer");
     s.buildMessageTable(false);
     EXPECT_EQ(subjectMarker(1), CellMarker::KNBS);
@@ -29,8 +29,8 @@ TEST_F(Classification, KnownBadSubjectWinsOverTheBlacklist)
 
 TEST_F(Classification, WhitelistReplacesKnownBadSender)
 {
-    s.rejectedLog.appendRow("joe <joe@example.org>", "old subject");
-    s.whitelist.add("Joe <joe@example.org>");
+    s.profile.rejectedLog.appendRow("joe <joe@example.org>", "old subject");
+    s.profile.whitelist.add("Joe <joe@example.org>");
     addMessage(1, "Joe <joe@example.org>", "Hello");
     addMessage(2, "joe <JOE@example.org>", "Hello again");
     s.buildMessageTable(false);
@@ -39,7 +39,7 @@ TEST_F(Classification, WhitelistReplacesKnownBadSender)
     EXPECT_EQ(s.trustedCount, 2);
     EXPECT_TRUE(s.allTrusted);
 
-    s.whitelist.clear();
+    s.profile.whitelist.clear();
     s.buildMessageTable(false);
     EXPECT_EQ(senderMarker(1), CellMarker::KNBA);
     EXPECT_FALSE(s.allTrusted);
@@ -47,7 +47,7 @@ TEST_F(Classification, WhitelistReplacesKnownBadSender)
 
 TEST_F(Classification, WhitelistNeedsTheWholeText)
 {
-    s.whitelist.add("joe@example.org");
+    s.profile.whitelist.add("joe@example.org");
     addMessage(1, "Joe <joe@example.org>", "Hello");
     addMessage(2, "JOE@EXAMPLE.ORG", "Hello");
     s.buildMessageTable(false);
@@ -57,11 +57,11 @@ TEST_F(Classification, WhitelistNeedsTheWholeText)
 
 TEST_F(Classification, BlacklistWordsMatchInSenderAndSubject)
 {
-    s.blacklist = BlacklistWords();  // the built-in words
+    s.profile.blacklist = BlacklistWords();  // the built-in words
     addMessage(1, "Cash King <king@example.org>", "Hello");
     addMessage(2, "Bob <bob@example.org>", "FREE stuff");
     addMessage(3, "Bob <bob@example.org>", "Hello");
-    s.whitelist.add("Bob <bob@example.org>");
+    s.profile.whitelist.add("Bob <bob@example.org>");
     s.buildMessageTable(false);
     EXPECT_EQ(subjectMarker(1), CellMarker::KNBP);
     EXPECT_EQ(senderMarker(1), CellMarker::None);
@@ -74,7 +74,7 @@ TEST_F(Classification, BlacklistWordsMatchInSenderAndSubject)
 
 TEST_F(Classification, BlacklistWordsMatchExactlyAsStored)
 {
-    s.blacklist.assign({"win ", "Cash", "", "s*x"});
+    s.profile.blacklist.assign({"win ", "Cash", "", "s*x"});
     addMessage(1, "a@example.org", "Winner");
     addMessage(2, "a@example.org", "You WIN big");
     addMessage(3, "a@example.org", "you win");
@@ -92,10 +92,10 @@ TEST_F(Classification, BlacklistWordsMatchExactlyAsStored)
 
 TEST_F(Classification, TitleTextsOfTheLogAreNeverKnownBad)
 {
-    s.rejectedLog.appendRow("sender", "subject");
+    s.profile.rejectedLog.appendRow("sender", "subject");
     addMessage(1, "SENDER", "Subject");
     addMessage(2, "sender x", "subject x");
-    s.rejectedLog.appendRow("sender x", "subject x");
+    s.profile.rejectedLog.appendRow("sender x", "subject x");
     s.buildMessageTable(false);
     EXPECT_EQ(senderMarker(1), CellMarker::None);
     EXPECT_EQ(subjectMarker(1), CellMarker::None);
@@ -108,7 +108,7 @@ TEST_F(Classification, AnEmptySubjectIsKnownBadWhenTheLogHoldsOne)
     addMessage(1, "a@example.org", "");
     s.buildMessageTable(false);
     EXPECT_EQ(subjectMarker(1), CellMarker::None);
-    s.rejectedLog.appendRow("b@example.org", "");
+    s.profile.rejectedLog.appendRow("b@example.org", "");
     s.buildMessageTable(false);
     EXPECT_EQ(subjectMarker(1), CellMarker::KNBS);
 }
@@ -118,10 +118,10 @@ TEST_F(Classification, ASenderThatLooksMarkedIsNotTrusted)
     // An encoded word is enough to put the section sign and "KNGA" in front of a sender.
     const std::string sender = extractSender({"From: =?x?q?=A7KNGA?=spam@example.org"});
     ASSERT_EQ(sender, "\xA7KNGAspam@example.org");
-    s.rejectedLog.appendRow("x", "buy now");
+    s.profile.rejectedLog.appendRow("x", "buy now");
     addMessage(1, sender, "Buy now");
     addMessage(2, "\xA7KNBAfriend@example.org", "Hi");
-    s.whitelist.add("\xA7KNBAfriend@example.org");
+    s.profile.whitelist.add("\xA7KNBAfriend@example.org");
     s.buildMessageTable(false);
 
     EXPECT_EQ(senderMarker(1), CellMarker::None);
@@ -170,7 +170,7 @@ TEST_F(Classification, AnEmptyTableIsAllTrustedWithTwoRows)
 TEST_F(Classification, ScrollingFollowsTheLastRowUnlessDetailsAreShownInside)
 {
     view.clientHeight = 400;
-    s.settings.RowHeight = 20;
+    s.profile.settings.RowHeight = 20;
     for (int i = 1; i <= 30; ++i)
         addMessage(i, "a@example.org", "x");
     s.buildMessageTable(true);
@@ -202,8 +202,8 @@ class ResumeMarks : public ScreenerTest {
 protected:
     void SetUp() override
     {
-        s.blacklist.assign({});
-        s.whitelist.add("friend@example.org");
+        s.profile.blacklist.assign({});
+        s.profile.whitelist.add("friend@example.org");
         s.foundCode = "found";
     }
     void addRows(int trustedLead)
@@ -222,24 +222,24 @@ TEST_F(ResumeMarks, ALeadingRunOfFourSetsCodeAndFallback)
     addRows(4);
     s.buildMessageTable(false);
     EXPECT_EQ(s.leadingTrustedIndex, 3);
-    EXPECT_EQ(s.settings.resumeCode, "c3");
-    EXPECT_EQ(s.settings.resumeFallbackCode, "c2");
-    EXPECT_EQ(s.settings.resumeCodeCopy, "c3");
+    EXPECT_EQ(s.profile.settings.resumeCode, "c3");
+    EXPECT_EQ(s.profile.settings.resumeFallbackCode, "c2");
+    EXPECT_EQ(s.profile.settings.resumeCodeCopy, "c3");
 }
 
 TEST_F(ResumeMarks, RunsOfOneAndTwoHaveNoFallback)
 {
     addRows(2);
     s.buildMessageTable(false);
-    EXPECT_EQ(s.settings.resumeCode, "c1");
-    EXPECT_EQ(s.settings.resumeFallbackCode, "-1");
+    EXPECT_EQ(s.profile.settings.resumeCode, "c1");
+    EXPECT_EQ(s.profile.settings.resumeFallbackCode, "-1");
 
     s.rows[1].sender = "stranger@example.org";
     s.buildMessageTable(false);
     EXPECT_EQ(s.leadingTrustedIndex, 0);
-    EXPECT_EQ(s.settings.resumeCode, "c0");
-    EXPECT_EQ(s.settings.resumeFallbackCode, "-1");
-    EXPECT_EQ(s.settings.resumeCodeCopy, "c0");
+    EXPECT_EQ(s.profile.settings.resumeCode, "c0");
+    EXPECT_EQ(s.profile.settings.resumeFallbackCode, "-1");
+    EXPECT_EQ(s.profile.settings.resumeCodeCopy, "c0");
 }
 
 TEST_F(ResumeMarks, AnUnknownFirstRowFallsBackToTheFoundCode)
@@ -249,9 +249,9 @@ TEST_F(ResumeMarks, AnUnknownFirstRowFallsBackToTheFoundCode)
     s.buildMessageTable(false);
     EXPECT_EQ(s.leadingTrustedIndex, -1);
     EXPECT_EQ(s.trustedCount, 1);
-    EXPECT_EQ(s.settings.resumeCode, "found");
-    EXPECT_EQ(s.settings.resumeFallbackCode, "-1");
-    EXPECT_EQ(s.settings.resumeCodeCopy, "-1");
+    EXPECT_EQ(s.profile.settings.resumeCode, "found");
+    EXPECT_EQ(s.profile.settings.resumeFallbackCode, "-1");
+    EXPECT_EQ(s.profile.settings.resumeCodeCopy, "-1");
 }
 
 TEST_F(ResumeMarks, MissingCodesLeaveTheMarksUnset)
@@ -259,15 +259,15 @@ TEST_F(ResumeMarks, MissingCodesLeaveTheMarksUnset)
     addRows(3);
     s.rows[2].code = "-1";  // the third row's code could not be fetched
     s.buildMessageTable(false);
-    EXPECT_EQ(s.settings.resumeCode, "found");
-    EXPECT_EQ(s.settings.resumeFallbackCode, "c1");
+    EXPECT_EQ(s.profile.settings.resumeCode, "found");
+    EXPECT_EQ(s.profile.settings.resumeFallbackCode, "c1");
 }
 
 TEST_F(ScreenerTest, DeletionCountsReadTheMarkers)
 {
-    s.blacklist.assign({"offer"});
-    s.whitelist.add("friend@example.org");
-    s.rejectedLog.appendRow("bad@example.org", "known subject");
+    s.profile.blacklist.assign({"offer"});
+    s.profile.whitelist.add("friend@example.org");
+    s.profile.rejectedLog.appendRow("bad@example.org", "known subject");
     addMessage(1, "stranger@example.org", "Hello");          // unknown
     addMessage(2, "stranger@example.org", "Known subject");  // known-bad subject
     addMessage(3, "stranger@example.org", "An offer");       // blacklisted

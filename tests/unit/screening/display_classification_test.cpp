@@ -24,9 +24,9 @@ protected:
         // The built-in words, one Latin-1 word with an umlaut, and a logged subject.
         std::vector<std::string> words = BlacklistWords().words();
         words.push_back("gr\xFC\xDF" "e");
-        s.blacklist.assign(words);
-        s.rejectedLog.appendRow("x@example.org", "=?utf-8?b?rmvlzsbzdxbm?=");
-        s.whitelist.add("=?utf-8?B?RnJlZA==?= <fred@example.org>");
+        s.profile.blacklist.assign(words);
+        s.profile.rejectedLog.appendRow("x@example.org", "=?utf-8?b?rmvlzsbzdxbm?=");
+        s.profile.whitelist.add("=?utf-8?B?RnJlZA==?= <fred@example.org>");
     }
 };
 
@@ -58,7 +58,7 @@ TEST_F(DisplayClassification, WordsInsideEncodedAndUtf8TextsMarkTheRowOnlyWhenSw
                "=?utf-8?B?ZnJlZSBtb25leQ==?=");
 
     for (const bool on : {false, true}) {
-        s.decodeAll = on;
+        s.profile.decodeAll = on;
         s.buildMessageTable(false);
         for (size_t i = 0; i < rows.size(); ++i) {
             SCOPED_TRACE(std::string(rows[i].what) + (on ? " (on)" : " (off)"));

@@ -15,9 +15,9 @@ class LogCommands : public ScreenerTest {
 protected:
     void SetUp() override
     {
-        s.rejectedLog.appendRow("a@example.org", "first");
-        s.rejectedLog.appendRow("b@example.org", "second");
-        s.rejectedLog.appendRow("c@example.org", "third");
+        s.profile.rejectedLog.appendRow("a@example.org", "first");
+        s.profile.rejectedLog.appendRow("b@example.org", "second");
+        s.profile.rejectedLog.appendRow("c@example.org", "third");
     }
 
     const QString file = files.log;
@@ -27,20 +27,20 @@ protected:
 
 TEST_F(LogCommands, ClearLogFileWritesAnEmptyFileWithLoggingOff)
 {
-    s.settings.LogRejected = false;
+    s.profile.settings.LogRejected = false;
     folder.write("default.log", "a@example.org\tfirst\r\n");
 
     prompter.expectYesNo(Kind::Confirmation, "Really erase log file ?", false);
     EXPECT_FALSE(s.clearLogFile(file));
-    EXPECT_EQ(s.rejectedLog.rowCount(), 4);
+    EXPECT_EQ(s.profile.rejectedLog.rowCount(), 4);
     EXPECT_EQ(folder.read("default.log"), "a@example.org\tfirst\r\n");
 
     prompter.expectYesNo(Kind::Confirmation, "Really erase log file ?", true);
     EXPECT_TRUE(s.clearLogFile(file));
-    EXPECT_EQ(s.rejectedLog.rowCount(), 1);
-    EXPECT_EQ(s.rejectedLog.rows()[0].sender, "Sender");
+    EXPECT_EQ(s.profile.rejectedLog.rowCount(), 1);
+    EXPECT_EQ(s.profile.rejectedLog.rows()[0].sender, "Sender");
     EXPECT_EQ(folder.read("default.log"), "");
-    EXPECT_FALSE(s.rejectedLog.isKnownBadSender("a@example.org"));
+    EXPECT_FALSE(s.profile.rejectedLog.isKnownBadSender("a@example.org"));
 }
 
 TEST_F(LogCommands, ClearLogFileThatCannotBeWrittenKeepsTheRows)
@@ -48,52 +48,52 @@ TEST_F(LogCommands, ClearLogFileThatCannotBeWrittenKeepsTheRows)
     prompter.expectYesNo(Kind::Confirmation, "Really erase log file ?", true);
     prompter.expectMessage(Kind::Error, "");
     EXPECT_FALSE(s.clearLogFile(folder.path("missing-folder/default.log")));
-    EXPECT_EQ(s.rejectedLog.rowCount(), 4);
-    EXPECT_TRUE(s.rejectedLog.isKnownBadSender("b@example.org"));
+    EXPECT_EQ(s.profile.rejectedLog.rowCount(), 4);
+    EXPECT_TRUE(s.profile.rejectedLog.isKnownBadSender("b@example.org"));
 }
 
 TEST_F(LogCommands, DeleteLineEmptiesTheCurrentEntryButNeverTheTitleRow)
 {
     prompter.expectYesNo(Kind::Confirmation, "Really delete current line ?", false);
     EXPECT_FALSE(s.deleteLogLine(2));
-    EXPECT_FALSE(isDeletedEntry(s.rejectedLog.rows()[2]));
+    EXPECT_FALSE(isDeletedEntry(s.profile.rejectedLog.rows()[2]));
 
     prompter.expectYesNo(Kind::Confirmation, "Really delete current line ?", true);
     EXPECT_TRUE(s.deleteLogLine(2));
-    EXPECT_TRUE(isDeletedEntry(s.rejectedLog.rows()[2]));
-    EXPECT_FALSE(s.rejectedLog.isKnownBadSubject("second"));
+    EXPECT_TRUE(isDeletedEntry(s.profile.rejectedLog.rows()[2]));
+    EXPECT_FALSE(s.profile.rejectedLog.isKnownBadSubject("second"));
     // The emptied entry is still counted until the log is written and read again.
     s.showLogCount();
     EXPECT_EQ(view.text(Control::Panel13), "3 logged SPAM MAIL addresses");
 
     prompter.expectYesNo(Kind::Confirmation, "Really delete current line ?", true);
     EXPECT_FALSE(s.deleteLogLine(0));
-    EXPECT_EQ(s.rejectedLog.rows()[0].sender, "Sender");
+    EXPECT_EQ(s.profile.rejectedLog.rows()[0].sender, "Sender");
     prompter.expectYesNo(Kind::Confirmation, "Really delete current line ?", true);
     EXPECT_FALSE(s.deleteLogLine(9));
 
     // The emptied entry is not written.
-    ASSERT_TRUE(SaveRejectedLog(file, s.rejectedLog));
+    ASSERT_TRUE(SaveRejectedLog(file, s.profile.rejectedLog));
     EXPECT_EQ(folder.read("default.log"), "a@example.org\tfirst\r\nc@example.org\tthird\r\n");
 }
 
 TEST_F(LogCommands, ResetCountAsksFirst)
 {
-    s.settings.DeletedCount = 42;
+    s.profile.settings.DeletedCount = 42;
     prompter.expectYesNo(Kind::Confirmation, "Reset SPAM count?", false);
     EXPECT_FALSE(s.resetDeletedCount());
-    EXPECT_EQ(s.settings.DeletedCount, 42);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 42);
     EXPECT_EQ(view.text(Control::Label21), std::nullopt);
 
     prompter.expectYesNo(Kind::Confirmation, "Reset SPAM count?", true);
     EXPECT_TRUE(s.resetDeletedCount());
-    EXPECT_EQ(s.settings.DeletedCount, 0);
+    EXPECT_EQ(s.profile.settings.DeletedCount, 0);
     EXPECT_EQ(view.text(Control::Label21), "0");
 }
 
 TEST_F(LogCommands, BlacklistWalkOverThreeRowsWrapsInBothDirections)
 {
-    const RejectedLog &log = s.rejectedLog;
+    const RejectedLog &log = s.profile.rejectedLog;
     LogStep step = nextLogRow(log, 2);
     EXPECT_EQ(step.row, 3);
     EXPECT_EQ(step.text, "c@example.org third");
@@ -147,17 +147,17 @@ using BlacklistCommands = ScreenerTest;
 
 TEST_F(BlacklistCommands, AddLowerCasesAndAllowsDuplicatesAndEmptyText)
 {
-    s.blacklist.assign({"cash", "money", "sex"});
+    s.profile.blacklist.assign({"cash", "money", "sex"});
 
     EXPECT_EQ(s.addBlacklistWord("Free Money"), 1u);
     EXPECT_EQ(s.addBlacklistWord("Free Money"), 2u);
     EXPECT_EQ(s.addBlacklistWord(""), 0u);
-    EXPECT_EQ(s.blacklist.words(),
+    EXPECT_EQ(s.profile.blacklist.words(),
               (std::vector<std::string>{"", "cash", "free money", "free money", "money", "sex"}));
 
     // Only the current entry goes; no current entry, nothing.
     EXPECT_TRUE(s.deleteBlacklistWord(2));
     EXPECT_FALSE(s.deleteBlacklistWord(-1));
     EXPECT_FALSE(s.deleteBlacklistWord(5));
-    EXPECT_EQ(s.blacklist.words(), (std::vector<std::string>{"", "cash", "free money", "money", "sex"}));
+    EXPECT_EQ(s.profile.blacklist.words(), (std::vector<std::string>{"", "cash", "free money", "money", "sex"}));
 }

@@ -10,8 +10,8 @@ class Reclassify : public ScreenerTest {
 protected:
     void SetUp() override
     {
-        s.blacklist.assign({"offer"});
-        s.settings.CheckInterval = 2;
+        s.profile.blacklist.assign({"offer"});
+        s.profile.settings.CheckInterval = 2;
         s.setMainButtonMode(MainButtonMode::Process);
     }
 };
@@ -20,7 +20,7 @@ protected:
 
 TEST_F(Reclassify, UnknownSendersShowTheirBannerAndTheKnownBadButton)
 {
-    s.whitelist.add("friend@example.org");
+    s.profile.whitelist.add("friend@example.org");
     s.allowDeleteAccepted = true;
     addMessage(1, "friend@example.org", "Hi", "c1", 10, "");
     addMessage(2, "stranger@example.org", "An offer");
@@ -51,7 +51,7 @@ TEST_F(Reclassify, UnknownSendersShowTheirBannerAndTheKnownBadButton)
     EXPECT_EQ(senderMarker(1), CellMarker::KNGA);
     EXPECT_EQ(subjectMarker(2), CellMarker::KNBP);
     // The marks come from the new table: a leading run of one row.
-    EXPECT_EQ(s.settings.resumeCode, "c1");
+    EXPECT_EQ(s.profile.settings.resumeCode, "c1");
 
     // A second run collects the same rows again, not twice.
     s.reclassify();
@@ -60,14 +60,14 @@ TEST_F(Reclassify, UnknownSendersShowTheirBannerAndTheKnownBadButton)
 
 TEST_F(Reclassify, TheKnownBadButtonStaysOffForTrustedRowsOnly)
 {
-    s.whitelist.add("friend@example.org");
+    s.profile.whitelist.add("friend@example.org");
     addMessage(1, "friend@example.org", "An offer");
     addMessage(2, "stranger@example.org", "Hello");
     s.reclassify();
     EXPECT_EQ(view.enabled(Control::SpeedButton27), false);
 
     // With an empty whitelist every sender is unknown: the blacklisted row is offered.
-    s.whitelist.clear();
+    s.profile.whitelist.clear();
     s.reclassify();
     EXPECT_EQ(view.enabled(Control::SpeedButton27), true);
     EXPECT_EQ(view.visible(Control::Panel3), true);
@@ -76,8 +76,8 @@ TEST_F(Reclassify, TheKnownBadButtonStaysOffForTrustedRowsOnly)
 
 TEST_F(Reclassify, AllTrustedShowsTheTrustedBanner)
 {
-    s.whitelist.add("friend@example.org");
-    s.settings.CheckInterval = 0;
+    s.profile.whitelist.add("friend@example.org");
+    s.profile.settings.CheckInterval = 0;
     addMessage(1, "friend@example.org", "Hi");
     s.reclassify();
     EXPECT_EQ(view.visible(Control::Panel3), false);

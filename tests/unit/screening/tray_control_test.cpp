@@ -58,7 +58,7 @@ TEST_F(TrayControlTest, LeftClickShowsAndQueuesByTrayActionAndPassword)
         visible = c.visible;
         shows = 0;
         s.password = c.password;
-        s.settings.TrayAction = c.trayAction;
+        s.profile.settings.TrayAction = c.trayAction;
         s.pendingCommand = cmdIdle;
         TrayControl tray = makeTray();
         tray.leftClick();
@@ -89,7 +89,7 @@ TEST_F(TrayControlTest, MenuItems)
     EXPECT_FALSE(visible);
 
     // "&Get Messages" queues regardless of TrayAction, but only with a password.
-    s.settings.TrayAction = 0;
+    s.profile.settings.TrayAction = 0;
     tray.getMessagesItem();
     EXPECT_TRUE(tray.hideAfterCheck());
     EXPECT_EQ(s.pendingCommand, cmdIdle);

@@ -17,8 +17,8 @@ class VerdictRows : public ScreenerTest {
 protected:
     void SetUp() override
     {
-        s.blacklist.assign({});
-        s.whitelist.add(kAlice);
+        s.profile.blacklist.assign({});
+        s.profile.whitelist.add(kAlice);
         addMessage(1, kAlice, "Hi");                         // the real Alice
         addMessage(2, kAlice, "Invoice");                    // forged Alice
         addMessage(3, "Alice <alice@evil.example>", "Hi");   // impostor
@@ -57,20 +57,20 @@ TEST_F(VerdictRows, ForgedAndImpostorLoseTrustAndJoinTheKnownBad)
     EXPECT_EQ(s.trustedCount, 2);
 
     // Shown but never selected as bad.
-    s.conf.setForgedIsBad(false);
+    s.profile.conf.setForgedIsBad(false);
     s.reclassify();
     EXPECT_EQ(columns()[1], "forged");
     EXPECT_EQ(s.countKnownBad(), 0);
     EXPECT_EQ(view.enabled(Control::SpeedButton27), false);
 
     // A configured authserv-id other than the provider's reads none of its fields.
-    s.conf.setForgedIsBad(true);
-    s.conf.setTrustedAuthservId("mx.other.example");
+    s.profile.conf.setForgedIsBad(true);
+    s.profile.conf.setTrustedAuthservId("mx.other.example");
     s.reclassify();
     EXPECT_EQ(columns(), (std::vector<std::string>{"-", "-", "impostor", "provider-spam", "-"}));
     EXPECT_EQ(senderMarker(2), CellMarker::KNGA);
 
-    s.checkSenders = false;
+    s.profile.checkSenders = false;
     s.reclassify();
     EXPECT_EQ(columns(), (std::vector<std::string>(5, "-")));
     EXPECT_EQ(senderMarker(2), CellMarker::KNGA);
@@ -79,7 +79,7 @@ TEST_F(VerdictRows, ForgedAndImpostorLoseTrustAndJoinTheKnownBad)
 
 TEST_F(VerdictRows, AnEmptyWhitelistStillOffersTheVerdictRows)
 {
-    s.whitelist.clear();
+    s.profile.whitelist.clear();
     s.reclassify();
     EXPECT_EQ(columns(), (std::vector<std::string>{"-", "forged", "-", "provider-spam", "-"}));
     EXPECT_EQ(s.countKnownBad(), 2);
@@ -94,17 +94,17 @@ TEST_F(VerdictRows, KeptVerdictsFollowEveryWhitelistChange)
         s.readArrivedRow(row);
     s.reclassify();
     EXPECT_EQ(columns()[2], "impostor");
-    s.whitelist.removeOne(kAlice);
+    s.profile.whitelist.removeOne(kAlice);
     s.reclassify();
     EXPECT_EQ(columns()[2], "-");
-    s.whitelist.add(kAlice);
+    s.profile.whitelist.add(kAlice);
     s.reclassify();
     EXPECT_EQ(columns()[2], "impostor");
-    s.whitelist.assign({"Bob <bob@example.net>"});
+    s.profile.whitelist.assign({"Bob <bob@example.net>"});
     s.reclassify();
     EXPECT_EQ(columns()[2], "-");
-    s.whitelist.removeAt(0);
-    s.whitelist.add(kAlice);
+    s.profile.whitelist.removeAt(0);
+    s.profile.whitelist.add(kAlice);
     s.reclassify();
     EXPECT_EQ(columns()[2], "impostor");
 }

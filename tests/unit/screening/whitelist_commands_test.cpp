@@ -11,7 +11,7 @@ namespace {
 
 class WhitelistCommands : public ScreenerTest {
 protected:
-    std::vector<std::string> entries() const { return s.whitelist.entries(); }
+    std::vector<std::string> entries() const { return s.profile.whitelist.entries(); }
     void select(int top, int bottom)
     {
         s.selTop = top;
@@ -25,9 +25,9 @@ protected:
 
 TEST_F(WhitelistCommands, KnownBadSenderIsAddedBareAndTrustedAfterTheReclassify)
 {
-    s.rejectedLog.appendRow("spam@example.org", "first offer");
-    s.rejectedLog.appendRow("other@example.org", "news");
-    s.rejectedLog.appendRow("spam@example.org", "second offer");
+    s.profile.rejectedLog.appendRow("spam@example.org", "first offer");
+    s.profile.rejectedLog.appendRow("other@example.org", "news");
+    s.profile.rejectedLog.appendRow("spam@example.org", "second offer");
     addMessage(1, "stranger@example.org", "hello");
     addMessage(2, "Spam@Example.org", "a new offer");
     s.buildMessageTable(false);
@@ -39,11 +39,11 @@ TEST_F(WhitelistCommands, KnownBadSenderIsAddedBareAndTrustedAfterTheReclassify)
     EXPECT_EQ(entries(), (std::vector<std::string>{"Spam@Example.org"}));
     EXPECT_EQ(folder.read("default.acc"), "Spam@Example.org\r\n");
     // Both log rows of that sender are emptied in place; the other entry stays.
-    ASSERT_EQ(s.rejectedLog.rowCount(), 4);
-    EXPECT_TRUE(isDeletedEntry(s.rejectedLog.rows()[1]));
-    EXPECT_EQ(s.rejectedLog.rows()[2].sender, "other@example.org");
-    EXPECT_TRUE(isDeletedEntry(s.rejectedLog.rows()[3]));
-    EXPECT_FALSE(s.rejectedLog.isKnownBadSender("spam@example.org"));
+    ASSERT_EQ(s.profile.rejectedLog.rowCount(), 4);
+    EXPECT_TRUE(isDeletedEntry(s.profile.rejectedLog.rows()[1]));
+    EXPECT_EQ(s.profile.rejectedLog.rows()[2].sender, "other@example.org");
+    EXPECT_TRUE(isDeletedEntry(s.profile.rejectedLog.rows()[3]));
+    EXPECT_FALSE(s.profile.rejectedLog.isKnownBadSender("spam@example.org"));
 
     EXPECT_EQ(s.pendingCommand, cmdReclassify);
     EXPECT_EQ(view.mainButtonMode, MainButtonMode::GetNew);
@@ -60,8 +60,8 @@ TEST_F(WhitelistCommands, KnownBadSenderIsAddedBareAndTrustedAfterTheReclassify)
 
 TEST_F(WhitelistCommands, KnownBadModeTakesEveryKnownBadAndBlacklistedRowSelectedOrNot)
 {
-    s.blacklist.assign({"cash"});
-    s.rejectedLog.appendRow("bad@example.org", "junk subject");
+    s.profile.blacklist.assign({"cash"});
+    s.profile.rejectedLog.appendRow("bad@example.org", "junk subject");
     addMessage(1, "a@example.org", "cash now");        // blacklisted
     addMessage(2, "b@example.org", "hello");           // unknown, the selected row
     addMessage(3, "bad@example.org", "hi");            // known-bad sender
@@ -79,7 +79,7 @@ TEST_F(WhitelistCommands, KnownBadModeTakesEveryKnownBadAndBlacklistedRowSelecte
 
 TEST_F(WhitelistCommands, SenderPresentInAnotherLetterCaseIsNotAddedTwice)
 {
-    s.whitelist.add("friend@example.org");
+    s.profile.whitelist.add("friend@example.org");
     addMessage(1, "FRIEND@Example.ORG", "hi");
     addMessage(2, "Friend@example.org", "again");
     s.buildMessageTable(false);
@@ -96,7 +96,7 @@ TEST_F(WhitelistCommands, SenderThatBeginsWithTheSectionSignKeepsEveryByte)
     // Texts that look like markers but are the mail's own bytes.
     const std::string lookalike = "\xA7KNGAodd@example.org";
     const std::string knownBad = "\xA7KNBAweird@example.org";
-    s.rejectedLog.appendRow("\xA7knbaweird@example.org", "old");
+    s.profile.rejectedLog.appendRow("\xA7knbaweird@example.org", "old");
     addMessage(1, lookalike, "one");
     addMessage(2, knownBad, "two");
     s.buildMessageTable(false);
@@ -108,7 +108,7 @@ TEST_F(WhitelistCommands, SenderThatBeginsWithTheSectionSignKeepsEveryByte)
 
     EXPECT_EQ(entries(), (std::vector<std::string>{knownBad, lookalike}));
     EXPECT_EQ(folder.read("default.acc"), knownBad + "\r\n" + lookalike + "\r\n");
-    EXPECT_TRUE(isDeletedEntry(s.rejectedLog.rows()[1]));
+    EXPECT_TRUE(isDeletedEntry(s.profile.rejectedLog.rows()[1]));
 
     s.reclassify();
     EXPECT_EQ(senderMarker(1), CellMarker::KNGA);
@@ -128,7 +128,7 @@ TEST_F(WhitelistCommands, AddOnAnEmptyTableOnlyDisablesTheDeleteButtons)
 TEST_F(WhitelistCommands, FailedWritesAreReportedAndTheListKeepsItsEntries)
 {
     const QString unwritable = folder.path("missing-folder/default.acc");
-    s.whitelist.add("kept@example.org");
+    s.profile.whitelist.add("kept@example.org");
     addMessage(1, "new@example.org", "hi");
     s.buildMessageTable(false);
     select(1, 1);
@@ -140,12 +140,12 @@ TEST_F(WhitelistCommands, FailedWritesAreReportedAndTheListKeepsItsEntries)
 
     prompter.expectMessage(Kind::Error, "");
     EXPECT_FALSE(s.saveWhitelist(unwritable));
-    EXPECT_EQ(s.whitelist.size(), 2u);
+    EXPECT_EQ(s.profile.whitelist.size(), 2u);
 }
 
 TEST_F(WhitelistCommands, RemovingTwoRowsOfOneSenderRemovesItOnce)
 {
-    s.whitelist.assign({"friend@example.org", "keep@example.org"});
+    s.profile.whitelist.assign({"friend@example.org", "keep@example.org"});
     addMessage(1, "friend@example.org", "one");
     addMessage(2, "stranger@example.org", "two");
     addMessage(3, "Friend@Example.org", "three");
@@ -169,7 +169,7 @@ TEST_F(WhitelistCommands, RemovingTwoRowsOfOneSenderRemovesItOnce)
 
 TEST_F(WhitelistCommands, DeleteAddressRemovesTheChosenEntriesAndShowsTheCount)
 {
-    s.whitelist.assign({"a@example.org", "b@example.org", "c@example.org"});
+    s.profile.whitelist.assign({"a@example.org", "b@example.org", "c@example.org"});
     addMessage(1, "a@example.org", "hi");
     s.buildMessageTable(false);
     ASSERT_EQ(senderMarker(1), CellMarker::KNGA);
@@ -188,16 +188,16 @@ TEST_F(WhitelistCommands, DeleteAddressRemovesTheChosenEntriesAndShowsTheCount)
 TEST_F(WhitelistCommands, EmptiedListAnsweredNoStaysOnDiskUntilSaveProfile)
 {
     folder.write("default.acc", "a@example.org\r\n");
-    s.whitelist.assign({"a@example.org"});
+    s.profile.whitelist.assign({"a@example.org"});
 
     prompter.expectYesNo(Kind::Confirmation, "Save empty list of trusted addresses ?", false);
     s.deleteWhitelistAddresses({0}, file);
-    EXPECT_TRUE(s.whitelist.empty());
+    EXPECT_TRUE(s.profile.whitelist.empty());
     EXPECT_EQ(view.text(Control::Label13), "0 trusted addresses");
     EXPECT_EQ(folder.read("default.acc"), "a@example.org\r\n");
 
     Profile profile;
-    profile.whitelist = s.whitelist;
+    profile.whitelist = s.profile.whitelist;
     ASSERT_TRUE(SaveProfile(profile, folder.dir()));
     EXPECT_FALSE(folder.exists("default.acc"));
 }
@@ -205,7 +205,7 @@ TEST_F(WhitelistCommands, EmptiedListAnsweredNoStaysOnDiskUntilSaveProfile)
 TEST_F(WhitelistCommands, EmptiedListAnsweredYesIsWrittenEmpty)
 {
     folder.write("default.acc", "a@example.org\r\n");
-    s.whitelist.assign({"a@example.org"});
+    s.profile.whitelist.assign({"a@example.org"});
 
     prompter.expectYesNo(Kind::Confirmation, "Save empty list of trusted addresses ?", true);
     s.deleteWhitelistAddresses({0}, file);
@@ -214,7 +214,7 @@ TEST_F(WhitelistCommands, EmptiedListAnsweredYesIsWrittenEmpty)
 
 TEST_F(WhitelistCommands, LoadWithAMissingFileKeepsTheListAndAsksNothingElse)
 {
-    s.whitelist.assign({"kept@example.org"});
+    s.profile.whitelist.assign({"kept@example.org"});
     prompter.expectMessage(Kind::Error, "");
 
     EXPECT_FALSE(s.loadWhitelist(file));
@@ -229,7 +229,7 @@ TEST_F(WhitelistCommands, LoadWithAMissingFileKeepsTheListAndAsksNothingElse)
 TEST_F(WhitelistCommands, LoadTakesTheLinesAsTheyStandAndDoesNotReclassify)
 {
     folder.write("default.acc", "\"Quoted\" <q@example.org>\r\nb@example.org\n=?iso-8859-1?Q?x?= <e@x>");
-    s.whitelist.assign({"old@example.org"});
+    s.profile.whitelist.assign({"old@example.org"});
 
     EXPECT_TRUE(s.loadWhitelist(file));
 
@@ -241,11 +241,11 @@ TEST_F(WhitelistCommands, LoadTakesTheLinesAsTheyStandAndDoesNotReclassify)
 
 TEST_F(WhitelistCommands, SaveWritesTheListAlsoWhenEmpty)
 {
-    s.whitelist.assign({"b@example.org", "A@example.org"});
+    s.profile.whitelist.assign({"b@example.org", "A@example.org"});
     EXPECT_TRUE(s.saveWhitelist(file));
     EXPECT_EQ(folder.read("default.acc"), "A@example.org\r\nb@example.org\r\n");
 
-    s.whitelist.clear();
+    s.profile.whitelist.clear();
     EXPECT_TRUE(s.saveWhitelist(file));
     EXPECT_EQ(folder.read("default.acc"), "");
     EXPECT_EQ(folder.entries(), QStringList{QStringLiteral("default.acc")});  // no temp file left
@@ -253,8 +253,8 @@ TEST_F(WhitelistCommands, SaveWritesTheListAlsoWhenEmpty)
 
 TEST_F(WhitelistCommands, CountCaptionsAndTheMenuTest)
 {
-    s.whitelist.assign({"a@example.org", "b@example.org"});
-    s.settings.DeletedCount = 17;
+    s.profile.whitelist.assign({"a@example.org", "b@example.org"});
+    s.profile.settings.DeletedCount = 17;
     addMessage(1, "A@example.org", "hi");
     addMessage(2, "z@example.org", "hi");
     s.buildMessageTable(false);
