@@ -3,7 +3,7 @@
 // by four train, the other even numbers check. The test half is left for corpus_bench.sh.
 //   bench_learned_score_tune [--misses N] [--sweep] [key=value ...]
 // keys: s (strength), x (background), dev (minimum deviation), clues, ham, spam (cutoffs).
-// --misses N lists the N worst misses of each kind with their strongest clues.
+// --family PREFIX lists the fitted counts of the tokens so named; --misses N lists the N worst misses of each kind with their strongest clues.
 #include "profiles/token_store.h"
 #include "screening/header_tokens.h"
 #include "screening/learned_scorer.h"
@@ -54,6 +54,12 @@ void readHalf(std::vector<Sample> &fit, std::vector<Sample> &check)
 
 struct Figures {
     int spam = 0, spamCaught = 0, spamUnsure = 0, good = 0, goodSpam = 0, goodUnsure = 0;
+    Figures &operator+=(const Figures &o)
+    {
+        spam += o.spam, spamCaught += o.spamCaught, spamUnsure += o.spamUnsure;
+        good += o.good, goodSpam += o.goodSpam, goodUnsure += o.goodUnsure;
+        return *this;
+    }
     void print(const char *name) const
     {
         std::printf("%-28s caught %5.1f%%  spam-unsure %5.1f%%  good-as-spam %5.2f%% (%d)  "
@@ -119,9 +125,12 @@ int main(int argc, char **argv)
     LearnedScoreSettings settings;
     int misses = 0;
     bool sweep = false;
+    const char *family = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--misses") && i + 1 < argc)
             misses = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--family") && i + 1 < argc)
+            family = argv[++i];
         else if (!std::strcmp(argv[i], "--sweep"))
             sweep = true;
         else if (!setKey(settings, argv[i]))
@@ -131,12 +140,28 @@ int main(int argc, char **argv)
     readHalf(fit, check);
     if (fit.empty() || check.empty())
         return std::fprintf(stderr, "no corpus: run bench/learning/fetch_corpus.sh\n"), 1;
-    TokenStore store;
+    // Two folds: each quarter trains once and checks once.
+    TokenStore stores[2];
     for (const Sample &s : fit)
-        store.learn(messageKey(s.message.headerLines), s.tokens, s.side);
-    std::printf("fit %zu, check %zu messages, %zu tokens\n", fit.size(), check.size(),
-                store.tokenCount());
-    measure(LearnedScorer(store, settings), check, misses).print("as set");
+        stores[0].learn(messageKey(s.message.headerLines), s.tokens, s.side);
+    for (const Sample &s : check)
+        stores[1].learn(messageKey(s.message.headerLines), s.tokens, s.side);
+    const std::vector<Sample> *checks[2] = {&check, &fit};
+    std::printf("folds of %zu and %zu messages, %zu tokens\n", fit.size(), check.size(),
+                stores[0].tokenCount());
+    if (family) {
+        stores[0].forEachToken([&](const std::string &token, TokenCounts c) {
+            if (token.starts_with(family) && c.spam + c.good >= 3)
+                std::printf("%5u %5u  %s\n", c.spam, c.good, token.c_str());
+        });
+    }
+    auto both = [&](const LearnedScoreSettings &t, int shown) {
+        Figures f;
+        for (int k = 0; k < 2; ++k)
+            f += measure(LearnedScorer(stores[k], t), *checks[k], shown);
+        return f;
+    };
+    both(settings, misses).print("as set");
     if (!sweep)
         return 0;
     for (const double s : {0.1, 0.3, 0.5, 1.0})
@@ -148,7 +173,7 @@ int main(int argc, char **argv)
                 t.minimumDeviation = dev;
                 char name[64];
                 std::snprintf(name, sizeof name, "s=%.1f x=%.1f dev=%.1f", s, x, dev);
-                measure(LearnedScorer(store, t), check, 0).print(name);
+                both(t, 0).print(name);
             }
     return 0;
 }

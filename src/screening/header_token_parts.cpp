@@ -22,7 +22,7 @@ std::vector<Field> unfold(const std::vector<std::string> &lines)
         while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
             value.remove_prefix(1);
         const std::string_view name = std::string_view(line).substr(0, colon);
-        fields.push_back({lowerAZ(name), std::string(name), std::string(value)});
+        fields.push_back({lowerAZ(name), std::string(value)});
     }
     return fields;
 }

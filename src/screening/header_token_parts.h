@@ -11,7 +11,6 @@ namespace kestrix::header_token_parts {
 
 struct Field {
     std::string name;  // lower case
-    std::string nameAsWritten;
     std::string value;
 };
 
@@ -55,5 +54,15 @@ private:
 
 // The Received lines: hosts, protocols and addresses of every hop, and the number of hops.
 void addReceived(Tokens &tokens, const std::vector<Field> &fields);
+
+// For mail that came through a mailing list: takes the list's own lines off the fields (its
+// headers, the hops after the posting reached it, its bounce address, its subject tag) and gives
+// the list's base domain; for other mail gives "" and leaves the fields as they are.
+std::string takeListEnvelope(std::vector<Field> &fields);
+
+// The order of the header names: pairs of neighbours ("subject>date").
+void addHeaderOrder(Tokens &tokens, const std::vector<Field> &fields);
+// The look of a decoded subject: its length, its share of capitals, padding, its last word.
+void addSubjectShape(Tokens &tokens, std::string_view subject);
 
 }  // namespace kestrix::header_token_parts

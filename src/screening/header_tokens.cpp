@@ -157,8 +157,9 @@ void addDateAndRecipients(Tokens &tokens, const std::vector<Field> &fields)
 std::vector<std::string> headerTokens(const std::vector<std::string> &lines, long long size,
                                       const std::vector<std::string> &verdicts)
 {
-    const std::vector<Field> fields = unfold(lines);
+    std::vector<Field> fields = unfold(lines);
     Tokens tokens;
+    const std::string list = takeListEnvelope(fields);
 
     const Field *from = find(fields, "from");
     addSender(tokens, from);
@@ -169,6 +170,7 @@ std::vector<std::string> headerTokens(const std::vector<std::string> &lines, lon
         tokens.addWords("subj:", text);
         tokens.addPairs("subj2:", text);
         tokens.addCharsets("subj-cs:", subject->value);
+        addSubjectShape(tokens, text);
     } else {
         tokens.add("subj:", "none");
     }
@@ -179,8 +181,12 @@ std::vector<std::string> headerTokens(const std::vector<std::string> &lines, lon
     addReceived(tokens, fields);
     addMailer(tokens, fields);
     addContentType(tokens, find(fields, "content-type"));
-    tokens.add("list-id:", find(fields, "list-id") ? "yes" : "no");
-    tokens.add("list-unsubscribe:", find(fields, "list-unsubscribe") ? "yes" : "no");
+    if (!list.empty()) {
+        tokens.add("list:", list);
+    } else {
+        tokens.add("list-id:", find(fields, "list-id") ? "yes" : "no");
+        tokens.add("list-unsubscribe:", find(fields, "list-unsubscribe") ? "yes" : "no");
+    }
     addSize(tokens, size);
     addDateAndRecipients(tokens, fields);
     // Which header names are there at all: mail programs and bulk senders each write their own set.
@@ -188,6 +194,7 @@ std::vector<std::string> headerTokens(const std::vector<std::string> &lines, lon
     // the list and outvote the words of spam sent through it.
     for (const Field &field : fields)
         tokens.add("header:", isListHeader(field.name) ? std::string_view("list-*") : field.name);
+    addHeaderOrder(tokens, fields);
     for (const std::string &verdict : verdicts)
         tokens.add("verdict:", verdict);
     return tokens.take();
