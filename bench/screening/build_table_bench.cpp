@@ -55,7 +55,7 @@ struct Scenario {
             screener.profile.rejectedLog.appendRow(lowerCase(loggedSenders.back()), lowerCase(loggedSubjects.back()));
         }
 
-        screener.startCode = "0";
+        screener.messages.startCode = "0";
         for (int i = 1; i <= 10001; ++i) {
             std::string sender = senderText(rng);
             std::string subject = subjectText(rng);
@@ -77,8 +77,8 @@ struct Scenario {
             default: break;
             }
             const std::string code = std::to_string(1000000 + i) + "1310";
-            screener.rows.push_back({i, sender, subject, code});
-            screener.rows.back().headerLines = {
+            screener.messages.rows.push_back({i, sender, subject, code});
+            screener.messages.rows.back().headerLines = {
                 "id:" + code, "Size: " + std::to_string(1000 + i) + " byte",
                 "Return-Path: <bounce@example.org>",
                 "Authentication-Results: mx.example.net;",
@@ -108,7 +108,7 @@ Scenario &sharedScenario()
 
 void forgetArrivalReads(Screener &screener)
 {
-    for (DownloadedRow &row : screener.rows) {
+    for (DownloadedRow &row : screener.messages.rows) {
         row.providerFields = {};
         row.likeness = {};
     }
@@ -128,15 +128,15 @@ void BM_BuildMessageTable(benchmark::State &state)
             state.PauseTiming();
             forgetArrivalReads(scenario.screener);
             if (state.range(0) == 2) {
-                for (const DownloadedRow &row : scenario.screener.rows)
+                for (const DownloadedRow &row : scenario.screener.messages.rows)
                     scenario.screener.readArrivedRow(row);
             }
             state.ResumeTiming();
         }
         scenario.screener.buildMessageTable(true);
-        benchmark::DoNotOptimize(scenario.screener.trustedCount);
+        benchmark::DoNotOptimize(scenario.screener.messages.trustedCount);
     }
-    state.counters["trusted"] = scenario.screener.trustedCount;
+    state.counters["trusted"] = scenario.screener.messages.trustedCount;
     state.counters["knownBad"] = scenario.screener.countKnownBad();
     scenario.screener.profile.checkSenders = true;
 }
@@ -151,7 +151,7 @@ void BM_ReadArrivedRows(benchmark::State &state)
         state.PauseTiming();
         forgetArrivalReads(scenario.screener);
         state.ResumeTiming();
-        for (const DownloadedRow &row : scenario.screener.rows)
+        for (const DownloadedRow &row : scenario.screener.messages.rows)
             scenario.screener.readArrivedRow(row);
     }
 }
@@ -164,7 +164,7 @@ void BM_StoredListLookups(benchmark::State &state)
     const Screener &s = scenario.screener;
     for (auto _ : state) {
         int hits = 0;
-        for (const DownloadedRow &row : s.rows) {
+        for (const DownloadedRow &row : s.messages.rows) {
             hits += s.profile.rejectedLog.isKnownBadSubject(row.subject);
             hits += s.profile.rejectedLog.isKnownBadSender(row.sender);
             hits += s.profile.whitelist.contains(row.sender);
@@ -181,7 +181,7 @@ void BM_BlacklistMatching(benchmark::State &state)
     const BlacklistMatcher matcher(s.profile.blacklist.words());
     for (auto _ : state) {
         int hits = 0;
-        for (const DownloadedRow &row : s.rows)
+        for (const DownloadedRow &row : s.messages.rows)
             hits += matcher.matchesLowerCased(row.subject) || matcher.matchesLowerCased(row.sender);
         benchmark::DoNotOptimize(hits);
     }
@@ -194,7 +194,7 @@ void BM_SizeContentTexts(benchmark::State &state)
     const Screener &s = scenario.screener;
     for (auto _ : state) {
         size_t total = 0;
-        for (const DownloadedRow &row : s.rows)
+        for (const DownloadedRow &row : s.messages.rows)
             total += row.sizeContentText().size();
         benchmark::DoNotOptimize(total);
     }

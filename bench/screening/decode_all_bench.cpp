@@ -61,7 +61,7 @@ struct Scenario {
         for (int i = 0; i < 100000; ++i)
             screener.profile.rejectedLog.appendRow(sender(), "re: " + word(rng) + " " + word(rng));
 
-        screener.startCode = "0";
+        screener.messages.startCode = "0";
         for (int i = 1; i <= 10001; ++i) {
             const std::string from = i % 10 == 0 ? whitelisted[rng() % whitelisted.size()] : sender();
             // UTF-8 subjects with an umlaut, a tenth of them holding a blacklist word.
@@ -70,8 +70,8 @@ struct Scenario {
                 plain += " free";
             const std::string subject = "=?utf-8?B?" + base64(plain) + "?=";
             const std::string code = std::to_string(1000000 + i) + "1310";
-            screener.rows.push_back({i, from, subject, code});
-            screener.rows.back().headerLines = {
+            screener.messages.rows.push_back({i, from, subject, code});
+            screener.messages.rows.back().headerLines = {
                 "id:" + code, "Size: " + std::to_string(1000 + i) + " byte", "From: " + from,
                 "Subject: " + subject, "Content-Type: text/plain; charset=utf-8", "."};
         }
@@ -90,7 +90,7 @@ void BM_BuildMessageTableEncodedSubjects(benchmark::State &state)
     scenario.screener.profile.decodeAll = state.range(0) != 0;
     for (auto _ : state) {
         scenario.screener.buildMessageTable(true);
-        benchmark::DoNotOptimize(scenario.screener.trustedCount);
+        benchmark::DoNotOptimize(scenario.screener.messages.trustedCount);
     }
     state.SetLabel(scenario.screener.profile.decodeAll ? "decodeAll on" : "decodeAll off");
     state.counters["blacklisted"] = scenario.screener.countKnownBad();

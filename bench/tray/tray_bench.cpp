@@ -66,13 +66,13 @@ void BM_AutoCheckUnchanged(benchmark::State &state)
     screener.profile.settings.Host = dovecot.host();
     screener.profile.settings.Port = std::to_string(dovecot.port());
     screener.profile.settings.UserId = dovecot.user();
-    screener.password = dovecot.password();
+    screener.session.password = dovecot.password();
     // As after a download: the newest message is known.
     if (!screener.connectSession()) {
         state.SkipWithError("no session with the Dovecot");
         return;
     }
-    screener.newestCode = codeOfMessage(client, client.MessageCount());
+    screener.messages.newestCode = codeOfMessage(client, client.MessageCount());
     screener.closeSession();
     view.newMailSign.reset();
     int signs = 0;

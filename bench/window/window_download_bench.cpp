@@ -130,10 +130,10 @@ double windowDownloadCpu(const QString &dir)
     QElapsedTimer limit;
     limit.start();
     while (!(screener.pendingCommand == cmdIdle && !screener.dispatching()
-             && int(screener.rows.size()) == kMessages)) {
+             && int(screener.messages.rows.size()) == kMessages)) {
         if (limit.elapsed() > 300000)
             throw std::runtime_error("the window's download did not end: "
-                                     + std::to_string(screener.rows.size()) + " rows, status \""
+                                     + std::to_string(screener.messages.rows.size()) + " rows, status \""
                                      + form.statusArea->statustext->text().toStdString() + "\"");
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }

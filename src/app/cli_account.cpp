@@ -95,11 +95,11 @@ void giveAccount(Screener &screener, Account &account, const QString &dir)
         screener.takeProfile(std::move(account.profile), account.conf, account.paths.conf, dir);
     if (!problem.empty())
         warn(problem);
-    screener.password = account.password;
+    screener.session.password = account.password;
     wipeSecret(account.password);  // one copy: the Screener's
     screener.attachmentsFolder = fromQString(dir) + "/Attachments";
-    screener.offerCertificateTrust = false;
-    screener.offerSecuritySwitch = false;
+    screener.session.offerCertificateTrust = false;
+    screener.session.offerSecuritySwitch = false;
 }
 
 void warnOnPlainLogin(TNMPOP3 &client)

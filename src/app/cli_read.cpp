@@ -80,7 +80,7 @@ int runRead(const GlobalOptions &global, const std::vector<std::string> &args)
     warnOnPlainLogin(client);
 
     if (!screener.connectSession())
-        return failure(screener.sessionError);
+        return failure(screener.session.sessionError);
     const bool read = screener.retrieveMessage(int(*number));
     screener.closeSession();
     if (!read)

@@ -30,8 +30,8 @@ std::vector<int> rowsOfNumbers(const Screener &screener, const std::vector<int> 
     for (const int number : numbers) {
         const std::string text = std::to_string(number);
         bool found = false;
-        for (size_t i = 0; i < screener.rows.size(); ++i) {
-            if (screener.rows[i].number == number) {
+        for (size_t i = 0; i < screener.messages.rows.size(); ++i) {
+            if (screener.messages.rows[i].number == number) {
                 rows.push_back(int(i) + 1);
                 found = true;
                 break;
@@ -59,8 +59,9 @@ void addFailure(std::string &failure, const std::string &more)
 
 void printTable(const Screener &screener, const Options &options)
 {
-    const std::string text = formatTable(screener.messageTable, int(screener.rows.size()),
-                                         options.utf8, options.verdicts);
+    const std::string text
+        = formatTable(screener.messages.messageTable, int(screener.messages.rows.size()),
+                      options.utf8, options.verdicts);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }
@@ -68,10 +69,10 @@ void printTable(const Screener &screener, const Options &options)
 // One line on standard error, also without -v: what the run found and did.
 void printSummary(const std::string &profile, const Screener &screener)
 {
-    const int rows = int(screener.rows.size());
+    const int rows = int(screener.messages.rows.size());
     int trusted = 0;
     for (int r = 1; r <= rows; ++r)
-        trusted += screener.messageTable.isTrusted(r) ? 1 : 0;
+        trusted += screener.messages.messageTable.isTrusted(r) ? 1 : 0;
     std::string line = "kestrix-cli: " + profile + ": " + std::to_string(rows) + " message(s) listed, "
                        + std::to_string(trusted) + " trusted, "
                        + std::to_string(screener.countKnownBad()) + " known bad or blacklisted";
@@ -107,11 +108,11 @@ int run(const Options &options)
     // As the window's get-and-check command: "/ All" first when asked, then the download.
     if (options.all)
         screener.forgetResumeMarks();
-    screener.clearTrustedLists();
+    screener.messages.clearTrustedLists();
     screener.setAllowDeleteAccepted(false);
     if (!screener.connectSession()) {
         // Nothing was read from the server: the profile's files stay as they are.
-        return failure(screener.sessionError);
+        return failure(screener.session.sessionError);
     }
 
     std::string failed;
@@ -119,9 +120,9 @@ int run(const Options &options)
         screener.downloadHeaders();
         QCoreApplication::processEvents();
         screener.reclassify();
-        if (!screener.downloadStopped.empty()) {
-            failed = "download stopped: " + screener.downloadStopped;
-        } else if (!screener.sessionOpen()) {
+        if (!screener.session.downloadStopped.empty()) {
+            failed = "download stopped: " + screener.session.downloadStopped;
+        } else if (!screener.session.isOpen()) {
             failed = "connection lost";
         } else if (options.command == Command::DeleteKnownBad) {
             if (screener.countKnownBad() > 0)
@@ -135,8 +136,8 @@ int run(const Options &options)
                 rows.clear();
             } else if (!options.allowAccepted) {
                 for (const int row : rows) {
-                    if (screener.messageTable.isTrusted(row))
-                        printError("kestrix-cli: message " + std::to_string(screener.rows[size_t(row) - 1].number)
+                    if (screener.messages.messageTable.isTrusted(row))
+                        printError("kestrix-cli: message " + std::to_string(screener.messages.rows[size_t(row) - 1].number)
                                    + " is from a whitelisted sender; kept (--allow-accepted "
                                      "deletes it)");
                 }

@@ -36,17 +36,17 @@ DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folde
         m_form.Button1Click();
         after([&screener] {
             return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
-                   screener.hasMessages();
+                   screener.messages.hasMessages();
         }, [this, &screener] {
             // Show the details of the first row with a verdict, else of the first row from
             // an unknown sender.
-            const int last = int(screener.rows.size());
+            const int last = int(screener.messages.rows.size());
             int row = 1;
-            while (row < last && !screener.messageTable.verdicts(row).any())
+            while (row < last && !screener.messages.messageTable.verdicts(row).any())
                 ++row;
-            if (!screener.messageTable.verdicts(row).any()) {
+            if (!screener.messages.messageTable.verdicts(row).any()) {
                 row = 1;
-                while (row < last && screener.messageTable.isTrusted(row))
+                while (row < last && screener.messages.messageTable.isTrusted(row))
                     ++row;
             }
             m_form.messagesPage->stringgrid1->setCurrentRow(row);
@@ -94,7 +94,7 @@ void DemoScreen::failedLogin()
         if (QWidget *box = QApplication::activeModalWidget())
             box->close();
         return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
-               !screener.commandFailure.empty();
+               !screener.session.commandFailure.empty();
     }, [this] {
         m_waited = 0;
         after([this] { return m_waited >= 5; }, [this] {

@@ -27,7 +27,7 @@ namespace kestrix {
 void Screener::deleteSelected()
 {
     std::vector<int> selected;
-    for (int r = selTop; r <= selBottom; ++r)
+    for (int r = grid.selTop; r <= grid.selBottom; ++r)
         selected.push_back(r);
     deleteRowSet(std::move(selected), false);
 }
@@ -40,7 +40,7 @@ void Screener::deleteRows(std::vector<int> tableRows)
 void Screener::deleteKnownBad()
 {
     std::vector<int> all;
-    for (int r = 1; r <= int(rows.size()); ++r)
+    for (int r = 1; r <= int(messages.rows.size()); ++r)
         all.push_back(r);
     deleteRowSet(std::move(all), true);
 }
@@ -48,21 +48,21 @@ void Screener::deleteKnownBad()
 void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
 {
     lastDeletion = DeletionOutcome{};
-    if (!sessionOpen()) {
+    if (!session.isOpen()) {
         m_prompter.message(Prompter::Kind::Information, "Connection timed out !");
         return;
     }
-    TNMPOP3 &client = *NMPOP31;
+    TNMPOP3 &client = *session.NMPOP31;
 
     m_view.setVisible(Control::Panel12, false);
     m_view.setVisible(Control::Panel14, true);
     std::sort(tableRows.begin(), tableRows.end(), std::greater<>());
     tableRows.erase(std::unique(tableRows.begin(), tableRows.end()), tableRows.end());
-    const int progressMax = knownBadRun ? int(rows.size()) : int(tableRows.size());
+    const int progressMax = knownBadRun ? int(messages.rows.size()) : int(tableRows.size());
     m_view.setProgress(progressMax, 0);
 
     // Deletions are counted only while "Allow delete of accepted" is off, in both runs.
-    m_deletionRun = DeletionRun{knownBadRun, !allowDeleteAccepted, {}};
+    m_deletionRun = DeletionRun{knownBadRun, !grid.allowDeleteAccepted, {}};
     // The rows to delete, highest message number first, with what each must still be on the
     // server. The rows are renumbered only when the session has ended: these are the numbers
     // of the start, the ones the grid shows.
@@ -72,19 +72,20 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     for (const int r : tableRows) {
         ++done;
         if (knownBadRun) {
-            if (!messageTable.isKnownBadOrBlacklisted(r) || messageTable.isTrusted(r))
+            if (!messages.messageTable.isKnownBadOrBlacklisted(r)
+                || messages.messageTable.isTrusted(r))
                 continue;
             m_view.setProgress(progressMax, progressMax - r + 1);
         } else {
             m_view.setProgress(progressMax, done);
         }
-        const int m = numberOfRow(r);
+        const int m = messages.numberOfRow(r);
         const size_t i = size_t(r - 1);
-        if (m <= 0 || i >= rows.size())
+        if (m <= 0 || i >= messages.rows.size())
             continue;
         m_view.setStatus(std::to_string(r));
-        const bool trusted = messageTable.isTrusted(r);
-        if (!knownBadRun && trusted && !allowDeleteAccepted)
+        const bool trusted = messages.messageTable.isTrusted(r);
+        if (!knownBadRun && trusted && !grid.allowDeleteAccepted)
             continue;
         candidates.push_back({r, m, i, trusted});
     }
@@ -99,7 +100,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     // to reconnect, and a new session numbers the messages differently.
     std::exception_ptr failure;
     const auto stillOpen = [&] {
-        if (sessionOpen())
+        if (session.isOpen())
             return true;
         if (!failure) {  // a failed check that closed the session keeps its own words
             lastDeletion.failure = "Connection lost";
@@ -122,13 +123,13 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     {
         std::vector<std::string> checks;
         for (const Candidate &c : candidates) {
-            const std::string &code = rows[c.index].code;
+            const std::string &code = messages.rows[c.index].code;
             if (c.number <= client.MessageCount() && !code.empty() && code != "-1")
                 checks.push_back("UIDL " + std::to_string(c.number));
         }
         std::optional<Pop3Batch> batch;
         for (const Candidate &c : candidates) {
-            const std::string &code = rows[c.index].code;
+            const std::string &code = messages.rows[c.index].code;
             if (c.number > client.MessageCount() || code.empty() || code == "-1") {
                 leaveAlone(c);
                 continue;
@@ -178,7 +179,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         // user chose to delete, so they learn now; the row goes and the count rises only once
         // QUIT is confirmed.
         if (!c.trusted) {
-            profile.rejectedLog.appendRejected(rows[c.index].sender, rows[c.index].subject);
+            profile.rejectedLog.appendRejected(messages.rows[c.index].sender, messages.rows[c.index].subject);
             // The user's deletion is the learned score's word for spam.
             trainRow(c.row, Judgement::Spam);
         }
@@ -200,12 +201,12 @@ void Screener::settleDeletions()
         return;
     const DeletionRun run = std::move(*m_deletionRun);
     m_deletionRun.reset();
-    if (quitConfirmed) {
+    if (session.quitConfirmed) {
         // Highest number first, as sent: the indices of the rows still to remove do not move.
         for (const auto &[index, number] : run.acknowledged) {
-            if (index >= rows.size())
+            if (index >= messages.rows.size())
                 continue;
-            rows.erase(rows.begin() + std::ptrdiff_t(index));
+            messages.rows.erase(messages.rows.begin() + std::ptrdiff_t(index));
             renumberAfterDeletion(number);
             ++lastDeletion.deleted;
             if (run.counted)
@@ -222,7 +223,7 @@ void Screener::settleDeletions()
             "The deletion did not complete: the server did not confirm QUIT, so the "
             + std::to_string(lastDeletion.unconfirmed)
             + " message(s) are still on the server and shown again at the next download";
-        commandFailure = lastDeletion.incomplete;
+        session.commandFailure = lastDeletion.incomplete;
         m_view.setStatus(lastDeletion.incomplete);
     } else if (lastDeletion.leftAlone > 0 && lastDeletion.failure.empty()) {
         m_view.setStatus(std::to_string(lastDeletion.leftAlone)
@@ -238,13 +239,13 @@ void Screener::finishDeletion(bool knownBadRun)
     m_view.setEnabled(Control::Deleteselectedmails1, false);
     setAllowDeleteAccepted(false);
     reclassify();
-    if (!hasMessages()) {
+    if (!messages.hasMessages()) {
         m_view.setVisible(Control::Panel3, false);
         m_view.setEnabled(Control::button10, false);
         m_view.setEnabled(Control::Deleteselectedmails1, false);
     }
     if (knownBadRun)
-        knownBadSelectMode = false;
+        grid.knownBadSelectMode = false;
     updateSelectionFromGrid();
     rememberNewestCode();
     startPollerIfInterval();
@@ -254,7 +255,7 @@ void Screener::renumberAfterDeletion(int number)
 {
     if (number < 1)
         return;
-    for (DownloadedRow &row : rows) {
+    for (DownloadedRow &row : messages.rows) {
         if (row.number > number)
             --row.number;
     }
@@ -262,11 +263,11 @@ void Screener::renumberAfterDeletion(int number)
 
 void Screener::emptyServer()
 {
-    if (pendingCommand != cmdIdle || sessionOpen())
+    if (pendingCommand != cmdIdle || session.isOpen())
         return;
     m_view.setEnabled(Control::Timer2, false);
     connectSession();
-    const int count = sessionOpen() ? NMPOP31->MessageCount() : 0;
+    const int count = session.isOpen() ? session.NMPOP31->MessageCount() : 0;
     if (count > 0
         && m_prompter.askYesNo(Prompter::Kind::Confirmation,
                                "Delete ALL " + std::to_string(count) + " messages at POP3 SERVER ? ")
@@ -276,14 +277,14 @@ void Screener::emptyServer()
         for (int n = count; n >= 1; --n)
             deletions.push_back("DELE " + std::to_string(n));
         try {
-            Pop3Batch batch(*NMPOP31, std::move(deletions));
-            for (int n = count; n >= 1 && sessionOpen(); --n)
+            Pop3Batch batch(*session.NMPOP31, std::move(deletions));
+            for (int n = count; n >= 1 && session.isOpen(); --n)
                 batch.deleteMessage(n);
         } catch (const std::exception &) {
             // refused or lost: the rest is not deleted now; QUIT below
         }
     }
-    if (sessionOpen())
+    if (session.isOpen())
         closeSession();
     m_view.setEnabled(Control::Timer2, true);
 }

@@ -48,25 +48,25 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
     } else {
         std::vector<std::string> retrievals;
         for (const DeletionCandidate &c : held) {
-            if (!profile.quarantine->findUniqueId(rows[c.index].code))
+            if (!profile.quarantine->findUniqueId(messages.rows[c.index].code))
                 retrievals.push_back("RETR " + std::to_string(c.number));
         }
         std::optional<Pop3Batch> batch;
         for (std::size_t k = 0; k < held.size(); ++k) {
             const DeletionCandidate &c = held[k];
-            const DownloadedRow &row = rows[c.index];
+            const DownloadedRow &row = messages.rows[c.index];
             if (profile.quarantine->findUniqueId(row.code)) {
                 copied.push_back(c);
                 continue;
             }
-            if (!sessionOpen()) {
+            if (!session.isOpen()) {
                 notCopied(held.size() - k, "Connection lost");
                 break;
             }
             std::string message;
             try {
                 if (!batch)
-                    batch.emplace(*NMPOP31, retrievals);
+                    batch.emplace(*session.NMPOP31, retrievals);
                 message = mailFileText(batch->fetchMessage(c.number));
             } catch (const std::exception &error) {
                 lastDeletion.failure = error.what();
@@ -76,9 +76,10 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
             }
             DeletionReason why = DeletionReason::ChosenByHand;
             if (knownBadRun)
-                why = messageTable.marker(MessageTable::ColSubject, c.row) == CellMarker::KNBP
-                          ? DeletionReason::BlacklistedWord
-                          : DeletionReason::KnownBadSender;
+                why = messages.messageTable.marker(MessageTable::ColSubject, c.row)
+                        == CellMarker::KNBP
+                    ? DeletionReason::BlacklistedWord
+                    : DeletionReason::KnownBadSender;
             const std::string error = profile.quarantine->store(row.code, row.sender, row.subject, why,
                                                         message,
                                                         QDateTime::currentSecsSinceEpoch());

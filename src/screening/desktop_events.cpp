@@ -24,12 +24,12 @@ void Screener::desktopWoke()
 
 void Screener::networkLost()
 {
-    if (!sessionOpen())
+    if (!session.isOpen())
         return;
     // The waiting request fails at once instead of at its time-out; its command ends on this
     // text (a download keeps the rows fetched so far).
-    commandFailure = kNetworkGoneText;
-    NMPOP31->Abort();
+    session.commandFailure = kNetworkGoneText;
+    session.NMPOP31->Abort();
 }
 
 }  // namespace kestrix

@@ -7,10 +7,11 @@ namespace kestrix {
 
 void Screener::fillFromRejectedLog()
 {
-    rows.clear();
+    messages.rows.clear();
     m_view.setVisible(Control::Panel3, false);
     m_view.setVisible(Control::Panel12, false);
-    startCode.assign(1, '0');  // (an assignment from a literal trips a false g++ 12 -Wrestrict)
+    // (an assignment from a literal trips a false g++ 12 -Wrestrict)
+    messages.startCode.assign(1, '0');
     const auto &logRows = profile.rejectedLog.rows();
     for (size_t r = 1; r < logRows.size(); ++r) {
         DownloadedRow row;
@@ -18,7 +19,7 @@ void Screener::fillFromRejectedLog()
         row.sender = logRows[r].sender;
         row.subject = logRows[r].subject;
         row.fromLog = true;
-        rows.push_back(std::move(row));
+        messages.rows.push_back(std::move(row));
     }
 
     m_view.setVisible(Control::TabSheet3, true);

@@ -17,7 +17,7 @@ namespace kestrix {
 
 void Screener::Button1Click()
 {
-    knownBadSelectMode = false;
+    grid.knownBadSelectMode = false;
     m_view.messageTableChanged();
     const MainButtonMode mode = m_mainButtonMode;
     if (mode == MainButtonMode::Process || mode == MainButtonMode::Continue) {
@@ -26,7 +26,7 @@ void Screener::Button1Click()
         return;
     }
     m_view.setEnabled(Control::SpeedButton2, false);
-    if (password.empty() && !signsInWithToken() && mode != MainButtonMode::Configure) {
+    if (session.password.empty() && !signsInWithToken() && mode != MainButtonMode::Configure) {
         m_prompter.message(Prompter::Kind::Information, "Password has not been specified !");
         return;
     }
@@ -49,18 +49,18 @@ void Screener::SpeedButton30Click()
 
 void Screener::Button10Click()
 {
-    pendingCommand = knownBadSelectMode ? cmdDeleteKnownBad : cmdDeleteSelected;
+    pendingCommand = grid.knownBadSelectMode ? cmdDeleteKnownBad : cmdDeleteSelected;
 }
 
 void Screener::updateSelectionInfo(int top, int bottom)
 {
-    selTop = top;
-    selBottom = bottom;
+    grid.selTop = top;
+    grid.selBottom = bottom;
     // An empty table has no selection to count, whatever the grid's cursor says.
-    m_view.setText(Control::Label6, !hasMessages() ? std::string()
+    m_view.setText(Control::Label6, !messages.hasMessages() ? std::string()
                                     : top == bottom ? std::to_string(top)
                                                     : std::to_string(top) + "-" + std::to_string(bottom));
-    m_view.setEnabled(Control::SpeedButton24, hasMessages() && top == bottom);
+    m_view.setEnabled(Control::SpeedButton24, messages.hasMessages() && top == bottom);
 }
 
 // ---- the tick -----------------------------------------------------------------------------
@@ -76,10 +76,10 @@ void Screener::Timer2Timer()
         return;
     if (const auto selection = m_window->gridSelection())
         updateSelectionInfo(selection->first, selection->second);
-    if (hasMessages()) {
-        if (const auto row = m_window->currentRow(); row && *row != detailsRow) {
+    if (messages.hasMessages()) {
+        if (const auto row = m_window->currentRow(); row && *row != grid.detailsRow) {
             m_window->showDetails(*row);
-            detailsRow = *row;
+            grid.detailsRow = *row;
         }
     }
 
@@ -137,7 +137,7 @@ void Screener::endFailedCommand(PendingCommand code, const std::string &what)
     if (pendingCommand == code)
         pendingCommand = cmdIdle;
     // A deletion run waits for the session's end even when the connection is gone already.
-    if ((sessionOpen() || m_deletionRun) && !closingSession) {
+    if ((session.isOpen() || m_deletionRun) && !session.closingSession) {
         try {
             closeSession();
         } catch (...) {
@@ -163,7 +163,7 @@ void Screener::endFailedCommand(PendingCommand code, const std::string &what)
 
 void Screener::getHeaders(bool thenReclassify)
 {
-    clearTrustedLists();
+    messages.clearTrustedLists();
     setAllowDeleteAccepted(false);
     m_view.setVisible(Control::Panel3, false);
     m_view.setVisible(Control::Panel12, false);
@@ -178,7 +178,7 @@ void Screener::getHeaders(bool thenReclassify)
         return;
     }
     downloadHeaders();
-    if (downloadCancelled) {
+    if (session.downloadCancelled) {
         // Nothing was judged: no verdict banner, only what happened.
         endSession();
         m_view.setVisible(Control::Panel3, false);
@@ -189,7 +189,7 @@ void Screener::getHeaders(bool thenReclassify)
     if (thenReclassify) {
         QCoreApplication::processEvents();
         reclassify();
-    } else if (allTrusted && trustedCount > 0) {
+    } else if (messages.allTrusted && messages.trustedCount > 0) {
         setMainButtonMode(MainButtonMode::Continue);
     }
     endSession();
@@ -202,7 +202,7 @@ void Screener::runCommand(PendingCommand code)
         if (m_gridDisabled)
             setGridEnabled(true);
         // A session left open by an aborted command is closed here.
-        if (sessionOpen()) {
+        if (session.isOpen()) {
             m_view.setEnabled(Control::Timer2, false);
             closeSession();
             m_view.setEnabled(Control::Timer2, true);

@@ -41,21 +41,21 @@ void Screener::startPollerIfInterval()
 void Screener::forgetResumeMarks()
 {
     profile.settings.clearResumeMarks();
-    clearTrustedLists();
+    messages.clearTrustedLists();
 }
 
 void Screener::forgetMessages()
 {
-    messageTable = MessageTable();
-    rows.clear();
-    startCode = "-1";
-    currentHeader.clear();
-    detailsRow = -1;
+    messages.messageTable = MessageTable();
+    messages.rows.clear();
+    messages.startCode = "-1";
+    messages.currentHeader.clear();
+    grid.detailsRow = -1;
     // Nothing of the previous table stays on screen: not its details, its class shape, its
     // selection or its trusted counts, nor the buttons that act on its rows.
-    clearTrustedLists();
-    allTrusted = false;
-    trustedCount = 0;
+    messages.clearTrustedLists();
+    messages.allTrusted = false;
+    messages.trustedCount = 0;
     m_view.messageTableChanged();
     m_view.setDetails({});
     m_view.setText(Control::Label52, std::string());
@@ -75,8 +75,8 @@ void Screener::updateSelectionFromGrid()
 
 int Screener::findResumePoint()
 {
-    TNMPOP3 &client = clientOf(NMPOP31);
-    foundCode = "-1";
+    TNMPOP3 &client = clientOf(session.NMPOP31);
+    messages.foundCode = "-1";
     int result = 1;
     const int count = client.MessageCount();
     if (count < 1)
@@ -114,7 +114,7 @@ int Screener::findResumePoint()
             || (fallback && code == profile.settings.resumeFallbackCode)) {
             if (ids[k].number >= 1 && ids[k].number <= count) {
                 result = ids[k].number;
-                foundCode = code;
+                messages.foundCode = code;
             }
             break;
         }
@@ -129,18 +129,19 @@ int Screener::findResumePoint()
 
 void Screener::rememberNewestCode()
 {
-    newestCode = rows.empty() ? startCode : rows.back().markCode();
-    if (newestCode == "-1")
-        newestCode = profile.settings.resumeCode;
+    messages.newestCode
+        = messages.rows.empty() ? messages.startCode : messages.rows.back().markCode();
+    if (messages.newestCode == "-1")
+        messages.newestCode = profile.settings.resumeCode;
 }
 
 void Screener::downloadHeaders()
 {
-    downloadStopped.clear();
-    downloadCancelled = false;
-    TNMPOP3 &client = clientOf(NMPOP31);
+    session.downloadStopped.clear();
+    session.downloadCancelled = false;
+    TNMPOP3 &client = clientOf(session.NMPOP31);
     const int count = client.MessageCount();
-    newestCode = count > 0 ? codeOfMessage(client, count) : std::string("-1");
+    messages.newestCode = count > 0 ? codeOfMessage(client, count) : std::string("-1");
 
     m_view.setText(Control::Label24, "All messages from trusted e-mail addresses");
     m_view.setText(Control::Label52, std::string());
@@ -152,7 +153,7 @@ void Screener::downloadHeaders()
     m_view.setVisible(Control::Panel3, false);
     m_view.setVisible(Control::Panel14, true);
     m_view.setText(Control::Label8, std::string());
-    startCode = "-1";
+    messages.startCode = "-1";
     m_view.setEnabled(Control::Poller, false);
     m_view.setNewMailSign(false);
 
@@ -174,16 +175,16 @@ void Screener::downloadHeaders()
     m_view.setEnabled(Control::button10, false);
     m_view.setEnabled(Control::Deleteselectedmails1, false);
     m_view.setEnabled(Control::button7, false);
-    rows.clear();
-    messageTable.clearCells();
-    messageTable.setRowCount(2);
+    messages.rows.clear();
+    messages.messageTable.clearCells();
+    messages.messageTable.setRowCount(2);
     m_view.messageTableChanged();
 
     if (count == 0) {
-        m_view.setStatus(std::to_string(rows.size()) + " Messages on Server");
+        m_view.setStatus(std::to_string(messages.rows.size()) + " Messages on Server");
         m_view.setText(Control::Label24, "No messages on server");
         m_view.setVisible(Control::Panel12, true);
-        newestCode = "-1";
+        messages.newestCode = "-1";
         m_view.setBusyCursor(false);
         startPollerIfInterval();
         return;
@@ -194,7 +195,7 @@ void Screener::downloadHeaders()
     if (profile.settings.NotifyLimit < newCount) {
         const std::optional<int> answer = m_prompter.askDownloadCount(newCount, newCount);
         if (!answer) {
-            downloadCancelled = true;
+            session.downloadCancelled = true;
             m_view.setBusyCursor(false);
             rememberNewestCode();
             startPollerIfInterval();
@@ -204,7 +205,7 @@ void Screener::downloadHeaders()
         wanted = std::clamp(*answer, 0, std::max(newCount, 0));
     }
 
-    if (!sessionOpen()) {
+    if (!session.isOpen()) {
         rememberNewestCode();
         startPollerIfInterval();
         m_prompter.message(Prompter::Kind::Information, "Connection timed out !");
@@ -229,10 +230,10 @@ void Screener::downloadHeaders()
     // server announcing millions of messages costs memory only for what it really sends.
     const int toFetch = count - start + 1;
     m_view.setProgress(toFetch, 0);
-    messageTable.setRowCount(2);
-    messageTable.writeTitles();
+    messages.messageTable.setRowCount(2);
+    messages.messageTable.writeTitles();
     m_view.scrollMessageTable(1, -1);
-    startCode = start < 2 ? std::string("0") : codeOfMessage(client, 1);
+    messages.startCode = start < 2 ? std::string("0") : codeOfMessage(client, 1);
 
     const int rowHeight = profile.settings.RowHeight > 0 ? profile.settings.RowHeight : 1;
     std::string stopped;
@@ -249,7 +250,7 @@ void Screener::downloadHeaders()
         if (i % showEvery == 0) {
             // The grid learns of the rows that came in and scrolls to keep the newest in view.
             m_view.messageTableGrew();
-            const int row = int(rows.size());
+            const int row = int(messages.rows.size());
             const int clientHeight = m_view.messageTableClientHeight();
             if (clientHeight < rowHeight * row)
                 m_view.scrollMessageTable(std::max(1, row - clientHeight / rowHeight + 1), -1);
@@ -257,8 +258,8 @@ void Screener::downloadHeaders()
         }
         // The session may have gone while events ran (the network went away): a request now
         // would ask to connect again in the middle of the run.
-        if (!sessionOpen()) {
-            stopped = !commandFailure.empty() ? commandFailure : std::string("connection lost");
+        if (!session.isOpen()) {
+            stopped = !session.commandFailure.empty() ? session.commandFailure : std::string("connection lost");
             break;
         }
         m_view.setProgress(toFetch, fetched + 1);
@@ -278,17 +279,17 @@ void Screener::downloadHeaders()
             if (!batch)
                 batch.emplace(client, i, count);  // a busy client fails this message
             batch->fetchSummary(i);
-            currentHeader = client.Summary.Header.Lines();
-            sender = extractSender(currentHeader);
-            subject = extractSubject(currentHeader);
-            if (std::string raw = senderAsReceived(currentHeader); raw != sender)
+            messages.currentHeader = client.Summary.Header.Lines();
+            sender = extractSender(messages.currentHeader);
+            subject = extractSubject(messages.currentHeader);
+            if (std::string raw = senderAsReceived(messages.currentHeader); raw != sender)
                 shownSender = std::move(raw);
-            if (std::string raw = subjectAsReceived(currentHeader); raw != subject)
+            if (std::string raw = subjectAsReceived(messages.currentHeader); raw != subject)
                 shownSubject = std::move(raw);
-            lines.reserve(currentHeader.size() + 2);
+            lines.reserve(messages.currentHeader.size() + 2);
             lines.push_back("id:-1");
             lines.push_back("Size: " + std::to_string(client.Summary.Bytes) + " byte");
-            lines.insert(lines.end(), currentHeader.begin(), currentHeader.end());
+            lines.insert(lines.end(), messages.currentHeader.begin(), messages.currentHeader.end());
             code = messageCode(batch->fetchUniqueId(i));
             lines[0] = "id:" + code;
         } catch (const EPop3Refusal &refused) {
@@ -301,21 +302,22 @@ void Screener::downloadHeaders()
             failure = error.what();
         }
         if (!lines.empty()) {
-            rows.push_back({i, sender, subject, code, std::move(lines), false,
+            messages.rows.push_back({i, sender, subject, code, std::move(lines), false,
                             shownSender, shownSubject});
-            readArrivedRow(rows.back());
+            readArrivedRow(messages.rows.back());
 
-            const int row = int(rows.size());
-            messageTable.setRowCount(row + 1);
-            messageTable.setCell(MessageTable::ColNumber, row, std::to_string(rows.back().number));
-            messageTable.setCell(MessageTable::ColSender, row, sender, CellMarker::None, shownSender);
-            messageTable.setCell(MessageTable::ColSubject, row, subject, CellMarker::None, shownSubject);
+            const int row = int(messages.rows.size());
+            messages.messageTable.setRowCount(row + 1);
+            messages.messageTable.setCell(MessageTable::ColNumber, row,
+                                          std::to_string(messages.rows.back().number));
+            messages.messageTable.setCell(MessageTable::ColSender, row, sender, CellMarker::None, shownSender);
+            messages.messageTable.setCell(MessageTable::ColSubject, row, subject, CellMarker::None, shownSubject);
         }
 
         // Once the session is gone (a header over the size bound, a dropped connection) every
         // further request could only fail, or reconnect in the middle of the run: stop with the
         // rows fetched so far.
-        if (refusal || !sessionOpen()) {
+        if (refusal || !session.isOpen()) {
             stopped = !failure.empty() ? failure : std::string("connection lost");
             break;
         }
@@ -327,14 +329,14 @@ void Screener::downloadHeaders()
     buildMessageTable(true);
     if (refusal)
         stopped = tellRefusal(*refusal);
-    if (hasMessages())
+    if (messages.hasMessages())
         setMainButtonMode(MainButtonMode::Process);
-    std::string status = std::to_string(rows.size()) + " new messages from server";
+    std::string status = std::to_string(messages.rows.size()) + " new messages from server";
     if (!stopped.empty()) {
         stopped = withoutTrailingLineEnds(std::move(stopped));
         status += " (download stopped: " + stopped + ")";
-        downloadStopped = stopped;
-        commandFailure = status;
+        session.downloadStopped = stopped;
+        session.commandFailure = status;
     }
     m_view.setStatus(status);
     updateSelectionFromGrid();
@@ -344,7 +346,7 @@ void Screener::downloadHeaders()
 
 void Screener::checkNewMail()
 {
-    TNMPOP3 &client = clientOf(NMPOP31);
+    TNMPOP3 &client = clientOf(session.NMPOP31);
     const int count = client.MessageCount();
     m_view.setText(Control::Label53, std::to_string(count));
     std::string code = "-1";
@@ -354,7 +356,7 @@ void Screener::checkNewMail()
     } catch (const std::exception &) {
         return;  // no sign either way
     }
-    if (code == newestCode)
+    if (code == messages.newestCode)
         return;
     if (isDiagnosticUser(profile.settings.UserId))
         m_view.setDetails({"new id: " + code});
@@ -362,10 +364,10 @@ void Screener::checkNewMail()
     m_view.beep();
     m_view.setNewMailSign(true);
     m_view.setEnabled(Control::Poller, false);
-    if (NewMailFound && code != noticedNewestCode) {
-        noticedNewestCode = code;
-        const NewMailCount found = countNewMail(client, count, newestCode, profile.whitelist);
-        NewMailFound(found.count, found.unknown);
+    if (m_window->countsNewMail() && code != messages.noticedNewestCode) {
+        messages.noticedNewestCode = code;
+        const NewMailCount found = countNewMail(client, count, messages.newestCode, profile.whitelist);
+        m_window->newMailFound(found.count, found.unknown);
     }
 }
 

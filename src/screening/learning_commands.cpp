@@ -14,7 +14,7 @@ namespace kestrix {
 std::vector<std::string> Screener::verdictNames(int tableRow) const
 {
     std::vector<std::string> names;
-    const RowVerdicts &verdicts = messageTable.verdicts(tableRow);
+    const RowVerdicts &verdicts = messages.messageTable.verdicts(tableRow);
     for (const Verdict verdict : kAllVerdicts) {
         if (verdicts.has(verdict))
             names.emplace_back(verdictName(verdict));
@@ -24,9 +24,10 @@ std::vector<std::string> Screener::verdictNames(int tableRow) const
 
 bool Screener::trainRow(int tableRow, Judgement side)
 {
-    if (tableRow < 1 || size_t(tableRow) > rows.size())
+    if (tableRow < 1 || size_t(tableRow) > messages.rows.size())
         return false;
-    return profile.learning.trainRow(rows[size_t(tableRow) - 1], side, verdictNames(tableRow));
+    return profile.learning.trainRow(messages.rows[size_t(tableRow) - 1], side,
+                                     verdictNames(tableRow));
 }
 
 void Screener::saveLearning()
@@ -37,11 +38,11 @@ void Screener::saveLearning()
 
 void Screener::markSelected(Judgement side)
 {
-    if (!hasMessages())
+    if (!messages.hasMessages())
         return;
     int marked = 0;
-    const int bottom = std::min(selBottom, int(rows.size()));
-    for (int r = std::max(selTop, 1); r <= bottom; ++r)
+    const int bottom = std::min(grid.selBottom, int(messages.rows.size()));
+    for (int r = std::max(grid.selTop, 1); r <= bottom; ++r)
         marked += trainRow(r, side) ? 1 : 0;
     saveLearning();
     m_view.setStatus(std::to_string(marked) + " message(s) marked as "
@@ -62,9 +63,9 @@ bool Screener::unlearnMessage(const std::vector<std::string> &headerLines, long 
 
 std::string Screener::learnedDetails(int tableRow)
 {
-    if (tableRow < 1 || size_t(tableRow) > rows.size())
+    if (tableRow < 1 || size_t(tableRow) > messages.rows.size())
         return {};
-    const DownloadedRow &row = rows[size_t(tableRow) - 1];
+    const DownloadedRow &row = messages.rows[size_t(tableRow) - 1];
     if (row.headerLines.empty())
         return {};
     const LearnedScorer &scorer = profile.learning.scorer();

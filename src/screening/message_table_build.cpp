@@ -22,30 +22,31 @@ void Screener::readArrivedRow(const DownloadedRow &row)
 
 void Screener::buildMessageTable(bool scrollToEnd)
 {
-    allTrusted = true;
-    trustedCount = 0;
-    leadingTrustedIndex = -1;
-    messageTable.clearCells();
+    messages.allTrusted = true;
+    messages.trustedCount = 0;
+    messages.leadingTrustedIndex = -1;
+    messages.messageTable.clearCells();
 
-    const size_t rowCount = rows.size();
+    const size_t rowCount = messages.rows.size();
     if (rowCount == 0) {
-        messageTable.setRowCount(2);
+        messages.messageTable.setRowCount(2);
         m_view.setText(Control::Label52, std::string());
         m_view.setVisible(Control::Shape2, false);
     } else {
-        messageTable.setRowCount(int(rowCount) + 1);
+        messages.messageTable.setRowCount(int(rowCount) + 1);
     }
-    messageTable.writeTitles();
+    messages.messageTable.writeTitles();
 
-    const Classifier classifier(profile.whitelist, profile.blacklist, profile.rejectedLog, profile.decodeAll);
+    const Classifier classifier(profile.whitelist, profile.blacklist, profile.rejectedLog,
+                                profile.decodeAll);
     std::optional<SenderVerdicts> judge;
     if (profile.checkSenders && rowCount > 0)
-        judge.emplace(profile.likenessCache.of(profile.whitelist), rows, profile.senderCheckSettings());
+        judge.emplace(profile.likenessCache.of(profile.whitelist), messages.rows, profile.senderCheckSettings());
     profile.learning.applyConf(profile.conf);
     const LearnedScorer &scorer = profile.learning.scorer();
     for (size_t i = 0; i < rowCount; ++i) {
         const int r = int(i) + 1;
-        const DownloadedRow &row = rows[i];
+        const DownloadedRow &row = messages.rows[i];
         const std::string &sender = row.sender;
         const std::string &subject = row.subject;
         RowVerdicts verdicts = judge ? judge->judge(row) : RowVerdicts{};
@@ -58,26 +59,27 @@ void Screener::buildMessageTable(bool scrollToEnd)
         if (markers.sender == CellMarker::KNGA)
             verdicts.countsAsBad = false;
         if (verdicts.any() || verdicts.learned != LearnedVerdict::NotTrained)
-            messageTable.setVerdicts(r, std::move(verdicts));
+            messages.messageTable.setVerdicts(r, std::move(verdicts));
 
-        messageTable.setCell(MessageTable::ColNumber, r, std::to_string(row.number));
-        messageTable.setCell(MessageTable::ColSender, r, sender, markers.sender, row.shownSender);
-        messageTable.setCell(MessageTable::ColSubject, r, subject, markers.subject, row.shownSubject);
+        messages.messageTable.setCell(MessageTable::ColNumber, r, std::to_string(row.number));
+        messages.messageTable.setCell(MessageTable::ColSender, r, sender, markers.sender,
+                                      row.shownSender);
+        messages.messageTable.setCell(MessageTable::ColSubject, r, subject, markers.subject, row.shownSubject);
         if (markers.sender == CellMarker::KNGA) {
-            ++trustedCount;
-            if (allTrusted)
-                leadingTrustedIndex = int(i);
+            ++messages.trustedCount;
+            if (messages.allTrusted)
+                messages.leadingTrustedIndex = int(i);
         } else {
-            allTrusted = false;
+            messages.allTrusted = false;
         }
-        messageTable.setCell(MessageTable::ColSizeContent, r, row.sizeContentText());
+        messages.messageTable.setCell(MessageTable::ColSizeContent, r, row.sizeContentText());
     }
     m_view.messageTableChanged();
 
-    const int lastRow = messageTable.lastRow();
-    if (scrollToEnd || !(detailsRow > 0 && detailsRow < lastRow))
+    const int lastRow = messages.messageTable.lastRow();
+    if (scrollToEnd || !(grid.detailsRow > 0 && grid.detailsRow < lastRow))
         scrollTableToEnd();
-    detailsRow = -1;
+    grid.detailsRow = -1;
 
     setResumeMarks();
 }
@@ -101,12 +103,12 @@ void Screener::scoreRow(const LearnedScorer &scorer, const DownloadedRow &row,
 
 std::vector<std::string> Screener::verdictReasons(int tableRow)
 {
-    if (!profile.checkSenders || tableRow < 1 || size_t(tableRow) > rows.size()
-        || !messageTable.verdicts(tableRow).any())
+    if (!profile.checkSenders || tableRow < 1 || size_t(tableRow) > messages.rows.size()
+        || !messages.messageTable.verdicts(tableRow).any())
         return {};
-    SenderVerdicts judge(profile.likenessCache.of(profile.whitelist), rows, profile.senderCheckSettings());
+    SenderVerdicts judge(profile.likenessCache.of(profile.whitelist), messages.rows, profile.senderCheckSettings());
     std::vector<std::string> reasons;
-    judge.judge(rows[size_t(tableRow) - 1], &reasons);
+    judge.judge(messages.rows[size_t(tableRow) - 1], &reasons);
     return reasons;
 }
 
@@ -114,28 +116,28 @@ void Screener::scrollTableToEnd()
 {
     const int rowHeight = profile.settings.RowHeight > 0 ? profile.settings.RowHeight : 1;
     const int clientHeight = m_view.messageTableClientHeight();
-    const int rowCount = messageTable.rowCount();
+    const int rowCount = messages.messageTable.rowCount();
     int topRow = -1;
     if (clientHeight < rowHeight * rowCount) {
         // A grid lower than one row would put the top row past the end: keep it on a row.
-        topRow = std::clamp(rowCount - clientHeight / rowHeight + 1, 1, messageTable.lastRow());
+        topRow = std::clamp(rowCount - clientHeight / rowHeight + 1, 1, messages.messageTable.lastRow());
     }
-    m_view.scrollMessageTable(topRow, messageTable.lastRow());
+    m_view.scrollMessageTable(topRow, messages.messageTable.lastRow());
 }
 
 void Screener::setResumeMarks()
 {
-    const int last = leadingTrustedIndex;
+    const int last = messages.leadingTrustedIndex;
     profile.settings.resumeCode = "-1";
     profile.settings.resumeFallbackCode = "-1";
-    if (last >= 0 && rows.size() > size_t(last))
-        profile.settings.resumeCode = rows[size_t(last)].markCode();
+    if (last >= 0 && messages.rows.size() > size_t(last))
+        profile.settings.resumeCode = messages.rows[size_t(last)].markCode();
     profile.settings.resumeCodeCopy = profile.settings.resumeCode;
     // The row before the last trusted one (the first row is never a fallback).
-    if (last > 1 && rows.size() >= size_t(last))
-        profile.settings.resumeFallbackCode = rows[size_t(last) - 1].markCode();
+    if (last > 1 && messages.rows.size() >= size_t(last))
+        profile.settings.resumeFallbackCode = messages.rows[size_t(last) - 1].markCode();
     if (profile.settings.resumeCode == "-1")
-        profile.settings.resumeCode = foundCode;
+        profile.settings.resumeCode = messages.foundCode;
 }
 
 }  // namespace kestrix

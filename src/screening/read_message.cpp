@@ -16,13 +16,14 @@ namespace kestrix {
 bool Screener::retrieveMessage(int number)
 {
     readError.clear();
-    if (!sessionOpen()) {
-        readError = sessionError.empty() ? std::string("No connection") : sessionError;
+    if (!session.isOpen()) {
+        readError
+            = session.sessionError.empty() ? std::string("No connection") : session.sessionError;
         return false;
     }
     try {
         // The client only reads; the content side splits the lines and stores the parts.
-        TNMPOP3::RetrievedMessage raw = NMPOP31->FetchMessage(number);
+        TNMPOP3::RetrievedMessage raw = session.NMPOP31->FetchMessage(number);
         readContent.setAttachFilePath(attachmentsFolder);
         readContent.OnStatus = [this](const std::string &text) { NMPOP31Status(text); };
         readContent.split(std::move(raw.header), std::move(raw.body));
@@ -40,28 +41,28 @@ bool Screener::retrieveMessage(int number)
 // (another program may have removed or fetched messages since the table was built).
 bool Screener::rowStillNamesMessage(std::size_t index, int number)
 {
-    const std::string &rowCode = rows[index].code;
-    if (!sessionOpen() || rowCode.empty() || rowCode == "-1" || number > NMPOP31->MessageCount())
+    const std::string &rowCode = messages.rows[index].code;
+    if (!session.isOpen() || rowCode.empty() || rowCode == "-1" || number > session.NMPOP31->MessageCount())
         return false;
-    return codeOfMessage(*NMPOP31, number) == rowCode;
+    return codeOfMessage(*session.NMPOP31, number) == rowCode;
 }
 
 bool Screener::readSelectedMessage()
 {
-    clearTrustedLists();
+    messages.clearTrustedLists();
     m_window->showReaderFolder(attachmentsFolder);
-    if (selTop != selBottom)
+    if (grid.selTop != grid.selBottom)
         return false;
 
     m_view.setEnabled(Control::Timer2, false);
     setAllowDeleteAccepted(false);
     m_view.setVisible(Control::Panel14, true);
     if (connectSession()) {
-        const int number = numberOfRow(selTop);
+        const int number = messages.numberOfRow(grid.selTop);
         // A failed retrieval leaves the reader as it was; the reason goes to the status line.
         // A message that is no longer the one the row shows is not read at all.
         if (number > 0) {
-            if (!rowStillNamesMessage(std::size_t(selTop) - 1, number)) {
+            if (!rowStillNamesMessage(std::size_t(grid.selTop) - 1, number)) {
                 closeSession();
                 m_view.setStatus("Message " + std::to_string(number)
                                  + " not read: on the server it is no longer the message shown"

@@ -12,14 +12,14 @@ void Screener::reclassify()
     m_view.showPage(Control::TabSheet3);
     m_view.setDetails({});
 
-    if (!hasMessages()) {
+    if (!messages.hasMessages()) {
         m_view.setVisible(Control::Panel3, false);
-        if (!trustedNumbers.empty()) {
-            m_view.setText(Control::Label24, std::to_string(trustedNumbers.size())
+        if (!messages.trustedNumbers.empty()) {
+            m_view.setText(Control::Label24, std::to_string(messages.trustedNumbers.size())
                                           + " messages from trusted e-mail addresses");
         } else {
             m_view.setText(Control::Label24, "No new messages on server");
-            messageTable.setRowCount(2);
+            messages.messageTable.setRowCount(2);
             m_view.messageTableChanged();
         }
         setMainButtonMode(MainButtonMode::GetNew);
@@ -36,19 +36,19 @@ void Screener::reclassify()
 
     // Collected afresh on every run, so repeated runs do not count the same rows twice. The
     // table is built first: a whitelisted sender that is forged or an impostor is not trusted.
-    clearTrustedLists();
+    messages.clearTrustedLists();
     buildMessageTable(false);
     bool anyUntrusted = false;
-    for (size_t i = rows.size(); i-- > 0;) {
-        const DownloadedRow &row = rows[i];
-        if (profile.whitelist.empty() || !messageTable.isTrusted(int(i) + 1)) {
+    for (size_t i = messages.rows.size(); i-- > 0;) {
+        const DownloadedRow &row = messages.rows[i];
+        if (profile.whitelist.empty() || !messages.messageTable.isTrusted(int(i) + 1)) {
             anyUntrusted = true;
             continue;
         }
-        trustedNumbers.push_back(std::to_string(row.number));
-        trustedSenders.push_back(row.sender);
-        trustedSubjects.push_back(row.subject);
-        trustedSizes.push_back(row.sizeContentText());
+        messages.trustedNumbers.push_back(row.number);
+        messages.trustedSenders.push_back(row.sender);
+        messages.trustedSubjects.push_back(row.subject);
+        messages.trustedSizes.push_back(row.sizeContentText());
     }
     if (anyUntrusted)
         setMainButtonMode(MainButtonMode::GetNew);
@@ -56,16 +56,17 @@ void Screener::reclassify()
     // "Select known bad or blacklisted " is offered for known-bad rows of unknown senders (read
     // from the table just built), also while the whitelist is empty: every sender is unknown
     // then; and for rows whose verdicts count as bad whatever the whitelist holds.
-    for (int r = 1; r <= int(rows.size()); ++r) {
-        if (messageTable.isTrusted(r))
+    for (int r = 1; r <= int(messages.rows.size()); ++r) {
+        if (messages.messageTable.isTrusted(r))
             continue;
-        if (messageTable.isKnownBadOrBlacklisted(r) || messageTable.verdicts(r).countsAsBad) {
+        if (messages.messageTable.isKnownBadOrBlacklisted(r)
+            || messages.messageTable.verdicts(r).countsAsBad) {
             m_view.setEnabled(Control::SpeedButton27, true);
             break;
         }
     }
 
-    if (allTrusted) {
+    if (messages.allTrusted) {
         m_view.setVisible(Control::Panel3, false);
         m_view.setVisible(Control::Panel12, true);
         setMainButtonMode(MainButtonMode::GetNew);

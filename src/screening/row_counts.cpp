@@ -9,8 +9,8 @@ namespace kestrix {
 int Screener::countKnownBad() const
 {
     int count = 0;
-    for (int r = 0; r < messageTable.rowCount(); ++r) {
-        if (messageTable.isKnownBadOrBlacklisted(r) && !messageTable.isTrusted(r))
+    for (int r = 0; r < messages.messageTable.rowCount(); ++r) {
+        if (messages.messageTable.isKnownBadOrBlacklisted(r) && !messages.messageTable.isTrusted(r))
             ++count;
     }
     return count;
@@ -18,15 +18,15 @@ int Screener::countKnownBad() const
 
 int Screener::mySelCount() const
 {
-    const int top = std::max(selTop, 1);
-    const int bottom = std::min(selBottom, messageTable.lastRow());
+    const int top = std::max(grid.selTop, 1);
+    const int bottom = std::min(grid.selBottom, messages.messageTable.lastRow());
     int count = 0;
     for (int r = top; r <= bottom; ++r) {
         // Rows without a message number (the blank row of an empty table) are never deleted.
-        const auto number = parseDecimal(messageTable.text(MessageTable::ColNumber, r));
+        const auto number = parseDecimal(messages.messageTable.text(MessageTable::ColNumber, r));
         if (!number || *number <= 0)
             continue;
-        if (!messageTable.isTrusted(r) || allowDeleteAccepted)
+        if (!messages.messageTable.isTrusted(r) || grid.allowDeleteAccepted)
             ++count;
     }
     return count;

@@ -1,8 +1,6 @@
 #include "screening/screener.h"
 
 #include "screening/view.h"
-#include "text/secret_text.h"
-#include "transport/pop3_client.h"
 
 namespace kestrix {
 
@@ -12,53 +10,20 @@ Screener::Screener(View &view, Prompter &prompter)
 {
 }
 
-Screener::~Screener() { forgetPassword(); }
-
-void Screener::forgetPassword()
-{
-    wipeSecret(password);
-    if (NMPOP31)
-        wipeSecret(NMPOP31->Password);
-    forgetAccessToken();
-}
-
-std::vector<std::string> Screener::ListBox1() const
-{
-    std::vector<std::string> texts;
-    texts.reserve(rows.size());
-    for (const DownloadedRow &row : rows)
-        texts.push_back(std::to_string(row.number));
-    return texts;
-}
-
-std::vector<std::string> Screener::column(std::string DownloadedRow::*field) const
-{
-    std::vector<std::string> texts;
-    texts.reserve(rows.size());
-    for (const DownloadedRow &row : rows)
-        texts.push_back(row.*field);
-    return texts;
-}
+Screener::~Screener() { session.forgetPassword(); }
 
 std::string Screener::takeProfile(Profile loaded, ProfileConf loadedConf, QString loadedConfFile,
                                   const QString &dataDir)
 {
     // The password belonged to the profile that is left.
-    forgetPassword();
-    return profile.take(std::move(loaded), std::move(loadedConf), std::move(loadedConfFile), dataDir);
-}
-
-void Screener::clearTrustedLists()
-{
-    trustedNumbers.clear();
-    trustedSenders.clear();
-    trustedSubjects.clear();
-    trustedSizes.clear();
+    session.forgetPassword();
+    return profile.take(std::move(loaded), std::move(loadedConf), std::move(loadedConfFile),
+                        dataDir);
 }
 
 void Screener::setAllowDeleteAccepted(bool checked)
 {
-    allowDeleteAccepted = checked;
+    grid.allowDeleteAccepted = checked;
     m_view.setChecked(Control::CheckBox1, checked);
 }
 
@@ -80,26 +45,6 @@ void Screener::PollerTimer()
 {
     if (pendingCommand == cmdIdle)
         pendingCommand = cmdCheckNewMail;
-}
-
-int Screener::nextUnknownRow(int current, int lastRow) const
-{
-    if (current >= lastRow)
-        return -1;
-    int row = current + 1;
-    while (row < lastRow && messageTable.isTrusted(row))
-        ++row;
-    return row;
-}
-
-int Screener::previousUnknownRow(int current) const
-{
-    if (current <= 1)
-        return -1;
-    int row = current - 1;
-    while (row > 1 && messageTable.isTrusted(row))
-        --row;
-    return row;
 }
 
 }  // namespace kestrix

@@ -1,25 +1,24 @@
 #pragma once
-// The run-time state of the screening window and the operations on it: the current profile's
-// settings and lists, the message table with one record per row (header lines included), the
-// resume marks and the grid's flags. It reaches the screen only through a View and asks only
-// through a Prompter, so it runs the same under the window, the command line and the tests.
-//
-// The state is kept as plain public fields, named as the window's controls and lists are named,
-// because every part of the screening reads and writes it; the operations live in files of their
-// own (message_table_build.cpp, reclassify.cpp, row_counts.cpp, ...).
+// The screening of one profile, for the window, kestrix-cli and the tests alike: it owns the
+// parts that hold the state (the profile handed over once, what the last download found, the
+// POP3 session, the grid's selection) and runs the operations that join them, each in a file of
+// its own (header_download.cpp, deletion.cpp, dispatcher.cpp, reclassify.cpp, ...). It reaches
+// the screen only through a View, asks only through a Prompter and reaches the rest of the
+// window through a WindowSide.
 
 #include "mime/message_content.h"
 #include "profiles/blacklist_words.h"
 #include "profiles/profile_conf.h"
-#include "screening/token_command.h"
 #include "profiles/profile_settings.h"
 #include "profiles/profile_store.h"
 #include "profiles/rejected_log.h"
 #include "profiles/whitelist.h"
 #include "screening/learning.h"
 #include "screening/downloaded_row.h"
-#include "screening/message_table.h"
+#include "screening/downloaded_messages.h"
+#include "screening/grid_selection.h"
 #include "screening/pending_command.h"
+#include "screening/pop3_session.h"
 #include "screening/screening_profile.h"
 #include "screening/view.h"
 #include "screening/window_side.h"
@@ -80,53 +79,14 @@ public:
     std::string takeProfile(Profile loaded, ProfileConf loadedConf, QString loadedConfFile,
                             const QString &dataDir);
 
-    // ---- The message table and its rows --------------------------------------------------------
-    // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt
-    // from them.
-    MessageTable messageTable;  // "stringgrid1"
-    std::vector<DownloadedRow> rows;
-    // The mark before the first row, the newest code left once every row is deleted: "0" after
-    // a download from message 1 (and after the diagnostic fill), else message 1's code; "-1"
-    // for none.
-    std::string startCode = "-1";
-    // One column of the rows, in row order (the window's hidden lists ListBox1/2/3/5).
-    std::vector<std::string> ListBox1() const;
-    std::vector<std::string> ListBox2() const { return column(&DownloadedRow::sender); }
-    std::vector<std::string> ListBox3() const { return column(&DownloadedRow::subject); }
-    std::vector<std::string> ListBox5() const { return column(&DownloadedRow::code); }
-    std::vector<std::string> column(std::string DownloadedRow::*field) const;
-
-    // The header lines of the message whose summary was fetched last.
-    std::vector<std::string> currentHeader;
-
-    // Rows from whitelisted senders, collected by reclassify; only their count is ever shown.
-    // trustedSenders holds the sender texts themselves (their class is implied by the list).
-    std::vector<std::string> trustedNumbers;
-    std::vector<std::string> trustedSenders;
-    std::vector<std::string> trustedSubjects;
-    std::vector<std::string> trustedSizes;
-    void clearTrustedLists();
-
-    // ---- Results of the last table build -------------------------------------------------------
-    int trustedCount = 0;
-    bool allTrusted = true;
-    // Index of the last row of the leading run of whitelisted rows; -1 when row 1 is not trusted.
-    int leadingTrustedIndex = -1;
-    // Run-time resume marks (not saved): the mark the last download resumed from, and the code
-    // of the newest message known.
-    std::string foundCode = "-1";
-    std::string newestCode = "-1";
+    // ---- What the last download found: rows, table, trusted rows, run-time marks ------------
+    DownloadedMessages messages;
 
     // ---- Grid, dispatcher and window state -----------------------------------------------------
-    bool knownBadSelectMode = false;
-    int selTop = 1;
-    int selBottom = 1;
-    int detailsRow = -1;  // the row whose header details are shown; -1 forces a refresh
+    GridSelection grid;
     PendingCommand pendingCommand = cmdIdle;
-
-    // "Allow delete of accepted" (CheckBox1). The setter also checks the box on the view; the
-    // window's own click handler writes the field directly.
-    bool allowDeleteAccepted = false;
+    // "Allow delete of accepted" (CheckBox1) on the grid and on the view; the window's own click
+    // handler writes grid.allowDeleteAccepted directly.
     void setAllowDeleteAccepted(bool checked);
     // What the main button does next; the setter also tells the view.
     MainButtonMode mainButtonMode() const { return m_mainButtonMode; }
@@ -135,51 +95,15 @@ public:
     // button configures; once they are filled it gets new mail (and back when one is emptied).
     void followAccount(bool accountFilled);
 
-    // ---- The POP3 session (session.cpp) --------------------------------------------------------
-    TNMPOP3 *NMPOP31 = nullptr;  // owned by the window (or kestrix-cli); set by attachPop3
-    // The typed password ("Edit4"): kept in memory only, never written anywhere.
-    std::string password;
-    // Overwrites it and the client's copy: when the profile is left (takeProfile) and at the end.
-    void forgetPassword();
-    // A profile that signs in with a token (NAME.conf [auth]): the access token its command
-    // printed, kept in memory only and reused until the server refuses it (token_sign_in.cpp).
+    // ---- The POP3 session (session.cpp, token_sign_in.cpp) ---------------------------------------
+    Pop3Session session;
     bool signsInWithToken() const { return profile.conf.signsInWithToken(); }
-    void forgetAccessToken();
-    int tokenCommandTimeOutMs = kTokenCommandTimeOutMs;
-    // The new-mail check saw a new newest message: how many are new and how many of those come
-    // from senders not on the whitelist (once per newest message; unset: not counted at all).
-    std::function<void(int count, int unknown)> NewMailFound;
-    std::string noticedNewestCode = "-1";
-    // The window offers to trust a refused certificate (its fingerprint is then pinned in
-    // NAME.conf); the command line only reports it.
-    bool offerCertificateTrust = true;
-    // The window offers to switch Security to "Automatic" when a server wants TLS for the login
-    // and the profile says "None"; the command line only reports it. The window shows a mode
-    // chosen that way (WindowSide::securityModeShown).
-    bool offerSecuritySwitch = true;
     // Folder for the parts of a read message ("Attachments" beside the program).
     std::string attachmentsFolder;
-    // Why the last connectSession failed ("" after a success), and the server's refusal that
-    // ended the login or the last command of the session (cleared by connectSession).
-    std::string sessionError;
-    std::optional<EPop3Refusal> lastRefusal;
-    // Why the command now running failed, as the status line ends on it ("" while all goes
-    // well; cleared when a session opens). The session's close reports "Disconnected" after it.
-    std::string commandFailure;
-    // Why the last header download stopped before its end (the session was lost: a refusal, a
-    // reset, a close); "" when it ran through.
-    std::string downloadStopped;
-    // The user cancelled the last header download at the download-control question.
-    bool downloadCancelled = false;
-    // The server answered the QUIT of the last session with "+OK": only then has it carried out
-    // that session's deletions. Cleared when a session opens.
-    bool quitConfirmed = false;
-    bool closingSession = false;  // closeSession is running (a QUIT refused must not recurse)
 
     // Points NMPOP31 at the client and assigns its events to the handlers (session.cpp). The
     // handle takes them back when it goes: keep it while both the Screener and the client live.
     [[nodiscard]] Pop3Attachment attachPop3(TNMPOP3 &client);
-    bool sessionOpen() const;
     // Chooses the client's sign-in from NAME.conf and, for a token, runs the token command when
     // no token is kept; the reason when the session must not open (nothing was sent).
     std::string prepareSignIn();
@@ -209,7 +133,6 @@ public:
     std::string tellRefusal(const EPop3Refusal &refusal);
 
     // ---- Classification and the message table (message_table_build.cpp, reclassify.cpp) --------
-    bool hasMessages() const { return !rows.empty(); }
     // Rebuilds the table from the rows, classifies every row, scrolls and sets the
     // resume marks.
     void buildMessageTable(bool scrollToEnd);
@@ -222,16 +145,6 @@ public:
     int countKnownBad() const;
     // Selected rows (selTop..selBottom) the deletion of selected rows will delete.
     int mySelCount() const;
-    // The row of message number n whose header arrived (the first in row order); nullptr for none.
-    const DownloadedRow *rowOfMessage(int number) const { return findRow(rows, number); }
-    // The message number of table row r; 0 for none (downloaded_row.h).
-    int numberOfRow(int tableRow) const { return kestrix::numberOfRow(rows, tableRow); }
-    // The size and content text of message number n, from its row; "N.A." without one.
-    std::string sizeContentText(int number) const
-    {
-        const DownloadedRow *row = rowOfMessage(number);
-        return row ? row->sizeContentText() : std::string("N.A.");
-    }
 
     // ---- The learned score (learning_commands.cpp) ----------------------------------------------
     // "Mark as spam" / "Mark as good" on the selected rows: trains them (a message trained
@@ -360,10 +273,6 @@ public:
     void desktopWoke();
     // The network went away: a command talking to the server ends at once, saying so.
     void networkLost();
-    // The grid's "next unknown" / "previous unknown" walks from the current row over the rows
-    // from trusted senders: the row to go to, or -1 to stay (already at the end).
-    int nextUnknownRow(int current, int lastRow) const;
-    int previousUnknownRow(int current) const;
     // Copies the grid selection: selTop, selBottom, "Label6", "&M" (SpeedButton24).
     void updateSelectionInfo(int top, int bottom);
     // True while a command's branch runs (the window's busy state besides the cursor).
@@ -425,8 +334,6 @@ private:
     Prompter &m_prompter;
     WindowSide m_noWindow;
     WindowSide *m_window = &m_noWindow;
-    std::string m_accessToken;         // from the token command, memory only
-    std::string m_accessTokenCommand;  // the command that printed it
     MainButtonMode m_mainButtonMode = MainButtonMode::Configure;
 };
 

@@ -58,18 +58,18 @@ void Pop3Attachment::reset()
     client.OnSuccess = nullptr;
     client.OnTokenRefused = nullptr;
     client.OnRetrieveStart = nullptr;
-    if (m_screener && m_screener->NMPOP31 == m_client)
-        m_screener->NMPOP31 = nullptr;
+    if (m_screener && m_screener->session.NMPOP31 == m_client)
+        m_screener->session.NMPOP31 = nullptr;
     m_client = nullptr;
     m_screener = nullptr;
 }
 
 Pop3Attachment Screener::attachPop3(TNMPOP3 &client)
 {
-    NMPOP31 = &client;
+    session.NMPOP31 = &client;
     // After the login: the status line names the protection in use.
     client.OnConnect = [this](TPowersock *) {
-        const std::string protection = NMPOP31->Protection();
+        const std::string protection = session.NMPOP31->Protection();
         m_view.setStatus(protection.empty() ? std::string("Connected (no encryption)")
                                             : "Connected (" + protection + ")");
         showProtection();
@@ -86,17 +86,18 @@ Pop3Attachment Screener::attachPop3(TNMPOP3 &client)
         if (!m_prompter.askOkCancel(Prompter::Kind::Warning, "Connection Required. Connect?"))
             return;
         handled = true;
-        NMPOP31->Connect();
+        session.NMPOP31->Connect();
     };
     // The box comes with the reason, once the command that failed has ended (tellRefusal or
     // the dispatcher's trap).
     client.OnFailure = [this](TPowersock *) { m_operationFailed = true; };
     client.OnHostResolved = [this](TPowersock *) { m_view.setStatus("Host Resolved"); };
     client.OnInvalidHost = [this](bool &handled) {
-        const auto host = m_prompter.askText("Invalid Host!", "Specify a new host:", NMPOP31->Host);
+        const auto host
+            = m_prompter.askText("Invalid Host!", "Specify a new host:", session.NMPOP31->Host);
         if (!host)
             return;
-        NMPOP31->Host = *host;
+        session.NMPOP31->Host = *host;
         handled = true;
     };
     client.OnSuccess = [this](TPowersock *) { m_view.setStatus("Operation successful"); };
@@ -106,7 +107,7 @@ Pop3Attachment Screener::attachPop3(TNMPOP3 &client)
 
 void Screener::showProtection()
 {
-    const ConnectionProtection &protection = NMPOP31->LastProtection();
+    const ConnectionProtection &protection = session.NMPOP31->LastProtection();
     // A connection that ended before it was protected or the password went out was no session.
     if (protection.encrypted || protection.credentialsSent)
         m_view.showProtection(protection);
@@ -114,42 +115,37 @@ void Screener::showProtection()
         m_view.setVisible(Control::ProtectionIndicator, false);
 }
 
-bool Screener::sessionOpen() const
-{
-    return NMPOP31 && NMPOP31->Connected();
-}
-
 bool Screener::connectSession()
 {
-    sessionError.clear();
-    lastRefusal.reset();
-    commandFailure.clear();
+    session.sessionError.clear();
+    session.lastRefusal.reset();
+    session.commandFailure.clear();
     m_operationFailed = false;
-    m_window->connectionStarting(password);
+    m_window->connectionStarting(session.password);
     m_view.setVisible(Control::shape1, true);
     m_view.setBusyCursor(true);
     m_view.setText(Control::Label8, std::string());
-    if (sessionOpen())
+    if (session.isOpen())
         return true;
     // What a previous attempt left in the status line must not stand beside this one's questions.
     m_view.setStatus("Connecting to " + profile.settings.Host);
 
     auto fail = [this](const std::string &why) {
-        sessionError = why;
-        commandFailure = why;
+        session.sessionError = why;
+        session.commandFailure = why;
         m_view.setBusyCursor(false);
         m_view.setVisible(Control::shape1, false);
         return false;
     };
-    if (!NMPOP31)
+    if (!session.NMPOP31)
         return fail("No POP3 client");
 
     // A port that is no port would only fail deep inside the socket code: refuse it here, with
     // the reason, before anything is sent.
     const auto port = parseDecimal(profile.settings.Port);
     if (!port || *port < 1 || *port > 65535) {
-        const std::string why =
-            "Invalid port \"" + profile.settings.Port + "\": the port must be a number from 1 to 65535";
+        const std::string why = "Invalid port \"" + profile.settings.Port
+            + "\": the port must be a number from 1 to 65535";
         m_view.setStatus(why);
         m_prompter.message(Prompter::Kind::Error, why);
         return fail(why);
@@ -162,29 +158,29 @@ bool Screener::connectSession()
         return fail(why);
     }
 
-    NMPOP31->Security = pop3Security(profile.conf.securityMode());
+    session.NMPOP31->Security = pop3Security(profile.conf.securityMode());
     if (const std::string why = prepareSignIn(); !why.empty()) {
         m_view.setStatus(why);
         m_prompter.message(Prompter::Kind::Error, why);
         return fail(why);
     }
-    NMPOP31->PinnedSha256 = profile.conf.pinnedSha256();
-    NMPOP31->TlsSpokenBefore = profile.conf.strongestProtection() != SecurityMode::None;
-    NMPOP31->DeleteOnRead = false;
-    NMPOP31->ReportLevel = kReportLevel;
-    NMPOP31->TimeOut = kTimeOutMs;
-    NMPOP31->Host = profile.settings.Host;
-    NMPOP31->Port = std::int32_t(*port);
-    NMPOP31->UserID = profile.settings.UserId;
-    NMPOP31->Password = password;
+    session.NMPOP31->PinnedSha256 = profile.conf.pinnedSha256();
+    session.NMPOP31->TlsSpokenBefore = profile.conf.strongestProtection() != SecurityMode::None;
+    session.NMPOP31->DeleteOnRead = false;
+    session.NMPOP31->ReportLevel = kReportLevel;
+    session.NMPOP31->TimeOut = kTimeOutMs;
+    session.NMPOP31->Host = profile.settings.Host;
+    session.NMPOP31->Port = std::int32_t(*port);
+    session.NMPOP31->UserID = profile.settings.UserId;
+    session.NMPOP31->Password = session.password;
     // A refused certificate that the user trusts is pinned, and the same check goes on with it.
     for (bool trustAsked = false;;) {
         try {
-            NMPOP31->Connect();
+            session.NMPOP31->Connect();
             break;
         } catch (const ECertificateError &error) {
             m_view.setStatus(error.what());
-            if (!offerCertificateTrust) {
+            if (!session.offerCertificateTrust) {
                 showProtection();
                 return fail(error.what());
             }
@@ -196,10 +192,10 @@ bool Screener::connectSession()
                 return fail(why);
             }
             trustAsked = true;
-            NMPOP31->PinnedSha256 = profile.conf.pinnedSha256();
+            session.NMPOP31->PinnedSha256 = profile.conf.pinnedSha256();
         } catch (const EPop3Refusal &refusal) {
             if (refusal.reason() == Pop3RefusalReason::TokenRefused)
-                forgetAccessToken();  // the next check asks the command again
+                session.forgetAccessToken();  // the next check asks the command again
             showProtection();
             fail(refusalText(refusal));
             tellRefusal(refusal);
@@ -212,23 +208,23 @@ bool Screener::connectSession()
             m_prompter.message(Prompter::Kind::Error, error.what());
             return false;
         } catch (const EHostNotFound &) {
-            return fail("The host \"" + NMPOP31->Host + "\" could not be found: check the host name");
+            return fail("The host \"" + session.NMPOP31->Host + "\" could not be found: check the host name");
         } catch (const std::exception &error) {
             showProtection();
             return fail(error.what());
         }
     }
-    quitConfirmed = false;
+    session.quitConfirmed = false;
     rememberProtection();
     return true;
 }
 
 void Screener::rememberProtection()
 {
-    if (!NMPOP31->Encrypted())
+    if (!session.NMPOP31->Encrypted())
         return;
-    const bool implicit = NMPOP31->Security == Pop3Security::Tls
-                          || (NMPOP31->Security == Pop3Security::Auto && NMPOP31->Port == 995);
+    const bool implicit = session.NMPOP31->Security == Pop3Security::Tls
+        || (session.NMPOP31->Security == Pop3Security::Auto && session.NMPOP31->Port == 995);
     const SecurityMode given = implicit ? SecurityMode::Tls : SecurityMode::StartTls;
     if (!profile.conf.rememberProtection(given) || profile.confFile.isEmpty())
         return;
@@ -241,7 +237,7 @@ void Screener::rememberProtection()
 
 std::string Screener::tellRefusal(const EPop3Refusal &refusal)
 {
-    lastRefusal = refusal;
+    session.lastRefusal = refusal;
     const std::string text = refusalText(refusal);
     const bool operationFailed = std::exchange(m_operationFailed, false);
     if (!refusalNeedsMessage(refusal) && !operationFailed)
@@ -256,7 +252,7 @@ void Screener::offerToSwitchSecurity()
 {
     // Only "None" has a better choice at hand: "Automatic" upgrades with STLS when the server
     // lists it. Under the other modes the message already says to choose "TLS".
-    if (!offerSecuritySwitch || profile.conf.securityMode() != SecurityMode::None || profile.confFile.isEmpty())
+    if (!session.offerSecuritySwitch || profile.conf.securityMode() != SecurityMode::None || profile.confFile.isEmpty())
         return;
     if (!m_prompter.askYesNo(Prompter::Kind::Confirmation,
                              "Switch Security to \"Automatic\" for this profile?"))
@@ -276,13 +272,22 @@ bool Screener::offerToTrust(const TlsCertificate &certificate)
 {
     if (!certificate.present)
         return false;
-    const std::string question =
-        "The certificate of " + profile.settings.Host + " is not trusted (" + certificate.problem + ").\n\n"
-        "Subject: " + certificate.subject + "\n"
-        "Issuer: " + certificate.issuer + "\n"
-        "Valid from " + certificate.notBefore + " to " + certificate.notAfter + "\n"
-        "SHA-256: " + colonFingerprint(certificate.sha256) + "\n\n"
-        "Trust this certificate for this profile?";
+    const std::string question = "The certificate of " + profile.settings.Host + " is not trusted ("
+        + certificate.problem
+        + ").\n\n"
+          "Subject: "
+        + certificate.subject
+        + "\n"
+          "Issuer: "
+        + certificate.issuer
+        + "\n"
+          "Valid from "
+        + certificate.notBefore + " to " + certificate.notAfter
+        + "\n"
+          "SHA-256: "
+        + colonFingerprint(certificate.sha256)
+        + "\n\n"
+          "Trust this certificate for this profile?";
     if (!m_prompter.askYesNo(Prompter::Kind::Warning, question))
         return false;
     // Pinned for this run whatever the file says; the file keeps it for the next ones. Only the
@@ -299,31 +304,31 @@ bool Screener::offerToTrust(const TlsCertificate &certificate)
 
 void Screener::closeSession()
 {
-    closingSession = true;
+    session.closingSession = true;
     if (profile.settings.CheckInterval > 2)
         m_view.setEnabled(Control::Poller, true);
     // QUIT makes the server carry out the deletions; a failed QUIT is tried twice more while
     // the connection is still up. Failures are of no further interest here.
-    for (int attempt = 0; attempt < 3 && sessionOpen(); ++attempt) {
+    for (int attempt = 0; attempt < 3 && session.isOpen(); ++attempt) {
         try {
-            NMPOP31->Disconnect();
-            quitConfirmed = true;
+            session.NMPOP31->Disconnect();
+            session.quitConfirmed = true;
         } catch (...) {
         }
     }
     m_view.setVisible(Control::shape1, false);
     m_view.setBusyCursor(false);
-    closingSession = false;
+    session.closingSession = false;
     settleDeletions();
 }
 
 void Screener::endSession()
 {
     closeSession();
-    if (commandFailure.empty())
+    if (session.commandFailure.empty())
         return;
     m_view.setVisible(Control::Panel12, false);
-    m_view.setStatus(commandFailure);
+    m_view.setStatus(session.commandFailure);
 }
 
 void Screener::NMPOP31Status(const std::string &text)

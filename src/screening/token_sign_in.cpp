@@ -25,20 +25,12 @@ Pop3SignIn pop3SignIn(const ProfileConf &conf)
 
 }  // namespace
 
-void Screener::forgetAccessToken()
-{
-    wipeSecret(m_accessToken);
-    m_accessTokenCommand.clear();
-    if (NMPOP31)
-        wipeSecret(NMPOP31->AccessToken);
-}
-
 std::string Screener::prepareSignIn()
 {
-    NMPOP31->SignIn = pop3SignIn(profile.conf);
-    NMPOP31->OnTokenRefused = nullptr;
-    if (NMPOP31->SignIn == Pop3SignIn::Password) {
-        wipeSecret(NMPOP31->AccessToken);
+    session.NMPOP31->SignIn = pop3SignIn(profile.conf);
+    session.NMPOP31->OnTokenRefused = nullptr;
+    if (session.NMPOP31->SignIn == Pop3SignIn::Password) {
+        wipeSecret(session.NMPOP31->AccessToken);
         return {};
     }
     // Neither the command nor the server is asked when the token could only go unprotected.
@@ -46,28 +38,29 @@ std::string Screener::prepareSignIn()
         return "Signing in with a token needs an encrypted connection: choose \"Automatic\" or "
                "\"TLS\" in Security (nothing was sent)";
     // A command changed on screen is used at once, so its token too.
-    if (m_accessTokenCommand != profile.conf.tokenCommand())
-        forgetAccessToken();
-    if (m_accessToken.empty()) {
+    if (session.accessTokenCommand != profile.conf.tokenCommand())
+        session.forgetAccessToken();
+    if (session.accessToken.empty()) {
         m_view.setStatus("Asking the token command for an access token");
-        TokenCommandResult got = runTokenCommand(profile.conf.tokenCommand(), tokenCommandTimeOutMs);
+        TokenCommandResult got
+            = runTokenCommand(profile.conf.tokenCommand(), session.tokenCommandTimeOutMs);
         if (!got.error.empty())
             return got.error + "; nothing was sent";
-        m_accessToken = std::move(got.token);
-        m_accessTokenCommand = profile.conf.tokenCommand();
+        session.accessToken = std::move(got.token);
+        session.accessTokenCommand = profile.conf.tokenCommand();
     }
-    NMPOP31->AccessToken = m_accessToken;
-    NMPOP31->OnTokenRefused = [this](bool &handled) {
-        forgetAccessToken();
+    session.NMPOP31->AccessToken = session.accessToken;
+    session.NMPOP31->OnTokenRefused = [this](bool &handled) {
+        session.forgetAccessToken();
         m_view.setStatus("The token was refused: asking the token command for a fresh one");
-        TokenCommandResult got = runTokenCommand(profile.conf.tokenCommand(), tokenCommandTimeOutMs);
+        TokenCommandResult got = runTokenCommand(profile.conf.tokenCommand(), session.tokenCommandTimeOutMs);
         if (!got.error.empty()) {
             m_view.setStatus(got.error);
             return;
         }
-        m_accessToken = std::move(got.token);
-        m_accessTokenCommand = profile.conf.tokenCommand();
-        NMPOP31->AccessToken = m_accessToken;
+        session.accessToken = std::move(got.token);
+        session.accessTokenCommand = profile.conf.tokenCommand();
+        session.NMPOP31->AccessToken = session.accessToken;
         handled = true;
     };
     return {};

@@ -8,40 +8,29 @@
 
 namespace kestrix {
 
-namespace {
-
-bool call(const std::function<bool()> &f) { return f ? f() : false; }
-void call(const std::function<void()> &f)
-{
-    if (f)
-        f();
-}
-
-}  // namespace
-
-TrayControl::TrayControl(Screener &screener, Window window)
+TrayControl::TrayControl(Screener &screener, TrayWindow &window)
     : m_screener(screener)
-    , m_window(std::move(window))
+    , m_window(window)
 {
 }
 
 bool TrayControl::passwordTyped() const
 {
-    return !m_screener.password.empty() || m_screener.signsInWithToken();
+    return !m_screener.session.password.empty() || m_screener.signsInWithToken();
 }
 
-bool TrayControl::hideOffered() const { return call(m_window.visible); }
+bool TrayControl::hideOffered() const { return m_window.visible(); }
 
 // Both the left click and "&Get Messages" remember whether the window was hidden before they
 // show it, so that a check started from the tray can hide it again.
 void TrayControl::showForCheck()
 {
-    m_hideAfterCheck = !call(m_window.visible);
+    m_hideAfterCheck = !m_window.visible();
     if (passwordTyped())
         m_screener.view().showPage(Control::TabSheet3);
     // The next click on the main button downloads the headers.
     m_screener.setMainButtonMode(MainButtonMode::GetNew);
-    call(m_window.showNormal);
+    m_window.showNormal();
 }
 
 void TrayControl::leftClick()
@@ -60,11 +49,11 @@ void TrayControl::leftClick()
 
 void TrayControl::hideItem()
 {
-    if (call(m_window.visible))
-        call(m_window.hide);
+    if (m_window.visible())
+        m_window.hide();
 }
 
-void TrayControl::showItem() { call(m_window.showNormal); }
+void TrayControl::showItem() { m_window.showNormal(); }
 
 void TrayControl::getMessagesItem()
 {
@@ -79,11 +68,11 @@ void TrayControl::mailToolItem() { m_screener.pendingCommand = cmdStartMailTool;
 
 void TrayControl::Timer1Timer()
 {
-    call(m_window.restoreGridColour);
-    if (call(m_window.unknownBannerShown))
+    m_window.restoreGridColour();
+    if (m_window.unknownBannerShown())
         m_hideAfterCheck = false;
     if (m_hideAfterCheck)
-        call(m_window.hide);
+        m_window.hide();
     m_hideAfterCheck = false;
 }
 
@@ -112,7 +101,7 @@ std::string TrayControl::newMailNotice(int count, int unknown)
 
 void TrayControl::newMailFound(int count, int unknown)
 {
-    if (count <= 0 || call(m_window.active) || !m_window.notify)
+    if (count <= 0 || m_window.active())
         return;
     m_window.notify(newMailNotice(count, unknown));
 }

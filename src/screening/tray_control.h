@@ -2,9 +2,9 @@
 // What the tray icon, its menu and the automatic check do, below the widgets: the left click by
 // TrayAction, the menu items, the hide-again step after a check started from the tray (Timer1),
 // the poller's interval, and the new-mail notice. The window supplies the few things
-// only it can do (show, hide, ask what is on screen); tests supply them as plain functions.
+// only it can do (show, hide, ask what is on screen) through TrayWindow; tests supply a window
+// made of plain flags.
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,19 +12,23 @@ namespace kestrix {
 
 class Screener;
 
+// What the tray's rules ask of the window, one way: the window's answers and its few moves.
+class TrayWindow {
+public:
+    virtual ~TrayWindow() = default;
+    virtual bool visible() const = 0;             // shown (not hidden to the tray)
+    virtual bool active() const = 0;              // shown and the active window
+    virtual void showNormal() = 0;                // show, un-minimise, bring to front
+    virtual void hide() = 0;                      // hide to the tray
+    virtual bool unknownBannerShown() const = 0;  // the unknown-senders banner Panel3
+    virtual void restoreGridColour() = 0;         // the grid's background to the window colour
+    virtual void notify(const std::string &text) = 0;  // desktop notification
+};
+
 class TrayControl {
 public:
-    struct Window {
-        std::function<bool()> visible;            // shown (not hidden to the tray)
-        std::function<bool()> active;             // shown and the active window
-        std::function<void()> showNormal;         // show, un-minimise, bring to front
-        std::function<void()> hide;               // hide to the tray
-        std::function<bool()> unknownBannerShown; // the unknown-senders banner Panel3
-        std::function<void()> restoreGridColour;  // the grid's background to the window colour
-        std::function<void(const std::string &)> notify;  // desktop notification
-    };
-
-    TrayControl(Screener &screener, Window window);
+    // Both must outlive the TrayControl.
+    TrayControl(Screener &screener, TrayWindow &window);
 
     // The whole decision whether the window hides again after a check: it was shown only to run
     // a check from the tray (the left click and "&Get Messages" remember whether it was hidden),
@@ -62,7 +66,7 @@ private:
     bool passwordTyped() const;
 
     Screener &m_screener;
-    Window m_window;
+    TrayWindow &m_window;
     bool m_hideAfterCheck = false;
 };
 

@@ -31,22 +31,23 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
 {
     m_view.setEnabled(Control::button10, false);
     m_view.setEnabled(Control::Deleteselectedmails1, false);
-    if (!hasMessages())
+    if (!messages.hasMessages())
         return;
 
-    const int lastDataRow = std::min(messageTable.lastRow(), int(rows.size()));
+    const int lastDataRow = std::min(messages.messageTable.lastRow(), int(messages.rows.size()));
     for (int r = 1; r <= lastDataRow; ++r) {
-        const bool chosen = knownBadSelectMode
-                                ? messageTable.isKnownBadOrBlacklisted(r)
-                                : (r >= selTop && r <= selBottom);
+        const bool chosen = grid.knownBadSelectMode
+                                ? messages.messageTable.isKnownBadOrBlacklisted(r)
+                                : (r >= grid.selTop && r <= grid.selBottom);
         if (!chosen)
             continue;
         // A row whose whole cell, marker included, is already an entry was added before.
-        if (profile.whitelist.contains(messageTable.displayText(MessageTable::ColSender, r)))
+        if (profile.whitelist.contains(
+                messages.messageTable.displayText(MessageTable::ColSender, r)))
             continue;
         // The text without its marker: the marker lives beside it, so a sender that itself
         // begins with the section sign keeps every byte.
-        const std::string &sender = messageTable.text(MessageTable::ColSender, r);
+        const std::string &sender = messages.messageTable.text(MessageTable::ColSender, r);
         if (!profile.whitelist.contains(sender))
             profile.whitelist.add(sender);
         // Trusting the sender says the message is good.
@@ -59,7 +60,7 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
     m_view.setEnabled(Control::button7, false);
     pendingCommand = cmdReclassify;
 
-    if (!hasMessages()) {
+    if (!messages.hasMessages()) {
         m_view.setVisible(Control::Panel3, false);
         m_view.setEnabled(Control::button10, false);
         m_view.setEnabled(Control::Deleteselectedmails1, false);
@@ -74,14 +75,14 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
 void Screener::RemoveFromWhitelist()
 {
     int removed = 0;
-    const int top = std::max(selTop, 1);
-    const int bottom = std::min(selBottom, messageTable.lastRow());
+    const int top = std::max(grid.selTop, 1);
+    const int bottom = std::min(grid.selBottom, messages.messageTable.lastRow());
     for (int r = bottom; r >= top; --r) {
         // A known-bad sender cell is looked up with its marker, as the cell reads, and so is
         // never found: only trusted and unmarked senders are taken off the list.
-        if (messageTable.marker(MessageTable::ColSender, r) == CellMarker::KNBA)
+        if (messages.messageTable.marker(MessageTable::ColSender, r) == CellMarker::KNBA)
             continue;
-        if (profile.whitelist.removeOne(messageTable.text(MessageTable::ColSender, r)))
+        if (profile.whitelist.removeOne(messages.messageTable.text(MessageTable::ColSender, r)))
             ++removed;
     }
     m_view.setStatus(std::to_string(removed) + " Addresses removed from whitelist");
@@ -98,7 +99,8 @@ void Screener::deleteWhitelistAddresses(std::vector<int> indexes, const QString 
             profile.whitelist.removeAt(size_t(index));
     }
 
-    if (profile.whitelist.empty() && m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskSaveEmptyWhitelist)) {
+    if (profile.whitelist.empty()
+        && m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskSaveEmptyWhitelist)) {
         if (const FileResult written = saveWhitelistFile(whitelistFile, profile.whitelist); !written)
             m_prompter.message(Prompter::Kind::Error, written.error);
     }
@@ -154,8 +156,8 @@ void Screener::showStartPageCounts()
 
 bool Screener::whitelistHoldsSender(int row) const
 {
-    return row >= 1 && row <= int(rows.size())
-           && profile.whitelist.contains(messageTable.text(MessageTable::ColSender, row));
+    return row >= 1 && row <= int(messages.rows.size())
+           && profile.whitelist.contains(messages.messageTable.text(MessageTable::ColSender, row));
 }
 
 }  // namespace kestrix

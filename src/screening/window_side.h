@@ -39,6 +39,13 @@ public:
     // Security was switched to mode after a server asked for TLS (the choice is saved).
     virtual void securityModeShown(SecurityMode /*mode*/) {}
 
+    // ---- the automatic check ----
+    // The new-mail check saw a new newest message: how many are new and how many of those come
+    // from senders not on the whitelist, once per newest message. Counting costs the server
+    // work, so it is done only for a side that shows the count (countsNewMail).
+    virtual bool countsNewMail() const { return false; }
+    virtual void newMailFound(int /*count*/, int /*unknown*/) {}
+
     // ---- the message reader (TForm4) ----
     virtual void showReaderFolder(const std::string & /*folder*/) {}  // its attachment list
     virtual void fillReader(const TMailMessage & /*message*/) {}      // sender, subject, text

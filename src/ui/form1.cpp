@@ -117,7 +117,7 @@ void TForm1::attachScreener(Screener &screener)
     connect(this, &TForm1::commandQueued, this,
             [&screener](int code) { screener.pendingCommand = PendingCommand(code); });
     connect(statusArea->CheckBox1, &QCheckBox::toggled, this,
-            [&screener](bool checked) { screener.allowDeleteAccepted = checked; });
+            [&screener](bool checked) { screener.grid.allowDeleteAccepted = checked; });
     // The counts a page shows are read each time it is shown, and the list pages show the
     // lists as they are now.
     connect(this, &TForm1::pageShown, this, [this, &screener](const QString &page) {
@@ -141,7 +141,6 @@ void TForm1::detachScreener()
     for (QTimer *timer : timers)
         timer->stop();
     messagesPage->detachScreener();
-    m_screener->NewMailFound = nullptr;
     m_trayControl.reset();
 }
 

@@ -31,6 +31,7 @@ namespace kestrix {
 
 class Screener;
 class TrayControl;
+class TrayWindow;
 class TTBNArea;
 class WindowPlace;
 
@@ -181,6 +182,9 @@ private:
 
     Screener *m_screener = nullptr;  // set by attachScreener before any event reaches us
     TTBNArea *m_tray = nullptr;
+    // The window as the tray's rules see it, made with them and outliving them.
+    class TrayWindowSide;
+    std::unique_ptr<TrayWindow> m_trayWindow;
     std::unique_ptr<TrayControl> m_trayControl;
     WindowPlace *m_windowPlace = nullptr;  // made by the first applyGeometry
     bool m_busy = false;

@@ -51,7 +51,7 @@ void TForm1::createTimers()
 
 void TForm1::Timer2Timer()
 {
-    setConnectionOpen(m_screener->sessionOpen());
+    setConnectionOpen(m_screener->session.isOpen());
     m_screener->Timer2Timer();
 }
 
@@ -68,7 +68,7 @@ void TForm1::Timer4Timer()
     if (shape1->isHidden())
         return;
     // Yellow while the session is being closed: the blinking stops.
-    if (m_screener->closingSession) {
+    if (m_screener->session.closingSession) {
         setBackground(shape1, colours::yellow);
         return;
     }

@@ -88,29 +88,36 @@ void TForm1::stayShownAfterCheck()
         m_trayControl->stayShown();
 }
 
-void TForm1::attachTrayControl(Screener &screener)
-{
-    TrayControl::Window window;
-    window.visible = [this] { return isVisible(); };
-    window.active = [this] { return isVisible() && isActiveWindow(); };
-    window.showNormal = [this] { showFromTray(); };
-    window.hide = [this] { HideWindow(); };
-    window.unknownBannerShown = [this] { return !messagesPage->Panel3->isHidden(); };
-    window.restoreGridColour = [this] {
-        QWidget *grid = messagesPage->stringgrid1;
+class TForm1::TrayWindowSide : public TrayWindow {
+public:
+    explicit TrayWindowSide(TForm1 &form) : m_form(form) {}
+    bool visible() const override { return m_form.isVisible(); }
+    bool active() const override { return m_form.isVisible() && m_form.isActiveWindow(); }
+    void showNormal() override { m_form.showFromTray(); }
+    void hide() override { m_form.HideWindow(); }
+    bool unknownBannerShown() const override { return !m_form.messagesPage->Panel3->isHidden(); }
+    void restoreGridColour() override
+    {
+        QWidget *grid = m_form.messagesPage->stringgrid1;
         QPalette palette = grid->palette();
         palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
         grid->setPalette(palette);
-    };
-    window.notify = [this](const std::string &text) {
-        if (m_tray)
-            m_tray->notify(fromBytes(text));
-    };
-    m_trayControl = std::make_unique<TrayControl>(screener, std::move(window));
-    screener.NewMailFound = [this](int count, int unknown) {
-        if (m_trayControl)
-            m_trayControl->newMailFound(count, unknown);
-    };
+    }
+    void notify(const std::string &text) override
+    {
+        if (m_form.m_tray)
+            m_form.m_tray->notify(fromBytes(text));
+    }
+
+private:
+    TForm1 &m_form;
+};
+
+void TForm1::attachTrayControl(Screener &screener)
+{
+    m_trayControl.reset();
+    m_trayWindow = std::make_unique<TrayWindowSide>(*this);
+    m_trayControl = std::make_unique<TrayControl>(screener, *m_trayWindow);
 }
 
 }  // namespace kestrix

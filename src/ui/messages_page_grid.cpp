@@ -72,9 +72,9 @@ void MessagesPage::connectControls()
 void MessagesPage::attachScreener(Screener &screener)
 {
     m_screener = &screener;
-    stringgrid1->bindKnownBadSelectMode(&screener.knownBadSelectMode);
-    stringgrid1->setTable(&screener.messageTable);
-    screener.detailsRow = -1;
+    stringgrid1->bindKnownBadSelectMode(&screener.grid.knownBadSelectMode);
+    stringgrid1->setTable(&screener.messages.messageTable);
+    screener.grid.detailsRow = -1;
 }
 
 void MessagesPage::detachScreener()
@@ -92,17 +92,20 @@ void MessagesPage::setDiagnosticMode(bool on)
         SpeedButton24->hide();
 }
 
-int MessagesPage::detailsRow() const { return m_screener->detailsRow; }
+int MessagesPage::detailsRow() const { return m_screener->grid.detailsRow; }
 
-void MessagesPage::resetDetailsRow() { m_screener->detailsRow = -1; }
+void MessagesPage::resetDetailsRow() { m_screener->grid.detailsRow = -1; }
 
 bool MessagesPage::hasMessages() const
 {
-    const MessageTable &table = m_screener->messageTable;
+    const MessageTable &table = m_screener->messages.messageTable;
     return table.lastRow() >= 1 && !table.text(MessageTable::ColNumber, 1).empty();
 }
 
-bool MessagesPage::rowTrusted(int row) const { return m_screener->messageTable.isTrusted(row); }
+bool MessagesPage::rowTrusted(int row) const
+{
+    return m_screener->messages.messageTable.isTrusted(row);
+}
 
 // ---- selection commands ------------------------------------------------------------------
 
@@ -111,7 +114,7 @@ void MessagesPage::selectAllUnknown()
     stringgrid1->setKnownBadSelectMode(false);
     stringgrid1->selectRows(1, stringgrid1->lastRow(), 1);
     const bool unknownShown = !Panel3->isHidden();
-    button10->setEnabled(unknownShown || m_screener->allowDeleteAccepted);
+    button10->setEnabled(unknownShown || m_screener->grid.allowDeleteAccepted);
     button7->setEnabled(unknownShown);
     updateSelectionInfo();
 }
@@ -127,13 +130,13 @@ void MessagesPage::selectKnownBad()
 void MessagesPage::nextUnknown()
 {
     stringgrid1->setKnownBadSelectMode(false);
-    goToUnknown(m_screener->nextUnknownRow(stringgrid1->currentRow(), stringgrid1->lastRow()));
+    goToUnknown(m_screener->messages.nextUnknownRow(stringgrid1->currentRow(), stringgrid1->lastRow()));
 }
 
 void MessagesPage::previousUnknown()
 {
     stringgrid1->setKnownBadSelectMode(false);
-    goToUnknown(m_screener->previousUnknownRow(stringgrid1->currentRow()));
+    goToUnknown(m_screener->messages.previousUnknownRow(stringgrid1->currentRow()));
 }
 
 void MessagesPage::goToUnknown(int row)
@@ -189,7 +192,7 @@ void MessagesPage::gridMousePressed(Qt::MouseButton button, int row)
 void MessagesPage::prepareContextMenu(bool rightButton, int row)
 {
     const bool unknownShown = !Panel3->isHidden();
-    if (unknownShown || m_screener->allowDeleteAccepted)
+    if (unknownShown || m_screener->grid.allowDeleteAccepted)
         button10->setEnabled(true);
     if (unknownShown)
         button7->setEnabled(true);
@@ -220,12 +223,12 @@ void MessagesPage::prepareContextMenu(bool rightButton, int row)
 
 void MessagesPage::showDetails(int row)
 {
-    m_screener->detailsRow = row;
+    m_screener->grid.detailsRow = row;
     setBackground(Memo2, colours::cream);
     Memo2->clear();
-    const MessageTable &table = m_screener->messageTable;
-    const int number = m_screener->numberOfRow(row);
-    const DownloadedRow *shown = m_screener->rowOfMessage(number);
+    const MessageTable &table = m_screener->messages.messageTable;
+    const int number = m_screener->messages.numberOfRow(row);
+    const DownloadedRow *shown = m_screener->messages.rowOfMessage(number);
     StaticText1->setVisible(number != 0 && hasNoText(shown ? &shown->headerLines : nullptr));
 
     const ClassShape shape = classShapeFor(rowMarksOf(table, row));
@@ -236,7 +239,7 @@ void MessagesPage::showDetails(int row)
                                          " QLabel#Label52 { color: %2; }")
                               .arg(shape.fill.name(), shape.text.name()));
     // An empty table has no current row to name.
-    Shape2->setVisible(m_screener->hasMessages());
+    Shape2->setVisible(m_screener->messages.hasMessages());
 
     if (shown) {
         // A score and its clues come first with the verdicts; until there are scores, the
@@ -246,7 +249,7 @@ void MessagesPage::showDetails(int row)
         const bool scored = m_screener->profile.learning.scorer().trained();
         if (scored && !learned.empty())
             verdictLines.push_back(learned);
-        DetailsText details = detailsText(shown->headerLines, m_screener->newestCode,
+        DetailsText details = detailsText(shown->headerLines, m_screener->messages.newestCode,
                                           m_diagnosticMode, verdictLines);
         if (!scored && !learned.empty())
             details.lines.push_back(learned);
@@ -279,15 +282,15 @@ void MessagesPage::updateSelectionInfo()
 
 void MessagesPage::applyGridRules()
 {
-    const bool allTrusted = m_screener->allTrusted;
+    const bool allTrusted = m_screener->messages.allTrusted;
     SpeedButton31->setEnabled(button7->isEnabled() || allTrusted);
     const int current = stringgrid1->currentRow();
     SpeedButton32->setEnabled(current > 1);
     SpeedButton33->setEnabled(current < stringgrid1->lastRow());
-    Button66->setEnabled((!allTrusted || m_screener->allowDeleteAccepted) && hasMessages() &&
+    Button66->setEnabled((!allTrusted || m_screener->grid.allowDeleteAccepted) && hasMessages() &&
                          !m_connectionOpen);
     updateSelectionInfo();
-    if (hasMessages() && current >= 1 && current != m_screener->detailsRow)
+    if (hasMessages() && current >= 1 && current != m_screener->grid.detailsRow)
         showDetails(current);
     stringgrid1->fitLastColumn();
 }

@@ -2,6 +2,7 @@
 
 #include "desktop/mail_tool.h"
 #include "mime/mail_message.h"
+#include "screening/tray_control.h"
 #include "transport/host_lookup.h"
 #include "ui/desktop_signals.h"
 #include "ui/form1.h"
@@ -42,7 +43,7 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
     connectDispatcherButtons();
     connectMessageReader();
     connect(&m_form, &TForm1::aboutToExit, this, [this] {
-        if (m_screener.sessionOpen())
+        if (m_screener.session.isOpen())
             m_screener.closeSession();
         m_profiles.saveAll();
     });
@@ -126,7 +127,7 @@ void WindowController::connectSettingsControls()
     });
     // The password is kept in memory only, whatever happens to the settings.
     connect(m_form.topBar->Edit4, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_screener.password = toBytes(text); });
+            [this](const QString &text) { m_screener.session.password = toBytes(text); });
     connect(config.SpinEdit1, &QSpinBox::valueChanged, this, [&s, typing](int value) {
         if (typing())
             s.NotifyLimit = value;
@@ -224,6 +225,14 @@ void WindowController::connectionStarting(const std::string &password)
 void WindowController::securityModeShown(SecurityMode mode)
 {
     m_form.configPage->ComboBoxSecurity->setCurrentIndex(int(mode));
+}
+
+bool WindowController::countsNewMail() const { return m_form.trayControl() != nullptr; }
+
+void WindowController::newMailFound(int count, int unknown)
+{
+    if (TrayControl *tray = m_form.trayControl())
+        tray->newMailFound(count, unknown);
 }
 
 void WindowController::connectDispatcher()

@@ -60,6 +60,8 @@ private:
     void showReader() override;
     void connectionStarting(const std::string &password) override;
     void securityModeShown(SecurityMode mode) override;
+    bool countsNewMail() const override;
+    void newMailFound(int count, int unknown) override;
 
     void connectSettingsControls();
     void connectProfileCommands();

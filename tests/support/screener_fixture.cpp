@@ -16,7 +16,7 @@ void ScreenerFixture::pointAt(int port)
     s.profile.settings.Port = std::to_string(port);
     s.profile.settings.UserId = "joe";
     s.profile.settings.CheckInterval = 5;
-    s.password = "secret";
+    s.session.password = "secret";
     s.profile.conf.setSecurityMode(SecurityMode::None);
     attached = s.attachPop3(pop);
 }
@@ -27,7 +27,7 @@ void ScreenerFixture::pointAt(const std::string &host, int port, const std::stri
     s.profile.settings.Host = host;
     s.profile.settings.Port = std::to_string(port);
     s.profile.settings.UserId = user;
-    s.password = password;
+    s.session.password = password;
     attached = s.attachPop3(pop);
 }
 
@@ -35,8 +35,8 @@ void ScreenerFixture::addMessage(int number, const std::string &sender, const st
                                  const std::string &code, int size, const std::string &contentType)
 {
     const std::string c = code.empty() ? "code" + std::to_string(number) : code;
-    s.startCode = "0";
-    DownloadedRow &row = s.rows.emplace_back(DownloadedRow{number, sender, subject, c});
+    s.messages.startCode = "0";
+    DownloadedRow &row = s.messages.rows.emplace_back(DownloadedRow{number, sender, subject, c});
     row.headerLines = {"id:" + c, "Size: " + std::to_string(size) + " byte", "From: " + sender,
                        "Subject: " + subject};
     if (!contentType.empty())

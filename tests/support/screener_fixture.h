@@ -49,8 +49,8 @@ struct ScreenerFixture {
     // The code a row carries for the unique id a server sends (the id keeps its line end).
     static std::string codeOf(const std::string &uid);
 
-    CellMarker senderMarker(int row) const { return s.messageTable.marker(MessageTable::ColSender, row); }
-    CellMarker subjectMarker(int row) const { return s.messageTable.marker(MessageTable::ColSubject, row); }
+    CellMarker senderMarker(int row) const { return s.messages.messageTable.marker(MessageTable::ColSender, row); }
+    CellMarker subjectMarker(int row) const { return s.messages.messageTable.marker(MessageTable::ColSubject, row); }
 
     TempFolder folder;  // the data folder
     const ProfilePaths files = profilePaths(folder.dir(), "default");

@@ -78,7 +78,7 @@ private slots:
             run.controller.start(std::string("default"));
             QVERIFY(keyringBox(form)->isChecked());
             QCOMPARE(form.topBar->Edit4->text(), password);
-            QCOMPARE(run.screener().password, dovecot.password());
+            QCOMPARE(run.screener().session.password, dovecot.password());
             form.ProgramExit();
         }
         // kestrix-cli takes it from the keyring when KESTRIX_PASSWORD is not set.

@@ -41,12 +41,12 @@ TEST_F(DovecotScreeningTest, DecodeAllAddsOnlyTheDisplayTextMatches)
         s.profile.decodeAll = on;
         s.forgetResumeMarks();
         getAndCheck();
-        ASSERT_EQ(s.rows.size(), mails.size());
+        ASSERT_EQ(s.messages.rows.size(), mails.size());
         for (size_t i = 0; i < mails.size(); ++i) {
             const int row = int(i) + 1;
             SCOPED_TRACE(mails[i].subject + (on ? " (on)" : " (off)"));
-            EXPECT_EQ(s.messageTable.marker(MessageTable::ColSender, row), mails[i].sender);
-            EXPECT_EQ(s.messageTable.marker(MessageTable::ColSubject, row),
+            EXPECT_EQ(s.messages.messageTable.marker(MessageTable::ColSender, row), mails[i].sender);
+            EXPECT_EQ(s.messages.messageTable.marker(MessageTable::ColSubject, row),
                       on ? mails[i].on : mails[i].off);
         }
         EXPECT_EQ(s.countKnownBad(), on ? 4 : 3);

@@ -18,8 +18,8 @@ TEST_F(DovecotScreeningTest, SelectedRowsAreDeletedLoggedCountedAndRenumbered)
     // Rows 1..6 show messages 6..11 now; rows 2..4 are messages 7, 8 and 9.
     ASSERT_EQ(numbers(), (Strings{"6", "7", "8", "9", "10", "11"}));
 
-    s.selTop = 2;
-    s.selBottom = 4;
+    s.grid.selTop = 2;
+    s.grid.selBottom = 4;
     ASSERT_EQ(s.mySelCount(), 3);
     ASSERT_TRUE(s.connectSession());
     s.deleteSelected();
@@ -28,15 +28,15 @@ TEST_F(DovecotScreeningTest, SelectedRowsAreDeletedLoggedCountedAndRenumbered)
     EXPECT_EQ(s.lastDeletion.deleted, 3);
     EXPECT_EQ(dovecot->senders(), sendersOf({1, 2, 3, 4, 5, 6, 10, 11}));
     EXPECT_EQ(numbers(), (Strings{"6", "7", "8"}));
-    EXPECT_EQ(s.ListBox2(), sendersOf({6, 10, 11}));
+    EXPECT_EQ(s.messages.ListBox2(), sendersOf({6, 10, 11}));
     EXPECT_EQ(s.profile.settings.DeletedCount, 3);
     ASSERT_EQ(s.profile.rejectedLog.rowCount(), 4);
     EXPECT_EQ(s.profile.rejectedLog.rows()[1].sender, "sender9 <s9@example.org>");
     EXPECT_EQ(s.profile.rejectedLog.rows()[1].subject, "subject 9");
 
     // The renumbered rows still match the server: a second deletion removes the right one.
-    s.selTop = 2;
-    s.selBottom = 2;
+    s.grid.selTop = 2;
+    s.grid.selBottom = 2;
     ASSERT_TRUE(s.connectSession());
     s.deleteSelected();
     s.closeSession();
@@ -49,8 +49,8 @@ TEST_F(DovecotScreeningTest, WhitelistedRowsInTheSelectionNeedAllowDeleteOfAccep
     startServer(3);
     s.profile.whitelist.add(sender(2));
     getAndCheck();
-    s.selTop = 1;
-    s.selBottom = 3;
+    s.grid.selTop = 1;
+    s.grid.selBottom = 3;
     ASSERT_EQ(s.mySelCount(), 2);
     ASSERT_TRUE(s.connectSession());
     s.deleteSelected();
@@ -60,15 +60,15 @@ TEST_F(DovecotScreeningTest, WhitelistedRowsInTheSelectionNeedAllowDeleteOfAccep
 
     // With "Allow delete of accepted" the row goes too, but is neither logged nor counted.
     s.setAllowDeleteAccepted(true);
-    s.selTop = 1;
-    s.selBottom = 1;
+    s.grid.selTop = 1;
+    s.grid.selBottom = 1;
     ASSERT_TRUE(s.connectSession());
     s.deleteSelected();
     s.closeSession();
     EXPECT_TRUE(dovecot->messages().empty());
     EXPECT_EQ(s.profile.settings.DeletedCount, 2);
     EXPECT_EQ(s.profile.rejectedLog.rowCount(), 3);
-    EXPECT_FALSE(s.allowDeleteAccepted);
+    EXPECT_FALSE(s.grid.allowDeleteAccepted);
 }
 
 TEST_F(DovecotScreeningTest, KnownBadDeletionLeavesWhitelistedRowsAlone)
@@ -83,7 +83,7 @@ TEST_F(DovecotScreeningTest, KnownBadDeletionLeavesWhitelistedRowsAlone)
     s.profile.rejectedLog.appendRejected("Old <old@spam.example>", "something else");
     getAndCheck();
     ASSERT_EQ(s.countKnownBad(), 2);
-    s.knownBadSelectMode = true;
+    s.grid.knownBadSelectMode = true;
 
     ASSERT_TRUE(s.connectSession());
     s.deleteKnownBad();
@@ -93,7 +93,7 @@ TEST_F(DovecotScreeningTest, KnownBadDeletionLeavesWhitelistedRowsAlone)
               (Strings{"Friend <friend@example.org>", "Colleague <col@example.org>"}));
     EXPECT_EQ(numbers(), (Strings{"1", "2"}));
     EXPECT_EQ(s.profile.settings.DeletedCount, 2);
-    EXPECT_FALSE(s.knownBadSelectMode);
+    EXPECT_FALSE(s.grid.knownBadSelectMode);
     EXPECT_EQ(s.countKnownBad(), 0);
     // The known-bad sender was in the log already with another subject: a new row; the promo
     // sender is new: a new row.
@@ -108,8 +108,8 @@ TEST_F(DovecotScreeningTest, DeletionAfterAnotherClientRemovedAMessageDeletesNot
 
     // Another mail program removes message 2: the server now numbers the old 3 and 4 as 2, 3.
     dovecot->removeMessage(2);
-    s.selTop = 1;
-    s.selBottom = 4;
+    s.grid.selTop = 1;
+    s.grid.selBottom = 4;
     ASSERT_TRUE(s.connectSession());
     s.deleteSelected();
     s.closeSession();
@@ -131,13 +131,13 @@ TEST_F(DovecotScreeningTest, EmptyServerAsksTwiceThenDeletesEverything)
                          "Are you sure to DELETE ALL MESSAGES at your POP3 server ? ", true);
     s.emptyServer();
     EXPECT_TRUE(dovecot->messages().empty());
-    EXPECT_FALSE(s.sessionOpen());
+    EXPECT_FALSE(s.session.isOpen());
     EXPECT_EQ(view.enabled(Control::Timer2), true);
     EXPECT_EQ(s.profile.settings.DeletedCount, 0);
 
     // An empty mailbox: nothing is asked.
     s.emptyServer();
-    EXPECT_FALSE(s.sessionOpen());
+    EXPECT_FALSE(s.session.isOpen());
 }
 
 }  // namespace

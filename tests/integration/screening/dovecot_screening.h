@@ -19,16 +19,16 @@ protected:
     {
         s.pendingCommand = code;
         s.Timer2Timer();
-        ASSERT_TRUE(s.sessionError.empty()) << s.sessionError;
-        EXPECT_TRUE(s.commandFailure.empty()) << s.commandFailure;
+        ASSERT_TRUE(s.session.sessionError.empty()) << s.session.sessionError;
+        EXPECT_TRUE(s.session.commandFailure.empty()) << s.session.commandFailure;
         EXPECT_EQ(s.pendingCommand, cmdIdle);
-        EXPECT_FALSE(s.sessionOpen());
+        EXPECT_FALSE(s.session.isOpen());
         prompter.verifyAllAsked();
     }
     // The window's get-and-check command (download, reclassify, QUIT).
     void getAndCheck() { runCommand(cmdGetAndCheck); }
 
-    std::vector<std::string> numbers() const { return s.ListBox1(); }
+    std::vector<std::string> numbers() const { return s.messages.ListBox1(); }
     // Message k's sender for each row.
     std::vector<std::string> sendersOf(std::initializer_list<int> ks) const
     {

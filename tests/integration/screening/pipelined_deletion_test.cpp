@@ -32,7 +32,7 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
     f.s.profile.whitelist.add(NumberedMailbox::sender(1));
     f.s.pendingCommand = cmdGetAndCheck;
     f.s.Timer2Timer();
-    EXPECT_EQ(f.s.ListBox1().size(), std::size_t(count));
+    EXPECT_EQ(f.s.messages.ListBox1().size(), std::size_t(count));
 
     // Another program removes message 30 (rows 31..40 now name the wrong messages), and new
     // mail arrives, one of it from a whitelisted sender.
@@ -41,9 +41,9 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
         dovecot.addMessage(DovecotServer::makeMessage(NumberedMailbox::sender(k), "new"));
 
     DeletionRun run;
-    EXPECT_TRUE(f.s.connectSession()) << f.s.sessionError;
+    EXPECT_TRUE(f.s.connectSession()) << f.s.session.sessionError;
     EXPECT_EQ(f.pop.Pipelining(), pipelined);
-    const NewMailCount found = countNewMail(f.pop, f.pop.MessageCount(), f.s.newestCode, f.s.profile.whitelist);
+    const NewMailCount found = countNewMail(f.pop, f.pop.MessageCount(), f.s.messages.newestCode, f.s.profile.whitelist);
     run.newMail = found.count;
     run.unknownSenders = found.unknown;
     const std::size_t before = f.view.statusHistory.size();
@@ -58,8 +58,8 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
                                    : *text);
     }
     run.left = dovecot.senders();
-    run.numbers = f.s.ListBox1();
-    run.senders = f.s.ListBox2();
+    run.numbers = f.s.messages.ListBox1();
+    run.senders = f.s.messages.ListBox2();
     for (const auto &row : f.s.profile.rejectedLog.rows())
         run.log.push_back(std::string(row.sender) + "|" + std::string(row.subject));
     run.deleted = f.s.lastDeletion.deleted;

@@ -48,13 +48,13 @@ TEST_F(DovecotScreeningTest, PipelinedAndOneByOneDownloadsOfAMailboxAreTheSame)
         EXPECT_EQ(pop.Pipelining(), pipelined);
 
         Snapshot &shot = snapshots[pipelined];
-        shot.numbers = s.ListBox1();
-        shot.senders = s.ListBox2();
-        shot.subjects = s.ListBox3();
-        shot.codes = s.ListBox5();
-        for (int row = 0; row < s.messageTable.rowCount(); ++row) {
+        shot.numbers = s.messages.ListBox1();
+        shot.senders = s.messages.ListBox2();
+        shot.subjects = s.messages.ListBox3();
+        shot.codes = s.messages.ListBox5();
+        for (int row = 0; row < s.messages.messageTable.rowCount(); ++row) {
             for (int column = 0; column <= MessageTable::ColSizeContent; ++column)
-                shot.cells.push_back(s.messageTable.text(column, row));
+                shot.cells.push_back(s.messages.messageTable.text(column, row));
         }
         // From the first reply after the login on.
         const auto stat = std::find_if(view.statusHistory.begin(), view.statusHistory.end(),
@@ -65,8 +65,8 @@ TEST_F(DovecotScreeningTest, PipelinedAndOneByOneDownloadsOfAMailboxAreTheSame)
         shot.statuses.assign(stat, view.statusHistory.end());
         shot.resumeCode = s.profile.settings.resumeCode;
         shot.resumeFallbackCode = s.profile.settings.resumeFallbackCode;
-        shot.startCode = s.startCode;
-        shot.newestCode = s.newestCode;
+        shot.startCode = s.messages.startCode;
+        shot.newestCode = s.messages.newestCode;
 
         QTemporaryDir folder;
         Profile profile;

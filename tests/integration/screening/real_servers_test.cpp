@@ -123,20 +123,20 @@ TYPED_TEST(RealServerScreeningTest, ListDeleteReadAndListAgainLeaveTheRightMessa
     prompter.expectYesNo(Prompter::Kind::Confirmation,
                          "Really DELETE 2 blacklisted or known bad message(s) (No Recovery !) ?",
                          true);
-    s.knownBadSelectMode = true;
+    s.grid.knownBadSelectMode = true;
     this->runCommand(cmdDeleteKnownBad);
     EXPECT_EQ(s.lastDeletion.deleted, 2);
     EXPECT_EQ(this->numbers(), (Strings{"1", "2", "3", "4"}));
-    EXPECT_EQ(s.ListBox2(), (Strings{this->friendSender, this->sender(3), this->sender(5),
+    EXPECT_EQ(s.messages.ListBox2(), (Strings{this->friendSender, this->sender(3), this->sender(5),
                                      this->sender(6)}));
 
     // Row 3 shows message 5 now.
     prompter.expectYesNo(Prompter::Kind::Confirmation,
                          "Really DELETE selected 1 Message(s) (No Recovery) ?", true);
-    s.selTop = s.selBottom = 3;
+    s.grid.selTop = s.grid.selBottom = 3;
     this->runCommand(cmdDeleteSelected);
     EXPECT_EQ(s.lastDeletion.deleted, 1);
-    EXPECT_EQ(s.ListBox2(), (Strings{this->friendSender, this->sender(3), this->sender(6)}));
+    EXPECT_EQ(s.messages.ListBox2(), (Strings{this->friendSender, this->sender(3), this->sender(6)}));
 
     // The reader's text, as the window's side receives it.
     struct Reader : WindowSide {
@@ -145,14 +145,14 @@ TYPED_TEST(RealServerScreeningTest, ListDeleteReadAndListAgainLeaveTheRightMessa
     } reader;
     s.setWindowSide(reader);
     const Strings &text = reader.text;
-    s.selTop = s.selBottom = 2;
+    s.grid.selTop = s.grid.selBottom = 2;
     this->runCommand(cmdReadMessage);
     EXPECT_EQ(text, (Strings{"Hello Joe,", ".dotted"}));
 
     this->getAndCheck();
     // A trusted run of one row at message 1 is no resume mark: the whole mailbox again, as the
     // server numbers it now.
-    EXPECT_EQ(s.ListBox2(), (Strings{this->friendSender, this->sender(3), this->sender(6)}));
+    EXPECT_EQ(s.messages.ListBox2(), (Strings{this->friendSender, this->sender(3), this->sender(6)}));
     EXPECT_EQ(this->numbers(), (Strings{"1", "2", "3"}));
     EXPECT_EQ(s.profile.settings.DeletedCount, 3);
     EXPECT_EQ(this->uidsOnServer(), (Strings{uids[0], uids[2], uids[5]}));

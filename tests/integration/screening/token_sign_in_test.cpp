@@ -50,7 +50,7 @@ protected:
         options.oauth2IntrospectionUrl = introspection.url("/introspect?token=");
         dovecot = std::make_unique<DovecotServer>(numberedMessages(3), options);
         pointAt(*dovecot);
-        s.password.clear();  // a token needs none
+        s.session.password.clear();  // a token needs none
         // Prints the token of its n-th run and counts the runs beside itself.
         s.profile.conf.setTokenCommand(tools.script(
             "token", "n=$(($(cat \"$0.count\" 2>/dev/null || echo 0) + 1))\n"
@@ -110,7 +110,7 @@ TEST_F(TokenSignInTest, BothMechanismsSignInOverTlsAndTheTokenIsReused)
         s.profile.conf.setSecurityMode(c.security);
         s.profile.settings.Port = std::to_string(c.security == SecurityMode::Tls ? dovecot->tlsPort()
                                                                          : dovecot->port());
-        s.forgetAccessToken();
+        s.session.forgetAccessToken();
         answerToken(++run, true);
         const std::size_t wireBefore = wireText().size();
         getAndCheck();
@@ -149,7 +149,7 @@ TEST_F(TokenSignInTest, ARefusedTokenIsReplacedOnceByAFreshOne)
     EXPECT_THAT(wireText(), HasSubstr("S: + eyJzdGF0dXMiOiJpbnZhbGlkX3Rva2VuIn0="));
 
     // Both tokens refused: one clear text, the kept token forgotten, and no third run.
-    s.forgetAccessToken();
+    s.session.forgetAccessToken();
     s.profile.conf.setSignInMethod(SignInMethod::XOAuth2);
     answerToken(3, false);
     answerToken(4, false);
@@ -157,14 +157,14 @@ TEST_F(TokenSignInTest, ARefusedTokenIsReplacedOnceByAFreshOne)
     s.pendingCommand = cmdGetAndCheck;
     s.Timer2Timer();
     EXPECT_EQ(tokenRuns(), 4);
-    EXPECT_THAT(s.sessionError, HasSubstr("The token was refused (401): sign in again with your "
+    EXPECT_THAT(s.session.sessionError, HasSubstr("The token was refused (401): sign in again with your "
                                           "token command (server: -ERR [AUTH]"));
     prompter.verifyAllAsked();
 }
 
 TEST_F(TokenSignInTest, NoTokenOrNoEncryptionSendsNothing)
 {
-    s.tokenCommandTimeOutMs = 1000;
+    s.session.tokenCommandTimeOutMs = 1000;
     struct Case {
         std::string command;
         SecurityMode security;
@@ -188,9 +188,9 @@ TEST_F(TokenSignInTest, NoTokenOrNoEncryptionSendsNothing)
         s.pendingCommand = cmdGetAndCheck;
         s.Timer2Timer();
         prompter.verifyAllAsked();
-        EXPECT_THAT(s.sessionError, HasSubstr(c.why));
+        EXPECT_THAT(s.session.sessionError, HasSubstr(c.why));
         EXPECT_EQ(wireText().size(), wireBefore);  // not even a connection
-        EXPECT_FALSE(s.sessionOpen());
+        EXPECT_FALSE(s.session.isOpen());
     }
     EXPECT_EQ(tokenRuns(), 0);
     EXPECT_EQ(introspection.requestCount(), 0u);

@@ -40,7 +40,7 @@ protected:
         EXPECT_EQ(s.pendingCommand, cmdIdle);
         EXPECT_EQ(view.enabled(Control::Timer2), true);
         EXPECT_NE(view.enabled(Control::stringgrid1), std::optional<bool>(false));
-        EXPECT_FALSE(s.sessionOpen());
+        EXPECT_FALSE(s.session.isOpen());
         EXPECT_FALSE(s.dispatching());
     }
 
@@ -64,11 +64,11 @@ TEST_F(DispatcherTest, QueuedGetHeadersRunsTheDownloadAndTheReclassifyRun)
     finishDialogue();
 
     expectIdleAndRunning();
-    EXPECT_EQ(s.ListBox2(), (std::vector<std::string>{"alice@example.org", "spam@example.net"}));
+    EXPECT_EQ(s.messages.ListBox2(), (std::vector<std::string>{"alice@example.org", "spam@example.net"}));
     // The reclassify run followed the download: one trusted row, the banner of unknown senders.
-    EXPECT_EQ(s.trustedCount, 1);
-    EXPECT_TRUE(s.messageTable.isTrusted(1));
-    EXPECT_FALSE(s.messageTable.isTrusted(2));
+    EXPECT_EQ(s.messages.trustedCount, 1);
+    EXPECT_TRUE(s.messages.messageTable.isTrusted(1));
+    EXPECT_FALSE(s.messages.messageTable.isTrusted(2));
     EXPECT_EQ(view.visible(Control::Panel3), true);
     EXPECT_EQ(view.checked(Control::CheckBox1), false);
     EXPECT_EQ(view.visible(Control::shape1), false);
@@ -135,7 +135,7 @@ TEST_F(DispatcherTest, DeletionsThatEndBeforeTheServerSendNothing)
     expectIdleAndRunning();
 
     // No known-bad rows at all.
-    s.knownBadSelectMode = true;
+    s.grid.knownBadSelectMode = true;
     s.Button10Click();
     EXPECT_EQ(s.pendingCommand, cmdDeleteKnownBad);
     prompter.expectMessage(Kind::Confirmation, "No bad listed messages available !");
@@ -144,7 +144,7 @@ TEST_F(DispatcherTest, DeletionsThatEndBeforeTheServerSendNothing)
 
     prompter.verifyAllAsked();
     EXPECT_EQ(fake.connectionsAccepted(), 0);
-    EXPECT_EQ(s.ListBox1().size(), 3u);
+    EXPECT_EQ(s.messages.ListBox1().size(), 3u);
 }
 
 TEST_F(DispatcherTest, KnownBadDeletionAnsweredYesDeletesAndQuits)
@@ -160,7 +160,7 @@ TEST_F(DispatcherTest, KnownBadDeletionAnsweredYesDeletesAndQuits)
     server("+OK deleted\r\n");
     scriptQuit();
 
-    s.knownBadSelectMode = true;
+    s.grid.knownBadSelectMode = true;
     s.Button10Click();
     prompter.expectYesNo(Kind::Confirmation,
                          "Really DELETE 1 blacklisted or known bad message(s) (No Recovery !) ?",
@@ -169,9 +169,9 @@ TEST_F(DispatcherTest, KnownBadDeletionAnsweredYesDeletesAndQuits)
     finishDialogue();
     prompter.verifyAllAsked();
     expectIdleAndRunning();
-    EXPECT_EQ(s.ListBox2(), (std::vector<std::string>{"ann@example.org"}));
+    EXPECT_EQ(s.messages.ListBox2(), (std::vector<std::string>{"ann@example.org"}));
     EXPECT_EQ(s.profile.settings.DeletedCount, 1);
-    EXPECT_FALSE(s.knownBadSelectMode);
+    EXPECT_FALSE(s.grid.knownBadSelectMode);
 }
 
 TEST_F(DispatcherTest, ServerErrorDuringADownloadClosesTheSessionAndTheDispatcherRunsAgain)
@@ -189,14 +189,14 @@ TEST_F(DispatcherTest, ServerErrorDuringADownloadClosesTheSessionAndTheDispatche
     finishDialogue();
 
     expectIdleAndRunning();
-    ASSERT_TRUE(s.lastRefusal);
-    EXPECT_EQ(s.lastRefusal->command(), "TOP");
+    ASSERT_TRUE(s.session.lastRefusal);
+    EXPECT_EQ(s.session.lastRefusal->command(), "TOP");
     bool errorShown = false;
     for (const std::string &status : view.statusHistory)
         errorShown = errorShown || status.find("-ERR no such message") != std::string::npos;
     EXPECT_TRUE(errorShown);
     EXPECT_EQ(view.enabled(Control::Poller), true);
-    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1"}));  // no row for the refused header
+    EXPECT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"1"}));  // no row for the refused header
 
     // The next queued command runs.
     s.pendingCommand = cmdReclassify;
@@ -248,22 +248,22 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
 {
     s.profile.settings.resumeCode = "12";
     s.profile.settings.spareCode1 = "13";
-    s.knownBadSelectMode = true;
+    s.grid.knownBadSelectMode = true;
 
     s.setMainButtonMode(MainButtonMode::Configure);
     s.Button1Click();
     EXPECT_EQ(s.pendingCommand, cmdIdle);
     EXPECT_EQ(view.pagesShown.back(), Control::TabSheet8);
-    EXPECT_FALSE(s.knownBadSelectMode);
+    EXPECT_FALSE(s.grid.knownBadSelectMode);
 
     s.setMainButtonMode(MainButtonMode::GetNew);
-    s.password.clear();
+    s.session.password.clear();
     prompter.expectMessage(Kind::Information, "Password has not been specified !");
     s.Button1Click();
     EXPECT_EQ(s.pendingCommand, cmdIdle);
     EXPECT_EQ(view.enabled(Control::SpeedButton2), false);
 
-    s.password = "secret";
+    s.session.password = "secret";
     s.SpeedButton30Click();  // "/ All"
     EXPECT_EQ(s.pendingCommand, cmdGetHeaders);
     EXPECT_EQ(s.profile.settings.resumeCode, "-1");
@@ -276,7 +276,7 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     for (MainButtonMode caption : {MainButtonMode::Process, MainButtonMode::Continue}) {
         s.pendingCommand = cmdIdle;
         s.setMainButtonMode(caption);
-        s.password.clear();  // no password needed to reclassify
+        s.session.password.clear();  // no password needed to reclassify
         s.Button1Click();
         EXPECT_EQ(s.pendingCommand, cmdReclassify) << int(caption);
     }
@@ -285,7 +285,7 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     EXPECT_EQ(s.pendingCommand, cmdDeleteSelected);
 
     for (int n = 1; n <= 7; ++n)
-        s.rows.push_back({n, "a@example.org", "Hi", "c" + std::to_string(n)});
+        s.messages.rows.push_back({n, "a@example.org", "Hi", "c" + std::to_string(n)});
     s.buildMessageTable(false);
     s.updateSelectionInfo(3, 7);
     EXPECT_EQ(view.text(Control::Label6), "3-7");
@@ -293,10 +293,10 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     s.updateSelectionInfo(4, 4);
     EXPECT_EQ(view.text(Control::Label6), "4");
     EXPECT_EQ(view.enabled(Control::SpeedButton24), true);
-    EXPECT_EQ(s.selTop, 4);
-    EXPECT_EQ(s.selBottom, 4);
+    EXPECT_EQ(s.grid.selTop, 4);
+    EXPECT_EQ(s.grid.selBottom, 4);
     // An empty table has no selection to count.
-    s.rows.clear();
+    s.messages.rows.clear();
     s.buildMessageTable(false);
     s.updateSelectionInfo(1, 1);
     EXPECT_EQ(view.text(Control::Label6), "");

@@ -47,9 +47,9 @@ TEST_F(AutomaticSecurityTest, ARefusedCapaMeansNoCapabilitiesAndTheLoginGoesOn)
 
     EXPECT_THAT(view.statusHistory, Contains("-ERR unknown command"));  // shown, as every reply
     EXPECT_THAT(view.statusHistory, Contains("Password sent without encryption"));
-    EXPECT_FALSE(s.lastRefusal);
-    EXPECT_TRUE(s.commandFailure.empty()) << s.commandFailure;
-    EXPECT_TRUE(s.quitConfirmed);
+    EXPECT_FALSE(s.session.lastRefusal);
+    EXPECT_TRUE(s.session.commandFailure.empty()) << s.session.commandFailure;
+    EXPECT_TRUE(s.session.quitConfirmed);
     EXPECT_EQ(view.visible(Control::Panel12), true);  // the all-clear of an empty mailbox
 }
 
@@ -77,8 +77,8 @@ TEST_F(AutomaticSecurityTest, AServerThatWantsTlsForTheLoginOffersToSwitchSecuri
 
     getHeaders();
 
-    ASSERT_TRUE(s.lastRefusal);
-    EXPECT_EQ(s.lastRefusal->reason(), Pop3RefusalReason::TlsRequired);
+    ASSERT_TRUE(s.session.lastRefusal);
+    EXPECT_EQ(s.session.lastRefusal->reason(), Pop3RefusalReason::TlsRequired);
     EXPECT_EQ(ProfileConf::load(s.profile.confFile).securityMode(), SecurityMode::Auto);
     EXPECT_EQ(shown, SecurityMode::Auto);
 }

@@ -59,7 +59,7 @@ protected:
         s.pendingCommand = code;
         s.Timer2Timer();
         EXPECT_EQ(s.pendingCommand, cmdIdle);
-        EXPECT_FALSE(s.sessionOpen());
+        EXPECT_FALSE(s.session.isOpen());
     }
 };
 
@@ -94,15 +94,15 @@ TEST_F(OldServerTest, WithoutCapaTheWholeRunWorksInPlainText)
     answerQuit(fake);
 
     run(cmdGetAndCheck);
-    ASSERT_EQ(s.ListBox2(), (Strings{ann, promo}));
+    ASSERT_EQ(s.messages.ListBox2(), (Strings{ann, promo}));
     ASSERT_EQ(s.countKnownBad(), 1);
     prompter.expectYesNo(Prompter::Kind::Confirmation,
                          "Really DELETE 1 blacklisted or known bad message(s) (No Recovery !) ?",
                          true);
-    s.knownBadSelectMode = true;
+    s.grid.knownBadSelectMode = true;
     run(cmdDeleteKnownBad);
     EXPECT_EQ(s.lastDeletion.deleted, 1);
-    EXPECT_EQ(s.ListBox2(), (Strings{ann}));
+    EXPECT_EQ(s.messages.ListBox2(), (Strings{ann}));
     // The reader's text, as the window's side receives it.
     struct Reader : WindowSide {
         Strings text;
@@ -110,13 +110,13 @@ TEST_F(OldServerTest, WithoutCapaTheWholeRunWorksInPlainText)
     } reader;
     s.setWindowSide(reader);
     const Strings &text = reader.text;
-    s.selTop = s.selBottom = 1;
+    s.grid.selTop = s.grid.selBottom = 1;
     run(cmdReadMessage);
     finishDialogue();
 
     EXPECT_EQ(text, (Strings{"At noon?"}));
-    EXPECT_TRUE(s.commandFailure.empty()) << s.commandFailure;
-    EXPECT_TRUE(s.quitConfirmed);
+    EXPECT_TRUE(s.session.commandFailure.empty()) << s.session.commandFailure;
+    EXPECT_TRUE(s.session.quitConfirmed);
     EXPECT_EQ(s.profile.settings.DeletedCount, 1);
     EXPECT_THAT(view.statusHistory, Contains("Password sent without encryption"));
     prompter.verifyAllAsked();
@@ -166,8 +166,8 @@ TEST(OldServerRefusalTest, WithoutUidlOrTopTheDownloadEndsWithAMessageAndClaimsN
         for (const std::string &failure : fake.failures())
             ADD_FAILURE() << failure;
         f.prompter.verifyAllAsked();
-        EXPECT_FALSE(f.s.sessionOpen());
-        EXPECT_TRUE(f.s.rows.empty());
+        EXPECT_FALSE(f.s.session.isOpen());
+        EXPECT_TRUE(f.s.messages.rows.empty());
         // No all-clear: an empty table here is no empty mailbox.
         EXPECT_NE(f.view.visible(Control::Panel12), true);
         EXPECT_THAT(f.view.statusHistory, Not(Contains("No new messages on server")));

@@ -89,22 +89,22 @@ protected:
         s.profile.settings.NotifyLimit = notifyLimit;
         if (answer)
             f.prompter.expectDownloadCount(answer);
-        EXPECT_TRUE(s.connectSession()) << s.sessionError;
+        EXPECT_TRUE(s.connectSession()) << s.session.sessionError;
         const std::size_t afterLogin = f.view.statusHistory.size();
         s.downloadHeaders();
         s.closeSession();
         f.prompter.verifyAllAsked();
         Outcome out;
         out.statuses.assign(f.view.statusHistory.begin() + long(afterLogin), f.view.statusHistory.end());
-        out.numbers = s.ListBox1();
-        out.senders = s.ListBox2();
-        out.subjects = s.ListBox3();
-        out.codes = s.ListBox5();
-        for (int row = 1; row <= int(s.rows.size()); ++row)
-            out.sizes.push_back(s.sizeContentText(row));
-        out.startCode = s.startCode;
-        out.newestCode = s.newestCode;
-        out.stopped = s.downloadStopped;
+        out.numbers = s.messages.ListBox1();
+        out.senders = s.messages.ListBox2();
+        out.subjects = s.messages.ListBox3();
+        out.codes = s.messages.ListBox5();
+        for (int row = 1; row <= int(s.messages.rows.size()); ++row)
+            out.sizes.push_back(s.messages.sizeContentText(row));
+        out.startCode = s.messages.startCode;
+        out.newestCode = s.messages.newestCode;
+        out.stopped = s.session.downloadStopped;
         return out;
     }
 

@@ -41,28 +41,28 @@ TEST_F(ScreeningDialogueTest, ServerErrorInTheMiddleOfADownloadStopsItWithRowsAl
 
     ASSERT_TRUE(s.connectSession());
     s.downloadHeaders();
-    EXPECT_TRUE(s.sessionOpen());
-    ASSERT_TRUE(s.lastRefusal);
-    EXPECT_EQ(s.lastRefusal->command(), "TOP");
-    EXPECT_EQ(s.lastRefusal->reply(), "-ERR no such message\r\n");
+    EXPECT_TRUE(s.session.isOpen());
+    ASSERT_TRUE(s.session.lastRefusal);
+    EXPECT_EQ(s.session.lastRefusal->command(), "TOP");
+    EXPECT_EQ(s.session.lastRefusal->reply(), "-ERR no such message\r\n");
     s.endSession();
     finishDialogue();
-    EXPECT_FALSE(s.sessionOpen());
+    EXPECT_FALSE(s.session.isOpen());
 
     // The refused message's header never arrived: it gets no row (one could not be judged, and
     // a selection could pick it for deletion). Every column holds one entry per row.
-    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1"}));
-    EXPECT_EQ(s.ListBox2(), (std::vector<std::string>{"alice@example.org"}));
-    EXPECT_EQ(s.ListBox3(), (std::vector<std::string>{"first"}));
-    EXPECT_EQ(s.ListBox5(), (std::vector<std::string>{codeOf("uid-a")}));
-    EXPECT_EQ(s.startCode, "0");
-    EXPECT_EQ(s.sizeContentText(1), "120 /N.A.");
-    EXPECT_EQ(s.sizeContentText(2), "N.A.");  // no row holds its header
-    EXPECT_EQ(s.messageTable.rowCount(), 2);  // the titles and the one row
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 1), "alice@example.org");
+    EXPECT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(s.messages.ListBox2(), (std::vector<std::string>{"alice@example.org"}));
+    EXPECT_EQ(s.messages.ListBox3(), (std::vector<std::string>{"first"}));
+    EXPECT_EQ(s.messages.ListBox5(), (std::vector<std::string>{codeOf("uid-a")}));
+    EXPECT_EQ(s.messages.startCode, "0");
+    EXPECT_EQ(s.messages.sizeContentText(1), "120 /N.A.");
+    EXPECT_EQ(s.messages.sizeContentText(2), "N.A.");  // no row holds its header
+    EXPECT_EQ(s.messages.messageTable.rowCount(), 2);  // the titles and the one row
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSender, 1), "alice@example.org");
     EXPECT_NE(view.statusHistory.back().find("1 new messages from server"), std::string::npos);
     EXPECT_NE(view.statusHistory.back().find("download stopped"), std::string::npos);
-    EXPECT_EQ(s.downloadStopped, "-ERR no such message");
+    EXPECT_EQ(s.session.downloadStopped, "-ERR no such message");
 }
 
 TEST_F(ScreeningDialogueTest, AHeaderFloodStopsTheDownloadAndSaysWhy)
@@ -82,9 +82,9 @@ TEST_F(ScreeningDialogueTest, AHeaderFloodStopsTheDownloadAndSaysWhy)
     s.downloadHeaders();
     finishDialogue();
 
-    EXPECT_FALSE(s.sessionOpen());
-    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1"}));
-    EXPECT_EQ(s.ListBox5(), (std::vector<std::string>{codeOf("uid-a")}));
+    EXPECT_FALSE(s.session.isOpen());
+    EXPECT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(s.messages.ListBox5(), (std::vector<std::string>{codeOf("uid-a")}));
     // No server reply explains the end of the session: the status line gives our own reason.
     EXPECT_NE(view.statusHistory.back().find(
                   "download stopped: Header too long: more than 20000 lines"),
@@ -105,14 +105,14 @@ TEST_F(ScreeningDialogueTest, ErrInsideAReplysTextIsNoRefusal)
 
     ASSERT_TRUE(s.connectSession());
     s.downloadHeaders();
-    EXPECT_TRUE(s.sessionOpen());
+    EXPECT_TRUE(s.session.isOpen());
     s.closeSession();
     finishDialogue();
 
-    EXPECT_FALSE(s.lastRefusal);
-    EXPECT_TRUE(s.quitConfirmed);
-    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(s.ListBox5().back(), codeOf("<x-ERR@spam.example>"));
+    EXPECT_FALSE(s.session.lastRefusal);
+    EXPECT_TRUE(s.session.quitConfirmed);
+    EXPECT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.messages.ListBox5().back(), codeOf("<x-ERR@spam.example>"));
 }
 
 TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnlyAcknowledgedDeletions)
@@ -136,12 +136,12 @@ TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnl
     ASSERT_TRUE(s.connectSession());
     s.downloadHeaders();
     s.reclassify();
-    ASSERT_EQ(s.ListBox1().size(), 3u);
+    ASSERT_EQ(s.messages.ListBox1().size(), 3u);
 
-    s.selTop = 1;
-    s.selBottom = 3;
+    s.grid.selTop = 1;
+    s.grid.selBottom = 3;
     EXPECT_THROW(s.deleteSelected(), EPop3Refusal);
-    EXPECT_TRUE(s.sessionOpen());  // the caller ends it: QUIT carries out DELE 3
+    EXPECT_TRUE(s.session.isOpen());  // the caller ends it: QUIT carries out DELE 3
     s.closeSession();
     finishDialogue();
 
@@ -153,10 +153,10 @@ TEST_F(ScreeningDialogueTest, RefusedDeleStopsTheRunRebuildsTheTableAndCountsOnl
     EXPECT_EQ(s.profile.rejectedLog.rows()[1].sender, "spam3@example.net");
 
     // The table was rebuilt from the lists at once: no row shows the deleted message.
-    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(s.messageTable.rowCount(), 3);
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColNumber, 2), "2");
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 2), "spam2@example.net");
+    EXPECT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.messages.messageTable.rowCount(), 3);
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColNumber, 2), "2");
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSender, 2), "spam2@example.net");
 }
 
 TEST_F(ScreeningDialogueTest, SelectedRowsAreDeletedFromTheBottomUpAndTheRestRenumbered)
@@ -176,8 +176,8 @@ TEST_F(ScreeningDialogueTest, SelectedRowsAreDeletedFromTheBottomUpAndTheRestRen
     scriptQuit();
 
     ASSERT_TRUE(s.connectSession());
-    s.selTop = 2;
-    s.selBottom = 4;
+    s.grid.selTop = 2;
+    s.grid.selBottom = 4;
     s.deleteSelected();
     s.closeSession();
     finishDialogue();
@@ -188,11 +188,11 @@ TEST_F(ScreeningDialogueTest, SelectedRowsAreDeletedFromTheBottomUpAndTheRestRen
     EXPECT_EQ(s.profile.rejectedLog.rowCount(), 4);
     // Message 10 is message 7 once the server has carried out the deletions; its row shows its
     // own size, not that of a deleted message.
-    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"6", "7"}));
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColNumber, 2), "7");
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 2), "sender10@example.com");
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColSizeContent, 2), "1010 /N.A.");
-    EXPECT_EQ(s.ListBox5(), (std::vector<std::string>{codeOf("u6"), codeOf("u10")}));
+    EXPECT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"6", "7"}));
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColNumber, 2), "7");
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSender, 2), "sender10@example.com");
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSizeContent, 2), "1010 /N.A.");
+    EXPECT_EQ(s.messages.ListBox5(), (std::vector<std::string>{codeOf("u6"), codeOf("u10")}));
 }
 
 TEST_F(ScreeningDialogueTest, AConnectionClosedDuringTheChecksDeletesNothingAndSaysSo)
@@ -207,8 +207,8 @@ TEST_F(ScreeningDialogueTest, AConnectionClosedDuringTheChecksDeletesNothingAndS
     fake.closeConnection();
 
     ASSERT_TRUE(s.connectSession());
-    s.selTop = 1;
-    s.selBottom = 3;
+    s.grid.selTop = 1;
+    s.grid.selBottom = 3;
     EXPECT_THROW(s.deleteSelected(), Exception);
     s.closeSession();
     finishDialogue();
@@ -217,7 +217,7 @@ TEST_F(ScreeningDialogueTest, AConnectionClosedDuringTheChecksDeletesNothingAndS
     EXPECT_TRUE(deleCommands().empty());
     EXPECT_EQ(s.lastDeletion.deleted, 0);
     EXPECT_EQ(s.lastDeletion.failure, "Connection closed by server");
-    EXPECT_EQ(s.ListBox1().size(), 3u);
+    EXPECT_EQ(s.messages.ListBox1().size(), 3u);
 }
 
 TEST_F(ScreeningDialogueTest, RowWhoseMessageChangedOnTheServerIsLeftAlone)
@@ -232,8 +232,8 @@ TEST_F(ScreeningDialogueTest, RowWhoseMessageChangedOnTheServerIsLeftAlone)
     scriptQuit();
 
     ASSERT_TRUE(s.connectSession());
-    s.selTop = 1;
-    s.selBottom = 2;
+    s.grid.selTop = 1;
+    s.grid.selBottom = 2;
     s.deleteSelected();
     s.closeSession();
     finishDialogue();
@@ -243,7 +243,7 @@ TEST_F(ScreeningDialogueTest, RowWhoseMessageChangedOnTheServerIsLeftAlone)
     EXPECT_EQ(s.lastDeletion.leftAlone, 2);
     EXPECT_EQ(s.profile.settings.DeletedCount, 0);
     EXPECT_EQ(s.profile.rejectedLog.rowCount(), 1);
-    EXPECT_EQ(s.ListBox1().size(), 2u);
+    EXPECT_EQ(s.messages.ListBox1().size(), 2u);
     EXPECT_TRUE(std::any_of(view.statusHistory.begin(), view.statusHistory.end(),
                             [](const std::string &text) {
                                 return text.find("2 row(s) not deleted") != std::string::npos;
@@ -255,7 +255,7 @@ TEST_F(ScreeningDialogueTest, RefusedPortIsReportedWithoutAnException)
     s.profile.settings.Port = "11o";
     prompter.expectMessage(Prompter::Kind::Error, "");
     EXPECT_FALSE(s.connectSession());
-    EXPECT_NE(s.sessionError.find("1 to 65535"), std::string::npos);
+    EXPECT_NE(s.session.sessionError.find("1 to 65535"), std::string::npos);
     EXPECT_EQ(view.visible(Control::shape1), false);
     EXPECT_EQ(fake.connectionsAccepted(), 0);
 }
@@ -267,14 +267,14 @@ TEST_F(ScreeningDialogueTest, DiagnosticFillShowsTheLogAsATableWithoutAServer)
     s.profile.whitelist.add("Friend <f@example.org>");
     addRow(125, "x@example.com", "u125", 900);  // left by an earlier download
     s.fillFromRejectedLog();
-    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"125", "126"}));
+    EXPECT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"125", "126"}));
     // A row from the log has no header: it never shows the size of the message it replaced.
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColSizeContent, 1), "N.A.");
-    EXPECT_EQ(s.rowOfMessage(125), nullptr);
-    EXPECT_EQ(s.startCode, "0");
-    EXPECT_EQ(s.rows.back().markCode(), "0");
-    EXPECT_EQ(s.messageTable.marker(MessageTable::ColSender, 1), CellMarker::KNBA);
-    EXPECT_EQ(s.messageTable.marker(MessageTable::ColSubject, 2), CellMarker::KNBS);
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSizeContent, 1), "N.A.");
+    EXPECT_EQ(s.messages.rowOfMessage(125), nullptr);
+    EXPECT_EQ(s.messages.startCode, "0");
+    EXPECT_EQ(s.messages.rows.back().markCode(), "0");
+    EXPECT_EQ(s.messages.messageTable.marker(MessageTable::ColSender, 1), CellMarker::KNBA);
+    EXPECT_EQ(s.messages.messageTable.marker(MessageTable::ColSubject, 2), CellMarker::KNBS);
     EXPECT_EQ(s.mainButtonMode(), MainButtonMode::GetNew);
     EXPECT_EQ(fake.connectionsAccepted(), 0);
 }
@@ -283,12 +283,12 @@ TEST_F(ScreeningDialogueTest, RenumberingAfterADeletionLowersTheLaterMessages)
 {
     for (int n = 4; n <= 7; ++n)
         addRow(n, "x@example.com", "u" + std::to_string(n), 100 * n);
-    s.rows.erase(s.rows.begin() + 1);  // message 5, deleted
+    s.messages.rows.erase(s.messages.rows.begin() + 1);  // message 5, deleted
     s.renumberAfterDeletion(5);
-    EXPECT_EQ(s.ListBox1(), (std::vector<std::string>{"4", "5", "6"}));
-    EXPECT_EQ(s.sizeContentText(5), "600 /N.A.");
+    EXPECT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"4", "5", "6"}));
+    EXPECT_EQ(s.messages.sizeContentText(5), "600 /N.A.");
     s.renumberAfterDeletion(0);  // no message: nothing changes
-    EXPECT_EQ(s.sizeContentText(6), "700 /N.A.");
+    EXPECT_EQ(s.messages.sizeContentText(6), "700 /N.A.");
 }
 
 TEST_F(ScreeningDialogueTest, AnUnreadableSecuritySettingStopsTheConnectWithFileAndKey)
@@ -298,8 +298,8 @@ TEST_F(ScreeningDialogueTest, AnUnreadableSecuritySettingStopsTheConnectWithFile
     s.profile.conf = ProfileConf::load(s.profile.confFile);
     prompter.expectMessage(Prompter::Kind::Error, "");
     EXPECT_FALSE(s.connectSession());
-    EXPECT_NE(s.sessionError.find("[security] mode"), std::string::npos);
-    EXPECT_NE(s.sessionError.find("work.conf"), std::string::npos);
+    EXPECT_NE(s.session.sessionError.find("[security] mode"), std::string::npos);
+    EXPECT_NE(s.session.sessionError.find("work.conf"), std::string::npos);
     EXPECT_EQ(fake.connectionsAccepted(), 0);  // never another mode: nothing was sent
 }
 
@@ -341,7 +341,7 @@ TEST_F(ScreeningDialogueTest, AResumeMarkThatSeveralMessagesCarryIsNoMark)
         std::vector<std::string> numbers;
         for (int n = c.first; n <= 4; ++n)
             numbers.push_back(std::to_string(n));
-        EXPECT_EQ(run.s.ListBox1(), numbers);
+        EXPECT_EQ(run.s.messages.ListBox1(), numbers);
         const std::vector<std::string> &said = run.view.statusHistory;
         EXPECT_TRUE(std::any_of(said.begin(), said.end(), [](const std::string &text) {
             return text.find("2 messages on the server share its unique id") != std::string::npos;
@@ -378,9 +378,9 @@ TEST_F(ScreeningDialogueTest, ADeletionCountsAndRemovesItsRowsOnlyOnceQuitIsConf
         ASSERT_TRUE(s.connectSession());
         s.downloadHeaders();
         s.reclassify();
-        ASSERT_EQ(s.ListBox1(), (std::vector<std::string>{"1", "2", "3"}));
-        s.selTop = 1;
-        s.selBottom = 2;
+        ASSERT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"1", "2", "3"}));
+        s.grid.selTop = 1;
+        s.grid.selBottom = 2;
         s.pendingCommand = cmdDeleteSelected;
         prompter.expectYesNo(Prompter::Kind::Confirmation,
                              "Really DELETE selected 2 Message(s) (No Recovery) ?", true);
@@ -392,7 +392,7 @@ TEST_F(ScreeningDialogueTest, ADeletionCountsAndRemovesItsRowsOnlyOnceQuitIsConf
         EXPECT_EQ(s.profile.settings.DeletedCount, confirmed ? 2 : 0);
         const std::vector<std::string> left = confirmed ? std::vector<std::string>{"1"}
                                                         : std::vector<std::string>{"1", "2", "3"};
-        EXPECT_EQ(s.ListBox1(), left);
+        EXPECT_EQ(s.messages.ListBox1(), left);
         EXPECT_EQ(s.lastDeletion.unconfirmed, confirmed ? 0 : 2);
         EXPECT_EQ(view.statusHistory.back().find("The deletion did not complete") == 0, !confirmed)
             << view.statusHistory.back();

@@ -95,7 +95,7 @@ private slots:
         test::WindowFixture window;
         window.signIn(dovecot, interval);
         window.checkMail();
-        QCOMPARE(int(window.screener().rows.size()), 1);
+        QCOMPARE(int(window.screener().messages.rows.size()), 1);
         dovecot.addMessage(DovecotServer::makeMessage("Bob <bob@example.org>", "Second"));
 
         auto *desktop = window.form.findChild<DesktopSignals *>();
@@ -143,7 +143,7 @@ private slots:
         const QString status = window.form.statusArea->statustext->text();
         QVERIFY2(status.contains(QStringLiteral("The network went away: the check was stopped")),
                  qPrintable(status));
-        const int fetched = int(window.screener().rows.size());
+        const int fetched = int(window.screener().messages.rows.size());
         QVERIFY2(fetched >= 5 && fetched < 300, qPrintable(QString::number(fetched)));
         QVERIFY(window.form.messagesPage->Panel12->isHidden());
         networkState(kConnectedGlobal);

@@ -75,7 +75,7 @@ private slots:
         QVERIFY(form.messagesPage->Panel12->isVisible());  // the good run: the mailbox really is empty
         dovecot.addMessage("From: Someone <someone@example.org>\r\nSubject: News\r\n\r\nBody\r\n");
         check();
-        QCOMPARE(window.screener().rows.size(), size_t(1));
+        QCOMPARE(window.screener().messages.rows.size(), size_t(1));
 
         if (changed == QLatin1String("password"))
             test::WindowFixture::type(form.topBar->Edit4, QStringLiteral("not-the-password"));
@@ -92,7 +92,7 @@ private slots:
         QVERIFY2(form.messagesPage->Panel12->isHidden(), qPrintable(form.messagesPage->Label24->text()));
         QVERIFY(form.messagesPage->Panel3->isHidden());
         QVERIFY2(form.statusArea->statustext->text().contains(why), qPrintable(form.statusArea->statustext->text()));
-        QVERIFY(window.screener().rows.empty());
+        QVERIFY(window.screener().messages.rows.empty());
         QVERIFY(!form.messagesPage->Deleteselectedmails1->isEnabled());
         QVERIFY(!form.messagesPage->ButtonRead->isEnabled());
         QVERIFY(!form.messagesPage->SpeedButton27->isEnabled());

@@ -90,16 +90,16 @@ private slots:
 
             QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
             QCOMPARE(form.activePage(), form.messagesPage);
-            QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle &&
+            QTRY_VERIFY_WITH_TIMEOUT(screener.messages.hasMessages() && screener.pendingCommand == cmdIdle &&
                                          !screener.dispatching(),
                                      20000);
-            QCOMPARE(int(screener.ListBox1().size()), 2);
-            QVERIFY(screener.messageTable.isTrusted(1));
-            QVERIFY(!screener.messageTable.isTrusted(2));
+            QCOMPARE(int(screener.messages.ListBox1().size()), 2);
+            QVERIFY(screener.messages.messageTable.isTrusted(1));
+            QVERIFY(!screener.messages.messageTable.isTrusted(2));
             QVERIFY(form.messagesPage->Panel3->isVisible());  // mail from an unknown sender
             QVERIFY(form.messagesPage->stringgrid1->isEnabled());
             QVERIFY(form.Timer2->isActive());
-            QVERIFY(!screener.sessionOpen());
+            QVERIFY(!screener.session.isOpen());
             QVERIFY(form.statusArea->shape1->isHidden());
 
             // Row 2 selected, "Delete selected unknown", Yes: the server loses that message.
@@ -111,7 +111,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().size() == 1, 20000);
             QTRY_VERIFY(screener.pendingCommand == cmdIdle && !screener.dispatching());
             QCOMPARE(screener.profile.settings.DeletedCount, 1);
-            QCOMPARE(int(screener.ListBox1().size()), 1);
+            QCOMPARE(int(screener.messages.ListBox1().size()), 1);
             QVERIFY(dovecot.messages().front().find("Lunch") != std::string::npos);
 
             // "Empty Server", two Yes answers: the mailbox is empty.
@@ -123,7 +123,7 @@ private slots:
             QVERIFY(form.statusArea->SpeedButton2->isEnabled());
             QTest::mouseClick(form.statusArea->SpeedButton2, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().empty(), 20000);
-            QVERIFY(!screener.sessionOpen());
+            QVERIFY(!screener.session.isOpen());
 
             form.ProgramExit();  // saves the profile and the list
             QCOMPARE(w.prompter.pending(), size_t(0));
@@ -158,7 +158,7 @@ private slots:
         typeInto(form.configPage->Edit3, QStringLiteral("dee"));
         form.refreshTick();  // the account is filled: the password field opens
         typeInto(form.topBar->Edit4, QStringLiteral("pw-default"));
-        profiles.RememberPassword(controller.screener().password);
+        profiles.RememberPassword(controller.screener().session.password);
 
         w.prompter.expectNewProfileName("My Box");
         QTest::mouseClick(form.configPage->SpeedButton16, Qt::LeftButton);
@@ -183,7 +183,7 @@ private slots:
         typeInto(form.configPage->Edit3, QStringLiteral("boxer"));
         form.refreshTick();
         typeInto(form.topBar->Edit4, QStringLiteral("pw-box"));
-        profiles.RememberPassword(controller.screener().password);
+        profiles.RememberPassword(controller.screener().session.password);
 
         // Previous: back to default, its host and its password of this run; the status line of
         // the other profile goes.

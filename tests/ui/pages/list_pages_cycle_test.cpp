@@ -92,21 +92,21 @@ private slots:
             QVERIFY(s.pendingCommand == cmdGetHeaders || s.pendingCommand == cmdGetAndCheck);
             run.dispatch();
             QCOMPARE(s.pendingCommand, cmdIdle);
-            QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(1), senderOf(2), senderOf(3), senderOf(4)}));
+            QCOMPARE(s.messages.ListBox2(), std::vector<std::string>({senderOf(1), senderOf(2), senderOf(3), senderOf(4)}));
             QVERIFY(!run.form.messagesPage->Panel3->isHidden());
 
             // Whitelist the first two rows from the grid.
             run.clickRow(1);
             run.clickRow(2, Qt::ShiftModifier);
-            QCOMPARE(s.selTop, 1);
-            QCOMPARE(s.selBottom, 2);
+            QCOMPARE(s.grid.selTop, 1);
+            QCOMPARE(s.grid.selBottom, 2);
             QVERIFY(run.form.messagesPage->button7->isEnabled());
             run.form.messagesPage->button7->click();
             QCOMPARE(s.pendingCommand, cmdReclassify);
             run.dispatch();
-            QVERIFY(s.messageTable.isTrusted(1));
-            QVERIFY(s.messageTable.isTrusted(2));
-            QVERIFY(!s.messageTable.isTrusted(3));
+            QVERIFY(s.messages.messageTable.isTrusted(1));
+            QVERIFY(s.messages.messageTable.isTrusted(2));
+            QVERIFY(!s.messages.messageTable.isTrusted(3));
             s.view().showPage(Control::TabSheet4);
             QCOMPARE(run.form.whitelistPage->ListBox4->model()->rowCount(), 2);
             QCOMPARE(run.form.whitelistPage->Label13->text(), QStringLiteral("2 trusted addresses"));
@@ -129,8 +129,8 @@ private slots:
             dovecot.addMessage(DovecotServer::makeMessage(senderOf(3), "Subject 3 again"));
             run.form.topBar->Button1->click();
             run.dispatch();
-            QCOMPARE(s.ListBox1(), std::vector<std::string>({"3", "4"}));
-            QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(4), senderOf(3)}));
+            QCOMPARE(s.messages.ListBox1(), std::vector<std::string>({"3", "4"}));
+            QCOMPARE(s.messages.ListBox2(), std::vector<std::string>({senderOf(4), senderOf(3)}));
             QVERIFY(run.form.messagesPage->SpeedButton27->isEnabled());
 
             // Delete every known-bad row at once.
@@ -188,8 +188,8 @@ private slots:
             // The marks still say where new mail begins: only message 3 (sender 4) follows.
             run.form.topBar->Button1->click();
             run.dispatch();
-            QCOMPARE(s.ListBox1(), std::vector<std::string>({"3"}));
-            QCOMPARE(s.ListBox2(), std::vector<std::string>({senderOf(4)}));
+            QCOMPARE(s.messages.ListBox1(), std::vector<std::string>({"3"}));
+            QCOMPARE(s.messages.ListBox2(), std::vector<std::string>({senderOf(4)}));
             run.form.ProgramExit();
         }
     }

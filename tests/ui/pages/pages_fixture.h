@@ -34,13 +34,13 @@ struct PagesFixture {
     {
         for (size_t i = 0; i < senders.size(); ++i) {
             const int number = int(i) + 1;
-            screener.rows.push_back({number, senders[i],
+            screener.messages.rows.push_back({number, senders[i],
                                      "hello " + std::to_string(number),
                                      std::to_string(100 + number),
                                      {"id:" + std::to_string(100 + number), "Size: 900 byte",
                                       "From: " + senders[i], "Content-Type: text/plain"}});
         }
-        screener.startCode = "0";
+        screener.messages.startCode = "0";
         screener.buildMessageTable(false);
     }
 };

@@ -101,7 +101,7 @@ private slots:
 
         // The dispatcher's reclassify marks the row trusted; the menu now offers removal.
         f.screener.reclassify();
-        QVERIFY(f.screener.messageTable.isTrusted(2));
+        QVERIFY(f.screener.messages.messageTable.isTrusted(2));
         rightClickRow(f.form, 2);
         QVERIFY(f.form.messagesPage->RemoveFromWhitelist1->isEnabled());
         QVERIFY(f.form.messagesPage->RemoveFromWhitelist1->isVisible());
@@ -120,7 +120,7 @@ private slots:
         f.form.messagesPage->RemoveFromWhitelist1->trigger();
         QCOMPARE(f.form.statusArea->statustext->text(), QStringLiteral("2 Addresses removed from whitelist"));
         QVERIFY(f.screener.profile.whitelist.empty());
-        QVERIFY(!f.screener.messageTable.isTrusted(1));
+        QVERIFY(!f.screener.messages.messageTable.isTrusted(1));
         QCOMPARE(f.form.whitelistPage->ListBox4->model()->rowCount(), 0);
         // Removal leaves the file to the next profile save.
         QCOMPARE(fileBytes(f.files.whitelist),

@@ -59,7 +59,7 @@ void downloadAll(test::WindowFixture &window, const test::DovecotServer &dovecot
 {
     window.signIn(dovecot);
     window.checkMail();
-    QVERIFY(window.screener().hasMessages());
+    QVERIFY(window.screener().messages.hasMessages());
 }
 
 bool idle(Screener &screener) { return screener.pendingCommand == cmdIdle && !screener.dispatching(); }
@@ -232,7 +232,7 @@ private slots:
         QCOMPARE(windowBeeps, 3);
         QCOMPARE(formReader.folder(), window.data.filePath(QStringLiteral("Attachments")));
         QVERIFY(listed(formReader.FileListBox1).contains(QStringLiteral("report.pdf")));
-        QVERIFY(!screener.sessionOpen());
+        QVERIFY(!screener.session.isOpen());
         QCOMPARE(dovecot.messages().size(), std::size_t(1));
         form.ProgramExit();
     }

@@ -112,7 +112,7 @@ QByteArray profileFor(const DovecotServer &dovecot)
 
 bool holdsSender(const Screener &screener, const char *name)
 {
-    for (const DownloadedRow &row : screener.rows)
+    for (const DownloadedRow &row : screener.messages.rows)
         if (row.sender.find(name) != std::string::npos)
             return true;
     return false;
@@ -160,10 +160,10 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
     QVERIFY(clickTrayIcon(*g_desktop, ownClass(), 1));
     QTRY_VERIFY(form.isVisible());
     QCOMPARE(form.activePage(), form.messagesPage);
-    QTRY_VERIFY_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle &&
+    QTRY_VERIFY_WITH_TIMEOUT(screener.messages.hasMessages() && screener.pendingCommand == cmdIdle &&
                                  !screener.dispatching(),
                              20000);
-    QCOMPARE(int(screener.rows.size()), 1);
+    QCOMPARE(int(screener.messages.rows.size()), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 10000);
     QVERIFY(!form.hideAfterCheck());
 
@@ -172,7 +172,7 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
     QVERIFY(clickTrayIcon(*g_desktop, ownClass(), 1));
     QTRY_VERIFY(form.isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 20000);
-    QCOMPARE(int(screener.rows.size()), 0);
+    QCOMPARE(int(screener.messages.rows.size()), 0);
 
     // Hidden from the configuration page: the page is left, so queued checks still run.
     form.showFromTray();

@@ -32,10 +32,10 @@ private slots:
         const std::vector<std::pair<std::string, std::string>> rows = {
             {kJoerg, kHello}, {"Ren\xE9 <rene@example.fr>", "Caf\xE9"},
             {"plain@example.org", "=?utf-8?B?broken!?="}};
-        screener.startCode = std::string(1, '0');
+        screener.messages.startCode = std::string(1, '0');
         for (size_t i = 0; i < rows.size(); ++i) {
             const int number = int(i) + 1;
-            screener.rows.push_back({number, rows[i].first, rows[i].second,
+            screener.messages.rows.push_back({number, rows[i].first, rows[i].second,
                                      std::to_string(100 + number),
                                      {"id:1", "Size: 900 byte", "From: " + rows[i].first,
                                       "Subject: " + rows[i].second, "Content-Type: text/plain"}});
@@ -44,7 +44,7 @@ private slots:
         // the display (a "q" word's charset, adjacent words joined without their blank).
         const std::vector<std::string> header = {"From: =?koi8-r?q?=F0=D2=C9=D7=C5=D4?= <p@x.ru>",
                                                  "Subject: =?UTF-8?Q?Gr=C3=BC=C3=9Fe?= =?koi8-r?B?8NLJ18XU?="};
-        screener.rows.push_back({4, extractSender(header), extractSubject(header), "104",
+        screener.messages.rows.push_back({4, extractSender(header), extractSubject(header), "104",
                                  {"id:104", "Size: 900 byte", header[0], header[1]}, false,
                                  senderAsReceived(header), subjectAsReceived(header)});
         screener.buildMessageTable(false);
@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(model->index(3, 1).data().toString(), QStringLiteral("Привет <p@x.ru>"));
         QCOMPARE(model->index(3, 2).data().toString(), QStringLiteral("GrüßeПривет"));
         // The table itself keeps the bytes as received.
-        QCOMPARE(screener.messageTable.text(MessageTable::ColSender, 1), kJoerg);
+        QCOMPARE(screener.messages.messageTable.text(MessageTable::ColSender, 1), kJoerg);
 
         form.messagesPage->showDetails(1);
         const QString details = form.messagesPage->Memo2->toPlainText();

@@ -43,7 +43,7 @@ private slots:
             if (value > 0 && value < 20)
                 resets.clear();
             if (value >= 90 && arrived < 0) {
-                arrived = int(window.screener().rows.size());
+                arrived = int(window.screener().messages.rows.size());
                 lastShown = grid.rowAt(grid.viewport()->height() - 1) + 1;
                 if (lastShown == 0)  // the rows end above the bottom
                     lastShown = grid.model()->rowCount();
@@ -51,7 +51,7 @@ private slots:
             }
         });
         window.checkMail();
-        QCOMPARE(window.screener().rows.size(), size_t(120));
+        QCOMPARE(window.screener().messages.rows.size(), size_t(120));
         QCOMPARE(resetsMeanwhile, 0);
         QVERIFY2(grid.viewport()->height() < 20 * 60, "the grid shows every row at once");
         // The grid is told of new rows every tenth message: the newest row told of is in view.
@@ -65,11 +65,11 @@ private slots:
         Screener &screener = window.screener();
         for (int number : {9990, 9991, 10000}) {
             const std::string n = std::to_string(number);
-            screener.rows.push_back({number, "Spam <win@prize.example>", "cheap pills", n,
+            screener.messages.rows.push_back({number, "Spam <win@prize.example>", "cheap pills", n,
                                      {"id:" + n, "Size: 900 byte", "From: win@prize.example"}});
         }
         screener.profile.blacklist.assign({"pills"});
-        screener.startCode.assign(1, '0');  // the table starts at message 1
+        screener.messages.startCode.assign(1, '0');  // the table starts at message 1
         screener.buildMessageTable(false);
         window.form.show();
         TWrapGrid &grid = *window.form.messagesPage->stringgrid1;

@@ -41,13 +41,13 @@ struct Fixture {
                                                kAnn};
         for (int i = 0; i < 5; ++i) {
             const int number = i + 1;
-            screener.rows.push_back({number, senders[size_t(i)],
+            screener.messages.rows.push_back({number, senders[size_t(i)],
                                      "hello " + std::to_string(number),
                                      std::to_string(100 + number),
                                      {"id:" + std::to_string(100 + number), "Size: 900 byte",
                                       "From: " + senders[size_t(i)], "Content-Type: text/plain"}});
         }
-        screener.startCode = "0";
+        screener.messages.startCode = "0";
         screener.buildMessageTable(false);
     }
 
@@ -64,7 +64,7 @@ private slots:
     {
         Fixture f;
         QCOMPARE(f.grid().lastRow(), 5);
-        QVERIFY(!rowMarksOf(f.screener.messageTable, 2).trusted);
+        QVERIFY(!rowMarksOf(f.screener.messages.messageTable, 2).trusted);
         QCOMPARE(f.grid().decision(2).badge, Badge::Unknown);
         QCOMPARE(f.grid().decision(1).badge, Badge::None);
         QCOMPARE(f.grid().decision(3).badge, Badge::KnownBad);
@@ -86,8 +86,8 @@ private slots:
         f.form.messagesPage->selectAllUnknown();
         QCOMPARE(f.grid().selectionTop(), 1);
         QCOMPARE(f.grid().selectionBottom(), 5);
-        QCOMPARE(f.screener.selTop, 1);
-        QCOMPARE(f.screener.selBottom, 5);
+        QCOMPARE(f.screener.grid.selTop, 1);
+        QCOMPARE(f.screener.grid.selBottom, 5);
         QCOMPARE(f.form.messagesPage->Label6->text(), QStringLiteral("1-5"));
         // No unknown-senders banner and no "Allow delete": nothing to delete or add.
         QVERIFY(!f.form.messagesPage->button10->isEnabled());
@@ -106,7 +106,7 @@ private slots:
             "Selected E-MAILs from accepted Sender Addresses can be deleted now !");
         f.form.statusArea->CheckBox1->click();
         QCOMPARE(f.window.prompter.pending(), size_t(0));
-        QVERIFY(f.screener.allowDeleteAccepted);
+        QVERIFY(f.screener.grid.allowDeleteAccepted);
         QCOMPARE(f.form.messagesPage->Button66->text(), QStringLiteral("Select all"));
         QCOMPARE(f.form.messagesPage->button10->text(), QStringLiteral("Delete selected"));
         QVERIFY(f.grid().decision(4).highlighted);
@@ -125,7 +125,7 @@ private slots:
         Fixture f;
         f.grid().setCurrentRow(2);
         f.form.messagesPage->selectKnownBad();
-        QVERIFY(f.screener.knownBadSelectMode);
+        QVERIFY(f.screener.grid.knownBadSelectMode);
         QVERIFY(f.grid().decision(3).highlighted);
         QVERIFY(!f.grid().decision(2).highlighted);  // selected, but not known bad
         QVERIFY(f.form.messagesPage->button10->isEnabled());
@@ -134,7 +134,7 @@ private slots:
 
         // The main button ends the mode; the next deletion is of the selected rows.
         f.form.Button1Click();
-        QVERIFY(!f.screener.knownBadSelectMode);
+        QVERIFY(!f.screener.grid.knownBadSelectMode);
         f.form.Button10Click();
         QCOMPARE(int(f.screener.pendingCommand), int(cmdDeleteSelected));
     }
@@ -170,7 +170,7 @@ private slots:
         QVERIFY(f.form.messagesPage->SpeedButton32->isEnabled());
         QVERIFY(f.form.messagesPage->SpeedButton33->isEnabled());
         QVERIFY(f.form.messagesPage->Button66->isEnabled());  // not all trusted, messages, no session
-        QCOMPARE(f.screener.detailsRow, 3);
+        QCOMPARE(f.screener.grid.detailsRow, 3);
         QCOMPARE(f.form.messagesPage->Label6->text(), QStringLiteral("3"));
         QCOMPARE(f.form.messagesPage->Label52->text(), QStringLiteral("KB: Known Bad address"));
         QVERIFY(f.form.messagesPage->Memo2->toPlainText().startsWith(QStringLiteral("Size: 900 byte")));
@@ -217,10 +217,10 @@ private slots:
     void verdictBadgeColourAndWhy()
     {
         Fixture f;
-        auto &forged = f.screener.rows.at(3).headerLines;
+        auto &forged = f.screener.messages.rows.at(3).headerLines;
         forged.insert(forged.begin() + 2, "Authentication-Results: mx.example.net; dmarc=fail "
                                           "header.from=example.org");
-        auto &flagged = f.screener.rows.at(1).headerLines;
+        auto &flagged = f.screener.messages.rows.at(1).headerLines;
         flagged.insert(flagged.begin() + 2, "X-Spam-Flag: YES");
         f.screener.buildMessageTable(false);
 
@@ -228,7 +228,7 @@ private slots:
         QVERIFY(f.grid().decision(4).verdictColour);
         QCOMPARE(f.grid().decision(2).badge, Badge::ProviderSpam);
         QCOMPARE(f.grid().decision(1).badge, Badge::None);
-        QVERIFY(!rowMarksOf(f.screener.messageTable, 4).trusted);  // whitelisted, but forged
+        QVERIFY(!rowMarksOf(f.screener.messages.messageTable, 4).trusted);  // whitelisted, but forged
 
         // The badge is painted in its colour at the left of the number cell.
         f.form.show();
@@ -254,8 +254,8 @@ private slots:
     void detailsPaneVirusHint()
     {
         Fixture f;
-        f.screener.rows.at(1).headerLines.push_back("X-Virus-Scanned: clean");
-        f.screener.rows.at(1).headerLines.push_back("Content-Type: multipart/mixed");
+        f.screener.messages.rows.at(1).headerLines.push_back("X-Virus-Scanned: clean");
+        f.screener.messages.rows.at(1).headerLines.push_back("Content-Type: multipart/mixed");
         f.form.messagesPage->showDetails(2);
         QVERIFY(f.form.messagesPage->Memo2->toPlainText().startsWith(
             QStringLiteral("Your provider might have detected a virus in this mail !")));

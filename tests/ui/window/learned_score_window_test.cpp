@@ -54,12 +54,12 @@ struct Fixture {
     {
         screener.profile.blacklist.assign({});
         screener.profile.learning.open(window.data.path(), "default", screener.profile.conf);
-        screener.rows = {rowOf(1, spamHeader(99)), rowOf(2, goodHeader(99)),
+        screener.messages.rows = {rowOf(1, spamHeader(99)), rowOf(2, goodHeader(99)),
                          rowOf(3, {"From: Bob <bob@other.example>", "Subject: Hello",
                                    "List-Id: <x.example>", "X-Mailer: Bulk Sender 2.0"}),
                          rowOf(4, spamHeader(98))};
-        screener.profile.whitelist.add(screener.rows[3].sender);
-        screener.startCode = "0";
+        screener.profile.whitelist.add(screener.messages.rows[3].sender);
+        screener.messages.startCode = "0";
     }
     void train()
     {
@@ -78,7 +78,7 @@ struct Fixture {
     const Judgement *judgementOfRow(int row)
     {
         return screener.profile.learning.store().judgementOf(
-            messageKey(rowHeaderLines(screener.rows[size_t(row) - 1])));
+            messageKey(rowHeaderLines(screener.messages.rows[size_t(row) - 1])));
     }
 };
 
@@ -102,8 +102,8 @@ private slots:
         QCOMPARE(f.grid().decision(2).badge, Badge::Unknown);  // scored good
         QCOMPARE(f.grid().decision(3).badge, Badge::LearnedUnsure);
         QCOMPARE(f.grid().decision(4).badge, Badge::None);  // trusted, whatever its score
-        QCOMPARE(f.screener.messageTable.verdicts(3).learned, LearnedVerdict::Unsure);
-        QCOMPARE(f.screener.messageTable.verdicts(4).learned, LearnedVerdict::Spam);
+        QCOMPARE(f.screener.messages.messageTable.verdicts(3).learned, LearnedVerdict::Unsure);
+        QCOMPARE(f.screener.messages.messageTable.verdicts(4).learned, LearnedVerdict::Spam);
 
         const QString spamDetails = f.details(1);
         // The three strongest clues first (equal ones in token order), then the header lines.
@@ -145,7 +145,7 @@ private slots:
         QVERIFY(QFile::exists(f.window.data.filePath(QStringLiteral("default.tokens"))));
 
         // Restoring a deleted message takes its training off again.
-        QVERIFY(f.screener.unlearnMessage(rowHeaderLines(f.screener.rows[2]), 900));
+        QVERIFY(f.screener.unlearnMessage(rowHeaderLines(f.screener.messages.rows[2]), 900));
         QCOMPARE(f.judgementOfRow(3), nullptr);
         QCOMPARE(f.screener.profile.learning.store().goodMessages(), 20u);
     }

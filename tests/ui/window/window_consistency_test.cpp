@@ -35,7 +35,7 @@ void showTrustedMail(WindowFixture &w)
     Screener &s = w.screener();
     s.profile.whitelist.add("Alice <alice@example.org>");
     for (int n = 1; n <= 4; ++n)
-        s.rows.push_back({n, "Alice <alice@example.org>", "Lunch", "c" + std::to_string(n)});
+        s.messages.rows.push_back({n, "Alice <alice@example.org>", "Lunch", "c" + std::to_string(n)});
     s.reclassify();
     w.form.messagesPage->showDetails(1);
     w.form.messagesPage->showDetailsText({"From: Alice <alice@example.org>", "Subject: Lunch"});
@@ -72,7 +72,7 @@ private slots:
         switchTo(w, QStringLiteral("demo"));
         form.refreshTick();
         w.screener().Timer2Timer();
-        QVERIFY(!w.screener().hasMessages());
+        QVERIFY(!w.screener().messages.hasMessages());
         QCOMPARE(form.messagesPage->Memo2->toPlainText(), QString());
         QVERIFY(form.messagesPage->Shape2->isHidden());
         QCOMPARE(form.messagesPage->Label52->text(), QString());

@@ -228,7 +228,7 @@ private slots:
         // password went out and says so.
         const QByteArray conf = readFile(file(w, "default.conf"));
         QCOMPARE(conf.contains(QByteArray::fromStdString(fingerprint)), trust);
-        QCOMPARE(int(screener.rows.size()), trust ? 2 : 0);
+        QCOMPARE(int(screener.messages.rows.size()), trust ? 2 : 0);
         QCOMPARE(w.prompter.asked.size(), size_t(1));
         const QToolButton *indicator = w.form.statusArea->ProtectionIndicator;
         if (!trust) {
@@ -370,7 +370,7 @@ private slots:
         QTRY_COMPARE(w.form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
         QTest::mouseClick(w.form.topBar->Button1, Qt::LeftButton);
         Screener &screener = w.screener();
-        QTRY_VERIFY2_WITH_TIMEOUT(screener.hasMessages() && screener.pendingCommand == cmdIdle
+        QTRY_VERIFY2_WITH_TIMEOUT(screener.messages.hasMessages() && screener.pendingCommand == cmdIdle
                                       && !screener.dispatching(),
                                   qPrintable(w.form.statusArea->statustext->text()), 20000);
         QCOMPARE(w.prompter.asked.size(), size_t(1));

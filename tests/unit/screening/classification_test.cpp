@@ -24,7 +24,7 @@ TEST_F(Classification, KnownBadSubjectWinsOverTheBlacklist)
     s.buildMessageTable(false);
     EXPECT_EQ(subjectMarker(1), CellMarker::KNBS);
     // The text stays exactly as received.
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColSubject, 1), "Cheap CASH Offer");
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSubject, 1), "Cheap CASH Offer");
 }
 
 TEST_F(Classification, WhitelistReplacesKnownBadSender)
@@ -36,13 +36,13 @@ TEST_F(Classification, WhitelistReplacesKnownBadSender)
     s.buildMessageTable(false);
     EXPECT_EQ(senderMarker(1), CellMarker::KNGA);
     EXPECT_EQ(senderMarker(2), CellMarker::KNGA);
-    EXPECT_EQ(s.trustedCount, 2);
-    EXPECT_TRUE(s.allTrusted);
+    EXPECT_EQ(s.messages.trustedCount, 2);
+    EXPECT_TRUE(s.messages.allTrusted);
 
     s.profile.whitelist.clear();
     s.buildMessageTable(false);
     EXPECT_EQ(senderMarker(1), CellMarker::KNBA);
-    EXPECT_FALSE(s.allTrusted);
+    EXPECT_FALSE(s.messages.allTrusted);
 }
 
 TEST_F(Classification, WhitelistNeedsTheWholeText)
@@ -125,14 +125,14 @@ TEST_F(Classification, ASenderThatLooksMarkedIsNotTrusted)
     s.buildMessageTable(false);
 
     EXPECT_EQ(senderMarker(1), CellMarker::None);
-    EXPECT_EQ(s.messageTable.rowClass(1), RowClass::KnownBad);
-    EXPECT_FALSE(s.allTrusted);
-    EXPECT_EQ(s.trustedCount, 1);
+    EXPECT_EQ(s.messages.messageTable.rowClass(1), RowClass::KnownBad);
+    EXPECT_FALSE(s.messages.allTrusted);
+    EXPECT_EQ(s.messages.trustedCount, 1);
     EXPECT_EQ(senderMarker(2), CellMarker::KNGA);
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 2), "\xA7KNBAfriend@example.org");
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSender, 2), "\xA7KNBAfriend@example.org");
     EXPECT_EQ(s.countKnownBad(), 1);
-    s.selTop = 1;
-    s.selBottom = 2;
+    s.grid.selTop = 1;
+    s.grid.selBottom = 2;
     EXPECT_EQ(s.mySelCount(), 1);
 }
 
@@ -140,15 +140,15 @@ TEST_F(Classification, TableRowsAndColumns)
 {
     addMessage(7, "a@example.org", "One", "c7", 1834, "text/plain; charset=ISO-8859-1");
     addMessage(8, "b@example.org", "Two", "c8", 55, "");
-    s.rows.push_back({0, "c@example.org", "Three", ""});  // a row without a message number
+    s.messages.rows.push_back({0, "c@example.org", "Three", ""});  // a row without a message number
     s.buildMessageTable(false);
-    ASSERT_EQ(s.messageTable.rowCount(), 4);
-    EXPECT_EQ(s.messageTable.text(0, 0), "No");
-    EXPECT_EQ(s.messageTable.text(0, 1), "7");
-    EXPECT_EQ(s.messageTable.text(1, 2), "b@example.org");
-    EXPECT_EQ(s.messageTable.text(3, 1), "1834 / text/plain; charset=iso-8859-1");
-    EXPECT_EQ(s.messageTable.text(3, 2), "55 /N.A.");
-    EXPECT_EQ(s.messageTable.text(3, 3), "N.A.");
+    ASSERT_EQ(s.messages.messageTable.rowCount(), 4);
+    EXPECT_EQ(s.messages.messageTable.text(0, 0), "No");
+    EXPECT_EQ(s.messages.messageTable.text(0, 1), "7");
+    EXPECT_EQ(s.messages.messageTable.text(1, 2), "b@example.org");
+    EXPECT_EQ(s.messages.messageTable.text(3, 1), "1834 / text/plain; charset=iso-8859-1");
+    EXPECT_EQ(s.messages.messageTable.text(3, 2), "55 /N.A.");
+    EXPECT_EQ(s.messages.messageTable.text(3, 3), "N.A.");
     EXPECT_GT(view.tableChanges, 0);
 }
 
@@ -156,13 +156,13 @@ TEST_F(Classification, AnEmptyTableIsAllTrustedWithTwoRows)
 {
     addMessage(1, "a@example.org", "x");
     s.buildMessageTable(false);
-    s.rows.clear();
+    s.messages.rows.clear();
     s.buildMessageTable(false);
-    EXPECT_EQ(s.messageTable.rowCount(), 2);
-    EXPECT_EQ(s.messageTable.text(1, 1), "");
-    EXPECT_EQ(s.messageTable.text(1, 0), "Sender");
-    EXPECT_TRUE(s.allTrusted);
-    EXPECT_EQ(s.trustedCount, 0);
+    EXPECT_EQ(s.messages.messageTable.rowCount(), 2);
+    EXPECT_EQ(s.messages.messageTable.text(1, 1), "");
+    EXPECT_EQ(s.messages.messageTable.text(1, 0), "Sender");
+    EXPECT_TRUE(s.messages.allTrusted);
+    EXPECT_EQ(s.messages.trustedCount, 0);
     EXPECT_EQ(view.text(Control::Label52), "");
     EXPECT_EQ(view.visible(Control::Shape2), false);
 }
@@ -176,14 +176,14 @@ TEST_F(Classification, ScrollingFollowsTheLastRowUnlessDetailsAreShownInside)
     s.buildMessageTable(true);
     ASSERT_EQ(view.scrolls.size(), 1u);
     EXPECT_EQ(view.scrolls.back(), std::make_pair(31 - 400 / 20 + 1, 30));
-    EXPECT_EQ(s.detailsRow, -1);
+    EXPECT_EQ(s.grid.detailsRow, -1);
 
-    s.detailsRow = 5;
+    s.grid.detailsRow = 5;
     s.buildMessageTable(false);
     EXPECT_EQ(view.scrolls.size(), 1u);
-    EXPECT_EQ(s.detailsRow, -1);
+    EXPECT_EQ(s.grid.detailsRow, -1);
 
-    s.detailsRow = 30;  // the last row is not strictly inside
+    s.grid.detailsRow = 30;  // the last row is not strictly inside
     s.buildMessageTable(false);
     EXPECT_EQ(view.scrolls.size(), 2u);
 
@@ -204,7 +204,7 @@ protected:
     {
         s.profile.blacklist.assign({});
         s.profile.whitelist.add("friend@example.org");
-        s.foundCode = "found";
+        s.messages.foundCode = "found";
     }
     void addRows(int trustedLead)
     {
@@ -221,7 +221,7 @@ TEST_F(ResumeMarks, ALeadingRunOfFourSetsCodeAndFallback)
 {
     addRows(4);
     s.buildMessageTable(false);
-    EXPECT_EQ(s.leadingTrustedIndex, 3);
+    EXPECT_EQ(s.messages.leadingTrustedIndex, 3);
     EXPECT_EQ(s.profile.settings.resumeCode, "c3");
     EXPECT_EQ(s.profile.settings.resumeFallbackCode, "c2");
     EXPECT_EQ(s.profile.settings.resumeCodeCopy, "c3");
@@ -234,9 +234,9 @@ TEST_F(ResumeMarks, RunsOfOneAndTwoHaveNoFallback)
     EXPECT_EQ(s.profile.settings.resumeCode, "c1");
     EXPECT_EQ(s.profile.settings.resumeFallbackCode, "-1");
 
-    s.rows[1].sender = "stranger@example.org";
+    s.messages.rows[1].sender = "stranger@example.org";
     s.buildMessageTable(false);
-    EXPECT_EQ(s.leadingTrustedIndex, 0);
+    EXPECT_EQ(s.messages.leadingTrustedIndex, 0);
     EXPECT_EQ(s.profile.settings.resumeCode, "c0");
     EXPECT_EQ(s.profile.settings.resumeFallbackCode, "-1");
     EXPECT_EQ(s.profile.settings.resumeCodeCopy, "c0");
@@ -245,10 +245,10 @@ TEST_F(ResumeMarks, RunsOfOneAndTwoHaveNoFallback)
 TEST_F(ResumeMarks, AnUnknownFirstRowFallsBackToTheFoundCode)
 {
     addRows(0);
-    s.rows[2].sender = "friend@example.org";  // trusted later rows do not count
+    s.messages.rows[2].sender = "friend@example.org";  // trusted later rows do not count
     s.buildMessageTable(false);
-    EXPECT_EQ(s.leadingTrustedIndex, -1);
-    EXPECT_EQ(s.trustedCount, 1);
+    EXPECT_EQ(s.messages.leadingTrustedIndex, -1);
+    EXPECT_EQ(s.messages.trustedCount, 1);
     EXPECT_EQ(s.profile.settings.resumeCode, "found");
     EXPECT_EQ(s.profile.settings.resumeFallbackCode, "-1");
     EXPECT_EQ(s.profile.settings.resumeCodeCopy, "-1");
@@ -257,7 +257,7 @@ TEST_F(ResumeMarks, AnUnknownFirstRowFallsBackToTheFoundCode)
 TEST_F(ResumeMarks, MissingCodesLeaveTheMarksUnset)
 {
     addRows(3);
-    s.rows[2].code = "-1";  // the third row's code could not be fetched
+    s.messages.rows[2].code = "-1";  // the third row's code could not be fetched
     s.buildMessageTable(false);
     EXPECT_EQ(s.profile.settings.resumeCode, "found");
     EXPECT_EQ(s.profile.settings.resumeFallbackCode, "c1");
@@ -276,22 +276,22 @@ TEST_F(ScreenerTest, DeletionCountsReadTheMarkers)
     s.buildMessageTable(false);
     EXPECT_EQ(s.countKnownBad(), 3);
 
-    s.selTop = 1;
-    s.selBottom = 5;
+    s.grid.selTop = 1;
+    s.grid.selBottom = 5;
     EXPECT_EQ(s.mySelCount(), 4);
-    s.allowDeleteAccepted = true;
+    s.grid.allowDeleteAccepted = true;
     EXPECT_EQ(s.mySelCount(), 5);
-    s.selTop = 5;
+    s.grid.selTop = 5;
     EXPECT_EQ(s.mySelCount(), 1);
-    s.allowDeleteAccepted = false;
+    s.grid.allowDeleteAccepted = false;
     EXPECT_EQ(s.mySelCount(), 0);
 }
 
 TEST_F(ScreenerTest, TheBlankRowOfAnEmptyTableIsNothingToDelete)
 {
     s.buildMessageTable(false);
-    s.selTop = 1;
-    s.selBottom = 1;
+    s.grid.selTop = 1;
+    s.grid.selBottom = 1;
     EXPECT_EQ(s.mySelCount(), 0);
     EXPECT_EQ(s.countKnownBad(), 0);
 }

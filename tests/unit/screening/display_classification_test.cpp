@@ -65,14 +65,14 @@ TEST_F(DisplayClassification, WordsInsideEncodedAndUtf8TextsMarkTheRowOnlyWhenSw
             EXPECT_EQ(subjectMarker(int(i) + 1), on ? rows[i].on : rows[i].off);
             EXPECT_EQ(senderMarker(int(i) + 1), CellMarker::None);
             // The cells keep the bytes as received.
-            EXPECT_EQ(s.messageTable.text(MessageTable::ColSubject, int(i) + 1), rows[i].subject);
+            EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSubject, int(i) + 1), rows[i].subject);
         }
         // The whitelist compares the stored bytes: the trusted sender stays trusted and the
         // deletion of known-bad rows leaves it out either way.
         const int trusted = int(rows.size()) + 1;
         EXPECT_EQ(senderMarker(trusted), CellMarker::KNGA);
         EXPECT_EQ(subjectMarker(trusted), on ? CellMarker::KNBP : CellMarker::None);
-        EXPECT_EQ(s.trustedCount, 1);
+        EXPECT_EQ(s.messages.trustedCount, 1);
     }
 }
 

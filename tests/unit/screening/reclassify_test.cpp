@@ -21,7 +21,7 @@ protected:
 TEST_F(Reclassify, UnknownSendersShowTheirBannerAndTheKnownBadButton)
 {
     s.profile.whitelist.add("friend@example.org");
-    s.allowDeleteAccepted = true;
+    s.grid.allowDeleteAccepted = true;
     addMessage(1, "friend@example.org", "Hi", "c1", 10, "");
     addMessage(2, "stranger@example.org", "An offer");
     addMessage(3, "friend@example.org", "Again", "c3", 30, "");
@@ -34,7 +34,7 @@ TEST_F(Reclassify, UnknownSendersShowTheirBannerAndTheKnownBadButton)
     EXPECT_EQ(view.mainButtonMode, MainButtonMode::GetNew);
     EXPECT_EQ(s.mainButtonMode(), MainButtonMode::GetNew);
     EXPECT_EQ(view.checked(Control::CheckBox1), false);
-    EXPECT_FALSE(s.allowDeleteAccepted);
+    EXPECT_FALSE(s.grid.allowDeleteAccepted);
     EXPECT_EQ(view.enabled(Control::Timer1), true);
     EXPECT_EQ(view.enabled(Control::Poller), true);
     EXPECT_EQ(view.enabled(Control::Button66), true);
@@ -45,9 +45,9 @@ TEST_F(Reclassify, UnknownSendersShowTheirBannerAndTheKnownBadButton)
     EXPECT_TRUE(view.details.empty());
 
     // Trusted rows are collected from the bottom up.
-    EXPECT_EQ(s.trustedNumbers, (std::vector<std::string>{"3", "1"}));
-    EXPECT_EQ(s.trustedSenders, (std::vector<std::string>{"friend@example.org", "friend@example.org"}));
-    EXPECT_EQ(s.trustedSizes, (std::vector<std::string>{"30 /N.A.", "10 /N.A."}));
+    EXPECT_EQ(s.messages.trustedNumbers, (std::vector<int>{3, 1}));
+    EXPECT_EQ(s.messages.trustedSenders, (std::vector<std::string>{"friend@example.org", "friend@example.org"}));
+    EXPECT_EQ(s.messages.trustedSizes, (std::vector<std::string>{"30 /N.A.", "10 /N.A."}));
     EXPECT_EQ(senderMarker(1), CellMarker::KNGA);
     EXPECT_EQ(subjectMarker(2), CellMarker::KNBP);
     // The marks come from the new table: a leading run of one row.
@@ -55,7 +55,7 @@ TEST_F(Reclassify, UnknownSendersShowTheirBannerAndTheKnownBadButton)
 
     // A second run collects the same rows again, not twice.
     s.reclassify();
-    EXPECT_EQ(s.trustedNumbers.size(), 2u);
+    EXPECT_EQ(s.messages.trustedNumbers.size(), 2u);
 }
 
 TEST_F(Reclassify, TheKnownBadButtonStaysOffForTrustedRowsOnly)
@@ -88,7 +88,7 @@ TEST_F(Reclassify, AllTrustedShowsTheTrustedBanner)
 
 TEST_F(Reclassify, AnEmptyTableWithTrustedRowsCountsThem)
 {
-    s.trustedNumbers = {"4", "2"};
+    s.messages.trustedNumbers = {4, 2};
     s.reclassify();
     EXPECT_EQ(view.visible(Control::Panel3), false);
     EXPECT_EQ(view.visible(Control::Panel12), true);
@@ -101,10 +101,10 @@ TEST_F(Reclassify, AnEmptyTableWithTrustedRowsCountsThem)
 
 TEST_F(Reclassify, AnEmptyTableWithoutTrustedRowsHasNoNewMessages)
 {
-    s.messageTable.setRowCount(5);
+    s.messages.messageTable.setRowCount(5);
     s.reclassify();
     EXPECT_EQ(view.text(Control::Label24), "No new messages on server");
-    EXPECT_EQ(s.messageTable.rowCount(), 2);
+    EXPECT_EQ(s.messages.messageTable.rowCount(), 2);
     EXPECT_EQ(view.visible(Control::Panel12), true);
     EXPECT_EQ(view.visible(Control::Panel3), false);
     EXPECT_EQ(view.enabled(Control::SpeedButton27), false);

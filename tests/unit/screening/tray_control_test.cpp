@@ -10,23 +10,20 @@
 namespace kestrix {
 namespace {
 
-class TrayControlTest : public test::ScreenerTest {
+class TrayControlTest : public test::ScreenerTest, public TrayWindow {
 protected:
-    TrayControl makeTray()
-    {
-        TrayControl::Window w;
-        w.visible = [this] { return visible; };
-        w.active = [this] { return visible && active; };
-        w.showNormal = [this] { visible = true; ++shows; };
-        w.hide = [this] { visible = false; ++hides; };
-        w.unknownBannerShown = [this] { return unknownBanner; };
-        w.restoreGridColour = [this] { ++colourRestores; };
-        w.notify = [this](const std::string &text) { notices.push_back(text); };
-        return TrayControl(s, std::move(w));
-    }
+    TrayControl makeTray() { return TrayControl(s, *this); }
 
-    bool visible = false;
-    bool active = false;
+    bool visible() const override { return shown; }
+    bool active() const override { return shown && activeWindow; }
+    void showNormal() override { shown = true; ++shows; }
+    void hide() override { shown = false; ++hides; }
+    bool unknownBannerShown() const override { return unknownBanner; }
+    void restoreGridColour() override { ++colourRestores; }
+    void notify(const std::string &text) override { notices.push_back(text); }
+
+    bool shown = false;
+    bool activeWindow = false;
     bool unknownBanner = false;
     int shows = 0;
     int hides = 0;
@@ -55,16 +52,16 @@ TEST_F(TrayControlTest, LeftClickShowsAndQueuesByTrayActionAndPassword)
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.visible) + " '" + c.password + "' " + std::to_string(c.trayAction));
         view.reset();
-        visible = c.visible;
+        shown = c.visible;
         shows = 0;
-        s.password = c.password;
+        s.session.password = c.password;
         s.profile.settings.TrayAction = c.trayAction;
         s.pendingCommand = cmdIdle;
         TrayControl tray = makeTray();
         tray.leftClick();
         EXPECT_EQ(tray.hideAfterCheck(), c.hideAfterCheck);
         EXPECT_EQ(s.pendingCommand, c.queued);
-        EXPECT_TRUE(visible);
+        EXPECT_TRUE(shown);
         EXPECT_EQ(shows, 1);
         EXPECT_EQ(s.mainButtonMode(), MainButtonMode::GetNew);
         EXPECT_EQ(view.pagesShown, c.messagesPage ? std::vector<Control>{Control::TabSheet3}
@@ -77,24 +74,24 @@ TEST_F(TrayControlTest, LeftClickShowsAndQueuesByTrayActionAndPassword)
 TEST_F(TrayControlTest, MenuItems)
 {
     TrayControl tray = makeTray();
-    visible = false;
+    shown = false;
     EXPECT_FALSE(tray.hideOffered());
     tray.hideItem();  // nothing to hide
     EXPECT_EQ(hides, 0);
     tray.showItem();
-    EXPECT_TRUE(visible);
+    EXPECT_TRUE(shown);
     EXPECT_TRUE(tray.hideOffered());
     EXPECT_EQ(s.pendingCommand, cmdIdle);  // "&Show" only shows
     tray.hideItem();
-    EXPECT_FALSE(visible);
+    EXPECT_FALSE(shown);
 
     // "&Get Messages" queues regardless of TrayAction, but only with a password.
     s.profile.settings.TrayAction = 0;
     tray.getMessagesItem();
     EXPECT_TRUE(tray.hideAfterCheck());
     EXPECT_EQ(s.pendingCommand, cmdIdle);
-    s.password = "pw";
-    visible = false;
+    s.session.password = "pw";
+    shown = false;
     tray.stayShown();
     tray.getMessagesItem();
     EXPECT_TRUE(tray.hideAfterCheck());
@@ -115,14 +112,14 @@ TEST_F(TrayControlTest, HideAgainOnlyWhenShownForTheCheckAndNoUnknownSenders)
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.hideAfterCheck) + std::to_string(c.unknownBanner));
         // Shown from the tray: hidden before ("&Get Messages" remembers it) or not.
-        visible = !c.hideAfterCheck;
+        shown = !c.hideAfterCheck;
         TrayControl tray = makeTray();
         tray.getMessagesItem();
         ASSERT_EQ(tray.hideAfterCheck(), c.hideAfterCheck);
         unknownBanner = c.unknownBanner;
         colourRestores = 0;
         tray.Timer1Timer();
-        EXPECT_EQ(visible, !c.hidden);
+        EXPECT_EQ(shown, !c.hidden);
         EXPECT_FALSE(tray.hideAfterCheck());
         EXPECT_EQ(colourRestores, 1);
     }
@@ -151,13 +148,13 @@ TEST_F(TrayControlTest, NewMailNoticeUnlessTheWindowIsActive)
     EXPECT_EQ(TrayControl::newMailNotice(3, 0), "3 new messages, all from trusted senders");
     EXPECT_EQ(TrayControl::newMailNotice(3, 2), "3 new messages, 2 from unknown senders");
     TrayControl tray = makeTray();
-    visible = true;
-    active = true;
+    shown = true;
+    activeWindow = true;
     tray.newMailFound(2, 1);
     EXPECT_TRUE(notices.empty());
-    active = false;
+    activeWindow = false;
     tray.newMailFound(2, 1);
-    visible = false;
+    shown = false;
     tray.newMailFound(0, 0);
     tray.newMailFound(1, 1);
     EXPECT_EQ(notices, (std::vector<std::string>{"2 new messages, 1 from unknown senders",

@@ -24,17 +24,17 @@ protected:
         addMessage(3, "Alice <alice@evil.example>", "Hi");   // impostor
         addMessage(4, kAlice, "Newsletter");                 // flagged by the provider
         addMessage(5, "bob@example.net", "Hello");           // unknown, no verdict
-        s.rows[0].headerLines.insert(s.rows[0].headerLines.begin() + 2, kPassed);
-        s.rows[1].headerLines.insert(s.rows[1].headerLines.begin() + 2, kFailed);
-        s.rows[3].headerLines.insert(s.rows[3].headerLines.begin() + 2, "X-Spam-Flag: YES");
-        s.rows[3].headerLines.insert(s.rows[3].headerLines.begin() + 2, kPassed);
+        s.messages.rows[0].headerLines.insert(s.messages.rows[0].headerLines.begin() + 2, kPassed);
+        s.messages.rows[1].headerLines.insert(s.messages.rows[1].headerLines.begin() + 2, kFailed);
+        s.messages.rows[3].headerLines.insert(s.messages.rows[3].headerLines.begin() + 2, "X-Spam-Flag: YES");
+        s.messages.rows[3].headerLines.insert(s.messages.rows[3].headerLines.begin() + 2, kPassed);
     }
 
     std::vector<std::string> columns() const
     {
         std::vector<std::string> out;
         for (int r = 1; r <= 5; ++r)
-            out.push_back(verdictColumnText(s.messageTable.verdicts(r)));
+            out.push_back(verdictColumnText(s.messages.messageTable.verdicts(r)));
         return out;
     }
 };
@@ -48,13 +48,13 @@ TEST_F(VerdictRows, ForgedAndImpostorLoseTrustAndJoinTheKnownBad)
     EXPECT_EQ(senderMarker(1), CellMarker::KNGA);
     EXPECT_EQ(senderMarker(2), CellMarker::None);  // on the whitelist, but forged
     EXPECT_EQ(senderMarker(4), CellMarker::KNGA);  // the user's list beats a spam filter
-    EXPECT_FALSE(s.messageTable.verdicts(4).countsAsBad);
+    EXPECT_FALSE(s.messages.messageTable.verdicts(4).countsAsBad);
     EXPECT_EQ(s.verdictReasons(2),
               (std::vector<std::string>{"Authentication-Results from mx.example.net: dmarc=fail"}));
     EXPECT_EQ(s.countKnownBad(), 2);
-    EXPECT_EQ(s.trustedNumbers, (std::vector<std::string>{"4", "1"}));
+    EXPECT_EQ(s.messages.trustedNumbers, (std::vector<int>{4, 1}));
     EXPECT_EQ(view.enabled(Control::SpeedButton27), true);
-    EXPECT_EQ(s.trustedCount, 2);
+    EXPECT_EQ(s.messages.trustedCount, 2);
 
     // Shown but never selected as bad.
     s.profile.conf.setForgedIsBad(false);
@@ -90,7 +90,7 @@ TEST_F(VerdictRows, AnEmptyWhitelistStillOffersTheVerdictRows)
 // stays as it was: every kind of change judges the rows again at the next build.
 TEST_F(VerdictRows, KeptVerdictsFollowEveryWhitelistChange)
 {
-    for (const DownloadedRow &row : s.rows)
+    for (const DownloadedRow &row : s.messages.rows)
         s.readArrivedRow(row);
     s.reclassify();
     EXPECT_EQ(columns()[2], "impostor");

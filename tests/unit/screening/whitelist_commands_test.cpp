@@ -14,8 +14,8 @@ protected:
     std::vector<std::string> entries() const { return s.profile.whitelist.entries(); }
     void select(int top, int bottom)
     {
-        s.selTop = top;
-        s.selBottom = bottom;
+        s.grid.selTop = top;
+        s.grid.selBottom = bottom;
     }
 
     const QString file = files.whitelist;
@@ -69,7 +69,7 @@ TEST_F(WhitelistCommands, KnownBadModeTakesEveryKnownBadAndBlacklistedRowSelecte
     addMessage(5, "d@example.org", "fine");            // unknown
     s.buildMessageTable(false);
     select(2, 2);
-    s.knownBadSelectMode = true;
+    s.grid.knownBadSelectMode = true;
 
     s.AddToWhitelist(file);
 
@@ -112,7 +112,7 @@ TEST_F(WhitelistCommands, SenderThatBeginsWithTheSectionSignKeepsEveryByte)
 
     s.reclassify();
     EXPECT_EQ(senderMarker(1), CellMarker::KNGA);
-    EXPECT_EQ(s.messageTable.text(MessageTable::ColSender, 1), lookalike);
+    EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSender, 1), lookalike);
     EXPECT_EQ(senderMarker(2), CellMarker::KNGA);
 }
 
