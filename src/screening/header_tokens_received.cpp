@@ -52,7 +52,9 @@ Hop readHop(const std::string &lower)
     const size_t from = lower.starts_with("from ") ? 0 : lower.find(" from ");
     if (from == std::string::npos)
         return hop;
-    const size_t nameAt = lower.find_first_not_of(' ', lower.find("from ", from) + 5);
+    const size_t nameAt = lower.find_first_not_of(" \t", lower.find("from ", from) + 5);
+    if (nameAt == std::string::npos)
+        return hop;  // "from " and nothing after it
     const size_t nameEnd = lower.find_first_of(" \t()", nameAt);
     std::string name = lower.substr(nameAt, nameEnd == std::string::npos ? nameEnd : nameEnd - nameAt);
     // The comment that follows the name (up to "by").

@@ -75,12 +75,13 @@ TEST(HeaderTokens, TableOfHeaderSets)
          {"rcvd-from:lair.xent.example", "rcvd-from:xent.example", "rcvd-ip:64.161.22",
           "return-path:@xent.example", "header:errors-to", "subj:FoRK", "list-id:yes"}},
         {"nothing there",
-         {"X-Odd: no colon on the next line", "garbage line"},
+         {"X-Odd: no colon on the next line", "garbage line", "Received: from ",
+          "Received: by x from", "Received: from [1.2.3.4", "Received: from a (b [", "List-Id: <>",
+          "Subject: [unclosed"},
          10,
          {},
-         {"from:none", "subj:none", "msgid:invalid", "mailer:none", "ct:none", "size:2^3",
-          "date:none", "to:none",
-          "header:x-odd"},
+         {"from:none", "msgid:invalid", "mailer:none", "ct:none", "size:2^3", "date:none",
+          "to:none", "header:x-odd", "rcvd-hops:4", "list-id:yes"},
          {"header:garbage line"}},
     };
     for (const auto &c : cases) {
