@@ -12,6 +12,8 @@
 
 namespace kestrix {
 
+struct ScreeningProfile;
+
 struct DownloadedMessages {
     // Table row r (r >= 1) is rows[r - 1]; the rows are authoritative and the table is rebuilt
     // from them.
@@ -46,6 +48,9 @@ struct DownloadedMessages {
     std::vector<std::string> trustedSizes;
     void clearTrustedLists();
 
+    // Rebuilds the table from the rows: every row classified against the profile (its lists,
+    // sender checks and learned score), the trusted rows counted (message_classification.cpp).
+    void classify(ScreeningProfile &profile);
     // Results of the last table build.
     int trustedCount = 0;
     bool allTrusted = true;

@@ -1,14 +1,11 @@
-// Rebuilding the message table from the downloaded rows: classification of every row,
-// scrolling, and the resume marks that tell the next download where new mail begins.
-#include "screening/classification.h"
-#include "screening/header_tokens.h"
+// The table build as the window sees it: the rows classified (message_classification.cpp), the
+// grid scrolled, and the resume marks that tell the next download where new mail begins.
 #include "screening/provider_fields.h"
 #include "screening/screener.h"
 #include "screening/sender_verdicts.h"
 #include "screening/view.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace kestrix {
 
@@ -22,57 +19,10 @@ void Screener::readArrivedRow(const DownloadedRow &row)
 
 void Screener::buildMessageTable(bool scrollToEnd)
 {
-    messages.allTrusted = true;
-    messages.trustedCount = 0;
-    messages.leadingTrustedIndex = -1;
-    messages.messageTable.clearCells();
-
-    const size_t rowCount = messages.rows.size();
-    if (rowCount == 0) {
-        messages.messageTable.setRowCount(2);
+    messages.classify(profile);
+    if (!messages.hasMessages()) {
         m_view.setText(Control::Label52, std::string());
         m_view.setVisible(Control::Shape2, false);
-    } else {
-        messages.messageTable.setRowCount(int(rowCount) + 1);
-    }
-    messages.messageTable.writeTitles();
-
-    const Classifier classifier(profile.whitelist, profile.blacklist, profile.rejectedLog,
-                                profile.decodeAll);
-    std::optional<SenderVerdicts> judge;
-    if (profile.checkSenders && rowCount > 0)
-        judge.emplace(profile.likenessCache.of(profile.whitelist), messages.rows, profile.senderCheckSettings());
-    profile.learning.applyConf(profile.conf);
-    const LearnedScorer &scorer = profile.learning.scorer();
-    for (size_t i = 0; i < rowCount; ++i) {
-        const int r = int(i) + 1;
-        const DownloadedRow &row = messages.rows[i];
-        const std::string &sender = row.sender;
-        const std::string &subject = row.subject;
-        RowVerdicts verdicts = judge ? judge->judge(row) : RowVerdicts{};
-        if (scorer.trained() && !row.headerLines.empty())
-            scoreRow(scorer, row, verdicts);
-        const RowMarkers markers = classifier.classify(sender, subject, !verdicts.untrustsWhitelist(),
-                                                       row.shownSender, row.shownSubject);
-        // A row the whitelist still trusts (a provider's spam flag on a friend's mail) shows
-        // its verdict but is never selected as bad.
-        if (markers.sender == CellMarker::KNGA)
-            verdicts.countsAsBad = false;
-        if (verdicts.any() || verdicts.learned != LearnedVerdict::NotTrained)
-            messages.messageTable.setVerdicts(r, std::move(verdicts));
-
-        messages.messageTable.setCell(MessageTable::ColNumber, r, std::to_string(row.number));
-        messages.messageTable.setCell(MessageTable::ColSender, r, sender, markers.sender,
-                                      row.shownSender);
-        messages.messageTable.setCell(MessageTable::ColSubject, r, subject, markers.subject, row.shownSubject);
-        if (markers.sender == CellMarker::KNGA) {
-            ++messages.trustedCount;
-            if (messages.allTrusted)
-                messages.leadingTrustedIndex = int(i);
-        } else {
-            messages.allTrusted = false;
-        }
-        messages.messageTable.setCell(MessageTable::ColSizeContent, r, row.sizeContentText());
     }
     m_view.messageTableChanged();
 
@@ -82,23 +32,6 @@ void Screener::buildMessageTable(bool scrollToEnd)
     grid.detailsRow = -1;
 
     setResumeMarks();
-}
-
-void Screener::scoreRow(const LearnedScorer &scorer, const DownloadedRow &row,
-                        RowVerdicts &verdicts) const
-{
-    // The row's own tokens (read once) and its sender verdicts, as training saw them.
-    thread_local std::vector<uint64_t> ids;
-    ids = rowTokenIds(row);
-    for (const Verdict verdict : kAllVerdicts) {
-        if (verdicts.has(verdict))
-            ids.push_back(tokenId(std::string("verdict:") + verdictName(verdict)));
-    }
-    const LearnedResult result = scorer.score(ids);
-    verdicts.learned = result.verdict;
-    verdicts.learnedScore = result.score;
-    if (result.verdict == LearnedVerdict::Spam && profile.learning.selectSpam())
-        verdicts.countsAsBad = true;
 }
 
 std::vector<std::string> Screener::verdictReasons(int tableRow)

@@ -301,7 +301,6 @@ private:
 
     void scrollTableToEnd();
     void setResumeMarks();
-    void scoreRow(const LearnedScorer &scorer, const DownloadedRow &row, RowVerdicts &verdicts) const;
     // deletion.cpp
     struct DeletionRun {
         bool knownBadRun = false;
