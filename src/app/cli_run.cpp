@@ -137,7 +137,8 @@ int run(const Options &options)
             } else if (!options.allowAccepted) {
                 for (const int row : rows) {
                     if (screener.messages.messageTable.isTrusted(row))
-                        printError("kestrix-cli: message " + std::to_string(screener.messages.rows[size_t(row) - 1].number)
+                        printError("kestrix-cli: message "
+                                   + std::to_string(screener.messages.rows[size_t(row) - 1].number)
                                    + " is from a whitelisted sender; kept (--allow-accepted "
                                      "deletes it)");
                 }

@@ -179,7 +179,8 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         // user chose to delete, so they learn now; the row goes and the count rises only once
         // QUIT is confirmed.
         if (!c.trusted) {
-            profile.rejectedLog.appendRejected(messages.rows[c.index].sender, messages.rows[c.index].subject);
+            profile.rejectedLog.appendRejected(messages.rows[c.index].sender,
+                                               messages.rows[c.index].subject);
             // The user's deletion is the learned score's word for spam.
             trainRow(c.row, Judgement::Spam);
         }

@@ -80,9 +80,9 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
                         == CellMarker::KNBP
                     ? DeletionReason::BlacklistedWord
                     : DeletionReason::KnownBadSender;
-            const std::string error = profile.quarantine->store(row.code, row.sender, row.subject, why,
-                                                        message,
-                                                        QDateTime::currentSecsSinceEpoch());
+            const std::string error
+                = profile.quarantine->store(row.code, row.sender, row.subject, why, message,
+                                            QDateTime::currentSecsSinceEpoch());
             if (error.empty())
                 copied.push_back(c);
             else

@@ -259,7 +259,8 @@ void Screener::downloadHeaders()
         // The session may have gone while events ran (the network went away): a request now
         // would ask to connect again in the middle of the run.
         if (!session.isOpen()) {
-            stopped = !session.commandFailure.empty() ? session.commandFailure : std::string("connection lost");
+            stopped = !session.commandFailure.empty() ? session.commandFailure
+                                                      : std::string("connection lost");
             break;
         }
         m_view.setProgress(toFetch, fetched + 1);
@@ -310,8 +311,10 @@ void Screener::downloadHeaders()
             messages.messageTable.setRowCount(row + 1);
             messages.messageTable.setCell(MessageTable::ColNumber, row,
                                           std::to_string(messages.rows.back().number));
-            messages.messageTable.setCell(MessageTable::ColSender, row, sender, CellMarker::None, shownSender);
-            messages.messageTable.setCell(MessageTable::ColSubject, row, subject, CellMarker::None, shownSubject);
+            messages.messageTable.setCell(MessageTable::ColSender, row, sender, CellMarker::None,
+                                          shownSender);
+            messages.messageTable.setCell(MessageTable::ColSubject, row, subject, CellMarker::None,
+                                          shownSubject);
         }
 
         // Once the session is gone (a header over the size bound, a dropped connection) every
@@ -366,7 +369,8 @@ void Screener::checkNewMail()
     m_view.setEnabled(Control::Poller, false);
     if (m_window->countsNewMail() && code != messages.noticedNewestCode) {
         messages.noticedNewestCode = code;
-        const NewMailCount found = countNewMail(client, count, messages.newestCode, profile.whitelist);
+        const NewMailCount found
+            = countNewMail(client, count, messages.newestCode, profile.whitelist);
         m_window->newMailFound(found.count, found.unknown);
     }
 }

@@ -39,7 +39,8 @@ std::vector<std::string> Screener::verdictReasons(int tableRow)
     if (!profile.checkSenders || tableRow < 1 || size_t(tableRow) > messages.rows.size()
         || !messages.messageTable.verdicts(tableRow).any())
         return {};
-    SenderVerdicts judge(profile.likenessCache.of(profile.whitelist), messages.rows, profile.senderCheckSettings());
+    SenderVerdicts judge(profile.likenessCache.of(profile.whitelist), messages.rows,
+                         profile.senderCheckSettings());
     std::vector<std::string> reasons;
     judge.judge(messages.rows[size_t(tableRow) - 1], &reasons);
     return reasons;
@@ -53,7 +54,8 @@ void Screener::scrollTableToEnd()
     int topRow = -1;
     if (clientHeight < rowHeight * rowCount) {
         // A grid lower than one row would put the top row past the end: keep it on a row.
-        topRow = std::clamp(rowCount - clientHeight / rowHeight + 1, 1, messages.messageTable.lastRow());
+        topRow = std::clamp(rowCount - clientHeight / rowHeight + 1, 1,
+                            messages.messageTable.lastRow());
     }
     m_view.scrollMessageTable(topRow, messages.messageTable.lastRow());
 }

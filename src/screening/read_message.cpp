@@ -42,7 +42,8 @@ bool Screener::retrieveMessage(int number)
 bool Screener::rowStillNamesMessage(std::size_t index, int number)
 {
     const std::string &rowCode = messages.rows[index].code;
-    if (!session.isOpen() || rowCode.empty() || rowCode == "-1" || number > session.NMPOP31->MessageCount())
+    if (!session.isOpen() || rowCode.empty() || rowCode == "-1"
+        || number > session.NMPOP31->MessageCount())
         return false;
     return codeOfMessage(*session.NMPOP31, number) == rowCode;
 }

@@ -208,7 +208,8 @@ bool Screener::connectSession()
             m_prompter.message(Prompter::Kind::Error, error.what());
             return false;
         } catch (const EHostNotFound &) {
-            return fail("The host \"" + session.NMPOP31->Host + "\" could not be found: check the host name");
+            return fail("The host \"" + session.NMPOP31->Host
+                        + "\" could not be found: check the host name");
         } catch (const std::exception &error) {
             showProtection();
             return fail(error.what());
@@ -252,7 +253,8 @@ void Screener::offerToSwitchSecurity()
 {
     // Only "None" has a better choice at hand: "Automatic" upgrades with STLS when the server
     // lists it. Under the other modes the message already says to choose "TLS".
-    if (!session.offerSecuritySwitch || profile.conf.securityMode() != SecurityMode::None || profile.confFile.isEmpty())
+    if (!session.offerSecuritySwitch || profile.conf.securityMode() != SecurityMode::None
+        || profile.confFile.isEmpty())
         return;
     if (!m_prompter.askYesNo(Prompter::Kind::Confirmation,
                              "Switch Security to \"Automatic\" for this profile?"))
@@ -297,8 +299,9 @@ bool Screener::offerToTrust(const TlsCertificate &certificate)
     updated.setPinnedSha256(certificate.sha256);
     if (const FileResult saved = updated.save(profile.confFile); !saved)
         m_prompter.message(Prompter::Kind::Error, saved.error);
-    m_view.setStatus("Certificate of " + profile.settings.Host + " pinned for this profile (SHA-256 "
-                     + colonFingerprint(certificate.sha256) + "): checking again");
+    m_view.setStatus("Certificate of " + profile.settings.Host
+                     + " pinned for this profile (SHA-256 " + colonFingerprint(certificate.sha256)
+                     + "): checking again");
     return true;
 }
 

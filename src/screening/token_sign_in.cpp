@@ -53,7 +53,8 @@ std::string Screener::prepareSignIn()
     session.NMPOP31->OnTokenRefused = [this](bool &handled) {
         session.forgetAccessToken();
         m_view.setStatus("The token was refused: asking the token command for a fresh one");
-        TokenCommandResult got = runTokenCommand(profile.conf.tokenCommand(), session.tokenCommandTimeOutMs);
+        TokenCommandResult got
+            = runTokenCommand(profile.conf.tokenCommand(), session.tokenCommandTimeOutMs);
         if (!got.error.empty()) {
             m_view.setStatus(got.error);
             return;

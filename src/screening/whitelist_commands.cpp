@@ -101,7 +101,8 @@ void Screener::deleteWhitelistAddresses(std::vector<int> indexes, const QString 
 
     if (profile.whitelist.empty()
         && m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskSaveEmptyWhitelist)) {
-        if (const FileResult written = saveWhitelistFile(whitelistFile, profile.whitelist); !written)
+        if (const FileResult written = saveWhitelistFile(whitelistFile, profile.whitelist);
+            !written)
             m_prompter.message(Prompter::Kind::Error, written.error);
     }
     const std::string count = trustedAddressesText(profile.whitelist.size());

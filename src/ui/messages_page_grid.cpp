@@ -130,7 +130,8 @@ void MessagesPage::selectKnownBad()
 void MessagesPage::nextUnknown()
 {
     stringgrid1->setKnownBadSelectMode(false);
-    goToUnknown(m_screener->messages.nextUnknownRow(stringgrid1->currentRow(), stringgrid1->lastRow()));
+    goToUnknown(
+        m_screener->messages.nextUnknownRow(stringgrid1->currentRow(), stringgrid1->lastRow()));
 }
 
 void MessagesPage::previousUnknown()
