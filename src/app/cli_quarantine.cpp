@@ -5,8 +5,7 @@
 #include "app/cli_terminal.h"
 #include "profiles/list_files.h"
 #include "profiles/profile_conf.h"
-#include "profiles/quarantine_store.h"
-#include "text/header_decoding.h"
+#include "profiles/quarantine_restore.h"
 
 #include <QDateTime>
 
@@ -45,20 +44,6 @@ std::string listLine(const QuarantineEntry &e)
            + "\n";
 }
 
-// The log entry the deletion added, so the sender or subject is no longer known bad for it.
-void forgetInLog(RejectedLog &log, const QuarantineEntry &e)
-{
-    const std::string sender = lowerOutsideEncodedWords(e.sender);
-    const std::string subject = lowerOutsideEncodedWords(e.subject);
-    for (int r = 1; r < log.rowCount(); ++r) {
-        const LogRow &row = log.rows()[size_t(r)];
-        if (row.sender == sender && row.subject == subject) {
-            log.clearRow(r);
-            return;
-        }
-    }
-}
-
 int restore(QuarantineStore &store, const QString &logPath, const std::vector<std::string> &rest)
 {
     std::vector<int> ids;
@@ -83,15 +68,12 @@ int restore(QuarantineStore &store, const QString &logPath, const std::vector<st
         const QuarantineEntry *e = store.find(id);
         if (!e)
             return failure("No message " + std::to_string(id) + " in Deleted mail");
-        const auto bytes = store.read(*e);
-        if (!bytes)
-            return failure("Cannot read the copy of message " + std::to_string(id));
-        const std::string error = maildir.isEmpty()
-                                      ? appendToMbox(mbox, *bytes, e->sender, e->deletedAt)
-                                      : deliverToMaildir(maildir, *bytes);
+        const std::string error =
+            maildir.isEmpty() ? deliverCopy(store, *e, RestoreTarget::Mbox, mbox)
+                              : deliverCopy(store, *e, RestoreTarget::Maildir, maildir);
         if (!error.empty())
             return failure(error);
-        forgetInLog(log, *e);
+        forgetDeletionInLog(log, *e);
         if (const FileResult saved = SaveRejectedLog(logPath, log); !saved)
             return failure(saved.error);
         // Back in the user's mail: the copy leaves Deleted mail only now.

@@ -236,6 +236,14 @@ ProfileConf ProfileConf::load(const QString &path)
     readCount(kKeepDays, conf.m_quarantine.keepDays);
     readCount(kMaxMessageBytes, conf.m_quarantine.maxMessageBytes);
     readCount(kMaxTotalMB, conf.m_quarantine.maxTotalMB);
+    if (const QVariant raw = file.value(qkey(kRestoreTo)); raw.isValid()) {
+        if (const auto target = restoreTargetFromName(valueText(raw)))
+            conf.m_restoreTarget = *target;
+        else
+            invalid(kRestoreTo, raw, "maildir, mbox or mailProgram");
+    }
+    if (const QVariant raw = file.value(qkey(kRestorePath)); raw.isValid())
+        conf.m_restorePath = raw.toString().trimmed();
     return conf;
 }
 
@@ -301,6 +309,9 @@ FileResult ProfileConf::save(const QString &path) const
                          m_quarantine.maxMessageBytes == defaults.maxMessageBytes);
         putUnlessDefault(kMaxTotalMB, qlonglong(m_quarantine.maxTotalMB),
                          m_quarantine.maxTotalMB == defaults.maxTotalMB);
+        putUnlessDefault(kRestoreTo, QString::fromLatin1(restoreTargetName(m_restoreTarget)),
+                         m_restoreTarget == RestoreTarget::Maildir);
+        putUnlessDefault(kRestorePath, m_restorePath, m_restorePath.isEmpty());
         out.sync();
         if (out.status() != QSettings::NoError)
             return FileResult::failure("Cannot write file \"" + bytes(path) + "\"");
@@ -419,11 +430,20 @@ std::string ProfileConf::error() const
     for (const char *key : {kSecurityMode, kPinnedSha256, kStrongest, kAuthMethod, kKeyring,
                             kDecodeAll,
                             kHamCutoff, kSpamCutoff, kSelectSpam, kTrustSpamFlag, kForgedIsBad,
-                            kQuarantineEnabled, kKeepDays, kMaxMessageBytes, kMaxTotalMB}) {
+                            kQuarantineEnabled, kKeepDays, kMaxMessageBytes, kMaxTotalMB,
+                            kRestoreTo}) {
         if (std::string message = problem(key); !message.empty())
             return message;
     }
     return {};
+}
+
+void ProfileConf::setRestoreDestination(RestoreTarget target, const QString &path)
+{
+    m_restoreTarget = target;
+    m_restorePath = path.trimmed();
+    markSet(kRestoreTo);
+    markSet(kRestorePath);
 }
 
 void ProfileConf::setQuarantineEnabled(bool on)

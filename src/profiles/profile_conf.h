@@ -5,6 +5,7 @@
 // version cannot read is kept as a problem (with a message naming the file and the key) and
 // written back untouched on save, so a typo never silently turns into another setting.
 
+#include "profiles/quarantine_restore.h"
 #include "profiles/quarantine_store.h"
 #include "profiles/text_file.h"
 
@@ -59,6 +60,10 @@ public:
     static constexpr char kKeepDays[] = "quarantine/keepDays";
     static constexpr char kMaxMessageBytes[] = "quarantine/maxMessageBytes";
     static constexpr char kMaxTotalMB[] = "quarantine/maxTotalMB";
+    // Where the "Deleted mail" page restores a copy: a Maildir or mbox file named once, or the
+    // mail program.
+    static constexpr char kRestoreTo[] = "quarantine/restoreTo";
+    static constexpr char kRestorePath[] = "quarantine/restorePath";
 
     // dataDir + "/NAME.conf".
     static QString pathFor(const QString &dataDir, std::string_view profileName);
@@ -113,6 +118,9 @@ public:
     void setForgedIsBad(bool on);
     const QuarantineLimits &quarantine() const { return m_quarantine; }
     void setQuarantineEnabled(bool on);
+    RestoreTarget restoreTarget() const { return m_restoreTarget; }
+    const QString &restorePath() const { return m_restorePath; }
+    void setRestoreDestination(RestoreTarget target, const QString &path);
 
     // The message of the first [security] or [auth] problem (a value that is not a mode, a
     // malformed pin, a sign-in method this version does not know, or the file unreadable); empty when the security keys are sound. A connection must
@@ -145,6 +153,8 @@ private:
     bool m_trustSpamFlag = true;
     bool m_forgedIsBad = true;
     QuarantineLimits m_quarantine;
+    RestoreTarget m_restoreTarget = RestoreTarget::Maildir;
+    QString m_restorePath;
     std::map<std::string, Invalid, std::less<>> m_invalid;
     std::string m_fileError;
 };

@@ -140,6 +140,13 @@ QString QuarantineStore::folderFor(const QString &dataDir, std::string_view prof
 QuarantineStore::QuarantineStore(QString folder, QuarantineLimits limits)
     : m_folder(std::move(folder)), m_limits(limits)
 {
+    changed();
+}
+
+void QuarantineStore::changed()
+{
+    static std::uint64_t stamp = 0;
+    m_revision = ++stamp;
 }
 
 QString QuarantineStore::filePath(const QuarantineEntry &entry) const
@@ -149,6 +156,7 @@ QString QuarantineStore::filePath(const QuarantineEntry &entry) const
 
 std::string QuarantineStore::open()
 {
+    changed();
     m_entries.clear();
     m_nextId = 1;
     for (const char *sub : {"", "/tmp", "/new", "/cur"}) {
@@ -284,6 +292,7 @@ std::string QuarantineStore::store(std::string_view uniqueId, std::string_view s
     }
     ++m_nextId;
     m_entries.push_back(std::move(e));
+    changed();
     return {};
 }
 
@@ -316,6 +325,16 @@ void QuarantineStore::dropEntry(std::size_t index)
 {
     QFile::remove(filePath(m_entries[index]));
     m_entries.erase(m_entries.begin() + std::ptrdiff_t(index));
+    changed();
+}
+
+std::string QuarantineStore::removeAll()
+{
+    for (const QuarantineEntry &e : m_entries)
+        QFile::remove(filePath(e));
+    m_entries.clear();
+    changed();
+    return saveIndex();
 }
 
 std::string QuarantineStore::remove(int id)

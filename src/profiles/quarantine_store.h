@@ -70,6 +70,11 @@ public:
     std::optional<std::string> read(const QuarantineEntry &entry) const;
     // Deletes the copy for good and writes the index.
     std::string remove(int id);
+    // Deletes every copy for good and writes the (empty) index.
+    std::string removeAll();
+    // A new stamp at each change of the entries, unique in the process: a view that copied
+    // nothing knows by it whether it must read the entries again.
+    std::uint64_t revision() const { return m_revision; }
     // Drops the copies older than keepDays (or olderThanDays when given), then the oldest ones
     // until the rest fits maxTotalMB; writes the index when anything went. The count dropped.
     int purge(std::int64_t now, std::optional<int> olderThanDays = std::nullopt);
@@ -79,11 +84,13 @@ public:
 private:
     void adoptUnindexed();
     void dropEntry(std::size_t index);
+    void changed();
 
     QString m_folder;
     QuarantineLimits m_limits;
     std::vector<QuarantineEntry> m_entries;  // oldest first
     int m_nextId = 1;
+    std::uint64_t m_revision = 0;
 };
 
 // Writes a file that did not exist, 0600, and flushes it to the disk; on any failure nothing

@@ -153,9 +153,11 @@ void TForm1::buildPages()
     configPage = new ConfigPage(PageControl1);
     logPage = new LogPage(PageControl1);
     blacklistPage = new BlacklistPage(PageControl1);
+    deletedMailPage = new DeletedMailPage(PageControl1);
     TabSheet2 = named(new QWidget(PageControl1), "TabSheet2");
     for (QWidget *page : std::initializer_list<QWidget *>{
-             startPage, messagesPage, whitelistPage, configPage, logPage, blacklistPage, TabSheet2})
+             startPage, messagesPage, whitelistPage, configPage, logPage, blacklistPage,
+             deletedMailPage, TabSheet2})
         PageControl1->addWidget(page);
 }
 

@@ -10,6 +10,7 @@
 #include "profiles/profile_store.h"
 // The pages and bars are part of the window's interface: callers reach a control through them.
 #include "ui/config_page.h"
+#include "ui/deleted_mail_page.h"
 #include "ui/list_pages.h"
 #include "ui/messages_page.h"
 #include "ui/start_page.h"
@@ -88,6 +89,7 @@ public:
     ConfigPage *configPage = nullptr;        // TabSheet5
     LogPage *logPage = nullptr;              // TabSheet6
     BlacklistPage *blacklistPage = nullptr;  // TabSheet7
+    DeletedMailPage *deletedMailPage = nullptr;  // TabSheetDeletedMail
     QWidget *TabSheet2 = nullptr;            // holds nothing visible; never shown
     StatusBar *statusArea = nullptr;         // ProgressBar1 and Panel9
     // timers

@@ -83,6 +83,9 @@ TopBar::TopBar(QWidget *parent) : QFrame(parent)
     SpeedButton18 = pageButton("SpeedButton18", "Whitelist", "Whitelist of accepted Addresses");
     SpeedButton19 = pageButton("SpeedButton19", "Logfile", "Logfile on rejected Addresses");
     SpeedButton7 = pageButton("SpeedButton7", "Blacklist", "Logfile on rejected Addresses");
+    SpeedButtonDeletedMail = pageButton("SpeedButtonDeletedMail", "Deleted mail",
+                                        "Deleted messages, kept to be restored");
+    SpeedButtonDeletedMail->setFixedWidth(76);
     row1->addWidget(separator(this));
     SpeedButton6 = pageButton("SpeedButton6", "Mail Tool", "Your regular Mail Tool");
     SpeedButton13 = pageButton("SpeedButton13", "Hide", "Hide the Program (Restart at Taskbar Icon)");

@@ -25,6 +25,7 @@ public:
                 *SpeedButton18 = nullptr, *SpeedButton19 = nullptr, *SpeedButton7 = nullptr,
                 *SpeedButton6 = nullptr, *SpeedButton13 = nullptr, *SpeedButton20 = nullptr,
                 *SpeedButton21 = nullptr;
+    QToolButton *SpeedButtonDeletedMail = nullptr;  // the "Deleted mail" page
     // row 2
     QLabel *Label4 = nullptr;
     QLineEdit *Edit4 = nullptr;

@@ -8,6 +8,7 @@
 #include "ui/form1.h"
 #include "ui/form4_message_reader.h"
 #include "ui/ui_widgets.h"
+#include "ui/window_deleted_mail.h"
 #include "ui/window_keyring.h"
 #include "ui/window_sign_in.h"
 #include "ui/wrap_grid.h"
@@ -34,7 +35,10 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
     m_pop3Events = m_screener.attachPop3(m_pop3);
     m_screener.attachmentsFolder = toBytes(QDir(dataDir).filePath(QStringLiteral("Attachments")));
     m_keyring = std::make_unique<WindowKeyring>(form, m_profiles, dataDir, m_screener.prompter());
-    m_profiles.afterLoad = [this] { m_keyring->profileLoaded(); };
+    m_profiles.afterLoad = [this] {
+        m_keyring->profileLoaded();
+        m_deletedMail->profileLoaded();
+    };
     m_profiles.afterDelete = [this](const std::string &name) { m_keyring->profileDeleted(name); };
     m_form.attachScreener(m_screener);
     connectSettingsControls();
@@ -42,6 +46,9 @@ WindowController::WindowController(TForm1 &form, QString dataDir, Prompter *prom
     connectDispatcher();
     connectDispatcherButtons();
     connectMessageReader();
+    m_deletedMail = new WindowDeletedMail(m_form, *m_form4, m_screener, [this] {
+        return profilePaths(m_profiles.dataDir(), m_profiles.currentName()).whitelist;
+    });
     connect(&m_form, &TForm1::aboutToExit, this, [this] {
         if (m_screener.session.isOpen())
             m_screener.closeSession();

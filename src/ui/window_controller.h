@@ -22,6 +22,7 @@ namespace kestrix {
 
 class TForm1;
 class TForm4;
+class WindowDeletedMail;
 class WindowKeyring;
 
 // It is also the window's side of the screening (window_side.h): the grid, the pages, the
@@ -46,6 +47,7 @@ public:
     TNMPOP3 &pop3() { return m_pop3; }
     WindowUpdateCheck &updateCheck() { return m_updateCheck; }
     TForm4 &form4() { return *m_form4; }  // the message reader
+    WindowDeletedMail &deletedMail() { return *m_deletedMail; }
 
 private:
     // WindowSide
@@ -80,6 +82,7 @@ private:
     // After the profiles it works on, so it goes before them; its check box belongs to the form.
     std::unique_ptr<WindowKeyring> m_keyring;
     TForm4 *m_form4 = nullptr;  // the message reader, owned by the window
+    WindowDeletedMail *m_deletedMail = nullptr;  // owned by the window
 };
 
 }  // namespace kestrix
