@@ -230,6 +230,7 @@ void Screener::settleDeletions()
         m_view.setStatus(std::to_string(lastDeletion.leftAlone)
                          + " row(s) not deleted: the mailbox changed since the last download");
     }
+    m_window->deletionSettled();
 }
 
 void Screener::finishDeletion(bool knownBadRun)

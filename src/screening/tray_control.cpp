@@ -99,6 +99,23 @@ std::string TrayControl::newMailNotice(int count, int unknown)
     return text;
 }
 
+std::string TrayControl::deletionNotice(int deleted, int kept)
+{
+    std::string text = std::to_string(deleted) + (deleted == 1 ? " message" : " messages")
+                       + " deleted";
+    if (kept > 0)
+        text += ", " + std::to_string(kept) + " went to \"Deleted mail\"";
+    return text;
+}
+
+void TrayControl::deletionSettled()
+{
+    const Screener::DeletionOutcome &outcome = m_screener.lastDeletion;
+    if (outcome.deleted <= 0 || m_window.active())
+        return;
+    m_window.notify(deletionNotice(outcome.deleted, std::min(outcome.kept, outcome.deleted)));
+}
+
 void TrayControl::newMailFound(int count, int unknown)
 {
     if (count <= 0 || m_window.active())

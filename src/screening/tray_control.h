@@ -60,6 +60,10 @@ public:
     // whitelist. A notice is shown unless the user is looking at the window already.
     void newMailFound(int count, int unknown);
     static std::string newMailNotice(int count, int unknown);
+    // A deletion run settled: how many went and how many of them are kept under "Deleted mail",
+    // unless the user is looking at the window.
+    void deletionSettled();
+    static std::string deletionNotice(int deleted, int kept);
 
 private:
     void showForCheck();

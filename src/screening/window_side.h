@@ -45,6 +45,8 @@ public:
     // work, so it is done only for a side that shows the count (countsNewMail).
     virtual bool countsNewMail() const { return false; }
     virtual void newMailFound(int /*count*/, int /*unknown*/) {}
+    // A deletion run settled after the server's QUIT (lastDeletion says what it did).
+    virtual void deletionSettled() {}
 
     // ---- the message reader (TForm4) ----
     virtual void showReaderFolder(const std::string & /*folder*/) {}  // its attachment list

@@ -242,6 +242,12 @@ void WindowController::newMailFound(int count, int unknown)
         tray->newMailFound(count, unknown);
 }
 
+void WindowController::deletionSettled()
+{
+    if (TrayControl *tray = m_form.trayControl())
+        tray->deletionSettled();
+}
+
 void WindowController::connectDispatcher()
 {
     m_screener.setWindowSide(*this);

@@ -64,6 +64,7 @@ private:
     void securityModeShown(SecurityMode mode) override;
     bool countsNewMail() const override;
     void newMailFound(int count, int unknown) override;
+    void deletionSettled() override;
 
     void connectSettingsControls();
     void connectProfileCommands();

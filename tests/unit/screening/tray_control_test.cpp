@@ -161,5 +161,21 @@ TEST_F(TrayControlTest, NewMailNoticeUnlessTheWindowIsActive)
                                                  "1 new message, 1 from unknown senders"}));
 }
 
+TEST_F(TrayControlTest, DeletionNoticeSaysHowManyWentToDeletedMail)
+{
+    EXPECT_EQ(TrayControl::deletionNotice(1, 1), "1 message deleted, 1 went to \"Deleted mail\"");
+    EXPECT_EQ(TrayControl::deletionNotice(3, 0), "3 messages deleted");
+    TrayControl tray = makeTray();
+    shown = activeWindow = true;
+    s.lastDeletion.deleted = s.lastDeletion.kept = 2;
+    tray.deletionSettled();
+    EXPECT_TRUE(notices.empty());
+    activeWindow = false;
+    tray.deletionSettled();
+    s.lastDeletion = {};
+    tray.deletionSettled();
+    EXPECT_EQ(notices, (std::vector<std::string>{"2 messages deleted, 2 went to \"Deleted mail\""}));
+}
+
 }  // namespace
 }  // namespace kestrix
