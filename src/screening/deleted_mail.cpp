@@ -2,6 +2,7 @@
 
 #include "profiles/list_files.h"
 #include "profiles/text_file.h"
+#include "screening/pending_command.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
 #include "screening/view.h"
@@ -85,7 +86,7 @@ DeletedMail::DeletedMail(Screener &screener, ProgramStarter startMailProgram)
 
 const QuarantineStore *DeletedMail::store() const
 {
-    return m_screener.quarantine ? &*m_screener.quarantine : nullptr;
+    return m_screener.profile.quarantine ? &*m_screener.profile.quarantine : nullptr;
 }
 
 int DeletedMail::count() const { return store() ? int(store()->entries().size()) : 0; }
@@ -100,8 +101,8 @@ const QuarantineEntry *DeletedMail::entryAt(int row) const
 
 std::string DeletedMail::caption() const
 {
-    if (!m_screener.quarantineProblem.empty())
-        return "Deleted mail cannot be opened: " + m_screener.quarantineProblem;
+    if (!m_screener.profile.quarantineProblem.empty())
+        return "Deleted mail cannot be opened: " + m_screener.profile.quarantineProblem;
     if (!store())
         return "Deleted mail is off for this profile: deleted messages are not kept";
     return deletedMailCaption(count());
@@ -134,12 +135,12 @@ bool DeletedMail::open(int id)
 
 std::string DeletedMail::restoreCopy(const QuarantineEntry &entry)
 {
-    const ProfileConf &conf = m_screener.conf;
+    const ProfileConf &conf = m_screener.profile.conf;
     if (conf.restoreTarget() != RestoreTarget::MailProgram)
         return conf.restorePath().isEmpty()
                    ? std::string(kNoRestoreFolder)
                    : deliverCopy(*store(), entry, conf.restoreTarget(), conf.restorePath());
-    const std::string &program = m_screener.settings.MailToolPath;
+    const std::string &program = m_screener.profile.settings.MailToolPath;
     if (program.empty() || !m_startMailProgram)
         return kNoMailProgram;
     const auto bytes = store()->read(entry);
@@ -152,7 +153,7 @@ std::string DeletedMail::restoreCopy(const QuarantineEntry &entry)
         QStringLiteral("restored-%1-%2.eml").arg(entry.deletedAt).arg(entry.id));
     if (const FileResult written = writeFileAtomically(file, *bytes); !written)
         return written.error;
-    std::string params = m_screener.settings.MailToolParams;
+    std::string params = m_screener.profile.settings.MailToolParams;
     params += (params.empty() ? "" : " ") + quotedArgument(toLatin1(file));
     return m_startMailProgram(program, params);
 }
@@ -183,19 +184,23 @@ bool DeletedMail::restore(int id, const QString &whitelistFile)
     }
     if (const auto bytes = store()->read(entry))
         unlearn(entry, *bytes);
-    forgetDeletionInLog(m_screener.rejectedLog, entry);
+    forgetDeletionInLog(m_screener.profile.rejectedLog, entry);
     // Back in the user's mail: only now does the copy leave Deleted mail.
-    if (const std::string error = m_screener.quarantine->remove(id); !error.empty())
+    if (const std::string error = m_screener.profile.quarantine->remove(id); !error.empty())
         fail(error);
     m_screener.view().setStatus("Message from " + entry.sender + " restored");
-    if (entry.sender.empty() || m_screener.whitelist.contains(entry.sender)
+    if (entry.sender.empty() || m_screener.profile.whitelist.contains(entry.sender)
         || !m_screener.prompter().askYesNo(Prompter::Kind::Confirmation,
                                            askWhitelistSenderText(entry.sender)))
         return true;
-    m_screener.whitelist.add(entry.sender);
-    m_screener.rejectedLog.clearSender(entry.sender);
-    if (const FileResult written = saveWhitelistFile(whitelistFile, m_screener.whitelist); !written)
+    ScreeningProfile &profile = m_screener.profile;
+    profile.whitelist.add(entry.sender);
+    profile.rejectedLog.clearSender(entry.sender);
+    if (const FileResult written = saveWhitelistFile(whitelistFile, profile.whitelist); !written)
         fail(written.error);
+    // The sender's rows in the table are trusted now.
+    if (m_screener.hasMessages() && m_screener.pendingCommand == cmdIdle)
+        m_screener.pendingCommand = cmdReclassify;
     return true;
 }
 
@@ -220,7 +225,7 @@ bool DeletedMail::deleteForGood(int id)
     if (!store() || !store()->find(id)
         || !m_screener.prompter().askYesNo(Prompter::Kind::Confirmation, kAskDeleteCopyForGood))
         return false;
-    if (const std::string error = m_screener.quarantine->remove(id); !error.empty()) {
+    if (const std::string error = m_screener.profile.quarantine->remove(id); !error.empty()) {
         fail(error);
         return false;
     }
@@ -233,7 +238,7 @@ bool DeletedMail::emptyAll()
         || !m_screener.prompter().askYesNo(Prompter::Kind::Confirmation,
                                            askEmptyDeletedMailText(count())))
         return false;
-    if (const std::string error = m_screener.quarantine->removeAll(); !error.empty()) {
+    if (const std::string error = m_screener.profile.quarantine->removeAll(); !error.empty()) {
         fail(error);
         return false;
     }
@@ -242,13 +247,13 @@ bool DeletedMail::emptyAll()
 
 bool DeletedMail::setDestination(RestoreTarget target, const QString &path)
 {
-    m_screener.conf.setRestoreDestination(target, path);
-    if (m_screener.confFile.isEmpty())
+    m_screener.profile.conf.setRestoreDestination(target, path);
+    if (m_screener.profile.confFile.isEmpty())
         return true;
     // Only these keys: the file may hold choices the window has not saved yet on purpose.
-    ProfileConf saved = ProfileConf::load(m_screener.confFile);
+    ProfileConf saved = ProfileConf::load(m_screener.profile.confFile);
     saved.setRestoreDestination(target, path);
-    if (const FileResult written = saved.save(m_screener.confFile); !written) {
+    if (const FileResult written = saved.save(m_screener.profile.confFile); !written) {
         fail(written.error);
         return false;
     }

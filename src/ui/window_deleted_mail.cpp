@@ -56,7 +56,7 @@ WindowDeletedMail::WindowDeletedMail(TForm1 &form, TForm4 &reader, Screener &scr
     connect(page.ButtonEmptyDeleted, &QPushButton::clicked, this, &WindowDeletedMail::emptyAll);
     connect(&page, &DeletedMailPage::destinationChanged, this,
             [this](RestoreTarget target, const QString &path) {
-                const ProfileConf &conf = m_screener.conf;
+                const ProfileConf &conf = m_screener.profile.conf;
                 if (target != conf.restoreTarget() || path != conf.restorePath())
                     m_mail.setDestination(target, path);
             });
@@ -64,8 +64,8 @@ WindowDeletedMail::WindowDeletedMail(TForm1 &form, TForm4 &reader, Screener &scr
 
 void WindowDeletedMail::profileLoaded()
 {
-    m_form.deletedMailPage->showDestination(m_screener.conf.restoreTarget(),
-                                            m_screener.conf.restorePath());
+    m_form.deletedMailPage->showDestination(m_screener.profile.conf.restoreTarget(),
+                                            m_screener.profile.conf.restorePath());
     sync();
 }
 

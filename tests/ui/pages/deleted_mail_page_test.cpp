@@ -85,17 +85,17 @@ struct DeletedMailWindow {
         w.controller.start(std::nullopt);
         Screener &s = w.screener();
         for (const Copy &c : kCopies) {
-            QVERIFY(s.quarantine);
-            QCOMPARE(s.quarantine->store(c.uid, c.sender, c.subject, c.reason, messageOf(c),
+            QVERIFY(s.profile.quarantine);
+            QCOMPARE(s.profile.quarantine->store(c.uid, c.sender, c.subject, c.reason, messageOf(c),
                                          c.deletedAt),
                      std::string());
-            s.rejectedLog.appendRejected(c.sender, c.subject);
+            s.profile.rejectedLog.appendRejected(c.sender, c.subject);
             const std::string bytes = messageOf(c);
-            s.learning.train(trainedLines(c),
+            s.profile.learning.train(trainedLines(c),
                              std::int64_t(bytes.size() + std::count(bytes.begin(), bytes.end(), '\n')),
                              Judgement::Spam);
         }
-        QCOMPARE(s.quarantine->saveIndex(), std::string());
+        QCOMPARE(s.profile.quarantine->saveIndex(), std::string());
         w.form.show();
         w.form.topBar->SpeedButtonDeletedMail->click();
     }
@@ -157,7 +157,7 @@ private slots:
             WindowFixture::type(f.page.EditRestorePath, path);
             QTest::keyClick(f.page.EditRestorePath, Qt::Key_Return);
             // Named once: NAME.conf keeps it.
-            const ProfileConf conf = ProfileConf::load(s.confFile);
+            const ProfileConf conf = ProfileConf::load(s.profile.confFile);
             QCOMPARE(conf.restorePath(), path);
             QCOMPARE(int(conf.restoreTarget()), c.kindIndex == 0 ? int(RestoreTarget::Maildir)
                                                                  : int(RestoreTarget::Mbox));
@@ -180,12 +180,12 @@ private slots:
             }
             // Out of Deleted mail; its log entry and its training as spam went with it.
             QTRY_COMPARE(f.rows(), 2);
-            QVERIFY(!s.quarantine->findUniqueId("u1"));
-            QVERIFY(!s.rejectedLog.isKnownBadSender("boss <boss@example.org>"));
-            QVERIFY(s.rejectedLog.isKnownBadSender("new <new@example.org>"));
-            QVERIFY(!s.learning.store().judgementOf(messageKey(trainedLines(boss))));
-            QVERIFY(s.learning.store().judgementOf(messageKey(trainedLines(kCopies[2]))));
-            QCOMPARE(s.whitelist.contains(boss.sender), c.trustSender);
+            QVERIFY(!s.profile.quarantine->findUniqueId("u1"));
+            QVERIFY(!s.profile.rejectedLog.isKnownBadSender("boss <boss@example.org>"));
+            QVERIFY(s.profile.rejectedLog.isKnownBadSender("new <new@example.org>"));
+            QVERIFY(!s.profile.learning.store().judgementOf(messageKey(trainedLines(boss))));
+            QVERIFY(s.profile.learning.store().judgementOf(messageKey(trainedLines(kCopies[2]))));
+            QCOMPARE(s.profile.whitelist.contains(boss.sender), c.trustSender);
             if (c.trustSender) {
                 Whitelist saved;
                 QVERIFY(loadWhitelistFile(f.w.data.filePath(QStringLiteral("default.acc")), saved,
@@ -215,7 +215,7 @@ private slots:
                             + QStringLiteral("/new"));
             QCOMPARE(int(kept.entryList(QDir::Files).size()), c.rowsLeft);
             if (!c.empty && c.answer)
-                QVERIFY(!f.w.screener().quarantine->findUniqueId("u3"));
+                QVERIFY(!f.w.screener().profile.quarantine->findUniqueId("u3"));
         }
     }
 };
