@@ -1,6 +1,7 @@
 // The quarantine's Maildir and its index.
 #include "profiles/quarantine_store.h"
 
+#include "files/fault_point.h"
 #include "profiles/text_file.h"
 
 #include <QCryptographicHash>
@@ -285,6 +286,7 @@ std::string QuarantineStore::store(std::string_view uniqueId, std::string_view s
     const QString temp = m_folder + QStringLiteral("/tmp/") + q(e.fileName);
     if (std::string error = writeNewFileSynced(temp, kept); !error.empty())
         return error;
+    faultPoint("before-rename");
     if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(filePath(e)).constData())
         != 0) {
         ::unlink(QFile::encodeName(temp).constData());

@@ -2,6 +2,7 @@
 // pipelined as the checks and the DELEs are) and stored in Deleted mail; only then may its DELE
 // go out. A copy made by an earlier run that never reached its DELE is found by the unique id
 // and not retrieved again.
+#include "files/fault_point.h"
 #include "screening/screener.h"
 #include "screening/view.h"
 #include "transport/pop3_batch.h"
@@ -97,6 +98,7 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
             copied.clear();
         }
     }
+    faultPoint("after-copies");
     lastDeletion.kept += int(copied.size());
     if (lastDeletion.notCopied > 0) {
         lastDeletion.copyFailure = std::to_string(lastDeletion.notCopied)

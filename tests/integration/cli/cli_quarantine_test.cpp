@@ -5,7 +5,10 @@
 #include "profiles/quarantine_store.h"
 #include "text/header_decoding.h"
 
+#include <QDir>
 #include <QProcess>
+
+#include <algorithm>
 
 namespace kestrix::test {
 namespace {
@@ -117,6 +120,49 @@ TEST_F(CliTest, QuarantineVerbsAnswerEveryForm)
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "2");
     EXPECT_EQ(rows[0][5], "blacklisted word");
+}
+
+// A run killed while a copy was on its way leaves only a file in tmp, cleaned by the next start;
+// one killed with its copies kept but before any DELE leaves both sides whole; the next deletion
+// takes the kept copies by their unique ids and stores none of them twice.
+TEST_F(CliTest, AKilledDeletionLosesNothingAndKeepsNoCopyTwice)
+{
+    startServer({DovecotServer::makeMessage("Boss <boss@example.org>", "Invoice 7"),
+                 DovecotServer::makeMessage("Ads <ads@spam.example>", "Offer")});
+    makeProfile();
+    saveProfile();
+    const Strings onServer = dovecot->messages();
+    const QString folder = QuarantineStore::folderFor(dir.path(), "default");
+    const auto filesIn = [&](const char *sub) {
+        return QDir(folder + QLatin1String(sub)).entryList(QDir::Files).size();
+    };
+    const struct {
+        const char *fault;
+        qsizetype inTmp, inNew;
+    } kills[] = {{"before-rename", 1, 0}, {"after-copies", 0, 2}};
+    for (const auto &kill : kills) {
+        SCOPED_TRACE(kill.fault);
+        qputenv("KESTRIX_FAULT", kill.fault);
+        const CliResult killed = run({"delete", "1", "2"});
+        qunsetenv("KESTRIX_FAULT");
+        EXPECT_EQ(killed.exitCode, -1) << killed.err;
+        EXPECT_EQ(dovecot->messages(), onServer);
+        EXPECT_EQ(filesIn("/tmp"), kill.inTmp);
+        EXPECT_EQ(filesIn("/new"), kill.inNew);
+    }
+    const CliResult deleted = run({"delete", "1", "2"});
+    ASSERT_EQ(deleted.exitCode, 0) << deleted.err;
+    EXPECT_TRUE(dovecot->messages().empty());
+    EXPECT_EQ(filesIn("/tmp"), 0);
+    EXPECT_EQ(filesIn("/new"), 2);
+    const auto rows = run({"quarantine", "list"}).rows();
+    ASSERT_EQ(rows.size(), 2u);
+    Strings kept = {run({"quarantine", "show", rows[0][0]}).out,
+                    run({"quarantine", "show", rows[1][0]}).out};
+    Strings expected = onServer;
+    std::sort(kept.begin(), kept.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected);
 }
 
 }  // namespace
