@@ -2,8 +2,8 @@
 # Pictures of the real window for the README: runs the demo under Xvfb, lets the window screen
 # the sample mailbox by itself (--demo-screen; the demo password comes from the environment)
 # and saves docs/start-page.png, docs/messages-page.png, docs/reader.png (a message read from the
-# grid) and, after a check with a mistyped password, docs/failed-login.png as the X server shows
-# them.
+# grid), docs/deleted-mail-page.png (the copies kept after deleting the known-bad messages) and,
+# after a check with a mistyped password, docs/failed-login.png as the X server shows them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -33,4 +33,5 @@ mkdir -p docs
 DISPLAY=":$display" QT_QPA_PLATFORM=xcb KESTRIX_DIR="$DEMO_DIR" \
   KESTRIX_DEMO_PASSWORD="$DEMO_PASSWORD" \
   timeout 120 "$build/src/app/kestrix" demo --demo-screen "$root/docs"
-ls -l docs/start-page.png docs/messages-page.png docs/reader.png docs/failed-login.png
+ls -l docs/start-page.png docs/messages-page.png docs/reader.png docs/deleted-mail-page.png \
+  docs/failed-login.png

@@ -5,7 +5,9 @@
 //   list of 1,000 and 10,000 messages, D = 0 and 15 ms, over TLS and over security "None"
 //     (target: cli_s at most 1.5 x raw_s);
 //   delete-known-bad of 300 messages at D = 15 ms (target: at most 2 x the lower bound of the
-//     same login, headers, UIDL checks and DELEs written at once);
+//     same login, headers, UIDL checks and DELEs written at once), with Deleted mail off, and
+//     on (the copies retrieved by both); and of 300 messages of 5 KB with Deleted mail on
+//     (target: at most 2.5 x the lower bound);
 //   the automatic check of an unchanged 1,000-message mailbox at D = 15 ms, in round trips
 //     (target: the login's round trips plus at most 2);
 //   list of 100,000 messages from a made-up mailbox on loopback (target: peak memory of
@@ -43,18 +45,25 @@ using kestrix::bench::LatencyProxy;
 using kestrix::bench::RawCommand;
 using kestrix::test::DovecotServer;
 
-// Three Dovecot mailboxes with TLS: 1,000 and 10,000 numbered messages, and 300 with a
-// blacklisted subject for the deletion.
+// Four Dovecot mailboxes with TLS: 1,000 and 10,000 numbered messages, and 300 with a
+// blacklisted subject for the deletion, short or of 5 KB each.
 struct Mailboxes {
     QTemporaryDir folder;
     std::unique_ptr<kestrix::test::TestCertificates> certificates;
-    std::unique_ptr<DovecotServer> small, large, spam;
+    std::unique_ptr<DovecotServer> small, large, spam, spam5k;
 
-    static std::string spamMessage(int k)
+    // bodyBytes 0: the one-line body; else about that many bytes in lines of 78.
+    static std::string spamMessage(int k, int bodyBytes = 0)
     {
+        std::string body = "Hello.\r\n";
+        if (bodyBytes > 0) {
+            body.clear();
+            while (int(body.size()) < bodyBytes)
+                body += std::string(76, char('a' + (body.size() / 78) % 26)) + "\r\n";
+        }
         return DovecotServer::makeMessage("Spammer " + std::to_string(k) + " <x" + std::to_string(k)
                                               + "@spam.example>",
-                                          "Viagra offer " + std::to_string(k));
+                                          "Viagra offer " + std::to_string(k), body);
     }
 
     Mailboxes()
@@ -70,10 +79,13 @@ struct Mailboxes {
         };
         small = numbered(1000);
         large = numbered(10000);
-        std::vector<std::string> messages;
-        for (int k = 1; k <= 300; ++k)
+        std::vector<std::string> messages, large5k;
+        for (int k = 1; k <= 300; ++k) {
             messages.push_back(spamMessage(k));
+            large5k.push_back(spamMessage(k, 5000));
+        }
         spam = std::make_unique<DovecotServer>(messages, options);
+        spam5k = std::make_unique<DovecotServer>(large5k, options);
     }
 };
 
@@ -97,7 +109,8 @@ struct Route {
 };
 
 // A data folder with a "default" profile for 127.0.0.1:port.
-std::unique_ptr<QTemporaryDir> dataFolder(int port, bool tls, const std::string &user)
+std::unique_ptr<QTemporaryDir> dataFolder(int port, bool tls, const std::string &user,
+                                          bool keepDeletedMail = true)
 {
     auto made = std::make_unique<QTemporaryDir>();
     kestrix::Profile profile;
@@ -107,6 +120,7 @@ std::unique_ptr<QTemporaryDir> dataFolder(int port, bool tls, const std::string 
     profile.settings.NotifyLimit = 1000000;
     kestrix::ProfileConf conf;
     conf.setSecurityMode(tls ? kestrix::SecurityMode::Tls : kestrix::SecurityMode::None);
+    conf.setQuarantineEnabled(keepDeletedMail);
     if (!kestrix::SaveProfile(profile, made->path())
         || !kestrix::writeProfileList(made->path(), {"default"})
         || !conf.save(kestrix::ProfileConf::pathFor(made->path(), "default")).ok)
@@ -227,14 +241,20 @@ void BM_AutomaticCheckUnchanged1000(benchmark::State &state)
 BENCHMARK(BM_AutomaticCheckUnchanged1000)->Arg(15)->Iterations(1)->UseManualTime()->Unit(
     benchmark::kMillisecond);
 
+// Arguments: D in ms; Deleted mail on (1: a copy of each message is retrieved and stored before
+// its DELE, and the lower bound retrieves them too) or off (0); the body size (0: one line).
 void BM_DeleteKnownBad300(benchmark::State &state)
 {
-    DovecotServer &server = *mailboxes().spam;
+    const bool keepDeletedMail = state.range(1) != 0;
+    const int bodyBytes = int(state.range(2));
+    DovecotServer &server = bodyBytes > 0 ? *mailboxes().spam5k : *mailboxes().spam;
     const Route route(server.tlsPort(), int(state.range(0)));
     std::vector<RawCommand> commands = kestrix::bench::rawLogin(server.user(), server.password());
     kestrix::bench::addRawHeaderFetch(commands, 1, 300);
     for (int n = 300; n >= 1; --n)
         commands.push_back({"UIDL " + std::to_string(n), false});
+    for (int n = keepDeletedMail ? 300 : 0; n >= 1; --n)
+        commands.push_back({"RETR " + std::to_string(n), true});
     for (int n = 300; n >= 1; --n)
         commands.push_back({"DELE " + std::to_string(n), false});
     commands.push_back({"RSET", false});  // the lower bound leaves the mailbox as it was
@@ -244,7 +264,7 @@ void BM_DeleteKnownBad300(benchmark::State &state)
     double cli = 0;
     for (auto _ : state) {
         const double r = kestrix::bench::rawPipelinedSeconds(route.port, true, commands);
-        const auto dir = dataFolder(route.port, true, server.user());
+        const auto dir = dataFolder(route.port, true, server.user(), keepDeletedMail);
         const double c = runCli(*dir, {"delete-known-bad", "--all"}, server.password()).seconds;
         state.SetIterationTime(c);
         raw += r;
@@ -253,12 +273,16 @@ void BM_DeleteKnownBad300(benchmark::State &state)
         if (!server.messages().empty())
             throw std::runtime_error("delete-known-bad left messages on the server");
         for (int k = 1; k <= 300; ++k)
-            server.addMessage(Mailboxes::spamMessage(k));
+            server.addMessage(Mailboxes::spamMessage(k, bodyBytes));
         state.ResumeTiming();
     }
     report(state, raw, cli);
 }
-BENCHMARK(BM_DeleteKnownBad300)->Arg(15)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteKnownBad300)
+    ->Args({15, 0, 0})
+    ->Args({15, 1, 0})
+    ->Args({15, 1, 5000})
+    ->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Argument: the server lists PIPELINING (1) or not (0).
 void BM_List100000Loopback(benchmark::State &state)

@@ -6,15 +6,21 @@
 #include "screening/screener.h"
 #include "ui/form1.h"
 #include "ui/form4_message_reader.h"
+#include "ui/deleted_mail_page.h"
 #include "ui/messages_page.h"
+#include "ui/top_bar.h"
 #include "ui/window_controller.h"
 #include "ui/wrap_grid.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTableView>
+#include <QToolButton>
 #include <QPixmap>
 #include <QScreen>
 
@@ -77,7 +83,35 @@ void DemoScreen::readFromTheGrid()
                              m_form.frameGeometry().united(reader.frameGeometry())))
                 return;
             reader.hide();
-            failedLogin();
+            deleteKnownBad();
+        });
+    });
+}
+
+// "Delete selected" in the known-bad mode, answered Yes: the copies kept of the deleted
+// messages on the "Deleted mail" page.
+void DemoScreen::deleteKnownBad()
+{
+    Screener &screener = m_controller.screener();
+    screener.knownBadSelectMode = true;
+    m_form.Button10Click();
+    after([&screener] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            if (QAbstractButton *yes = box->button(QMessageBox::Yes))
+                yes->click();
+            else
+                box->close();
+        }
+        return screener.pendingCommand == cmdIdle && !screener.dispatching()
+               && screener.profile.quarantine && !screener.profile.quarantine->entries().empty();
+    }, [this] {
+        m_form.topBar->SpeedButtonDeletedMail->click();
+        QTableView *grid = m_form.deletedMailPage->GridDeletedMail;
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        m_waited = 0;
+        after([this] { return m_waited >= 5; }, [this] {
+            if (savePicture(QStringLiteral("deleted-mail-page.png")))
+                failedLogin();
         });
     });
 }
