@@ -93,7 +93,7 @@ void DemoScreen::readFromTheGrid()
 void DemoScreen::deleteKnownBad()
 {
     Screener &screener = m_controller.screener();
-    screener.knownBadSelectMode = true;
+    screener.grid.knownBadSelectMode = true;
     m_form.Button10Click();
     after([&screener] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {

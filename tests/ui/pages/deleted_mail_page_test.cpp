@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(reader.Label4->text(), QStringLiteral("New <new@example.org>"));
         QCOMPARE(reader.Label5->text().trimmed(), QStringLiteral("Hello team"));
         QVERIFY(reader.Memo1->toPlainText().contains(QStringLiteral("Welcome aboard.")));
-        QVERIFY(!f.w.screener().sessionOpen());
+        QVERIFY(!f.w.screener().session.isOpen());
     }
 
     void restoresIntoTheNamedFolderAndAsksAboutTheSender()
