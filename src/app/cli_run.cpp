@@ -155,7 +155,9 @@ int run(const Options &options)
     }
     view.endProgress();
     // The server carries out the deletions only when it confirms QUIT: the table is printed as
-    // the session's end left it, and a deletion that did not complete is a failure.
+    // the session's end left it, and a deletion that did not complete is a failure. A session
+    // that deleted nothing has QUIT written without waiting for the reply.
+    client.DisconnectWithoutWaiting();
     screener.closeSession();
     printTable(screener, options);
     if (const std::string &incomplete = screener.lastDeletion.incomplete; !incomplete.empty())

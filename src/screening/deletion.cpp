@@ -5,6 +5,7 @@
 // rows still to come do not move. The server carries the deletions out only when it confirms
 // QUIT: until then the rows stay, and only then are they removed, counted and the rest
 // renumbered (settleDeletions, run by closeSession for the window and kestrix-cli alike).
+#include "screening/deletion_in_one_batch.h"
 #include "screening/pop3_requests.h"
 #include "screening/prompter.h"
 #include "screening/screener.h"
@@ -116,11 +117,54 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         failure = std::current_exception();
     };
 
+    // The server acknowledged the DELE. The log and the learned score describe mail the user
+    // chose to delete, so they learn now; the row goes and the count rises only once QUIT is
+    // confirmed.
+    const auto acknowledge = [&](const Candidate &c) {
+        if (!c.trusted) {
+            profile.rejectedLog.appendRejected(messages.rows[c.index].sender,
+                                               messages.rows[c.index].subject);
+            // The user's deletion is the learned score's word for spam.
+            trainRow(c.row, Judgement::Spam);
+        }
+        // A refusal may have ended the session (and settled the run) inside the DELE.
+        if (m_deletionRun)
+            m_deletionRun->acknowledged.push_back({c.index, c.number});
+        QCoreApplication::processEvents();
+    };
+
+    // Where the server pipelines and no copy is kept first, each check and its DELE go out
+    // together; when a check does not hold that batch is undone, and the checks and DELEs below
+    // run as if it had never been.
+    bool settled = false;
+    if (client.Pipelining() && !client.Busy() && !profile.keepsDeletedMail()
+        && !candidates.empty()) {
+        std::vector<CheckedDeletion> checked;
+        for (const Candidate &c : candidates) {
+            const std::string &code = messages.rows[c.index].code;
+            if (c.number <= client.MessageCount() && !code.empty() && code != "-1")
+                checked.push_back({c.number, code});
+        }
+        if (checked.size() == candidates.size()) {
+            const OneBatchDeletion one = deleteInOneBatch(client, checked);
+            for (std::size_t k = 0; k < one.acknowledged; ++k)
+                acknowledge(candidates[k]);
+            if (one.failure) {
+                try {
+                    std::rethrow_exception(one.failure);
+                } catch (const std::exception &error) {
+                    fail(error);
+                }
+            }
+            settled = one.deleted || one.failure;
+        }
+    }
+
     // First every check, pipelined where the server allows it: DELE m only while message m is
     // still the message its row shows (another mail program may have removed messages since
     // the download, renumbering the rest).
     std::vector<Candidate> held;
-    {
+    if (!settled) {
         std::vector<std::string> checks;
         for (const Candidate &c : candidates) {
             const std::string &code = messages.rows[c.index].code;
@@ -174,20 +218,7 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
                 fail(error);
             break;
         }
-
-        // The server acknowledged the DELE. The log and the learned score describe mail the
-        // user chose to delete, so they learn now; the row goes and the count rises only once
-        // QUIT is confirmed.
-        if (!c.trusted) {
-            profile.rejectedLog.appendRejected(messages.rows[c.index].sender,
-                                               messages.rows[c.index].subject);
-            // The user's deletion is the learned score's word for spam.
-            trainRow(c.row, Judgement::Spam);
-        }
-        // A refusal may have ended the session (and settled the run) inside the DELE above.
-        if (m_deletionRun)
-            m_deletionRun->acknowledged.push_back({c.index, c.number});
-        QCoreApplication::processEvents();
+        acknowledge(c);
     }
     batch.reset();
     if (lastDeletion.notCopied > 0)

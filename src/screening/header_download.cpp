@@ -73,7 +73,9 @@ void Screener::updateSelectionFromGrid()
         updateSelectionInfo(selection->first, selection->second);
 }
 
-int Screener::findResumePoint()
+// Where the walk lists every unique id, the listing also gives the newest message's code and
+// (into firstCode) the first one's, which then need no question of their own.
+int Screener::findResumePoint(std::string &firstCode)
 {
     TNMPOP3 &client = clientOf(session.NMPOP31);
     messages.foundCode = "-1";
@@ -92,8 +94,13 @@ int Screener::findResumePoint()
     const std::vector<TNMPOP3::UniqueId> ids = client.FetchUniqueIds();
     std::vector<std::string> codes;
     codes.reserve(ids.size());
-    for (const TNMPOP3::UniqueId &id : ids)
+    for (const TNMPOP3::UniqueId &id : ids) {
         codes.push_back(messageCode(id.id));
+        if (id.number == count)
+            messages.newestCode = codes.back();
+        if (id.number == 1)
+            firstCode = codes.back();
+    }
     std::string ignored;
     auto usable = [&](const std::string &mark) {
         if (mark == "-1")
@@ -141,7 +148,11 @@ void Screener::downloadHeaders()
     session.downloadCancelled = false;
     TNMPOP3 &client = clientOf(session.NMPOP31);
     const int count = client.MessageCount();
-    messages.newestCode = count > 0 ? codeOfMessage(client, count) : std::string("-1");
+    // The newest message's code comes from the resume walk's listing, or as the first question
+    // of the download; it is asked alone only where neither comes before the download starts.
+    messages.newestCode = "-1";
+    std::string firstCode;
+    std::optional<Pop3Batch> batch;
 
     m_view.setText(Control::Label24, "All messages from trusted e-mail addresses");
     m_view.setText(Control::Label52, std::string());
@@ -161,13 +172,23 @@ void Screener::downloadHeaders()
     m_view.setText(Control::Label17, client.RemoteIP());
     bool markIsNewest = false;
     if (profile.settings.IncrementalDownload) {
-        start = findResumePoint();
+        start = findResumePoint(firstCode);
         // The message that carries the mark was seen already. (Counted without going past the
         // largest count a server may announce.)
         if (start > 1 && start == count)
             markIsNewest = true;
         else if (start > 1)
             ++start;
+    }
+    if (count > 0 && messages.newestCode == "-1") {
+        if (start == 1 && profile.settings.NotifyLimit >= count) {
+            // Every message comes without a question: the newest one's id goes out with the
+            // first commands of the download.
+            batch.emplace(client, std::vector<std::string>{"UIDL " + std::to_string(count)}, 1, count);
+            messages.newestCode = messageCode(batch->fetchUniqueId(count));
+        } else {
+            messages.newestCode = codeOfMessage(client, count);
+        }
     }
 
     m_view.setDetails({});
@@ -233,14 +254,15 @@ void Screener::downloadHeaders()
     messages.messageTable.setRowCount(2);
     messages.messageTable.writeTitles();
     m_view.scrollMessageTable(1, -1);
-    messages.startCode = start < 2 ? std::string("0") : codeOfMessage(client, 1);
+    messages.startCode = start < 2                ? std::string("0")
+                         : !firstCode.empty() ? firstCode
+                                              : codeOfMessage(client, 1);
 
     const int rowHeight = profile.settings.RowHeight > 0 ? profile.settings.RowHeight : 1;
     std::string stopped;
     std::optional<EPop3Refusal> refusal;
     // The download is one operation of the client: its commands go out ahead where the server
     // allows pipelining, and the replies come back here message by message all the same.
-    std::optional<Pop3Batch> batch;
     // Painting costs more than downloading: the grid and the window's events are brought up to
     // date every tenth message of a short download and at most 25 times in a long one (while the
     // client waits for the server, events run anyway).

@@ -169,7 +169,7 @@ public:
 
     // ---- Header download (header_download.cpp) -------------------------------------------------
     void downloadHeaders();
-    int findResumePoint();
+    int findResumePoint(std::string &firstCode);
     void rememberNewestCode();
     void checkNewMail();
     // "/ All": forgets the five saved resume marks and the trusted lists, so the next download

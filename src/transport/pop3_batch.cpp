@@ -1,6 +1,7 @@
 // The pipelined batch, and the client's bookkeeping of the commands it sent ahead.
 #include "transport/pop3_batch.h"
 
+#include "text/secret_text.h"
 #include "transport/pop3_client.h"
 
 #include <algorithm>
@@ -17,7 +18,14 @@ Pop3Batch::Pop3Batch(TNMPOP3 &client, std::int32_t first, std::int32_t last)
 }
 
 Pop3Batch::Pop3Batch(TNMPOP3 &client, std::vector<std::string> commands)
-    : client_(client), listed_(std::move(commands)), wasBusy_(client.busy_)
+    : Pop3Batch(client, std::move(commands), 1, 0)
+{
+}
+
+Pop3Batch::Pop3Batch(TNMPOP3 &client, std::vector<std::string> commands, std::int32_t first,
+                     std::int32_t last)
+    : client_(client), next_(first), last_(last), listed_(std::move(commands)),
+      wasBusy_(client.busy_)
 {
     if (client.busy_)
         throw EBusyError("The POP3 client is busy");
@@ -117,6 +125,7 @@ void TNMPOP3::sendAhead(const std::string &text, const std::vector<std::string> 
         throw;
     }
     for (const std::string &sent : commands) {
+        deletionsSent_ = deletionsSent_ || sent.compare(0, 5, "DELE ") == 0;
         inFlight_.push_back(sent);
         bytesInFlight_ += sent.size() + 2;
     }
@@ -128,9 +137,9 @@ void TNMPOP3::skipRepliesBefore(const std::string &text)
         return;  // the usual case: the caller asks in the order sent
     const bool queued = std::find(inFlight_.begin(), inFlight_.end(), text) != inFlight_.end();
     while (!inFlight_.empty() && !(queued && inFlight_.front() == text)) {
-        const std::string sent = inFlight_.front();
-        bytesInFlight_ -= sent.size() + 2;
-        inFlight_.pop_front();
+        // What is skipped depends on the command word alone (no password copy needed).
+        const std::string sent = inFlight_.front().substr(0, 5);
+        dropFirstInFlight();
         skipReply(sent);
         if (!Connected())
             forgetInFlight();
@@ -139,8 +148,18 @@ void TNMPOP3::skipRepliesBefore(const std::string &text)
 
 void TNMPOP3::forgetInFlight()
 {
-    inFlight_.clear();
+    while (!inFlight_.empty())
+        dropFirstInFlight();
     bytesInFlight_ = 0;
+}
+
+void TNMPOP3::dropFirstInFlight()
+{
+    std::string &first = inFlight_.front();
+    bytesInFlight_ -= first.size() + 2;
+    if (first.compare(0, 5, "PASS ") == 0)
+        wipeSecret(first);
+    inFlight_.pop_front();
 }
 
 }  // namespace kestrix

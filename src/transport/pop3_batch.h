@@ -45,6 +45,9 @@ public:
     Pop3Batch(TNMPOP3 &client, std::int32_t first, std::int32_t last);
     // These commands (without CR LF), in the order the caller will ask for them.
     Pop3Batch(TNMPOP3 &client, std::vector<std::string> commands);
+    // These commands first, then the header download of messages first..last.
+    Pop3Batch(TNMPOP3 &client, std::vector<std::string> commands, std::int32_t first,
+              std::int32_t last);
     ~Pop3Batch();
     Pop3Batch(const Pop3Batch &) = delete;
     Pop3Batch &operator=(const Pop3Batch &) = delete;

@@ -97,13 +97,13 @@ std::string TNMPOP3::command(const std::string &text)
     if (!inFlight_.empty()) {
         skipRepliesBefore(text);
         if (!inFlight_.empty()) {
-            bytesInFlight_ -= inFlight_.front().size() + 2;
-            inFlight_.pop_front();
+            dropFirstInFlight();
             return received([this] { return ReadReply(); });
         }
     }
     if (Connected() && DataAvailable())
         endOutOfStep();
+    deletionsSent_ = deletionsSent_ || startsWith(text, "DELE ");
     return received([&] { return Transaction(text); });
 }
 
@@ -226,6 +226,7 @@ void TNMPOP3::Connect()
         checkTokenSignIn();
     TPowersock::Connect();
     forgetInFlight();
+    deletionsSent_ = false;
     pipelining_ = false;
     capabilities_ = {};
     try {
@@ -265,9 +266,22 @@ void TNMPOP3::Connect()
         // one by one as below, so a refusal means what it means without pipelining. A second
         // try (after OnAuthenticationFailed) goes one command at a time, and the replies still
         // on their way from the first are read and dropped before it.
-        if (pipelining_ && SignIn == Pop3SignIn::Password)
-            sendAhead("USER " + UserID + "\r\nPASS " + Password + "\r\nSTAT\r\n",
-                      {"USER " + UserID, "PASS " + Password, "STAT"});
+        if (pipelining_ && SignIn == Pop3SignIn::Password) {
+            // Built in place, so no copy of the password is left behind unwiped.
+            std::string text;
+            text.reserve(UserID.size() + Password.size() + 24);
+            text.append("USER ").append(UserID).append("\r\nPASS ").append(Password).append("\r\nSTAT\r\n");
+            std::vector<std::string> lines(3);
+            lines[0].append("USER ").append(UserID);
+            lines[1].reserve(Password.size() + 5);
+            lines[1].append("PASS ").append(Password);
+            lines[2] = "STAT";
+            ScopeExit wipe([&] {
+                wipeSecret(text);
+                wipeSecret(lines[1]);
+            });
+            sendAhead(text, lines);
+        }
         bool done = false;
         // A token signs in with AUTH instead (pop3_sasl.cpp).
         if (SignIn != Pop3SignIn::Password) {
@@ -390,6 +404,20 @@ void TNMPOP3::Disconnect()
     const std::string reply = command("QUIT");
     if (!pop3ReplyContainsOk(reply))
         refuse("QUIT", reply);
+}
+
+bool TNMPOP3::DisconnectWithoutWaiting()
+{
+    // Replies still on their way, or bytes nobody asked for, are left to Disconnect's checks.
+    if (!Connected() || deletionsSent_ || !inFlight_.empty() || DataAvailable())
+        return false;
+    try {
+        Write("QUIT\r\n");
+    } catch (const ESockError &) {
+    }
+    if (Connected())
+        TPowersock::Disconnect();
+    return true;
 }
 
 void TNMPOP3::Abort()

@@ -96,6 +96,11 @@ public:
     void Connect() override;
     // QUIT (only while connected), then the socket is closed in every case.
     void Disconnect() override;
+    // Where no DELE went out in this session: QUIT is written and the connection closed without
+    // waiting for the reply (the server has nothing to carry out, so its answer decides
+    // nothing), and true. Otherwise nothing happens and false: Disconnect then waits for the
+    // QUIT that carries the deletions out.
+    bool DisconnectWithoutWaiting();
     // Cancels the waiting operation and drops the connection without QUIT: deletions are not
     // carried out.
     void Abort() override;
@@ -115,6 +120,8 @@ public:
     std::vector<UniqueId> FetchUniqueIds();
     // DELE n: the message is removed when the server receives QUIT.
     void DeleteMessage(std::int32_t n);
+    // RSET: every DELE of this session is undone (a refusal is an EPop3Refusal).
+    void UndoDeletions();
 
     // RETR n (pop3_retrieve.cpp): the whole message as the server sends it, dot-unstuffed and
     // without line ends. The client only reads it: splitting it into text and stored parts is
@@ -140,6 +147,8 @@ private:
     void skipRepliesBefore(const std::string &text);
     void skipReply(const std::string &sent);
     void forgetInFlight();
+    // Takes the oldest command in flight off the list (a password in it is wiped).
+    void dropFirstInFlight();
     // The bodies of FetchSummary, FetchUniqueId and DeleteMessage (pop3_message_commands.cpp),
     // without the Busy rule (a batch holds it).
     void fetchSummary(std::int32_t n);
@@ -176,6 +185,7 @@ private:
     std::int32_t messageCount_ = 0;
     bool busy_ = false;
     bool pipelining_ = false;
+    bool deletionsSent_ = false;  // a DELE went out since the login or the last RSET
     std::deque<std::string> inFlight_;  // commands sent ahead, oldest first, without CR LF
     std::size_t bytesInFlight_ = 0;
 };

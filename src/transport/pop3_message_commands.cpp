@@ -117,6 +117,15 @@ void TNMPOP3::deleteMessage(std::int32_t n)
     fire(OnSuccess, this);
 }
 
+void TNMPOP3::UndoDeletions()
+{
+    CheckConnection();
+    const std::string reply = command("RSET");
+    if (!pop3ReplyContainsOk(reply))
+        refuse("RSET", reply);
+    deletionsSent_ = false;
+}
+
 void TNMPOP3::deleteMessageCommand(std::int32_t n)
 {
     CheckConnection();

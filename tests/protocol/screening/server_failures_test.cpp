@@ -318,11 +318,9 @@ TEST_F(ScreeningDialogueTest, AResumeMarkThatSeveralMessagesCarryIsNoMark)
         if (&c != cases)
             fake.nextConnection();
         scriptLogin(4);
-        scriptUidl(4, "dup");
+        // The listing also gives the newest message's code and the first one's.
         expectClient("UIDL\r\n");
         server("+OK\r\n1 uid-a\r\n2 uid-b\r\n3 dup\r\n4 dup\r\n.\r\n");
-        if (c.first > 1)
-            scriptUidl(1, "uid-a");
         for (int n = c.first; n <= 4; ++n) {
             scriptSummary(n, "sender" + std::to_string(n) + "@example.org", "subject");
             scriptUidl(n, uid(n));
