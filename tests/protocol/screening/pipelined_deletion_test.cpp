@@ -1,0 +1,142 @@
+// A deletion against a server that lists PIPELINING, beside the same one without it: each check
+// goes out with its DELE in one batch; where a check does not hold or is refused, the batch is
+// undone (RSET) and the deletion goes on check by check, so the same messages are deleted, left
+// alone, logged and counted, with the same failure, as one command at a time.
+#include "support/screener_fixture.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace kestrix::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string number(int n) { return std::to_string(n); }
+
+struct Case {
+    const char *what;
+    std::string uidl2;  // the server's answer to UIDL 2 (message 2's id was uid-2)
+    bool undone;        // the one batch is undone
+};
+
+struct Outcome {
+    Strings numbers, log, statuses;
+    int deleted = 0, leftAlone = 0, counted = 0;
+    std::string failure;
+    bool operator==(const Outcome &) const = default;
+};
+
+// Rows 1..3 show messages 1..3 (ids uid-1..uid-3); all three are deleted.
+Outcome deleteAll(const Case &c, bool pipelining, Strings &wire)
+{
+    FakePop3Server server;
+    const auto answer = [&](int n) {
+        return n == 2 ? c.uidl2 : "+OK " + number(n) + " uid-" + number(n) + "\r\n";
+    };
+    // The checks one by one up to a refused one, then the DELEs of the messages that held.
+    const auto checksThenDeles = [&](bool ahead) {
+        std::vector<int> held;
+        for (int n = 3; n >= 1; --n) {
+            server.expect("UIDL " + number(n) + "\r\n");
+            server.send(answer(n));
+            if (answer(n).rfind("-ERR", 0) == 0) {
+                if (ahead) {  // the checks after it went out in the same batch
+                    for (int m = n - 1; m >= 1; --m) {
+                        server.expect("UIDL " + number(m) + "\r\n");
+                        server.send(answer(m));
+                    }
+                }
+                break;
+            }
+            if (answer(n).find("uid-" + number(n)) != std::string::npos)
+                held.push_back(n);
+        }
+        for (const int n : held) {
+            server.expect("DELE " + number(n) + "\r\n");
+            server.send("+OK\r\n");
+        }
+    };
+    scriptCapaLogin(server, pipelining, 3);
+    if (pipelining) {
+        for (int n = 3; n >= 1; --n) {
+            server.expect("UIDL " + number(n) + "\r\n");
+            server.expect("DELE " + number(n) + "\r\n");
+        }
+        std::string replies;
+        for (int n = 3; n >= 1; --n)
+            replies += answer(n) + "+OK\r\n";
+        server.send(replies);
+        if (c.undone) {
+            server.expect("RSET\r\n");
+            server.send("+OK\r\n");
+            checksThenDeles(true);
+        }
+    } else {
+        checksThenDeles(false);
+    }
+    server.expect("QUIT\r\n");
+    server.send("+OK bye\r\n");
+
+    ScreenerFixture f;
+    f.pointAt(server.port());
+    f.s.profile.conf.setSecurityMode(SecurityMode::Auto);
+    for (int n = 1; n <= 3; ++n)
+        f.addMessage(n, "spam" + number(n) + "@example.net", "offer " + number(n),
+                     ScreenerFixture::codeOf("uid-" + number(n)));
+    f.s.buildMessageTable(false);
+    EXPECT_TRUE(f.s.connectSession()) << f.s.sessionError;
+    const std::size_t before = f.view.statusHistory.size();
+    try {
+        f.s.deleteRows({1, 2, 3});
+    } catch (const std::exception &) {
+    }
+    f.s.closeSession();
+    EXPECT_TRUE(server.waitUntilScriptDone());
+    for (const std::string &failure : server.failures())
+        ADD_FAILURE() << failure;
+    wire = server.received();
+
+    Outcome out;
+    out.numbers = f.s.ListBox1();
+    for (const auto &row : f.s.profile.rejectedLog.rows())
+        out.log.push_back(std::string(row.sender));
+    out.statuses.assign(f.view.statusHistory.begin() + long(before), f.view.statusHistory.end());
+    out.deleted = f.s.lastDeletion.deleted;
+    out.leftAlone = f.s.lastDeletion.leftAlone;
+    out.counted = f.s.profile.settings.DeletedCount;
+    out.failure = f.s.lastDeletion.failure;
+    return out;
+}
+
+TEST(PipelinedDeletionTest, OneBatchOrCheckByCheckTheSameMessagesGo)
+{
+    const Case cases[] = {
+        {"every check holds", "+OK 2 uid-2\r\n", false},
+        {"message 2 is another message now", "+OK 2 uid-x\r\n", true},
+        {"the check of message 2 is refused", "-ERR no such message\r\n", true},
+    };
+    const Strings left[] = {{}, {"1"}, {"1", "2"}};  // the rows left, renumbered
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        const Case &c = cases[k];
+        SCOPED_TRACE(c.what);
+        Strings wire;
+        const Outcome oneByOne = deleteAll(c, false, wire);
+        Outcome pipelined = deleteAll(c, true, wire);
+        EXPECT_EQ(pipelined.numbers, left[k]);
+        EXPECT_EQ(std::count(wire.begin(), wire.end(), "RSET\r\n"), c.undone ? 1 : 0);
+        if (!c.undone) {
+            // The same texts, each check's beside its DELE's instead of all checks first.
+            std::sort(pipelined.statuses.begin(), pipelined.statuses.end());
+            Outcome sorted = oneByOne;
+            std::sort(sorted.statuses.begin(), sorted.statuses.end());
+            EXPECT_EQ(pipelined, sorted);
+        } else {
+            EXPECT_EQ(pipelined, oneByOne);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kestrix::test
