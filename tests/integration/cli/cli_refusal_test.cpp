@@ -70,7 +70,9 @@ TEST_F(CliTest, EveryRefusalIsToldApartInOneLine)
             fake.send(c.refusal + "\r\n");
         }
         fake.expect("QUIT\r\n");
-        fake.send("+OK\r\n");
+        // A session that got past the login and deleted nothing does not wait for QUIT's reply.
+        if (c.after.empty())
+            fake.send("+OK\r\n");
         makeProfile().settings.Port = std::to_string(fake.port());
         saveProfile();
 

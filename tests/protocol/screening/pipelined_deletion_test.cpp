@@ -86,7 +86,7 @@ Outcome deleteAll(const Case &c, bool pipelining, Strings &wire)
         f.addMessage(n, "spam" + number(n) + "@example.net", "offer " + number(n),
                      ScreenerFixture::codeOf("uid-" + number(n)));
     f.s.buildMessageTable(false);
-    EXPECT_TRUE(f.s.connectSession()) << f.s.sessionError;
+    EXPECT_TRUE(f.s.connectSession()) << f.s.session.sessionError;
     const std::size_t before = f.view.statusHistory.size();
     try {
         f.s.deleteRows({1, 2, 3});
@@ -99,7 +99,7 @@ Outcome deleteAll(const Case &c, bool pipelining, Strings &wire)
     wire = server.received();
 
     Outcome out;
-    out.numbers = f.s.ListBox1();
+    out.numbers = f.s.messages.ListBox1();
     for (const auto &row : f.s.profile.rejectedLog.rows())
         out.log.push_back(std::string(row.sender));
     out.statuses.assign(f.view.statusHistory.begin() + long(before), f.view.statusHistory.end());
