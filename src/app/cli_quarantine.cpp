@@ -6,6 +6,8 @@
 #include "profiles/list_files.h"
 #include "profiles/profile_conf.h"
 #include "profiles/quarantine_restore.h"
+#include "screening/deleted_mail.h"
+#include "screening/learning.h"
 
 #include <QDateTime>
 
@@ -19,8 +21,9 @@ const char *const kQuarantineUsage =
     "      Deleted mail, the copies kept of deleted messages: list prints one line per copy,\n"
     "      newest first: ID TAB date TAB sender TAB subject TAB size TAB reason; show prints\n"
     "      a copy; restore delivers copies into a Maildir or appends them to an mbox, takes\n"
-    "      them out of Deleted mail and out of the rejected-mail log; save writes one to a\n"
-    "      file; purge drops the copies past the profile's keepDays (or DAYS)\n";
+    "      them out of Deleted mail, out of the rejected-mail log and out of the spam the\n"
+    "      learned score was taught; save writes one to a file; purge drops the copies past\n"
+    "      the profile's keepDays (or DAYS)\n";
 
 namespace {
 
@@ -44,7 +47,8 @@ std::string listLine(const QuarantineEntry &e)
            + "\n";
 }
 
-int restore(QuarantineStore &store, const QString &logPath, const std::vector<std::string> &rest)
+int restore(QuarantineStore &store, const QString &logPath, Learning &learning,
+            const std::vector<std::string> &rest)
 {
     std::vector<int> ids;
     QString maildir;
@@ -73,6 +77,11 @@ int restore(QuarantineStore &store, const QString &logPath, const std::vector<st
                               : deliverCopy(store, *e, RestoreTarget::Maildir, maildir);
         if (!error.empty())
             return failure(error);
+        // What the deletion taught goes with it: the log entry and the spam training.
+        if (const auto bytes = store.read(*e); bytes && unlearnDeletedCopy(learning, *e, *bytes)) {
+            if (const std::string error = learning.save(); !error.empty())
+                return failure(error);
+        }
         forgetDeletionInLog(log, *e);
         if (const FileResult saved = SaveRejectedLog(logPath, log); !saved)
             return failure(saved.error);
@@ -127,8 +136,11 @@ int runQuarantineCommand(const GlobalOptions &global, const std::vector<std::str
                    + " copies purged from Deleted mail");
         return ExitDone;
     }
-    if (word == "restore")
-        return restore(store, paths.log, rest);
+    if (word == "restore") {
+        Learning learning;
+        learning.open(*dir, profile->name, ProfileConf::load(paths.conf));
+        return restore(store, paths.log, learning, rest);
+    }
 
     const auto id = positive(rest[0]);
     const QuarantineEntry *e = id ? store.find(*id) : nullptr;

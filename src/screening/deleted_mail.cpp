@@ -158,7 +158,7 @@ std::string DeletedMail::restoreCopy(const QuarantineEntry &entry)
     return m_startMailProgram(program, params);
 }
 
-void DeletedMail::unlearn(const QuarantineEntry &entry, const std::string &bytes)
+bool unlearnDeletedCopy(Learning &learning, const QuarantineEntry &entry, const std::string &bytes)
 {
     // The training named the message by the header lines as TOP gave them: the lines up to and
     // with the empty one, then the end mark; its size was the server's, lines ended by CR LF.
@@ -167,7 +167,13 @@ void DeletedMail::unlearn(const QuarantineEntry &entry, const std::string &bytes
     long long size = entry.size;
     if (!entry.headerOnly)
         size += std::count(bytes.begin(), bytes.end(), '\n');
-    m_screener.unlearnMessage(lines.header, size);
+    return learning.unlearn(lines.header, size);
+}
+
+void DeletedMail::unlearn(const QuarantineEntry &entry, const std::string &bytes)
+{
+    if (unlearnDeletedCopy(m_screener.profile.learning, entry, bytes))
+        m_screener.saveLearning();
 }
 
 bool DeletedMail::restore(int id, const QString &whitelistFile)

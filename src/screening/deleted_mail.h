@@ -15,7 +15,12 @@
 
 namespace kestrix {
 
+class Learning;
 class Screener;
+
+// Takes the spam training of a restored copy back: the message as training named it (the
+// header lines TOP gave and the server's size). True when it had been trained.
+bool unlearnDeletedCopy(Learning &learning, const QuarantineEntry &entry, const std::string &bytes);
 
 inline constexpr char kAskDeleteCopyForGood[] =
     "Delete this message for good? It can no longer be restored.";

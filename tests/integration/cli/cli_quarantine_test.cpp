@@ -3,6 +3,7 @@
 // reads them.
 #include "cli_fixture.h"
 #include "profiles/quarantine_store.h"
+#include "profiles/token_store.h"
 #include "text/header_decoding.h"
 
 #include <QDir>
@@ -16,6 +17,12 @@ namespace {
 using Strings = std::vector<std::string>;
 
 QString q(const std::string &text) { return QString::fromStdString(text); }
+
+uint32_t trainedSpam(const QTemporaryDir &dir)
+{
+    std::string problem;
+    return TokenStore::load(TokenStore::pathFor(dir.path(), "default"), problem).spamMessages();
+}
 
 // The subjects of a Maildir's or an mbox's messages, one a line, as Python's mailbox reads them.
 std::string pythonSubjects(const std::string &kind, const std::string &path)
@@ -45,6 +52,7 @@ TEST_F(CliTest, DeletedMailKeepsTheServersBytesAndRestoresIntoMaildirAndMbox)
     ASSERT_EQ(deleted.exitCode, 0) << deleted.err;
     EXPECT_TRUE(dovecot->messages().empty());
     EXPECT_TRUE(loadProfile().log.isKnownBadSender("boss <boss@example.org>"));
+    EXPECT_EQ(trainedSpam(dir), 2u);
 
     const CliResult list = run({"quarantine", "list"});
     ASSERT_EQ(list.exitCode, 0) << list.err;
@@ -66,9 +74,11 @@ TEST_F(CliTest, DeletedMailKeepsTheServersBytesAndRestoresIntoMaildirAndMbox)
     ASSERT_EQ(run({"quarantine", "restore", idOf["Hello from the team"], "--mbox", mbox}).exitCode, 0);
     EXPECT_EQ(pythonSubjects("Maildir", maildir), "Invoice 7 7\n");
     EXPECT_EQ(pythonSubjects("mbox", mbox), "Hello from the team 27\n");
-    // Restored: out of Deleted mail, and the sender is no longer known bad for it.
+    // Restored: out of Deleted mail, and the sender is no longer known bad for it, neither in
+    // the log nor in what the learned score was taught.
     EXPECT_EQ(run({"quarantine", "list"}).out, "");
     EXPECT_FALSE(loadProfile().log.isKnownBadSender("boss <boss@example.org>"));
+    EXPECT_EQ(trainedSpam(dir), 0u);
 }
 
 TEST_F(CliTest, QuarantineVerbsAnswerEveryForm)
