@@ -60,14 +60,16 @@ std::string envelopeSender(std::string_view sender)
 
 }  // namespace
 
-std::string writeNewFileSynced(const QString &path, std::string_view bytes)
+namespace {
+
+std::string writeNew(const QString &path, std::string_view bytes, bool flush)
 {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return systemError(path);
     std::string error = writeAll(fd, bytes);
-    if (error.empty() && ::fsync(fd) != 0)
+    if (flush && error.empty() && ::fsync(fd) != 0)
         error = std::strerror(errno);
     if (::close(fd) != 0 && error.empty())
         error = std::strerror(errno);
@@ -76,6 +78,30 @@ std::string writeNewFileSynced(const QString &path, std::string_view bytes)
         return "Cannot write \"" + path.toStdString() + "\": " + error;
     }
     return {};
+}
+
+}  // namespace
+
+std::string writeNewFileSynced(const QString &path, std::string_view bytes)
+{
+    return writeNew(path, bytes, true);
+}
+
+std::string writeNewFile(const QString &path, std::string_view bytes)
+{
+    return writeNew(path, bytes, false);
+}
+
+std::string syncFileSystem(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(folder);
+    // syncfs also reports a failed write-back on that file system that nobody was told of yet.
+    const bool ok = ::syncfs(fd) == 0;
+    const std::string error = ok ? std::string() : systemError(folder);
+    ::close(fd);
+    return error;
 }
 
 std::string syncFolder(const QString &folder)

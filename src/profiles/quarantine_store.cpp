@@ -261,13 +261,24 @@ std::string QuarantineStore::store(std::string_view uniqueId, std::string_view s
                                    std::string_view subject, DeletionReason reason,
                                    const std::string &message, std::int64_t now)
 {
+    if (std::string error = stage(uniqueId, sender, subject, reason, message, now); !error.empty())
+        return error;
+    return commitStaged().reason;
+}
+
+std::string QuarantineStore::stage(std::string_view uniqueId, std::string_view sender,
+                                   std::string_view subject, DeletionReason reason,
+                                   const std::string &message, std::int64_t now)
+{
     if (uniqueId.empty())
         return "The message has no unique id: it cannot be kept";
-    if (findUniqueId(uniqueId))
+    const std::string id = cell(uniqueId);
+    if (findUniqueId(id)
+        || std::any_of(m_staged.begin(), m_staged.end(),
+                       [&](const Staged &s) { return s.entry.uniqueId == id; }))
         return {};
     QuarantineEntry e;
-    e.id = m_nextId;
-    e.uniqueId = cell(uniqueId);
+    e.uniqueId = id;
     e.sender = cell(sender);
     e.subject = cell(subject);
     e.size = std::int64_t(message.size());
@@ -283,19 +294,42 @@ std::string QuarantineStore::store(std::string_view uniqueId, std::string_view s
         e.headerOnly = true;
     }
     e.storedBytes = std::int64_t(kept.size());
-    const QString temp = m_folder + QStringLiteral("/tmp/") + q(e.fileName);
-    if (std::string error = writeNewFileSynced(temp, kept); !error.empty())
+    if (std::string error = writeNewFile(tempPath(e), kept); !error.empty())
         return error;
     faultPoint("before-rename");
-    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(filePath(e)).constData())
-        != 0) {
-        ::unlink(QFile::encodeName(temp).constData());
-        return "Cannot store the copy \"" + e.fileName + "\"";
-    }
-    ++m_nextId;
-    m_entries.push_back(std::move(e));
-    changed();
+    m_staged.push_back({std::move(e), std::string(uniqueId)});
     return {};
+}
+
+QuarantineStore::Unkept QuarantineStore::commitStaged()
+{
+    Unkept unkept;
+    if (m_staged.empty())
+        return unkept;
+    std::vector<Staged> staged = std::move(m_staged);
+    m_staged.clear();
+    // One flush for the whole run: each copy is on the disk before its rename into new.
+    const std::string flushError = syncFileSystem(m_folder + QStringLiteral("/tmp"));
+    for (auto &[e, uniqueId] : staged) {
+        const QByteArray temp = QFile::encodeName(tempPath(e));
+        if (flushError.empty()
+            && ::rename(temp.constData(), QFile::encodeName(filePath(e)).constData()) == 0) {
+            e.id = m_nextId++;
+            m_entries.push_back(std::move(e));
+            continue;
+        }
+        ::unlink(temp.constData());
+        unkept.uniqueIds.push_back(std::move(uniqueId));
+        unkept.reason = flushError.empty() ? "Cannot store the copy \"" + e.fileName + "\""
+                                           : flushError;
+    }
+    changed();
+    return unkept;
+}
+
+QString QuarantineStore::tempPath(const QuarantineEntry &entry) const
+{
+    return m_folder + QStringLiteral("/tmp/") + q(entry.fileName);
 }
 
 std::string QuarantineStore::saveIndex() const

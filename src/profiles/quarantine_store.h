@@ -64,6 +64,19 @@ public:
     std::string store(std::string_view uniqueId, std::string_view sender,
                       std::string_view subject, DeletionReason reason,
                       const std::string &message, std::int64_t now);
+    // The same in two steps for a run of copies, so the disk is flushed once for all of them:
+    // stage writes a copy into tmp (not yet flushed; a unique id stored or staged already
+    // succeeds), commitStaged flushes every staged copy, then renames each into new. A copy is
+    // kept only once commitStaged has run; it returns the unique ids (as given to stage) it could
+    // not keep and why.
+    std::string stage(std::string_view uniqueId, std::string_view sender,
+                      std::string_view subject, DeletionReason reason,
+                      const std::string &message, std::int64_t now);
+    struct Unkept {
+        std::vector<std::string> uniqueIds;
+        std::string reason;
+    };
+    Unkept commitStaged();
     std::string saveIndex() const;
 
     // The bytes of the stored copy; nothing when the file cannot be read.
@@ -82,6 +95,7 @@ public:
     QString filePath(const QuarantineEntry &entry) const;
 
 private:
+    QString tempPath(const QuarantineEntry &entry) const;
     void adoptUnindexed();
     void dropEntry(std::size_t index);
     void changed();
@@ -89,6 +103,11 @@ private:
     QString m_folder;
     QuarantineLimits m_limits;
     std::vector<QuarantineEntry> m_entries;  // oldest first
+    struct Staged {
+        QuarantineEntry entry;
+        std::string uniqueId;  // as the caller gave it
+    };
+    std::vector<Staged> m_staged;  // written into tmp, not yet flushed nor in new
     int m_nextId = 1;
     std::uint64_t m_revision = 0;
 };
@@ -96,6 +115,10 @@ private:
 // Writes a file that did not exist, 0600, and flushes it to the disk; on any failure nothing
 // stays behind. Empty on success, else the system's reason.
 std::string writeNewFileSynced(const QString &path, std::string_view bytes);
+// The same without the flush, for a run of files flushed together by syncFileSystem.
+std::string writeNewFile(const QString &path, std::string_view bytes);
+// Flushes everything written to the file system that holds the folder, in one call.
+std::string syncFileSystem(const QString &folder);
 // Flushes a folder's entries (the renames into it) to the disk.
 std::string syncFolder(const QString &folder);
 // Writes a message as it stands into a Maildir's tmp, flushed, then renames it into its new;

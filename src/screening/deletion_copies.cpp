@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace kestrix {
 
 namespace {
@@ -82,7 +84,7 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
                     ? DeletionReason::BlacklistedWord
                     : DeletionReason::KnownBadSender;
             const std::string error
-                = profile.quarantine->store(row.code, row.sender, row.subject, why, message,
+                = profile.quarantine->stage(row.code, row.sender, row.subject, why, message,
                                             QDateTime::currentSecsSinceEpoch());
             if (error.empty())
                 copied.push_back(c);
@@ -90,6 +92,17 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
                 notCopied(1, error);
             QCoreApplication::processEvents();
         }
+    }
+    // The staged copies reach the disk with one flush; one that could not is not deleted.
+    if (profile.quarantine) {
+        const QuarantineStore::Unkept unkept = profile.quarantine->commitStaged();
+        const auto lost = std::erase_if(copied, [&](const DeletionCandidate &c) {
+            return std::find(unkept.uniqueIds.begin(), unkept.uniqueIds.end(),
+                             messages.rows[c.index].code)
+                   != unkept.uniqueIds.end();
+        });
+        if (lost > 0)
+            notCopied(lost, unkept.reason);
     }
     // The index names the copies before any of them is deleted on the server.
     if (profile.quarantine && !copied.empty()) {
