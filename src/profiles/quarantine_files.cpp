@@ -92,16 +92,29 @@ std::string writeNewFile(const QString &path, std::string_view bytes)
     return writeNew(path, bytes, false);
 }
 
-std::string syncFileSystem(const QString &folder)
+std::string syncFileSystem(const QString &folder) { return FlushWatch(folder).flush(); }
+
+FlushWatch::FlushWatch(const QString &folder)
+    : m_folder(folder)
+    , m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    , m_openError(m_fd < 0 ? errno : 0)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return systemError(folder);
-    // syncfs also reports a failed write-back on that file system that nobody was told of yet.
-    const bool ok = ::syncfs(fd) == 0;
-    const std::string error = ok ? std::string() : systemError(folder);
-    ::close(fd);
-    return error;
+}
+
+FlushWatch::~FlushWatch()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::string FlushWatch::flush() const
+{
+    if (m_fd < 0) {
+        errno = m_openError;
+        return systemError(m_folder);
+    }
+    // syncfs reports a failed write-back on that file system since the folder was opened.
+    return ::syncfs(m_fd) == 0 ? std::string() : systemError(m_folder);
 }
 
 std::string syncFolder(const QString &folder)

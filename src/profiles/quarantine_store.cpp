@@ -294,6 +294,8 @@ std::string QuarantineStore::stage(std::string_view uniqueId, std::string_view s
         e.headerOnly = true;
     }
     e.storedBytes = std::int64_t(kept.size());
+    if (m_staged.empty())
+        m_flushWatch = std::make_shared<FlushWatch>(m_folder + QStringLiteral("/tmp"));
     if (std::string error = writeNewFile(tempPath(e), kept); !error.empty())
         return error;
     faultPoint("before-rename");
@@ -309,7 +311,9 @@ QuarantineStore::Unkept QuarantineStore::commitStaged()
     std::vector<Staged> staged = std::move(m_staged);
     m_staged.clear();
     // One flush for the whole run: each copy is on the disk before its rename into new.
-    const std::string flushError = syncFileSystem(m_folder + QStringLiteral("/tmp"));
+    const std::string flushError = m_flushWatch ? m_flushWatch->flush()
+                                                : syncFileSystem(m_folder + QStringLiteral("/tmp"));
+    m_flushWatch.reset();
     for (auto &[e, uniqueId] : staged) {
         const QByteArray temp = QFile::encodeName(tempPath(e));
         if (flushError.empty()

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,8 @@ struct QuarantineEntry {
     std::int64_t storedBytes = 0;  // of the copy on the disk
     std::string fileName;       // in new/ of the quarantine
 };
+
+class FlushWatch;
 
 class QuarantineStore {
 public:
@@ -108,6 +111,9 @@ private:
         std::string uniqueId;  // as the caller gave it
     };
     std::vector<Staged> m_staged;  // written into tmp, not yet flushed nor in new
+    // The tmp folder, opened before the first copy of a run is written: its flush then reports
+    // every failed write-back since, even one another program's sync was told of first.
+    std::shared_ptr<FlushWatch> m_flushWatch;
     int m_nextId = 1;
     std::uint64_t m_revision = 0;
 };
@@ -119,6 +125,22 @@ std::string writeNewFileSynced(const QString &path, std::string_view bytes);
 std::string writeNewFile(const QString &path, std::string_view bytes);
 // Flushes everything written to the file system that holds the folder, in one call.
 std::string syncFileSystem(const QString &folder);
+
+// A folder held open to flush its file system later (syncfs on the held descriptor).
+class FlushWatch {
+public:
+    explicit FlushWatch(const QString &folder);
+    ~FlushWatch();
+    FlushWatch(const FlushWatch &) = delete;
+    FlushWatch &operator=(const FlushWatch &) = delete;
+    // "" when every write-back on the file system since the folder was opened reached the disk.
+    std::string flush() const;
+
+private:
+    QString m_folder;
+    int m_fd = -1;
+    int m_openError = 0;
+};
 // Flushes a folder's entries (the renames into it) to the disk.
 std::string syncFolder(const QString &folder);
 // Writes a message as it stands into a Maildir's tmp, flushed, then renames it into its new;
