@@ -104,6 +104,17 @@ std::optional<Profile> loadChosenProfile(const GlobalOptions &global, const QStr
     return profile;
 }
 
+std::optional<ChosenProfile> openChosenProfile(const GlobalOptions &global, int &status)
+{
+    const auto dir = openFolder(global, status);
+    if (!dir)
+        return std::nullopt;
+    auto profile = loadChosenProfile(global, *dir, status);
+    if (!profile)
+        return std::nullopt;
+    return ChosenProfile{*dir, std::move(*profile)};
+}
+
 Action splitAction(const std::vector<std::string> &args)
 {
     if (args.empty())

@@ -37,6 +37,13 @@ std::optional<std::string> chooseProfile(const GlobalOptions &global, const QStr
 std::optional<Profile> loadChosenProfile(const GlobalOptions &global, const QString &dir,
                                          int &status);
 
+// openFolder, then loadChosenProfile: the folder and profile a profile command works on.
+struct ChosenProfile {
+    QString dir;
+    Profile profile;
+};
+std::optional<ChosenProfile> openChosenProfile(const GlobalOptions &global, int &status);
+
 // The first word of a command's arguments (its action: "add", "list") and the rest.
 struct Action {
     std::string word;

@@ -23,13 +23,12 @@ int runLogCommand(const GlobalOptions &global, const std::vector<std::string> &a
         return usageError("log " + action.word + " takes no arguments");
 
     int status = ExitDone;
-    const auto dir = openFolder(global, status);
-    if (!dir)
+    auto chosen = openChosenProfile(global, status);
+    if (!chosen)
         return status;
-    const auto profile = loadChosenProfile(global, *dir, status);
-    if (!profile)
-        return status;
-    const QString path = profilePaths(*dir, profile->name).log;
+    const QString &dir = chosen->dir;
+    const Profile &profile = chosen->profile;
+    const QString path = profilePaths(dir, profile.name).log;
     // What the file holds, also while the profile does not keep its log.
     RejectedLog log;
     if (const FileResult read = LoadRejectedLog(path, log); !read)
@@ -50,7 +49,7 @@ int runLogCommand(const GlobalOptions &global, const std::vector<std::string> &a
     }
     if (const FileResult written = SaveRejectedLog(path, RejectedLog()); !written)
         return failure(written.error);
-    printError("kestrix-cli: " + profile->name + ": log cleared ("
+    printError("kestrix-cli: " + profile.name + ": log cleared ("
                + std::to_string(log.rowCount() - 1) + " entries)");
     return ExitDone;
 }

@@ -111,14 +111,13 @@ int runQuarantineCommand(const GlobalOptions &global, const std::vector<std::str
     }
 
     int status = ExitDone;
-    const auto dir = openFolder(global, status);
-    if (!dir)
+    auto chosen = openChosenProfile(global, status);
+    if (!chosen)
         return status;
-    const auto profile = loadChosenProfile(global, *dir, status);
-    if (!profile)
-        return status;
-    const ProfilePaths paths = profilePaths(*dir, profile->name);
-    QuarantineStore store(QuarantineStore::folderFor(*dir, profile->name),
+    const QString &dir = chosen->dir;
+    const Profile &profile = chosen->profile;
+    const ProfilePaths paths = profilePaths(dir, profile.name);
+    QuarantineStore store(QuarantineStore::folderFor(dir, profile.name),
                           ProfileConf::load(paths.conf).quarantine());
     if (const std::string error = store.open(); !error.empty())
         return failure(error);
@@ -132,13 +131,13 @@ int runQuarantineCommand(const GlobalOptions &global, const std::vector<std::str
     }
     if (word == "purge") {
         const int dropped = store.purge(QDateTime::currentSecsSinceEpoch(), olderThan);
-        printError("kestrix-cli: " + profile->name + ": " + std::to_string(dropped)
+        printError("kestrix-cli: " + profile.name + ": " + std::to_string(dropped)
                    + " copies purged from Deleted mail");
         return ExitDone;
     }
     if (word == "restore") {
         Learning learning;
-        learning.open(*dir, profile->name, ProfileConf::load(paths.conf));
+        learning.open(dir, profile.name, ProfileConf::load(paths.conf));
         return restore(store, paths.log, learning, rest);
     }
 

@@ -79,18 +79,17 @@ int runWhitelistCommand(const GlobalOptions &global, const std::vector<std::stri
                                     : std::string("whitelist list takes no arguments"));
 
     int status = ExitDone;
-    const auto dir = openFolder(global, status);
-    if (!dir)
+    auto chosen = openChosenProfile(global, status);
+    if (!chosen)
         return status;
-    auto profile = loadChosenProfile(global, *dir, status);
-    if (!profile)
-        return status;
+    const QString &dir = chosen->dir;
+    Profile &profile = chosen->profile;
     if (action.word == "add")
-        return add(*profile, *dir, split.words.front());
+        return add(profile, dir, split.words.front());
     if (action.word == "remove")
-        return remove(*profile, *dir, split.words.front());
+        return remove(profile, dir, split.words.front());
     std::string out;
-    for (const std::string &entry : profile->whitelist.entries())
+    for (const std::string &entry : profile.whitelist.entries())
         out += entry + "\n";
     printOut(out);
     return ExitDone;
