@@ -79,12 +79,12 @@ void BM_AutoCheckUnchanged(benchmark::State &state)
     double cpu = 0;
     for (auto _ : state) {
         const double before = processCpuSeconds();
-        screener.pendingCommand = cmdCheckNewMail;
-        screener.Timer2Timer();
+        screener.dispatcher.pendingCommand = cmdCheckNewMail;
+        screener.dispatcher.Timer2Timer();
         cpu += processCpuSeconds() - before;
         signs += view.newMailSign.value_or(false) ? 1 : 0;
     }
-    if (signs != 0 || prompter.asked != 0 || screener.pendingCommand != cmdIdle)
+    if (signs != 0 || prompter.asked != 0 || screener.dispatcher.pendingCommand != cmdIdle)
         state.SkipWithError("the check of an unchanged mailbox saw new mail or asked");
     state.counters["cpu_s"] = cpu / double(state.iterations());
 }

@@ -129,7 +129,7 @@ double windowDownloadCpu(const QString &dir)
     form.topBar->SpeedButton30->click();
     QElapsedTimer limit;
     limit.start();
-    while (!(screener.pendingCommand == cmdIdle && !screener.dispatching()
+    while (!(screener.dispatcher.pendingCommand == cmdIdle && !screener.dispatcher.dispatching()
              && int(screener.messages.rows.size()) == kMessages)) {
         if (limit.elapsed() > 300000)
             throw std::runtime_error("the window's download did not end: "

@@ -41,7 +41,7 @@ DemoScreen::DemoScreen(TForm1 &form, WindowController &controller, QString folde
         m_form.refreshTick();
         m_form.Button1Click();
         after([&screener] {
-            return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
+            return screener.dispatcher.pendingCommand == cmdIdle && !screener.dispatcher.dispatching() &&
                    screener.messages.hasMessages();
         }, [this, &screener] {
             // Show the details of the first row with a verdict, else of the first row from
@@ -72,8 +72,8 @@ void DemoScreen::readFromTheGrid()
     Screener &screener = m_controller.screener();
     m_form.messagesPage->ReadMessage1->trigger();
     after([this, &screener] {
-        return m_controller.form4().isVisible() && screener.pendingCommand == cmdIdle
-               && !screener.dispatching();
+        return m_controller.form4().isVisible() && screener.dispatcher.pendingCommand == cmdIdle
+               && !screener.dispatcher.dispatching();
     }, [this] {
         m_waited = 0;
         after([this] { return m_waited >= 5; }, [this] {
@@ -102,7 +102,7 @@ void DemoScreen::deleteKnownBad()
             else
                 box->close();
         }
-        return screener.pendingCommand == cmdIdle && !screener.dispatching()
+        return screener.dispatcher.pendingCommand == cmdIdle && !screener.dispatcher.dispatching()
                && screener.profile.quarantine && !screener.profile.quarantine->entries().empty();
     }, [this] {
         m_form.topBar->SpeedButtonDeletedMail->click();
@@ -127,7 +127,7 @@ void DemoScreen::failedLogin()
         // The refusal is told in a message box first: it is closed as the user would.
         if (QWidget *box = QApplication::activeModalWidget())
             box->close();
-        return screener.pendingCommand == cmdIdle && !screener.dispatching() &&
+        return screener.dispatcher.pendingCommand == cmdIdle && !screener.dispatcher.dispatching() &&
                !screener.session.commandFailure.empty();
     }, [this] {
         m_waited = 0;

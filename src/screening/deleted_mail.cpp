@@ -205,8 +205,8 @@ bool DeletedMail::restore(int id, const QString &whitelistFile)
     if (const FileResult written = saveWhitelistFile(whitelistFile, profile.whitelist); !written)
         fail(written.error);
     // The sender's rows in the table are trusted now.
-    if (m_screener.messages.hasMessages() && m_screener.pendingCommand == cmdIdle)
-        m_screener.pendingCommand = cmdReclassify;
+    if (m_screener.messages.hasMessages() && m_screener.dispatcher.pendingCommand == cmdIdle)
+        m_screener.dispatcher.pendingCommand = cmdReclassify;
     return true;
 }
 

@@ -296,7 +296,7 @@ void Screener::renumberAfterDeletion(int number)
 
 void Screener::emptyServer()
 {
-    if (pendingCommand != cmdIdle || session.isOpen())
+    if (dispatcher.pendingCommand != cmdIdle || session.isOpen())
         return;
     m_view.setEnabled(Control::Timer2, false);
     connectSession();

@@ -1,11 +1,18 @@
 // The command dispatcher: buttons and the poller only queue a code in pendingCommand; the 50 ms
 // tick (Timer2) picks it up, opens the POP3 session, runs the whole operation, quits and returns
-// to idle. Also the main button, "/ All" and "Delete selected unknown", which only queue.
+// to idle. Also the main button, "/ All" and "Delete selected unknown", which only queue, and
+// what the desktop's sleep and network news do to the automatic check: after a wake-up or when
+// the network is back the check runs at once (a check left for the poller's next tick would wait
+// up to a whole interval, and one on a socket from before the sleep could only fail); a check
+// running when the network goes away ends at once with a text that says why.
+#include "screening/dispatcher.h"
+
 #include "screening/prompter.h"
 #include "screening/refusal_text.h"
 #include "screening/screener.h"
 #include "screening/view.h"
 #include "text/line_end.h"
+#include "transport/pop3_client.h"
 
 #include <QCoreApplication>
 
@@ -13,77 +20,73 @@
 
 namespace kestrix {
 
+namespace {
+constexpr const char *kNetworkGoneText = "The network went away: the check was stopped";
+}  // namespace
+
+View &Dispatcher::view() const { return m_screener.view(); }
+Prompter &Dispatcher::prompter() const { return m_screener.prompter(); }
+
 // ---- the buttons that queue ---------------------------------------------------------------
 
-void Screener::Button1Click()
+void Dispatcher::Button1Click()
 {
-    grid.knownBadSelectMode = false;
-    m_view.messageTableChanged();
-    const MainButtonMode mode = m_mainButtonMode;
+    m_screener.grid.knownBadSelectMode = false;
+    view().messageTableChanged();
+    const MainButtonMode mode = m_screener.mainButtonMode();
     if (mode == MainButtonMode::Process || mode == MainButtonMode::Continue) {
-        m_view.showPage(Control::TabSheet3);
+        view().showPage(Control::TabSheet3);
         pendingCommand = cmdReclassify;
         return;
     }
-    m_view.setEnabled(Control::SpeedButton2, false);
-    if (session.password.empty() && !signsInWithToken() && mode != MainButtonMode::Configure) {
-        m_prompter.message(Prompter::Kind::Information, "Password has not been specified !");
+    view().setEnabled(Control::SpeedButton2, false);
+    if (m_screener.session.password.empty() && !m_screener.signsInWithToken() && mode != MainButtonMode::Configure) {
+        prompter().message(Prompter::Kind::Information, "Password has not been specified !");
         return;
     }
     if (mode == MainButtonMode::Configure) {
-        m_view.showPage(Control::TabSheet8);
+        view().showPage(Control::TabSheet8);
         return;
     }
-    m_view.setEnabled(Control::SpeedButton2, true);
-    m_view.showPage(Control::TabSheet3);
-    m_view.setEnabled(Control::SpeedButton6, true);
-    m_view.setVisible(Control::Panel12, false);
+    view().setEnabled(Control::SpeedButton2, true);
+    view().showPage(Control::TabSheet3);
+    view().setEnabled(Control::SpeedButton6, true);
+    view().setVisible(Control::Panel12, false);
     pendingCommand = cmdGetHeaders;
 }
 
-void Screener::SpeedButton30Click()
+void Dispatcher::SpeedButton30Click()
 {
-    forgetResumeMarks();
+    m_screener.forgetResumeMarks();
     Button1Click();
 }
 
-void Screener::Button10Click()
+void Dispatcher::Button10Click()
 {
-    pendingCommand = grid.knownBadSelectMode ? cmdDeleteKnownBad : cmdDeleteSelected;
-}
-
-void Screener::updateSelectionInfo(int top, int bottom)
-{
-    grid.selTop = top;
-    grid.selBottom = bottom;
-    // An empty table has no selection to count, whatever the grid's cursor says.
-    m_view.setText(Control::Label6, !messages.hasMessages() ? std::string()
-                                    : top == bottom ? std::to_string(top)
-                                                    : std::to_string(top) + "-" + std::to_string(bottom));
-    m_view.setEnabled(Control::SpeedButton24, messages.hasMessages() && top == bottom);
+    pendingCommand = m_screener.grid.knownBadSelectMode ? cmdDeleteKnownBad : cmdDeleteSelected;
 }
 
 // ---- the tick -----------------------------------------------------------------------------
 
-void Screener::Timer2Timer()
+void Dispatcher::Timer2Timer()
 {
     // A tick that fires while a branch waits for the server (the session runs pending events)
     // must not start a second command on top of it.
     if (m_dispatching)
         return;
     // Queued commands wait while the configuration page is shown.
-    if (m_window->configurationPageShown())
+    if (m_screener.window().configurationPageShown())
         return;
-    if (const auto selection = m_window->gridSelection())
-        updateSelectionInfo(selection->first, selection->second);
-    if (messages.hasMessages()) {
-        if (const auto row = m_window->currentRow(); row && *row != grid.detailsRow) {
-            m_window->showDetails(*row);
-            grid.detailsRow = *row;
+    if (const auto selection = m_screener.window().gridSelection())
+        m_screener.updateSelectionInfo(selection->first, selection->second);
+    if (m_screener.messages.hasMessages()) {
+        if (const auto row = m_screener.window().currentRow(); row && *row != m_screener.grid.detailsRow) {
+            m_screener.window().showDetails(*row);
+            m_screener.grid.detailsRow = *row;
         }
     }
 
-    if (pendingCommand == cmdGetHeaders && profile.settings.CheckAfterDownload)
+    if (pendingCommand == cmdGetHeaders && m_screener.profile.settings.CheckAfterDownload)
         pendingCommand = cmdGetAndCheck;
     const PendingCommand code = pendingCommand;
     m_dispatching = true;
@@ -99,47 +102,47 @@ void Screener::Timer2Timer()
     m_dispatching = false;
 }
 
-void Screener::setGridEnabled(bool enabled)
+void Dispatcher::setGridEnabled(bool enabled)
 {
     m_gridDisabled = !enabled;
-    m_view.setEnabled(Control::stringgrid1, enabled);
+    view().setEnabled(Control::stringgrid1, enabled);
 }
 
-void Screener::finishCommand(PendingCommand code, bool enableGrid)
+void Dispatcher::finishCommand(PendingCommand code, bool enableGrid)
 {
     if (pendingCommand == code)
         pendingCommand = cmdIdle;
     if (enableGrid)
         setGridEnabled(true);
-    m_view.setEnabled(Control::Timer2, true);
+    view().setEnabled(Control::Timer2, true);
 }
 
-void Screener::recoverFromRefusal(PendingCommand code, const EPop3Refusal &refusal)
+void Dispatcher::recoverFromRefusal(PendingCommand code, const EPop3Refusal &refusal)
 {
     // The session ends first: a message box waits for the user, the server would not.
     endFailedCommand(code, refusalText(refusal));
-    tellRefusal(refusal);
+    m_screener.tellRefusal(refusal);
 }
 
-void Screener::recoverFromFailure(PendingCommand code, const std::string &what)
+void Dispatcher::recoverFromFailure(PendingCommand code, const std::string &what)
 {
     endFailedCommand(code, what);
     // A UIDL or DELE that failed without a refusal (the connection was lost).
-    if (std::exchange(m_operationFailed, false))
-        m_prompter.message(Prompter::Kind::Error, "Operation failed. " + withoutTrailingLineEnds(what));
+    if (std::exchange(m_screener.session.operationFailed, false))
+        prompter().message(Prompter::Kind::Error, "Operation failed. " + withoutTrailingLineEnds(what));
 }
 
 // Whatever failed, the dispatcher runs again: the command is dropped (unless another one was
 // queued meanwhile), a session left open is closed (QUIT: what the server acknowledged stands),
 // the grid and cursor are given back and the poller runs. The failure stays in the status line.
-void Screener::endFailedCommand(PendingCommand code, const std::string &what)
+void Dispatcher::endFailedCommand(PendingCommand code, const std::string &what)
 {
     if (pendingCommand == code)
         pendingCommand = cmdIdle;
     // A deletion run waits for the session's end even when the connection is gone already.
-    if ((session.isOpen() || m_deletionRun) && !session.closingSession) {
+    if ((m_screener.session.isOpen() || m_screener.deletionAwaitsSessionEnd()) && !m_screener.session.closingSession) {
         try {
-            closeSession();
+            m_screener.closeSession();
         } catch (...) {
         }
     }
@@ -147,147 +150,147 @@ void Screener::endFailedCommand(PendingCommand code, const std::string &what)
     // confirmed says so as well.
     std::string why = what;
     const bool deletion = code == cmdDeleteSelected || code == cmdDeleteKnownBad;
-    if (deletion && !lastDeletion.incomplete.empty())
-        why = why.empty() ? lastDeletion.incomplete
-                          : withoutTrailingLineEnds(why) + "; " + lastDeletion.incomplete;
+    if (deletion && !m_screener.lastDeletion.incomplete.empty())
+        why = why.empty() ? m_screener.lastDeletion.incomplete
+                          : withoutTrailingLineEnds(why) + "; " + m_screener.lastDeletion.incomplete;
     if (!why.empty()) {
-        m_view.setVisible(Control::Panel12, false);
-        m_view.setStatus(withoutTrailingLineEnds(why));
+        view().setVisible(Control::Panel12, false);
+        view().setStatus(withoutTrailingLineEnds(why));
     }
     setGridEnabled(true);
-    m_view.setBusyCursor(false);
-    m_view.setEnabled(Control::Timer2, true);
-    if (profile.settings.CheckInterval > 0)
-        m_view.setEnabled(Control::Poller, true);
+    view().setBusyCursor(false);
+    view().setEnabled(Control::Timer2, true);
+    if (m_screener.profile.settings.CheckInterval > 0)
+        view().setEnabled(Control::Poller, true);
 }
 
-void Screener::getHeaders(bool thenReclassify)
+void Dispatcher::getHeaders(bool thenReclassify)
 {
-    messages.clearTrustedLists();
-    setAllowDeleteAccepted(false);
-    m_view.setVisible(Control::Panel3, false);
-    m_view.setVisible(Control::Panel12, false);
-    m_view.setVisible(Control::Panel14, true);
+    m_screener.messages.clearTrustedLists();
+    m_screener.setAllowDeleteAccepted(false);
+    view().setVisible(Control::Panel3, false);
+    view().setVisible(Control::Panel12, false);
+    view().setVisible(Control::Panel14, true);
     if (thenReclassify)
         setGridEnabled(false);
-    if (!connectSession()) {
+    if (!m_screener.connectSession()) {
         // Nothing was read, and the previous table may no longer be what is on the server: its
         // verdicts and row buttons go, the status line says why.
-        forgetMessages();
-        endSession();
+        m_screener.forgetMessages();
+        m_screener.endSession();
         return;
     }
-    downloadHeaders();
-    if (session.downloadCancelled) {
+    m_screener.downloadHeaders();
+    if (m_screener.session.downloadCancelled) {
         // Nothing was judged: no verdict banner, only what happened.
-        endSession();
-        m_view.setVisible(Control::Panel3, false);
-        m_view.setVisible(Control::Panel12, false);
-        m_view.setStatus("Download cancelled: no message headers were fetched");
+        m_screener.endSession();
+        view().setVisible(Control::Panel3, false);
+        view().setVisible(Control::Panel12, false);
+        view().setStatus("Download cancelled: no message headers were fetched");
         return;
     }
     if (thenReclassify) {
         QCoreApplication::processEvents();
-        reclassify();
-    } else if (messages.allTrusted && messages.trustedCount > 0) {
-        setMainButtonMode(MainButtonMode::Continue);
+        m_screener.reclassify();
+    } else if (m_screener.messages.allTrusted && m_screener.messages.trustedCount > 0) {
+        m_screener.setMainButtonMode(MainButtonMode::Continue);
     }
-    endSession();
+    m_screener.endSession();
 }
 
-void Screener::runCommand(PendingCommand code)
+void Dispatcher::runCommand(PendingCommand code)
 {
     switch (code) {
     case cmdIdle:
         if (m_gridDisabled)
             setGridEnabled(true);
         // A session left open by an aborted command is closed here.
-        if (session.isOpen()) {
-            m_view.setEnabled(Control::Timer2, false);
-            closeSession();
-            m_view.setEnabled(Control::Timer2, true);
+        if (m_screener.session.isOpen()) {
+            view().setEnabled(Control::Timer2, false);
+            m_screener.closeSession();
+            view().setEnabled(Control::Timer2, true);
         }
         return;
 
     case cmdGetHeaders:
     case cmdGetAndCheck:
-        m_view.setEnabled(Control::Timer2, false);
+        view().setEnabled(Control::Timer2, false);
         getHeaders(code == cmdGetAndCheck);
         finishCommand(code, true);
         return;
 
     case cmdReclassify:
-        m_view.setEnabled(Control::Timer2, false);
-        setAllowDeleteAccepted(false);
+        view().setEnabled(Control::Timer2, false);
+        m_screener.setAllowDeleteAccepted(false);
         setGridEnabled(false);
-        m_view.setVisible(Control::Panel12, false);
-        m_view.setVisible(Control::Panel14, true);
-        reclassify();
+        view().setVisible(Control::Panel12, false);
+        view().setVisible(Control::Panel14, true);
+        m_screener.reclassify();
         finishCommand(code, true);
         return;
 
     case cmdDeleteSelected: {
-        m_view.setEnabled(Control::Timer2, false);
-        const int count = mySelCount();
+        view().setEnabled(Control::Timer2, false);
+        const int count = m_screener.mySelCount();
         if (count == 0) {
-            m_prompter.message(Prompter::Kind::Information, "Nothing to delete !");
-            setAllowDeleteAccepted(false);
+            prompter().message(Prompter::Kind::Information, "Nothing to delete !");
+            m_screener.setAllowDeleteAccepted(false);
             finishCommand(code, true);
             return;
         }
-        if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
+        if (prompter().askYesNo(Prompter::Kind::Confirmation,
                                 "Really DELETE selected " + std::to_string(count)
-                                    + " Message(s) " + profile.recoveryNote(false) + " ?")) {
-            m_view.setVisible(Control::Panel3, false);
+                                    + " Message(s) " + m_screener.profile.recoveryNote(false) + " ?")) {
+            view().setVisible(Control::Panel3, false);
             setGridEnabled(false);
-            if (connectSession())
-                deleteSelected();
-            endSession();
+            if (m_screener.connectSession())
+                m_screener.deleteSelected();
+            m_screener.endSession();
         } else {
             pendingCommand = cmdIdle;
         }
-        setAllowDeleteAccepted(false);
+        m_screener.setAllowDeleteAccepted(false);
         finishCommand(code, true);
         return;
     }
 
     case cmdCheckNewMail:
-        m_view.setEnabled(Control::Timer2, false);
+        view().setEnabled(Control::Timer2, false);
         setGridEnabled(false);
-        if (connectSession())
-            checkNewMail();
-        endSession();
+        if (m_screener.connectSession())
+            m_screener.checkNewMail();
+        m_screener.endSession();
         finishCommand(code, true);
         return;
 
     case cmdStartMailTool:
         // No server here. A program that cannot be started is ignored: the command still ends.
-        m_view.setEnabled(Control::Timer2, false);
-        m_window->startMailTool(profile.settings.MailToolPath, profile.settings.MailToolParams);
-        if (profile.settings.HideOnMailTool)
-            m_window->hideWindow();
+        view().setEnabled(Control::Timer2, false);
+        m_screener.window().startMailTool(m_screener.profile.settings.MailToolPath, m_screener.profile.settings.MailToolParams);
+        if (m_screener.profile.settings.HideOnMailTool)
+            m_screener.window().hideWindow();
         finishCommand(code, false);
         return;
 
     case cmdReadMessage:
-        if (readSelectedMessage())
+        if (m_screener.readSelectedMessage())
             finishCommand(code, true);
         return;
 
     case cmdDeleteKnownBad: {
-        m_view.setEnabled(Control::Timer2, false);
-        const int count = countKnownBad();
+        view().setEnabled(Control::Timer2, false);
+        const int count = m_screener.countKnownBad();
         if (count == 0) {
-            m_prompter.message(Prompter::Kind::Confirmation, "No bad listed messages available !");
-        } else if (m_prompter.askYesNo(Prompter::Kind::Confirmation,
+            prompter().message(Prompter::Kind::Confirmation, "No bad listed messages available !");
+        } else if (prompter().askYesNo(Prompter::Kind::Confirmation,
                                        "Really DELETE " + std::to_string(count)
                                            + " blacklisted or known bad message(s) "
-                                           + profile.recoveryNote(true) + " ?")) {
-            m_view.setVisible(Control::Panel3, false);
+                                           + m_screener.profile.recoveryNote(true) + " ?")) {
+            view().setVisible(Control::Panel3, false);
             setGridEnabled(false);
-            if (connectSession())
-                deleteKnownBad();
-            endSession();
+            if (m_screener.connectSession())
+                m_screener.deleteKnownBad();
+            m_screener.endSession();
         }
         pendingCommand = cmdIdle;
         finishCommand(code, true);
@@ -296,6 +299,34 @@ void Screener::runCommand(PendingCommand code)
     }
     // An unknown code (none is ever queued) is dropped.
     pendingCommand = cmdIdle;
+}
+
+// ---- the poller and the desktop ----------------------------------------------------------
+
+void Dispatcher::PollerTimer()
+{
+    if (pendingCommand == cmdIdle)
+        pendingCommand = cmdCheckNewMail;
+}
+
+void Dispatcher::desktopWoke()
+{
+    if (m_screener.profile.settings.CheckInterval <= 0)
+        return;
+    // The interval counts anew from this check.
+    view().setEnabled(Control::Poller, false);
+    view().setEnabled(Control::Poller, true);
+    PollerTimer();
+}
+
+void Dispatcher::networkLost()
+{
+    if (!m_screener.session.isOpen())
+        return;
+    // The waiting request fails at once instead of at its time-out; its command ends on this
+    // text (a download keeps the rows fetched so far).
+    m_screener.session.commandFailure = kNetworkGoneText;
+    m_screener.session.NMPOP31->Abort();
 }
 
 }  // namespace kestrix

@@ -49,7 +49,7 @@ void Screener::markSelected(Judgement side)
                      + (side == Judgement::Spam ? "spam" : "good") + "; "
                      + profile.learning.trainingNote());
     // The scores change with the training: the table is built again by the reclassify run.
-    pendingCommand = cmdReclassify;
+    dispatcher.pendingCommand = cmdReclassify;
 }
 
 bool Screener::unlearnMessage(const std::vector<std::string> &headerLines, long long size,

@@ -53,6 +53,9 @@ struct Pop3Session {
     // that session's deletions. Cleared when a session opens.
     bool quitConfirmed = false;
     bool closingSession = false;  // closeSession is running (a QUIT refused must not recurse)
+    // The client fired OnFailure (a refused or lost UIDL or DELE) since the last report: the
+    // window's "Operation failed" box is still due.
+    bool operationFailed = false;
 };
 
 }  // namespace kestrix

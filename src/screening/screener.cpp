@@ -41,10 +41,15 @@ void Screener::followAccount(bool accountFilled)
         setMainButtonMode(MainButtonMode::Configure);
 }
 
-void Screener::PollerTimer()
+void Screener::updateSelectionInfo(int top, int bottom)
 {
-    if (pendingCommand == cmdIdle)
-        pendingCommand = cmdCheckNewMail;
+    grid.selTop = top;
+    grid.selBottom = bottom;
+    // An empty table has no selection to count, whatever the grid's cursor says.
+    m_view.setText(Control::Label6, !messages.hasMessages() ? std::string()
+                                    : top == bottom ? std::to_string(top)
+                                                    : std::to_string(top) + "-" + std::to_string(bottom));
+    m_view.setEnabled(Control::SpeedButton24, messages.hasMessages() && top == bottom);
 }
 
 }  // namespace kestrix

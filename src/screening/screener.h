@@ -1,8 +1,8 @@
 #pragma once
 // The screening of one profile, for the window, kestrix-cli and the tests alike: it owns the
 // parts that hold the state (the profile handed over once, what the last download found, the
-// POP3 session, the grid's selection) and runs the operations that join them, each in a file of
-// its own (header_download.cpp, deletion.cpp, dispatcher.cpp, reclassify.cpp, ...). It reaches
+// POP3 session, the grid's selection, the window's dispatcher) and runs the operations that join
+// them, each in a file of its own (header_download.cpp, deletion.cpp, reclassify.cpp, ...). It reaches
 // the screen only through a View, asks only through a Prompter and reaches the rest of the
 // window through a WindowSide.
 
@@ -13,11 +13,11 @@
 #include "profiles/profile_store.h"
 #include "profiles/rejected_log.h"
 #include "profiles/whitelist.h"
+#include "screening/dispatcher.h"
 #include "screening/learning.h"
 #include "screening/downloaded_row.h"
 #include "screening/downloaded_messages.h"
 #include "screening/grid_selection.h"
-#include "screening/pending_command.h"
 #include "screening/pop3_session.h"
 #include "screening/screening_profile.h"
 #include "screening/view.h"
@@ -84,7 +84,8 @@ public:
 
     // ---- Grid, dispatcher and window state -----------------------------------------------------
     GridSelection grid;
-    PendingCommand pendingCommand = cmdIdle;
+    // The window's command dispatcher (dispatcher.h): buttons and timers queue, its tick runs.
+    Dispatcher dispatcher{*this};
     // "Allow delete of accepted" (CheckBox1) on the grid and on the view; the window's own click
     // handler writes grid.allowDeleteAccepted directly.
     void setAllowDeleteAccepted(bool checked);
@@ -250,53 +251,22 @@ public:
     MessageContent readContent;
     std::string readError;
 
-    // ---- Command dispatcher (dispatcher.cpp) ---------------------------------------------------
-    // What the dispatcher and the reading ask of the window besides the View (window_side.h):
-    // the window's controller hands itself over; without one every such step is skipped. The
-    // timers are switched through the View by id (Control::Timer2, Control::Poller), the message
-    // grid as Control::stringgrid1.
+    // ---- The window beside the screen ------------------------------------------------------------
+    // What the operations and the dispatcher ask of the window besides the View (window_side.h):
+    // the window's controller hands itself over; without one every such step is skipped.
     void setWindowSide(WindowSide &window) { m_window = &window; }
-
-    // One tick of the 50 ms dispatcher: selection bookkeeping, details refresh, then the queued
-    // command inside the error trap. The one place that catches the transport's failures for
-    // server commands; after any failure the code returns to idle and the tick runs again.
-    void Timer2Timer();
-    // The main button, "/ All" and "Delete selected unknown": they only queue a code.
-    void Button1Click();
-    void SpeedButton30Click();
-    void Button10Click();
-    // The poller's tick: queues the new-mail check; a tick while another command is queued or
-    // running is dropped, not kept for later.
-    void PollerTimer();
-    // The desktop woke from sleep or the network came back: with automatic checks on, the
-    // check is queued at once and the poller's interval starts anew (desktop_events.cpp).
-    void desktopWoke();
-    // The network went away: a command talking to the server ends at once, saying so.
-    void networkLost();
+    WindowSide &window() const { return *m_window; }
     // Copies the grid selection: selTop, selBottom, "Label6", "&M" (SpeedButton24).
     void updateSelectionInfo(int top, int bottom);
-    // True while a command's branch runs (the window's busy state besides the cursor).
-    bool dispatching() const { return m_dispatching; }
-
-private:
-    void runCommand(PendingCommand code);
-    void finishCommand(PendingCommand code, bool enableGrid);
-    // The trap: the command ends (endFailedCommand), then the user is told why.
-    void recoverFromFailure(PendingCommand code, const std::string &what);
-    void recoverFromRefusal(PendingCommand code, const EPop3Refusal &refusal);
-    void endFailedCommand(PendingCommand code, const std::string &what);
-    void getHeaders(bool thenReclassify);
     // Command 7: the selected row's message into the reader (read_message.cpp). False while
     // more than one row is selected: the command then waits, with the dispatcher running.
     bool readSelectedMessage();
+    // A deletion run waits for the session's end (settleDeletions), also after a failure.
+    bool deletionAwaitsSessionEnd() const { return m_deletionRun.has_value(); }
+
+private:
     // Message number still holds the message of rows[index] (UIDL number against its code).
     bool rowStillNamesMessage(std::size_t index, int number);
-    void setGridEnabled(bool enabled);
-    bool m_dispatching = false;
-    bool m_gridDisabled = false;
-    // The client fired OnFailure (a refused or lost UIDL or DELE) since the last report: the
-    // window's "Operation failed" box is still due.
-    bool m_operationFailed = false;
     void offerToSwitchSecurity();
 
     void scrollTableToEnd();

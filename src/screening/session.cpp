@@ -90,7 +90,7 @@ Pop3Attachment Screener::attachPop3(TNMPOP3 &client)
     };
     // The box comes with the reason, once the command that failed has ended (tellRefusal or
     // the dispatcher's trap).
-    client.OnFailure = [this](TPowersock *) { m_operationFailed = true; };
+    client.OnFailure = [this](TPowersock *) { session.operationFailed = true; };
     client.OnHostResolved = [this](TPowersock *) { m_view.setStatus("Host Resolved"); };
     client.OnInvalidHost = [this](bool &handled) {
         const auto host
@@ -120,7 +120,7 @@ bool Screener::connectSession()
     session.sessionError.clear();
     session.lastRefusal.reset();
     session.commandFailure.clear();
-    m_operationFailed = false;
+    session.operationFailed = false;
     m_window->connectionStarting(session.password);
     m_view.setVisible(Control::shape1, true);
     m_view.setBusyCursor(true);
@@ -240,7 +240,7 @@ std::string Screener::tellRefusal(const EPop3Refusal &refusal)
 {
     session.lastRefusal = refusal;
     const std::string text = refusalText(refusal);
-    const bool operationFailed = std::exchange(m_operationFailed, false);
+    const bool operationFailed = std::exchange(session.operationFailed, false);
     if (!refusalNeedsMessage(refusal) && !operationFailed)
         return text;  // the status line says it, as every reply
     m_prompter.message(Prompter::Kind::Error, operationFailed ? "Operation failed. " + text : text);

@@ -44,7 +44,7 @@ void TrayControl::leftClick()
     if (!passwordTyped())
         return;
     view.setVisible(Control::Panel12, false);
-    m_screener.pendingCommand = cmdGetHeaders;
+    m_screener.dispatcher.pendingCommand = cmdGetHeaders;
 }
 
 void TrayControl::hideItem()
@@ -61,10 +61,10 @@ void TrayControl::getMessagesItem()
     if (!passwordTyped())
         return;
     m_screener.view().setVisible(Control::Panel12, false);
-    m_screener.pendingCommand = cmdGetHeaders;
+    m_screener.dispatcher.pendingCommand = cmdGetHeaders;
 }
 
-void TrayControl::mailToolItem() { m_screener.pendingCommand = cmdStartMailTool; }
+void TrayControl::mailToolItem() { m_screener.dispatcher.pendingCommand = cmdStartMailTool; }
 
 void TrayControl::Timer1Timer()
 {

@@ -58,7 +58,7 @@ void Screener::AddToWhitelist(const QString &whitelistFile)
 
     setMainButtonMode(MainButtonMode::GetNew);
     m_view.setEnabled(Control::button7, false);
-    pendingCommand = cmdReclassify;
+    dispatcher.pendingCommand = cmdReclassify;
 
     if (!messages.hasMessages()) {
         m_view.setVisible(Control::Panel3, false);

@@ -115,7 +115,7 @@ void TForm1::attachScreener(Screener &screener)
     messagesPage->attachScreener(screener);
     attachTrayControl(screener);
     connect(this, &TForm1::commandQueued, this,
-            [&screener](int code) { screener.pendingCommand = PendingCommand(code); });
+            [&screener](int code) { screener.dispatcher.pendingCommand = PendingCommand(code); });
     connect(statusArea->CheckBox1, &QCheckBox::toggled, this,
             [&screener](bool checked) { screener.grid.allowDeleteAccepted = checked; });
     // The counts a page shows are read each time it is shown, and the list pages show the
@@ -274,14 +274,14 @@ void TForm1::setConnectionOpen(bool open) { messagesPage->setConnectionOpen(open
 void TForm1::queueCommand(int code) { emit commandQueued(code); }
 
 // The main button, "/ All" and the delete button only queue: the Screener decides by its mode.
-void TForm1::Button1Click() { m_screener->Button1Click(); }
+void TForm1::Button1Click() { m_screener->dispatcher.Button1Click(); }
 
-void TForm1::SpeedButton30Click() { m_screener->SpeedButton30Click(); }
+void TForm1::SpeedButton30Click() { m_screener->dispatcher.SpeedButton30Click(); }
 
 void TForm1::Button10Click()
 {
     stayShownAfterCheck();
-    m_screener->Button10Click();
+    m_screener->dispatcher.Button10Click();
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
@@ -348,7 +348,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         return;
     }
     // Closing by the window itself acts as "Program Exit", which waits while a command runs.
-    if (!m_exiting && m_screener->dispatching()) {
+    if (!m_exiting && m_screener->dispatcher.dispatching()) {
         event->ignore();
         return;
     }

@@ -52,7 +52,7 @@ void TForm1::createTimers()
 void TForm1::Timer2Timer()
 {
     setConnectionOpen(m_screener->session.isOpen());
-    m_screener->Timer2Timer();
+    m_screener->dispatcher.Timer2Timer();
 }
 
 void TForm1::Timer1Timer()
@@ -82,7 +82,7 @@ void TForm1::Timer6Timer() { messagesPage->blinkBanner(); }
 
 void TForm1::PollerTimer()
 {
-    m_screener->PollerTimer();
+    m_screener->dispatcher.PollerTimer();
 }
 
 void TForm1::SpinEdit2Change(int minutes)

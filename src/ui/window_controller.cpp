@@ -255,8 +255,8 @@ void WindowController::connectDispatcher()
     // Sleep and the network: a check at once after a wake-up, a running one ends when the
     // network goes.
     auto *desktop = new DesktopSignals(&m_form);
-    connect(desktop, &DesktopSignals::woke, this, [this] { m_screener.desktopWoke(); });
-    connect(desktop, &DesktopSignals::networkGone, this, [this] { m_screener.networkLost(); });
+    connect(desktop, &DesktopSignals::woke, this, [this] { m_screener.dispatcher.desktopWoke(); });
+    connect(desktop, &DesktopSignals::networkGone, this, [this] { m_screener.dispatcher.networkLost(); });
 }
 
 // ---- the window's side of the screening ------------------------------------------------------

@@ -183,7 +183,7 @@ Prompter &WindowProfiles::ask() const { return m_screener.prompter(); }
 
 bool WindowProfiles::busy() const
 {
-    return m_form.isBusy() || m_screener.dispatching();
+    return m_form.isBusy() || m_screener.dispatcher.dispatching();
 }
 
 std::optional<int> WindowProfiles::selectedItem() const

@@ -52,7 +52,7 @@ struct WindowFixture {
     {
         QTRY_VERIFY(form.topBar->Button1->isEnabled());
         QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(screener().pendingCommand == cmdIdle && !screener().dispatching(),
+        QTRY_VERIFY_WITH_TIMEOUT(screener().dispatcher.pendingCommand == cmdIdle && !screener().dispatcher.dispatching(),
                                  20000);
     }
 

@@ -17,11 +17,11 @@ protected:
     // go through and leave no session open.
     void runCommand(PendingCommand code)
     {
-        s.pendingCommand = code;
-        s.Timer2Timer();
+        s.dispatcher.pendingCommand = code;
+        s.dispatcher.Timer2Timer();
         ASSERT_TRUE(s.session.sessionError.empty()) << s.session.sessionError;
         EXPECT_TRUE(s.session.commandFailure.empty()) << s.session.commandFailure;
-        EXPECT_EQ(s.pendingCommand, cmdIdle);
+        EXPECT_EQ(s.dispatcher.pendingCommand, cmdIdle);
         EXPECT_FALSE(s.session.isOpen());
         prompter.verifyAllAsked();
     }

@@ -30,8 +30,8 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
     f.pop.UsePipelining = pipelined;
     f.s.profile.settings.NotifyLimit = 1000;
     f.s.profile.whitelist.add(NumberedMailbox::sender(1));
-    f.s.pendingCommand = cmdGetAndCheck;
-    f.s.Timer2Timer();
+    f.s.dispatcher.pendingCommand = cmdGetAndCheck;
+    f.s.dispatcher.Timer2Timer();
     EXPECT_EQ(f.s.messages.ListBox1().size(), std::size_t(count));
 
     // Another program removes message 30 (rows 31..40 now name the wrong messages), and new

@@ -154,8 +154,8 @@ TEST_F(TokenSignInTest, ARefusedTokenIsReplacedOnceByAFreshOne)
     answerToken(3, false);
     answerToken(4, false);
     prompter.expectMessage(Prompter::Kind::Error, "");
-    s.pendingCommand = cmdGetAndCheck;
-    s.Timer2Timer();
+    s.dispatcher.pendingCommand = cmdGetAndCheck;
+    s.dispatcher.Timer2Timer();
     EXPECT_EQ(tokenRuns(), 4);
     EXPECT_THAT(s.session.sessionError, HasSubstr("The token was refused (401): sign in again with your "
                                           "token command (server: -ERR [AUTH]"));
@@ -185,8 +185,8 @@ TEST_F(TokenSignInTest, NoTokenOrNoEncryptionSendsNothing)
         s.profile.conf.setSecurityMode(c.security);
         const std::size_t wireBefore = wireText().size();
         prompter.expectMessage(Prompter::Kind::Error, "");
-        s.pendingCommand = cmdGetAndCheck;
-        s.Timer2Timer();
+        s.dispatcher.pendingCommand = cmdGetAndCheck;
+        s.dispatcher.Timer2Timer();
         prompter.verifyAllAsked();
         EXPECT_THAT(s.session.sessionError, HasSubstr(c.why));
         EXPECT_EQ(wireText().size(), wireBefore);  // not even a connection

@@ -37,11 +37,11 @@ protected:
     // The dispatcher is idle and will run the next tick.
     void expectIdleAndRunning()
     {
-        EXPECT_EQ(s.pendingCommand, cmdIdle);
+        EXPECT_EQ(s.dispatcher.pendingCommand, cmdIdle);
         EXPECT_EQ(view.enabled(Control::Timer2), true);
         EXPECT_NE(view.enabled(Control::stringgrid1), std::optional<bool>(false));
         EXPECT_FALSE(s.session.isOpen());
-        EXPECT_FALSE(s.dispatching());
+        EXPECT_FALSE(s.dispatcher.dispatching());
     }
 
     bool configPageShown = false;
@@ -59,8 +59,8 @@ TEST_F(DispatcherTest, QueuedGetHeadersRunsTheDownloadAndTheReclassifyRun)
     scriptUidl(2, "uid-b");
     scriptQuit();
 
-    s.pendingCommand = cmdGetHeaders;  // becomes 5 while "check after download" is on
-    s.Timer2Timer();
+    s.dispatcher.pendingCommand = cmdGetHeaders;  // becomes 5 while "check after download" is on
+    s.dispatcher.Timer2Timer();
     finishDialogue();
 
     expectIdleAndRunning();
@@ -85,8 +85,8 @@ TEST_F(DispatcherTest, WithoutTheCheckAfterDownloadOnlyTheDownloadRunsAndAllTrus
     scriptUidl(1, "uid-a");
     scriptQuit();
 
-    s.pendingCommand = cmdGetHeaders;
-    s.Timer2Timer();
+    s.dispatcher.pendingCommand = cmdGetHeaders;
+    s.dispatcher.Timer2Timer();
     finishDialogue();
 
     expectIdleAndRunning();
@@ -99,13 +99,13 @@ TEST_F(DispatcherTest, QueuedCommandsWaitWhileTheConfigurationPageIsShown)
     addRows({"spam@example.net"});
     configPageShown = true;
     selection = {1, 1};
-    s.pendingCommand = cmdReclassify;
-    s.Timer2Timer();
-    EXPECT_EQ(s.pendingCommand, cmdReclassify);
+    s.dispatcher.pendingCommand = cmdReclassify;
+    s.dispatcher.Timer2Timer();
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdReclassify);
     EXPECT_FALSE(view.text(Control::Label6));  // not even the selection bookkeeping ran
 
     configPageShown = false;
-    s.Timer2Timer();
+    s.dispatcher.Timer2Timer();
     expectIdleAndRunning();
     EXPECT_EQ(view.text(Control::Label6), "1");
     EXPECT_EQ(view.visible(Control::Panel3), true);
@@ -120,26 +120,26 @@ TEST_F(DispatcherTest, DeletionsThatEndBeforeTheServerSendNothing)
 
     // Only the trusted row is selected: nothing to delete.
     selection = {1, 1};
-    s.pendingCommand = cmdDeleteSelected;
+    s.dispatcher.pendingCommand = cmdDeleteSelected;
     prompter.expectMessage(Kind::Information, "Nothing to delete !");
-    s.Timer2Timer();
+    s.dispatcher.Timer2Timer();
     expectIdleAndRunning();
     EXPECT_EQ(view.checked(Control::CheckBox1), false);
 
     // Two deletable rows, answered No.
     selection = {1, 3};
-    s.pendingCommand = cmdDeleteSelected;
+    s.dispatcher.pendingCommand = cmdDeleteSelected;
     prompter.expectYesNo(Kind::Confirmation, "Really DELETE selected 2 Message(s) (No Recovery) ?",
                          false);
-    s.Timer2Timer();
+    s.dispatcher.Timer2Timer();
     expectIdleAndRunning();
 
     // No known-bad rows at all.
     s.grid.knownBadSelectMode = true;
-    s.Button10Click();
-    EXPECT_EQ(s.pendingCommand, cmdDeleteKnownBad);
+    s.dispatcher.Button10Click();
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdDeleteKnownBad);
     prompter.expectMessage(Kind::Confirmation, "No bad listed messages available !");
-    s.Timer2Timer();
+    s.dispatcher.Timer2Timer();
     expectIdleAndRunning();
 
     prompter.verifyAllAsked();
@@ -161,11 +161,11 @@ TEST_F(DispatcherTest, KnownBadDeletionAnsweredYesDeletesAndQuits)
     scriptQuit();
 
     s.grid.knownBadSelectMode = true;
-    s.Button10Click();
+    s.dispatcher.Button10Click();
     prompter.expectYesNo(Kind::Confirmation,
                          "Really DELETE 1 blacklisted or known bad message(s) (No Recovery !) ?",
                          true);
-    s.Timer2Timer();
+    s.dispatcher.Timer2Timer();
     finishDialogue();
     prompter.verifyAllAsked();
     expectIdleAndRunning();
@@ -184,8 +184,8 @@ TEST_F(DispatcherTest, ServerErrorDuringADownloadClosesTheSessionAndTheDispatche
     server("-ERR no such message\r\n");
     scriptQuit();
 
-    s.pendingCommand = cmdGetHeaders;
-    s.Timer2Timer();
+    s.dispatcher.pendingCommand = cmdGetHeaders;
+    s.dispatcher.Timer2Timer();
     finishDialogue();
 
     expectIdleAndRunning();
@@ -199,8 +199,8 @@ TEST_F(DispatcherTest, ServerErrorDuringADownloadClosesTheSessionAndTheDispatche
     EXPECT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"1"}));  // no row for the refused header
 
     // The next queued command runs.
-    s.pendingCommand = cmdReclassify;
-    s.Timer2Timer();
+    s.dispatcher.pendingCommand = cmdReclassify;
+    s.dispatcher.Timer2Timer();
     expectIdleAndRunning();
     EXPECT_EQ(fake.connectionsAccepted(), 1);
 }
@@ -214,10 +214,10 @@ TEST_F(DispatcherTest, AFailureWithoutServerReplyIsShownAndTheDispatcherRunsAgai
     fake.resetConnection();
 
     selection = {1, 2};
-    s.pendingCommand = cmdDeleteSelected;
+    s.dispatcher.pendingCommand = cmdDeleteSelected;
     prompter.expectYesNo(Kind::Confirmation, "Really DELETE selected 2 Message(s) (No Recovery) ?",
                          true);
-    s.Timer2Timer();
+    s.dispatcher.Timer2Timer();
     prompter.verifyAllAsked();
     expectIdleAndRunning();
     EXPECT_FALSE(view.busyCursor);
@@ -227,9 +227,9 @@ TEST_F(DispatcherTest, AFailureWithoutServerReplyIsShownAndTheDispatcherRunsAgai
 
     // A connection that cannot be made: the branch skips its server work and ends normally.
     s.profile.settings.Port = std::to_string(unusedLoopbackPort());
-    s.pendingCommand = cmdCheckNewMail;
+    s.dispatcher.pendingCommand = cmdCheckNewMail;
     prompter.expectMessage(Kind::Information, "Connection Failed");
-    s.Timer2Timer();
+    s.dispatcher.Timer2Timer();
     prompter.verifyAllAsked();
     expectIdleAndRunning();
 }
@@ -239,7 +239,7 @@ TEST_F(DispatcherTest, AnIdleTickClosesASessionLeftOpen)
     scriptLogin(0);
     scriptQuit();
     ASSERT_TRUE(s.connectSession());
-    s.Timer2Timer();
+    s.dispatcher.Timer2Timer();
     finishDialogue();
     expectIdleAndRunning();
 }
@@ -251,21 +251,21 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     s.grid.knownBadSelectMode = true;
 
     s.setMainButtonMode(MainButtonMode::Configure);
-    s.Button1Click();
-    EXPECT_EQ(s.pendingCommand, cmdIdle);
+    s.dispatcher.Button1Click();
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdIdle);
     EXPECT_EQ(view.pagesShown.back(), Control::TabSheet8);
     EXPECT_FALSE(s.grid.knownBadSelectMode);
 
     s.setMainButtonMode(MainButtonMode::GetNew);
     s.session.password.clear();
     prompter.expectMessage(Kind::Information, "Password has not been specified !");
-    s.Button1Click();
-    EXPECT_EQ(s.pendingCommand, cmdIdle);
+    s.dispatcher.Button1Click();
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdIdle);
     EXPECT_EQ(view.enabled(Control::SpeedButton2), false);
 
     s.session.password = "secret";
-    s.SpeedButton30Click();  // "/ All"
-    EXPECT_EQ(s.pendingCommand, cmdGetHeaders);
+    s.dispatcher.SpeedButton30Click();  // "/ All"
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdGetHeaders);
     EXPECT_EQ(s.profile.settings.resumeCode, "-1");
     EXPECT_EQ(s.profile.settings.spareCode1, "-1");
     EXPECT_EQ(view.pagesShown.back(), Control::TabSheet3);
@@ -274,15 +274,15 @@ TEST_F(DispatcherTest, TheMainButtonAndItsFriendsOnlyQueue)
     EXPECT_EQ(view.visible(Control::Panel12), false);
 
     for (MainButtonMode caption : {MainButtonMode::Process, MainButtonMode::Continue}) {
-        s.pendingCommand = cmdIdle;
+        s.dispatcher.pendingCommand = cmdIdle;
         s.setMainButtonMode(caption);
         s.session.password.clear();  // no password needed to reclassify
-        s.Button1Click();
-        EXPECT_EQ(s.pendingCommand, cmdReclassify) << int(caption);
+        s.dispatcher.Button1Click();
+        EXPECT_EQ(s.dispatcher.pendingCommand, cmdReclassify) << int(caption);
     }
 
-    s.Button10Click();
-    EXPECT_EQ(s.pendingCommand, cmdDeleteSelected);
+    s.dispatcher.Button10Click();
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdDeleteSelected);
 
     for (int n = 1; n <= 7; ++n)
         s.messages.rows.push_back({n, "a@example.org", "Hi", "c" + std::to_string(n)});

@@ -24,13 +24,13 @@ protected:
     // Runs the main button's download through the dispatcher, as a click would.
     void getHeaders()
     {
-        s.pendingCommand = cmdGetHeaders;
-        s.Timer2Timer();
+        s.dispatcher.pendingCommand = cmdGetHeaders;
+        s.dispatcher.Timer2Timer();
         std::string statuses = "status texts:\n";
         for (const std::string &text : view.statusHistory)
             statuses += "  " + text + "\n";
         finishDialogue(statuses);
-        EXPECT_EQ(s.pendingCommand, cmdIdle);
+        EXPECT_EQ(s.dispatcher.pendingCommand, cmdIdle);
     }
 };
 

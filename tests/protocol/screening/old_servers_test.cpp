@@ -56,9 +56,9 @@ protected:
 
     void run(PendingCommand code)
     {
-        s.pendingCommand = code;
-        s.Timer2Timer();
-        EXPECT_EQ(s.pendingCommand, cmdIdle);
+        s.dispatcher.pendingCommand = code;
+        s.dispatcher.Timer2Timer();
+        EXPECT_EQ(s.dispatcher.pendingCommand, cmdIdle);
         EXPECT_FALSE(s.session.isOpen());
     }
 };
@@ -159,8 +159,8 @@ TEST(OldServerRefusalTest, WithoutUidlOrTopTheDownloadEndsWithAMessageAndClaimsN
         f.s.profile.conf.setSecurityMode(SecurityMode::Auto);
         f.prompter.expectMessage(Prompter::Kind::Error, c.message);
 
-        f.s.pendingCommand = cmdGetAndCheck;
-        f.s.Timer2Timer();
+        f.s.dispatcher.pendingCommand = cmdGetAndCheck;
+        f.s.dispatcher.Timer2Timer();
 
         EXPECT_TRUE(fake.waitUntilScriptDone());
         for (const std::string &failure : fake.failures())

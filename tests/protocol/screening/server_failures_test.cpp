@@ -379,10 +379,10 @@ TEST_F(ScreeningDialogueTest, ADeletionCountsAndRemovesItsRowsOnlyOnceQuitIsConf
         ASSERT_EQ(s.messages.ListBox1(), (std::vector<std::string>{"1", "2", "3"}));
         s.grid.selTop = 1;
         s.grid.selBottom = 2;
-        s.pendingCommand = cmdDeleteSelected;
+        s.dispatcher.pendingCommand = cmdDeleteSelected;
         prompter.expectYesNo(Prompter::Kind::Confirmation,
                              "Really DELETE selected 2 Message(s) (No Recovery) ?", true);
-        s.Timer2Timer();
+        s.dispatcher.Timer2Timer();
 
         // The log keeps what the user chose to delete, once; the count and the rows wait for
         // the server's word.

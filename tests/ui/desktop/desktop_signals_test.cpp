@@ -111,10 +111,10 @@ private slots:
         QVERIFY(woke.wait(10000));
         QLabel *newMailSign = window.form.statusArea->Image3;
         if (interval > 0) {
-            QTRY_VERIFY_WITH_TIMEOUT(newMailSign->isVisible() && !window.screener().dispatching(),
+            QTRY_VERIFY_WITH_TIMEOUT(newMailSign->isVisible() && !window.screener().dispatcher.dispatching(),
                                      20000);
         } else {
-            QCOMPARE(window.screener().pendingCommand, cmdIdle);
+            QCOMPARE(window.screener().dispatcher.pendingCommand, cmdIdle);
             QTest::qWait(300);  // a few dispatcher ticks: nothing was queued
             QVERIFY(newMailSign->isHidden());
         }

@@ -90,8 +90,8 @@ private slots:
 
             QTest::mouseClick(form.topBar->Button1, Qt::LeftButton);
             QCOMPARE(form.activePage(), form.messagesPage);
-            QTRY_VERIFY_WITH_TIMEOUT(screener.messages.hasMessages() && screener.pendingCommand == cmdIdle &&
-                                         !screener.dispatching(),
+            QTRY_VERIFY_WITH_TIMEOUT(screener.messages.hasMessages() && screener.dispatcher.pendingCommand == cmdIdle &&
+                                         !screener.dispatcher.dispatching(),
                                      20000);
             QCOMPARE(int(screener.messages.ListBox1().size()), 2);
             QVERIFY(screener.messages.messageTable.isTrusted(1));
@@ -109,7 +109,7 @@ private slots:
                                    "Really DELETE selected 1 Message(s) (Deleted messages are kept for 30 days under Deleted mail) ?", true);
             QTest::mouseClick(form.messagesPage->button10, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(dovecot.messages().size() == 1, 20000);
-            QTRY_VERIFY(screener.pendingCommand == cmdIdle && !screener.dispatching());
+            QTRY_VERIFY(screener.dispatcher.pendingCommand == cmdIdle && !screener.dispatcher.dispatching());
             QCOMPARE(screener.profile.settings.DeletedCount, 1);
             QCOMPARE(int(screener.messages.ListBox1().size()), 1);
             QVERIFY(dovecot.messages().front().find("Lunch") != std::string::npos);
@@ -277,11 +277,11 @@ private slots:
         w.controller.start(std::nullopt);
         Screener &screener = w.screener();
         form.showConfigAccounts();
-        screener.pendingCommand = cmdReclassify;
+        screener.dispatcher.pendingCommand = cmdReclassify;
         form.Timer2Timer();
-        QCOMPARE(screener.pendingCommand, cmdReclassify);
+        QCOMPARE(screener.dispatcher.pendingCommand, cmdReclassify);
         QTest::mouseClick(form.topBar->SpeedButton3, Qt::LeftButton);
-        QTRY_COMPARE(screener.pendingCommand, cmdIdle);
+        QTRY_COMPARE(screener.dispatcher.pendingCommand, cmdIdle);
         QVERIFY(w.prompter.asked.empty());
     }
 };

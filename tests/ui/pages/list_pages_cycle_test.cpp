@@ -89,9 +89,9 @@ private slots:
             QVERIFY(run.form.topBar->Button1->isEnabled());
 
             run.form.topBar->Button1->click();
-            QVERIFY(s.pendingCommand == cmdGetHeaders || s.pendingCommand == cmdGetAndCheck);
+            QVERIFY(s.dispatcher.pendingCommand == cmdGetHeaders || s.dispatcher.pendingCommand == cmdGetAndCheck);
             run.dispatch();
-            QCOMPARE(s.pendingCommand, cmdIdle);
+            QCOMPARE(s.dispatcher.pendingCommand, cmdIdle);
             QCOMPARE(s.messages.ListBox2(), std::vector<std::string>({senderOf(1), senderOf(2), senderOf(3), senderOf(4)}));
             QVERIFY(!run.form.messagesPage->Panel3->isHidden());
 
@@ -102,7 +102,7 @@ private slots:
             QCOMPARE(s.grid.selBottom, 2);
             QVERIFY(run.form.messagesPage->button7->isEnabled());
             run.form.messagesPage->button7->click();
-            QCOMPARE(s.pendingCommand, cmdReclassify);
+            QCOMPARE(s.dispatcher.pendingCommand, cmdReclassify);
             run.dispatch();
             QVERIFY(s.messages.messageTable.isTrusted(1));
             QVERIFY(s.messages.messageTable.isTrusted(2));

@@ -87,7 +87,7 @@ private slots:
         f.form.messagesPage->AddToWhitelist1->trigger();
         QVERIFY(!f.form.hideAfterCheck());
         QVERIFY(f.screener.profile.whitelist.contains(kMallory));
-        QCOMPARE(f.screener.pendingCommand, cmdReclassify);
+        QCOMPARE(f.screener.dispatcher.pendingCommand, cmdReclassify);
         QCOMPARE(f.form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
         QVERIFY(!f.form.messagesPage->button7->isEnabled());
         QVERIFY(f.form.messagesPage->SpeedButton31->isEnabled());

@@ -62,7 +62,7 @@ void downloadAll(test::WindowFixture &window, const test::DovecotServer &dovecot
     QVERIFY(window.screener().messages.hasMessages());
 }
 
-bool idle(Screener &screener) { return screener.pendingCommand == cmdIdle && !screener.dispatching(); }
+bool idle(Screener &screener) { return screener.dispatcher.pendingCommand == cmdIdle && !screener.dispatcher.dispatching(); }
 
 }  // namespace
 
@@ -224,8 +224,8 @@ private slots:
         form.messagesPage->stringgrid1->selectRows(1, 1, 1);
         QTRY_VERIFY(form.messagesPage->SpeedButton24->isVisible() && form.messagesPage->SpeedButton24->isEnabled());
         QTest::mouseClick(form.messagesPage->SpeedButton24, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(formReader.isVisible() && screener.pendingCommand == cmdIdle
-                                     && !screener.dispatching(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(formReader.isVisible() && screener.dispatcher.pendingCommand == cmdIdle
+                                     && !screener.dispatcher.dispatching(), 20000);
         QCOMPARE(formReader.Label5->text(), QStringLiteral(" Report"));
         QVERIFY(formReader.Memo1->toPlainText().startsWith(QStringLiteral("See the files.")));
         QCOMPARE(formReader.Label6->text(), QStringLiteral("report.pdf, run.exe"));
@@ -283,7 +283,7 @@ private slots:
             reader.Memo1->clear();
             ways[i].second();
             QTRY_VERIFY2_WITH_TIMEOUT(reader.isVisible() && idle(screener),
-                                      qPrintable(QString::fromLatin1(way) + QStringLiteral(" pending %1 status ").arg(int(screener.pendingCommand)) + window.form.statusArea->statustext->text()), 20000);
+                                      qPrintable(QString::fromLatin1(way) + QStringLiteral(" pending %1 status ").arg(int(screener.dispatcher.pendingCommand)) + window.form.statusArea->statustext->text()), 20000);
             QVERIFY2(reader.Memo1->toPlainText().startsWith(bodies[int(i)]),
                      qPrintable(QString::fromLatin1(way) + QStringLiteral(": ") + reader.Memo1->toPlainText()));
             // The server's last reply is shown without its line end.
@@ -300,7 +300,7 @@ private slots:
         reader.hide();
         reader.Memo1->setPlainText(QStringLiteral("unchanged"));
         QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, rowCentre(1));
-        QTRY_VERIFY_WITH_TIMEOUT(screener.pendingCommand == cmdIdle && !screener.dispatching()
+        QTRY_VERIFY_WITH_TIMEOUT(screener.dispatcher.pendingCommand == cmdIdle && !screener.dispatcher.dispatching()
                                      && window.form.statusArea->statustext->text().contains(
                                          QStringLiteral("no longer the message shown")), 20000);
         QVERIFY(!reader.isVisible());

@@ -160,8 +160,8 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
     QVERIFY(clickTrayIcon(*g_desktop, ownClass(), 1));
     QTRY_VERIFY(form.isVisible());
     QCOMPARE(form.activePage(), form.messagesPage);
-    QTRY_VERIFY_WITH_TIMEOUT(screener.messages.hasMessages() && screener.pendingCommand == cmdIdle &&
-                                 !screener.dispatching(),
+    QTRY_VERIFY_WITH_TIMEOUT(screener.messages.hasMessages() && screener.dispatcher.pendingCommand == cmdIdle &&
+                                 !screener.dispatcher.dispatching(),
                              20000);
     QCOMPARE(int(screener.messages.rows.size()), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 10000);
@@ -180,14 +180,14 @@ void TrayDesktopTest::clickChecksAndHidesAgainUnlessUnknownSenders()
     form.HideWindow();
     QTRY_VERIFY(!form.isVisible());
     QVERIFY(form.activePage() != form.configPage);
-    screener.pendingCommand = cmdCheckNewMail;
-    QTRY_VERIFY_WITH_TIMEOUT(screener.pendingCommand == cmdIdle && !screener.dispatching(), 20000);
+    screener.dispatcher.pendingCommand = cmdCheckNewMail;
+    QTRY_VERIFY_WITH_TIMEOUT(screener.dispatcher.pendingCommand == cmdIdle && !screener.dispatcher.dispatching(), 20000);
 
     // Mail from an unknown sender arrives: the window stays after the check.
     dovecot.addMessage(DovecotServer::makeMessage("Mallory <m@prize.example>", "You won"));
     QVERIFY(clickTrayIcon(*g_desktop, ownClass(), 1));
     QTRY_VERIFY(form.isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!screener.dispatching() && screener.pendingCommand == cmdIdle &&
+    QTRY_VERIFY_WITH_TIMEOUT(!screener.dispatcher.dispatching() && screener.dispatcher.pendingCommand == cmdIdle &&
                                  holdsSender(screener, "Mallory"),
                              20000);
     QTRY_VERIFY(!form.Timer1->isActive());

@@ -130,13 +130,13 @@ private slots:
         QVERIFY(!f.grid().decision(2).highlighted);  // selected, but not known bad
         QVERIFY(f.form.messagesPage->button10->isEnabled());
         f.form.Button10Click();
-        QCOMPARE(int(f.screener.pendingCommand), int(cmdDeleteKnownBad));
+        QCOMPARE(int(f.screener.dispatcher.pendingCommand), int(cmdDeleteKnownBad));
 
         // The main button ends the mode; the next deletion is of the selected rows.
         f.form.Button1Click();
         QVERIFY(!f.screener.grid.knownBadSelectMode);
         f.form.Button10Click();
-        QCOMPARE(int(f.screener.pendingCommand), int(cmdDeleteSelected));
+        QCOMPARE(int(f.screener.dispatcher.pendingCommand), int(cmdDeleteSelected));
     }
 
     void nextAndPreviousUnknown()

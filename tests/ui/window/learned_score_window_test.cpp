@@ -132,7 +132,7 @@ private slots:
         f.train();
         f.grid().setCurrentRow(3);
         f.page.MarkAsSpam1->trigger();
-        QCOMPARE(int(f.screener.pendingCommand), int(cmdReclassify));
+        QCOMPARE(int(f.screener.dispatcher.pendingCommand), int(cmdReclassify));
         QVERIFY(f.judgementOfRow(3) && *f.judgementOfRow(3) == Judgement::Spam);
         QCOMPARE(f.screener.profile.learning.store().spamMessages(), 21u);
 

@@ -174,9 +174,9 @@ private slots:
         QVERIFY(screener.profile.settings.HideOnMailTool);
 
         QTest::mouseClick(form.topBar->SpeedButton6, Qt::LeftButton);
-        QCOMPARE(screener.pendingCommand, cmdStartMailTool);
+        QCOMPARE(screener.dispatcher.pendingCommand, cmdStartMailTool);
         // One dispatcher tick starts it and hides the window (minimised without a tray).
-        QTRY_VERIFY(screener.pendingCommand == cmdIdle);
+        QTRY_VERIFY(screener.dispatcher.pendingCommand == cmdIdle);
         QVERIFY(!form.isVisible() || form.isMinimized());
         QTRY_VERIFY(QFile::exists(record));
         QCOMPARE(readFile(record), QByteArray("-mail\n"));
@@ -186,8 +186,8 @@ private slots:
         form.showNormal();
         form.configPage->CheckBox3->setChecked(false);
         form.configPage->Edit5->setText(dir.filePath(QStringLiteral("gone")));
-        screener.pendingCommand = cmdStartMailTool;
-        QTRY_VERIFY(screener.pendingCommand == cmdIdle);
+        screener.dispatcher.pendingCommand = cmdStartMailTool;
+        QTRY_VERIFY(screener.dispatcher.pendingCommand == cmdIdle);
         QVERIFY(form.isVisible() && !form.isMinimized());
         QVERIFY(form.Timer2->isActive());
         form.ProgramExit();

@@ -71,7 +71,7 @@ private slots:
         switchTo(w, QStringLiteral("other"));
         switchTo(w, QStringLiteral("demo"));
         form.refreshTick();
-        w.screener().Timer2Timer();
+        w.screener().dispatcher.Timer2Timer();
         QVERIFY(!w.screener().messages.hasMessages());
         QCOMPARE(form.messagesPage->Memo2->toPlainText(), QString());
         QVERIFY(form.messagesPage->Shape2->isHidden());

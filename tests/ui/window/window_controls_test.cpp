@@ -98,13 +98,13 @@ private slots:
         form.topBar->Edit4->setText(QStringLiteral("x"));
         form.topBar->Button1->setEnabled(false);  // as between a key and the next tick
         QTest::keyClick(form.topBar->Edit4, Qt::Key_Return);
-        QCOMPARE(screener.pendingCommand, cmdIdle);
+        QCOMPARE(screener.dispatcher.pendingCommand, cmdIdle);
         QCOMPARE(form.activePage(), form.startPage);
 
         form.refreshTick();
         QVERIFY(form.topBar->Button1->isEnabled());
         QTest::keyClick(form.topBar->Edit4, Qt::Key_Return);
-        QCOMPARE(screener.pendingCommand, cmdGetHeaders);
+        QCOMPARE(screener.dispatcher.pendingCommand, cmdGetHeaders);
         QCOMPARE(form.activePage(), form.messagesPage);
         QVERIFY(form.statusArea->SpeedButton2->isEnabled());
         QVERIFY(form.topBar->SpeedButton6->isEnabled());
@@ -118,30 +118,30 @@ private slots:
         form.Button1Click();  // "Configure"
         QCOMPARE(form.activePage(), form.configPage);
         QCOMPARE(form.configPage->PageControl2->currentWidget(), form.configPage->TabSheet8);
-        QCOMPARE(screener.pendingCommand, cmdIdle);
+        QCOMPARE(screener.dispatcher.pendingCommand, cmdIdle);
 
         screener.setMainButtonMode(MainButtonMode::GetNew);
         QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
         w.prompter.expectMessage(Prompter::Kind::Information, "Password has not been specified !");
         form.Button1Click();  // no password
         QCOMPARE(w.prompter.pending(), size_t(0));
-        QCOMPARE(screener.pendingCommand, cmdIdle);
+        QCOMPARE(screener.dispatcher.pendingCommand, cmdIdle);
         QVERIFY(!form.statusArea->SpeedButton2->isEnabled());
 
         screener.setMainButtonMode(MainButtonMode::Continue);
         QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Continue..."));
         form.Button1Click();
         QCOMPARE(form.activePage(), form.messagesPage);
-        QCOMPARE(screener.pendingCommand, cmdReclassify);
+        QCOMPARE(screener.dispatcher.pendingCommand, cmdReclassify);
 
         // "/ All" resets the marks first, then acts as the main button.
-        screener.pendingCommand = cmdIdle;
+        screener.dispatcher.pendingCommand = cmdIdle;
         screener.profile.settings.resumeCode = "12";
         screener.setMainButtonMode(MainButtonMode::Process);
         QCOMPARE(form.topBar->Button1->text(), QStringLiteral("Process Suspicuous Mails"));
         form.SpeedButton30Click();
         QCOMPARE(screener.profile.settings.resumeCode, std::string("-1"));
-        QCOMPARE(screener.pendingCommand, cmdReclassify);
+        QCOMPARE(screener.dispatcher.pendingCommand, cmdReclassify);
     }
 
     void configurationSubPageWalk()

@@ -213,8 +213,8 @@ private slots:
         const std::string fingerprint = TestCertificates::sha256Of(certificates.serverCertificate);
         w.prompter.expectYesNo(Prompter::Kind::Warning, "", trust);
         QTest::mouseClick(w.form.topBar->Button1, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.prompter.asked.empty() && screener.pendingCommand == cmdIdle &&
-                                     !screener.dispatching(),
+        QTRY_VERIFY_WITH_TIMEOUT(!w.prompter.asked.empty() && screener.dispatcher.pendingCommand == cmdIdle &&
+                                     !screener.dispatcher.dispatching(),
                                  20000);
         const QString question = QString::fromStdString(w.prompter.asked.front());
         QVERIFY2(question.contains(QStringLiteral("Trust this certificate for this profile?")),
@@ -309,8 +309,8 @@ private slots:
         w.form.topBar->Edit4->setText(QStringLiteral("secret"));
         QTRY_VERIFY(w.form.topBar->Button1->isEnabled());
         QTest::mouseClick(w.form.topBar->Button1, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(fake.connectionsAccepted() == 1 && w.screener().pendingCommand == cmdIdle
-                                     && !w.screener().dispatching(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(fake.connectionsAccepted() == 1 && w.screener().dispatcher.pendingCommand == cmdIdle
+                                     && !w.screener().dispatcher.dispatching(), 20000);
         QVERIFY(fake.waitUntilScriptDone());
 
         std::string heard;
@@ -370,8 +370,8 @@ private slots:
         QTRY_COMPARE(w.form.topBar->Button1->text(), QStringLiteral("Get Mail Headers: New"));
         QTest::mouseClick(w.form.topBar->Button1, Qt::LeftButton);
         Screener &screener = w.screener();
-        QTRY_VERIFY2_WITH_TIMEOUT(screener.messages.hasMessages() && screener.pendingCommand == cmdIdle
-                                      && !screener.dispatching(),
+        QTRY_VERIFY2_WITH_TIMEOUT(screener.messages.hasMessages() && screener.dispatcher.pendingCommand == cmdIdle
+                                      && !screener.dispatcher.dispatching(),
                                   qPrintable(w.form.statusArea->statustext->text()), 20000);
         QCOMPARE(w.prompter.asked.size(), size_t(1));
         QVERIFY(!readFile(data.filePath(QStringLiteral("default.ini"))).contains(

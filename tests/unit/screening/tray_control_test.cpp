@@ -56,11 +56,11 @@ TEST_F(TrayControlTest, LeftClickShowsAndQueuesByTrayActionAndPassword)
         shows = 0;
         s.session.password = c.password;
         s.profile.settings.TrayAction = c.trayAction;
-        s.pendingCommand = cmdIdle;
+        s.dispatcher.pendingCommand = cmdIdle;
         TrayControl tray = makeTray();
         tray.leftClick();
         EXPECT_EQ(tray.hideAfterCheck(), c.hideAfterCheck);
-        EXPECT_EQ(s.pendingCommand, c.queued);
+        EXPECT_EQ(s.dispatcher.pendingCommand, c.queued);
         EXPECT_TRUE(shown);
         EXPECT_EQ(shows, 1);
         EXPECT_EQ(s.mainButtonMode(), MainButtonMode::GetNew);
@@ -81,7 +81,7 @@ TEST_F(TrayControlTest, MenuItems)
     tray.showItem();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(tray.hideOffered());
-    EXPECT_EQ(s.pendingCommand, cmdIdle);  // "&Show" only shows
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdIdle);  // "&Show" only shows
     tray.hideItem();
     EXPECT_FALSE(shown);
 
@@ -89,17 +89,17 @@ TEST_F(TrayControlTest, MenuItems)
     s.profile.settings.TrayAction = 0;
     tray.getMessagesItem();
     EXPECT_TRUE(tray.hideAfterCheck());
-    EXPECT_EQ(s.pendingCommand, cmdIdle);
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdIdle);
     s.session.password = "pw";
     shown = false;
     tray.stayShown();
     tray.getMessagesItem();
     EXPECT_TRUE(tray.hideAfterCheck());
-    EXPECT_EQ(s.pendingCommand, cmdGetHeaders);
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdGetHeaders);
     EXPECT_EQ(view.visible(Control::Panel12), false);
 
     tray.mailToolItem();
-    EXPECT_EQ(s.pendingCommand, cmdStartMailTool);
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdStartMailTool);
 }
 
 TEST_F(TrayControlTest, HideAgainOnlyWhenShownForTheCheckAndNoUnknownSenders)
@@ -129,13 +129,13 @@ TEST_F(TrayControlTest, PollerQueuesTheCheckOnlyWhenIdle)
 {
     for (PendingCommand busy : {cmdGetHeaders, cmdReclassify, cmdDeleteSelected, cmdStartMailTool,
                                 cmdCheckNewMail}) {
-        s.pendingCommand = busy;
-        s.PollerTimer();
-        EXPECT_EQ(s.pendingCommand, busy);  // dropped, not kept for later
+        s.dispatcher.pendingCommand = busy;
+        s.dispatcher.PollerTimer();
+        EXPECT_EQ(s.dispatcher.pendingCommand, busy);  // dropped, not kept for later
     }
-    s.pendingCommand = cmdIdle;
-    s.PollerTimer();
-    EXPECT_EQ(s.pendingCommand, cmdCheckNewMail);
+    s.dispatcher.pendingCommand = cmdIdle;
+    s.dispatcher.PollerTimer();
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdCheckNewMail);
 
     EXPECT_EQ(TrayControl::pollerIntervalMs(0), std::nullopt);
     EXPECT_EQ(TrayControl::pollerIntervalMs(1), 60000);

@@ -45,7 +45,7 @@ TEST_F(WhitelistCommands, KnownBadSenderIsAddedBareAndTrustedAfterTheReclassify)
     EXPECT_TRUE(isDeletedEntry(s.profile.rejectedLog.rows()[3]));
     EXPECT_FALSE(s.profile.rejectedLog.isKnownBadSender("spam@example.org"));
 
-    EXPECT_EQ(s.pendingCommand, cmdReclassify);
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdReclassify);
     EXPECT_EQ(view.mainButtonMode, MainButtonMode::GetNew);
     EXPECT_EQ(view.enabled(Control::button10), false);
     EXPECT_EQ(view.enabled(Control::Deleteselectedmails1), false);
@@ -121,7 +121,7 @@ TEST_F(WhitelistCommands, AddOnAnEmptyTableOnlyDisablesTheDeleteButtons)
     s.AddToWhitelist(file);
     EXPECT_EQ(view.enabled(Control::button10), false);
     EXPECT_EQ(view.enabled(Control::Deleteselectedmails1), false);
-    EXPECT_EQ(s.pendingCommand, cmdIdle);
+    EXPECT_EQ(s.dispatcher.pendingCommand, cmdIdle);
     EXPECT_FALSE(folder.exists("default.acc"));
 }
 
