@@ -14,6 +14,7 @@
 #include "text/latin1.h"
 #include "transport/pop3_batch.h"
 #include "transport/pop3_client.h"
+#include "transport/pop3_refusal.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -201,18 +202,30 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
         held = failure ? std::vector<Candidate>() : keepCopies(held, knownBadRun, failure);
 
     // Then the DELE of every message whose check held (those before a failed check as well:
-    // one at a time they would have gone before it), pipelined in the same way.
+    // one at a time they would have gone before it), pipelined in the same way. A refused DELE
+    // ends the run, but the DELEs written ahead of its reply are on the server already: each of
+    // their replies is read, and what the server acknowledged (carried out at QUIT) is logged
+    // and counted like any deletion.
     std::vector<std::string> deletions;
     for (const Candidate &c : held)
         deletions.push_back("DELE " + std::to_string(c.number));
     std::optional<Pop3Batch> batch;
+    bool refused = false;
     for (const Candidate &c : held) {
-        if (!stillOpen())
+        if (!stillOpen() || (refused && !batch->repliesOwed()))
             break;
         try {
             if (!batch)
                 batch.emplace(client, deletions);
             batch->deleteMessage(c.number);
+        } catch (const EPop3Refusal &error) {
+            if (!failure)
+                fail(error);
+            refused = batch.has_value();
+            if (!refused)
+                break;
+            batch->stopSending();
+            continue;
         } catch (const std::exception &error) {
             if (!failure)
                 fail(error);
@@ -311,10 +324,21 @@ void Screener::emptyServer()
             deletions.push_back("DELE " + std::to_string(n));
         try {
             Pop3Batch batch(*session.NMPOP31, std::move(deletions));
-            for (int n = count; n >= 1 && session.isOpen(); --n)
-                batch.deleteMessage(n);
+            bool refused = false;
+            for (int n = count; n >= 1 && session.isOpen(); --n) {
+                if (refused && !batch.repliesOwed())
+                    break;
+                try {
+                    batch.deleteMessage(n);
+                } catch (const EPop3Refusal &) {
+                    // No further DELE goes out; those written ahead of this reply are carried
+                    // out at QUIT when the server acknowledged them, so each reply is read.
+                    refused = true;
+                    batch.stopSending();
+                }
+            }
         } catch (const std::exception &) {
-            // refused or lost: the rest is not deleted now; QUIT below
+            // lost (or a busy client): the rest is not deleted now; QUIT below
         }
     }
     if (session.isOpen())

@@ -70,6 +70,11 @@ TNMPOP3::RetrievedMessage Pop3Batch::fetchMessage(std::int32_t n)
     return client_.fetchMessage(n);
 }
 
+bool Pop3Batch::repliesOwed() const
+{
+    return client_.Connected() && !client_.inFlight_.empty();
+}
+
 bool Pop3Batch::nextCommand(std::string &line)
 {
     if (nextListed_ < listed_.size()) {
@@ -93,7 +98,7 @@ bool Pop3Batch::nextCommand(std::string &line)
 
 void Pop3Batch::sendAhead()
 {
-    if (!client_.pipelining_ || !client_.Connected())
+    if (stopped_ || !client_.pipelining_ || !client_.Connected())
         return;
     std::size_t bytes = client_.bytesInFlight_;
     if (!client_.inFlight_.empty() && bytes + windowBytes / 4 > windowBytes)

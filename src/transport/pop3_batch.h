@@ -59,6 +59,13 @@ public:
     // As TNMPOP3::FetchMessage: RETR n, e.g. the copy a deletion keeps before its DELE.
     TNMPOP3::RetrievedMessage fetchMessage(std::int32_t n);
 
+    // After a refusal the commands already written still count (the server carries out at QUIT
+    // every DELE it acknowledged), but one at a time none after it would have gone out:
+    // stopSending() keeps the rest back, and repliesOwed() tells whether a command written
+    // ahead still waits for its reply, which the next call, in the order sent, then reads.
+    void stopSending() { stopped_ = true; }
+    bool repliesOwed() const;
+
 private:
     // Tops the window up with the commands not sent yet, once a quarter of it is free (so the
     // commands go out in few large writes, not one per reply).
@@ -75,6 +82,7 @@ private:
     std::vector<std::string> listed_;
     std::size_t nextListed_ = 0;
     bool wasBusy_;
+    bool stopped_ = false;
 };
 
 }  // namespace kestrix

@@ -3,6 +3,7 @@
 // undone (RSET) and the deletion goes on check by check, so the same messages are deleted, left
 // alone, logged and counted, with the same failure, as one command at a time.
 #include "support/screener_fixture.h"
+#include "transport/pop3_refusal.h"
 
 #include <algorithm>
 #include <string>
@@ -134,6 +135,96 @@ TEST(PipelinedDeletionTest, OneBatchOrCheckByCheckTheSameMessagesGo)
             EXPECT_EQ(pipelined, sorted);
         } else {
             EXPECT_EQ(pipelined, oneByOne);
+        }
+    }
+}
+
+// A server that refuses the DELE of some messages. Where the DELEs went out together, those
+// written ahead of the refusal are carried out at QUIT when the server acknowledged them: the
+// messages gone from the server, the rows gone from the table, the log and the count agree, and
+// the run fails with the refusal's text as one command at a time.
+TEST(PipelinedDeletionTest, ARefusedDeleLeavesServerTableLogAndCountAlike)
+{
+    struct Refusals {
+        const char *what;
+        std::vector<int> numbers;  // the messages whose DELE the server refuses
+    };
+    const Refusals cases[] = {
+        {"the first DELE", {4}},
+        {"a DELE in the middle", {2}},
+        {"the last DELE", {1}},
+        {"two DELEs", {3, 2}},
+    };
+    const std::string refusal = "-ERR message is locked\r\n";
+    for (const Refusals &c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto refused = [&](int n) {
+            return std::find(c.numbers.begin(), c.numbers.end(), n) != c.numbers.end();
+        };
+        std::string oneByOneFailure;
+        for (const bool pipelining : {false, true}) {
+            SCOPED_TRACE(pipelining ? "pipelined" : "one at a time");
+            FakePop3Server server;
+            scriptCapaLogin(server, pipelining, 4);
+            Strings gone;  // the senders of the messages the server acknowledged a DELE of
+            if (pipelining) {
+                // Each check with its DELE: refused, so undone; then the checks, then the DELEs.
+                std::string replies;
+                for (int n = 4; n >= 1; --n) {
+                    server.expect("UIDL " + number(n) + "\r\n");
+                    server.expect("DELE " + number(n) + "\r\n");
+                    replies += "+OK " + number(n) + " uid-" + number(n) + "\r\n"
+                               + (refused(n) ? refusal : "+OK\r\n");
+                }
+                server.send(replies);
+                server.expect("RSET\r\n");
+                server.send("+OK\r\n");
+            }
+            for (int n = 4; n >= 1; --n) {
+                server.expect("UIDL " + number(n) + "\r\n");
+                server.send("+OK " + number(n) + " uid-" + number(n) + "\r\n");
+            }
+            for (int n = 4; n >= 1; --n) {
+                server.expect("DELE " + number(n) + "\r\n");
+                server.send(refused(n) ? refusal : "+OK\r\n");
+                if (refused(n) && !pipelining)
+                    break;  // nothing follows a refusal when each command waits
+                if (!refused(n))
+                    gone.push_back("spam" + number(n) + "@example.net");
+            }
+            server.expect("QUIT\r\n");
+            server.send("+OK bye\r\n");
+
+            ScreenerFixture f;
+            f.pointAt(server.port());
+            f.s.profile.conf.setSecurityMode(SecurityMode::Auto);
+            for (int n = 1; n <= 4; ++n)
+                f.addMessage(n, "spam" + number(n) + "@example.net", "offer " + number(n),
+                             ScreenerFixture::codeOf("uid-" + number(n)));
+            f.s.buildMessageTable(false);
+            ASSERT_TRUE(f.s.connectSession()) << f.s.session.sessionError;
+            EXPECT_THROW(f.s.deleteRows({1, 2, 3, 4}), EPop3Refusal);
+            f.s.closeSession();
+            EXPECT_TRUE(server.waitUntilScriptDone());
+            for (const std::string &failure : server.failures())
+                ADD_FAILURE() << failure;
+
+            Strings logged, kept;
+            for (const auto &row : f.s.profile.rejectedLog.rows())
+                logged.push_back(std::string(row.sender));
+            logged.erase(logged.begin());  // the title row
+            for (const auto &row : f.s.messages.rows)
+                kept.push_back(row.sender);
+            EXPECT_EQ(logged, gone);
+            EXPECT_EQ(f.s.profile.settings.DeletedCount, int(gone.size()));
+            EXPECT_EQ(f.s.lastDeletion.deleted, int(gone.size()));
+            EXPECT_EQ(kept.size() + gone.size(), 4u);
+            for (const std::string &sender : gone)
+                EXPECT_EQ(std::count(kept.begin(), kept.end(), sender), 0) << sender;
+            if (!pipelining)
+                oneByOneFailure = f.s.lastDeletion.failure;
+            EXPECT_EQ(f.s.lastDeletion.failure, oneByOneFailure);
+            EXPECT_NE(oneByOneFailure.find("locked"), std::string::npos) << oneByOneFailure;
         }
     }
 }
