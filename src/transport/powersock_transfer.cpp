@@ -78,6 +78,15 @@ bool TPowersock::inputReady() const
 std::string TPowersock::ReadLn()
 {
     ReportStatus(8, "ReadLn");
+    if (!canceled_) {
+        // A line that arrived with an earlier receive needs no waiting, so no countdown either:
+        // in a pipelined download most lines are taken this way.
+        if (const std::size_t length = input_.lineLength()) {
+            std::string line;
+            input_.takeInto(line, length);
+            return line;
+        }
+    }
     OperationScope operation(*this);
     TimerOn();
     ScopeExit timerOff([this] { TimerOff(); });
