@@ -294,7 +294,7 @@ void Screener::finishDeletion(bool knownBadRun)
         grid.knownBadSelectMode = false;
     updateSelectionFromGrid();
     rememberNewestCode();
-    startPollerIfInterval();
+    dispatcher.startPolling();
 }
 
 void Screener::renumberAfterDeletion(int number)
@@ -311,7 +311,7 @@ void Screener::emptyServer()
 {
     if (dispatcher.pendingCommand != cmdIdle || session.isOpen())
         return;
-    m_view.setEnabled(Control::Timer2, false);
+    dispatcher.pauseTick();
     connectSession();
     const int count = session.isOpen() ? session.NMPOP31->MessageCount() : 0;
     if (count > 0
@@ -343,7 +343,7 @@ void Screener::emptyServer()
     }
     if (session.isOpen())
         closeSession();
-    m_view.setEnabled(Control::Timer2, true);
+    dispatcher.resumeTick();
 }
 
 }  // namespace kestrix

@@ -114,7 +114,7 @@ void Dispatcher::finishCommand(PendingCommand code, bool enableGrid)
         pendingCommand = cmdIdle;
     if (enableGrid)
         setGridEnabled(true);
-    view().setEnabled(Control::Timer2, true);
+    resumeTick();
 }
 
 void Dispatcher::recoverFromRefusal(PendingCommand code, const EPop3Refusal &refusal)
@@ -159,9 +159,8 @@ void Dispatcher::endFailedCommand(PendingCommand code, const std::string &what)
     }
     setGridEnabled(true);
     view().setBusyCursor(false);
-    view().setEnabled(Control::Timer2, true);
-    if (m_screener.profile.settings.CheckInterval > 0)
-        view().setEnabled(Control::Poller, true);
+    resumeTick();
+    startPolling();
 }
 
 void Dispatcher::getHeaders(bool thenReclassify)
@@ -206,21 +205,21 @@ void Dispatcher::runCommand(PendingCommand code)
             setGridEnabled(true);
         // A session left open by an aborted command is closed here.
         if (m_screener.session.isOpen()) {
-            view().setEnabled(Control::Timer2, false);
+            pauseTick();
             m_screener.closeSession();
-            view().setEnabled(Control::Timer2, true);
+            resumeTick();
         }
         return;
 
     case cmdGetHeaders:
     case cmdGetAndCheck:
-        view().setEnabled(Control::Timer2, false);
+        pauseTick();
         getHeaders(code == cmdGetAndCheck);
         finishCommand(code, true);
         return;
 
     case cmdReclassify:
-        view().setEnabled(Control::Timer2, false);
+        pauseTick();
         m_screener.setAllowDeleteAccepted(false);
         setGridEnabled(false);
         view().setVisible(Control::Panel12, false);
@@ -230,7 +229,7 @@ void Dispatcher::runCommand(PendingCommand code)
         return;
 
     case cmdDeleteSelected: {
-        view().setEnabled(Control::Timer2, false);
+        pauseTick();
         const int count = m_screener.mySelCount();
         if (count == 0) {
             prompter().message(Prompter::Kind::Information, "Nothing to delete !");
@@ -255,7 +254,7 @@ void Dispatcher::runCommand(PendingCommand code)
     }
 
     case cmdCheckNewMail:
-        view().setEnabled(Control::Timer2, false);
+        pauseTick();
         setGridEnabled(false);
         if (m_screener.connectSession())
             m_screener.checkNewMail();
@@ -265,7 +264,7 @@ void Dispatcher::runCommand(PendingCommand code)
 
     case cmdStartMailTool:
         // No server here. A program that cannot be started is ignored: the command still ends.
-        view().setEnabled(Control::Timer2, false);
+        pauseTick();
         m_screener.window().startMailTool(m_screener.profile.settings.MailToolPath, m_screener.profile.settings.MailToolParams);
         if (m_screener.profile.settings.HideOnMailTool)
             m_screener.window().hideWindow();
@@ -278,7 +277,7 @@ void Dispatcher::runCommand(PendingCommand code)
         return;
 
     case cmdDeleteKnownBad: {
-        view().setEnabled(Control::Timer2, false);
+        pauseTick();
         const int count = m_screener.countKnownBad();
         if (count == 0) {
             prompter().message(Prompter::Kind::Confirmation, "No bad listed messages available !");
@@ -301,6 +300,25 @@ void Dispatcher::runCommand(PendingCommand code)
     pendingCommand = cmdIdle;
 }
 
+// ---- the timers ---------------------------------------------------------------------------
+
+void Dispatcher::pauseTick() { view().setEnabled(Control::Timer2, false); }
+void Dispatcher::resumeTick() { view().setEnabled(Control::Timer2, true); }
+
+void Dispatcher::startPolling()
+{
+    if (m_screener.profile.settings.CheckInterval > 0)
+        view().setEnabled(Control::Poller, true);
+}
+
+void Dispatcher::stopPolling() { view().setEnabled(Control::Poller, false); }
+
+void Dispatcher::restartPolling()
+{
+    stopPolling();
+    startPolling();
+}
+
 // ---- the poller and the desktop ----------------------------------------------------------
 
 void Dispatcher::PollerTimer()
@@ -314,8 +332,7 @@ void Dispatcher::desktopWoke()
     if (m_screener.profile.settings.CheckInterval <= 0)
         return;
     // The interval counts anew from this check.
-    view().setEnabled(Control::Poller, false);
-    view().setEnabled(Control::Poller, true);
+    restartPolling();
     PollerTimer();
 }
 

@@ -43,6 +43,16 @@ public:
     // True while a command's branch runs (the window's busy state besides the cursor).
     bool dispatching() const { return m_dispatching; }
 
+    // The two timers the dispatcher decides (the window keeps them; kestrix-cli has none). Its
+    // tick pauses while a command's branch runs, so no second command starts on top of it.
+    void pauseTick();
+    void resumeTick();
+    // The poller runs while CheckInterval is above 0; a check in progress stops it. Starting a
+    // running poller keeps its countdown; restartPolling makes the interval count anew.
+    void startPolling();
+    void stopPolling();
+    void restartPolling();
+
 private:
     void runCommand(PendingCommand code);
     void finishCommand(PendingCommand code, bool enableGrid);

@@ -32,12 +32,6 @@ TNMPOP3 &clientOf(TNMPOP3 *client)
 
 }  // namespace
 
-void Screener::startPollerIfInterval()
-{
-    if (profile.settings.CheckInterval > 0)
-        m_view.setEnabled(Control::Poller, true);
-}
-
 void Screener::forgetResumeMarks()
 {
     profile.settings.clearResumeMarks();
@@ -165,7 +159,7 @@ void Screener::downloadHeaders()
     m_view.setVisible(Control::Panel14, true);
     m_view.setText(Control::Label8, std::string());
     messages.startCode = "-1";
-    m_view.setEnabled(Control::Poller, false);
+    dispatcher.stopPolling();
     m_view.setNewMailSign(false);
 
     int start = 1;
@@ -207,7 +201,7 @@ void Screener::downloadHeaders()
         m_view.setVisible(Control::Panel12, true);
         messages.newestCode = "-1";
         m_view.setBusyCursor(false);
-        startPollerIfInterval();
+        dispatcher.startPolling();
         return;
     }
 
@@ -219,7 +213,7 @@ void Screener::downloadHeaders()
             session.downloadCancelled = true;
             m_view.setBusyCursor(false);
             rememberNewestCode();
-            startPollerIfInterval();
+            dispatcher.startPolling();
             return;
         }
         // The dialog's spin field holds 0..newCount; an answer from elsewhere is kept there too.
@@ -228,7 +222,7 @@ void Screener::downloadHeaders()
 
     if (!session.isOpen()) {
         rememberNewestCode();
-        startPollerIfInterval();
+        dispatcher.startPolling();
         m_prompter.message(Prompter::Kind::Information, "Connection timed out !");
         return;
     }
@@ -242,7 +236,7 @@ void Screener::downloadHeaders()
         m_view.setVisible(Control::Panel12, true);
         m_view.setBusyCursor(false);
         rememberNewestCode();
-        startPollerIfInterval();
+        dispatcher.startPolling();
         return;
     }
 
@@ -366,7 +360,7 @@ void Screener::downloadHeaders()
     m_view.setStatus(status);
     updateSelectionFromGrid();
     rememberNewestCode();
-    startPollerIfInterval();
+    dispatcher.startPolling();
 }
 
 void Screener::checkNewMail()
@@ -388,7 +382,7 @@ void Screener::checkNewMail()
     setMainButtonMode(MainButtonMode::GetNew);
     m_view.beep();
     m_view.setNewMailSign(true);
-    m_view.setEnabled(Control::Poller, false);
+    dispatcher.stopPolling();
     if (m_window->countsNewMail() && code != messages.noticedNewestCode) {
         messages.noticedNewestCode = code;
         const NewMailCount found

@@ -55,7 +55,7 @@ bool Screener::readSelectedMessage()
     if (grid.selTop != grid.selBottom)
         return false;
 
-    m_view.setEnabled(Control::Timer2, false);
+    dispatcher.pauseTick();
     setAllowDeleteAccepted(false);
     m_view.setVisible(Control::Panel14, true);
     if (connectSession()) {

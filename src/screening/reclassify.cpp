@@ -77,8 +77,7 @@ void Screener::reclassify()
 
     m_view.setEnabled(Control::Timer1, true);
     m_view.setBusyCursor(false);
-    if (profile.settings.CheckInterval > 0)
-        m_view.setEnabled(Control::Poller, true);
+    dispatcher.startPolling();
     m_view.setEnabled(Control::Button66, true);
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 // The screening of one profile, for the window, kestrix-cli and the tests alike: it owns the
 // parts that hold the state (the profile handed over once, what the last download found, the
-// POP3 session, the grid's selection, the window's dispatcher) and runs the operations that join
-// them, each in a file of its own (header_download.cpp, deletion.cpp, reclassify.cpp, ...). It reaches
-// the screen only through a View, asks only through a Prompter and reaches the rest of the
-// window through a WindowSide.
+// POP3 session, the grid's selection, the window's dispatcher) and runs the operations that
+// join them, each in a file of its own (header_download.cpp, deletion.cpp, reclassify.cpp,
+// ...). It reaches the screen only through a View, asks only through a Prompter and reaches the
+// rest of the window through a WindowSide.
 
 #include "mime/message_content.h"
 #include "profiles/blacklist_words.h"
@@ -295,7 +295,6 @@ private:
                                               bool knownBadRun, std::exception_ptr &failure);
     void deleteRowSet(std::vector<int> tableRows, bool knownBadRun);
     void finishDeletion(bool knownBadRun);
-    void startPollerIfInterval();
     // updateSelectionInfo from the grid's selection (skipped without a grid).
     void updateSelectionFromGrid();
 

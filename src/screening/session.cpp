@@ -309,7 +309,7 @@ void Screener::closeSession()
 {
     session.closingSession = true;
     if (profile.settings.CheckInterval > 2)
-        m_view.setEnabled(Control::Poller, true);
+        dispatcher.startPolling();
     // QUIT makes the server carry out the deletions; a failed QUIT is tried twice more while
     // the connection is still up. Failures are of no further interest here.
     for (int attempt = 0; attempt < 3 && session.isOpen(); ++attempt) {

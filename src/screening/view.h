@@ -24,7 +24,8 @@ enum class Control {
     Label13, Label17, Label19, Label21, Label25, Panel13, CheckBox6,
     // pages ("TabSheet8" is the accounts page inside the configuration page)
     TabSheet1, TabSheet3, TabSheet4, TabSheet5, TabSheet6, TabSheet7, TabSheet8,
-    // timers, switched like controls
+    // timers, switched like controls: Timer2 and Poller only by the Dispatcher, which decides
+    // them; Timer1 (the hide-again step after a check from the tray) by the reclassify
     Timer1, Timer2, Poller,
 };
 inline constexpr int kControlCount = int(Control::Poller) + 1;
