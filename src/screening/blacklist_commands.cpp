@@ -53,23 +53,23 @@ LogStep previousLogRow(const RejectedLog &log, int currentRow)
     return stepTo(log, row);
 }
 
-size_t Screener::addBlacklistWord(const std::string &text)
+size_t ListCommands::addBlacklistWord(const std::string &text)
 {
     // Nothing is checked: an empty text or a word already listed is added as well.
     const std::string word = lowerAZ(text);
-    const auto &words = profile.blacklist.words();
+    const auto &words = m_profile.blacklist.words();
     const size_t at = size_t(std::find_if(words.begin(), words.end(),
                                           [&](const std::string &w) { return caseBlindLess(word, w); })
                              - words.begin());
-    profile.blacklist.add(word);
+    m_profile.blacklist.add(word);
     return at;
 }
 
-bool Screener::deleteBlacklistWord(int currentIndex)
+bool ListCommands::deleteBlacklistWord(int currentIndex)
 {
-    if (currentIndex < 0 || size_t(currentIndex) >= profile.blacklist.size())
+    if (currentIndex < 0 || size_t(currentIndex) >= m_profile.blacklist.size())
         return false;
-    profile.blacklist.removeAt(size_t(currentIndex));
+    m_profile.blacklist.removeAt(size_t(currentIndex));
     return true;
 }
 

@@ -1,15 +1,56 @@
 #pragma once
-// Texts and pure rules of the whitelist, blacklist and log pages. The commands themselves are
-// Screener members (whitelist_commands.cpp, blacklist_commands.cpp, log_commands.cpp); what
-// lives here needs no Screener: the page texts, the walk over the log rows that the blacklist
-// page's "<" and ">" buttons make, and the log grid's column fitting.
+// The whitelist, blacklist and log pages: their commands on the current profile's lists
+// (ListCommands), the page texts, the walk over the log rows that the blacklist page's "<" and
+// ">" buttons make, and the log grid's column fitting. The commands that act on table rows (the
+// senders of the selected rows added to or taken off the whitelist) are the Screener's: they
+// join the table and the lists.
 
 #include "profiles/rejected_log.h"
 
+#include <QString>
+
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace kestrix {
+
+class Prompter;
+class ScreeningProfile;
+class View;
+
+// The window repaints ListBox4, ListBox7 and StringGrid2 from the lists after each call. The
+// files are the current profile's; a failed write is reported and the list in memory stays as
+// it was.
+class ListCommands {
+public:
+    ListCommands(ScreeningProfile &profile, View &view, Prompter &prompter)
+        : m_profile(profile), m_view(view), m_prompter(prompter)
+    {
+    }
+
+    // button9 / button4: the whitelist file read as it stands / written, also when empty.
+    bool loadWhitelist(const QString &whitelistFile);
+    bool saveWhitelist(const QString &whitelistFile);
+    void TabSheet4Show();          // Label13, Label25: "N trusted addresses"
+    void whitelistPageChanged();   // Label25: "N accepted E-MAIL Addresses"
+    void showStartPageCounts();    // Label19 (whitelist size), Label21 (DeletedCount)
+    // "&Add as new Item" (SpeedButton10, Enter in Edit7): returns the new entry's index.
+    size_t addBlacklistWord(const std::string &text);
+    // "Delete Item " (SpeedButton9): ListBox7's current entry (-1 for none).
+    bool deleteBlacklistWord(int currentIndex);
+    // "Clear log file" (SpeedButton8), "Delete Line" (SpeedButton29) on StringGrid2's current
+    // row, "Reset count of deleted spam &mails" (button16, Label21): each asks first.
+    bool clearLogFile(const QString &logFile);
+    bool deleteLogLine(int currentRow);
+    bool resetDeletedCount();
+    void showLogCount();  // Panel13: "N logged SPAM MAIL addresses"
+
+private:
+    ScreeningProfile &m_profile;
+    View &m_view;
+    Prompter &m_prompter;
+};
 
 // The blacklist page's explanation (Label49).
 inline constexpr const char *kBlacklistExplanation =

@@ -24,7 +24,7 @@ LogColumnWidths fitLogColumns(int tableWidth, int senderWidth)
     return widths;
 }
 
-bool Screener::clearLogFile(const QString &logFile)
+bool ListCommands::clearLogFile(const QString &logFile)
 {
     if (!m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskEraseLog))
         return false;
@@ -34,32 +34,32 @@ bool Screener::clearLogFile(const QString &logFile)
         m_prompter.message(Prompter::Kind::Error, written.error);
         return false;
     }
-    profile.rejectedLog.clear();
+    m_profile.rejectedLog.clear();
     return true;
 }
 
-bool Screener::deleteLogLine(int currentRow)
+bool ListCommands::deleteLogLine(int currentRow)
 {
     if (!m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskDeleteLogLine))
         return false;
-    if (currentRow < 1 || currentRow >= profile.rejectedLog.rowCount())
+    if (currentRow < 1 || currentRow >= m_profile.rejectedLog.rowCount())
         return false;
-    profile.rejectedLog.clearRow(currentRow);
+    m_profile.rejectedLog.clearRow(currentRow);
     return true;
 }
 
-bool Screener::resetDeletedCount()
+bool ListCommands::resetDeletedCount()
 {
     if (!m_prompter.askYesNo(Prompter::Kind::Confirmation, kAskResetSpamCount))
         return false;
-    profile.settings.DeletedCount = 0;
+    m_profile.settings.DeletedCount = 0;
     m_view.setText(Control::Label21, "0");
     return true;
 }
 
-void Screener::showLogCount()
+void ListCommands::showLogCount()
 {
-    m_view.setText(Control::Panel13, loggedAddressesText(profile.rejectedLog));
+    m_view.setText(Control::Panel13, loggedAddressesText(m_profile.rejectedLog));
 }
 
 }  // namespace kestrix

@@ -5,7 +5,8 @@
 namespace kestrix {
 
 Screener::Screener(View &view, Prompter &prompter)
-    : m_view(view)
+    : lists(profile, view, prompter)
+    , m_view(view)
     , m_prompter(prompter)
 {
 }

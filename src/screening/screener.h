@@ -15,6 +15,7 @@
 #include "profiles/whitelist.h"
 #include "screening/dispatcher.h"
 #include "screening/learning.h"
+#include "screening/list_commands.h"
 #include "screening/downloaded_row.h"
 #include "screening/downloaded_messages.h"
 #include "screening/grid_selection.h"
@@ -214,10 +215,11 @@ public:
     // "Empty Server" (SpeedButton2): asks twice, then DELE N..1; no log, no count, no table.
     void emptyServer();
 
-    // ---- Whitelist, blacklist and log commands (whitelist_commands.cpp, blacklist_commands.cpp,
-    // log_commands.cpp). The window repaints ListBox4, ListBox7 and StringGrid2 from the lists
-    // after each call. The files are the current profile's; a failed write is reported and the
-    // list in memory stays as it was.
+    // ---- Whitelist, blacklist and log commands -------------------------------------------------
+    // The pages' commands on the lists alone (list_commands.h).
+    ListCommands lists;
+    // The commands that join the table and the whitelist (whitelist_commands.cpp). The window
+    // repaints ListBox4 from the list after each call; a failed write is reported.
     // "Add to whitelist" (button7): the senders of the selected rows, or in knownBadSelectMode
     // of every known-bad or blacklisted row; queues the reclassify and writes the file at once.
     void AddToWhitelist(const QString &whitelistFile);
@@ -225,24 +227,8 @@ public:
     void RemoveFromWhitelist();
     // "Delete Address" (button8): the whitelist entries at these indexes (ListBox4's selection).
     void deleteWhitelistAddresses(std::vector<int> indexes, const QString &whitelistFile);
-    // button9 / button4: the whitelist file read as it stands / written, also when empty.
-    bool loadWhitelist(const QString &whitelistFile);
-    bool saveWhitelist(const QString &whitelistFile);
-    void TabSheet4Show();          // Label13, Label25: "N trusted addresses"
-    void whitelistPageChanged();   // Label25: "N accepted E-MAIL Addresses"
-    void showStartPageCounts();    // Label19 (whitelist size), Label21 (DeletedCount)
     // The grid menu's "&Remove from whitelist" test: the row's sender is on the whitelist.
     bool whitelistHoldsSender(int row) const;
-    // "&Add as new Item" (SpeedButton10, Enter in Edit7): returns the new entry's index.
-    size_t addBlacklistWord(const std::string &text);
-    // "Delete Item " (SpeedButton9): ListBox7's current entry (-1 for none).
-    bool deleteBlacklistWord(int currentIndex);
-    // "Clear log file" (SpeedButton8), "Delete Line" (SpeedButton29) on StringGrid2's current
-    // row, "Reset count of deleted spam &mails" (button16, Label21): each asks first.
-    bool clearLogFile(const QString &logFile);
-    bool deleteLogLine(int currentRow);
-    bool resetDeletedCount();
-    void showLogCount();  // Panel13: "N logged SPAM MAIL addresses"
 
     // ---- Reading one whole message (read_message.cpp) ------------------------------------------
     // RETR number (never DELE) in the open session: true when readContent.CurrentMessage holds

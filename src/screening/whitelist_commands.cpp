@@ -114,7 +114,7 @@ void Screener::deleteWhitelistAddresses(std::vector<int> indexes, const QString 
     m_view.showPage(Control::TabSheet4);
 }
 
-bool Screener::loadWhitelist(const QString &whitelistFile)
+bool ListCommands::loadWhitelist(const QString &whitelistFile)
 {
     // Read into a copy: a file that cannot be read leaves the list as it was.
     Whitelist loaded;
@@ -123,36 +123,36 @@ bool Screener::loadWhitelist(const QString &whitelistFile)
         m_prompter.message(Prompter::Kind::Error, read.error);
         return false;
     }
-    profile.whitelist = std::move(loaded);
-    m_view.setText(Control::Label13, trustedAddressesText(profile.whitelist.size()));
+    m_profile.whitelist = std::move(loaded);
+    m_view.setText(Control::Label13, trustedAddressesText(m_profile.whitelist.size()));
     return true;
 }
 
-bool Screener::saveWhitelist(const QString &whitelistFile)
+bool ListCommands::saveWhitelist(const QString &whitelistFile)
 {
-    if (const FileResult written = saveWhitelistFile(whitelistFile, profile.whitelist); !written) {
+    if (const FileResult written = saveWhitelistFile(whitelistFile, m_profile.whitelist); !written) {
         m_prompter.message(Prompter::Kind::Error, written.error);
         return false;
     }
     return true;
 }
 
-void Screener::TabSheet4Show()
+void ListCommands::TabSheet4Show()
 {
-    const std::string count = trustedAddressesText(profile.whitelist.size());
+    const std::string count = trustedAddressesText(m_profile.whitelist.size());
     m_view.setText(Control::Label25, count);
     m_view.setText(Control::Label13, count);
 }
 
-void Screener::whitelistPageChanged()
+void ListCommands::whitelistPageChanged()
 {
-    m_view.setText(Control::Label25, acceptedAddressesText(profile.whitelist.size()));
+    m_view.setText(Control::Label25, acceptedAddressesText(m_profile.whitelist.size()));
 }
 
-void Screener::showStartPageCounts()
+void ListCommands::showStartPageCounts()
 {
-    m_view.setText(Control::Label19, std::to_string(profile.whitelist.size()));
-    m_view.setText(Control::Label21, std::to_string(profile.settings.DeletedCount));
+    m_view.setText(Control::Label19, std::to_string(m_profile.whitelist.size()));
+    m_view.setText(Control::Label21, std::to_string(m_profile.settings.DeletedCount));
 }
 
 bool Screener::whitelistHoldsSender(int row) const

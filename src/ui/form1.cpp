@@ -122,11 +122,11 @@ void TForm1::attachScreener(Screener &screener)
     // lists as they are now.
     connect(this, &TForm1::pageShown, this, [this, &screener](const QString &page) {
         if (page == QLatin1String("TabSheet1"))
-            screener.showStartPageCounts();
+            screener.lists.showStartPageCounts();
         else if (page == QLatin1String("TabSheet4"))
-            screener.TabSheet4Show();
+            screener.lists.TabSheet4Show();
         else if (page == QLatin1String("TabSheet6"))
-            screener.showLogCount();
+            screener.lists.showLogCount();
         syncListPages();
     });
     showPageWidget(startPage);

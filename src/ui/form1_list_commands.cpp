@@ -99,21 +99,21 @@ void TForm1::button8Click()
 void TForm1::button9Click()
 {
     const ProfilePaths files = currentFiles(m_profileFiles);
-    m_screener->loadWhitelist(files.whitelist);
+    m_screener->lists.loadWhitelist(files.whitelist);
     syncListPages();
 }
 
 void TForm1::button4Click()
 {
     const ProfilePaths files = currentFiles(m_profileFiles);
-    m_screener->saveWhitelist(files.whitelist);
+    m_screener->lists.saveWhitelist(files.whitelist);
 }
 
 // ---- blacklist words ---------------------------------------------------------------------
 
 void TForm1::addBlacklistItem()
 {
-    const size_t at = m_screener->addBlacklistWord(typedBytes(blacklistPage->Edit7->text()));
+    const size_t at = m_screener->lists.addBlacklistWord(typedBytes(blacklistPage->Edit7->text()));
     syncListPages();
     blacklistPage->showEntry(at);
 }
@@ -123,7 +123,7 @@ void TForm1::deleteBlacklistItem()
     // A list that changed behind the view loses its current entry here, so nothing is deleted
     // that the user did not see.
     syncListPages();
-    if (m_screener->deleteBlacklistWord(blacklistPage->currentEntry()))
+    if (m_screener->lists.deleteBlacklistWord(blacklistPage->currentEntry()))
         syncListPages();
 }
 
@@ -144,7 +144,7 @@ void TForm1::walkLog(bool forward)
 void TForm1::clearLogClick()
 {
     const ProfilePaths files = currentFiles(m_profileFiles);
-    if (m_screener->clearLogFile(files.log))
+    if (m_screener->lists.clearLogFile(files.log))
         syncListPages();
 }
 
@@ -152,7 +152,7 @@ void TForm1::deleteLogLineClick()
 {
     syncListPages();
     const int row = logPage->logCurrentRow();
-    if (m_screener->deleteLogLine(row)) {
+    if (m_screener->lists.deleteLogLine(row)) {
         syncListPages();
         logPage->setLogCurrentRow(row);
     }
@@ -160,7 +160,7 @@ void TForm1::deleteLogLineClick()
 
 void TForm1::resetDeletedCountClick()
 {
-    m_screener->resetDeletedCount();
+    m_screener->lists.resetDeletedCount();
 }
 
 void TForm1::logRejectedChanged(bool on)
@@ -218,9 +218,9 @@ void TForm1::PageControl1Change()
 {
     QWidget *page = activePage();
     if (page == logPage)
-        m_screener->showLogCount();
+        m_screener->lists.showLogCount();
     else if (page == whitelistPage)
-        m_screener->whitelistPageChanged();
+        m_screener->lists.whitelistPageChanged();
     else if (page == messagesPage)
         m_screener->buildMessageTable(false);
 }

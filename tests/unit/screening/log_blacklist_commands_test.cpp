@@ -31,12 +31,12 @@ TEST_F(LogCommands, ClearLogFileWritesAnEmptyFileWithLoggingOff)
     folder.write("default.log", "a@example.org\tfirst\r\n");
 
     prompter.expectYesNo(Kind::Confirmation, "Really erase log file ?", false);
-    EXPECT_FALSE(s.clearLogFile(file));
+    EXPECT_FALSE(s.lists.clearLogFile(file));
     EXPECT_EQ(s.profile.rejectedLog.rowCount(), 4);
     EXPECT_EQ(folder.read("default.log"), "a@example.org\tfirst\r\n");
 
     prompter.expectYesNo(Kind::Confirmation, "Really erase log file ?", true);
-    EXPECT_TRUE(s.clearLogFile(file));
+    EXPECT_TRUE(s.lists.clearLogFile(file));
     EXPECT_EQ(s.profile.rejectedLog.rowCount(), 1);
     EXPECT_EQ(s.profile.rejectedLog.rows()[0].sender, "Sender");
     EXPECT_EQ(folder.read("default.log"), "");
@@ -47,7 +47,7 @@ TEST_F(LogCommands, ClearLogFileThatCannotBeWrittenKeepsTheRows)
 {
     prompter.expectYesNo(Kind::Confirmation, "Really erase log file ?", true);
     prompter.expectMessage(Kind::Error, "");
-    EXPECT_FALSE(s.clearLogFile(folder.path("missing-folder/default.log")));
+    EXPECT_FALSE(s.lists.clearLogFile(folder.path("missing-folder/default.log")));
     EXPECT_EQ(s.profile.rejectedLog.rowCount(), 4);
     EXPECT_TRUE(s.profile.rejectedLog.isKnownBadSender("b@example.org"));
 }
@@ -55,22 +55,22 @@ TEST_F(LogCommands, ClearLogFileThatCannotBeWrittenKeepsTheRows)
 TEST_F(LogCommands, DeleteLineEmptiesTheCurrentEntryButNeverTheTitleRow)
 {
     prompter.expectYesNo(Kind::Confirmation, "Really delete current line ?", false);
-    EXPECT_FALSE(s.deleteLogLine(2));
+    EXPECT_FALSE(s.lists.deleteLogLine(2));
     EXPECT_FALSE(isDeletedEntry(s.profile.rejectedLog.rows()[2]));
 
     prompter.expectYesNo(Kind::Confirmation, "Really delete current line ?", true);
-    EXPECT_TRUE(s.deleteLogLine(2));
+    EXPECT_TRUE(s.lists.deleteLogLine(2));
     EXPECT_TRUE(isDeletedEntry(s.profile.rejectedLog.rows()[2]));
     EXPECT_FALSE(s.profile.rejectedLog.isKnownBadSubject("second"));
     // The emptied entry is still counted until the log is written and read again.
-    s.showLogCount();
+    s.lists.showLogCount();
     EXPECT_EQ(view.text(Control::Panel13), "3 logged SPAM MAIL addresses");
 
     prompter.expectYesNo(Kind::Confirmation, "Really delete current line ?", true);
-    EXPECT_FALSE(s.deleteLogLine(0));
+    EXPECT_FALSE(s.lists.deleteLogLine(0));
     EXPECT_EQ(s.profile.rejectedLog.rows()[0].sender, "Sender");
     prompter.expectYesNo(Kind::Confirmation, "Really delete current line ?", true);
-    EXPECT_FALSE(s.deleteLogLine(9));
+    EXPECT_FALSE(s.lists.deleteLogLine(9));
 
     // The emptied entry is not written.
     ASSERT_TRUE(SaveRejectedLog(file, s.profile.rejectedLog));
@@ -81,12 +81,12 @@ TEST_F(LogCommands, ResetCountAsksFirst)
 {
     s.profile.settings.DeletedCount = 42;
     prompter.expectYesNo(Kind::Confirmation, "Reset SPAM count?", false);
-    EXPECT_FALSE(s.resetDeletedCount());
+    EXPECT_FALSE(s.lists.resetDeletedCount());
     EXPECT_EQ(s.profile.settings.DeletedCount, 42);
     EXPECT_EQ(view.text(Control::Label21), std::nullopt);
 
     prompter.expectYesNo(Kind::Confirmation, "Reset SPAM count?", true);
-    EXPECT_TRUE(s.resetDeletedCount());
+    EXPECT_TRUE(s.lists.resetDeletedCount());
     EXPECT_EQ(s.profile.settings.DeletedCount, 0);
     EXPECT_EQ(view.text(Control::Label21), "0");
 }
@@ -149,15 +149,15 @@ TEST_F(BlacklistCommands, AddLowerCasesAndAllowsDuplicatesAndEmptyText)
 {
     s.profile.blacklist.assign({"cash", "money", "sex"});
 
-    EXPECT_EQ(s.addBlacklistWord("Free Money"), 1u);
-    EXPECT_EQ(s.addBlacklistWord("Free Money"), 2u);
-    EXPECT_EQ(s.addBlacklistWord(""), 0u);
+    EXPECT_EQ(s.lists.addBlacklistWord("Free Money"), 1u);
+    EXPECT_EQ(s.lists.addBlacklistWord("Free Money"), 2u);
+    EXPECT_EQ(s.lists.addBlacklistWord(""), 0u);
     EXPECT_EQ(s.profile.blacklist.words(),
               (std::vector<std::string>{"", "cash", "free money", "free money", "money", "sex"}));
 
     // Only the current entry goes; no current entry, nothing.
-    EXPECT_TRUE(s.deleteBlacklistWord(2));
-    EXPECT_FALSE(s.deleteBlacklistWord(-1));
-    EXPECT_FALSE(s.deleteBlacklistWord(5));
+    EXPECT_TRUE(s.lists.deleteBlacklistWord(2));
+    EXPECT_FALSE(s.lists.deleteBlacklistWord(-1));
+    EXPECT_FALSE(s.lists.deleteBlacklistWord(5));
     EXPECT_EQ(s.profile.blacklist.words(), (std::vector<std::string>{"", "cash", "free money", "money", "sex"}));
 }

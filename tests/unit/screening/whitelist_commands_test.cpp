@@ -139,7 +139,7 @@ TEST_F(WhitelistCommands, FailedWritesAreReportedAndTheListKeepsItsEntries)
     EXPECT_NE(prompter.asked.back().find("missing-folder"), std::string::npos);
 
     prompter.expectMessage(Kind::Error, "");
-    EXPECT_FALSE(s.saveWhitelist(unwritable));
+    EXPECT_FALSE(s.lists.saveWhitelist(unwritable));
     EXPECT_EQ(s.profile.whitelist.size(), 2u);
 }
 
@@ -217,7 +217,7 @@ TEST_F(WhitelistCommands, LoadWithAMissingFileKeepsTheListAndAsksNothingElse)
     s.profile.whitelist.assign({"kept@example.org"});
     prompter.expectMessage(Kind::Error, "");
 
-    EXPECT_FALSE(s.loadWhitelist(file));
+    EXPECT_FALSE(s.lists.loadWhitelist(file));
 
     EXPECT_EQ(entries(), (std::vector<std::string>{"kept@example.org"}));
     ASSERT_EQ(prompter.asked.size(), 1u);
@@ -231,7 +231,7 @@ TEST_F(WhitelistCommands, LoadTakesTheLinesAsTheyStandAndDoesNotReclassify)
     folder.write("default.acc", "\"Quoted\" <q@example.org>\r\nb@example.org\n=?iso-8859-1?Q?x?= <e@x>");
     s.profile.whitelist.assign({"old@example.org"});
 
-    EXPECT_TRUE(s.loadWhitelist(file));
+    EXPECT_TRUE(s.lists.loadWhitelist(file));
 
     EXPECT_EQ(entries(), (std::vector<std::string>{"\"Quoted\" <q@example.org>", "=?iso-8859-1?Q?x?= <e@x>",
                                                    "b@example.org"}));
@@ -242,11 +242,11 @@ TEST_F(WhitelistCommands, LoadTakesTheLinesAsTheyStandAndDoesNotReclassify)
 TEST_F(WhitelistCommands, SaveWritesTheListAlsoWhenEmpty)
 {
     s.profile.whitelist.assign({"b@example.org", "A@example.org"});
-    EXPECT_TRUE(s.saveWhitelist(file));
+    EXPECT_TRUE(s.lists.saveWhitelist(file));
     EXPECT_EQ(folder.read("default.acc"), "A@example.org\r\nb@example.org\r\n");
 
     s.profile.whitelist.clear();
-    EXPECT_TRUE(s.saveWhitelist(file));
+    EXPECT_TRUE(s.lists.saveWhitelist(file));
     EXPECT_EQ(folder.read("default.acc"), "");
     EXPECT_EQ(folder.entries(), QStringList{QStringLiteral("default.acc")});  // no temp file left
 }
@@ -259,12 +259,12 @@ TEST_F(WhitelistCommands, CountCaptionsAndTheMenuTest)
     addMessage(2, "z@example.org", "hi");
     s.buildMessageTable(false);
 
-    s.TabSheet4Show();
+    s.lists.TabSheet4Show();
     EXPECT_EQ(view.text(Control::Label13), "2 trusted addresses");
     EXPECT_EQ(view.text(Control::Label25), "2 trusted addresses");
-    s.whitelistPageChanged();
+    s.lists.whitelistPageChanged();
     EXPECT_EQ(view.text(Control::Label25), "2 accepted E-MAIL Addresses");
-    s.showStartPageCounts();
+    s.lists.showStartPageCounts();
     EXPECT_EQ(view.text(Control::Label19), "2");
     EXPECT_EQ(view.text(Control::Label21), "17");
 
