@@ -165,26 +165,37 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     // still the message its row shows (another mail program may have removed messages since
     // the download, renumbering the rest).
     std::vector<Candidate> held;
+    std::optional<Pop3Batch> checkBatch;
     if (!settled) {
+        const auto checkable = [&](const Candidate &c) {
+            const std::string &code = messages.rows[c.index].code;
+            return c.number <= client.MessageCount() && !code.empty() && code != "-1";
+        };
         std::vector<std::string> checks;
         for (const Candidate &c : candidates) {
-            const std::string &code = messages.rows[c.index].code;
-            if (c.number <= client.MessageCount() && !code.empty() && code != "-1")
+            if (checkable(c))
                 checks.push_back("UIDL " + std::to_string(c.number));
         }
-        std::optional<Pop3Batch> batch;
+        // While Deleted mail is on, the RETRs of the copies still to keep go out in the same
+        // batch behind the checks, so checks and copies cost one round trip; the copy of a
+        // message whose check does not hold is read and dropped by the batch, never kept.
+        for (const Candidate &c : candidates) {
+            if (profile.quarantine && checkable(c)
+                && !profile.quarantine->findUniqueId(messages.rows[c.index].code))
+                checks.push_back("RETR " + std::to_string(c.number));
+        }
         for (const Candidate &c : candidates) {
             const std::string &code = messages.rows[c.index].code;
-            if (c.number > client.MessageCount() || code.empty() || code == "-1") {
+            if (!checkable(c)) {
                 leaveAlone(c);
                 continue;
             }
             if (!stillOpen())
                 break;
             try {
-                if (!batch)
-                    batch.emplace(client, checks);  // a busy client fails the run here
-                if (messageCode(batch->fetchUniqueId(c.number)) == code)
+                if (!checkBatch)
+                    checkBatch.emplace(client, checks);  // a busy client fails the run here
+                if (messageCode(checkBatch->fetchUniqueId(c.number)) == code)
                     held.push_back(c);
                 else
                     leaveAlone(c);
@@ -199,7 +210,9 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     // safely on the disk stays on the server.
     // After a failed check no copy is made, so nothing is deleted either.
     if (profile.keepsDeletedMail())
-        held = failure ? std::vector<Candidate>() : keepCopies(held, knownBadRun, failure);
+        held = failure ? std::vector<Candidate>()
+                       : keepCopies(held, knownBadRun, checkBatch, failure);
+    checkBatch.reset();
 
     // Then the DELE of every message whose check held (those before a failed check as well:
     // one at a time they would have gone before it), pipelined in the same way. A refused DELE
@@ -209,6 +222,10 @@ void Screener::deleteRowSet(std::vector<int> tableRows, bool knownBadRun)
     std::vector<std::string> deletions;
     for (const Candidate &c : held)
         deletions.push_back("DELE " + std::to_string(c.number));
+    // While Deleted mail is on, the QUIT that carries the DELEs out goes with them (none of them
+    // is ever undone: the checks and the copies came first); the session's end reads its reply.
+    if (profile.keepsDeletedMail() && !held.empty())
+        deletions.push_back("QUIT");
     std::optional<Pop3Batch> batch;
     bool refused = false;
     for (const Candidate &c : held) {

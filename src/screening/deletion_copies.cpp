@@ -1,7 +1,7 @@
 // The copy kept before a deletion: every message whose check held is retrieved whole (RETR,
-// pipelined as the checks and the DELEs are) and stored in Deleted mail; only then may its DELE
-// go out. A copy made by an earlier run that never reached its DELE is found by the unique id
-// and not retrieved again.
+// sent ahead in the checks' own batch where the server pipelines) and stored in Deleted mail;
+// only then may its DELE go out. A copy made by an earlier run that never reached its DELE is
+// found by the unique id and not retrieved again.
 #include "files/fault_point.h"
 #include "screening/screener.h"
 #include "screening/view.h"
@@ -38,7 +38,7 @@ std::string mailFileText(const TNMPOP3::RetrievedMessage &message)
 
 std::vector<Screener::DeletionCandidate>
 Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRun,
-                     std::exception_ptr &failure)
+                     std::optional<Pop3Batch> &batch, std::exception_ptr &failure)
 {
     std::vector<DeletionCandidate> copied;
     std::string reason;
@@ -51,10 +51,9 @@ Screener::keepCopies(const std::vector<DeletionCandidate> &held, bool knownBadRu
     } else {
         std::vector<std::string> retrievals;
         for (const DeletionCandidate &c : held) {
-            if (!profile.quarantine->findUniqueId(messages.rows[c.index].code))
+            if (!batch && !profile.quarantine->findUniqueId(messages.rows[c.index].code))
                 retrievals.push_back("RETR " + std::to_string(c.number));
         }
-        std::optional<Pop3Batch> batch;
         for (std::size_t k = 0; k < held.size(); ++k) {
             const DeletionCandidate &c = held[k];
             const DownloadedRow &row = messages.rows[c.index];

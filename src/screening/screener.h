@@ -40,6 +40,7 @@ class View;
 class Prompter;
 class Screener;
 class TNMPOP3;  // the POP3 client (transport)
+class Pop3Batch;
 struct TlsCertificate;
 
 // The Screener's hold on a POP3 client's events (from attachPop3). While it lives the client's
@@ -276,9 +277,11 @@ private:
     };
     // deletion_copies.cpp: RETR of each candidate, pipelined, into the quarantine; gives the
     // candidates whose copy is safely on the disk (or was already). A lost or refused RETR
-    // ends the copying there and is handed back in failure.
+    // ends the copying there and is handed back in failure. The RETRs are read from batch, the
+    // checks' batch that sent them ahead, or from one made here when it holds none.
     std::vector<DeletionCandidate> keepCopies(const std::vector<DeletionCandidate> &held,
-                                              bool knownBadRun, std::exception_ptr &failure);
+                                              bool knownBadRun, std::optional<Pop3Batch> &batch,
+                                              std::exception_ptr &failure);
     void deleteRowSet(std::vector<int> tableRows, bool knownBadRun);
     void finishDeletion(bool knownBadRun);
     // updateSelectionInfo from the grid's selection (skipped without a grid).

@@ -36,13 +36,16 @@ Pop3Batch::~Pop3Batch()
 {
     // Replies of commands sent ahead for messages the caller did not come to are read here, so
     // no later operation of the session (one that writes its own commands) takes them for its
-    // own. A failure doing so has closed the connection already.
+    // own. A failure doing so has closed the connection already. A QUIT sent ahead stays in
+    // flight: its reply is the next one on the wire, read by Disconnect.
+    const bool quitAhead = !client_.inFlight_.empty() && client_.inFlight_.back() == "QUIT";
     try {
         if (client_.Connected())
-            client_.skipRepliesBefore(std::string());
+            client_.skipRepliesBefore(quitAhead ? std::string("QUIT") : std::string());
     } catch (...) {
     }
-    client_.forgetInFlight();
+    if (!quitAhead || !client_.Connected())
+        client_.forgetInFlight();
     client_.busy_ = wasBusy_;
 }
 

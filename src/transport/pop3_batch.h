@@ -13,6 +13,10 @@
 // skips (after a failed LIST, say) has its reply read and dropped unseen; so have the replies
 // still on their way when the batch ends. So a caller may stop at any point.
 //
+// A QUIT as the last of the commands goes out with the others where the server pipelines (a
+// deletion's DELEs and the QUIT that carries them out then cost one round trip); its reply is
+// never read by the batch but left to Disconnect. Without pipelining it is not sent at all.
+//
 //   Pop3Batch batch(pop, first, last);
 //   for (int n = first; n <= last; ++n) {
 //       batch.fetchSummary(n);            // pop.Summary

@@ -1,8 +1,10 @@
 // The deletion and the new-mail count against a real Dovecot, which lists PIPELINING, beside the
 // same runs with pipelining switched off: after another program removed a message (so some rows
 // no longer name their message) the same messages are deleted, left alone, logged, counted and
-// renumbered, with the same status texts, and the same new mail is counted.
+// renumbered, with the same status texts, and the same new mail is counted; with Deleted mail
+// on, the same copies are kept.
 #include "dovecot_screening.h"
+#include "profiles/quarantine_store.h"
 #include "screening/new_mail_count.h"
 
 namespace kestrix::test {
@@ -11,12 +13,12 @@ namespace {
 using Strings = std::vector<std::string>;
 
 struct DeletionRun {
-    Strings left, numbers, senders, statuses, log;
+    Strings left, numbers, senders, statuses, log, kept;
     int deleted = 0, leftAlone = 0, counted = 0, newMail = 0, unknownSenders = 0;
     bool operator==(const DeletionRun &) const = default;
 };
 
-DeletionRun deleteKnownBadAfterAChange(bool pipelined)
+DeletionRun deleteKnownBadAfterAChange(bool pipelined, bool keepCopies)
 {
     constexpr int count = 40;
     std::vector<std::string> messages;
@@ -30,6 +32,11 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
     f.pop.UsePipelining = pipelined;
     f.s.profile.settings.NotifyLimit = 1000;
     f.s.profile.whitelist.add(NumberedMailbox::sender(1));
+    if (keepCopies) {
+        f.s.profile.quarantine.emplace(QuarantineStore::folderFor(f.folder.dir(), "default"),
+                                       QuarantineLimits{});
+        EXPECT_EQ(f.s.profile.quarantine->open(), "");
+    }
     f.s.dispatcher.pendingCommand = cmdGetAndCheck;
     f.s.dispatcher.Timer2Timer();
     EXPECT_EQ(f.s.messages.ListBox1().size(), std::size_t(count));
@@ -62,6 +69,10 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
     run.senders = f.s.messages.ListBox2();
     for (const auto &row : f.s.profile.rejectedLog.rows())
         run.log.push_back(std::string(row.sender) + "|" + std::string(row.subject));
+    if (keepCopies) {
+        for (const QuarantineEntry &e : f.s.profile.quarantine->entries())
+            run.kept.push_back(e.subject);
+    }
     run.deleted = f.s.lastDeletion.deleted;
     run.leftAlone = f.s.lastDeletion.leftAlone;
     run.counted = f.s.profile.settings.DeletedCount;
@@ -70,21 +81,29 @@ DeletionRun deleteKnownBadAfterAChange(bool pipelined)
 
 TEST_F(DovecotScreeningTest, PipelinedAndOneByOneDeletionsAndNewMailCountsAreTheSame)
 {
-    const DeletionRun oneByOne = deleteKnownBadAfterAChange(false);
-    const DeletionRun pipelined = deleteKnownBadAfterAChange(true);
-    // Messages 4, 8, ..., 28 go; the rows of 32..40 name other messages now and stay.
-    EXPECT_EQ(pipelined.deleted, 7);
-    EXPECT_EQ(pipelined.leftAlone, 3);
-    EXPECT_EQ(pipelined.counted, 7);
-    EXPECT_EQ(pipelined.left.size(), std::size_t(42 - 7));
-    EXPECT_EQ(pipelined.newMail, 3);
-    EXPECT_EQ(pipelined.unknownSenders, 2);
-    EXPECT_EQ(pipelined.left, oneByOne.left);
-    EXPECT_EQ(pipelined.numbers, oneByOne.numbers);
-    EXPECT_EQ(pipelined.senders, oneByOne.senders);
-    EXPECT_EQ(pipelined.log, oneByOne.log);
-    EXPECT_EQ(pipelined.statuses, oneByOne.statuses);
-    EXPECT_TRUE(pipelined == oneByOne);
+    for (const bool keepCopies : {false, true}) {
+        SCOPED_TRACE(keepCopies ? "Deleted mail on" : "Deleted mail off");
+        const DeletionRun oneByOne = deleteKnownBadAfterAChange(false, keepCopies);
+        const DeletionRun pipelined = deleteKnownBadAfterAChange(true, keepCopies);
+        // Messages 4, 8, ..., 28 go; the rows of 32..40 name other messages now and stay.
+        EXPECT_EQ(pipelined.deleted, 7);
+        EXPECT_EQ(pipelined.leftAlone, 3);
+        EXPECT_EQ(pipelined.counted, 7);
+        EXPECT_EQ(pipelined.left.size(), std::size_t(42 - 7));
+        // The copies kept are those of the messages deleted (none of a row left alone).
+        Strings kept;
+        for (int k = 28; keepCopies && k >= 4; k -= 4)
+            kept.push_back("Viagra offer " + std::to_string(k));
+        EXPECT_EQ(pipelined.kept, kept);
+        EXPECT_EQ(pipelined.newMail, 3);
+        EXPECT_EQ(pipelined.unknownSenders, 2);
+        EXPECT_EQ(pipelined.left, oneByOne.left);
+        EXPECT_EQ(pipelined.numbers, oneByOne.numbers);
+        EXPECT_EQ(pipelined.senders, oneByOne.senders);
+        EXPECT_EQ(pipelined.log, oneByOne.log);
+        EXPECT_EQ(pipelined.statuses, oneByOne.statuses);
+        EXPECT_TRUE(pipelined == oneByOne);
+    }
 }
 
 }  // namespace
