@@ -38,13 +38,13 @@ Pop3Batch::~Pop3Batch()
     // no later operation of the session (one that writes its own commands) takes them for its
     // own. A failure doing so has closed the connection already. A QUIT sent ahead stays in
     // flight: its reply is the next one on the wire, read by Disconnect.
-    const bool quitAhead = !client_.inFlight_.empty() && client_.inFlight_.back() == "QUIT";
+    const bool quit = quitAhead();
     try {
         if (client_.Connected())
-            client_.skipRepliesBefore(quitAhead ? std::string("QUIT") : std::string());
+            client_.skipRepliesBefore(quit ? std::string("QUIT") : std::string());
     } catch (...) {
     }
-    if (!quitAhead || !client_.Connected())
+    if (!quit || !client_.Connected())
         client_.forgetInFlight();
     client_.busy_ = wasBusy_;
 }
@@ -75,7 +75,12 @@ TNMPOP3::RetrievedMessage Pop3Batch::fetchMessage(std::int32_t n)
 
 bool Pop3Batch::repliesOwed() const
 {
-    return client_.Connected() && !client_.inFlight_.empty();
+    return client_.Connected() && client_.inFlight_.size() > (quitAhead() ? 1u : 0u);
+}
+
+bool Pop3Batch::quitAhead() const
+{
+    return !client_.inFlight_.empty() && client_.inFlight_.back() == "QUIT";
 }
 
 bool Pop3Batch::nextCommand(std::string &line)

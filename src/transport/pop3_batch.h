@@ -66,11 +66,14 @@ public:
     // After a refusal the commands already written still count (the server carries out at QUIT
     // every DELE it acknowledged), but one at a time none after it would have gone out:
     // stopSending() keeps the rest back, and repliesOwed() tells whether a command written
-    // ahead still waits for its reply, which the next call, in the order sent, then reads.
+    // ahead still waits for its reply, which the next call, in the order sent, then reads (a
+    // QUIT sent ahead is not counted: its reply is Disconnect's).
     void stopSending() { stopped_ = true; }
     bool repliesOwed() const;
 
 private:
+    // The last command in flight is a QUIT this batch sent ahead.
+    bool quitAhead() const;
     // Tops the window up with the commands not sent yet, once a quarter of it is free (so the
     // commands go out in few large writes, not one per reply).
     void sendAhead();

@@ -2,11 +2,13 @@
 // goes out with its DELE in one batch; where a check does not hold or is refused, the batch is
 // undone (RSET) and the deletion goes on check by check, so the same messages are deleted, left
 // alone, logged and counted, with the same failure, as one command at a time.
+#include "profiles/quarantine_store.h"
 #include "support/screener_fixture.h"
 #include "transport/pop3_refusal.h"
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrix::test {
@@ -142,7 +144,8 @@ TEST(PipelinedDeletionTest, OneBatchOrCheckByCheckTheSameMessagesGo)
 // A server that refuses the DELE of some messages. Where the DELEs went out together, those
 // written ahead of the refusal are carried out at QUIT when the server acknowledged them: the
 // messages gone from the server, the rows gone from the table, the log and the count agree, and
-// the run fails with the refusal's text as one command at a time.
+// the run fails with the refusal's text as one command at a time. So with Deleted mail on, where
+// the RETRs follow the checks and the QUIT goes out with the DELEs.
 TEST(PipelinedDeletionTest, ARefusedDeleLeavesServerTableLogAndCountAlike)
 {
     struct Refusals {
@@ -162,12 +165,14 @@ TEST(PipelinedDeletionTest, ARefusedDeleLeavesServerTableLogAndCountAlike)
             return std::find(c.numbers.begin(), c.numbers.end(), n) != c.numbers.end();
         };
         std::string oneByOneFailure;
-        for (const bool pipelining : {false, true}) {
+        for (const auto &[pipelining, copies] : {std::pair{false, false}, {true, false},
+                                                {false, true}, {true, true}}) {
             SCOPED_TRACE(pipelining ? "pipelined" : "one at a time");
+            SCOPED_TRACE(copies ? "Deleted mail on" : "Deleted mail off");
             FakePop3Server server;
             scriptCapaLogin(server, pipelining, 4);
             Strings gone;  // the senders of the messages the server acknowledged a DELE of
-            if (pipelining) {
+            if (pipelining && !copies) {
                 // Each check with its DELE: refused, so undone; then the checks, then the DELEs.
                 std::string replies;
                 for (int n = 4; n >= 1; --n) {
@@ -184,6 +189,10 @@ TEST(PipelinedDeletionTest, ARefusedDeleLeavesServerTableLogAndCountAlike)
                 server.expect("UIDL " + number(n) + "\r\n");
                 server.send("+OK " + number(n) + " uid-" + number(n) + "\r\n");
             }
+            for (int n = 4; copies && n >= 1; --n) {
+                server.expect("RETR " + number(n) + "\r\n");
+                server.send("+OK\r\nSubject: offer " + number(n) + "\r\n\r\nHi\r\n.\r\n");
+            }
             for (int n = 4; n >= 1; --n) {
                 server.expect("DELE " + number(n) + "\r\n");
                 server.send(refused(n) ? refusal : "+OK\r\n");
@@ -198,6 +207,11 @@ TEST(PipelinedDeletionTest, ARefusedDeleLeavesServerTableLogAndCountAlike)
             ScreenerFixture f;
             f.pointAt(server.port());
             f.s.profile.conf.setSecurityMode(SecurityMode::Auto);
+            if (copies) {
+                f.s.profile.quarantine.emplace(
+                    QuarantineStore::folderFor(f.folder.dir(), "default"), QuarantineLimits{});
+                ASSERT_EQ(f.s.profile.quarantine->open(), "");
+            }
             for (int n = 1; n <= 4; ++n)
                 f.addMessage(n, "spam" + number(n) + "@example.net", "offer " + number(n),
                              ScreenerFixture::codeOf("uid-" + number(n)));
@@ -219,6 +233,10 @@ TEST(PipelinedDeletionTest, ARefusedDeleLeavesServerTableLogAndCountAlike)
             EXPECT_EQ(f.s.profile.settings.DeletedCount, int(gone.size()));
             EXPECT_EQ(f.s.lastDeletion.deleted, int(gone.size()));
             EXPECT_EQ(kept.size() + gone.size(), 4u);
+            // Every copy was on the disk before the first DELE, refused or not.
+            if (copies) {
+                EXPECT_EQ(f.s.profile.quarantine->entries().size(), 4u);
+            }
             for (const std::string &sender : gone)
                 EXPECT_EQ(std::count(kept.begin(), kept.end(), sender), 0) << sender;
             if (!pipelining)
