@@ -83,6 +83,14 @@ protected:
 
 private:
     void build();
+    // The six sub-pages, in their tab order.
+    QWidget *addSubPage(const char *name, const char *caption);
+    void buildAccountsPage();
+    void buildDownloadPage();
+    void buildMailClientPage();
+    void buildTrayPage();
+    void buildLogPage();
+    void buildUpdatePage();
     void connectControls();
     void portLeft();
     void connectMailTool();

@@ -33,7 +33,40 @@ void MessagesPage::build()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    // Banner area: one of the two banners shows after a download or reclassify run.
+    buildBanners();
+    column->addWidget(Panel4);
+
+    Splitter1 = named(new QSplitter(Qt::Vertical, this), "Splitter1");
+    Splitter1->setChildrenCollapsible(false);
+    column->addWidget(Splitter1, 1);
+
+    Panel14 = named(new QFrame(Splitter1), "Panel14");
+    auto *list = new QVBoxLayout(Panel14);
+    list->setContentsMargins(0, 0, 0, 0);
+    list->setSpacing(0);
+
+    buildButtonRow();
+    list->addWidget(Panel1);
+
+    stringgrid1 = named(new TWrapGrid(Panel14), "stringgrid1");
+    list->addWidget(stringgrid1, 1);
+
+    buildStatusLine();
+    list->addWidget(Panel2);
+
+    buildDetailsPane();
+
+    Splitter1->addWidget(Panel14);
+    Splitter1->addWidget(Memo2);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+
+    buildContextMenu();
+}
+
+// Banner area: one of the two banners shows after a download or reclassify run.
+void MessagesPage::buildBanners()
+{
     Panel4 = named(new QFrame(this), "Panel4");
     Panel4->setFixedHeight(23);
     auto *banners = new QHBoxLayout(Panel4);
@@ -61,18 +94,11 @@ void MessagesPage::build()
     Panel12->hide();
     banners->addWidget(Panel3);
     banners->addWidget(Panel12);
-    column->addWidget(Panel4);
+}
 
-    Splitter1 = named(new QSplitter(Qt::Vertical, this), "Splitter1");
-    Splitter1->setChildrenCollapsible(false);
-    column->addWidget(Splitter1, 1);
-
-    Panel14 = named(new QFrame(Splitter1), "Panel14");
-    auto *list = new QVBoxLayout(Panel14);
-    list->setContentsMargins(0, 0, 0, 0);
-    list->setSpacing(0);
-
-    // Button row.
+// The button row above the grid.
+void MessagesPage::buildButtonRow()
+{
     Panel1 = named(new QFrame(Panel14), "Panel1");
     Panel1->setFixedHeight(40);
     setShadedBackground(Panel1, QColor(228, 232, 240), QColor(204, 210, 222));
@@ -114,12 +140,11 @@ void MessagesPage::build()
     buttons->addStretch(1);
     buttons->addWidget(SpeedButton32);
     buttons->addWidget(SpeedButton33);
-    list->addWidget(Panel1);
+}
 
-    stringgrid1 = named(new TWrapGrid(Panel14), "stringgrid1");
-    list->addWidget(stringgrid1, 1);
-
-    // Grid status line.
+// The grid's status line.
+void MessagesPage::buildStatusLine()
+{
     Panel2 = named(new QFrame(Panel14), "Panel2");
     Panel2->setFixedHeight(24);
     Panel2->setFrameShape(QFrame::StyledPanel);
@@ -160,8 +185,11 @@ void MessagesPage::build()
     status->addWidget(SpinEdit3);
     status->addWidget(Label53);
     status->addWidget(StaticText1);
-    list->addWidget(Panel2);
+}
 
+// The header details pane under the grid.
+void MessagesPage::buildDetailsPane()
+{
     Memo2 = named(new QPlainTextEdit(Splitter1), "Memo2", "Detailed message headers");
     Memo2->setReadOnly(true);
     Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -172,13 +200,11 @@ void MessagesPage::build()
     fixed.setStyleHint(QFont::TypeWriter);
     Memo2->setFont(fixed);
     setBackground(Memo2, colours::cream);
+}
 
-    Splitter1->addWidget(Panel14);
-    Splitter1->addWidget(Memo2);
-    Splitter1->setStretchFactor(0, 0);
-    Splitter1->setStretchFactor(1, 1);
-
-    // Context menu of the grid.
+// The grid's context menu.
+void MessagesPage::buildContextMenu()
+{
     PopupMenu2 = named(new QMenu(this), "PopupMenu2");
     RemoveFromWhitelist1 = named(PopupMenu2->addAction(L1("&Remove from whitelist")),
                                  "RemoveFromWhitelist1");

@@ -97,6 +97,11 @@ protected:
 
 private:
     void build();
+    void buildBanners();
+    void buildButtonRow();
+    void buildStatusLine();
+    void buildDetailsPane();
+    void buildContextMenu();
     void connectControls();
     void gridMousePressed(Qt::MouseButton button, int row);
     // A press on the grid; a right-button press (also the arrow buttons' right click, row 0)
