@@ -6,28 +6,6 @@
 
 namespace kestrix {
 
-namespace {
-
-// Position of needle in haystack, comparing haystack lower-cased (A-Z only); needle is lower case.
-size_t findLowered(const std::string &haystack, std::string_view needle)
-{
-    if (needle.size() > haystack.size())
-        return std::string::npos;
-    const char first = needle[0];
-    for (size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
-        if (lowerAZ(haystack[i]) != first)
-            continue;
-        size_t k = 1;
-        while (k < needle.size() && lowerAZ(haystack[i + k]) == needle[k])
-            ++k;
-        if (k == needle.size())
-            return i;
-    }
-    return std::string::npos;
-}
-
-}  // namespace
-
 std::string DownloadedRow::sizeContentText() const
 {
     return headerLines.empty() ? std::string("N.A.") : kestrix::sizeContentText(headerLines);
@@ -57,7 +35,7 @@ std::string sizeContentText(const std::vector<std::string> &lines)
     const size_t contentAt = result.size();
     bool found = false;
     for (size_t i = lines.size(); i-- > 2;) {
-        const size_t pos = findLowered(lines[i], "content-type");
+        const size_t pos = findLowerAZ(lines[i], "content-type");
         if (pos != std::string::npos) {
             // The lower-cased line without the name and the character after it.
             const std::string &line = lines[i];

@@ -368,7 +368,7 @@ std::string decodeAsList(std::string text)
 
 std::string decodeWordPasses(std::string text)
 {
-    if (lowerAZ(text).find("?q?") == std::string::npos)
+    if (findLowerAZ(text, "?q?") == std::string_view::npos)
         return text;
     if (text.size() < UINT32_MAX)
         return decodeAsList<uint32_t>(std::move(text));

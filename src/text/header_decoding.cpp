@@ -12,10 +12,11 @@ std::string removeQuotes(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        if (c != '"')
-            out.push_back(c);
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+        out.append(text.substr(0, quote));
+        text.remove_prefix(quote + 1);
     }
+    out.append(text);
     return out;
 }
 
@@ -25,7 +26,7 @@ std::string extractField(const std::vector<std::string> &header, std::string_vie
                          bool decode = true)
 {
     for (const std::string &line : header) {
-        const size_t pos = lowerAZ(line).find(name);
+        const size_t pos = findLowerAZ(line, name);
         if (pos == std::string::npos)
             continue;
         std::string rest = line;

@@ -12,6 +12,26 @@ std::string lowerAZ(std::string_view text)
     return out;
 }
 
+std::size_t findLowerAZ(std::string_view text, std::string_view lowerNeedle)
+{
+    if (lowerNeedle.empty())
+        return 0;
+    if (lowerNeedle.size() > text.size())
+        return std::string_view::npos;
+    const char first = lowerNeedle[0];
+    const std::size_t last = text.size() - lowerNeedle.size();
+    for (std::size_t i = 0; i <= last; ++i) {
+        if (lowerAZ(text[i]) != first)
+            continue;
+        std::size_t k = 1;
+        while (k < lowerNeedle.size() && lowerAZ(text[i + k]) == lowerNeedle[k])
+            ++k;
+        if (k == lowerNeedle.size())
+            return i;
+    }
+    return std::string_view::npos;
+}
+
 std::string upperAZ(std::string_view text)
 {
     std::string out(text);

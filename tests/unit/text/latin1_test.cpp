@@ -12,6 +12,22 @@ TEST(Latin1, LowerCasingMapsOnlyAToZ)
     EXPECT_FALSE(equalsIgnoreCaseAZ("a", "ab"));
 }
 
+// The search without a lower-cased copy finds what the search in the copy finds.
+TEST(Latin1, CaseBlindSearchFindsWhatTheLowerCasedCopyHolds)
+{
+    const struct {
+        std::string_view text, needle;
+    } cases[] = {
+        {"From: Joe", "from:"},      {"X-Original-FROM: a", "from:"}, {"Subject", "subject:"},
+        {"\xC4" "From:", "from:"},      {"?Q?=?iso?q?x?=", "?q?"},       {"", "from:"},
+        {"fro", "from:"},            {"ffrom:", "from:"},             {"\xC4\xE4", "\xe4"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.text));
+        EXPECT_EQ(findLowerAZ(c.text, c.needle), lowerAZ(c.text).find(c.needle));
+    }
+}
+
 TEST(Latin1, DecimalNumbersAreStrict)
 {
     EXPECT_EQ(parseDecimal("126"), 126);
