@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 
 #include <array>
+#include <functional>
 #include <type_traits>
 #include <cstdio>
 
@@ -69,6 +70,75 @@ std::string problemText(const QString &path, std::string_view key, const std::st
 }
 
 QString qkey(const char *key) { return QString::fromLatin1(key); }
+
+// The keys of one NAME.conf as the fields want them. A value that cannot be used is handed to
+// invalid with what was expected, and its field keeps what it held.
+class ConfFileReader {
+public:
+    using Invalid = std::function<void(const char *, const QVariant &, std::string_view)>;
+    ConfFileReader(QSettings &file, Invalid invalid) : m_file(file), m_invalid(std::move(invalid)) {}
+
+    // The raw value; invalid when the key is missing.
+    QVariant raw(const char *key) const { return m_file.value(qkey(key)); }
+    void invalid(const char *key, const QVariant &raw, std::string_view expected) const
+    {
+        m_invalid(key, raw, expected);
+    }
+
+    // A name one of the parse function's choices, as parse reads it.
+    template <typename Field, typename Parse>
+    void choice(const char *key, Field &field, Parse parse, std::string_view expected) const
+    {
+        const QVariant value = raw(key);
+        if (!value.isValid())
+            return;
+        if (const auto parsed = parse(valueText(value)))
+            field = *parsed;
+        else
+            invalid(key, value, expected);
+    }
+    // Free text, trimmed.
+    void text(const char *key, std::string &field) const
+    {
+        if (const QVariant value = raw(key); value.isValid())
+            field = std::string(trimmed(valueText(value)));
+    }
+    void flag(const char *key, bool &field) const
+    {
+        choice(key, field, [](const std::string &text) { return readBool(text); }, "true or false");
+    }
+    void cutoff(const char *key, double &field) const
+    {
+        const QVariant value = raw(key);
+        if (!value.isValid())
+            return;
+        bool ok = false;
+        const double number
+            = QByteArray::fromStdString(std::string(trimmed(valueText(value)))).toDouble(&ok);
+        if (ok && number >= 0.0 && number <= 1.0)
+            field = number;
+        else
+            invalid(key, value, "a number from 0 to 1");
+    }
+    template <typename Field>
+    void count(const char *key, Field &field) const
+    {
+        const QVariant value = raw(key);
+        if (!value.isValid())
+            return;
+        bool ok = false;
+        const qlonglong number
+            = QByteArray::fromStdString(std::string(trimmed(valueText(value)))).toLongLong(&ok);
+        if (ok && number > 0 && number <= 1000000000000LL)
+            field = Field(number);
+        else
+            invalid(key, value, "a whole number above 0");
+    }
+
+private:
+    QSettings &m_file;
+    Invalid m_invalid;
+};
 
 }  // namespace
 
@@ -150,99 +220,52 @@ ProfileConf ProfileConf::load(const QString &path)
         return conf;
     }
 
-    auto invalid = [&](const char *key, const QVariant &raw, std::string_view expected) {
+    const ConfFileReader read(file, [&](const char *key, const QVariant &raw,
+                                        std::string_view expected) {
         conf.m_invalid[key] = Invalid{raw, problemText(path, key, valueText(raw), expected)};
-    };
-    if (const QVariant raw = file.value(qkey(kSecurityMode)); raw.isValid()) {
-        if (const auto mode = securityModeFromName(valueText(raw)))
-            conf.m_mode = *mode;
-        else
-            invalid(kSecurityMode, raw, "auto, tls, starttls or none");
-    }
-    if (const QVariant raw = file.value(qkey(kPinnedSha256)); raw.isValid()) {
+    });
+    read.choice(kSecurityMode, conf.m_mode, securityModeFromName, "auto, tls, starttls or none");
+    if (const QVariant raw = read.raw(kPinnedSha256); raw.isValid()) {
         const std::string text = valueText(raw);
         if (trimmed(text).empty())
             ;  // an empty value pins nothing
         else if (const auto pin = normalizeSha256(text))
             conf.m_pin = *pin;
         else
-            invalid(kPinnedSha256, raw, "64 hex digits, colons allowed");
+            read.invalid(kPinnedSha256, raw, "64 hex digits, colons allowed");
     }
-    if (const QVariant raw = file.value(qkey(kStrongest)); raw.isValid()) {
-        const auto mode = securityModeFromName(valueText(raw));
-        if (mode && *mode != SecurityMode::Auto)
-            conf.m_strongest = *mode;
-        else
-            invalid(kStrongest, raw, "tls, starttls or none");
-    }
-    if (const QVariant raw = file.value(qkey(kAuthMethod)); raw.isValid()) {
-        if (const auto method = signInMethodFromName(valueText(raw)))
-            conf.m_signIn = *method;
-        else
-            invalid(kAuthMethod, raw, "password, xoauth2, oauthbearer or auto");
-    }
-    if (const QVariant raw = file.value(qkey(kTokenCommand)); raw.isValid())
-        conf.m_tokenCommand = std::string(trimmed(valueText(raw)));
-    auto readFlag = [&](const char *key, bool &field) {
-        const QVariant raw = file.value(qkey(key));
-        if (!raw.isValid())
-            return;
-        if (const auto on = readBool(valueText(raw)))
-            field = *on;
-        else
-            invalid(key, raw, "true or false");
-    };
-    readFlag(kKeyring, conf.m_keyring);
-    readFlag(kDecodeAll, conf.m_decodeAll);
-    readFlag(kSelectSpam, conf.m_selectSpam);
-    auto readCutoff = [&](const char *key, double &field) {
-        const QVariant raw = file.value(qkey(key));
-        if (!raw.isValid())
-            return;
-        bool ok = false;
-        const std::string text(trimmed(valueText(raw)));
-        const double value = QByteArray::fromStdString(text).toDouble(&ok);
-        if (ok && value >= 0.0 && value <= 1.0)
-            field = value;
-        else
-            invalid(key, raw, "a number from 0 to 1");
-    };
-    readCutoff(kHamCutoff, conf.m_hamCutoff);
-    readCutoff(kSpamCutoff, conf.m_spamCutoff);
+    read.choice(kStrongest, conf.m_strongest,
+                [](const std::string &name) {
+                    // "auto" is no protection a server gave.
+                    const auto mode = securityModeFromName(name);
+                    return mode == SecurityMode::Auto ? std::nullopt : mode;
+                },
+                "tls, starttls or none");
+    read.choice(kAuthMethod, conf.m_signIn, signInMethodFromName,
+                "password, xoauth2, oauthbearer or auto");
+    read.text(kTokenCommand, conf.m_tokenCommand);
+    read.flag(kKeyring, conf.m_keyring);
+    read.flag(kDecodeAll, conf.m_decodeAll);
+    read.flag(kSelectSpam, conf.m_selectSpam);
+    read.cutoff(kHamCutoff, conf.m_hamCutoff);
+    read.cutoff(kSpamCutoff, conf.m_spamCutoff);
     if (conf.m_hamCutoff > conf.m_spamCutoff) {
         // Crossed cutoffs would score one message both ways: both keep their defaults.
         const char *key = file.contains(qkey(kSpamCutoff)) ? kSpamCutoff : kHamCutoff;
-        invalid(key, file.value(qkey(key)), "cutoffs with hamCutoff not above spamCutoff");
+        read.invalid(key, read.raw(key), "cutoffs with hamCutoff not above spamCutoff");
         conf.m_hamCutoff = 0.20;
         conf.m_spamCutoff = 0.90;
     }
-    if (const QVariant raw = file.value(qkey(kTrustedAuthservId)); raw.isValid())
-        conf.m_trustedAuthservId = std::string(trimmed(valueText(raw)));
-    readFlag(kTrustSpamFlag, conf.m_trustSpamFlag);
-    readFlag(kForgedIsBad, conf.m_forgedIsBad);
-    readFlag(kQuarantineEnabled, conf.m_quarantine.enabled);
-    auto readCount = [&](const char *key, auto &field) {
-        const QVariant raw = file.value(qkey(key));
-        if (!raw.isValid())
-            return;
-        bool ok = false;
-        const qlonglong value = QByteArray::fromStdString(std::string(trimmed(valueText(raw))))
-                                    .toLongLong(&ok);
-        if (ok && value > 0 && value <= 1000000000000LL)
-            field = std::remove_reference_t<decltype(field)>(value);
-        else
-            invalid(key, raw, "a whole number above 0");
-    };
-    readCount(kKeepDays, conf.m_quarantine.keepDays);
-    readCount(kMaxMessageBytes, conf.m_quarantine.maxMessageBytes);
-    readCount(kMaxTotalMB, conf.m_quarantine.maxTotalMB);
-    if (const QVariant raw = file.value(qkey(kRestoreTo)); raw.isValid()) {
-        if (const auto target = restoreTargetFromName(valueText(raw)))
-            conf.m_restoreTarget = *target;
-        else
-            invalid(kRestoreTo, raw, "maildir, mbox or mailProgram");
-    }
-    if (const QVariant raw = file.value(qkey(kRestorePath)); raw.isValid())
+    read.text(kTrustedAuthservId, conf.m_trustedAuthservId);
+    read.flag(kTrustSpamFlag, conf.m_trustSpamFlag);
+    read.flag(kForgedIsBad, conf.m_forgedIsBad);
+    read.flag(kQuarantineEnabled, conf.m_quarantine.enabled);
+    read.count(kKeepDays, conf.m_quarantine.keepDays);
+    read.count(kMaxMessageBytes, conf.m_quarantine.maxMessageBytes);
+    read.count(kMaxTotalMB, conf.m_quarantine.maxTotalMB);
+    read.choice(kRestoreTo, conf.m_restoreTarget, restoreTargetFromName,
+                "maildir, mbox or mailProgram");
+    if (const QVariant raw = read.raw(kRestorePath); raw.isValid())
         conf.m_restorePath = raw.toString().trimmed();
     return conf;
 }
