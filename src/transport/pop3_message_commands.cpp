@@ -8,6 +8,7 @@
 #include "transport/scope_exit.h"
 
 #include <limits>
+#include <utility>
 
 namespace kestrix {
 
@@ -36,10 +37,11 @@ void TNMPOP3::fetchSummary(std::int32_t n)
     Summary.MessageId.clear();
     std::size_t headerBytes = 0;
     for (;;) {
-        const std::string received = readLine();
-        if (received.empty())
+        // One string per line, kept: the header list takes it over once its line end is off.
+        std::string line = readLine();
+        if (line.empty())
             throw ESockError(closedByServer);
-        headerBytes += received.size();
+        headerBytes += line.size();
         const bool tooManyBytes = headerBytes > maxHeaderBytes;
         if (tooManyBytes || Summary.Header.Count() >= maxHeaderLines) {
             // The rest of the reply cannot be skipped safely (it may never end): drop the
@@ -50,16 +52,18 @@ void TNMPOP3::fetchSummary(std::int32_t n)
                             (tooManyBytes ? std::to_string(maxHeaderBytes) + " bytes"
                                           : std::to_string(maxHeaderLines) + " lines"));
         }
-        const std::string line = withoutLineEnd(received);
-        // Exact case, at the first character; a later line of the same name wins.
+        // Exact case, at the first character; a later line of the same name wins. The message
+        // id keeps the line end.
+        if (startsWith(line, "Message-ID:"))
+            Summary.MessageId = line.size() > 12 ? line.substr(12, 256) : std::string();
+        line = withoutLineEnd(std::move(line));
         if (startsWith(line, "Subject:"))
             Summary.Subject = line.substr(8);
         if (startsWith(line, "From:"))
             Summary.From = line.substr(5);
-        if (startsWith(received, "Message-ID:"))
-            Summary.MessageId = received.size() > 12 ? received.substr(12, 256) : std::string();
-        Summary.Header.Add(line);
-        if (line == ".")
+        const bool last = line == ".";
+        Summary.Header.Add(std::move(line));
+        if (last)
             break;
     }
 
