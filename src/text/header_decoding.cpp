@@ -4,6 +4,8 @@
 #include "text/encoded_word_passes.h"
 #include "text/latin1.h"
 
+#include <algorithm>
+
 namespace kestrix {
 
 namespace {
@@ -72,10 +74,17 @@ std::string messageCode(std::string_view uniqueId)
 {
     const std::string_view id = trimLeadingBlanks(uniqueId);
     std::string code;
+    code.reserve(std::min<std::size_t>(id.size() * 3, 254));
     for (char c : id) {
         if (code.size() >= 252)
             break;
-        code += std::to_string(static_cast<unsigned char>(c));
+        // The byte's value in decimal, without a leading zero.
+        const unsigned value = static_cast<unsigned char>(c);
+        if (value >= 100)
+            code += char('0' + value / 100);
+        if (value >= 10)
+            code += char('0' + value / 10 % 10);
+        code += char('0' + value % 10);
     }
     return code;
 }

@@ -1,6 +1,7 @@
 #include "text/latin1.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace kestrix {
 
@@ -14,20 +15,40 @@ std::string lowerAZ(std::string_view text)
 
 std::size_t findLowerAZ(std::string_view text, std::string_view lowerNeedle)
 {
-    if (lowerNeedle.empty())
+    const std::size_t n = lowerNeedle.size();
+    if (n == 0)
         return 0;
-    if (lowerNeedle.size() > text.size())
+    if (n > text.size())
         return std::string_view::npos;
-    const char first = lowerNeedle[0];
-    const std::size_t last = text.size() - lowerNeedle.size();
-    for (std::size_t i = 0; i <= last; ++i) {
-        if (lowerAZ(text[i]) != first)
-            continue;
-        std::size_t k = 1;
-        while (k < lowerNeedle.size() && lowerAZ(text[i + k]) == lowerNeedle[k])
-            ++k;
-        if (k == lowerNeedle.size())
-            return i;
+    const auto matchesAt = [&](std::size_t start) {
+        for (std::size_t k = 0; k < n; ++k) {
+            if (lowerAZ(text[start + k]) != lowerNeedle[k])
+                return false;
+        }
+        return true;
+    };
+    // A byte of the needle that case folding leaves alone (the colon of "from:") is looked for
+    // with memchr: every match holds it at the same distance from its start, so the first
+    // match is found at the first of its places that matches.
+    std::size_t anchor = 0;
+    while (anchor < n && lowerNeedle[anchor] >= 'a' && lowerNeedle[anchor] <= 'z')
+        ++anchor;
+    const std::size_t lastStart = text.size() - n;
+    if (anchor == n) {
+        for (std::size_t start = 0; start <= lastStart; ++start) {
+            if (matchesAt(start))
+                return start;
+        }
+        return std::string_view::npos;
+    }
+    for (std::size_t at = anchor; at <= lastStart + anchor;) {
+        const void *hit = std::memchr(text.data() + at, lowerNeedle[anchor], lastStart + anchor + 1 - at);
+        if (!hit)
+            break;
+        at = std::size_t(static_cast<const char *>(hit) - text.data());
+        if (matchesAt(at - anchor))
+            return at - anchor;
+        ++at;
     }
     return std::string_view::npos;
 }

@@ -21,6 +21,8 @@ TEST(Latin1, CaseBlindSearchFindsWhatTheLowerCasedCopyHolds)
         {"From: Joe", "from:"},      {"X-Original-FROM: a", "from:"}, {"Subject", "subject:"},
         {"\xC4" "From:", "from:"},      {"?Q?=?iso?q?x?=", "?q?"},       {"", "from:"},
         {"fro", "from:"},            {"ffrom:", "from:"},             {"\xC4\xE4", "\xe4"},
+        {"a:b:From:", "from:"},      {"X-Content-Type: a", "content-type"}, {"xAbCabc", "abc"},
+        {"?q?", "?q?"},              {"From", "from:"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.text));
