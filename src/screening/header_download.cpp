@@ -296,17 +296,18 @@ void Screener::downloadHeaders()
             if (!batch)
                 batch.emplace(client, i, count);  // a busy client fails this message
             batch->fetchSummary(i);
-            messages.currentHeader = client.Summary.Header.Lines();
-            sender = extractSender(messages.currentHeader);
-            subject = extractSubject(messages.currentHeader);
-            if (std::string raw = senderAsReceived(messages.currentHeader); raw != sender)
+            // Read where the client keeps them: the row's copy is the one copy made.
+            const std::vector<std::string> &header = client.Summary.Header.Lines();
+            sender = extractSender(header);
+            subject = extractSubject(header);
+            if (std::string raw = senderAsReceived(header); raw != sender)
                 shownSender = std::move(raw);
-            if (std::string raw = subjectAsReceived(messages.currentHeader); raw != subject)
+            if (std::string raw = subjectAsReceived(header); raw != subject)
                 shownSubject = std::move(raw);
-            lines.reserve(messages.currentHeader.size() + 2);
+            lines.reserve(header.size() + 2);
             lines.push_back("id:-1");
             lines.push_back("Size: " + std::to_string(client.Summary.Bytes) + " byte");
-            lines.insert(lines.end(), messages.currentHeader.begin(), messages.currentHeader.end());
+            lines.insert(lines.end(), header.begin(), header.end());
             code = messageCode(batch->fetchUniqueId(i));
             lines[0] = "id:" + code;
         } catch (const EPop3Refusal &refused) {
@@ -319,18 +320,20 @@ void Screener::downloadHeaders()
             failure = error.what();
         }
         if (!lines.empty()) {
-            messages.rows.push_back({i, sender, subject, code, std::move(lines), false,
-                            shownSender, shownSubject});
-            readArrivedRow(messages.rows.back());
+            messages.rows.push_back({i, std::move(sender), std::move(subject), std::move(code),
+                                     std::move(lines), false, std::move(shownSender),
+                                     std::move(shownSubject)});
+            const DownloadedRow &arrived = messages.rows.back();
+            readArrivedRow(arrived);
 
             const int row = int(messages.rows.size());
             messages.messageTable.setRowCount(row + 1);
             messages.messageTable.setCell(MessageTable::ColNumber, row,
-                                          std::to_string(messages.rows.back().number));
-            messages.messageTable.setCell(MessageTable::ColSender, row, sender, CellMarker::None,
-                                          shownSender);
-            messages.messageTable.setCell(MessageTable::ColSubject, row, subject, CellMarker::None,
-                                          shownSubject);
+                                          std::to_string(arrived.number));
+            messages.messageTable.setCell(MessageTable::ColSender, row, arrived.sender,
+                                          CellMarker::None, arrived.shownSender);
+            messages.messageTable.setCell(MessageTable::ColSubject, row, arrived.subject,
+                                          CellMarker::None, arrived.shownSubject);
         }
 
         // Once the session is gone (a header over the size bound, a dropped connection) every
@@ -343,6 +346,10 @@ void Screener::downloadHeaders()
     }
 
     batch.reset();
+    // The header of the message summarised last (the newest row's lines after its id and size).
+    if (!messages.rows.empty())
+        messages.currentHeader.assign(messages.rows.back().headerLines.begin() + 2,
+                                      messages.rows.back().headerLines.end());
 
     m_view.setBusyCursor(true);
     buildMessageTable(true);
