@@ -9,9 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 namespace kestrix {
 
@@ -62,17 +65,21 @@ std::string envelopeSender(std::string_view sender)
 
 namespace {
 
-std::string writeNew(const QString &path, std::string_view bytes, bool flush)
+// Writes bytes into a new private file; its descriptor stays open in fd when keepOpen (else -1).
+std::string writeNew(const QString &path, std::string_view bytes, bool flush, bool keepOpen,
+                     int &fd)
 {
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return systemError(path);
     std::string error = writeAll(fd, bytes);
     if (flush && error.empty() && ::fsync(fd) != 0)
         error = std::strerror(errno);
-    if (::close(fd) != 0 && error.empty())
+    if ((!keepOpen || !error.empty()) && ::close(fd) != 0 && error.empty())
         error = std::strerror(errno);
+    if (!keepOpen || !error.empty())
+        fd = -1;
     if (!error.empty()) {
         ::unlink(name.constData());
         return "Cannot write \"" + path.toStdString() + "\": " + error;
@@ -84,37 +91,37 @@ std::string writeNew(const QString &path, std::string_view bytes, bool flush)
 
 std::string writeNewFileSynced(const QString &path, std::string_view bytes)
 {
-    return writeNew(path, bytes, true);
+    int fd = -1;
+    return writeNew(path, bytes, true, false, fd);
 }
 
-std::string writeNewFile(const QString &path, std::string_view bytes)
+std::string writeNewFileOpen(const QString &path, std::string_view bytes, int &fd)
 {
-    return writeNew(path, bytes, false);
+    return writeNew(path, bytes, false, true, fd);
 }
 
-std::string syncFileSystem(const QString &folder) { return FlushWatch(folder).flush(); }
-
-FlushWatch::FlushWatch(const QString &folder)
-    : m_folder(folder)
-    , m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    , m_openError(m_fd < 0 ? errno : 0)
+std::vector<int> flushAndClose(const std::vector<int> &fds)
 {
-}
-
-FlushWatch::~FlushWatch()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-std::string FlushWatch::flush() const
-{
-    if (m_fd < 0) {
-        errno = m_openError;
-        return systemError(m_folder);
-    }
-    // syncfs reports a failed write-back on that file system since the folder was opened.
-    return ::syncfs(m_fd) == 0 ? std::string() : systemError(m_folder);
+    // Each file's own flush, not the file system's: a syncfs would write back every other
+    // program's data too and leave the disk busy for the mail server's QUIT after it. Flushes
+    // issued together let the file system commit them in few journal writes.
+    std::vector<int> errors(fds.size(), 0);
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k; (k = next++) < fds.size();) {
+            if (::fdatasync(fds[k]) != 0)
+                errors[k] = errno;
+            if (::close(fds[k]) != 0 && errors[k] == 0)
+                errors[k] = errno;
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < std::min<std::size_t>(8, fds.size()); ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread &helper : helpers)
+        helper.join();
+    return errors;
 }
 
 std::string syncFolder(const QString &folder)

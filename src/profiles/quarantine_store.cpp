@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <unordered_set>
 
 namespace kestrix {
@@ -294,13 +295,33 @@ std::string QuarantineStore::stage(std::string_view uniqueId, std::string_view s
         e.headerOnly = true;
     }
     e.storedBytes = std::int64_t(kept.size());
-    if (m_staged.empty())
-        m_flushWatch = std::make_shared<FlushWatch>(m_folder + QStringLiteral("/tmp"));
-    if (std::string error = writeNewFile(tempPath(e), kept); !error.empty())
+    // A long run flushes its copies in rounds, so it never holds more files open than allowed.
+    constexpr std::size_t maxOpen = 256;
+    if (m_staged.size() % maxOpen == 0)
+        flushStaged();
+    int fd = -1;
+    if (std::string error = writeNewFileOpen(tempPath(e), kept, fd); !error.empty())
         return error;
     faultPoint("before-rename");
-    m_staged.push_back({std::move(e), std::string(uniqueId)});
+    m_staged.push_back({std::move(e), std::string(uniqueId), fd});
     return {};
+}
+
+void QuarantineStore::flushStaged()
+{
+    std::vector<int> fds;
+    for (const Staged &s : m_staged) {
+        if (s.fd >= 0)
+            fds.push_back(s.fd);
+    }
+    const std::vector<int> errors = flushAndClose(fds);
+    std::size_t k = 0;
+    for (Staged &s : m_staged) {
+        if (s.fd >= 0) {
+            s.flushError = errors[k++];
+            s.fd = -1;
+        }
+    }
 }
 
 QuarantineStore::Unkept QuarantineStore::commitStaged()
@@ -308,15 +329,13 @@ QuarantineStore::Unkept QuarantineStore::commitStaged()
     Unkept unkept;
     if (m_staged.empty())
         return unkept;
+    // The flushes of the whole run together: each copy is on the disk before its rename into new.
+    flushStaged();
     std::vector<Staged> staged = std::move(m_staged);
     m_staged.clear();
-    // One flush for the whole run: each copy is on the disk before its rename into new.
-    const std::string flushError = m_flushWatch ? m_flushWatch->flush()
-                                                : syncFileSystem(m_folder + QStringLiteral("/tmp"));
-    m_flushWatch.reset();
-    for (auto &[e, uniqueId] : staged) {
+    for (auto &[e, uniqueId, fd, flushError] : staged) {
         const QByteArray temp = QFile::encodeName(tempPath(e));
-        if (flushError.empty()
+        if (flushError == 0
             && ::rename(temp.constData(), QFile::encodeName(filePath(e)).constData()) == 0) {
             e.id = m_nextId++;
             m_entries.push_back(std::move(e));
@@ -324,8 +343,9 @@ QuarantineStore::Unkept QuarantineStore::commitStaged()
         }
         ::unlink(temp.constData());
         unkept.uniqueIds.push_back(std::move(uniqueId));
-        unkept.reason = flushError.empty() ? "Cannot store the copy \"" + e.fileName + "\""
-                                           : flushError;
+        unkept.reason = flushError == 0 ? "Cannot store the copy \"" + e.fileName + "\""
+                                        : "Cannot write \"" + tempPath(e).toStdString()
+                                              + "\": " + std::strerror(flushError);
     }
     changed();
     return unkept;

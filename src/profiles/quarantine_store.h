@@ -42,8 +42,6 @@ struct QuarantineEntry {
     std::string fileName;       // in new/ of the quarantine
 };
 
-class FlushWatch;
-
 class QuarantineStore {
 public:
     // dataDir + "/NAME.quarantine".
@@ -109,11 +107,14 @@ private:
     struct Staged {
         QuarantineEntry entry;
         std::string uniqueId;  // as the caller gave it
+        // Open from the write to the flush, so the flush reports any failed write-back of the
+        // copy; -1 once flushed, with flushError 0 or the failure's errno.
+        int fd = -1;
+        int flushError = 0;
     };
-    std::vector<Staged> m_staged;  // written into tmp, not yet flushed nor in new
-    // The tmp folder, opened before the first copy of a run is written: its flush then reports
-    // every failed write-back since, even one another program's sync was told of first.
-    std::shared_ptr<FlushWatch> m_flushWatch;
+    // Flushes the staged copies still open.
+    void flushStaged();
+    std::vector<Staged> m_staged;  // written into tmp, not yet in new
     int m_nextId = 1;
     std::uint64_t m_revision = 0;
 };
@@ -121,26 +122,11 @@ private:
 // Writes a file that did not exist, 0600, and flushes it to the disk; on any failure nothing
 // stays behind. Empty on success, else the system's reason.
 std::string writeNewFileSynced(const QString &path, std::string_view bytes);
-// The same without the flush, for a run of files flushed together by syncFileSystem.
-std::string writeNewFile(const QString &path, std::string_view bytes);
-// Flushes everything written to the file system that holds the folder, in one call.
-std::string syncFileSystem(const QString &folder);
-
-// A folder held open to flush its file system later (syncfs on the held descriptor).
-class FlushWatch {
-public:
-    explicit FlushWatch(const QString &folder);
-    ~FlushWatch();
-    FlushWatch(const FlushWatch &) = delete;
-    FlushWatch &operator=(const FlushWatch &) = delete;
-    // "" when every write-back on the file system since the folder was opened reached the disk.
-    std::string flush() const;
-
-private:
-    QString m_folder;
-    int m_fd = -1;
-    int m_openError = 0;
-};
+// The same without the flush, the file left open in fd for flushAndClose.
+std::string writeNewFileOpen(const QString &path, std::string_view bytes, int &fd);
+// Flushes each file to the disk (all at once, so the file system can join their commits) and
+// closes it; for each, 0 or the errno of its failure.
+std::vector<int> flushAndClose(const std::vector<int> &fds);
 // Flushes a folder's entries (the renames into it) to the disk.
 std::string syncFolder(const QString &folder);
 // Writes a message as it stands into a Maildir's tmp, flushed, then renames it into its new;
