@@ -1,9 +1,11 @@
 // Tuning aid for the learned score, kept honest: it only ever reads the TRAINING half of the
-// corpus split (fetch_corpus.sh) and splits it once more by message number: numbers divisible
-// by four train, the other even numbers check. The test half is left for corpus_bench.sh.
-//   bench_learned_score_tune [--misses N] [--sweep] [key=value ...]
+// corpus split (fetch_corpus.sh) and splits it once more into folds by message number (4 by
+// default): each fold is checked once by a store trained on the others. The test half is left
+// for corpus_bench.sh.
+//   bench_learned_score_tune [--folds N] [--misses N] [--family PREFIX] [--sweep] [key=value ...]
 // keys: s (strength), x (background), dev (minimum deviation), clues, ham, spam (cutoffs).
-// --family PREFIX lists the fitted counts of the tokens so named; --misses N lists the N worst misses of each kind with their strongest clues.
+// --family PREFIX lists the counts of the tokens so named; --misses N lists the N worst misses
+// of each kind with their strongest clues.
 #include "profiles/token_store.h"
 #include "screening/header_tokens.h"
 #include "screening/learned_scorer.h"
@@ -35,21 +37,24 @@ long numberOf(const std::string &label)
     return dash == std::string::npos ? 0 : std::atol(label.c_str() + dash + 1);
 }
 
-void readHalf(std::vector<Sample> &fit, std::vector<Sample> &check)
+// The training half, each message with its fold: every fold checks once, trained by the others.
+std::vector<Sample> readTrainingHalf(int folds, std::vector<int> &foldOf)
 {
     QString base = QDir::homePath() + QStringLiteral("/.cache/kestrix-corpus/split");
     if (const char *env = std::getenv("KESTRIX_CORPUS_SPLIT"))
         base = QString::fromLocal8Bit(env);
+    std::vector<Sample> samples;
     for (const auto side : {Judgement::Spam, Judgement::Good}) {
         std::string error;
         const QString folder = base + QLatin1String(side == Judgement::Spam ? "/train/spam" : "/train/good");
         for (FileMessage &m : readMailPath(folder, error)) {
-            Sample sample{m, headerTokens(m.headerLines, m.size), side};
-            (numberOf(m.label) % 4 == 0 ? fit : check).push_back(std::move(sample));
+            foldOf.push_back(int(numberOf(m.label) / 2 % folds));
+            samples.push_back(Sample{m, headerTokens(m.headerLines, m.size), side});
         }
         if (!error.empty())
             std::fprintf(stderr, "%s\n", error.c_str());
     }
+    return samples;
 }
 
 struct Figures {
@@ -114,6 +119,7 @@ bool setKey(LearnedScoreSettings &s, const char *arg)
     else if (key == "clues") s.maximumClues = int(v);
     else if (key == "ham") s.hamCutoff = v;
     else if (key == "spam") s.spamCutoff = v;
+
     else return false;
     return true;
 }
@@ -125,29 +131,35 @@ int main(int argc, char **argv)
     LearnedScoreSettings settings;
     int misses = 0;
     bool sweep = false;
+    int folds = 4;
     const char *family = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--misses") && i + 1 < argc)
             misses = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--family") && i + 1 < argc)
             family = argv[++i];
+        else if (!std::strcmp(argv[i], "--folds") && i + 1 < argc)
+            folds = std::max(2, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--sweep"))
             sweep = true;
         else if (!setKey(settings, argv[i]))
             return std::fprintf(stderr, "unknown argument %s\n", argv[i]), 2;
     }
-    std::vector<Sample> fit, check;
-    readHalf(fit, check);
-    if (fit.empty() || check.empty())
+    std::vector<int> foldOf;
+    const std::vector<Sample> samples = readTrainingHalf(folds, foldOf);
+    if (samples.empty())
         return std::fprintf(stderr, "no corpus: run bench/learning/fetch_corpus.sh\n"), 1;
-    // Two folds: each quarter trains once and checks once.
-    TokenStore stores[2];
-    for (const Sample &s : fit)
-        stores[0].learn(messageKey(s.message.headerLines), s.tokens, s.side);
-    for (const Sample &s : check)
-        stores[1].learn(messageKey(s.message.headerLines), s.tokens, s.side);
-    const std::vector<Sample> *checks[2] = {&check, &fit};
-    std::printf("folds of %zu and %zu messages, %zu tokens\n", fit.size(), check.size(),
+    std::vector<TokenStore> stores(static_cast<size_t>(folds));
+    std::vector<std::vector<Sample>> checks(static_cast<size_t>(folds));
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const Sample &s = samples[i];
+        checks[size_t(foldOf[i])].push_back(s);
+        for (int k = 0; k < folds; ++k) {
+            if (k != foldOf[i])
+                stores[size_t(k)].learn(messageKey(s.message.headerLines), s.tokens, s.side);
+        }
+    }
+    std::printf("%d folds of about %zu messages, %zu tokens\n", folds, checks[0].size(),
                 stores[0].tokenCount());
     if (family) {
         stores[0].forEachToken([&](const std::string &token, TokenCounts c) {
@@ -157,22 +169,22 @@ int main(int argc, char **argv)
     }
     auto both = [&](const LearnedScoreSettings &t, int shown) {
         Figures f;
-        for (int k = 0; k < 2; ++k)
-            f += measure(LearnedScorer(stores[k], t), *checks[k], shown);
+        for (int k = 0; k < folds; ++k)
+            f += measure(LearnedScorer(stores[size_t(k)], t), checks[size_t(k)], shown);
         return f;
     };
     both(settings, misses).print("as set");
     if (!sweep)
         return 0;
-    for (const double s : {0.1, 0.3, 0.5, 1.0})
+    for (const double s : {0.05, 0.1, 0.2, 0.3, 0.5, 1.0})
         for (const double x : {0.4, 0.5, 0.6})
-            for (const double dev : {0.0, 0.1, 0.2, 0.3}) {
+            for (const double dev : {0.0, 0.1, 0.2}) {
                 LearnedScoreSettings t = settings;
                 t.strength = s;
                 t.background = x;
                 t.minimumDeviation = dev;
                 char name[64];
-                std::snprintf(name, sizeof name, "s=%.1f x=%.1f dev=%.1f", s, x, dev);
+                std::snprintf(name, sizeof name, "s=%.2f x=%.1f dev=%.1f", s, x, dev);
                 both(t, 0).print(name);
             }
     return 0;
