@@ -33,6 +33,29 @@ std::string listBase(const std::vector<Field> &fields)
                 return std::string(baseDomain(domain));
         }
     }
+    // Older list servers write no List-Id, only "Precedence: list" (or bulk) and their own
+    // bounce address as the Sender (or Errors-To, Return-Path): "owner-x@", "x-owner@",
+    // "x-request@", "x-admin@", "x-bounces@".
+    const Field *precedence = find(fields, "precedence");
+    if (!precedence)
+        return {};
+    const std::string kind = lowerAZ(precedence->value.substr(0, 4));
+    if (kind != "list" && kind != "bulk")
+        return {};
+    for (const char *name : {"sender", "errors-to", "return-path"}) {
+        const Field *field = find(fields, name);
+        if (!field)
+            continue;
+        const std::string address = addressOf(field->value);
+        const std::string local = address.substr(0, address.find('@'));
+        const auto has = [&](const char *part) { return local.find(part) != std::string::npos; };
+        if (local.starts_with("owner-") || has("-owner") || has("-request") || has("-admin")
+            || has("-bounce")) {
+            const std::string domain = domainOf(address);
+            if (!domain.empty())
+                return std::string(baseDomain(domain));
+        }
+    }
     return {};
 }
 
