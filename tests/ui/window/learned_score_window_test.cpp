@@ -56,7 +56,8 @@ struct Fixture {
         screener.profile.learning.open(window.data.path(), "default", screener.profile.conf);
         screener.messages.rows = {rowOf(1, spamHeader(99)), rowOf(2, goodHeader(99)),
                          rowOf(3, {"From: Bob <bob@other.example>", "Subject: Hello",
-                                   "List-Id: <x.example>", "X-Mailer: Bulk Sender 2.0"}),
+                                   "List-Id: <x.example>", "X-Mailer: Bulk Sender 2.0",
+                                   "User-Agent: Mutt/1.4i"}),
                          rowOf(4, spamHeader(98))};
         screener.profile.whitelist.add(screener.messages.rows[3].sender);
         screener.messages.startCode = "0";
