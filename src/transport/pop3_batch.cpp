@@ -37,7 +37,9 @@ Pop3Batch::~Pop3Batch()
     // Replies of commands sent ahead for messages the caller did not come to are read here, so
     // no later operation of the session (one that writes its own commands) takes them for its
     // own. A failure doing so has closed the connection already. A QUIT sent ahead stays in
-    // flight: its reply is the next one on the wire, read by Disconnect.
+    // flight: its reply is the next one on the wire, read by Disconnect. Commands still queued
+    // whole never go out (a QUIT among them is then sent by Disconnect).
+    client_.withdrawUnsent();
     const bool quit = quitAhead();
     try {
         if (client_.Connected())
@@ -104,23 +106,31 @@ bool Pop3Batch::nextCommand(std::string &line)
     return true;
 }
 
+void Pop3Batch::stopSending()
+{
+    stopped_ = true;
+    client_.withdrawUnsent();
+}
+
 void Pop3Batch::sendAhead()
 {
     if (stopped_ || !client_.pipelining_ || !client_.Connected())
         return;
     std::size_t bytes = client_.bytesInFlight_;
-    if (!client_.inFlight_.empty() && bytes + windowBytes / 4 > windowBytes)
-        return;
     std::string text;
     std::vector<std::string> sent;
     std::string line;
-    while (bytes < windowBytes && nextCommand(line)) {
-        bytes += line.size() + 2;
-        text += line + "\r\n";
-        sent.push_back(std::move(line));
+    if (client_.inFlight_.empty() || bytes + windowBytes / 4 <= windowBytes) {
+        while (bytes < windowBytes && nextCommand(line)) {
+            bytes += line.size() + 2;
+            text += line + "\r\n";
+            sent.push_back(std::move(line));
+        }
     }
     if (!sent.empty())
-        client_.sendAhead(text, sent);
+        client_.queueAhead(text, sent);
+    else if (!client_.unsent_.empty() && ++sinceSend_ % retryEvery == 0)
+        client_.sendQueued();
 }
 
 // --- the client's side: commands in flight -----------------------------------------------------
@@ -144,14 +154,68 @@ void TNMPOP3::sendAhead(const std::string &text, const std::vector<std::string> 
     }
 }
 
+void TNMPOP3::queueAhead(const std::string &text, const std::vector<std::string> &commands)
+{
+    if (inFlight_.empty() && Connected() && DataAvailable())
+        endOutOfStep();
+    for (const std::string &sent : commands) {
+        deletionsSent_ = deletionsSent_ || sent.compare(0, 5, "DELE ") == 0;
+        inFlight_.push_back(sent);
+        bytesInFlight_ += sent.size() + 2;
+    }
+    unsent_ += text;
+    sendQueued();
+}
+
+void TNMPOP3::sendQueued()
+{
+    try {
+        unsent_.erase(0, SendWithoutWaiting(unsent_.data(), unsent_.size()));
+    } catch (const ESockError &) {
+        forgetInFlight();
+        dropLostConnection();
+        throw;
+    }
+}
+
+void TNMPOP3::sendBeforeReply()
+{
+    if (unsent_.empty())
+        return;
+    try {
+        unsent_.erase(0, SendUntilInput(unsent_.data(), unsent_.size()));
+    } catch (const ESockError &) {
+        forgetInFlight();
+        dropLostConnection();
+        throw;
+    }
+    // A reply there before its command went out whole answers no command of ours.
+    const bool frontSent = bytesInFlight_ - unsent_.size() >= inFlight_.front().size() + 2;
+    if (!frontSent && Connected() && DataAvailable())
+        endOutOfStep();
+}
+
+void TNMPOP3::withdrawUnsent()
+{
+    while (!inFlight_.empty() && unsent_.size() >= inFlight_.back().size() + 2) {
+        const std::size_t size = inFlight_.back().size() + 2;
+        unsent_.resize(unsent_.size() - size);
+        bytesInFlight_ -= size;
+        inFlight_.pop_back();
+    }
+}
+
 void TNMPOP3::skipRepliesBefore(const std::string &text)
 {
     if (!inFlight_.empty() && inFlight_.front() == text)
         return;  // the usual case: the caller asks in the order sent
     const bool queued = std::find(inFlight_.begin(), inFlight_.end(), text) != inFlight_.end();
+    if (!queued)
+        withdrawUnsent();  // sent now, they would only be skipped
     while (!inFlight_.empty() && !(queued && inFlight_.front() == text)) {
         // What is skipped depends on the command word alone (no password copy needed).
         const std::string sent = inFlight_.front().substr(0, 5);
+        sendBeforeReply();
         dropFirstInFlight();
         skipReply(sent);
         if (!Connected())
@@ -164,6 +228,7 @@ void TNMPOP3::forgetInFlight()
     while (!inFlight_.empty())
         dropFirstInFlight();
     bytesInFlight_ = 0;
+    unsent_.clear();
 }
 
 void TNMPOP3::dropFirstInFlight()

@@ -37,12 +37,15 @@ namespace kestrix {
 
 class Pop3Batch {
 public:
-    // At most this many bytes of commands wait for their replies. The server stops reading
-    // while its replies wait for us, so the commands in flight must fit the socket buffers
-    // between us (the server's receive window alone is 64 KB on Linux): then neither side ever
-    // blocks writing while the other does not read. At a 30 ms round trip that is some 1,400
-    // messages' commands, more than a server answers in that time on loopback.
-    static constexpr std::size_t windowBytes = 48 * 1024;
+    // At most this many bytes of commands wait for their replies: some 8,000 messages' worth,
+    // more than a server answers in a 30 ms round trip. The commands never go out in a write
+    // that waits (the server stops reading while its replies wait for us): what the socket
+    // does not take stays queued, so the socket buffers between us set the pace, and only the
+    // command whose reply is read next is waited for.
+    static constexpr std::size_t windowBytes = 256 * 1024;
+    // How often (in commands asked for) queued bytes the socket did not take are offered again
+    // while the window is full.
+    static constexpr unsigned retryEvery = 32;
 
     // The header download of messages first..last. Throws EBusyError when the client is busy
     // with another operation.
@@ -65,17 +68,19 @@ public:
 
     // After a refusal the commands already written still count (the server carries out at QUIT
     // every DELE it acknowledged), but one at a time none after it would have gone out:
-    // stopSending() keeps the rest back, and repliesOwed() tells whether a command written
-    // ahead still waits for its reply, which the next call, in the order sent, then reads (a
-    // QUIT sent ahead is not counted: its reply is Disconnect's).
-    void stopSending() { stopped_ = true; }
+    // stopSending() keeps the rest back (also what waits queued for the socket), and
+    // repliesOwed() tells whether a command written ahead still waits for its reply, which the
+    // next call, in the order sent, then reads (a QUIT sent ahead is not counted: its reply is
+    // Disconnect's).
+    void stopSending();
     bool repliesOwed() const;
 
 private:
     // The last command in flight is a QUIT this batch sent ahead.
     bool quitAhead() const;
     // Tops the window up with the commands not sent yet, once a quarter of it is free (so the
-    // commands go out in few large writes, not one per reply).
+    // commands go out in few large writes, not one per reply); else offers the queued bytes
+    // to the socket again, every retryEvery calls.
     void sendAhead();
     // The next command not sent yet into line; false when there is none.
     bool nextCommand(std::string &line);
@@ -90,6 +95,7 @@ private:
     std::size_t nextListed_ = 0;
     bool wasBusy_;
     bool stopped_ = false;
+    unsigned sinceSend_ = 0;
 };
 
 }  // namespace kestrix

@@ -97,6 +97,7 @@ std::string TNMPOP3::command(const std::string &text)
     if (!inFlight_.empty()) {
         skipRepliesBefore(text);
         if (!inFlight_.empty()) {
+            sendBeforeReply();
             dropFirstInFlight();
             return received([this] { return ReadReply(); });
         }

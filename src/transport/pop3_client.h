@@ -144,6 +144,17 @@ private:
     std::string command(const std::string &text);
     std::string received(const std::function<std::string()> &read);
     void sendAhead(const std::string &text, const std::vector<std::string> &commands);
+    // A batch's commands (pop3_batch.cpp) go out as the socket takes them, never in a write
+    // that waits: the server may be waiting for us to read its replies before it reads on. Their
+    // bytes not sent yet are the last ones of the commands in flight (unsent_).
+    void queueAhead(const std::string &text, const std::vector<std::string> &commands);
+    // Sends what the socket takes of unsent_ now.
+    void sendQueued();
+    // Before a reply is read: queued bytes go out while the reply is not there yet (a server
+    // may answer only once it has read more commands).
+    void sendBeforeReply();
+    // Takes back the commands in flight none of whose bytes went out.
+    void withdrawUnsent();
     void skipRepliesBefore(const std::string &text);
     void skipReply(const std::string &sent);
     void forgetInFlight();
@@ -188,6 +199,7 @@ private:
     bool deletionsSent_ = false;  // a DELE went out since the login or the last RSET
     std::deque<std::string> inFlight_;  // commands sent ahead, oldest first, without CR LF
     std::size_t bytesInFlight_ = 0;
+    std::string unsent_;
 };
 
 // Reply tests of the client. The first word of a reply is its text before the first blank; a

@@ -110,6 +110,12 @@ public:
     void SendBuffer(const char *data, std::uint16_t count);
     void Write(const std::string &text);
     void Writeln(const std::string &text);
+    // For a writer that must go on reading while its bytes wait to go out (a peer that waits
+    // for us to read does not read either). Both send from the front of data and return the
+    // count sent: what the socket takes now (0 when it is full), or, waiting, until a whole
+    // line waits to be read or everything is sent.
+    std::size_t SendWithoutWaiting(const char *data, std::size_t count);
+    std::size_t SendUntilInput(const char *data, std::size_t count);
     // One whole line with its line end (CR LF or LF); the bytes after it stay unread. The
     // empty text when the peer has closed. A line longer than 65,536 bytes closes the session
     // (its rest could only be misread as replies) and raises "Line longer than 65536 bytes".

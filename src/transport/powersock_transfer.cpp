@@ -45,6 +45,47 @@ void TPowersock::SendBuffer(const char *data, std::uint16_t count)
     }
 }
 
+std::size_t TPowersock::SendWithoutWaiting(const char *data, std::size_t count)
+{
+    const long n = count > 0 ? stream().send(data, count) : 0;
+    if (n < 0)
+        CheckError(socketErrorFromErrno(int(-n)));
+    return n > 0 ? std::size_t(n) : 0;
+}
+
+std::size_t TPowersock::SendUntilInput(const char *data, std::size_t count)
+{
+    // Waiting, the session's time-out and Abort apply as to every operation.
+    OperationScope operation(*this);
+    TimerOn();
+    ScopeExit timerOff([this] { TimerOff(); });
+    std::size_t sent = 0;
+    while (sent < count && !canceled_ && !inputReady()) {
+        const long n = stream().send(data + sent, count - sent);
+        if (n > 0) {
+            sent += std::size_t(n);
+            TimerOn();
+            continue;
+        }
+        if (n == 0)
+            throw ESockError(ErrorText(SocketError::NotConnected));
+        CheckError(socketErrorFromErrno(int(-n)));
+        const long received = input_.fill(stream());
+        if (received == 0)
+            break;  // the peer has closed: the reader finds out
+        if (received > 0)
+            continue;
+        lastError_ = socketErrorFromErrno(int(-received));
+        CheckError(lastError_);
+        waitForEvents(true, true);
+    }
+    if (canceled_) {
+        canceled_ = false;
+        throw EAbortError("Socket send aborted");
+    }
+    return sent;
+}
+
 void TPowersock::Write(const std::string &text)
 {
     ReportStatus(8, "Write");

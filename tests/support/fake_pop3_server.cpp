@@ -32,6 +32,11 @@ FakePop3Server::FakePop3Server()
     thread_ = std::thread([this] { run(); });
 }
 
+void FakePop3Server::shrinkReceiveBuffer(int bytes)
+{
+    ::setsockopt(listenFd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+}
+
 FakePop3Server::~FakePop3Server()
 {
     {

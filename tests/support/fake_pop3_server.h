@@ -34,6 +34,9 @@ public:
     FakePop3Server &operator=(const FakePop3Server &) = delete;
 
     std::uint16_t port() const { return port_; }
+    // A small receive buffer for the connections accepted later: the client's writes find the
+    // socket full as soon as the server stops reading (while it writes, say).
+    void shrinkReceiveBuffer(int bytes);
 
     // --- the script; add steps before the client connects (or while it waits) -------------
     // Sends the bytes in one write (one TCP segment as far as the network allows).

@@ -1,12 +1,14 @@
 // The header download's batch against the fake server, with and without PIPELINING in CAPA:
 // the same replies, status texts and failures message by message, whether the replies come one
-// by one, merged into one segment after the server read the commands of 500 messages, or split
-// into small pieces; "-ERR" for one TOP in the middle of a window; a close in the middle of a
-// window; the login's USER, PASS and STAT in one write; the Busy rule.
+// by one, merged into one segment after the server read the commands of 500 messages, split
+// into small pieces, or in windows of 3,000 messages through a socket too small for the commands
+// waiting; "-ERR" for one TOP in the middle of a window; a close in the middle of a window; the
+// login's USER, PASS and STAT in one write; the Busy rule.
 #include "pop3_client_fixture.h"
 #include "support/pop3_dialogue.h"
 #include "transport/pop3_batch.h"
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <utility>
@@ -118,10 +120,7 @@ protected:
 
 TEST_F(Pop3PipeliningTest, PipelinedOrNotTheBatchGivesTheSameRepliesAndStatusTexts)
 {
-    // The server reads the commands of this many messages before it answers any of them.
-    constexpr int window = 500;
-    static_assert(window * 36 < int(Pop3Batch::windowBytes));
-    constexpr int count = window + 9;
+    constexpr int count = 509;
     FakePop3Server oneByOne;
     scriptLogin(oneByOne, false, count);
     scriptInTurn(oneByOne, 1, count);
@@ -131,28 +130,36 @@ TEST_F(Pop3PipeliningTest, PipelinedOrNotTheBatchGivesTheSameRepliesAndStatusTex
     ASSERT_EQ(yardstick.results.size(), std::size_t(count));
     EXPECT_EQ(yardstick.results[1], " m2|102|uid2\r\n");
 
+    const auto inOneSegment = [](FakePop3Server &s, const std::string &replies) { s.send(replies); };
     struct Case {
         const char *name;
-        // The replies of messages first..last, after the server read all their commands.
+        // The server reads the commands of this many messages before it answers any of them,
+        // and reads nothing while it writes.
+        int window;
+        int count;
+        int receiveBuffer;  // the server's socket's, in bytes; 0: as the system sets it
         std::function<void(FakePop3Server &, const std::string &)> reply;
     };
     const Case cases[] = {
-        {"in one segment after the window arrived",
-         [](FakePop3Server &s, const std::string &replies) { s.send(replies); }},
-        {"split into pieces of 7 bytes",
+        {"in one segment after the window arrived", 500, count, 0, inOneSegment},
+        {"split into pieces of 7 bytes", 500, count, 0,
          [](FakePop3Server &s, const std::string &replies) {
              s.sendInPieces(replies, 7, std::chrono::milliseconds(0));
          }},
+        // More commands than the socket between us holds: they wait queued while the replies
+        // are read, and go out as the server reads on.
+        {"windows of 3,000 through a small socket", 3000, 12000, 4096, inOneSegment},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
+        ASSERT_LT(c.window * 36, int(Pop3Batch::windowBytes));
         FakePop3Server server;
-        scriptLogin(server, true, count);
-        // The server answers only when the commands of the first 500 messages arrived, and does not
-        // read while it writes.
-        for (const auto &[first, last] : {std::pair{1, window}, std::pair{window + 1, count}}) {
+        if (c.receiveBuffer > 0)
+            server.shrinkReceiveBuffer(c.receiveBuffer);
+        scriptLogin(server, true, c.count);
+        for (int first = 1; first <= c.count; first += c.window) {
             std::string replies;
-            for (int n = first; n <= last; ++n) {
+            for (int n = first; n <= std::min(c.count, first + c.window - 1); ++n) {
                 for (const std::string &command : commandsOf(n))
                     server.expect(command);
                 replies += topReply(n) + listReply(n) + uidlReply(n);
@@ -160,7 +167,15 @@ TEST_F(Pop3PipeliningTest, PipelinedOrNotTheBatchGivesTheSameRepliesAndStatusTex
             c.reply(server, replies);
         }
         scriptQuit(server);
-        EXPECT_EQ(fetchAll(server, count), yardstick);
+        const Fetched fetched = fetchAll(server, c.count);
+        if (c.count == count) {
+            EXPECT_EQ(fetched, yardstick);
+        } else {
+            ASSERT_EQ(fetched.results.size(), std::size_t(c.count));
+            for (const int n : {1, c.window, c.window + 1, c.count})
+                EXPECT_EQ(fetched.results[std::size_t(n - 1)],
+                          " m" + number(n) + "|" + number(100 + n) + "|uid" + number(n) + "\r\n");
+        }
         expectScriptPlayed(server);
     }
 }
