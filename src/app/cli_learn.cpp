@@ -29,18 +29,15 @@ namespace {
 std::optional<Learning> openLearning(const GlobalOptions &global, std::string &profileName,
                                      int &status)
 {
-    const auto dir = openFolder(global, status);
-    if (!dir)
+    const auto chosen = openChosenProfile(global, status);
+    if (!chosen)
         return std::nullopt;
-    auto profile = loadChosenProfile(global, *dir, status);
-    if (!profile)
-        return std::nullopt;
-    profileName = profile->name;
-    const ProfileConf conf = ProfileConf::load(ProfileConf::pathFor(*dir, profile->name));
+    profileName = chosen->profile.name;
+    const ProfileConf conf = ProfileConf::load(ProfileConf::pathFor(chosen->dir, profileName));
     if (!conf.error().empty())
         warn(conf.error());
     Learning learning;
-    learning.open(*dir, profile->name, conf);
+    learning.open(chosen->dir, profileName, conf);
     if (!learning.problem().empty())
         warn(learning.problem());
     return learning;
