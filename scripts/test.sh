@@ -2,7 +2,7 @@
 # Installs what is missing, builds with -j2 and runs every test layer (unit, protocol,
 # integration, ui), packages the build and checks the package (scripts/test_package.sh), then
 # runs the unit, protocol and window tests and the TLS integration tests once more in a
-# sanitizer build, then each fuzz target for about 30 s (KESTRIX_FUZZ_SECONDS).
+# sanitizer build, then each fuzz target for about 15 s (KESTRIX_FUZZ_SECONDS).
 # Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -44,7 +44,7 @@ fi
 # Each fuzz target briefly, so they keep building and the seeds keep passing.
 if [ "${KESTRIX_SKIP_FUZZ:-0}" != "1" ]; then
   if command -v clang++ >/dev/null 2>&1; then
-    scripts/fuzz.sh "${KESTRIX_FUZZ_SECONDS:-30}"
+    scripts/fuzz.sh "${KESTRIX_FUZZ_SECONDS:-15}"
   else
     echo "clang++ is missing (scripts/deps.sh installs it as root): fuzz targets not run" >&2
     exit 1
