@@ -119,7 +119,7 @@ int run(const Options &options)
     try {
         screener.downloadHeaders();
         QCoreApplication::processEvents();
-        screener.reclassify();
+        screener.reclassify(Screener::TableState::JustBuilt);
         if (!screener.session.downloadStopped.empty()) {
             failed = "download stopped: " + screener.session.downloadStopped;
         } else if (!screener.session.isOpen()) {

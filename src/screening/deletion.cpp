@@ -301,7 +301,7 @@ void Screener::finishDeletion(bool knownBadRun)
     m_view.setEnabled(Control::button10, false);
     m_view.setEnabled(Control::Deleteselectedmails1, false);
     setAllowDeleteAccepted(false);
-    reclassify();
+    reclassify(TableState::JustBuilt);
     if (!messages.hasMessages()) {
         m_view.setVisible(Control::Panel3, false);
         m_view.setEnabled(Control::button10, false);

@@ -26,7 +26,7 @@ void Screener::fillFromRejectedLog()
     m_view.setVisible(Control::TabSheet4, true);
     m_view.setEnabled(Control::SpeedButton2, true);
     buildMessageTable(true);
-    reclassify();
+    reclassify(TableState::JustBuilt);
     setMainButtonMode(MainButtonMode::GetNew);
 }
 

@@ -81,6 +81,7 @@ void DownloadedMessages::classify(ScreeningProfile &profile)
         }
         messageTable.setCell(MessageTable::ColSizeContent, r, row.sizeContentText());
     }
+    messageTable.markClassified();
 }
 
 }  // namespace kestrix

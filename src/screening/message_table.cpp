@@ -27,12 +27,14 @@ MessageTable::MessageTable()
 
 void MessageTable::setRowCount(int rows)
 {
+    m_classified = false;
     m_rows.resize(size_t(std::max(rows, 2)));
     m_verdicts.resize(m_rows.size());
 }
 
 void MessageTable::clearCells()
 {
+    m_classified = false;
     // Texts are emptied rather than freed: a rebuild refills the same cells.
     for (auto &row : m_rows) {
         for (TableCell &cell : row) {
@@ -66,6 +68,7 @@ void MessageTable::setCell(int column, int row, std::string_view text, CellMarke
         return;
     if (row >= rowCount())
         setRowCount(row + 1);
+    m_classified = false;
     TableCell &cell = m_rows[size_t(row)][size_t(column)];
     cell.marker = marker;
     cell.text.assign(text);  // reuses the cell's storage
@@ -82,6 +85,7 @@ void MessageTable::setMarker(int column, int row, CellMarker marker)
 {
     if (column < 0 || column >= columnCount || row < 0 || row >= rowCount())
         return;
+    m_classified = false;
     m_rows[size_t(row)][size_t(column)].marker = marker;
 }
 
@@ -99,6 +103,7 @@ void MessageTable::setVerdicts(int row, RowVerdicts verdicts)
         return;
     if (row >= rowCount())
         setRowCount(row + 1);
+    m_classified = false;
     m_verdicts[size_t(row)] = std::move(verdicts);
 }
 

@@ -74,9 +74,15 @@ public:
     bool isKnownBadOrBlacklisted(int row) const;
     RowClass rowClass(int row) const;
 
+    // Whether the cells are still what the last classification wrote: set by it when done,
+    // dropped by any later write to the table.
+    bool classified() const { return m_classified; }
+    void markClassified() { m_classified = true; }
+
 private:
     std::vector<std::array<TableCell, columnCount>> m_rows;
     std::vector<RowVerdicts> m_verdicts;  // one per row of m_rows
+    bool m_classified = false;
 };
 
 }  // namespace kestrix

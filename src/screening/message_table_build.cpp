@@ -20,6 +20,11 @@ void Screener::readArrivedRow(const DownloadedRow &row)
 void Screener::buildMessageTable(bool scrollToEnd)
 {
     messages.classify(profile);
+    showBuiltTable(scrollToEnd);
+}
+
+void Screener::showBuiltTable(bool scrollToEnd)
+{
     if (!messages.hasMessages()) {
         m_view.setText(Control::Label52, std::string());
         m_view.setVisible(Control::Shape2, false);

@@ -5,7 +5,7 @@
 
 namespace kestrix {
 
-void Screener::reclassify()
+void Screener::reclassify(TableState table)
 {
     m_view.setEnabled(Control::SpeedButton27, false);
     m_view.setVisible(Control::Panel12, false);
@@ -37,7 +37,12 @@ void Screener::reclassify()
     // Collected afresh on every run, so repeated runs do not count the same rows twice. The
     // table is built first: a whitelisted sender that is forged or an impostor is not trusted.
     messages.clearTrustedLists();
-    buildMessageTable(false);
+    // The table is classified once per run: where the caller has just built it, only the
+    // build's other steps are taken again.
+    if (table == TableState::JustBuilt && messages.messageTable.classified())
+        showBuiltTable(false);
+    else
+        buildMessageTable(false);
     bool anyUntrusted = false;
     for (size_t i = messages.rows.size(); i-- > 0;) {
         const DownloadedRow &row = messages.rows[i];

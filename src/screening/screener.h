@@ -139,11 +139,16 @@ public:
     // Rebuilds the table from the rows, classifies every row, scrolls and sets the
     // resume marks.
     void buildMessageTable(bool scrollToEnd);
+    // The build's steps after the classification: the grid told and scrolled, the marks set.
+    void showBuiltTable(bool scrollToEnd);
     // What a new row's header says about its sender, read as the header arrives (while the next
     // one is on its way), so the table build after a download finds it kept.
     void readArrivedRow(const DownloadedRow &row);
     // Collects the trusted rows, rebuilds the table and sets banners, captions and buttons.
-    void reclassify();
+    // JustBuilt: the caller built the table a moment ago (at a download's end, say) and nothing
+    // it is made from has changed since, so a table still as classified is taken as it is.
+    enum class TableState { Stale, JustBuilt };
+    void reclassify(TableState table = TableState::Stale);
     // Rows the known-bad deletion will delete (row_counts.cpp).
     int countKnownBad() const;
     // Selected rows (selTop..selBottom) the deletion of selected rows will delete.

@@ -110,7 +110,7 @@ void Screener::deleteWhitelistAddresses(std::vector<int> indexes, const QString 
     m_view.setText(Control::Label25, count);
 
     buildMessageTable(true);
-    reclassify();
+    reclassify(TableState::JustBuilt);
     m_view.showPage(Control::TabSheet4);
 }
 
