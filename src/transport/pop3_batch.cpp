@@ -3,8 +3,11 @@
 
 #include "text/secret_text.h"
 #include "transport/pop3_client.h"
+#include "transport/pop3_command_text.h"
 
 #include <algorithm>
+#include <span>
+#include <string_view>
 #include <utility>
 
 namespace kestrix {
@@ -88,17 +91,13 @@ bool Pop3Batch::quitAhead() const
 bool Pop3Batch::nextCommand(std::string &line)
 {
     if (nextListed_ < listed_.size()) {
-        line = listed_[nextListed_++];
+        line = std::move(listed_[nextListed_++]);
         return true;
     }
     if (next_ > last_)
         return false;
-    const std::string number = std::to_string(next_);
-    switch (step_) {
-    case 0: line = "TOP " + number + " 0"; break;
-    case 1: line = "LIST " + number; break;
-    default: line = "UIDL " + number; break;
-    }
+    static constexpr std::string_view words[] = {"TOP ", "LIST ", "UIDL "};
+    messageCommand(line, words[step_], next_, step_ == 0 ? " 0" : "");
     if (++step_ == 3) {
         step_ = 0;
         ++next_;
@@ -117,18 +116,22 @@ void Pop3Batch::sendAhead()
     if (stopped_ || !client_.pipelining_ || !client_.Connected())
         return;
     std::size_t bytes = client_.bytesInFlight_;
-    std::string text;
-    std::vector<std::string> sent;
-    std::string line;
+    // The text and the list are kept from call to call, so their storage is reused.
+    text_.clear();
+    std::size_t count = 0;
     if (client_.inFlight_.empty() || bytes + windowBytes / 4 <= windowBytes) {
-        while (bytes < windowBytes && nextCommand(line)) {
+        for (;;) {
+            if (count == sent_.size())
+                sent_.emplace_back();
+            if (bytes >= windowBytes || !nextCommand(sent_[count]))
+                break;
+            const std::string &line = sent_[count++];
             bytes += line.size() + 2;
-            text += line + "\r\n";
-            sent.push_back(std::move(line));
+            text_.append(line).append("\r\n");
         }
     }
-    if (!sent.empty())
-        client_.queueAhead(text, sent);
+    if (count > 0)
+        client_.queueAhead(text_, sent_.data(), count);
     else if (!client_.unsent_.empty() && ++sinceSend_ % retryEvery == 0)
         client_.sendQueued();
 }
@@ -154,11 +157,11 @@ void TNMPOP3::sendAhead(const std::string &text, const std::vector<std::string> 
     }
 }
 
-void TNMPOP3::queueAhead(const std::string &text, const std::vector<std::string> &commands)
+void TNMPOP3::queueAhead(const std::string &text, const std::string *commands, std::size_t count)
 {
     if (inFlight_.empty() && Connected() && DataAvailable())
         endOutOfStep();
-    for (const std::string &sent : commands) {
+    for (const std::string &sent : std::span(commands, count)) {
         deletionsSent_ = deletionsSent_ || sent.compare(0, 5, "DELE ") == 0;
         inFlight_.push_back(sent);
         bytesInFlight_ += sent.size() + 2;

@@ -96,6 +96,10 @@ private:
     bool wasBusy_;
     bool stopped_ = false;
     unsigned sinceSend_ = 0;
+    // What sendAhead hands the client, kept from call to call for their storage: the commands'
+    // text, and the commands themselves (those past the ones handed over are spare).
+    std::string text_;
+    std::vector<std::string> sent_;
 };
 
 }  // namespace kestrix

@@ -147,7 +147,7 @@ private:
     // A batch's commands (pop3_batch.cpp) go out as the socket takes them, never in a write
     // that waits: the server may be waiting for us to read its replies before it reads on. Their
     // bytes not sent yet are the last ones of the commands in flight (unsent_).
-    void queueAhead(const std::string &text, const std::vector<std::string> &commands);
+    void queueAhead(const std::string &text, const std::string *commands, std::size_t count);
     // Sends what the socket takes of unsent_ now.
     void sendQueued();
     // Before a reply is read: queued bytes go out while the reply is not there yet (a server

@@ -4,6 +4,7 @@
 
 #include "text/latin1.h"
 #include "text/line_end.h"
+#include "transport/pop3_command_text.h"
 #include "transport/pop3_reply_rules.h"
 #include "transport/scope_exit.h"
 
@@ -27,7 +28,7 @@ void TNMPOP3::fetchSummary(std::int32_t n)
 {
     CheckConnection();
     fire(OnRetrieveStart, this);
-    const std::string top = command("TOP " + std::to_string(n) + " 0");
+    const std::string top = command(messageCommand("TOP ", n, " 0"));
     if (!pop3ReplyContainsOk(top))
         refuse("TOP", top);
 
@@ -67,7 +68,7 @@ void TNMPOP3::fetchSummary(std::int32_t n)
             break;
     }
 
-    const std::string list = command("LIST " + std::to_string(n));
+    const std::string list = command(messageCommand("LIST ", n));
     if (list.empty())
         throw ESockError(closedByServer);
     if (pop3ReplyIsErr(list))
@@ -95,7 +96,7 @@ std::string TNMPOP3::FetchUniqueId(std::int32_t n)
 std::string TNMPOP3::fetchUniqueId(std::int32_t n)
 {
     CheckConnection();
-    const std::string reply = command("UIDL " + std::to_string(n));
+    const std::string reply = command(messageCommand("UIDL ", n));
     if (!pop3ReplyIsOk(reply)) {
         fire(OnFailure, this);
         refuse("UIDL", reply);
@@ -133,7 +134,7 @@ void TNMPOP3::UndoDeletions()
 void TNMPOP3::deleteMessageCommand(std::int32_t n)
 {
     CheckConnection();
-    const std::string reply = command("DELE " + std::to_string(n));
+    const std::string reply = command(messageCommand("DELE ", n));
     // Only a first word of exactly "-ERR" is a refusal; no reply at all is no deletion.
     if (reply.empty() || pop3ReplyIsErr(reply)) {
         fire(OnFailure, this);
