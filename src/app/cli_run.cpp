@@ -103,6 +103,10 @@ int run(const Options &options)
     giveAccount(screener, *account, dir);
     TNMPOP3 client;
     const Pop3Attachment attached = screener.attachPop3(client);
+    // Without --verbose the status line is shown nowhere: the client's reports (one per reply
+    // of a download) need not reach the screener at all.
+    if (!options.verbose)
+        client.OnStatus = nullptr;
     warnOnPlainLogin(client);
 
     // As the window's get-and-check command: "/ All" first when asked, then the download.
