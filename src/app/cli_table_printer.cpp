@@ -4,6 +4,7 @@
 #include "text/display_text.h"
 
 #include <algorithm>
+#include <array>
 
 namespace kestrix::cli {
 
@@ -21,9 +22,17 @@ const char *markerName(CellMarker marker)
     return "-";
 }
 
+// A byte looked up in a table: the test runs for every byte of a table of many rows.
+constexpr std::array<bool, 256> escapedBytes = [] {
+    std::array<bool, 256> bytes{};
+    for (const unsigned char c : {'\\', '\t', '\r', '\n'})
+        bytes[c] = true;
+    return bytes;
+}();
+
 bool needsEscape(char c)
 {
-    return c == '\\' || c == '\t' || c == '\r' || c == '\n';
+    return escapedBytes[static_cast<unsigned char>(c)];
 }
 
 // The escaped text at the end of out: the table is built in one string, not a string per field,
