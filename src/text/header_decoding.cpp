@@ -31,8 +31,13 @@ std::string extractField(const std::vector<std::string> &header, std::string_vie
         const size_t pos = findLowerAZ(line, name);
         if (pos == std::string::npos)
             continue;
-        std::string rest = line;
-        rest.erase(pos, name.size());
+        // The line without the name; read in place where the name opens it, as it mostly does.
+        std::string_view rest = std::string_view(line).substr(pos + name.size());
+        std::string joined;
+        if (pos > 0) {
+            joined.assign(line, 0, pos).append(rest);
+            rest = joined;
+        }
         return decode ? decodeHeaderWords(trimLeadingBlanks(rest)) : removeQuotes(trimLeadingBlanks(rest));
     }
     return {};
