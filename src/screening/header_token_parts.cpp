@@ -133,6 +133,16 @@ bool isListHeader(std::string_view name)
            || name == "precedence" || name == "x-loop" || name.starts_with("mailing-list");
 }
 
+bool isMailboxHeader(std::string_view name)
+{
+    static constexpr std::string_view names[] = {
+        "status", "x-status", "x-keywords", "x-uid", "x-uidl", "delivered-to", "x-delivered-to",
+        "x-original-to", "envelope-to", "x-envelope-to", "delivery-date", "lines",
+        "content-length", "x-delivery-agent", "x-mdaemon-deliver-to", "x-sieve"};
+    return std::find(std::begin(names), std::end(names), name) != std::end(names)
+           || name.starts_with("x-mozilla-") || name.starts_with("x-spam");
+}
+
 void Tokens::add(std::string_view prefix, std::string_view text)
 {
     if (!text.empty())

@@ -35,6 +35,9 @@ std::string shapeOf(std::string_view text);
 std::string parameter(std::string_view value, std::string_view name);
 // The headers a list server adds.
 bool isListHeader(std::string_view name);
+// The headers the reader's own mail system adds on delivery or in the mailbox (Status,
+// X-Keywords, Delivered-To, Lines...).
+bool isMailboxHeader(std::string_view name);
 
 class Tokens {
 public:
@@ -62,6 +65,8 @@ std::string takeListEnvelope(std::vector<Field> &fields);
 
 // The order of the header names: pairs of neighbours ("subject>date").
 void addHeaderOrder(Tokens &tokens, const std::vector<Field> &fields);
+// How far the Date line lies from the newest Received line's time stamp.
+void addDateSkew(Tokens &tokens, const std::vector<Field> &fields);
 // The look of a decoded subject: its length, its share of capitals, padding, its last word.
 void addSubjectShape(Tokens &tokens, std::string_view subject);
 

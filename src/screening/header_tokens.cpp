@@ -22,6 +22,7 @@ void addSender(Tokens &tokens, const Field *from)
     const std::string address = addressOf(from->value);
     const std::string domain = domainOf(address);
     tokens.add("from:", address);
+    tokens.add("from-shape:", shapeOf(address.substr(0, address.find('@'))));
     tokens.add("from:@", domain.empty() ? std::string("none") : domain);
     if (!domain.empty())
         tokens.add("from:@@", baseDomain(domain));
@@ -158,6 +159,9 @@ std::vector<std::string> headerTokens(const std::vector<std::string> &lines, lon
                                       const std::vector<std::string> &verdicts)
 {
     std::vector<Field> fields = unfold(lines);
+    // What the reader's own mail system adds on delivery (Status, X-Keywords, Delivered-To...)
+    // is the same on all of one reader's mail: no clue to what the sender wrote.
+    std::erase_if(fields, [](const Field &field) { return isMailboxHeader(field.name); });
     Tokens tokens;
     const std::string list = takeListEnvelope(fields);
 
@@ -195,6 +199,7 @@ std::vector<std::string> headerTokens(const std::vector<std::string> &lines, lon
     for (const Field &field : fields)
         tokens.add("header:", isListHeader(field.name) ? std::string_view("list-*") : field.name);
     addHeaderOrder(tokens, fields);
+    addDateSkew(tokens, fields);
     for (const std::string &verdict : verdicts)
         tokens.add("verdict:", verdict);
     return tokens.take();

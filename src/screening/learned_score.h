@@ -20,9 +20,9 @@ struct LearnedScoreSettings {
     int minimumTrained = 20;   // of each side before any verdict
     // Robinson's strength of the background belief and the belief itself (an unseen token).
     // Strength and deviation were chosen on the training half of the benchmark corpus alone,
-    // in four folds. A weak belief (0.2) lets a token seen in a few messages count: header
+    // in four folds. A weak belief (0.15) lets a token seen in a few messages count: header
     // lines give fewer tokens than a body would.
-    double strength = 0.2;
+    double strength = 0.15;
     double background = 0.5;
     // Tokens whose probability lies closer to the middle than this are no clues. None are left
     // out: the near-neutral ones damp the many header clues that move together.
