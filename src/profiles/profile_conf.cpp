@@ -245,6 +245,7 @@ ProfileConf ProfileConf::load(const QString &path)
                 "password, xoauth2, oauthbearer or auto");
     read.text(kTokenCommand, conf.m_tokenCommand);
     read.flag(kKeyring, conf.m_keyring);
+    read.flag(kPipelining, conf.m_pipelining);
     read.flag(kDecodeAll, conf.m_decodeAll);
     read.flag(kSelectSpam, conf.m_selectSpam);
     read.cutoff(kHamCutoff, conf.m_hamCutoff);
@@ -305,6 +306,10 @@ FileResult ProfileConf::save(const QString &path) const
             out.remove(qkey(kStrongest));
         else
             put(kStrongest, QString::fromLatin1(securityModeName(m_strongest)));
+        if (!m_pipelining && !m_invalid.count(std::string_view(kPipelining)))
+            out.remove(qkey(kPipelining));
+        else
+            put(kPipelining, m_pipelining);
         put(kKeyring, m_keyring);
         put(kDecodeAll, m_decodeAll);
         put(kHamCutoff, m_hamCutoff);
@@ -381,6 +386,15 @@ bool ProfileConf::rememberProtection(SecurityMode mode)
     return true;
 }
 
+bool ProfileConf::rememberPipelining(bool listed)
+{
+    if (listed == m_pipelining && problem(kPipelining).empty())
+        return false;
+    m_pipelining = listed;
+    markSet(kPipelining);
+    return true;
+}
+
 void ProfileConf::setKeyring(bool on)
 {
     m_keyring = on;
@@ -451,7 +465,7 @@ std::string ProfileConf::error() const
     if (!m_fileError.empty())
         return m_fileError;
     for (const char *key : {kSecurityMode, kPinnedSha256, kStrongest, kAuthMethod, kKeyring,
-                            kDecodeAll,
+                            kPipelining, kDecodeAll,
                             kHamCutoff, kSpamCutoff, kSelectSpam, kTrustSpamFlag, kForgedIsBad,
                             kQuarantineEnabled, kKeepDays, kMaxMessageBytes, kMaxTotalMB,
                             kRestoreTo}) {

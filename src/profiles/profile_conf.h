@@ -44,6 +44,8 @@ public:
     static constexpr char kPinnedSha256[] = "security/pinnedSha256";
     static constexpr char kStrongest[] = "security/strongest";
     static constexpr char kKeyring[] = "password/keyring";
+    // The server listed PIPELINING at the last login that asked.
+    static constexpr char kPipelining[] = "server/pipelining";
     static constexpr char kDecodeAll[] = "headers/decodeAll";
     static constexpr char kAuthMethod[] = "auth/method";
     static constexpr char kTokenCommand[] = "auth/tokenCommand";
@@ -92,6 +94,11 @@ public:
     // Raises the remembered protection to mode (TLS above STARTTLS above None); true when it
     // rose, false when the profile had seen as much already.
     bool rememberProtection(SecurityMode mode);
+    // The server listed PIPELINING at the last login that asked: the next login sends USER,
+    // PASS and STAT with the CAPA ("true" in the file; absent until first seen).
+    bool pipelining() const { return m_pipelining; }
+    // Keeps what the last CAPA said; true when that changed the remembered value.
+    bool rememberPipelining(bool listed);
     bool keyring() const { return m_keyring; }
     void setKeyring(bool on);
     SignInMethod signInMethod() const { return m_signIn; }
@@ -142,6 +149,7 @@ private:
     SecurityMode m_mode = SecurityMode::Auto;
     std::string m_pin;
     SecurityMode m_strongest = SecurityMode::None;
+    bool m_pipelining = false;
     bool m_keyring = false;
     SignInMethod m_signIn = SignInMethod::Auto;
     std::string m_tokenCommand;

@@ -166,6 +166,7 @@ bool Screener::connectSession()
     }
     session.NMPOP31->PinnedSha256 = profile.conf.pinnedSha256();
     session.NMPOP31->TlsSpokenBefore = profile.conf.strongestProtection() != SecurityMode::None;
+    session.NMPOP31->PipeliningRemembered = profile.conf.pipelining();
     session.NMPOP31->DeleteOnRead = false;
     session.NMPOP31->ReportLevel = kReportLevel;
     session.NMPOP31->TimeOut = kTimeOutMs;
@@ -194,6 +195,7 @@ bool Screener::connectSession()
             trustAsked = true;
             session.NMPOP31->PinnedSha256 = profile.conf.pinnedSha256();
         } catch (const EPop3Refusal &refusal) {
+            rememberPipelining();
             if (refusal.reason() == Pop3RefusalReason::TokenRefused)
                 session.forgetAccessToken();  // the next check asks the command again
             showProtection();
@@ -217,7 +219,19 @@ bool Screener::connectSession()
     }
     session.quitConfirmed = false;
     rememberProtection();
+    rememberPipelining();
     return true;
+}
+
+void Screener::rememberPipelining()
+{
+    const std::optional<bool> listed = session.NMPOP31->PipeliningListed();
+    if (!listed || !profile.conf.rememberPipelining(*listed) || profile.confFile.isEmpty())
+        return;
+    ProfileConf updated = ProfileConf::load(profile.confFile);
+    updated.rememberPipelining(*listed);
+    if (const FileResult saved = updated.save(profile.confFile); !saved)
+        m_view.setStatus("What the server offers could not be remembered: " + saved.error);
 }
 
 void Screener::rememberProtection()

@@ -239,7 +239,7 @@ void TNMPOP3::Connect()
         // Every mode asks CAPA (after TLS from the first byte; "None" never upgrades), so a
         // plain session learns PIPELINING too.
         if (Encrypted() || Security == Pop3Security::None)
-            pipelining_ = askCapabilities().pipelining;
+            pipelining_ = askCapabilitiesWithLogin().pipelining;
         else
             upgradeWithStls();
         pipelining_ = pipelining_ && UsePipelining;
@@ -262,27 +262,14 @@ void TNMPOP3::Connect()
             ++attempts;
             return false;
         };
+        // A server that pipelines gets USER, PASS and STAT in one write (unless they went out with
+        // the CAPA already); the replies are read one by one as below, so a refusal means what it
+        // means without pipelining. A second try (after OnAuthenticationFailed) goes one command
+        // at a time, and the replies still on their way from the first are read and dropped
+        // before it.
+        if (pipelining_ && SignIn == Pop3SignIn::Password && inFlight_.empty())
+            sendLoginAhead(false);
         protection_.credentialsSent = true;
-        // A server that pipelines gets USER, PASS and STAT in one write; the replies are read
-        // one by one as below, so a refusal means what it means without pipelining. A second
-        // try (after OnAuthenticationFailed) goes one command at a time, and the replies still
-        // on their way from the first are read and dropped before it.
-        if (pipelining_ && SignIn == Pop3SignIn::Password) {
-            // Built in place, so no copy of the password is left behind unwiped.
-            std::string text;
-            text.reserve(UserID.size() + Password.size() + 24);
-            text.append("USER ").append(UserID).append("\r\nPASS ").append(Password).append("\r\nSTAT\r\n");
-            std::vector<std::string> lines(3);
-            lines[0].append("USER ").append(UserID);
-            lines[1].reserve(Password.size() + 5);
-            lines[1].append("PASS ").append(Password);
-            lines[2] = "STAT";
-            ScopeExit wipe([&] {
-                wipeSecret(text);
-                wipeSecret(lines[1]);
-            });
-            sendAhead(text, lines);
-        }
         bool done = false;
         // A token signs in with AUTH instead (pop3_sasl.cpp).
         if (SignIn != Pop3SignIn::Password) {
@@ -323,6 +310,7 @@ TNMPOP3::Capabilities TNMPOP3::askCapabilities()
     if (reply.empty())
         throw replyError(reply);
     Capabilities offered;
+    offered.asked = true;
     capabilities_ = offered;
     if (!pop3ReplyContainsOk(reply))
         return offered;  // a server without CAPA announces nothing: the login goes on
@@ -355,6 +343,41 @@ TNMPOP3::Capabilities TNMPOP3::askCapabilities()
             offered.oauthbearer = mechanisms.find(" OAUTHBEARER ") != std::string::npos;
         }
     }
+}
+
+TNMPOP3::Capabilities TNMPOP3::askCapabilitiesWithLogin()
+{
+    // The connection is as protected as it will be, so nothing the CAPA could say would keep
+    // the user name and password back: with a server known to pipeline they go in its write.
+    // Whatever the CAPA says now, their replies are read in order after it.
+    if (PipeliningRemembered && UsePipelining && SignIn == Pop3SignIn::Password)
+        sendLoginAhead(true);
+    return askCapabilities();
+}
+
+void TNMPOP3::sendLoginAhead(bool withCapa)
+{
+    // Built in place, so no copy of the password is left behind unwiped.
+    std::string text;
+    text.reserve(UserID.size() + Password.size() + 30);
+    std::vector<std::string> lines;
+    if (withCapa) {
+        text.append("CAPA\r\n");
+        lines.emplace_back("CAPA");
+    }
+    text.append("USER ").append(UserID).append("\r\nPASS ").append(Password).append("\r\nSTAT\r\n");
+    lines.emplace_back("USER " + UserID);
+    std::string &pass = lines.emplace_back();
+    pass.reserve(Password.size() + 5);
+    pass.append("PASS ").append(Password);
+    lines.emplace_back("STAT");
+    ScopeExit wipe([&] {
+        wipeSecret(text);
+        for (std::string &line : lines)
+            wipeSecret(line);
+    });
+    protection_.credentialsSent = true;
+    sendAhead(text, lines);
 }
 
 void TNMPOP3::upgradeWithStls()
@@ -390,7 +413,7 @@ void TNMPOP3::upgradeWithStls()
     StartTls();
     protection_.upgraded = true;
     // What the server announced before the protection may have been forged on the way: ask again.
-    pipelining_ = askCapabilities().pipelining;
+    pipelining_ = askCapabilitiesWithLogin().pipelining;
 }
 
 void TNMPOP3::Disconnect()

@@ -1,7 +1,10 @@
 // The header download against a real Dovecot, which lists PIPELINING: the pipelined download
-// and the one-command-at-a-time download of the same mailbox (pipelining switched off) leave the
-// same table, hidden lists, marks, status texts and profile files.
+// (with PIPELINING learnt at this login, or remembered from the last one so the login goes with
+// the CAPA) and the one-command-at-a-time download of the same mailbox (pipelining switched off)
+// leave the same table, hidden lists, marks, status texts and profile files, for an empty
+// mailbox, one message and more than one window.
 #include "dovecot_screening.h"
+#include "profiles/profile_conf.h"
 #include "profiles/profile_store.h"
 #include "transport/pop3_batch.h"
 
@@ -24,10 +27,15 @@ struct Snapshot {
     bool operator==(const Snapshot &) const = default;
 };
 
-TEST_F(DovecotScreeningTest, PipelinedAndOneByOneDownloadsOfAMailboxAreTheSame)
+enum class Mode { OneByOne, Learnt, Remembered };
+
+class DovecotDownloadModesTest : public DovecotScreeningTest,
+                              public ::testing::WithParamInterface<int> {};
+
+TEST_P(DovecotDownloadModesTest, PipelinedAndOneByOneDownloadsOfAMailboxAreTheSame)
 {
-    // More messages than one window holds; a trusted run at the start, a blacklisted subject.
-    const int count = 400;
+    // A trusted run at the start, a blacklisted subject.
+    const int count = GetParam();
     std::vector<std::string> messages;
     for (int k = 1; k <= count; ++k)
         messages.push_back(DovecotServer::makeMessage(sender(k), k == 7 ? "Viagra offer" : subject(k)));
@@ -37,17 +45,21 @@ TEST_F(DovecotScreeningTest, PipelinedAndOneByOneDownloadsOfAMailboxAreTheSame)
     s.profile.settings.NotifyLimit = 1000;  // no download-control question
     const ProfileSettings before = s.profile.settings;
 
-    Snapshot snapshots[2];
-    for (const bool pipelined : {false, true}) {
-        SCOPED_TRACE(pipelined ? "pipelined" : "one by one");
+    Snapshot snapshots[3];
+    for (const Mode mode : {Mode::OneByOne, Mode::Learnt, Mode::Remembered}) {
+        SCOPED_TRACE(int(mode));
+        const bool pipelined = mode != Mode::OneByOne;
         s.profile.settings = before;
         s.profile.conf.setSecurityMode(SecurityMode::None);
+        s.profile.conf.rememberPipelining(mode == Mode::Remembered);
         pop.UsePipelining = pipelined;
         view.statusHistory.clear();
         getAndCheck();
         EXPECT_EQ(pop.Pipelining(), pipelined);
+        // The profile's file keeps what the CAPA said for the next login.
+        EXPECT_TRUE(ProfileConf::load(s.profile.confFile).pipelining());
 
-        Snapshot &shot = snapshots[pipelined];
+        Snapshot &shot = snapshots[int(mode)];
         shot.numbers = s.messages.ListBox1();
         shot.senders = s.messages.ListBox2();
         shot.subjects = s.messages.ListBox3();
@@ -82,16 +94,19 @@ TEST_F(DovecotScreeningTest, PipelinedAndOneByOneDownloadsOfAMailboxAreTheSame)
             shot.files[name] = file.readAll();
         }
     }
-    EXPECT_EQ(snapshots[1].numbers.size(), std::size_t(count));
-    EXPECT_EQ(snapshots[1].numbers, snapshots[0].numbers);
-    EXPECT_EQ(snapshots[1].senders, snapshots[0].senders);
-    EXPECT_EQ(snapshots[1].subjects, snapshots[0].subjects);
-    EXPECT_EQ(snapshots[1].codes, snapshots[0].codes);
-    EXPECT_EQ(snapshots[1].cells, snapshots[0].cells);
-    EXPECT_EQ(snapshots[1].statuses, snapshots[0].statuses);
-    EXPECT_NE(snapshots[1].resumeCode, "-1");
-    EXPECT_TRUE(snapshots[1] == snapshots[0]);
+    EXPECT_EQ(snapshots[0].numbers.size(), std::size_t(count));
+    EXPECT_EQ(snapshots[0].resumeCode == "-1", count == 0);
+    for (const int k : {1, 2}) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(snapshots[k].numbers, snapshots[0].numbers);
+        EXPECT_EQ(snapshots[k].cells, snapshots[0].cells);
+        EXPECT_EQ(snapshots[k].statuses, snapshots[0].statuses);
+        EXPECT_TRUE(snapshots[k] == snapshots[0]);
+    }
 }
+
+// Empty, one message, more messages than one window holds.
+INSTANTIATE_TEST_SUITE_P(Sizes, DovecotDownloadModesTest, ::testing::Values(0, 1, 400));
 
 }  // namespace
 }  // namespace kestrix::test

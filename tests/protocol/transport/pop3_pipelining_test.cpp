@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -230,8 +232,9 @@ TEST_F(Pop3PipeliningTest, ACloseInTheMiddleOfAWindowEndsTheBatchAndNothingMoreI
 TEST_F(Pop3PipeliningTest, APipeliningServerGetsUserPassAndStatInOneWriteWithTheSameOutcomes)
 {
     // Security "None" asks CAPA too. A server that lists PIPELINING reads USER, PASS and STAT
-    // before it answers any of them; one that refuses CAPA gets them one at a time. Either way
-    // a refusal means the same, and the replies that came after it are read unseen.
+    // before it answers any of them, and with the CAPA too where the client remembers that it
+    // pipelines (also when it no longer does); one that refuses CAPA gets them one at a time.
+    // Either way a refusal means the same, and the replies that came after it are read unseen.
     struct Case {
         const char *name;
         std::string user, pass, stat;  // the replies
@@ -246,6 +249,14 @@ TEST_F(Pop3PipeliningTest, APipeliningServerGetsUserPassAndStatInOneWriteWithThe
         {"stat refused", "+OK\r\n", "+OK\r\n", "-ERR [SYS/TEMP] try later\r\n",
          "-ERR [SYS/TEMP] try later\r\n"},
     };
+    struct Mode {
+        const char *name;
+        bool listed, remembered;
+    };
+    const Mode modes[] = {{"one by one", false, false},
+                          {"learnt", true, false},
+                          {"remembered", true, true},
+                          {"remembered, no longer listed", false, true}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         struct Outcome {
@@ -253,24 +264,30 @@ TEST_F(Pop3PipeliningTest, APipeliningServerGetsUserPassAndStatInOneWriteWithThe
             int count = -1;
             Strings statuses;  // from the reply to USER on
             bool operator==(const Outcome &) const = default;
-        } outcomes[2];
-        for (const bool pipelining : {false, true}) {
-            SCOPED_TRACE(pipelining ? "pipelined" : "one by one");
+        } outcomes[std::size(modes)];
+        for (std::size_t m = 0; m < std::size(modes); ++m) {
+            const Mode &mode = modes[m];
+            SCOPED_TRACE(mode.name);
             FakePop3Server server;
             server.send("+OK ready\r\n");
             server.expect("CAPA\r\n");
-            server.send(pipelining ? "+OK\r\nUSER\r\nPIPELINING\r\n.\r\n" : "-ERR unknown command\r\n");
+            const std::string capa
+                = mode.listed ? "+OK\r\nUSER\r\nPIPELINING\r\n.\r\n" : "-ERR unknown command\r\n";
+            if (!mode.remembered)
+                server.send(capa);
+            // Sent ahead, the login is read whole before anything is answered.
+            const bool ahead = mode.listed || mode.remembered;
             const std::string replies[] = {c.user, c.pass, c.stat};
             const std::string commands[] = {"USER joe\r\n", "PASS secret\r\n", "STAT\r\n"};
             for (int k = 0; k < 3; ++k) {
                 server.expect(commands[k]);
-                if (!pipelining)
+                if (!ahead)
                     server.send(replies[k]);
-                if (!pipelining && replies[k][0] == '-')
+                if (!ahead && replies[k][0] == '-')
                     break;
             }
-            if (pipelining)
-                server.send(c.user + c.pass + c.stat);
+            if (ahead)
+                server.send((mode.remembered ? capa : std::string()) + c.user + c.pass + c.stat);
             scriptQuit(server);
             TNMPOP3 pop;
             pop.Host = "127.0.0.1";
@@ -278,7 +295,8 @@ TEST_F(Pop3PipeliningTest, APipeliningServerGetsUserPassAndStatInOneWriteWithThe
             pop.TimeOut = 10000;
             pop.UserID = "joe";
             pop.Password = "secret";
-            Outcome &out = outcomes[pipelining];
+            pop.PipeliningRemembered = mode.remembered;
+            Outcome &out = outcomes[m];
             pop.OnStatus = [&](TPowersock *, const std::string &text) {
                 if (!out.statuses.empty() || text == c.user)
                     out.statuses.push_back(text);
@@ -295,11 +313,12 @@ TEST_F(Pop3PipeliningTest, APipeliningServerGetsUserPassAndStatInOneWriteWithThe
                 out.failure = error.what();
             }
             pop.OnStatus = nullptr;
-            EXPECT_EQ(pop.Pipelining(), pipelining);
+            EXPECT_EQ(pop.Pipelining(), mode.listed);
+            EXPECT_EQ(pop.PipeliningListed(), std::optional<bool>(mode.listed));
             EXPECT_EQ(out.failure, c.failure);
             expectScriptPlayed(server);
+            EXPECT_EQ(outcomes[m], outcomes[0]);
         }
-        EXPECT_EQ(outcomes[1], outcomes[0]);
     }
 }
 
