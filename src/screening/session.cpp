@@ -9,6 +9,7 @@
 #include "text/latin1.h"
 #include "text/line_end.h"
 #include "transport/pop3_client.h"
+#include "transport/scope_exit.h"
 #include "transport/tls_certificate.h"
 
 namespace kestrix {
@@ -174,6 +175,9 @@ bool Screener::connectSession()
     session.NMPOP31->Port = std::int32_t(*port);
     session.NMPOP31->UserID = profile.settings.UserId;
     session.NMPOP31->Password = session.password;
+    // Whatever the login's outcome (a server that stopped pipelining may leave it to time out),
+    // the CAPA it read is what the next login goes by.
+    ScopeExit rememberCapa([this] { rememberPipelining(); });
     // A refused certificate that the user trusts is pinned, and the same check goes on with it.
     for (bool trustAsked = false;;) {
         try {
@@ -195,7 +199,6 @@ bool Screener::connectSession()
             trustAsked = true;
             session.NMPOP31->PinnedSha256 = profile.conf.pinnedSha256();
         } catch (const EPop3Refusal &refusal) {
-            rememberPipelining();
             if (refusal.reason() == Pop3RefusalReason::TokenRefused)
                 session.forgetAccessToken();  // the next check asks the command again
             showProtection();
@@ -219,7 +222,6 @@ bool Screener::connectSession()
     }
     session.quitConfirmed = false;
     rememberProtection();
-    rememberPipelining();
     return true;
 }
 

@@ -225,11 +225,11 @@ void TNMPOP3::Connect()
 
     if (SignIn != Pop3SignIn::Password)
         checkTokenSignIn();
+    capabilities_ = {};  // nothing of an earlier session is taken for this one's
     TPowersock::Connect();
     forgetInFlight();
     deletionsSent_ = false;
     pipelining_ = false;
-    capabilities_ = {};
     try {
         if (Security == Pop3Security::Tls || (Security == Pop3Security::Auto && Port == 995))
             StartTls();
