@@ -121,9 +121,10 @@ public:
     // After a protected login: NAME.conf remembers the strongest protection the server gave, so
     // the automatic security never logs into it in plain text again.
     void rememberProtection();
-    // Keeps in NAME.conf whether the server's last CAPA listed PIPELINING (only on a change),
-    // so the next login can send USER, PASS and STAT with the CAPA.
-    void rememberPipelining();
+    // Keeps in NAME.conf whether the server's last CAPA listed PIPELINING (only on a change;
+    // after a failed login only that it no longer does), so the next login can send USER, PASS
+    // and STAT with the CAPA.
+    void rememberPipelining(bool loggedIn);
     // A refused certificate: pins it (in memory and in NAME.conf) after the user's Yes; true
     // then, and the connection is tried again with the pin (session.cpp).
     bool offerToTrust(const TlsCertificate &certificate);

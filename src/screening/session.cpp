@@ -175,9 +175,11 @@ bool Screener::connectSession()
     session.NMPOP31->Port = std::int32_t(*port);
     session.NMPOP31->UserID = profile.settings.UserId;
     session.NMPOP31->Password = session.password;
-    // Whatever the login's outcome (a server that stopped pipelining may leave it to time out),
-    // the CAPA it read is what the next login goes by.
-    ScopeExit rememberCapa([this] { rememberPipelining(); });
+    // A login that passed keeps what its CAPA said; one that failed only forgets (a server that
+    // stopped pipelining may leave the pipelined login to time out), so a wrong password
+    // changes no file.
+    bool loggedIn = false;
+    ScopeExit rememberCapa([&] { rememberPipelining(loggedIn); });
     // A refused certificate that the user trusts is pinned, and the same check goes on with it.
     for (bool trustAsked = false;;) {
         try {
@@ -222,13 +224,14 @@ bool Screener::connectSession()
     }
     session.quitConfirmed = false;
     rememberProtection();
+    loggedIn = true;
     return true;
 }
 
-void Screener::rememberPipelining()
+void Screener::rememberPipelining(bool loggedIn)
 {
     const std::optional<bool> listed = session.NMPOP31->PipeliningListed();
-    if (!listed || !profile.conf.rememberPipelining(*listed) || profile.confFile.isEmpty())
+    if (!listed || (*listed && !loggedIn) || !profile.conf.rememberPipelining(*listed) || profile.confFile.isEmpty())
         return;
     ProfileConf updated = ProfileConf::load(profile.confFile);
     updated.rememberPipelining(*listed);
