@@ -55,8 +55,9 @@ private:
     std::vector<std::string> m_tokens;
 };
 
-// The Received lines: hosts, protocols and addresses of every hop, and the number of hops.
-void addReceived(Tokens &tokens, const std::vector<Field> &fields);
+// The Received lines: hosts, protocols and addresses of every hop, the number of hops, and
+// whether the first outside hop belongs to the From address's domain (fromDomain).
+void addReceived(Tokens &tokens, const std::vector<Field> &fields, const std::string &fromDomain);
 
 // For mail that came through a mailing list: takes the list's own lines off the fields (its
 // headers, the hops after the posting reached it, its bounce address, its subject tag) and gives

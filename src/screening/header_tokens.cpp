@@ -182,7 +182,7 @@ std::vector<std::string> headerTokens(const std::vector<std::string> &lines, lon
     addOtherAddress(tokens, "reply-to:", find(fields, "reply-to"), fromDomain);
     addOtherAddress(tokens, "return-path:", find(fields, "return-path"), fromDomain);
     addMessageId(tokens, find(fields, "message-id"), fromDomain);
-    addReceived(tokens, fields);
+    addReceived(tokens, fields, fromDomain);
     addMailer(tokens, fields);
     addContentType(tokens, find(fields, "content-type"));
     if (!list.empty()) {

@@ -111,7 +111,7 @@ std::string_view heloMatch(const Hop &hop)
 
 }  // namespace
 
-void addReceived(Tokens &tokens, const std::vector<Field> &fields)
+void addReceived(Tokens &tokens, const std::vector<Field> &fields, const std::string &fromDomain)
 {
     int hops = 0;
     const Hop *origin = nullptr;
@@ -136,6 +136,16 @@ void addReceived(Tokens &tokens, const std::vector<Field> &fields)
     if (origin) {
         tokens.add("rcvd-origin-helo:", heloMatch(*origin));
         tokens.add("rcvd-origin-with:", origin->with);
+        // Whether the sender's domain handled the mail where it entered the outside world:
+        // its own host sent it, or its own server took it from the sender.
+        if (!fromDomain.empty()) {
+            const std::string_view base = baseDomain(fromDomain);
+            const auto ours = [&](std::string_view host) {
+                return !host.empty() && baseDomain(host) == base;
+            };
+            const bool same = ours(origin->rdns) || ours(origin->helo) || ours(origin->by);
+            tokens.add("rcvd-origin-from:", same ? "same" : "other");
+        }
         const std::string_view rdns = origin->rdns;
         if (!rdns.empty() && rdns != "unknown")
             tokens.add("rcvd-origin-rdns:", shapeOf(rdns.substr(0, rdns.find('.'))));
