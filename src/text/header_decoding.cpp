@@ -78,20 +78,22 @@ std::string lowerOutsideEncodedWords(std::string_view text)
 std::string messageCode(std::string_view uniqueId)
 {
     const std::string_view id = trimLeadingBlanks(uniqueId);
-    std::string code;
-    code.reserve(std::min<std::size_t>(id.size() * 3, 254));
+    // Written into a buffer and copied once: a string grown byte by byte checks its room at
+    // every byte, for every message of a download.
+    char code[256];
+    std::size_t size = 0;
     for (char c : id) {
-        if (code.size() >= 252)
+        if (size >= 252)
             break;
         // The byte's value in decimal, without a leading zero.
         const unsigned value = static_cast<unsigned char>(c);
         if (value >= 100)
-            code += char('0' + value / 100);
+            code[size++] = char('0' + value / 100);
         if (value >= 10)
-            code += char('0' + value / 10 % 10);
-        code += char('0' + value % 10);
+            code[size++] = char('0' + value / 10 % 10);
+        code[size++] = char('0' + value % 10);
     }
-    return code;
+    return std::string(code, size);
 }
 
 std::string extractSender(const std::vector<std::string> &header)
