@@ -296,7 +296,7 @@ void Screener::downloadHeaders()
             if (!batch)
                 batch.emplace(client, i, count);  // a busy client fails this message
             batch->fetchSummary(i);
-            // Read where the client keeps them: the row's copy is the one copy made.
+            // Read where the client keeps them, then moved into the row: no line is copied.
             const std::vector<std::string> &header = client.Summary.Header.Lines();
             sender = extractSender(header);
             subject = extractSubject(header);
@@ -307,7 +307,7 @@ void Screener::downloadHeaders()
             lines.reserve(header.size() + 2);
             lines.push_back("id:-1");
             lines.push_back("Size: " + std::to_string(client.Summary.Bytes) + " byte");
-            lines.insert(lines.end(), header.begin(), header.end());
+            client.Summary.Header.MoveLinesTo(lines);
             code = messageCode(batch->fetchUniqueId(i));
             lines[0] = "id:" + code;
         } catch (const EPop3Refusal &refused) {

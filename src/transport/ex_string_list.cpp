@@ -3,6 +3,7 @@
 #include "text/latin1.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kestrix {
 
@@ -27,6 +28,13 @@ std::string_view nameOf(std::string_view line)
 }
 
 }  // namespace
+
+void TExStringList::MoveLinesTo(std::vector<std::string> &out)
+{
+    out.insert(out.end(), std::make_move_iterator(lines_.begin()),
+               std::make_move_iterator(lines_.end()));
+    lines_.clear();
+}
 
 void TExStringList::Add(std::string line)
 {

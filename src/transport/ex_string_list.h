@@ -21,6 +21,9 @@ public:
     void Add(std::string line);
     void Delete(std::size_t index);
     void Clear() { lines_.clear(); }
+    // Moves every line to the end of out and leaves the list empty, its room kept for the next
+    // lines: the header download takes each message's lines into its row without copying them.
+    void MoveLinesTo(std::vector<std::string> &out);
 
     // Index of the first line whose name (the text before its first ':') equals name, A-Z
     // case-blind; -1 when there is none.

@@ -55,13 +55,18 @@ void TNMPOP3::fetchSummary(std::int32_t n)
         }
         // Exact case, at the first character; a later line of the same name wins. The message
         // id keeps the line end.
-        if (startsWith(line, "Message-ID:"))
-            Summary.MessageId = line.size() > 12 ? line.substr(12, 256) : std::string();
+        // Assigned in place: the fields keep their storage from message to message.
+        if (startsWith(line, "Message-ID:")) {
+            if (line.size() > 12)
+                Summary.MessageId.assign(line, 12, 256);
+            else
+                Summary.MessageId.clear();
+        }
         line = withoutLineEnd(std::move(line));
         if (startsWith(line, "Subject:"))
-            Summary.Subject = line.substr(8);
+            Summary.Subject.assign(line, 8);
         if (startsWith(line, "From:"))
-            Summary.From = line.substr(5);
+            Summary.From.assign(line, 5);
         const bool last = line == ".";
         Summary.Header.Add(std::move(line));
         if (last)
