@@ -93,7 +93,11 @@ TEST_F(OldServerTest, WithoutCapaTheWholeRunWorksInPlainText)
     fake.send("+OK\r\nFrom: " + ann + "\r\nSubject: Lunch\r\n\r\nAt noon?\r\n.\r\n");
     answerQuit(fake);
 
+    // The profile remembers a server that pipelined: its CAPA refused now, it forgets.
+    s.profile.conf.rememberPipelining(true);
+    ASSERT_TRUE(s.profile.conf.save(s.profile.confFile).ok);
     run(cmdGetAndCheck);
+    EXPECT_FALSE(ProfileConf::load(s.profile.confFile).pipelining());
     ASSERT_EQ(s.messages.ListBox2(), (Strings{ann, promo}));
     ASSERT_EQ(s.countKnownBad(), 1);
     prompter.expectYesNo(Prompter::Kind::Confirmation,
