@@ -93,7 +93,9 @@ std::optional<long long> readDate(std::string_view text)
         const auto month = std::find(std::begin(months), std::end(months), name);
         const auto day = parseDecimal(words[k]);
         const auto year = parseDecimal(words[k + 2]);
-        if (month == std::end(months) || !day || !year || *day < 1 || *day > 31)
+        // Years past 9999 do not read: the day count would overflow.
+        if (month == std::end(months) || !day || !year || *day < 1 || *day > 31 || *year < 0
+            || *year > 9999)
             continue;
         const long long fullYear = *year < 50 ? *year + 2000 : *year < 1000 ? *year + 1900 : *year;
         const auto clock = clockSeconds(words[k + 3]);

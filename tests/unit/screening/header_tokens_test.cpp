@@ -103,13 +103,13 @@ TEST(HeaderTokens, TableOfHeaderSets)
           "header:x-status", "header:x-keywords", "header:delivered-to", "header:lines",
           "header:x-mozilla-status"}},
         {"nothing there",
-         {"X-Odd: no colon on the next line", "garbage line", "Received: from ",
-          "Received: by x from", "Received: from [1.2.3.4", "Received: from a (b [", "List-Id: <>",
-          "Subject: [unclosed"},
+         {"X-Odd: no colon on the next line", "garbage line", "Received: by x from; 1 Jan 2002 0:00",
+          "Received: from ", "Received: from [1.2.3.4", "Received: from a (b [", "List-Id: <>",
+          "Subject: [unclosed", "Date: 1 Jan 99999999999999 0:00 +0000"},
          10,
          {},
-         {"from:none", "msgid:invalid", "mailer:none", "ct:none", "size:2^3", "date:none",
-          "to:none", "header:x-odd", "rcvd-hops:4", "list-id:yes"},
+         {"from:none", "msgid:invalid", "mailer:none", "ct:none", "size:2^3",
+          "date-skew:unreadable", "to:none", "header:x-odd", "rcvd-hops:4", "list-id:yes"},
          {"header:garbage line"}},
     };
     for (const auto &c : cases) {
