@@ -1,6 +1,8 @@
 // The reclassify run: trusted rows, banners, captions and buttons as the view sees them.
 #include "support/screener_fixture.h"
 
+#include <functional>
+
 using namespace kestrix;
 using kestrix::test::ScreenerTest;
 
@@ -109,4 +111,34 @@ TEST_F(Reclassify, AnEmptyTableWithoutTrustedRowsHasNoNewMessages)
     EXPECT_EQ(view.visible(Control::Panel3), false);
     EXPECT_EQ(view.enabled(Control::SpeedButton27), false);
     EXPECT_EQ(view.mainButtonMode, MainButtonMode::GetNew);
+}
+
+// The reclassify right after a build takes the table as that build left it, and classifies
+// again where the table was written to since: either way it ends as a full rebuild would.
+TEST_F(Reclassify, AfterABuildTheTableIsTakenAsBuiltUnlessWrittenSince)
+{
+    s.profile.whitelist.add("friend@example.org");
+    addMessage(1, "friend@example.org", "Hi", "c1");
+    addMessage(2, "stranger@example.org", "An offer", "c2");
+    const struct {
+        const char *name;
+        std::function<void(MessageTable &)> write;
+    } cases[] = {
+        {"nothing written", [](MessageTable &) {}},
+        {"a cell written", [](MessageTable &t) { t.setCell(MessageTable::ColSender, 1, "x@y.org"); }},
+        {"a marker written", [](MessageTable &t) { t.setMarker(MessageTable::ColSubject, 2, CellMarker::None); }},
+        {"rows cut", [](MessageTable &t) { t.setRowCount(2); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        s.buildMessageTable(true);
+        c.write(s.messages.messageTable);
+        s.reclassify(Screener::TableState::JustBuilt);
+        EXPECT_EQ(s.messages.messageTable.text(MessageTable::ColSender, 1), "friend@example.org");
+        EXPECT_EQ(senderMarker(1), CellMarker::KNGA);
+        EXPECT_EQ(subjectMarker(2), CellMarker::KNBP);
+        EXPECT_EQ(s.messages.trustedNumbers, (std::vector<int>{1}));
+        EXPECT_EQ(s.profile.settings.resumeCode, "c1");
+        EXPECT_EQ(view.enabled(Control::SpeedButton27), true);
+    }
 }
