@@ -114,7 +114,7 @@ int run(const Options &options)
         screener.forgetResumeMarks();
     screener.messages.clearTrustedLists();
     screener.setAllowDeleteAccepted(false);
-    if (!screener.connectSession()) {
+    if (!screener.connectSession(screener.commandsBeforeDownload())) {
         // Nothing was read from the server: the profile's files stay as they are.
         return failure(screener.session.sessionError);
     }

@@ -172,7 +172,7 @@ void Dispatcher::getHeaders(bool thenReclassify)
     view().setVisible(Control::Panel14, true);
     if (thenReclassify)
         setGridEnabled(false);
-    if (!m_screener.connectSession()) {
+    if (!m_screener.connectSession(m_screener.commandsBeforeDownload())) {
         // Nothing was read, and the previous table may no longer be what is on the server: its
         // verdicts and row buttons go, the status line says why.
         m_screener.forgetMessages();

@@ -67,6 +67,17 @@ void Screener::updateSelectionFromGrid()
         updateSelectionInfo(selection->first, selection->second);
 }
 
+std::vector<std::string> Screener::commandsBeforeDownload() const
+{
+    // findResumePoint's listing, when it will be asked for: it does not depend on the count, so
+    // a pipelining server gets it with the login.
+    const bool marked
+        = profile.settings.resumeCode != "-1" || profile.settings.resumeFallbackCode != "-1";
+    if (profile.settings.IncrementalDownload && marked)
+        return {"UIDL"};
+    return {};
+}
+
 // Where the walk lists every unique id, the listing also gives the newest message's code and
 // (into firstCode) the first one's, which then need no question of their own.
 int Screener::findResumePoint(std::string &firstCode)

@@ -112,7 +112,11 @@ public:
     std::string prepareSignIn();
     // Opens the session (configures the client from the settings and the password); true when
     // it is open. A port that is not 1..65535 is refused with a message before anything is sent.
-    bool connectSession();
+    // commandsAfterLogin go out with the login where the server pipelines (TNMPOP3).
+    bool connectSession(std::vector<std::string> commandsAfterLogin = {});
+    // What the header download asks first whatever the message count, for connectSession: the
+    // "UIDL" listing of the walk back to a resume mark.
+    std::vector<std::string> commandsBeforeDownload() const;
     // QUIT (retried), then the connection indicator is hidden.
     void closeSession();
     // closeSession at the end of a command; a failed command then leaves the status line on

@@ -116,7 +116,7 @@ void Screener::showProtection()
         m_view.setVisible(Control::ProtectionIndicator, false);
 }
 
-bool Screener::connectSession()
+bool Screener::connectSession(std::vector<std::string> commandsAfterLogin)
 {
     session.sessionError.clear();
     session.lastRefusal.reset();
@@ -179,7 +179,12 @@ bool Screener::connectSession()
     // stopped pipelining may leave the pipelined login to time out), so a wrong password
     // changes no file.
     bool loggedIn = false;
-    ScopeExit rememberCapa([&] { rememberPipelining(loggedIn); });
+    session.NMPOP31->CommandsAfterLogin = std::move(commandsAfterLogin);
+    ScopeExit rememberCapa([&] {
+        // Only this login carries them, not a reconnection later in the session.
+        session.NMPOP31->CommandsAfterLogin.clear();
+        rememberPipelining(loggedIn);
+    });
     // A refused certificate that the user trusts is pinned, and the same check goes on with it.
     for (bool trustAsked = false;;) {
         try {

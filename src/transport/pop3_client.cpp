@@ -126,10 +126,12 @@ void TNMPOP3::skipReply(const std::string &sent)
 {
     // Unseen, as if the command had never gone out: no status text, no event.
     const std::string first = readLine();
-    const bool whole = startsWith(sent, "RETR ");
+    // A listing of every message ("UIDL" or "LIST" without a number) runs to its "." as well.
+    const bool whole = startsWith(sent, "RETR ") || sent == "UIDL" || sent == "LIST";
     if (first.empty() || !(whole || startsWith(sent, "TOP ")) || !pop3ReplyContainsOk(first))
         return;
-    // A skipped RETR is read to its end under the bounds of a retrieval, a TOP under a header's.
+    // A skipped RETR or listing is read to its end under the bounds of a retrieval, a TOP under
+    // a header's.
     const std::size_t maxBytes = whole ? maxMessageBytes : maxHeaderBytes;
     const std::size_t maxLines = whole ? maxMessageLines : maxHeaderLines;
     std::size_t bytes = 0;
@@ -140,7 +142,8 @@ void TNMPOP3::skipReply(const std::string &sent)
         bytes += line.size();
         if (bytes > maxBytes || lines >= maxLines) {
             TPowersock::Disconnect();
-            throw Exception(std::string(whole ? "Message" : "Header") + " too long: more than "
+            throw Exception(std::string(!whole ? "Header" : sent == "RETR " ? "Message" : "Listing")
+                            + " too long: more than "
                             + std::to_string(maxBytes) + " bytes or " + std::to_string(maxLines)
                             + " lines");
         }
@@ -357,10 +360,14 @@ TNMPOP3::Capabilities TNMPOP3::askCapabilitiesWithLogin()
 
 void TNMPOP3::sendLoginAhead(bool withCapa)
 {
-    // Built in place, so no copy of the password is left behind unwiped.
     std::string text;
-    text.reserve(UserID.size() + Password.size() + 30);
+    // Built in place and reserved whole, so no growth leaves a copy of the password behind unwiped.
+    std::size_t size = UserID.size() + Password.size() + 30;
+    for (const std::string &command : CommandsAfterLogin)
+        size += command.size() + 2;
+    text.reserve(size);
     std::vector<std::string> lines;
+    lines.reserve(4 + CommandsAfterLogin.size());  // never moved: the password is wiped in place
     if (withCapa) {
         text.append("CAPA\r\n");
         lines.emplace_back("CAPA");
@@ -371,6 +378,10 @@ void TNMPOP3::sendLoginAhead(bool withCapa)
     pass.reserve(Password.size() + 5);
     pass.append("PASS ").append(Password);
     lines.emplace_back("STAT");
+    for (const std::string &command : CommandsAfterLogin) {
+        text.append(command).append("\r\n");
+        lines.push_back(command);
+    }
     ScopeExit wipe([&] {
         wipeSecret(text);
         for (std::string &line : lines)

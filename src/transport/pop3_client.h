@@ -73,6 +73,12 @@ public:
     // "None"), USER, PASS and STAT go out in one write with the CAPA, a round trip fewer. A
     // CAPA that no longer lists it changes nothing but the rest of the session.
     bool PipeliningRemembered = false;
+    // Commands whose replies do not depend on the message count (the "UIDL" listing a walk back
+    // to the resume mark reads first, say), sent in the login's write where the server
+    // pipelines; their replies wait for the operation that asks for them, and are read unseen
+    // by the next command otherwise (so only single-line replies and the "UIDL" and "LIST"
+    // listings). Without pipelining nothing is sent ahead.
+    std::vector<std::string> CommandsAfterLogin;
 
     // Events. OnConnect fires after the login (also when STAT then fails); the socket-level
     // connect event of TPowersock stays reachable as TPowersock::OnConnect.

@@ -1,8 +1,10 @@
 // The header download over a server that lists PIPELINING, beside the same mailbox without it:
 // the same rows, codes, sizes, marks and status texts; the download-control question answered
 // with fewer messages than there are (only those are asked for); a refusal in the middle of a
-// window keeps the rows before it and shows nothing after it.
+// window keeps the rows before it and shows nothing after it; the walk back to a resume mark
+// has its listing sent with the login.
 #include "support/screener_fixture.h"
+#include "text/header_decoding.h"
 #include "transport/pop3_batch.h"
 
 #include <algorithm>
@@ -79,22 +81,30 @@ protected:
     }
 
     // The window's get-headers run against the server: connect, download, QUIT.
+    // With a resume mark the walk back to it comes first; a login refused with the expected
+    // message is stopped at "no session".
     static Outcome download(FakePop3Server &server, int notifyLimit = 1000,
-                            std::optional<int> answer = std::nullopt)
+                            std::optional<int> answer = std::nullopt,
+                            const std::string &mark = "-1",
+                            std::optional<std::string> refusal = std::nullopt)
     {
         ScreenerFixture f;
         Screener &s = f.s;
         f.pointAt(server.port());
         s.profile.conf.setSecurityMode(SecurityMode::Auto);
         s.profile.settings.NotifyLimit = notifyLimit;
+        s.profile.settings.resumeCode = mark;
+        if (refusal)
+            f.prompter.expectMessage(Prompter::Kind::Error, *refusal);
         if (answer)
             f.prompter.expectDownloadCount(answer);
-        EXPECT_TRUE(s.connectSession()) << s.session.sessionError;
+        Outcome out;
+        const bool open = s.connectSession(s.commandsBeforeDownload());
         const std::size_t afterLogin = f.view.statusHistory.size();
-        s.downloadHeaders();
+        if (open)
+            s.downloadHeaders();
         s.closeSession();
         f.prompter.verifyAllAsked();
-        Outcome out;
         out.statuses.assign(f.view.statusHistory.begin() + long(afterLogin), f.view.statusHistory.end());
         out.numbers = s.messages.ListBox1();
         out.senders = s.messages.ListBox2();
@@ -104,7 +114,7 @@ protected:
             out.sizes.push_back(s.messages.sizeContentText(row));
         out.startCode = s.messages.startCode;
         out.newestCode = s.messages.newestCode;
-        out.stopped = s.session.downloadStopped;
+        out.stopped = open ? s.session.downloadStopped : std::string("no session");
         return out;
     }
 
@@ -195,6 +205,66 @@ TEST_F(PipelinedDownloadTest, ARefusalInTheMiddleOfAWindowKeepsTheRowsBeforeIt)
     EXPECT_EQ(outcomes[1], outcomes[0]);
     EXPECT_EQ(outcomes[1].numbers, (Strings{"1"}));
     EXPECT_EQ(outcomes[1].stopped, "-ERR no such message");
+}
+
+TEST_F(PipelinedDownloadTest, TheWalksListingGoesWithTheLoginAndChangesNothing)
+{
+    // A mark on message 2: a server that pipelines gets the walk's UIDL listing in the login's
+    // write (it answers nothing before it has read it), one that does not gets it after STAT.
+    // An empty mailbox leaves the listing unread, a refused login its "-ERR".
+    struct Case {
+        const char *name;
+        int count;
+        bool refused;
+    };
+    for (const Case &c : {Case{"three messages", 3, false}, Case{"empty", 0, false},
+                          Case{"refused", 3, true}}) {
+        SCOPED_TRACE(c.name);
+        Outcome outcomes[2];
+        for (const bool pipelining : {false, true}) {
+            SCOPED_TRACE(pipelining ? "pipelined" : "one by one");
+            FakePop3Server server;
+            std::string listing = "+OK\r\n";
+            for (int n = 1; n <= c.count; ++n)
+                listing += number(n) + " uid-" + number(n) + "\r\n";
+            listing += ".\r\n";
+            const std::string pass = c.refused ? "-ERR [AUTH] wrong\r\n" : "+OK\r\n";
+            const std::string stat = c.refused ? "-ERR not logged in\r\n"
+                                               : "+OK " + number(c.count) + " 1000\r\n";
+            server.send("+OK ready\r\n");
+            server.expect("CAPA\r\n");
+            server.send(pipelining ? "+OK\r\nPIPELINING\r\n.\r\n" : "-ERR unknown\r\n");
+            server.expect("USER joe\r\n");
+            if (!pipelining)
+                server.send("+OK\r\n");
+            server.expect("PASS secret\r\n");
+            if (!pipelining)
+                server.send(pass);
+            if (!pipelining && !c.refused) {
+                server.expect("STAT\r\n");
+                server.send(stat);
+            }
+            if (pipelining) {
+                server.expect("STAT\r\n");
+                server.expect("UIDL\r\n");
+                server.send("+OK\r\n" + pass + stat + (c.refused ? "-ERR not logged in\r\n" : listing));
+            } else if (c.count > 0 && !c.refused) {
+                server.expect("UIDL\r\n");
+                server.send(listing);
+            }
+            if (c.count > 0 && !c.refused)
+                scriptMessages(server, pipelining, 3, c.count);
+            scriptQuit(server);
+            const std::string refusal = "Authentication failed: the server did not accept the user "
+                                        "name or the password (server: -ERR [AUTH] wrong)";
+            outcomes[pipelining] = download(server, 1000, std::nullopt, messageCode("uid-2\r\n"),
+                                            c.refused ? std::optional(refusal) : std::nullopt);
+            expectScriptPlayed(server);
+        }
+        EXPECT_EQ(outcomes[1], outcomes[0]);
+        EXPECT_EQ(outcomes[1].numbers, c.count > 0 && !c.refused ? Strings{"3"} : Strings{});
+        EXPECT_EQ(outcomes[1].stopped.empty(), !c.refused);
+    }
 }
 
 }  // namespace
