@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <type_traits>
 #include <cstdio>
 
@@ -109,30 +110,22 @@ public:
     }
     void cutoff(const char *key, double &field) const
     {
-        const QVariant value = raw(key);
-        if (!value.isValid())
-            return;
-        bool ok = false;
-        const double number
-            = QByteArray::fromStdString(std::string(trimmed(valueText(value)))).toDouble(&ok);
-        if (ok && number >= 0.0 && number <= 1.0)
-            field = number;
-        else
-            invalid(key, value, "a number from 0 to 1");
+        choice(key, field, [](const std::string &text) -> std::optional<double> {
+            bool ok = false;
+            const double number = QByteArray::fromStdString(std::string(trimmed(text))).toDouble(&ok);
+            return ok && number >= 0.0 && number <= 1.0 ? std::optional(number) : std::nullopt;
+        }, "a number from 0 to 1");
     }
     template <typename Field>
     void count(const char *key, Field &field) const
     {
-        const QVariant value = raw(key);
-        if (!value.isValid())
-            return;
-        bool ok = false;
-        const qlonglong number
-            = QByteArray::fromStdString(std::string(trimmed(valueText(value)))).toLongLong(&ok);
-        if (ok && number > 0 && number <= 1000000000000LL)
-            field = Field(number);
-        else
-            invalid(key, value, "a whole number above 0");
+        choice(key, field, [](const std::string &text) -> std::optional<Field> {
+            bool ok = false;
+            const qlonglong number
+                = QByteArray::fromStdString(std::string(trimmed(text))).toLongLong(&ok);
+            return ok && number > 0 && number <= 1000000000000LL ? std::optional(Field(number))
+                                                                 : std::nullopt;
+        }, "a whole number above 0");
     }
 
 private:

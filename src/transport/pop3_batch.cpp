@@ -172,8 +172,14 @@ void TNMPOP3::queueAhead(const std::string &text, const std::string *commands, s
 
 void TNMPOP3::sendQueued()
 {
+    sendUnsent(&TNMPOP3::SendWithoutWaiting);
+}
+
+// A lost connection ends what is in flight: no reply to it will come.
+void TNMPOP3::sendUnsent(std::size_t (TPowersock::*send)(const char *, std::size_t))
+{
     try {
-        unsent_.erase(0, SendWithoutWaiting(unsent_.data(), unsent_.size()));
+        unsent_.erase(0, (this->*send)(unsent_.data(), unsent_.size()));
     } catch (const ESockError &) {
         forgetInFlight();
         dropLostConnection();
@@ -185,13 +191,7 @@ void TNMPOP3::sendBeforeReply()
 {
     if (unsent_.empty())
         return;
-    try {
-        unsent_.erase(0, SendUntilInput(unsent_.data(), unsent_.size()));
-    } catch (const ESockError &) {
-        forgetInFlight();
-        dropLostConnection();
-        throw;
-    }
+    sendUnsent(&TNMPOP3::SendUntilInput);
     // A reply there before its command went out whole answers no command of ours.
     const bool frontSent = bytesInFlight_ - unsent_.size() >= inFlight_.front().size() + 2;
     if (!frontSent && Connected() && DataAvailable())

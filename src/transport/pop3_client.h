@@ -171,6 +171,7 @@ private:
     // Before a reply is read: queued bytes go out while the reply is not there yet (a server
     // may answer only once it has read more commands).
     void sendBeforeReply();
+    void sendUnsent(std::size_t (TPowersock::*send)(const char *, std::size_t));
     // Takes back the commands in flight none of whose bytes went out.
     void withdrawUnsent();
     void skipRepliesBefore(const std::string &text);
