@@ -236,7 +236,9 @@ bool Screener::connectSession(std::vector<std::string> commandsAfterLogin)
 void Screener::rememberPipelining(bool loggedIn)
 {
     const std::optional<bool> listed = session.NMPOP31->PipeliningListed();
-    if (!listed || (*listed && !loggedIn) || !profile.conf.rememberPipelining(*listed) || profile.confFile.isEmpty())
+    // A failed login may forget but never learns.
+    if (!listed || (*listed && !loggedIn) || !profile.conf.rememberPipelining(*listed)
+        || profile.confFile.isEmpty())
         return;
     ProfileConf updated = ProfileConf::load(profile.confFile);
     updated.rememberPipelining(*listed);

@@ -142,7 +142,7 @@ void TNMPOP3::skipReply(const std::string &sent)
         bytes += line.size();
         if (bytes > maxBytes || lines >= maxLines) {
             TPowersock::Disconnect();
-            throw Exception(std::string(!whole ? "Header" : sent == "RETR " ? "Message" : "Listing")
+            throw Exception(std::string(!whole ? "Header" : startsWith(sent, "RETR ") ? "Message" : "Listing")
                             + " too long: more than "
                             + std::to_string(maxBytes) + " bytes or " + std::to_string(maxLines)
                             + " lines");
